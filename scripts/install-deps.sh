@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demonstration need.
+# Only what is missing is installed; the package index is refreshed first when something is.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build ccache pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
+  libgtest-dev libgmock-dev
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
+  libzbar-dev zbar-tools
+  qrencode libqrencode-dev
+  libicu-dev
+  emf2svg poppler-utils
+  xvfb xdotool imagemagick x11-utils
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
