@@ -1,10 +1,73 @@
+// Strings, file names, format settings and assertions of the runtime routines.
+// Numbers are in SysUtilsNumbers.cpp, Format/FormatFloat in SysUtilsFormat.cpp,
+// dates in SysUtilsDates.cpp.
 #include "SysUtils.h"
 
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+#include <QtCore/QFileInfo>
+
+#include <algorithm>
+
 namespace {
+
 QChar asciiUpper(QChar c) {
     return (c >= u'a' && c <= u'z') ? QChar(c.unicode() - 32) : c;
 }
+
+QChar asciiLower(QChar c) {
+    return (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+}
+
+bool isBlank(QChar c) { return c.unicode() <= 0x20; }
+
+// Full-width letters and accented Latin letters change case as well; the
+// length never changes (unlike QString::toUpper, which turns "ß" into "SS").
+template <typename Map>
+QString mapChars(const QString& s, Map map) {
+    QString r = s;
+    for (QChar& c : r) c = map(c);
+    return r;
+}
+
+TFormatSettings& currentSettings() {
+    static TFormatSettings settings = JapaneseFormatSettings();
+    return settings;
+}
+
 }  // namespace
+
+void Assert(bool cond, const QString& message) {
+    if (cond) return;
+    throw EAssertionFailed(message.isEmpty() ? QStringLiteral("アサートの失敗") : message);
+}
+
+// ------------------------------------------------------------ format settings
+
+const TFormatSettings& FormatSettings() { return currentSettings(); }
+void SetFormatSettings(const TFormatSettings& settings) { currentSettings() = settings; }
+TFormatSettings JapaneseFormatSettings() { return TFormatSettings(); }
+
+// -------------------------------------------------------------------- strings
+
+QString Trim(const QString& s) { return TrimRight(TrimLeft(s)); }
+
+QString TrimLeft(const QString& s) {
+    qsizetype i = 0;
+    while (i < s.size() && isBlank(s[i])) ++i;
+    return s.mid(i);
+}
+
+QString TrimRight(const QString& s) {
+    qsizetype n = s.size();
+    while (n > 0 && isBlank(s[n - 1])) --n;
+    return s.left(n);
+}
+
+QString UpperCase(const QString& s) { return mapChars(s, asciiUpper); }
+QString LowerCase(const QString& s) { return mapChars(s, asciiLower); }
+QString AnsiUpperCase(const QString& s) { return mapChars(s, [](QChar c) { return c.toUpper(); }); }
+QString AnsiLowerCase(const QString& s) { return mapChars(s, [](QChar c) { return c.toLower(); }); }
 
 Integer CompareText(const QString& a, const QString& b) {
     const qsizetype n = std::min(a.size(), b.size());
@@ -15,4 +78,82 @@ Integer CompareText(const QString& a, const QString& b) {
     return Integer(a.size() - b.size());
 }
 
-bool SameText(const QString& a, const QString& b) { return CompareText(a, b) == 0; }
+Integer CompareStr(const QString& a, const QString& b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const int d = int(a[i].unicode()) - int(b[i].unicode());
+        if (d != 0) return d;
+    }
+    return Integer(a.size() - b.size());
+}
+
+Integer AnsiCompareText(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive);
+}
+
+bool SameText(const QString& a, const QString& b) {
+    return a.size() == b.size() && CompareText(a, b) == 0;
+}
+
+Integer Pos(const QString& sub, const QString& s) {
+    if (sub.isEmpty()) return 0;
+    return Integer(s.indexOf(sub) + 1);
+}
+
+QString Copy(const QString& s, Integer index, Integer count) {
+    const Int64 start = std::max<Int64>(index, 1) - 1;
+    if (count <= 0 || start >= s.size()) return QString();
+    const Int64 n = std::min<Int64>(count, s.size() - start);
+    return s.mid(qsizetype(start), qsizetype(n));
+}
+
+QString StringOfChar(QChar c, Integer count) {
+    return count > 0 ? QString(count, c) : QString();
+}
+
+QString StringReplaceAll(const QString& s, const QString& from, const QString& to) {
+    if (from.isEmpty()) return s;
+    QString r = s;
+    return r.replace(from, to);
+}
+
+QString QuotedStr(const QString& s) {
+    QString r = s;
+    r.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + r + u'\'';
+}
+
+// ----------------------------------------------------------------- file names
+
+namespace {
+qsizetype nameStart(const QString& path) { return path.lastIndexOf(u'/') + 1; }
+qsizetype extStart(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot >= nameStart(path) ? dot : -1;
+}
+}  // namespace
+
+QString ExtractFileName(const QString& path) { return path.mid(nameStart(path)); }
+QString ExtractFilePath(const QString& path) { return path.left(nameStart(path)); }
+
+QString ExtractFileExt(const QString& path) {
+    const qsizetype dot = extStart(path);
+    return dot < 0 ? QString() : path.mid(dot);
+}
+
+QString ChangeFileExt(const QString& path, const QString& ext) {
+    const qsizetype dot = extStart(path);
+    return (dot < 0 ? path : path.left(dot)) + ext;
+}
+
+QString IncludeTrailingPathDelimiter(const QString& path) {
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+bool FileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+bool DirectoryExists(const QString& path) { return QFileInfo(path).isDir(); }
+bool DeleteFile(const QString& path) { return FileExists(path) && QFile::remove(path); }
