@@ -139,7 +139,7 @@ public:
     void AddStrings(const TStrings& strings);
     void Append(const QString& s) { Add(s); }
     virtual void Exchange(Integer a, Integer b);
-    void Move(Integer from, Integer to);
+    virtual void Move(Integer from, Integer to);
     // Case-insensitive, as the platform's default.
     virtual Integer IndexOf(const QString& s) const;
     Integer IndexOfName(const QString& name) const;
@@ -177,7 +177,10 @@ public:
 
 protected:
     virtual void SetUpdateState(bool updating);
-    virtual void Error(const QString& message, Integer index) const;
+    // Raises EListError with message, where %1 stands for index.
+    [[noreturn]] virtual void Error(const QString& message, Integer index) const;
+    // How IndexOf, IndexOfName and Values compare: ignoring case here.
+    virtual Integer CompareStrings(const QString& a, const QString& b) const;
 
 private:
     Integer updateCount_ = 0;
@@ -199,6 +202,7 @@ public:
     Integer Add(const QString& s) override;
     Integer AddObject(const QString& s, TObject* obj) override;
     void Exchange(Integer a, Integer b) override;
+    void Move(Integer from, Integer to) override;
     Integer IndexOf(const QString& s) const override;
 
     // Binary search of a sorted list; true and the index when found, else
@@ -224,15 +228,17 @@ protected:
     void SetUpdateState(bool updating) override;
     virtual void Changed();
     virtual void Changing();
-    Integer CompareStrings(const QString& a, const QString& b) const;
+    Integer CompareStrings(const QString& a, const QString& b) const override;
 
 private:
     struct Item {
         QString text;
         TObject* object = nullptr;
     };
+    using Compare = std::function<Integer(TStringList*, Integer, Integer)>;
     void insertItem(Integer index, const QString& s, TObject* obj);
     void checkIndex(Integer index) const;
+    void sortItems(const Compare& compare);
 
     std::vector<Item> items_;
     bool sorted_ = false;
@@ -245,6 +251,9 @@ private:
 
 class TCollection;
 
+// Create items through TCollection::Add or Insert: an item built directly
+// with new joins its collection from this base constructor, and the
+// collection's Update then runs before the item's own constructor has.
 class TCollectionItem : public TPersistent {
 public:
     explicit TCollectionItem(TCollection* Collection);
@@ -270,6 +279,8 @@ private:
 
 class TCollection : public TPersistent {
 public:
+    // The factory creates one item of the collection's item class (plain
+    // TCollectionItem when empty).
     using ItemFactory = std::function<TCollectionItem*(TCollection*)>;
     explicit TCollection(ItemFactory factory);
     ~TCollection() override;
@@ -277,7 +288,7 @@ public:
     Integer Count() const { return Integer(items_.size()); }
     TCollectionItem* Items(Integer index) const;  // EListError out of range
     TCollectionItem* Add();
-    TCollectionItem* Insert(Integer index);
+    TCollectionItem* Insert(Integer index);  // EListError unless 0 <= index <= Count
     void Delete(Integer index);
     void Clear();
     TCollectionItem* FindItemID(Integer id) const;
@@ -327,6 +338,7 @@ public:
     // Read and Write may move fewer bytes than asked (short reads at the end).
     virtual Integer Read(void* buffer, Integer count) = 0;
     virtual Integer Write(const void* buffer, Integer count) = 0;
+    // The new position; a file stream answers -1 when it cannot go there.
     virtual Int64 Seek(Int64 offset, TSeekOrigin origin) = 0;
 
     Int64 Position() { return Seek(0, soCurrent); }
@@ -337,10 +349,11 @@ public:
     // Exactly count bytes, or EReadError ("Stream read error") / EWriteError.
     void ReadBuffer(void* buffer, Integer count);
     void WriteBuffer(const void* buffer, Integer count);
-    // Copies count bytes from source (the whole of it from the start when 0).
+    // Copies count bytes from source (the whole of it from the start when 0
+    // or less); EReadError when source runs short.
     Int64 CopyFrom(TStream& source, Int64 count);
 
-    QByteArray ReadBytes(Integer count);
+    QByteArray ReadBytes(Integer count);  // up to count bytes, fewer at the end
     void WriteBytes(const QByteArray& bytes);
 };
 
@@ -350,6 +363,7 @@ public:
     Integer Write(const void* buffer, Integer count) override;
     Int64 Seek(Int64 offset, TSeekOrigin origin) override;
     Int64 Size() override { return Int64(data_.size()); }
+    // Grows with zeros; the position stays within the new size.
     void SetSize(Int64 size) override;
     void Clear();
 
@@ -376,6 +390,7 @@ public:
     Integer Read(void* buffer, Integer count) override;
     Integer Write(const void* buffer, Integer count) override;
     Int64 Seek(Int64 offset, TSeekOrigin origin) override;
+    // Cuts or extends the file and moves the position to its new end.
     void SetSize(Int64 size) override;
     const QString& FileName() const { return fileName_; }
 

@@ -1,0 +1,202 @@
+// TStream, TMemoryStream and TFileStream.
+#include "Classes.h"
+
+#include <QtCore/QFile>
+#include <QtCore/QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+const QString kReadError = QStringLiteral("Stream read error");
+const QString kWriteError = QStringLiteral("Stream write error");
+
+QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+QString fullName(const QString& fileName) { return QFileInfo(fileName).absoluteFilePath(); }
+
+}  // namespace
+
+// ------------------------------------------------------------ TStream
+
+Int64 TStream::Size() {
+    const Int64 pos = Seek(0, soCurrent);
+    const Int64 size = Seek(0, soEnd);
+    Seek(pos, soBeginning);
+    return size;
+}
+
+void TStream::SetSize(Int64) {}
+
+void TStream::ReadBuffer(void* buffer, Integer count) {
+    if (count != 0 && Read(buffer, count) != count) throw EReadError(kReadError);
+}
+
+void TStream::WriteBuffer(const void* buffer, Integer count) {
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError(kWriteError);
+}
+
+Int64 TStream::CopyFrom(TStream& source, Int64 count) {
+    if (count <= 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    constexpr Integer chunk = 0xF000;
+    QByteArray buffer(qsizetype(std::min<Int64>(count, chunk)), '\0');
+    for (Int64 left = count; left > 0;) {
+        const Integer n = Integer(std::min<Int64>(left, chunk));
+        source.ReadBuffer(buffer.data(), n);
+        WriteBuffer(buffer.constData(), n);
+        left -= n;
+    }
+    return count;
+}
+
+QByteArray TStream::ReadBytes(Integer count) {
+    QByteArray bytes(qsizetype(std::max(count, 0)), '\0');
+    bytes.truncate(std::max(Read(bytes.data(), Integer(bytes.size())), 0));
+    return bytes;
+}
+
+void TStream::WriteBytes(const QByteArray& bytes) {
+    if (bytes.size() > std::numeric_limits<Integer>::max()) throw EWriteError(kWriteError);
+    WriteBuffer(bytes.constData(), Integer(bytes.size()));
+}
+
+// ------------------------------------------------------------ TMemoryStream
+
+Integer TMemoryStream::Read(void* buffer, Integer count) {
+    if (position_ < 0 || count <= 0) return 0;
+    const Int64 available = Int64(data_.size()) - position_;
+    if (available <= 0) return 0;
+    const Integer n = Integer(std::min<Int64>(available, count));
+    std::memcpy(buffer, data_.constData() + position_, size_t(n));
+    position_ += n;
+    return n;
+}
+
+Integer TMemoryStream::Write(const void* buffer, Integer count) {
+    if (position_ < 0 || count <= 0) return 0;
+    const Int64 end = position_ + count;
+    // A write past the end fills the gap with zeros.
+    if (end > Int64(data_.size())) SetSize(end);
+    std::memcpy(data_.data() + position_, buffer, size_t(count));
+    position_ = end;
+    return count;
+}
+
+Int64 TMemoryStream::Seek(Int64 offset, TSeekOrigin origin) {
+    switch (origin) {
+    case soBeginning: position_ = offset; break;
+    case soCurrent: position_ += offset; break;
+    case soEnd: position_ = Int64(data_.size()) + offset; break;
+    }
+    return position_;
+}
+
+void TMemoryStream::SetSize(Int64 size) {
+    if (size < 0 || size > std::numeric_limits<qsizetype>::max())
+        throw EStreamError(QStringLiteral("Invalid stream size (%1)").arg(size));
+    const qsizetype old = data_.size();
+    data_.resize(qsizetype(size));
+    if (data_.size() > old) std::memset(data_.data() + old, 0, size_t(data_.size() - old));
+    if (position_ > size) position_ = size;
+}
+
+void TMemoryStream::Clear() {
+    data_.clear();
+    position_ = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& stream) {
+    stream.SetPosition(0);
+    const Int64 size = stream.Size();
+    if (size > std::numeric_limits<Integer>::max()) throw EReadError(kReadError);
+    SetSize(size);
+    stream.ReadBuffer(data_.data(), Integer(size));
+}
+
+void TMemoryStream::SaveToStream(TStream& stream) {
+    if (data_.size() > std::numeric_limits<Integer>::max()) throw EWriteError(kWriteError);
+    stream.WriteBuffer(data_.constData(), Integer(data_.size()));
+}
+
+void TMemoryStream::LoadFromFile(const QString& fileName) {
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(file);
+}
+
+void TMemoryStream::SaveToFile(const QString& fileName) {
+    TFileStream file(fileName, fmCreate);
+    SaveToStream(file);
+}
+
+// ------------------------------------------------------------ TFileStream
+
+// Share modes have no meaning here: Linux does not lock files on open.
+TFileStream::TFileStream(const QString& fileName, Word mode) : fileName_(fileName) {
+    const QByteArray path = QFile::encodeName(fileName);
+    if ((mode & fmCreate) == fmCreate) {
+        fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0)
+            throw EFCreateError(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(fullName(fileName), systemError(errno)));
+        return;
+    }
+    int flags = -1;
+    switch (mode & 0x0003) {
+    case fmOpenRead: flags = O_RDONLY; break;
+    case fmOpenWrite: flags = O_WRONLY; break;
+    case fmOpenReadWrite: flags = O_RDWR; break;
+    }
+    fd_ = flags < 0 ? -1 : ::open(path.constData(), flags | O_CLOEXEC);
+    if (fd_ < 0)
+        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                              .arg(fullName(fileName), systemError(flags < 0 ? EINVAL : errno)));
+}
+
+TFileStream::~TFileStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+Integer TFileStream::Read(void* buffer, Integer count) {
+    if (count <= 0) return 0;
+    Integer done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, size_t(count - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += Integer(n);
+    }
+    return done;
+}
+
+Integer TFileStream::Write(const void* buffer, Integer count) {
+    if (count <= 0) return 0;
+    Integer done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, size_t(count - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += Integer(n);
+    }
+    return done;
+}
+
+Int64 TFileStream::Seek(Int64 offset, TSeekOrigin origin) {
+    static constexpr int whence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    return Int64(::lseek(fd_, off_t(offset), whence[origin]));
+}
+
+void TFileStream::SetSize(Int64 size) {
+    if (size < 0 || ::ftruncate(fd_, off_t(size)) != 0)
+        throw EStreamError(QStringLiteral("Cannot set the size of \"%1\". %2")
+                               .arg(fullName(fileName_), systemError(size < 0 ? EINVAL : errno)));
+    Seek(size, soBeginning);
+}
