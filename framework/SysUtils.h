@@ -7,7 +7,9 @@
 
 #include <QtCore/QString>
 
+#include <array>
 #include <exception>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -107,6 +109,12 @@ struct TFormatSettings {
     Byte NegCurrFormat = 1;    // "-¥1"
     Byte CurrencyDecimals = 0;
     Word TwoDigitYearCenturyWindow = 50;
+    std::array<QString, 12> ShortMonthNames{"1月", "2月", "3月", "4月", "5月", "6月",
+                                            "7月", "8月", "9月", "10月", "11月", "12月"};
+    std::array<QString, 12> LongMonthNames = ShortMonthNames;
+    std::array<QString, 7> ShortDayNames{"日", "月", "火", "水", "木", "金", "土"};  // Sunday first
+    std::array<QString, 7> LongDayNames{"日曜日", "月曜日", "火曜日", "水曜日",
+                                        "木曜日", "金曜日", "土曜日"};
 };
 
 const TFormatSettings& FormatSettings();
