@@ -1,0 +1,118 @@
+// Unit CBarCode: code images. The QR code encoder TCQRCode turns bytes into a
+// module matrix.
+#pragma once
+
+#include "Classes.h"
+#include "Types.h"
+
+#include <vector>
+
+// ------------------------------------------------------------ QR code types
+
+enum TQRLevel { qrLevel0L, qrLevel1M, qrLevel2Q, qrLevel3H };
+using TQRVersion = Byte;   // 0..40; 0 = the smallest version that fits
+using TMaskingNo = ShortInt;  // -1..7; -1 = chosen by penalty score
+using TCellSize = Byte;    // 1..20 pixels per module side
+
+// ------------------------------------------------------------ QR code encoder
+
+// One run of text encoded in one mode; Count is in bytes (a kanji counts two).
+struct TQRSegment {
+    Byte Mode = 0;
+    Integer Count = 0;
+    bool operator==(const TQRSegment&) const = default;
+};
+
+// QR code model 2 encoder: versions 1-40, levels L/M/Q/H, numeric,
+// alphanumeric, byte and Shift-JIS kanji modes mixed in one symbol, and the
+// eight data masks with the choice by penalty score.
+class TCQRCode : public TObject {
+public:
+    enum : Byte { qmNumeric = 0, qmAlphanumeric = 1, qmByte = 2, qmKanji = 3 };
+    static constexpr Integer MaxSize = 177;
+    static constexpr Integer MaxDataCodewords = 2956;
+    static constexpr Integer MaxCodewords = 3706;
+    static constexpr Integer MaxBits = MaxDataCodewords * 8;
+
+    TCQRCode();
+
+    // Encodes the first Length bytes of Data (all of it when Length < 1).
+    // Version 0 picks the smallest version that fits; a requested version too
+    // small for the text fails unless AutoExpand. Mask -1 chooses by score.
+    // False leaves the last symbol in place.
+    bool Encode(Integer Level, Integer Version, bool AutoExpand, Integer Mask, const AnsiString& Data,
+                Integer Length = 0);
+
+    Integer Level() const { return level_; }
+    Integer Version() const { return version_; }
+    Integer Mask() const { return mask_; }
+    Integer Size() const { return size_; }
+    // 1 dark, 0 light; x the column from the left, y the row from the top.
+    Byte Modules(Integer x, Integer y) const { return modules_[x][y]; }
+
+    // The segments of the last encoding, in order.
+    const std::vector<TQRSegment>& Segments() const { return segments_; }
+    // Data codewords of a version at a level (0 for version 0).
+    static Integer DataCodewords(Integer version, Integer level);
+    // Count-indicator width of a mode in a size class (0: v1-9, 1: v10-26, 2: v27-40).
+    static Integer CountBits(Integer mode, Integer sizeClass);
+
+protected:
+    // Module flags while a symbol is being built.
+    enum : Byte { mfFunction = 0x20, mfFunctionDark = 0x10, mfData = 0x02, mfDark = 0x01 };
+
+    Integer SelectVersion(Integer requested);
+    bool Segment(Integer sizeClass);
+    static Integer SegmentCost(Integer mode, Integer n, Integer sizeClass);
+    void PutBits(Cardinal value, Integer n);
+    // Error-correction codewords of one block, highest degree first.
+    void ReedSolomon(const Byte* data, Integer n, Integer e, Byte* ecc);
+    void BuildMatrix();
+    void DrawFunctionPatterns();
+    void DrawFinderPattern(Integer left, Integer top);
+    void DrawAlignmentPattern(Integer cx, Integer cy);
+    void WriteVersionInfo();
+    void PlaceData();
+    void ApplyMask(Integer m);
+    void WriteFormatInfo(Integer m);
+    Integer Penalty() const;
+
+    static bool IsNumeric(Byte b) { return b >= '0' && b <= '9'; }
+    static bool IsAlphanumeric(Byte b);
+    static bool IsKanjiPair(Byte first, Byte second);
+    static Integer AlphanumericValue(Byte b);
+    static Integer KanjiValue(Byte first, Byte second);
+
+    bool IsFunction(Integer x, Integer y) const { return (modules_[x][y] & mfFunction) != 0; }
+    bool IsDark(Integer x, Integer y) const { return (modules_[x][y] & (mfFunctionDark | mfDark)) != 0; }
+    void SetFunction(Integer x, Integer y, bool dark) {
+        modules_[x][y] = dark ? Byte(mfFunction | mfFunctionDark) : Byte(mfFunction);
+    }
+
+    Integer level_ = 0;
+    Integer version_ = 0;
+    Integer mask_ = -1;
+    Integer size_ = 0;
+    Byte modules_[MaxSize + 1][MaxSize + 1] = {};
+
+private:
+    void ClassifyUnits(const Byte* data, Integer length);
+    void MergeNumericAlphanumeric(Integer sizeClass);
+    void MergeIntoByte(Integer sizeClass);
+    void WriteSegments(Integer sizeClass);
+    void WriteNumeric(const Byte* p, Integer n);
+    void WriteAlphanumeric(const Byte* p, Integer n);
+    void WriteKanji(const Byte* p, Integer n);
+    void FinishStream(Integer dataCodewords);
+    void Interleave();
+    Integer SegmentCostAt(Integer i, Integer sizeClass) const;
+
+    const Byte* text_ = nullptr;
+    Integer textLength_ = 0;
+    std::vector<TQRSegment> units_;     // the classification, before merging
+    std::vector<TQRSegment> segments_;  // after merging
+    Byte stream_[MaxDataCodewords] = {};
+    Integer bitCount_ = 0;              // -1 after an overflow
+    Byte codewords_[MaxCodewords] = {};
+    Integer codewordCount_ = 0;
+};
