@@ -188,8 +188,8 @@ public:
     QString write() {
         digits_ = m_.scientific ? scientificMaskDigits(value_, m_, exponentDigits(), exponentPlus())
                                 : fixedMaskDigits(value_, m_);
+        // A section without placeholders or point writes its literals only.
         for (qsizetype i = 0; i < s_.size();) i = writeAt(i);
-        if (!wholeWritten_) writeWhole();  // a section without placeholders or point
         return out_;
     }
 
@@ -225,13 +225,12 @@ private:
         const int from = placeholder_ == 0 ? 0 : std::max(excess + placeholder_, 0);
         const int to = std::max(excess + placeholder_ + 1, 0);
         for (int k = from; k < to && k < n; ++k) writeWholeChar(k, n);
-        if (++placeholder_ == m_.intPlaceholders) wholeWritten_ = true;
+        ++placeholder_;
     }
 
     void writeWhole() {
         const int n = int(digits_.whole.size());
         for (int k = 0; k < n; ++k) writeWholeChar(k, n);
-        wholeWritten_ = true;
     }
 
     void writeWholeChar(int k, int n) {
@@ -278,7 +277,6 @@ private:
     int fractionIndex_ = 0;
     bool inFraction_ = false;
     bool pointSeen_ = false;
-    bool wholeWritten_ = false;
     bool exponentWritten_ = false;
 };
 
