@@ -1,0 +1,894 @@
+// Result records, queue elements and the evaluator: reading a text into a
+// queue in prefix order and evaluating that queue. The function library is
+// in QRExprFunctions.cpp, the environments in QRExprEnv.cpp.
+#include "QRExpr.h"
+
+#include "DB.h"
+#include "Windows.h"
+
+#include <cmath>
+#include <cstring>
+
+using namespace QRExprText;
+
+QString QRExprMessage(const char* text, const QString& arg1, const QString& arg2) {
+    QString result = QString::fromLatin1(text);
+    for (const QString* arg : {&arg1, &arg2}) {
+        const qsizetype at = result.indexOf(QLatin1String("%s"));
+        if (at < 0) break;
+        result.replace(at, 2, *arg);
+    }
+    return result;
+}
+
+// ------------------------------------------------------------ TQRShortString
+
+namespace {
+
+bool IsAscii(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+// The longest prefix of at most limit bytes that does not split a
+// double-byte character.
+qsizetype WholeCharacters(const char* data, qsizetype length, qsizetype limit) {
+    qsizetype at = 0;
+    while (at < length) {
+        const qsizetype step = IsDBCSLeadByte(Byte(data[at])) && at + 1 < length ? 2 : 1;
+        if (at + step > limit) break;
+        at += step;
+    }
+    return at;
+}
+
+}  // namespace
+
+void TQRShortString::Assign(const char* data, qsizetype length) {
+    if (length > MaxLength) length = WholeCharacters(data, length, MaxLength);
+    length_ = Byte(length);
+    std::memcpy(data_, data, size_t(length));
+}
+
+void TQRShortString::Assign(const QString& text) {
+    if (!IsAscii(text)) {
+        Assign(WideToAnsi(text));
+        return;
+    }
+    const qsizetype length = std::min<qsizetype>(text.size(), MaxLength);
+    const QChar* chars = text.constData();
+    for (qsizetype i = 0; i < length; ++i) data_[i] = char(chars[i].unicode());
+    length_ = Byte(length);
+}
+
+void TQRShortString::Append(const TQRShortString& other) {
+    char joined[2 * MaxLength];
+    std::memcpy(joined, data_, length_);
+    std::memcpy(joined + length_, other.data_, other.length_);
+    Assign(joined, qsizetype(length_) + other.length_);
+}
+
+QString TQRShortString::Text() const {
+    for (int i = 0; i < length_; ++i)
+        if (Byte(data_[i]) >= 0x80) return AnsiToWide(Bytes());
+    return QString::fromLatin1(data_, length_);
+}
+
+int TQRShortString::Compare(const TQRShortString& other) const {
+    const int common = std::min(length_, other.length_);
+    const int d = std::memcmp(data_, other.data_, size_t(common));
+    if (d != 0) return d;
+    return int(length_) - int(other.length_);
+}
+
+// ------------------------------------------------------------ EvalResult
+
+EvalResult EvalResult::FromInteger(Integer v) {
+    EvalResult r;
+    r.Kind = rkInteger;
+    r.IntResult = v;
+    return r;
+}
+
+EvalResult EvalResult::FromFloat(double v) {
+    EvalResult r;
+    r.Kind = rkFloat;
+    r.FloatResult = v;
+    return r;
+}
+
+EvalResult EvalResult::FromBoolean(bool v) {
+    EvalResult r;
+    r.Kind = rkBoolean;
+    r.BoolResult = v;
+    return r;
+}
+
+EvalResult EvalResult::FromString(const QString& text) {
+    EvalResult r;
+    r.Kind = rkString;
+    r.StrResult.Assign(text);
+    return r;
+}
+
+EvalResult EvalResult::FromBytes(const QByteArray& bytes) {
+    EvalResult r;
+    r.Kind = rkString;
+    r.StrResult.Assign(bytes);
+    return r;
+}
+
+EvalResult EvalResult::Error(const QString& message) {
+    EvalResult r;
+    r.Kind = rkError;
+    r.StrResult.Assign(message);
+    return r;
+}
+
+QString EvalResult::Text() const {
+    switch (Kind) {
+    case rkInteger: return QString::number(IntResult);
+    case rkFloat: return FloatToStr(FloatResult);
+    case rkBoolean: return QString::fromLatin1(BoolResult ? QRExprText::True : QRExprText::False);
+    case rkString: return StrResult.Text();
+    case rkError: break;
+    }
+    throw Exception(QRExprMessage(ErrorInExpression, Message()));
+}
+
+// ------------------------------------------------------------ evaluation depth
+
+namespace {
+
+// Nested element evaluations of the whole process (the user-interface thread
+// evaluates everything), and whether the current evaluation went too deep.
+Integer g_evalDepth = 0;
+bool g_evalTooDeep = false;
+
+class EvaluationLevel {
+public:
+    EvaluationLevel() : fits_(g_evalDepth < QRMaxEvalDepth) {
+        ++g_evalDepth;
+        if (!fits_) g_evalTooDeep = true;
+    }
+    ~EvaluationLevel() { --g_evalDepth; }
+    EvaluationLevel(const EvaluationLevel&) = delete;
+    EvaluationLevel& operator=(const EvaluationLevel&) = delete;
+    bool Fits() const { return fits_; }
+
+private:
+    bool fits_;
+};
+
+// Moves the read position past count whole operands without evaluating them.
+void SkipOperands(TQRFiFo& FiFo, int count) {
+    // Each level counts the operands still to skip; -1 means "up to the end
+    // of an argument list".
+    std::vector<int> pending{count};
+    while (!pending.empty()) {
+        if (pending.back() == 0) {
+            pending.pop_back();
+            continue;
+        }
+        TQREvElement* e = FiFo.Get();
+        if (!e) return;
+        if (pending.back() < 0) {
+            if (e->Shape() == TQREvShape::ArgumentEnd) {
+                pending.pop_back();
+                continue;
+            }
+        } else {
+            --pending.back();
+        }
+        switch (e->Shape()) {
+        case TQREvShape::Binary: pending.push_back(2); break;
+        case TQREvShape::Unary: pending.push_back(1); break;
+        case TQREvShape::Arguments: pending.push_back(-1); break;
+        default: break;
+        }
+    }
+}
+
+// Evaluates the next element of the queue into r.
+void EvaluateNext(TQRFiFo& FiFo, EvalResult& r) {
+    if (TQREvElement* e = FiFo.Get()) {
+        e->Value(FiFo, r);
+        return;
+    }
+    r = EvalResult::Error(QRExprMessage(ErrorInExpression));
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ elements
+
+void TQREvElement::Value(TQRFiFo&, EvalResult&) {}
+
+void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) { r = Result; }
+
+void TQREvElementString::SetText(const QString& text) {
+    text_ = text;
+    ansi_.Assign(text);
+}
+
+void TQREvElementString::Value(TQRFiFo&, EvalResult& r) {
+    r.Kind = rkString;
+    r.StrResult = ansi_;
+}
+
+void TQREvElementError::Value(TQRFiFo&, EvalResult& r) { r = EvalResult::Error(message_); }
+
+void TQREvElementNot::Value(TQRFiFo& FiFo, EvalResult& r) {
+    EvaluationLevel level;
+    if (!level.Fits()) {
+        SkipOperands(FiFo, 1);
+        r = EvalResult::Error(QRExprMessage(TooDeep));
+        return;
+    }
+    EvaluateNext(FiFo, r);
+    if (r.Kind == rkBoolean) r.BoolResult = !r.BoolResult;
+    else r = EvalResult::Error(QRExprMessage(InvalidNot));
+}
+
+void TQREvElementWrapper::Value(TQRFiFo& FiFo, EvalResult& r) {
+    EvaluationLevel level;
+    if (!level.Fits()) {
+        r = EvalResult::Error(QRExprMessage(TooDeep));
+        return;
+    }
+    entry_->Value(FiFo, r);
+}
+
+void TQREvElementFunction::Value(TQRFiFo& FiFo, EvalResult& r) {
+    EvaluationLevel level;
+    if (!level.Fits()) {
+        SkipOperands(FiFo, -1);
+        r = EvalResult::Error(QRExprMessage(TooDeep));
+        return;
+    }
+    GetArguments(FiFo);
+    if (FiFo.Aggregate) Aggregate();
+    Calculate(r);
+    arguments_.clear();
+}
+
+void TQREvElementFunction::GetArguments(TQRFiFo& FiFo) {
+    arguments_.clear();
+    while (TQREvElement* e = FiFo.Get()) {
+        if (e->Shape() == TQREvShape::ArgumentEnd) break;
+        arguments_.emplace_back();
+        e->Value(FiFo, arguments_.back());
+    }
+}
+
+void TQREvElementFunction::Calculate(EvalResult& r) {
+    r = EvalResult::Error(QRExprMessage(ErrorInExpression));
+}
+
+// ------------------------------------------------------------ data fields
+
+TQREvElementDataField::TQREvElementDataField(TDataSet* dataSet, TField* field)
+    : dataSet_(dataSet), index_(field->Index()), field_(field), fieldName_(field->FieldName()) {}
+
+TField* TQREvElementDataField::CurrentField() const {
+    // Fields a data set makes itself are replaced whenever it opens again.
+    if (!dataSet_->DefaultFields()) return field_;
+    return index_ < dataSet_->FieldCount() ? dataSet_->Fields(index_) : nullptr;
+}
+
+TQREvElementDataField::Reading TQREvElementDataField::ReadingOf(const TField* f) {
+    if (dynamic_cast<const TStringField*>(f)) return Reading::String;
+    if (dynamic_cast<const TLargeintField*>(f)) return Reading::Largeint;
+    if (dynamic_cast<const TIntegerField*>(f)) return Reading::Integer;
+    if (dynamic_cast<const TFloatField*>(f) || f->DataType() == ftFMTBcd) return Reading::Float;
+    if (dynamic_cast<const TBooleanField*>(f)) return Reading::Boolean;
+    if (dynamic_cast<const TDateTimeField*>(f) || f->DataType() == ftTimeStamp) return Reading::Text;
+    return Reading::Unknown;
+}
+
+void TQREvElementDataField::Value(TQRFiFo&, EvalResult& r) {
+    const TField* f = CurrentField();
+    if (!f) {
+        r = EvalResult::Error(QRExprMessage(FieldNotFound, fieldName_));
+        return;
+    }
+    if (f != readingField_) {
+        reading_ = ReadingOf(f);
+        readingField_ = f;
+    }
+    try {
+        switch (reading_) {
+        case Reading::Integer: r = EvalResult::FromInteger(f->AsInteger()); return;
+        case Reading::Largeint: {
+            // A value past 32 bits reads as a float rather than losing its high bits.
+            const Int64 v = static_cast<const TLargeintField*>(f)->AsLargeInt();
+            r = v == Int64(Integer(v)) ? EvalResult::FromInteger(Integer(v))
+                                       : EvalResult::FromFloat(double(v));
+            return;
+        }
+        case Reading::Float: r = EvalResult::FromFloat(f->AsFloat()); return;
+        case Reading::Boolean: r = EvalResult::FromBoolean(f->AsBoolean()); return;
+        case Reading::String:
+        case Reading::Text: r = EvalResult::FromString(f->AsString()); return;
+        case Reading::Unknown: break;
+        }
+        r = EvalResult::Error(QRExprMessage(UnknownFieldType, f->FieldName()));
+    } catch (const Exception& e) {
+        r = EvalResult::Error(e.Message());
+    }
+}
+
+// ------------------------------------------------------------ operators
+
+namespace {
+
+const char* OperatorText(TQREvOperator op) {
+    static const char* const texts[] = {"<", "<=", ">", ">=", "=", "<>", "+", "-", "OR", "*", "/", "AND"};
+    return texts[op];
+}
+
+const char* KindWord(TQREvResultKind kind) {
+    switch (kind) {
+    case rkInteger:
+    case rkFloat: return "numeric";
+    case rkString: return "string";
+    default: return "boolean";
+    }
+}
+
+EvalResult NotCompatibleError(TQREvOperator op, TQREvResultKind kind) {
+    return EvalResult::Error(QRExprMessage(NotCompatible, QString::fromLatin1(OperatorText(op)),
+                                           QString::fromLatin1(KindWord(kind))));
+}
+
+EvalResult CannotError(const char* verb, TQREvResultKind kind) {
+    return EvalResult::Error(
+        QRExprMessage(CannotDo, QString::fromLatin1(verb), QString::fromLatin1(KindWord(kind))));
+}
+
+// A result in its text form, for joining or comparing as strings.
+void MakeText(EvalResult& r) {
+    if (r.Kind != rkString) r = EvalResult::FromString(r.Text());
+}
+
+// Brings two results that are not errors to one kind: an integer beside a
+// float becomes a float; any other mix turns both into text.
+void CoerceOperands(EvalResult& left, EvalResult& right) {
+    if (left.Kind == right.Kind) return;
+    if (left.IsNumeric() && right.IsNumeric()) {
+        if (left.Kind == rkInteger) left = EvalResult::FromFloat(left.IntResult);
+        else right = EvalResult::FromFloat(right.IntResult);
+        return;
+    }
+    MakeText(left);
+    MakeText(right);
+}
+
+// -1, 0 or 1; both operands of one ordered kind.
+int Order(const EvalResult& l, const EvalResult& r) {
+    switch (l.Kind) {
+    case rkInteger: return (l.IntResult > r.IntResult) - (l.IntResult < r.IntResult);
+    case rkFloat: return (l.FloatResult > r.FloatResult) - (l.FloatResult < r.FloatResult);
+    default: return l.StrResult.Compare(r.StrResult);
+    }
+}
+
+bool Equal(const EvalResult& l, const EvalResult& r) {
+    switch (l.Kind) {
+    case rkInteger: return l.IntResult == r.IntResult;
+    case rkFloat: return l.FloatResult == r.FloatResult;
+    case rkBoolean: return l.BoolResult == r.BoolResult;
+    default: return l.StrResult == r.StrResult;
+    }
+}
+
+void Compare(TQREvOperator op, EvalResult& l, const EvalResult& r) {
+    if (op == opEqual || op == opUnequal) {
+        l = EvalResult::FromBoolean(Equal(l, r) == (op == opEqual));
+        return;
+    }
+    if (l.Kind == rkBoolean) {
+        l = NotCompatibleError(op, rkBoolean);
+        return;
+    }
+    // NaN compares false in every direction.
+    if (l.Kind == rkFloat && (std::isnan(l.FloatResult) || std::isnan(r.FloatResult))) {
+        l = EvalResult::FromBoolean(false);
+        return;
+    }
+    const int order = Order(l, r);
+    bool v = false;
+    switch (op) {
+    case opLess: v = order < 0; break;
+    case opLessOrEqual: v = order <= 0; break;
+    case opGreater: v = order > 0; break;
+    default: v = order >= 0; break;
+    }
+    l = EvalResult::FromBoolean(v);
+}
+
+// Integer +, - and *, checked: an overflow is an error value.
+void IntegerArithmetic(TQREvOperator op, EvalResult& l, const EvalResult& r) {
+    Integer v = 0;
+    bool overflow = false;
+    switch (op) {
+    case opPlus: overflow = __builtin_add_overflow(l.IntResult, r.IntResult, &v); break;
+    case opMinus: overflow = __builtin_sub_overflow(l.IntResult, r.IntResult, &v); break;
+    default: overflow = __builtin_mul_overflow(l.IntResult, r.IntResult, &v); break;
+    }
+    l = overflow ? EvalResult::Error(QRExprMessage(IntegerOverflow)) : EvalResult::FromInteger(v);
+}
+
+void Arithmetic(TQREvOperator op, EvalResult& l, const EvalResult& r) {
+    static const char* const verbs[] = {"add", "subtract", "", "multiply", "divide"};
+    const char* verb = verbs[op - opPlus];
+    if (l.Kind == rkBoolean || (l.Kind == rkString && op != opPlus)) {
+        l = CannotError(verb, l.Kind);
+        return;
+    }
+    if (l.Kind == rkString) {
+        l.StrResult.Append(r.StrResult);
+        return;
+    }
+    if (op == opDiv) {
+        if (r.AsFloat() == 0) l = EvalResult::Error(QRExprMessage(DivideByZero));
+        else l = EvalResult::FromFloat(l.AsFloat() / r.AsFloat());
+        return;
+    }
+    if (l.Kind == rkInteger) {
+        IntegerArithmetic(op, l, r);
+        return;
+    }
+    switch (op) {
+    case opPlus: l.FloatResult += r.FloatResult; break;
+    case opMinus: l.FloatResult -= r.FloatResult; break;
+    default: l.FloatResult *= r.FloatResult; break;
+    }
+}
+
+void Logical(TQREvOperator op, EvalResult& l, const EvalResult& r) {
+    const bool isOr = op == opOr;
+    switch (l.Kind) {
+    case rkInteger: l.IntResult = isOr ? (l.IntResult | r.IntResult) : (l.IntResult & r.IntResult); break;
+    case rkBoolean: l.BoolResult = isOr ? (l.BoolResult || r.BoolResult) : (l.BoolResult && r.BoolResult); break;
+    default: l = NotCompatibleError(op, l.Kind); break;
+    }
+}
+
+}  // namespace
+
+void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
+    EvaluationLevel level;
+    if (!level.Fits()) {
+        SkipOperands(FiFo, 2);
+        r = EvalResult::Error(QRExprMessage(TooDeep));
+        return;
+    }
+    // The left operand goes straight into the result.
+    EvalResult right;
+    EvaluateNext(FiFo, r);
+    EvaluateNext(FiFo, right);
+    if (r.IsError()) return;
+    if (right.IsError()) {
+        r = right;
+        return;
+    }
+    CoerceOperands(r, right);
+    switch (op_) {
+    case opOr:
+    case opAnd: Logical(op_, r, right); break;
+    case opPlus:
+    case opMinus:
+    case opMul:
+    case opDiv: Arithmetic(op_, r, right); break;
+    default: Compare(op_, r, right); break;
+    }
+}
+
+// ------------------------------------------------------------ the queue
+
+TQRFiFo::~TQRFiFo() {
+    for (TQREvElement* e : elements_) delete e;
+}
+
+// ------------------------------------------------------------ the evaluator
+
+namespace {
+
+QChar g_argumentSeparator = u',';
+
+bool IsAsciiLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// Walks text keeping track of strings ('...'), bracketed names ([...]) and
+// parentheses; calls visit(i) for each position at depth 0 outside strings
+// and names (the quote, bracket and parenthesis characters themselves
+// excluded). Stops when visit returns true and gives that position, else -1.
+template <class Visit>
+qsizetype WalkTopLevel(const QString& text, qsizetype from, qsizetype to, Visit visit) {
+    bool inString = false;
+    bool inName = false;
+    qsizetype depth = 0;
+    for (qsizetype i = 0; i < to; ++i) {
+        const QChar c = text[i];
+        if (c == u'\'') {
+            if (!inName) inString = !inString;
+        } else if (c == u'[') {
+            if (!inString) inName = true;
+        } else if (c == u']') {
+            inName = false;
+        } else if (c == u'(' || c == u')') {
+            if (!inString && !inName) depth += c == u'(' ? 1 : -1;
+        } else if (i >= from && depth == 0 && !inString && !inName && visit(i)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Where operators and separators may stand: from the second character to
+// the second-to-last.
+template <class Test>
+qsizetype FindOperator(const QString& text, Test test) {
+    return WalkTopLevel(text, 1, text.size() - 1, test);
+}
+
+bool WordAt(const QString& text, qsizetype at, const char* word) {
+    const qsizetype length = qsizetype(std::strlen(word));
+    if (at + length > text.size()) return false;
+    for (qsizetype k = 0; k < length; ++k)
+        if (text[at + k].toLower() != QLatin1Char(word[k])) return false;
+    return true;
+}
+
+bool IsOperatorChar(QChar c) {
+    return c == u'+' || c == u'-' || c == u'*' || c == u'/' || c == u'<' || c == u'>' || c == u'=';
+}
+
+// Exchanges a and b at the top level of text. With binaryOnly, a sign that
+// starts the text or follows another operator is a sign of its operand and
+// stays.
+QString SwapTopLevel(QString text, QChar a, QChar b, bool binaryOnly) {
+    WalkTopLevel(text, 0, text.size(), [&](qsizetype i) {
+        const QChar c = text[i];
+        if (c != a && c != b) return false;
+        if (binaryOnly) {
+            qsizetype p = i - 1;
+            while (p >= 0 && text[p] == u' ') --p;
+            if (p < 0 || IsOperatorChar(text[p])) return false;
+        }
+        text[i] = c == a ? b : a;
+        return false;
+    });
+    return text;
+}
+
+QString StripBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ') ++first;
+    while (last > first && text[last - 1] == u' ') --last;
+    return text.mid(first, last - first);
+}
+
+}  // namespace
+
+QChar QRArgumentSeparator() { return g_argumentSeparator; }
+void SetQRArgumentSeparator(QChar separator) { g_argumentSeparator = separator; }
+
+// Counts the reading routines active at once; past the limit the text is
+// marked too deep and the branch is not read further.
+class TQREvaluator::DepthGuard {
+public:
+    explicit DepthGuard(TQREvaluator& e) : e_(e) {
+        if (++e_.readDepth_ > QRMaxReadDepth) e_.tooDeep_ = true;
+    }
+    ~DepthGuard() { --e_.readDepth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+    bool TooDeep() const { return e_.tooDeep_; }
+
+private:
+    TQREvaluator& e_;
+};
+
+TQREvaluator::TQREvaluator() = default;
+
+TQREvaluator::~TQREvaluator() { Unprepare(); }
+
+TQRDataSetList* TQREvaluator::DataSets() {
+    if (!dataSets_) {
+        ownedDataSets_ = std::make_unique<TQRDataSetList>();
+        dataSets_ = ownedDataSets_.get();
+    }
+    return dataSets_;
+}
+
+void TQREvaluator::SetDataSets(TQRDataSetList* list) {
+    if (list == dataSets_) return;
+    ownedDataSets_.reset();
+    dataSets_ = list;
+}
+
+void TQREvaluator::Prepare(const QString& text) {
+    if (Prepared()) Unprepare();
+    if (GlobalEnvironment()) GlobalEnvironment()->Prepare();
+    fifo_ = new TQRFiFo;
+    readDepth_ = 0;
+    tooDeep_ = false;
+    EvalExpression(text.isEmpty() ? QStringLiteral("' '") : text);
+    if (tooDeep_) {
+        delete fifo_;
+        fifo_ = new TQRFiFo;
+        Put(new TQREvElementError(QRExprMessage(TooDeep)));
+    }
+}
+
+void TQREvaluator::Unprepare() {
+    if (!Prepared()) return;
+    delete fifo_;
+    fifo_ = nullptr;
+    if (GlobalEnvironment()) GlobalEnvironment()->Unprepare();
+}
+
+EvalResult TQREvaluator::Value() {
+    if (!Prepared()) throw Exception(QRExprMessage(NotPrepared));
+    const bool outermost = g_evalDepth == 0;
+    if (outermost) g_evalTooDeep = false;
+    EvalResult r = EvalResult::Error(QRExprMessage(ErrorInExpression));
+    fifo_->Start();
+    if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
+    if (outermost && g_evalTooDeep) r = EvalResult::Error(QRExprMessage(TooDeep));
+    return r;
+}
+
+void TQREvaluator::UpdateAggregates() {
+    if (!Prepared()) throw Exception(QRExprMessage(NotPrepared));
+    struct FlagGuard {
+        bool& flag;
+        ~FlagGuard() { flag = false; }
+    } guard{fifo_->Aggregate};
+    fifo_->Aggregate = true;
+    Value();
+}
+
+void TQREvaluator::Reset() {
+    if (!Prepared()) return;
+    for (Integer i = 0; i < fifo_->Count(); ++i) fifo_->Items(i)->Reset();
+}
+
+bool TQREvaluator::ContainsAggregates() const {
+    if (!Prepared()) return false;
+    for (Integer i = 0; i < fifo_->Count(); ++i)
+        if (fifo_->Items(i)->IsAggregate) return true;
+    return false;
+}
+
+EvalResult TQREvaluator::Calculate(const QString& text) {
+    Prepare(text);
+    struct UnprepareGuard {
+        TQREvaluator& e;
+        ~UnprepareGuard() { e.Unprepare(); }
+    } guard{*this};
+    return Value();
+}
+
+TQREvElement* TQREvaluator::QueueElement(Integer index) const {
+    if (!Prepared() || index < 0 || index >= fifo_->Count()) return nullptr;
+    return fifo_->Items(index);
+}
+
+// ------------------------------------------------------------ reading
+
+bool TQREvaluator::SplitAtOperator(const QString& text, TQREvOperator op, qsizetype at,
+                                   qsizetype length, void (TQREvaluator::*left)(const QString&),
+                                   void (TQREvaluator::*right)(const QString&)) {
+    if (at < 0) return false;
+    QString rightText = text.mid(at + length);
+    if (op == opMinus) rightText = SwapTopLevel(rightText, u'+', u'-', true);
+    else if (op == opDiv) rightText = SwapTopLevel(rightText, u'*', u'/', false);
+    Put(new TQREvElementOperator(op));
+    (this->*left)(text.left(at));
+    (this->*right)(rightText);
+    return true;
+}
+
+void TQREvaluator::EvalExpression(const QString& text) {
+    DepthGuard guard(*this);
+    if (guard.TooDeep()) return;
+    TQREvOperator op = opEqual;
+    qsizetype length = 1;
+    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+        const QChar c = text[i];
+        const QChar next = text[i + 1];
+        if (c == u'<') {
+            op = next == u'>' ? opUnequal : next == u'=' ? opLessOrEqual : opLess;
+        } else if (c == u'>') {
+            op = next == u'=' ? opGreaterOrEqual : opGreater;
+        } else if (c == u'=') {
+            op = opEqual;
+        } else {
+            return false;
+        }
+        length = (op == opUnequal || op == opLessOrEqual || op == opGreaterOrEqual) ? 2 : 1;
+        return true;
+    });
+    if (!SplitAtOperator(text, op, at, length, &TQREvaluator::EvalSimpleExpression,
+                         &TQREvaluator::EvalSimpleExpression))
+        EvalSimpleExpression(text);
+}
+
+void TQREvaluator::EvalSimpleExpression(const QString& text) {
+    DepthGuard guard(*this);
+    if (guard.TooDeep()) return;
+    TQREvOperator op = opPlus;
+    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+        const QChar c = text[i];
+        if (c == u'+' || c == u'-') {
+            op = c == u'+' ? opPlus : opMinus;
+            return true;
+        }
+        op = opOr;
+        return c == u' ' && WordAt(text, i + 1, "or ");
+    });
+    // The word operator starts after its blank: the left part keeps the blank.
+    const qsizetype start = op == opOr && at >= 0 ? at + 1 : at;
+    if (!SplitAtOperator(text, op, start, op == opOr ? 2 : 1, &TQREvaluator::EvalTerm,
+                         &TQREvaluator::EvalSimpleExpression))
+        EvalTerm(text);
+}
+
+void TQREvaluator::EvalTerm(const QString& text) {
+    DepthGuard guard(*this);
+    if (guard.TooDeep()) return;
+    TQREvOperator op = opMul;
+    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+        const QChar c = text[i];
+        if (c == u'*' || c == u'/') {
+            op = c == u'*' ? opMul : opDiv;
+            return true;
+        }
+        op = opAnd;
+        return c == u' ' && WordAt(text, i + 1, "and ");
+    });
+    const qsizetype start = op == opAnd && at >= 0 ? at + 1 : at;
+    if (!SplitAtOperator(text, op, start, op == opAnd ? 3 : 1, &TQREvaluator::EvalFactor,
+                         &TQREvaluator::EvalTerm))
+        EvalFactor(text);
+}
+
+void TQREvaluator::EvalFactor(const QString& original) {
+    DepthGuard guard(*this);
+    if (guard.TooDeep()) return;
+    const QString text = StripBlanks(original);
+    const qsizetype n = text.size();
+    // "not" is a word of its own: NOTES stays a name.
+    if (WordAt(text, 0, "not") && (n == 3 || !(text[3].isLetterOrNumber() || text[3] == u'_'))) {
+        Put(new TQREvElementNot);
+        EvalSimpleExpression(text.mid(3));
+        return;
+    }
+    const QChar first = n > 0 ? text[0] : QChar();
+    const QChar last = n > 0 ? text[n - 1] : QChar();
+    if (IsAsciiDigit(first)) {
+        EvalNumber(text);
+    } else if (IsAsciiLetter(first)) {
+        EvalName(text);
+    } else if (first == u'[') {
+        if (n >= 2 && last == u']') EvalVariable(text.mid(1, n - 2));
+        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("]"))));
+    } else if (first == u'\'') {
+        if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.mid(1, n - 2)));
+        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("'"))));
+    } else if (first == u'(') {
+        if (n >= 2 && last == u')') EvalExpression(text.mid(1, n - 2));
+        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral(")"))));
+    } else if (first == u'+') {
+        EvalFactor(text.mid(1));
+    } else if (first == u'-') {
+        EvalSimpleExpression(QStringLiteral("0-") + text.mid(1));
+    } else {
+        Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text)));
+    }
+}
+
+void TQREvaluator::EvalNumber(const QString& text) {
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && IsAsciiDigit(text[i])) ++i;
+    bool isFloat = false;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (!(IsAsciiDigit(c) || c == u'+' || c == u'-' || c == u'.' || c == u'E' || c == u'e')) break;
+        isFloat = true;
+    }
+    if (i < n) {
+        Put(new TQREvElementError(QRExprMessage(NumericConstant, text)));
+        return;
+    }
+    if (!isFloat) {
+        bool ok = false;
+        const int v = text.toInt(&ok, 10);
+        if (ok) {
+            Put(new TQREvElementConstant(EvalResult::FromInteger(v)));
+            return;
+        }
+    }
+    QString floatText = text;
+    floatText.replace(u'.', FormatSettings().DecimalSeparator);
+    Extended v = 0;
+    if (TryStrToFloat(floatText, v) && std::isfinite(double(v)))
+        Put(new TQREvElementConstant(EvalResult::FromFloat(double(v))));
+    else
+        Put(new TQREvElementError(QRExprMessage(NumericConstant, floatText)));
+}
+
+void TQREvaluator::EvalName(const QString& text) {
+    const qsizetype open = text.indexOf(u'(');
+    if (open < 0) EvalFunction(text, QString());
+    else if (text.endsWith(u')')) EvalFunction(text.left(open), text.mid(open + 1, text.size() - open - 2));
+    else EvalFunction(QString(), QString());
+}
+
+void TQREvaluator::EvalFunction(const QString& name, const QString& arguments) {
+    const QString upper = AnsiUpperCase(name);
+    const TQRLibrary* library = QRFunctionLibrary();
+    const TQRLibraryEntry* entry = library ? library->FindEntry(upper) : nullptr;
+    if (!entry) {
+        if (arguments.isEmpty()) EvalVariable(upper);
+        else Put(new TQREvElementError(QRExprMessage(UnknownFunction, upper)));
+        return;
+    }
+    Put(entry->Instance());
+    const QChar separator = QRArgumentSeparator();
+    qsizetype start = 0;
+    FindOperator(arguments, [&](qsizetype i) {
+        if (arguments[i] != separator) return false;
+        EvalExpression(arguments.mid(start, i - start));
+        start = i + 1;
+        return false;
+    });
+    if (!arguments.isEmpty()) EvalExpression(arguments.mid(start));
+    Put(new TQREvElementArgumentEnd);
+}
+
+TField* TQREvaluator::FindDataField(const QString& name, TDataSet*& dataSet) {
+    const qsizetype dot = name.indexOf(u'.');
+    const QString setName = dot < 0 ? QString() : AnsiUpperCase(name.left(dot));
+    const QString fieldName = dot < 0 ? name : AnsiUpperCase(name.mid(dot + 1));
+    for (TDataSet* ds : *dataSets_) {
+        if (!ds) continue;
+        if (dot >= 0) {
+            if (AnsiUpperCase(ds->Name()) != setName) continue;
+            dataSet = ds;
+            return ds->FindField(fieldName);
+        }
+        if (TField* f = ds->FindField(fieldName)) {
+            dataSet = ds;
+            return f;
+        }
+    }
+    return nullptr;
+}
+
+void TQREvaluator::EvalVariable(const QString& name) {
+    if (dataSets_) {
+        TDataSet* dataSet = nullptr;
+        if (TField* field = FindDataField(name, dataSet)) {
+            Put(new TQREvElementDataField(dataSet, field));
+            return;
+        }
+    }
+    TQREvElement* element = environment_ ? environment_->GetFunction(name) : nullptr;
+    if (dynamic_cast<TQREvElementError*>(element)) {
+        delete element;
+        element = nullptr;
+    }
+    if (!element) {
+        TQREvEnvironment* global = GlobalEnvironment();
+        element = global ? global->GetFunction(name)
+                         : new TQREvElementError(QRExprMessage(UnknownFunction, name));
+    }
+    Put(element);
+}

@@ -1,0 +1,458 @@
+// Report expressions: result records, the element queue and the evaluator
+// that reads an expression once and evaluates it as often as needed; the
+// function library with its built-in functions and aggregates; the
+// environments of named expressions. Errors are values, not exceptions.
+#pragma once
+
+#include "Classes.h"
+#include "SysUtils.h"
+
+#include <QtCore/QByteArray>
+#include <QtCore/QString>
+#include <QtCore/QStringList>
+
+#include <memory>
+#include <vector>
+
+class TDataSet;
+class TField;
+class TQRFiFo;
+class TQREvEnvironment;
+class TQREvEmbeddedFunction;
+
+// ------------------------------------------------------------ texts
+
+namespace QRExprText {
+inline constexpr char ErrorInExpression[] = "Error in expression : %s";
+inline constexpr char NotPrepared[] = "Evaluator not prepared";
+inline constexpr char Missing[] = "Missing %s";
+inline constexpr char UnknownFunction[] = "Unknown function : %s";
+inline constexpr char InvalidNot[] = "Invalid use of NOT";
+inline constexpr char UnknownFieldType[] = "Field %s is of unknown type";
+inline constexpr char FieldNotFound[] = "Field %s not found";
+inline constexpr char NumericConstant[] = "Illegal character in numeric contant \"%s\"";
+inline constexpr char NotCompatible[] = "Operator %s is not compatible with %s expressions";
+inline constexpr char CannotDo[] = "Cannot %s %s expressions";
+inline constexpr char DivideByZero[] = "Cannot divide by 0";
+inline constexpr char IntegerOverflow[] = "Integer overflow";
+inline constexpr char TooDeep[] = "Expression nested too deeply";
+inline constexpr char WrongArguments[] = "Wrong arguments for %s";
+inline constexpr char MissingArgument[] = "Missing argument for %s";
+inline constexpr char ConversionError[] = "Conversion error";
+inline constexpr char TooManyArguments[] = "Too many arguments";
+inline constexpr char DivisionByZero[] = "Division by Zero";
+inline constexpr char InvalidSqrt[] = "Invalid argument to SQRT function";
+inline constexpr char InvalidFormat[] = "Invalid format or value specified";
+inline constexpr char Recursive[] = "Recursive calls not allowed";
+inline constexpr char True[] = "True";
+inline constexpr char False[] = "False";
+}  // namespace QRExprText
+
+// The text with each "%s" replaced by the next argument.
+QString QRExprMessage(const char* text, const QString& arg1 = QString(),
+                      const QString& arg2 = QString());
+
+// ------------------------------------------------------------ result records
+
+enum TQREvResultKind : Byte { rkInteger, rkFloat, rkString, rkBoolean, rkError };
+
+// Text of at most 255 bytes in the ANSI code page, its length in front.
+// Longer text is cut at the last whole character within 255 bytes.
+class TQRShortString {
+public:
+    static constexpr int MaxLength = 255;
+
+    void Assign(const char* data, qsizetype length);
+    void Assign(const QByteArray& bytes) { Assign(bytes.constData(), bytes.size()); }
+    void Assign(const QString& text);  // converted to the ANSI code page first
+    void Append(const TQRShortString& other);
+
+    int Length() const { return length_; }
+    const char* Data() const { return data_; }
+    Byte At(int index) const { return Byte(data_[index]); }
+    QByteArray Bytes() const { return QByteArray(data_, length_); }
+    QString Text() const;
+    // Byte by byte, unsigned; a prefix is smaller.
+    int Compare(const TQRShortString& other) const;
+    bool operator==(const TQRShortString& other) const { return Compare(other) == 0; }
+
+private:
+    Byte length_ = 0;
+    char data_[MaxLength];
+};
+
+// One value of an expression, copied by value. The string holds the text of
+// a string result or the message of an error result.
+struct EvalResult {
+    TQREvResultKind Kind = rkError;
+    union {
+        Integer IntResult = 0;
+        double FloatResult;
+        bool BoolResult;
+    };
+    TQRShortString StrResult;
+
+    static EvalResult FromInteger(Integer v);
+    static EvalResult FromFloat(double v);
+    static EvalResult FromBoolean(bool v);
+    static EvalResult FromString(const QString& text);
+    static EvalResult FromBytes(const QByteArray& bytes);
+    static EvalResult Error(const QString& message);
+
+    bool IsError() const { return Kind == rkError; }
+    bool IsNumeric() const { return Kind == rkInteger || Kind == rkFloat; }
+    double AsFloat() const { return Kind == rkInteger ? double(IntResult) : FloatResult; }
+    // Integer in decimal, float by FloatToStr, "True"/"False", a string as
+    // it is; an error raises Exception "Error in expression : <message>".
+    QString Text() const;
+    QString Message() const { return StrResult.Text(); }
+};
+
+// ------------------------------------------------------------ queue elements
+
+// How an element's operands follow it in the queue.
+enum class TQREvShape : Byte { Leaf, Unary, Binary, Arguments, ArgumentEnd };
+
+class TQREvElement : public TObject {
+public:
+    bool IsAggregate = false;
+    // Fills Result, taking the element's operands from the queue.
+    virtual void Value(TQRFiFo& FiFo, EvalResult& Result);
+    virtual void Reset() {}
+    TQREvShape Shape() const { return shape_; }
+
+protected:
+    explicit TQREvElement(TQREvShape shape = TQREvShape::Leaf) : shape_(shape) {}
+
+private:
+    TQREvShape shape_;
+};
+
+enum TQREvOperator : Byte {
+    opLess, opLessOrEqual, opGreater, opGreaterOrEqual, opEqual, opUnequal,
+    opPlus, opMinus, opOr, opMul, opDiv, opAnd
+};
+
+class TQREvElementOperator : public TQREvElement {
+public:
+    explicit TQREvElementOperator(TQREvOperator op) : TQREvElement(TQREvShape::Binary), op_(op) {}
+    TQREvOperator Operator() const { return op_; }
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+
+private:
+    TQREvOperator op_;
+};
+
+// The logical negation of its one operand.
+class TQREvElementNot : public TQREvElement {
+public:
+    TQREvElementNot() : TQREvElement(TQREvShape::Unary) {}
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+};
+
+class TQREvElementConstant : public TQREvElement {
+public:
+    explicit TQREvElementConstant(const EvalResult& value) : Result(value) {}
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+    EvalResult Result;
+};
+
+class TQREvElementString : public TQREvElement {
+public:
+    explicit TQREvElementString(const QString& text) { SetText(text); }
+    const QString& Text() const { return text_; }
+    void SetText(const QString& text);
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+
+private:
+    QString text_;
+    TQRShortString ansi_;
+};
+
+class TQREvElementDataField : public TQREvElement {
+public:
+    TQREvElementDataField(TDataSet* dataSet, TField* field);
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+
+private:
+    enum class Reading { Unknown, String, Integer, Largeint, Float, Boolean, Text };
+    static Reading ReadingOf(const TField* field);
+    TField* CurrentField() const;
+
+    TDataSet* dataSet_;
+    Integer index_;
+    TField* field_;
+    QString fieldName_;
+    const TField* readingField_ = nullptr;  // the field reading_ was worked out for
+    Reading reading_ = Reading::Unknown;
+};
+
+class TQREvElementError : public TQREvElement {
+public:
+    explicit TQREvElementError(const QString& message) : message_(message) {}
+    const QString& Message() const { return message_; }
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+
+private:
+    QString message_;
+};
+
+// Closes the argument list of a function.
+class TQREvElementArgumentEnd : public TQREvElement {
+public:
+    TQREvElementArgumentEnd() : TQREvElement(TQREvShape::ArgumentEnd) {}
+};
+
+// A library function: evaluates its arguments, takes an aggregate step while
+// the queue updates aggregates, then calculates.
+class TQREvElementFunction : public TQREvElement {
+public:
+    TQREvElementFunction() : TQREvElement(TQREvShape::Arguments) {}
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+    virtual void Aggregate() {}
+    virtual void Calculate(EvalResult& Result);
+
+protected:
+    // Evaluates every argument up to the end of the list (or of the queue).
+    void GetArguments(TQRFiFo& FiFo);
+    Integer ArgumentCount() const { return Integer(arguments_.size()); }
+    const EvalResult& Argument(Integer index) const { return arguments_[size_t(index)]; }
+
+private:
+    std::vector<EvalResult> arguments_;  // reused from one evaluation to the next
+};
+
+// Stands in the queue for an environment entry, which it does not own.
+class TQREvElementWrapper : public TQREvElement {
+public:
+    explicit TQREvElementWrapper(TQREvEmbeddedFunction* entry) : entry_(entry) {}
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+
+private:
+    TQREvEmbeddedFunction* entry_;
+};
+
+// ------------------------------------------------------------ the queue
+
+class TQRFiFo : public TObject {
+public:
+    ~TQRFiFo() override;
+    bool Aggregate = false;  // set while aggregates are updated
+
+    void Put(TQREvElement* element) { elements_.push_back(element); }
+    void Start() { position_ = 0; }
+    // The element at the read position, which moves on; nullptr at the end.
+    TQREvElement* Get() {
+        return position_ < elements_.size() ? elements_[position_++] : nullptr;
+    }
+    Integer Count() const { return Integer(elements_.size()); }
+    TQREvElement* Items(Integer index) const { return elements_[size_t(index)]; }
+
+private:
+    std::vector<TQREvElement*> elements_;
+    size_t position_ = 0;
+};
+
+// ------------------------------------------------------------ the evaluator
+
+using TQRDataSetList = std::vector<TDataSet*>;
+
+// Nesting limits: a text nested deeper than this gives an error value rather
+// than exhausting the stack, while it is read and while it is evaluated.
+constexpr Integer QRMaxReadDepth = 400;
+constexpr Integer QRMaxEvalDepth = 1000;
+
+class TQREvaluator : public TObject {
+public:
+    TQREvaluator();
+    ~TQREvaluator() override;
+
+    // Data sets searched for field names. Reading it when none was assigned
+    // makes an empty list the evaluator owns; an assigned list is not owned.
+    TQRDataSetList* DataSets();
+    void SetDataSets(TQRDataSetList* list);
+    TQREvEnvironment* Environment() const { return environment_; }
+    void SetEnvironment(TQREvEnvironment* environment) { environment_ = environment; }
+
+    bool Prepared() const { return fifo_ != nullptr; }
+    // Reads text into the queue; never fails on bad text (errors become
+    // error elements). An empty text reads as "' '".
+    void Prepare(const QString& text);
+    void Unprepare();
+    // Exception "Evaluator not prepared" when not prepared.
+    EvalResult Value();
+    void UpdateAggregates();
+    void Reset();
+    bool ContainsAggregates() const;
+    EvalResult Calculate(const QString& text);
+
+    // The prepared queue's element at index; nullptr when not prepared or beyond.
+    TQREvElement* QueueElement(Integer index) const;
+
+protected:
+    // The reader's hooks for names: a function (with its argument text) and
+    // a field or named value. Both queue what they read.
+    virtual void EvalFunction(const QString& name, const QString& arguments);
+    virtual void EvalVariable(const QString& name);
+
+    // The four levels of reading; each queues the elements of text.
+    void EvalExpression(const QString& text);
+    void EvalSimpleExpression(const QString& text);
+    void EvalTerm(const QString& text);
+    void EvalFactor(const QString& text);
+    void Put(TQREvElement* element) { fifo_->Put(element); }
+
+private:
+    class DepthGuard;
+    void EvalNumber(const QString& text);
+    void EvalName(const QString& text);
+    bool SplitAtOperator(const QString& text, TQREvOperator op, qsizetype at, qsizetype length,
+                         void (TQREvaluator::*left)(const QString&),
+                         void (TQREvaluator::*right)(const QString&));
+    TField* FindDataField(const QString& name, TDataSet*& dataSet);
+
+    std::unique_ptr<TQRDataSetList> ownedDataSets_;
+    TQRDataSetList* dataSets_ = nullptr;
+    TQREvEnvironment* environment_ = nullptr;
+    TQRFiFo* fifo_ = nullptr;
+    Integer readDepth_ = 0;
+    bool tooDeep_ = false;  // the text being read went past QRMaxReadDepth
+};
+
+// The one-character argument separator, "," from start-up on.
+QChar QRArgumentSeparator();
+void SetQRArgumentSeparator(QChar separator);
+
+// ------------------------------------------------------------ the function library
+
+using TQRFunctionFactory = TQREvElementFunction* (*)();
+
+template <class T>
+TQREvElementFunction* CreateQRFunction() { return new T; }
+
+class TQRLibraryEntry : public TObject {
+public:
+    QString Name;
+    QString Description;  // syntax prefix ending in "|", then the help text
+    QString Data;         // category digit, then N S B or V per argument
+    QString Vendor;
+    TQRFunctionFactory Instance = nullptr;
+};
+
+class TQRLibrary : public TObject {
+public:
+    ~TQRLibrary() override;
+    void Add(TQRLibraryEntry* entry) { entries_.push_back(entry); }
+    Integer EntryCount() const { return Integer(entries_.size()); }
+    virtual TQRLibraryEntry* GetEntry(Integer index) const;  // nullptr out of range
+    // The first entry of the name (case ignored); nullptr when none.
+    TQRLibraryEntry* FindEntry(const QString& name) const;
+    // A new element for the name: the function, or an error element
+    // "Unknown function : <name>".
+    TQREvElement* CreateElement(const QString& name) const;
+
+private:
+    std::vector<TQRLibraryEntry*> entries_;
+};
+
+class TQRFunctionLibrary : public TQRLibrary {};
+
+// The global library; nullptr before InitializeQRExpr and after FinalizeQRExpr.
+TQRFunctionLibrary* QRFunctionLibrary();
+void RegisterLibraryFunction(TQRFunctionFactory instance, const QString& name,
+                             const QString& description, const QString& data,
+                             const QString& vendor);
+
+// The unit's start-up registers the built-in functions; its shut-down frees
+// the library (InitializeQRExpr and FinalizeQRExpr call these).
+inline constexpr char QRBuiltInVendor[] = "Velmora";
+void RegisterQRBuiltInFunctions();
+void FreeQRFunctionLibrary();
+
+// Category names of the library's category digits ("All", "Date & time", ...).
+QString QRFunctionCategoryName(Integer category);
+
+// ------------------------------------------------------------ environments
+
+// One named expression with an evaluator of its own.
+class TQREvEmbeddedFunction : public TQREvElement {
+public:
+    explicit TQREvEmbeddedFunction(const QString& expression) : expression_(expression) {}
+    // Error "Recursive calls not allowed" while the entry is being evaluated.
+    void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+    void Reset() override { evaluator_.Reset(); }
+    const QString& Expression() const { return expression_; }
+    TQREvElement* QueueElement(Integer index) const { return evaluator_.QueueElement(index); }
+    TQREvaluator& Evaluator() { return evaluator_; }
+    bool InUse() const { return inUse_; }
+
+private:
+    QString expression_;
+    TQREvaluator evaluator_;
+    bool inUse_ = false;
+};
+
+// The stored form of an environment: the names ("Strings") and the
+// expression texts ("DATA"), one per entry in list order.
+struct TQREvEnvironmentStore {
+    QStringList Strings;
+    QStringList Data;
+};
+
+// Named expressions: the list's strings are the names, each object the
+// entry (owned).
+class TQREvEnvironment : public TStringList {
+public:
+    TQREvEnvironment();
+    ~TQREvEnvironment() override;
+
+    // Upper-cases the name; a name already there keeps its expression.
+    void AddFunction(const QString& name, const QString& expression);
+    void DeleteFunction(const QString& name);
+    TQREvEmbeddedFunction* Entry(Integer index) const;
+
+    // Nested: the entries are read when the count first reaches 1 and
+    // released when it comes back to 0.
+    void Prepare();
+    void Unprepare();
+    bool Prepared() const { return prepareCount_ > 0; }
+
+    TQRDataSetList* DataSets();
+    void SetDataSets(TQRDataSetList* list);
+
+    // A new wrapper for the entry, or an error element "Unknown function : <name>".
+    TQREvElement* GetFunction(const QString& name) const;
+    // The entry's value; an error value for a missing name.
+    EvalResult Value(const QString& name) const;
+    // The first element of the entry's prepared queue; nullptr when the name
+    // is missing or the entry not prepared.
+    TQREvElement* GetConstant(const QString& name) const;
+    // Overwrite a prepared constant: a constant element takes the value, a
+    // string element the text; other elements are left alone.
+    static void SetConstant(TQREvElement* element, Integer value);
+    static void SetConstant(TQREvElement* element, const QString& text);
+    static void SetConstant(TQREvElement* element, const EvalResult& value);
+
+    TQREvEnvironmentStore WriteStored() const;
+    // Replaces the contents; names and texts pair by position, up to the
+    // shorter list.
+    void ReadStored(const TQREvEnvironmentStore& store);
+
+private:
+    void PrepareEntry(TQREvEmbeddedFunction* entry);
+    TQREvEmbeddedFunction* FindEntry(const QString& name) const;
+
+    Integer prepareCount_ = 0;
+    std::unique_ptr<TQRDataSetList> ownedDataSets_;
+    TQRDataSetList* dataSets_ = nullptr;
+};
+
+// The process-wide environment; nullptr before InitializeQRExpr.
+TQREvEnvironment* GlobalEnvironment();
+
+// Start-up and shut-down of the unit, called in unit order by the program:
+// the library and its built-in functions, the argument separator, the
+// global environment with APPSTARTTIME, APPSTARTDATE and APPNAME (the
+// application's title at that moment). A second start-up does nothing.
+void InitializeQRExpr();
+void FinalizeQRExpr();
