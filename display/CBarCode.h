@@ -5,6 +5,7 @@
 #include "Classes.h"
 #include "Types.h"
 
+#include <memory>
 #include <vector>
 
 // ------------------------------------------------------------ QR code types
@@ -35,6 +36,7 @@ public:
     static constexpr Integer MaxBits = MaxDataCodewords * 8;
 
     TCQRCode();
+    ~TCQRCode() override;
 
     // Encodes the first Length bytes of Data (all of it when Length < 1).
     // Version 0 picks the smallest version that fits; a requested version too
@@ -106,6 +108,8 @@ private:
     void FinishStream(Integer dataCodewords);
     void Interleave();
     Integer SegmentCostAt(Integer i, Integer sizeClass) const;
+    Integer ChooseMask();
+    Integer ScoreLines() const;
 
     const Byte* text_ = nullptr;
     Integer textLength_ = 0;
@@ -115,4 +119,6 @@ private:
     Integer bitCount_ = 0;              // -1 after an overflow
     Byte codewords_[MaxCodewords] = {};
     Integer codewordCount_ = 0;
+    struct TQRLines;
+    std::unique_ptr<TQRLines> lines_;  // scoring work area
 };

@@ -2,6 +2,8 @@
 #include "CBarCode.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -116,7 +118,7 @@ Integer SizeClassOf(Integer version) { return version < 10 ? 0 : version < 27 ? 
 constexpr Integer kClassFirst[3] = {1, 10, 27};
 constexpr Integer kClassLast[3] = {9, 26, 40};
 
-bool MaskCondition(Integer m, Integer i, Integer j) {
+constexpr bool MaskCondition(Integer m, Integer i, Integer j) {
     switch (m) {
     case 0: return (i + j) % 2 == 0;
     case 1: return i % 2 == 0;
@@ -140,12 +142,121 @@ Cardinal BchRemainder(Cardinal value, Cardinal generator, Integer degree) {
 
 }  // namespace
 
+// ------------------------------------------------------------ packed lines
+
+// The score works on lines of modules packed into bits: module p of a row or
+// column is bit p + 4 of a 256-bit line, so that the four modules before the
+// first one and those after the last read as light, as outside modules do.
+namespace {
+
+constexpr Integer kPad = 4;
+
+struct Line {
+    uint64_t w[4] = {};
+
+    constexpr void Set(Integer p) { w[(p + kPad) >> 6] |= uint64_t(1) << ((p + kPad) & 63); }
+    friend constexpr Line operator&(Line a, const Line& b) {
+        for (int k = 0; k < 4; ++k) a.w[k] &= b.w[k];
+        return a;
+    }
+    friend constexpr Line operator|(Line a, const Line& b) {
+        for (int k = 0; k < 4; ++k) a.w[k] |= b.w[k];
+        return a;
+    }
+    friend constexpr Line operator^(Line a, const Line& b) {
+        for (int k = 0; k < 4; ++k) a.w[k] ^= b.w[k];
+        return a;
+    }
+    friend constexpr Line operator~(Line a) {
+        for (int k = 0; k < 4; ++k) a.w[k] = ~a.w[k];
+        return a;
+    }
+};
+
+// Bit q of the result is bit q - k of a: looks k modules back.
+template <int k>
+inline Line Back(const Line& a) {
+    return {{a.w[0] << k, (a.w[1] << k) | (a.w[0] >> (64 - k)), (a.w[2] << k) | (a.w[1] >> (64 - k)),
+             (a.w[3] << k) | (a.w[2] >> (64 - k))}};
+}
+
+// Bit q of the result is bit q + k of a: looks k modules ahead.
+template <int k>
+inline Line Ahead(const Line& a) {
+    return {{(a.w[0] >> k) | (a.w[1] << (64 - k)), (a.w[1] >> k) | (a.w[2] << (64 - k)),
+             (a.w[2] >> k) | (a.w[3] << (64 - k)), a.w[3] >> k}};
+}
+
+inline Integer Count(const Line& a) {
+    return __builtin_popcountll(a.w[0]) + __builtin_popcountll(a.w[1]) + __builtin_popcountll(a.w[2]) +
+           __builtin_popcountll(a.w[3]);
+}
+
+// Modules first to last of a line.
+constexpr Line Span(Integer first, Integer last) {
+    Line l;
+    for (Integer p = first; p <= last; ++p) l.Set(p);
+    return l;
+}
+
+// Mask patterns: along a column they repeat with the column number modulo 6,
+// along a row with the row number modulo 12.
+struct MaskLines {
+    Line column[8][6];
+    Line row[8][12];
+};
+
+constexpr MaskLines MakeMaskLines() {
+    MaskLines t;
+    for (Integer m = 0; m < 8; ++m) {
+        for (Integer p = 0; p < TCQRCode::MaxSize; ++p) {
+            for (Integer r = 0; r < 6; ++r) {
+                if (MaskCondition(m, p, r)) t.column[m][r].Set(p);
+            }
+            for (Integer r = 0; r < 12; ++r) {
+                if (MaskCondition(m, r, p)) t.row[m][r].Set(p);
+            }
+        }
+    }
+    return t;
+}
+
+constexpr MaskLines kMaskLines = MakeMaskLines();
+
+// Runs of five or more (3 + length - 5 each) and the finder-like pattern
+// dark, light, dark x 3, light, dark with light neighbours and four light
+// modules on one side (40 each). same holds the modules 1 to size-1.
+Integer LineScore(const Line& dark, const Line& same) {
+    const Line light = ~dark;
+    const Line equal = ~(dark ^ Back<1>(dark)) & same;
+    // Fifth and later modules of a run: each adds 1, each run 2 more.
+    const Line deep = equal & Back<1>(equal) & Back<2>(equal) & Back<3>(equal);
+    const Integer runs = Count(deep) + 2 * Count(deep & ~Back<1>(deep));
+    const Line light4 = light & Back<1>(light) & Back<2>(light) & Back<3>(light);  // q-3..q light
+    const Line finder = dark & Ahead<1>(light) & Ahead<2>(dark) & Ahead<3>(dark) & Ahead<4>(dark) & Ahead<5>(light) &
+                        Ahead<6>(dark) & Ahead<7>(light) & Back<1>(light) & (Back<1>(light4) | Ahead<10>(light4));
+    return runs + 40 * Count(finder);
+}
+
+}  // namespace
+
+// Packed lines of the symbol in both directions, and the parts of the
+// symbol that do not change with the mask.
+struct TCQRCode::TQRLines {
+    Line columns[MaxSize];
+    Line rows[MaxSize];
+    Line columnFunction[MaxSize], columnFunctionDark[MaxSize], columnData[MaxSize];
+    Line rowFunction[MaxSize], rowFunctionDark[MaxSize], rowData[MaxSize];
+};
+
 // ------------------------------------------------------------ construction and tables
 
-TCQRCode::TCQRCode() {
+TCQRCode::TCQRCode() : lines_(std::make_unique<TQRLines>()) {
     units_.reserve(MaxDataCodewords + 1);
     segments_.reserve(MaxDataCodewords + 1);
 }
+
+TCQRCode::~TCQRCode() = default;
 
 Integer TCQRCode::DataCodewords(Integer version, Integer level) {
     if (version < 0 || version > 40 || level < 0 || level > 3) return 0;
@@ -468,20 +579,8 @@ void TCQRCode::BuildMatrix() {
     for (Integer x = 0; x < size_; ++x) std::memset(modules_[x], 0, size_t(size_));
     DrawFunctionPatterns();
     PlaceData();
-    if (mask_ < 0) {
-        Integer best = -1;
-        Integer bestScore = 0;
-        for (Integer m = 0; m < 8; ++m) {
-            ApplyMask(m);
-            WriteFormatInfo(m);
-            const Integer score = Penalty();
-            if (best < 0 || score < bestScore) {
-                best = m;
-                bestScore = score;
-            }
-        }
-        mask_ = best;
-    }
+    // Equal scores keep the lower mask number.
+    if (mask_ < 0) mask_ = ChooseMask();
     ApplyMask(mask_);
     WriteFormatInfo(mask_);
     for (Integer x = 0; x < size_; ++x) {
@@ -551,28 +650,40 @@ void TCQRCode::WriteVersionInfo() {
     }
 }
 
-void TCQRCode::WriteFormatInfo(Integer m) {
-    const Cardinal data = (kLevelBits[level_] << 3) | Cardinal(m);
-    const Cardinal info = ((data << 10) | BchRemainder(data, 0x537, 10)) ^ 0x5412;
-    const Integer n = size_;
+namespace {
+
+// The format information of a level and mask: 15 bits, BCH-protected, masked.
+Cardinal FormatInfo(Integer level, Integer mask) {
+    const Cardinal data = (kLevelBits[level] << 3) | Cardinal(mask);
+    return ((data << 10) | BchRemainder(data, 0x537, 10)) ^ 0x5412;
+}
+
+// Calls put(x, y, dark) for both copies of the format information and for
+// the module that is always dark.
+template <typename F>
+void ForEachFormatModule(Integer size, Cardinal info, F&& put) {
     for (Integer k = 0; k < 15; ++k) {
         const bool dark = (info >> k) & 1;
         if (k <= 5)
-            SetFunction(8, k, dark);
-        else if (k == 6)
-            SetFunction(8, 7, dark);
-        else if (k == 7)
-            SetFunction(8, 8, dark);
+            put(8, k, dark);
+        else if (k <= 7)
+            put(8, k + 1, dark);
         else if (k == 8)
-            SetFunction(7, 8, dark);
+            put(7, 8, dark);
         else
-            SetFunction(14 - k, 8, dark);
+            put(14 - k, 8, dark);
         if (k <= 7)
-            SetFunction(n - 1 - k, 8, dark);
+            put(size - 1 - k, 8, dark);
         else
-            SetFunction(8, n - 15 + k, dark);
+            put(8, size - 15 + k, dark);
     }
-    SetFunction(8, n - 8, true);
+    put(8, size - 8, true);
+}
+
+}  // namespace
+
+void TCQRCode::WriteFormatInfo(Integer m) {
+    ForEachFormatModule(size_, FormatInfo(level_, m), [this](Integer x, Integer y, bool dark) { SetFunction(x, y, dark); });
 }
 
 // Zigzag through two-column strips from the lower right corner.
@@ -605,55 +716,85 @@ void TCQRCode::ApplyMask(Integer m) {
     }
 }
 
-namespace {
+// ------------------------------------------------------------ mask scoring
 
-// Runs of five or more, and the 1:1:3:1:1 pattern with light borders.
-Integer LinePenalty(const Byte* line, Integer n) {
-    Integer score = 0;
-    Integer run = 1;
-    for (Integer p = 1; p <= n; ++p) {
-        if (p < n && line[p] == line[p - 1]) {
-            ++run;
-            continue;
-        }
-        if (run >= 5) score += 3 + (run - 5);
-        run = 1;
-    }
-    auto light = [&](Integer p) { return p < 0 || p >= n || line[p] == 0; };
-    static constexpr Byte kPattern[7] = {1, 0, 1, 1, 1, 0, 1};
-    for (Integer p = 0; p + 7 <= n; ++p) {
-        if (std::memcmp(line + p, kPattern, 7) != 0 || !light(p - 1) || !light(p + 7)) continue;
-        const bool before = light(p - 1) && light(p - 2) && light(p - 3) && light(p - 4);
-        const bool after = light(p + 7) && light(p + 8) && light(p + 9) && light(p + 10);
-        if (before || after) score += 40;
-    }
-    return score;
-}
-
-}  // namespace
-
-Integer TCQRCode::Penalty() const {
+// Penalty of the symbol held in columns and rows: runs, finder-like
+// patterns, 2 x 2 blocks and the balance of light modules.
+Integer TCQRCode::ScoreLines() const {
     const Integer n = size_;
+    const Line same = Span(1, n - 1);
+    const Line blockTops = Span(0, n - 2);
     Integer score = 0;
-    Byte line[MaxSize];
-    Integer lightCount = 0;
-    for (Integer x = 0; x < n; ++x) {
-        for (Integer y = 0; y < n; ++y) line[y] = IsDark(x, y) ? 1 : 0;
-        score += LinePenalty(line, n);
-    }
-    for (Integer y = 0; y < n; ++y) {
-        for (Integer x = 0; x < n; ++x) {
-            line[x] = IsDark(x, y) ? 1 : 0;
-            lightCount += 1 - line[x];
-        }
-        score += LinePenalty(line, n);
+    Integer dark = 0;
+    for (Integer k = 0; k < n; ++k) {
+        score += LineScore(lines_->columns[k], same) + LineScore(lines_->rows[k], same);
+        dark += Count(lines_->columns[k]);
     }
     for (Integer x = 0; x + 1 < n; ++x) {
-        for (Integer y = 0; y + 1 < n; ++y) {
-            const bool d = IsDark(x, y);
-            if (IsDark(x + 1, y) == d && IsDark(x, y + 1) == d && IsDark(x + 1, y + 1) == d) score += 3;
+        const Line& a = lines_->columns[x];
+        const Line across = a ^ lines_->columns[x + 1];
+        const Line blocks = ~across & ~Ahead<1>(across) & ~(a ^ Ahead<1>(a)) & blockTops;
+        score += 3 * Count(blocks);
+    }
+    const Integer percent = 100 * (n * n - dark) / (n * n);
+    return score + 10 * (std::abs(percent - 50) / 5);
+}
+
+Integer TCQRCode::Penalty() const {
+    for (Integer k = 0; k < size_; ++k) lines_->columns[k] = lines_->rows[k] = Line();
+    for (Integer x = 0; x < size_; ++x) {
+        for (Integer y = 0; y < size_; ++y) {
+            if (!IsDark(x, y)) continue;
+            lines_->columns[x].Set(y);
+            lines_->rows[y].Set(x);
         }
     }
-    const Integer percent = 100 * lightCount / (n * n);
-    return score + 10 * (std::abs(percent - 50) / 5);
+    return ScoreLines();
+}
+
+// Scores the eight masks on packed lines, without touching the matrix:
+// the same scores as applying each mask with its format information.
+Integer TCQRCode::ChooseMask() {
+    const Integer n = size_;
+    TQRLines& l = *lines_;
+    for (Integer k = 0; k < n; ++k) {
+        l.columnFunction[k] = l.columnFunctionDark[k] = l.columnData[k] = Line();
+        l.rowFunction[k] = l.rowFunctionDark[k] = l.rowData[k] = Line();
+    }
+    for (Integer x = 0; x < n; ++x) {
+        for (Integer y = 0; y < n; ++y) {
+            const Byte b = modules_[x][y];
+            if (b & mfFunction) {
+                l.columnFunction[x].Set(y);
+                l.rowFunction[y].Set(x);
+            }
+            if (b & mfFunctionDark) {
+                l.columnFunctionDark[x].Set(y);
+                l.rowFunctionDark[y].Set(x);
+            } else if (b & mfData) {
+                l.columnData[x].Set(y);
+                l.rowData[y].Set(x);
+            }
+        }
+    }
+    const Line inside = Span(0, n - 1);
+    Integer best = 0;
+    Integer bestScore = 0;
+    for (Integer m = 0; m < 8; ++m) {
+        for (Integer k = 0; k < n; ++k) {
+            l.columns[k] = (l.columnFunctionDark[k] | ((l.columnData[k] ^ kMaskLines.column[m][k % 6]) & ~l.columnFunction[k])) & inside;
+            l.rows[k] = (l.rowFunctionDark[k] | ((l.rowData[k] ^ kMaskLines.row[m][k % 12]) & ~l.rowFunction[k])) & inside;
+        }
+        ForEachFormatModule(n, FormatInfo(level_, m), [&l](Integer x, Integer y, bool dark) {
+            if (!dark) return;
+            l.columns[x].Set(y);
+            l.rows[y].Set(x);
+        });
+        const Integer score = ScoreLines();
+        if (m == 0 || score < bestScore) {
+            best = m;
+            bestScore = score;
+        }
+    }
+    return best;
 }

@@ -264,7 +264,9 @@ TEST(QRCodeEncoder, MatchesQrencodeOverVersionsLevelsAndModes) {
                 ASSERT_TRUE(other.Encode(level, code.Version(), false, theirs, text));
                 EXPECT_TRUE(SameMatrix(other, chosen));
                 EXPECT_LT(code.Penalty(), other.Penalty());
-                if (QRcode_encodeMask) EXPECT_TRUE(MatchesQrencode(code, text, code.Mask()));
+                if (QRcode_encodeMask) {
+                    EXPECT_TRUE(MatchesQrencode(code, text, code.Mask()));
+                }
             }
         }
     }

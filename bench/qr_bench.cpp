@@ -1,0 +1,118 @@
+// Encodes one corpus of texts with TCQRCode and with libqrencode and prints
+// the time ratio (ours / libqrencode) and the codes per second of each.
+// Usage: qr_bench [rounds]
+#include "CBarCode.h"
+
+#include <qrencode.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+class Rng {
+public:
+    explicit Rng(uint64_t seed) : state_(seed) {}
+    Integer Below(Integer n) {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return Integer((state_ >> 33) % uint64_t(n));
+    }
+
+private:
+    uint64_t state_;
+};
+
+struct Sample {
+    QByteArray text;
+    Integer level;
+};
+
+const char kAlphanumericSet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+
+void AppendCharacter(Integer kind, QByteArray& text, Rng& rng) {
+    switch (kind) {
+    case 0: text.append(char('0' + rng.Below(10))); break;
+    case 1: text.append(kAlphanumericSet[rng.Below(45)]); break;
+    case 2: text.append(char(1 + rng.Below(255))); break;  // no NUL: libqrencode takes C strings
+    default:
+        text.append(char(0x88 + rng.Below(0x98 - 0x88)));
+        text.append(char(0x40 + rng.Below(0xFC - 0x40)));
+        break;
+    }
+}
+
+// Numeric, alphanumeric, byte, kanji and mixed texts filling versions 1-40
+// at every level.
+std::vector<Sample> MakeCorpus() {
+    std::vector<Sample> corpus;
+    Rng rng(42);
+    static const Integer kBitsPerCharacter[5] = {4, 6, 8, 13, 12};
+    for (Integer kind = 0; kind < 5; ++kind) {
+        for (Integer version = 1; version <= 40; ++version) {
+            for (Integer level = 0; level < 4; ++level) {
+                const Integer bits = TCQRCode::DataCodewords(version, level) * 8 - 24;
+                const Integer characters = std::max(1, bits / kBitsPerCharacter[kind] * (5 + rng.Below(4)) / 10);
+                QByteArray text;
+                while (text.size() < characters) {
+                    const Integer k = kind < 4 ? kind : rng.Below(4);
+                    const Integer run = kind < 4 ? 1 : 1 + rng.Below(10);
+                    for (Integer i = 0; i < run; ++i) AppendCharacter(k, text, rng);
+                }
+                corpus.push_back({text, level});
+            }
+        }
+    }
+    return corpus;
+}
+
+template <typename F>
+double Seconds(F&& run) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Integer rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::vector<Sample> corpus = MakeCorpus();
+    TCQRCode code;
+    Integer ourFailures = 0;
+    Integer theirFailures = 0;
+    long checksum = 0;
+
+    const double ours = Seconds([&] {
+        for (Integer r = 0; r < rounds; ++r) {
+            for (const Sample& s : corpus) {
+                if (code.Encode(s.level, 0, true, -1, s.text))
+                    checksum += code.Size();
+                else
+                    ++ourFailures;
+            }
+        }
+    });
+    const double theirs = Seconds([&] {
+        for (Integer r = 0; r < rounds; ++r) {
+            for (const Sample& s : corpus) {
+                QRcode* q = QRcode_encodeString(s.text.constData(), 0, QRecLevel(s.level), QR_MODE_KANJI, 1);
+                if (q) {
+                    checksum -= q->width;
+                    QRcode_free(q);
+                } else {
+                    ++theirFailures;
+                }
+            }
+        }
+    });
+
+    const double codes = double(corpus.size()) * rounds;
+    std::printf("corpus: %zu texts x %d rounds (versions 1-40, levels L/M/Q/H, 5 kinds)\n", corpus.size(), rounds);
+    std::printf("TCQRCode    : %8.3f s  %10.0f codes/s  (%d refused)\n", ours, codes / ours, ourFailures);
+    std::printf("libqrencode : %8.3f s  %10.0f codes/s  (%d refused)\n", theirs, codes / theirs, theirFailures);
+    std::printf("ratio ours / libqrencode: %.3f\n", ours / theirs);
+    std::printf("size difference (segmentation): %ld modules\n", checksum);
+    return 0;
+}
