@@ -114,8 +114,10 @@ void TStrings::InsertObject(Integer index, const QString& s, TObject* obj) {
 }
 
 void TStrings::AddStrings(const TStrings& strings) {
+    // The count is taken first: a list may add itself to itself.
+    const Integer count = strings.Count();
     updating(*this, [&] {
-        for (Integer i = 0; i < strings.Count(); ++i) AddObject(strings.Get(i), strings.GetObject(i));
+        for (Integer i = 0; i < count; ++i) AddObject(strings.Get(i), strings.GetObject(i));
     });
 }
 

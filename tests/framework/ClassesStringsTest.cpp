@@ -92,6 +92,8 @@ TEST(StringList, AssignAndSetTextAnnounceOneChange) {
 
     list.Assign(&list);  // assigning a list to itself keeps its lines
     EXPECT_EQ(lines(list), (QStringList{"x", "y"}));
+    list.AddStrings(list);  // adding a list to itself doubles it, once
+    EXPECT_EQ(lines(list), (QStringList{"x", "y", "x", "y"}));
 
     TCollection notStrings(nullptr);
     EXPECT_THROW(list.Assign(&notStrings), EConvertError);
