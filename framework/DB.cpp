@@ -398,6 +398,7 @@ void TDataSet::CreateDefaultFields() {
             field = CreateFieldOfType(def.DataType, this);
         } catch (...) {
             DestroyDefaultFields();
+            defaultFields_ = false;
             throw;
         }
         field->fieldName_ = def.Name;
@@ -419,9 +420,9 @@ void TDataSet::BindPersistentFields() {
     defaultFields_ = false;
 }
 
+// DefaultFields stays set: the data set will make its fields again when it opens.
 void TDataSet::DestroyDefaultFields() {
     while (!fields_.empty()) delete fields_.back();
-    defaultFields_ = false;
 }
 
 void TDataSet::AddField(TField* field) {

@@ -305,7 +305,7 @@ public:
     // Case-insensitive; nullptr for a missing or empty name.
     TField* FindField(const QString& name) const;
     TField* FieldByName(const QString& name) const;  // EDatabaseError when missing
-    // True while the fields were made by the data set when it opened (no
+    // True when the data set makes its own fields as it opens (it has no
     // persistent fields); such field objects are replaced at every opening.
     bool DefaultFields() const { return defaultFields_; }
 
