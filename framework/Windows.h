@@ -113,3 +113,127 @@ Integer GetSystemMetrics(Integer index);
 
 // Milliseconds since an arbitrary start, as a 32-bit tick count.
 Cardinal GetTickCount();
+
+// ------------------------------------------------------------ GDI
+// Drawing routines that take a device context. The device context is the
+// canvas itself (Graphics.h): pass Canvas()->Handle().
+
+class TCanvas;
+class TBrush;
+struct TRegion;
+using HDC = TCanvas*;
+using HRGN = TRegion*;
+using HBRUSH = TBrush*;
+using TColor = Integer;
+
+constexpr Cardinal DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
+                   DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40,
+                   DT_NOCLIP = 0x100, DT_EXTERNALLEADING = 0x200, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800,
+                   DT_RTLREADING = 0x20000, DT_HIDEPREFIX = 0x100000;
+
+// Text in rect by format; returns the height of the text (0 for no text).
+// Lines end at CR LF, CR or LF (not with DT_SINGLELINE); DT_WORDBREAK breaks
+// at blanks and beside full-width characters; DT_VCENTER and DT_BOTTOM act
+// only with DT_SINGLELINE; without DT_NOPREFIX "&x" underlines x and "&&"
+// draws "&"; DT_EXPANDTABS puts tab stops every 8 average character widths;
+// DT_CALCRECT draws nothing and sets rect's right and bottom to bound the
+// text. Lines are clipped to rect unless DT_NOCLIP; an opaque background
+// mode paints each line's extent in the background colour. count < 0: the
+// whole text.
+Integer DrawText(HDC dc, const QString& text, Integer count, TRect& rect, Cardinal format);
+inline Integer DrawTextW(HDC dc, const QString& text, Integer count, TRect& rect, Cardinal format) {
+    return DrawText(dc, text, count, rect, format);
+}
+
+constexpr Cardinal BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8;
+constexpr Cardinal BDR_OUTER = 0x3, BDR_INNER = 0xC, BDR_RAISED = 0x5, BDR_SUNKEN = 0xA;
+constexpr Cardinal EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+                   EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER;
+constexpr Cardinal BF_LEFT = 0x1, BF_TOP = 0x2, BF_RIGHT = 0x4, BF_BOTTOM = 0x8, BF_TOPLEFT = 0x3,
+                   BF_BOTTOMRIGHT = 0xC, BF_RECT = 0xF, BF_MIDDLE = 0x800, BF_SOFT = 0x1000,
+                   BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000;
+
+// A 3-D edge of one or two 1-pixel rings: light on the top and left, dark
+// on the bottom and right for raised parts (the dark side owns the
+// top-right and bottom-left corners). BF_MIDDLE fills the inside with
+// clBtnFace, BF_ADJUST shrinks rect by the edge.
+bool DrawEdge(HDC dc, TRect& rect, Cardinal edge, Cardinal flags);
+
+constexpr Cardinal DFC_CAPTION = 1, DFC_MENU = 2, DFC_SCROLL = 3, DFC_BUTTON = 4;
+constexpr Cardinal DFCS_BUTTONPUSH = 0x10, DFCS_SCROLLUP = 0x0, DFCS_SCROLLDOWN = 0x1, DFCS_SCROLLLEFT = 0x2,
+                   DFCS_SCROLLRIGHT = 0x3, DFCS_SCROLLCOMBOBOX = 0x5, DFCS_INACTIVE = 0x100,
+                   DFCS_PUSHED = 0x200, DFCS_CHECKED = 0x400, DFCS_ADJUSTRECT = 0x2000, DFCS_FLAT = 0x4000,
+                   DFCS_MONO = 0x8000;
+
+// Push buttons (DFC_BUTTON, DFCS_BUTTONPUSH) and scroll arrows (DFC_SCROLL):
+// a clBtnFace face inside a 2-pixel frame (raised, or sunken when
+// DFCS_PUSHED; 1 pixel of clBtnShadow with DFCS_FLAT). DFCS_ADJUSTRECT
+// shrinks rect to the face. False for other types.
+bool DrawFrameControl(HDC dc, TRect& rect, Cardinal type, Cardinal state);
+
+constexpr Cardinal TA_NOUPDATECP = 0, TA_UPDATECP = 1, TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0,
+                   TA_BOTTOM = 8, TA_BASELINE = 24, TA_RTLREADING = 256;
+constexpr Cardinal ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_RTLREADING = 0x80;
+constexpr Integer TRANSPARENT = 1, OPAQUE = 2;
+
+Cardinal SetTextAlign(HDC dc, Cardinal align);  // returns the previous alignment
+Cardinal GetTextAlign(HDC dc);
+// dx: one advance per UTF-16 unit (nil: the font's own). count < 0: all.
+bool ExtTextOut(HDC dc, Integer x, Integer y, Cardinal options, const TRect* rect, const QString& text,
+                Integer count, const Integer* dx);
+inline bool ExtTextOutW(HDC dc, Integer x, Integer y, Cardinal options, const TRect* rect, const QString& text,
+                        Integer count, const Integer* dx) {
+    return ExtTextOut(dc, x, y, options, rect, text, count, dx);
+}
+Integer SetBkMode(HDC dc, Integer mode);  // returns the previous mode
+Integer GetBkMode(HDC dc);
+TColor SetBkColor(HDC dc, TColor color);
+TColor SetTextColor(HDC dc, TColor color);
+bool GetTextExtentPoint32(HDC dc, const QString& text, Integer count, TSize& size);
+
+struct TTextMetric {
+    Integer tmHeight = 0;
+    Integer tmAscent = 0;
+    Integer tmDescent = 0;
+    Integer tmInternalLeading = 0;
+    Integer tmExternalLeading = 0;
+    Integer tmAveCharWidth = 0;
+    Integer tmMaxCharWidth = 0;
+};
+bool GetTextMetrics(HDC dc, TTextMetric& metric);
+
+constexpr Integer ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3;
+constexpr Integer RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
+
+// Regions of whole pixels, right and bottom edges outside.
+HRGN CreateRectRgn(Integer left, Integer top, Integer right, Integer bottom);
+// Corner ellipses width x height (diameters).
+HRGN CreateRoundRectRgn(Integer left, Integer top, Integer right, Integer bottom, Integer width, Integer height);
+HRGN CreateEllipticRgn(Integer left, Integer top, Integer right, Integer bottom);
+Integer CombineRgn(HRGN dest, HRGN a, HRGN b, Integer mode);
+bool PtInRegion(HRGN region, Integer x, Integer y);
+bool FillRgn(HDC dc, HRGN region, HBRUSH brush);
+// A border width x height pixels thick just inside the region.
+bool FrameRgn(HDC dc, HRGN region, HBRUSH brush, Integer width, Integer height);
+HBRUSH CreateSolidBrush(TColor color);
+bool DeleteObject(HRGN region);
+bool DeleteObject(HBRUSH brush);
+Integer FillRect(HDC dc, const TRect& rect, HBRUSH brush);
+
+// Clipping: a nil region removes the clipping set by calls; the copy of
+// region is kept. Return the kind of the clip region left.
+Integer SelectClipRgn(HDC dc, HRGN region);
+Integer IntersectClipRect(HDC dc, Integer left, Integer top, Integer right, Integer bottom);
+Integer ExcludeClipRect(HDC dc, Integer left, Integer top, Integer right, Integer bottom);
+Integer SaveDC(HDC dc);
+bool RestoreDC(HDC dc, Integer savedDC);  // -1: the last saved state
+
+constexpr Integer HORZRES = 8, VERTRES = 10, LOGPIXELSX = 88, LOGPIXELSY = 90, PHYSICALWIDTH = 110,
+                  PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113;
+// Resolution and size of the canvas's device (the 96-dpi reference without one).
+Integer GetDeviceCaps(HDC dc, Integer index);
+
+enum : Integer {
+    SM_CXFULLSCREEN = 16, SM_CYFULLSCREEN = 17, SM_CYMENU = 15, SM_CXFRAME = 32, SM_CYFRAME = 33,
+    SM_CXSMICON = 49, SM_CYSMICON = 50,
+};

@@ -1,0 +1,626 @@
+// TCanvas: targets, device-context state, clipping and figures. Text is in
+// GraphicsText.cpp. Figures are rasterised here (spans of whole pixels),
+// not by Qt's curve code, so that outlines are symmetric and repeatable.
+#include "GraphicsInternal.h"
+
+#include <QtGui/QPainter>
+#include <QtGui/QPaintDevice>
+#include <QtGui/QPaintEngine>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+using namespace GraphicsRaster;
+
+TCanvas::TCanvas()
+    : font_(std::make_unique<TFont>()),
+      pen_(std::make_unique<TPen>()),
+      brush_(std::make_unique<TBrush>()),
+      d_(std::make_unique<Impl>(*this)),
+      copyMode_(0x00CC0020),
+      bkMode_(OPAQUE),
+      bkColor_(clWhite),
+      textColor_(ColorToRGB(clWindowText)) {
+    font_->OnChange = [this](TObject*) { d_->ObjectChanged(csFontValid); };
+    pen_->OnChange = [this](TObject*) { d_->ObjectChanged(csPenValid); };
+    brush_->OnChange = [this](TObject*) { d_->ObjectChanged(csBrushValid); };
+}
+
+TCanvas::~TCanvas() {
+    Unbind();
+    ReleaseHandle();
+}
+
+// The platform reselects an object into the device context when it
+// changes: a solid brush sets an opaque background of its colour, other
+// brushes a transparent one; the font sets the text colour.
+void TCanvas::Impl::ObjectChanged(TCanvasStates what) {
+    if (what == csFontValid) {
+        qfont.reset();
+        c.textColor_ = ColorToRGB(c.font_->Color());
+    } else if (what == csBrushValid) {
+        const TColor rgb = ColorToRGB(c.brush_->Color());
+        const bool solid = c.brush_->Style() == bsSolid;
+        c.bkColor_ = solid ? rgb : (~rgb & 0xFFFFFF);
+        c.bkMode_ = solid ? OPAQUE : TRANSPARENT;
+    }
+}
+
+// ------------------------------------------------------------ targets
+
+void TCanvas::Bind(QPainter* painter, const TRect& clip) {
+    Unbind();
+    ReleaseHandle();
+    if (!painter) return;
+    painter->save();
+    d_->painter = painter;
+    std::optional<QRegion> area;
+    if (painter->hasClipping()) area = painter->clipRegion();
+    if (!clip.IsEmpty()) {
+        const QRegion r(toQRect(clip));
+        area = area ? *area & r : r;
+    }
+    d_->paintArea = area;
+    d_->clip.reset();
+    d_->saved.clear();
+    font_->SetPixelsPerInch(PixelsPerInch());
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setRenderHint(QPainter::TextAntialiasing, false);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    d_->ApplyClip(*painter);
+}
+
+void TCanvas::Unbind() {
+    if (!d_->painter || d_->own) return;
+    d_->painter->restore();
+    d_->painter = nullptr;
+    d_->paintArea.reset();
+    d_->clip.reset();
+    d_->saved.clear();
+}
+
+void TCanvas::SetDevice(QPaintDevice* device) {
+    Unbind();
+    ReleaseHandle();
+    device_ = device;
+    font_->SetPixelsPerInch(PixelsPerInch());
+}
+
+void TCanvas::ReleaseHandle() {
+    if (!d_->own) return;
+    d_->own->end();
+    d_->own.reset();
+    d_->painter = nullptr;
+    d_->clip.reset();
+    d_->saved.clear();
+}
+
+bool TCanvas::HandleAllocated() const {
+    return d_->painter != nullptr;
+}
+
+QPainter* TCanvas::Painter() {
+    if (d_->painter || !device_) return d_->painter;
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(device_)) return nullptr;
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setRenderHint(QPainter::TextAntialiasing, false);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    d_->own = std::move(painter);
+    d_->painter = d_->own.get();
+    d_->ApplyClip(*d_->painter);
+    return d_->painter;
+}
+
+QPainter* TCanvas::Prepared() {
+    QPainter* p = Painter();
+    if (p) {
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p->setBrushOrigin(brushOrigin_.X, brushOrigin_.Y);
+    }
+    return p;
+}
+
+Integer TCanvas::PixelsPerInch() const {
+    const QPaintDevice* device = d_->painter ? d_->painter->device() : device_;
+    return device ? device->logicalDpiY() : 96;
+}
+
+const QImage* TCanvas::RasterImage() const {
+    const QPaintDevice* device = d_->painter ? d_->painter->device() : device_;
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    return static_cast<const QImage*>(device);
+}
+
+void TCanvas::SetBrushOrigin(TPoint origin) {
+    brushOrigin_ = origin;
+}
+
+void TCanvas::Changing() {
+    if (OnChanging) OnChanging(this);
+}
+
+void TCanvas::Changed() {
+    if (OnChange) OnChange(this);
+}
+
+// ------------------------------------------------------------ clipping
+
+void TCanvas::Impl::ApplyClip(QPainter& p) const {
+    std::optional<QRegion> effective = paintArea;
+    if (clip) effective = effective ? *effective & *clip : *clip;
+    if (effective) p.setClipRegion(*effective);
+    else p.setClipping(false);
+}
+
+TRect TCanvas::ClipRect() const {
+    QRect box;
+    const QPaintDevice* device = d_->painter ? d_->painter->device() : device_;
+    if (device) box = QRect(0, 0, device->width(), device->height());
+    if (d_->paintArea) box = d_->paintArea->boundingRect();
+    if (d_->clip) box = box & d_->clip->boundingRect();
+    return fromQRect(box);
+}
+
+void TCanvas::SelectClipRegion(const TRegion* region) {
+    if (region) d_->clip = region->Area;
+    else d_->clip.reset();
+    if (QPainter* p = Painter()) d_->ApplyClip(*p);
+}
+
+void TCanvas::IntersectClipRect(const TRect& r) {
+    const QRegion rect(toQRect(r));
+    if (d_->clip) d_->clip = *d_->clip & rect;
+    else if (d_->paintArea) d_->clip = *d_->paintArea & rect;
+    else d_->clip = rect;
+    if (QPainter* p = Painter()) d_->ApplyClip(*p);
+}
+
+void TCanvas::ExcludeClipRect(const TRect& r) {
+    QRegion base = d_->clip ? *d_->clip : d_->paintArea ? *d_->paintArea : QRegion(toQRect(ClipRect()));
+    d_->clip = base - QRegion(toQRect(r));
+    if (QPainter* p = Painter()) d_->ApplyClip(*p);
+}
+
+Integer TCanvas::SaveDC() {
+    auto state = std::make_unique<DCState>();
+    state->textAlign = textAlign_;
+    state->bkMode = bkMode_;
+    state->bkColor = bkColor_;
+    state->textColor = textColor_;
+    state->penPos = penPos_;
+    state->clip = d_->clip;
+    state->font.Assign(font_.get());
+    state->pen.Assign(pen_.get());
+    state->brush.Assign(brush_.get());
+    d_->saved.push_back(std::move(state));
+    return Integer(d_->saved.size());
+}
+
+bool TCanvas::RestoreDC(Integer level) {
+    const Integer count = Integer(d_->saved.size());
+    const Integer target = level < 0 ? count + level + 1 : level;
+    if (target < 1 || target > count) return false;
+    std::unique_ptr<DCState> state = std::move(d_->saved[size_t(target - 1)]);
+    d_->saved.resize(size_t(target - 1));
+    font_->Assign(&state->font);
+    pen_->Assign(&state->pen);
+    brush_->Assign(&state->brush);
+    textAlign_ = state->textAlign;
+    bkMode_ = state->bkMode;
+    bkColor_ = state->bkColor;
+    textColor_ = state->textColor;
+    penPos_ = state->penPos;
+    d_->clip = state->clip;
+    if (d_->painter) d_->ApplyClip(*d_->painter);
+    return true;
+}
+
+Cardinal TCanvas::SetTextAlign(Cardinal align) {
+    return std::exchange(textAlign_, align);
+}
+
+Integer TCanvas::SetBkMode(Integer mode) {
+    if (mode != TRANSPARENT && mode != OPAQUE) return 0;
+    return std::exchange(bkMode_, mode);
+}
+
+TColor TCanvas::SetBkColor(TColor color) {
+    return std::exchange(bkColor_, ColorToRGB(color));
+}
+
+TColor TCanvas::SetTextColor(TColor color) {
+    return std::exchange(textColor_, ColorToRGB(color));
+}
+
+// ------------------------------------------------------------ pens and brushes
+
+namespace {
+
+QPainter::CompositionMode penComposition(TPenMode mode) {
+    switch (mode) {
+        case pmBlack: return QPainter::RasterOp_ClearDestination;
+        case pmWhite: return QPainter::RasterOp_SetDestination;
+        case pmNot: return QPainter::RasterOp_NotDestination;
+        case pmNotCopy: return QPainter::RasterOp_NotSource;
+        case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
+        case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
+        case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
+        case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
+        case pmMerge: return QPainter::RasterOp_SourceOrDestination;
+        case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
+        case pmMask: return QPainter::RasterOp_SourceAndDestination;
+        case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
+        case pmXor: return QPainter::RasterOp_SourceXorDestination;
+        case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+        default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+// On and off lengths, in pixels, of the 1-pixel pen styles.
+std::vector<Integer> dashLengths(TPenStyle style) {
+    switch (style) {
+        case psDash: return {18, 6};
+        case psDot: return {3, 3};
+        case psDashDot: return {9, 6, 3, 6};
+        case psDashDotDot: return {9, 3, 3, 3, 3, 3};
+        default: return {};
+    }
+}
+
+bool isRasterDevice(const QPainter& p) {
+    return p.device() && p.device()->devType() == QInternal::Image;
+}
+
+}  // namespace
+
+// Pen width 0 draws as 1; wider pens draw solid.
+Integer TCanvas::Impl::PenPixels() const {
+    return std::max<Integer>(1, c.pen_->Width());
+}
+
+void TCanvas::Impl::ApplyPenMode(QPainter& p) const {
+    if (isRasterDevice(p)) p.setCompositionMode(penComposition(c.pen_->Mode()));
+}
+
+QBrush TCanvas::Impl::ToQBrush(TBrush* brush) const {
+    if (brush->Style() == bsClear) return QBrush(Qt::NoBrush);
+    if (brush->Bitmap() && !brush->Bitmap()->Empty()) return QBrush(brush->Bitmap()->Image());
+    const QColor color = ToQColor(brush->Color());
+    switch (brush->Style()) {
+        case bsHorizontal: return QBrush(color, Qt::HorPattern);
+        case bsVertical: return QBrush(color, Qt::VerPattern);
+        case bsFDiagonal: return QBrush(color, Qt::FDiagPattern);
+        case bsBDiagonal: return QBrush(color, Qt::BDiagPattern);
+        case bsCross: return QBrush(color, Qt::CrossPattern);
+        case bsDiagCross: return QBrush(color, Qt::DiagCrossPattern);
+        default: return QBrush(color);
+    }
+}
+
+// Hatches lie over the background colour when the background mode is opaque.
+void TCanvas::Impl::FillSpans(QPainter& p, const Spans& spans, TBrush* brush) const {
+    const QBrush b = ToQBrush(brush);
+    if (b.style() == Qt::NoBrush || spans.empty()) return;
+    const bool hatched = b.style() != Qt::SolidPattern && b.style() != Qt::TexturePattern;
+    const QColor background = ToQColor(c.bkColor_);
+    for (const Span& s : spans) {
+        const QRect row(s.x0, s.y, s.x1 - s.x0, 1);
+        if (hatched && c.bkMode_ == OPAQUE) p.fillRect(row, background);
+        p.fillRect(row, b);
+    }
+}
+
+// ------------------------------------------------------------ lines
+
+// Steps a 1-pixel line, drawing the pen's dashes (gaps in the background
+// colour when the background mode is opaque); dashPhase carries the pattern
+// from segment to segment.
+void TCanvas::Impl::StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Integer& dashPhase) const {
+    const std::vector<Integer> dashes = dashLengths(c.pen_->Style());
+    Integer period = 0;
+    for (Integer n : dashes) period += n;
+    const QColor on = ToQColor(c.pen_->Color());
+    const QColor off = ToQColor(c.bkColor_);
+    const bool paintGaps = c.bkMode_ == OPAQUE;
+    RunPainter runs(p);
+    ForEachLinePixel(from, to, includeEnd, [&](Integer x, Integer y) {
+        bool lit = true;
+        if (period > 0) {
+            Integer at = dashPhase % period;
+            size_t i = 0;
+            while (at >= dashes[i]) at -= dashes[i++];
+            lit = i % 2 == 0;
+            ++dashPhase;
+        }
+        if (lit) runs.Add(x, y, on);
+        else if (paintGaps) runs.Add(x, y, off);
+        else runs.Break();
+    });
+}
+
+void TCanvas::Impl::StrokePolyline(const std::vector<TPoint>& points, bool closed, bool includeEnd) {
+    if (points.empty() || c.pen_->Style() == psClear || c.pen_->Mode() == pmNop) return;
+    QPainter* p = c.Prepared();
+    if (!p) return;
+    ApplyPenMode(*p);
+    if (PenPixels() == 1) {
+        Integer phase = 0;
+        for (size_t i = 1; i < points.size(); ++i)
+            StrokeLine(*p, points[i - 1], points[i], includeEnd && !closed && i + 1 == points.size(), phase);
+        if (closed && points.size() > 1) StrokeLine(*p, points.back(), points.front(), false, phase);
+        return;
+    }
+    p->setPen(QPen(ToQColor(c.pen_->Color()), PenPixels(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p->setBrush(Qt::NoBrush);
+    QPolygon poly;
+    for (const TPoint& pt : points) poly << QPoint(pt.X, pt.Y);
+    if (closed) p->drawPolygon(poly);
+    else p->drawPolyline(poly);
+}
+
+void TCanvas::MoveTo(Integer x, Integer y) {
+    penPos_ = {x, y};
+}
+
+void TCanvas::LineTo(Integer x, Integer y) {
+    Changing();
+    d_->StrokePolyline({penPos_, {x, y}}, false, false);
+    penPos_ = {x, y};
+    Changed();
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points) {
+    Changing();
+    d_->StrokePolyline(points, false, false);
+    if (!points.empty()) penPos_ = points.back();
+    Changed();
+}
+
+void TCanvas::Polygon(const std::vector<TPoint>& points) {
+    if (points.size() < 2) return;
+    Changing();
+    if (QPainter* p = Prepared()) {
+        d_->ApplyPenMode(*p);
+        QPolygon poly;
+        for (const TPoint& pt : points) poly << QPoint(pt.X, pt.Y);
+        const QBrush b = d_->ToQBrush(brush_.get());
+        if (b.style() != Qt::NoBrush) {
+            p->setPen(Qt::NoPen);
+            if (b.style() != Qt::SolidPattern && b.style() != Qt::TexturePattern && bkMode_ == OPAQUE) {
+                p->setBrush(ToQColor(bkColor_));
+                p->drawPolygon(poly, Qt::OddEvenFill);
+            }
+            p->setBrush(b);
+            p->drawPolygon(poly, Qt::OddEvenFill);
+        }
+    }
+    d_->StrokePolyline(points, true, false);
+    Changed();
+}
+
+// ------------------------------------------------------------ closed figures
+
+// A figure's path runs through the pixel centres of its box (right and
+// bottom exclusive): a pen w wide covers w/2 pixels outside the path and
+// the rest inside; psInsideFrame keeps it all inside the box.
+TRect TCanvas::Impl::OuterBox(const TRect& box) const {
+    const Integer w = PenPixels();
+    if (c.pen_->Style() == psInsideFrame || w == 1) return box;
+    return TRect(box.Left - w / 2, box.Top - w / 2, box.Right + (w - 1) / 2, box.Bottom + (w - 1) / 2);
+}
+
+// Fills the inside of a figure with the brush and its border with the pen.
+// shape(box, grow) gives the figure's spans in box, its corners grown by
+// grow pixels. Without a pen the figure is one pixel smaller on the right
+// and bottom, as on the platform.
+void TCanvas::Impl::DrawFigure(const TRect& box, const std::function<Spans(const TRect&, Integer)>& shape) {
+    c.Changing();
+    if (QPainter* p = c.Prepared()) {
+        ApplyPenMode(*p);
+        const bool outline = c.pen_->Style() != psClear && c.pen_->Mode() != pmNop;
+        if (!outline) {
+            FillSpans(*p, shape(TRect(box.Left, box.Top, box.Right - 1, box.Bottom - 1), -1), c.brush_.get());
+        } else {
+            const TRect outer = OuterBox(box);
+            const Spans all = shape(outer, outer.Width() - box.Width());
+            const Spans inner = Erode(all, PenPixels());
+            FillSpans(*p, inner, c.brush_.get());
+            RunPainter(*p).Fill(Subtract(all, inner), ToQColor(c.pen_->Color()));
+        }
+    }
+    c.Changed();
+}
+
+namespace {
+
+TRect normalized(Integer x1, Integer y1, Integer x2, Integer y2) {
+    return TRect(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
+}
+
+}  // namespace
+
+void TCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) {
+    const TRect box = normalized(x1, y1, x2, y2);
+    const bool styled = dashLengths(pen_->Style()).size() > 0 && d_->PenPixels() == 1;
+    if (!styled || box.Width() < 3 || box.Height() < 3) {
+        d_->DrawFigure(box, [](const TRect& r, Integer) { return RectSpans(r); });
+        return;
+    }
+    // Dashes run round the border.
+    Changing();
+    if (QPainter* p = Prepared()) {
+        d_->ApplyPenMode(*p);
+        d_->FillSpans(*p, RectSpans(TRect(box.Left + 1, box.Top + 1, box.Right - 1, box.Bottom - 1)), brush_.get());
+    }
+    d_->StrokePolyline({{box.Left, box.Top}, {box.Right - 1, box.Top}, {box.Right - 1, box.Bottom - 1},
+                        {box.Left, box.Bottom - 1}},
+                       true, false);
+    Changed();
+}
+
+void TCanvas::RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3) {
+    const Integer cw = std::abs(x3), ch = std::abs(y3);
+    d_->DrawFigure(normalized(x1, y1, x2, y2),
+                   [cw, ch](const TRect& r, Integer grow) { return RoundRectSpans(r, cw + grow, ch + grow); });
+}
+
+void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) {
+    d_->DrawFigure(normalized(x1, y1, x2, y2), [](const TRect& r, Integer) { return EllipseSpans(r); });
+}
+
+// kind 0 arc, 1 pie, 2 chord.
+void TCanvas::Impl::ArcFigure(int kind, const TRect& box, TPoint start, TPoint end) {
+    const ArcGeometry arc(box, start, end);
+    if (kind == 0) {
+        c.Changing();
+        QPainter* p = c.Prepared();
+        if (p && c.pen_->Style() != psClear && c.pen_->Mode() != pmNop) {
+            ApplyPenMode(*p);
+            const Spans all = EllipseSpans(OuterBox(box));
+            RunPainter(*p).Fill(arc.Clip(Subtract(all, Erode(all, PenPixels())), kind), ToQColor(c.pen_->Color()));
+        }
+        c.Changed();
+        return;
+    }
+    DrawFigure(box, [&arc, kind](const TRect& r, Integer) { return arc.Clip(EllipseSpans(r), kind); });
+    if (c.pen_->Style() == psClear || arc.Full()) return;
+    if (kind == 1) StrokePolyline({arc.StartPoint(), arc.Centre(), arc.EndPoint()}, false, true);
+    else StrokePolyline({arc.StartPoint(), arc.EndPoint()}, false, true);
+}
+
+void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {
+    d_->ArcFigure(0, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+}
+
+void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {
+    d_->ArcFigure(1, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+}
+
+void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {
+    d_->ArcFigure(2, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+}
+
+// ------------------------------------------------------------ fills
+
+void TCanvas::FillRect(const TRect& r) {
+    if (r.IsEmpty()) return;
+    Changing();
+    if (QPainter* p = Prepared()) d_->FillSpans(*p, RectSpans(r), brush_.get());
+    Changed();
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+    if (r.IsEmpty()) return;
+    Changing();
+    if (QPainter* p = Prepared()) {
+        const Spans all = RectSpans(r);
+        d_->FillSpans(*p, Subtract(all, Erode(all, 1)), brush_.get());
+    }
+    Changed();
+}
+
+void TCanvas::DrawFocusRect(const TRect& r) {
+    if (r.IsEmpty()) return;
+    Changing();
+    if (QPainter* p = Prepared(); p && isRasterDevice(*p)) {
+        p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        const Spans all = RectSpans(r);
+        RunPainter runs(*p);
+        for (const Span& s : Subtract(all, Erode(all, 1)))
+            for (Integer x = s.x0; x < s.x1; ++x) {
+                if ((x + s.y) % 2 == 0) runs.Add(x, s.y, QColor(Qt::white));
+                else runs.Break();
+            }
+    }
+    Changed();
+}
+
+void TCanvas::FillRegion(const TRegion& region, TBrush* brush) {
+    Changing();
+    if (QPainter* p = Prepared()) d_->FillSpans(*p, RegionSpans(region.Area), brush ? brush : brush_.get());
+    Changed();
+}
+
+void TCanvas::FrameRegion(const TRegion& region, TBrush* brush, Integer width, Integer height) {
+    Changing();
+    if (QPainter* p = Prepared()) {
+        QRegion inner = region.Area;
+        for (Integer i = 0; i < std::max(width, 1); ++i) inner = inner & inner.translated(1, 0) & inner.translated(-1, 0);
+        for (Integer i = 0; i < std::max(height, 1); ++i) inner = inner & inner.translated(0, 1) & inner.translated(0, -1);
+        d_->FillSpans(*p, RegionSpans(region.Area - inner), brush ? brush : brush_.get());
+    }
+    Changed();
+}
+
+void TCanvas::GradientFill(const TRect& r, TColor start, TColor end, TGradientDirection direction) {
+    if (r.IsEmpty()) return;
+    Changing();
+    if (QPainter* p = Prepared()) {
+        const bool horizontal = direction == gdHorizontal;
+        const Integer lines = horizontal ? r.Width() : r.Height();
+        for (Integer i = 0; i < lines; ++i) {
+            const QRect line = horizontal ? QRect(r.Left + i, r.Top, 1, r.Height()) : QRect(r.Left, r.Top + i, r.Width(), 1);
+            p->fillRect(line, ToQColor(GradientColor(start, end, i, lines)));
+        }
+    }
+    Changed();
+}
+
+void TCanvas::FloodFill(Integer x, Integer y, TColor color, TFillStyle style) {
+    const QImage* image = RasterImage();
+    if (!image || !image->rect().contains(x, y)) return;
+    const Spans spans = FloodSpans(*image, x, y, ToQColor(color).rgb(), style == fsSurface);
+    Changing();
+    if (QPainter* p = Prepared()) d_->FillSpans(*p, spans, brush_.get());
+    Changed();
+}
+
+void GradientFillCanvas(TCanvas* canvas, TColor startColor, TColor endColor, const TRect& r,
+                        TGradientDirection direction) {
+    if (canvas) canvas->GradientFill(r, startColor, endColor, direction);
+}
+
+// ------------------------------------------------------------ pixels and pictures
+
+TColor TCanvas::Pixel(Integer x, Integer y) const {
+    const QImage* image = RasterImage();
+    if (!image || !image->rect().contains(x, y)) return -1;
+    return FromQColor(QColor(image->pixel(x, y)));
+}
+
+void TCanvas::SetPixel(Integer x, Integer y, TColor color) {
+    Changing();
+    if (QPainter* p = Prepared()) p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
+    Changed();
+}
+
+void TCanvas::Draw(Integer x, Integer y, TGraphic* graphic) {
+    if (!graphic || graphic->Empty()) return;
+    graphic->Draw(this, TRect(x, y, x + graphic->Width(), y + graphic->Height()));
+}
+
+void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
+    if (!graphic || graphic->Empty()) return;
+    graphic->Draw(this, r);
+}
+
+void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect) {
+    if (!source) return;
+    const QImage* image = source->RasterImage();
+    if (!image) return;
+    StretchImage(dest, image->copy(toQRect(sourceRect)), TRect(0, 0, sourceRect.Width(), sourceRect.Height()));
+}
+
+void TCanvas::StretchImage(const TRect& dest, const QImage& source, const TRect& sourceRect) {
+    if (dest.IsEmpty() || source.isNull() || sourceRect.IsEmpty()) return;
+    Changing();
+    if (QPainter* p = Prepared()) {
+        p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        if (!source.hasAlphaChannel()) p->setCompositionMode(QPainter::CompositionMode_Source);
+        p->drawImage(toQRect(dest), source, toQRect(sourceRect));
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    Changed();
+}

@@ -1,0 +1,157 @@
+// Internals shared by the canvas sources: pixel spans and their arithmetic,
+// line stepping, and the canvas's private state. Not for use outside
+// framework/Graphics*.cpp and WindowsGdi.cpp.
+#pragma once
+
+#include "Graphics.h"
+
+#include <QtGui/QFontMetrics>
+#include <QtGui/QPainter>
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace GraphicsRaster {
+
+// Pixels x0..x1-1 of row y.
+struct Span {
+    Integer y = 0;
+    Integer x0 = 0;
+    Integer x1 = 0;
+};
+// Ordered by row, then column; spans do not overlap.
+using Spans = std::vector<Span>;
+
+inline QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+inline TRect fromQRect(const QRect& r) {
+    return r.isNull() ? TRect() : TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+Spans RectSpans(const TRect& r);
+// A rectangle with corner ellipses cornerWidth x cornerHeight (diameters),
+// sampled at pixel centres and symmetric about both axes of r.
+Spans RoundRectSpans(const TRect& r, Integer cornerWidth, Integer cornerHeight);
+Spans EllipseSpans(const TRect& r);
+Spans RegionSpans(const QRegion& region);
+QRegion SpansRegion(const Spans& spans);
+// The pixels that keep all four neighbours inside, `times` times over.
+Spans Erode(const Spans& spans, Integer times);
+Spans Subtract(const Spans& a, const Spans& b);
+// The 4-connected area at (x, y): pixels of `color` (surface) or pixels up
+// to a border of `color` (border).
+Spans FloodSpans(const QImage& image, Integer x, Integer y, QRgb color, bool surface);
+// Colour `index` of `count` from start to end, channel by channel; the first
+// is start and the last end.
+TColor GradientColor(TColor start, TColor end, Integer index, Integer count);
+
+// Calls f(x, y) for each pixel of the line from `from` to `to`, the end
+// included only when includeEnd.
+template <typename F>
+void ForEachLinePixel(TPoint from, TPoint to, bool includeEnd, F&& f) {
+    const Integer dx = std::abs(to.X - from.X), dy = std::abs(to.Y - from.Y);
+    const Integer sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
+    const Integer steps = std::max(dx, dy) + (includeEnd ? 1 : 0);
+    Integer x = from.X, y = from.Y;
+    if (dx >= dy) {
+        Integer err = dx / 2;
+        for (Integer i = 0; i < steps; ++i) {
+            f(x, y);
+            x += sx;
+            err -= dy;
+            if (err < 0) { y += sy; err += dx; }
+        }
+    } else {
+        Integer err = dy / 2;
+        for (Integer i = 0; i < steps; ++i) {
+            f(x, y);
+            y += sy;
+            err -= dx;
+            if (err < 0) { x += sx; err += dy; }
+        }
+    }
+}
+
+// Paints single pixels, merging neighbours of one colour on a row or a
+// column into one rectangle.
+class RunPainter {
+public:
+    explicit RunPainter(QPainter& p) : p_(p) {}
+    ~RunPainter() { Break(); }
+    void Add(Integer x, Integer y, const QColor& color);
+    void Break();
+    void Fill(const Spans& spans, const QColor& color);
+
+private:
+    QPainter& p_;
+    QRect run_;
+    QColor color_;
+};
+
+// An elliptic arc from the radial through `start` counter-clockwise to the
+// radial through `end`, on the ellipse inscribed in box.
+class ArcGeometry {
+public:
+    ArcGeometry(const TRect& box, TPoint start, TPoint end);
+    // Equal radials: the whole ellipse.
+    bool Full() const { return full_; }
+    // kind 0 (arc) and 1 (pie): pixels within the angle; 2 (chord): pixels
+    // on the arc's side of the chord.
+    Spans Clip(const Spans& spans, int kind) const;
+    TPoint Centre() const;
+    TPoint StartPoint() const { return pointAt(start_); }
+    TPoint EndPoint() const { return pointAt(start_ + span_); }
+
+private:
+    bool inside(double px, double py, int kind) const;
+    QPointF boundary(double angle) const;
+    TPoint pointAt(double angle) const;
+    TRect box_;
+    double cx_, cy_, a_, b_, start_, span_;
+    bool full_;
+};
+
+}  // namespace GraphicsRaster
+
+// What SaveDC keeps.
+struct TCanvas::DCState {
+    Cardinal textAlign = 0;
+    Integer bkMode = OPAQUE;
+    TColor bkColor = clWhite;
+    TColor textColor = clBlack;
+    TPoint penPos;
+    std::optional<QRegion> clip;
+    TFont font;
+    TPen pen;
+    TBrush brush;
+};
+
+struct TCanvas::Impl {
+    explicit Impl(TCanvas& canvas) : c(canvas) {}
+
+    TCanvas& c;
+    QPainter* painter = nullptr;         // the painter in use, bound or own
+    std::unique_ptr<QPainter> own;       // opened on the device
+    std::optional<QRegion> paintArea;    // what a bound painter may paint
+    std::optional<QRegion> clip;         // narrowed by the clip calls
+    std::vector<std::unique_ptr<DCState>> saved;
+    std::optional<QFont> qfont;          // cache of the font's Qt font
+
+    void ObjectChanged(TCanvasStates what);
+    void ApplyClip(QPainter& p) const;
+
+    Integer PenPixels() const;
+    void ApplyPenMode(QPainter& p) const;
+    QBrush ToQBrush(TBrush* brush) const;
+    void FillSpans(QPainter& p, const GraphicsRaster::Spans& spans, TBrush* brush) const;
+    void StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Integer& dashPhase) const;
+    void StrokePolyline(const std::vector<TPoint>& points, bool closed, bool includeEnd);
+    TRect OuterBox(const TRect& box) const;
+    void DrawFigure(const TRect& box, const std::function<GraphicsRaster::Spans(const TRect&, Integer)>& shape);
+    void ArcFigure(int kind, const TRect& box, TPoint start, TPoint end);
+
+    const QFont& Font();
+    QFontMetrics Metrics();
+    const QPaintDevice* MeasuringDevice() const;
+};

@@ -1,0 +1,220 @@
+// Pixel spans of figures and regions, their arithmetic, runs of pixels and
+// arc geometry for the canvas.
+#include "GraphicsInternal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace GraphicsRaster {
+
+Spans RectSpans(const TRect& r) {
+    Spans spans;
+    if (r.IsEmpty()) return spans;
+    spans.reserve(size_t(r.Height()));
+    for (Integer y = r.Top; y < r.Bottom; ++y) spans.push_back({y, r.Left, r.Right});
+    return spans;
+}
+
+namespace {
+
+// Pixels cut off row `k` (counted from the nearer edge) by a corner ellipse
+// of diameters cw x ch.
+Integer cornerInset(Integer k, Integer cw, Integer ch) {
+    const double a = cw / 2.0, b = ch / 2.0;
+    const double dy = b - (k + 0.5);
+    if (dy <= 0) return 0;
+    const double half = a * std::sqrt(std::max(0.0, 1.0 - (dy / b) * (dy / b)));
+    return std::max<Integer>(0, Integer(std::ceil(a - half - 0.5 - 1e-9)));
+}
+
+}  // namespace
+
+Spans RoundRectSpans(const TRect& r, Integer cornerWidth, Integer cornerHeight) {
+    if (r.IsEmpty()) return {};
+    const Integer cw = std::clamp(cornerWidth, 0, r.Width());
+    const Integer ch = std::clamp(cornerHeight, 0, r.Height());
+    if (cw < 2 || ch < 2) return RectSpans(r);
+    Spans spans;
+    spans.reserve(size_t(r.Height()));
+    for (Integer y = r.Top; y < r.Bottom; ++y) {
+        const Integer k = std::min(y - r.Top, r.Bottom - 1 - y);
+        const Integer inset = cornerInset(k, cw, ch);
+        if (r.Left + inset < r.Right - inset) spans.push_back({y, r.Left + inset, r.Right - inset});
+    }
+    return spans;
+}
+
+Spans EllipseSpans(const TRect& r) {
+    return RoundRectSpans(r, r.Width(), r.Height());
+}
+
+Spans RegionSpans(const QRegion& region) {
+    Spans spans;
+    for (const QRect& rect : region)
+        for (Integer y = rect.top(); y <= rect.bottom(); ++y) spans.push_back({y, rect.left(), rect.right() + 1});
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
+    return spans;
+}
+
+QRegion SpansRegion(const Spans& spans) {
+    QRegion region;
+    for (const Span& s : spans) region += QRect(s.x0, s.y, s.x1 - s.x0, 1);
+    return region;
+}
+
+Spans Erode(const Spans& spans, Integer times) {
+    QRegion r = SpansRegion(spans);
+    for (Integer i = 0; i < times && !r.isEmpty(); ++i)
+        r = r & r.translated(1, 0) & r.translated(-1, 0) & r.translated(0, 1) & r.translated(0, -1);
+    return RegionSpans(r);
+}
+
+Spans Subtract(const Spans& a, const Spans& b) {
+    return RegionSpans(SpansRegion(a) - SpansRegion(b));
+}
+
+Spans FloodSpans(const QImage& image, Integer x, Integer y, QRgb color, bool surface) {
+    const Integer w = image.width(), h = image.height();
+    auto fillable = [&](Integer px, Integer py) {
+        const bool same = (image.pixel(px, py) & 0xFFFFFF) == (color & 0xFFFFFF);
+        return surface ? same : !same;
+    };
+    if (!fillable(x, y)) return {};
+    std::vector<bool> seen(size_t(w) * size_t(h), false);
+    std::vector<TPoint> stack{{x, y}};
+    Spans spans;
+    while (!stack.empty()) {
+        const TPoint p = stack.back();
+        stack.pop_back();
+        if (seen[size_t(p.Y) * size_t(w) + size_t(p.X)] || !fillable(p.X, p.Y)) continue;
+        Integer x0 = p.X, x1 = p.X + 1;
+        while (x0 > 0 && !seen[size_t(p.Y) * size_t(w) + size_t(x0 - 1)] && fillable(x0 - 1, p.Y)) --x0;
+        while (x1 < w && !seen[size_t(p.Y) * size_t(w) + size_t(x1)] && fillable(x1, p.Y)) ++x1;
+        for (Integer i = x0; i < x1; ++i) {
+            seen[size_t(p.Y) * size_t(w) + size_t(i)] = true;
+            if (p.Y > 0) stack.push_back({i, p.Y - 1});
+            if (p.Y + 1 < h) stack.push_back({i, p.Y + 1});
+        }
+        spans.push_back({p.Y, x0, x1});
+    }
+    return RegionSpans(SpansRegion(spans));
+}
+
+TColor GradientColor(TColor start, TColor end, Integer index, Integer count) {
+    const TColor s = ColorToRGB(start), e = ColorToRGB(end);
+    if (count <= 1) return s;
+    auto channel = [&](int shift) {
+        const Integer a = (s >> shift) & 0xFF, b = (e >> shift) & 0xFF;
+        return Integer(a + MulDiv(b - a, index, count - 1)) << shift;
+    };
+    return channel(0) | channel(8) | channel(16);
+}
+
+// ------------------------------------------------------------ runs
+
+void RunPainter::Add(Integer x, Integer y, const QColor& color) {
+    if (!run_.isNull() && color == color_) {
+        if (run_.height() == 1 && y == run_.top() && x == run_.right() + 1) {
+            run_.setRight(x);
+            return;
+        }
+        if (run_.width() == 1 && x == run_.left() && y == run_.bottom() + 1) {
+            run_.setBottom(y);
+            return;
+        }
+    }
+    Break();
+    run_ = QRect(x, y, 1, 1);
+    color_ = color;
+}
+
+void RunPainter::Break() {
+    if (run_.isNull()) return;
+    p_.fillRect(run_, color_);
+    run_ = QRect();
+}
+
+void RunPainter::Fill(const Spans& spans, const QColor& color) {
+    Break();
+    for (const Span& s : spans) p_.fillRect(QRect(s.x0, s.y, s.x1 - s.x0, 1), color);
+}
+
+// ------------------------------------------------------------ arcs
+
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+double normalizedAngle(double a) {
+    a = std::fmod(a, kTwoPi);
+    return a < 0 ? a + kTwoPi : a;
+}
+
+}  // namespace
+
+ArcGeometry::ArcGeometry(const TRect& box, TPoint start, TPoint end)
+    : box_(box),
+      cx_((box.Left + box.Right) / 2.0),
+      cy_((box.Top + box.Bottom) / 2.0),
+      a_(box.Width() / 2.0),
+      b_(box.Height() / 2.0) {
+    start_ = normalizedAngle(std::atan2(cy_ - start.Y, start.X - cx_));
+    const double endAngle = normalizedAngle(std::atan2(cy_ - end.Y, end.X - cx_));
+    span_ = normalizedAngle(endAngle - start_);
+    full_ = start == end || span_ < 1e-12;
+    if (full_) span_ = kTwoPi;
+}
+
+bool ArcGeometry::inside(double px, double py, int kind) const {
+    if (full_) return true;
+    if (kind == 2) {
+        // Left of the chord from the end point back to the start point (y up).
+        const QPointF ps = boundary(start_), pe = boundary(start_ + span_);
+        const double x = px - cx_, y = cy_ - py;
+        return (ps.x() - pe.x()) * (y - pe.y()) - (ps.y() - pe.y()) * (x - pe.x()) >= 0;
+    }
+    const double angle = normalizedAngle(std::atan2(cy_ - py, px - cx_) - start_);
+    return angle <= span_;
+}
+
+Spans ArcGeometry::Clip(const Spans& spans, int kind) const {
+    if (full_) return spans;
+    Spans out;
+    for (const Span& s : spans) {
+        Integer runStart = -1;
+        for (Integer x = s.x0; x <= s.x1; ++x) {
+            const bool in = x < s.x1 && inside(x + 0.5, s.y + 0.5, kind);
+            if (in && runStart < 0) runStart = x;
+            if (!in && runStart >= 0) {
+                out.push_back({s.y, runStart, x});
+                runStart = -1;
+            }
+        }
+    }
+    return out;
+}
+
+TPoint ArcGeometry::Centre() const {
+    return {(box_.Left + box_.Right - 1) / 2, (box_.Top + box_.Bottom - 1) / 2};
+}
+
+// The point where the radial at angle meets the ellipse, relative to the
+// centre with y up.
+QPointF ArcGeometry::boundary(double angle) const {
+    const double c = std::cos(angle), s = std::sin(angle);
+    const double denom = std::sqrt((b_ * c) * (b_ * c) + (a_ * s) * (a_ * s));
+    const double r = denom > 0 ? a_ * b_ / denom : 0;
+    return {r * c, r * s};
+}
+
+TPoint ArcGeometry::pointAt(double angle) const {
+    const QPointF p = boundary(angle);
+    const Integer x = Integer(std::lround(cx_ + p.x() - 0.5));
+    const Integer y = Integer(std::lround(cy_ - p.y() - 0.5));
+    return {std::clamp(x, box_.Left, std::max(box_.Left, box_.Right - 1)),
+            std::clamp(y, box_.Top, std::max(box_.Top, box_.Bottom - 1))};
+}
+
+}  // namespace GraphicsRaster

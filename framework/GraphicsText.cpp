@@ -1,0 +1,132 @@
+// TCanvas text: measuring with whole-pixel, unkerned advances and output
+// through ExtTextOut, the one text primitive.
+#include "GraphicsInternal.h"
+
+#include <QtGui/QFontMetrics>
+#include <QtGui/QPainter>
+#include <QtGui/QTransform>
+
+#include <numeric>
+
+using namespace GraphicsRaster;
+
+// ------------------------------------------------------------ fonts and measuring
+
+const QFont& TCanvas::Impl::Font() {
+    if (!qfont) qfont = c.font_->ToQFont();
+    return *qfont;
+}
+
+// The device text is measured for: the target's, or a 96-dpi image.
+const QPaintDevice* TCanvas::Impl::MeasuringDevice() const {
+    static const QImage reference = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        return image;
+    }();
+    if (painter && painter->device()) return painter->device();
+    if (c.device_) return c.device_;
+    return &reference;
+}
+
+QFontMetrics TCanvas::Impl::Metrics() {
+    return QFontMetrics(Font(), const_cast<QPaintDevice*>(MeasuringDevice()));
+}
+
+TSize TCanvas::TextExtent(const QString& text) {
+    const QFontMetrics fm = d_->Metrics();
+    return {fm.horizontalAdvance(text), fm.ascent() + fm.descent()};
+}
+
+Integer TCanvas::TextWidth(const QString& text) {
+    return TextExtent(text).cx;
+}
+
+Integer TCanvas::TextHeight(const QString& text) {
+    return TextExtent(text).cy;
+}
+
+Integer TCanvas::TextAscent() {
+    return d_->Metrics().ascent();
+}
+
+Integer TCanvas::TextDescent() {
+    return d_->Metrics().descent();
+}
+
+Integer TCanvas::AverageCharWidth() {
+    return d_->Metrics().averageCharWidth();
+}
+
+std::vector<Integer> TCanvas::CharAdvances(const QString& text) {
+    const QFontMetrics fm = d_->Metrics();
+    std::vector<Integer> advances(size_t(text.size()), 0);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        advances[size_t(i)] = fm.horizontalAdvance(text.mid(i, pair ? 2 : 1));
+        if (pair) ++i;
+    }
+    return advances;
+}
+
+// ------------------------------------------------------------ output
+
+void TCanvas::TextOut(Integer x, Integer y, const QString& text) {
+    ExtTextOut(x, y, 0, nullptr, text);
+    if (!(textAlign_ & TA_UPDATECP)) penPos_ = {x + TextWidth(text), y};
+}
+
+void TCanvas::TextRect(const TRect& r, Integer x, Integer y, const QString& text) {
+    const Cardinal options = ETO_CLIPPED | (brush_->Style() != bsClear ? ETO_OPAQUE : 0);
+    ExtTextOut(x, y, options, &r, text);
+}
+
+// The reference point (x, y) is placed on the text cell by TextAlign, in
+// the text's own (possibly rotated) direction; the cell's top left is
+// (left, top) from it.
+void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const QString& text,
+                         const Integer* dx) {
+    Changing();
+    QPainter* p = Prepared();
+    if (!p) {
+        Changed();
+        return;
+    }
+    const QFontMetrics fm = d_->Metrics();
+    const Integer ascent = fm.ascent(), height = fm.ascent() + fm.descent();
+    const Integer width = dx ? std::accumulate(dx, dx + text.size(), 0) : fm.horizontalAdvance(text);
+    if (textAlign_ & TA_UPDATECP) {
+        x = penPos_.X;
+        y = penPos_.Y;
+    }
+    const Cardinal horizontal = textAlign_ & TA_CENTER;
+    const Cardinal vertical = textAlign_ & TA_BASELINE;
+    const Integer left = horizontal == TA_CENTER ? -(width / 2) : horizontal == TA_RIGHT ? -width : 0;
+    const Integer top = vertical == TA_BASELINE ? -ascent : vertical == TA_BOTTOM ? -height : 0;
+
+    p->save();
+    if (rect && (options & ETO_CLIPPED)) p->setClipRect(toQRect(*rect), Qt::IntersectClip);
+    if (rect && (options & ETO_OPAQUE) && !rect->IsEmpty()) p->fillRect(toQRect(*rect), ToQColor(bkColor_));
+    p->translate(x, y);
+    if (font_->Orientation() % 3600 != 0) p->rotate(-font_->Orientation() / 10.0);
+    if (bkMode_ == OPAQUE && width > 0) p->fillRect(QRect(left, top, width, height), ToQColor(bkColor_));
+    p->setFont(d_->Font());
+    p->setPen(ToQColor(textColor_));
+    if ((options & ETO_RTLREADING) || (textAlign_ & TA_RTLREADING)) p->setLayoutDirection(Qt::RightToLeft);
+    const Integer baseline = top + ascent;
+    if (!dx) {
+        p->drawText(QPoint(left, baseline), text);
+    } else {
+        Integer pen = left;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            p->drawText(QPoint(pen, baseline), text.mid(i, pair ? 2 : 1));
+            pen += dx[i] + (pair ? dx[i + 1] : 0);
+            if (pair) ++i;
+        }
+    }
+    p->restore();
+    if (textAlign_ & TA_UPDATECP) penPos_.X = x + (horizontal == TA_RIGHT ? -width : horizontal == TA_CENTER ? 0 : width);
+    Changed();
+}
