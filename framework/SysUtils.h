@@ -171,9 +171,15 @@ Currency StrToCurr(const QString& s);
 Currency StrToCurrDef(const QString& s, Currency def);
 bool TryStrToCurr(const QString& s, Currency& out);
 
+// Formatting reads an Extended as at most 18 significant digits. A value a
+// double holds exactly is read as the shortest decimal naming that double,
+// so a double 1.005 formats as the constant 1.005 would, not as
+// 1.00499999999999989. Rounding then takes halves away from zero.
+//
 // Masks: up to three ';' sections, '0' '#' '.' ',' "E+" "E-" "e+" "e-",
-// quoted literals. Values are taken to 18 significant digits, then rounded
-// half away from zero.
+// quoted literals. A section without placeholders writes its literals only;
+// a value that rounds to zero is formatted as zero (section 3, no '-');
+// values from 1E18 up take the general format.
 QString FormatFloat(const QString& mask, Extended v);
 QString FormatCurr(const QString& mask, Currency v);
 

@@ -20,9 +20,12 @@ Cardinal GetOEMCP();              // 932
 Cardinal GetUserDefaultLCID();    // 0x0411
 Cardinal GetSystemDefaultLCID();  // 0x0411
 
-// UTF-16 to the ANSI code page (932) and back. A character the code page
-// cannot hold becomes '?'; an undecodable byte becomes U+FFFD... except a
-// trailing lone lead byte, which is kept as '?'.
+// UTF-16 to the ANSI code page (932) and back, through glibc's "CP932"
+// table (U+301C and U+FF5E -> 0x8160, U+2212 -> 0x817C, U+00A5 -> 0x5C).
+// Each code point the code page cannot hold becomes one '?' (a surrogate
+// pair is one code point, a lone surrogate counts as one). An undefined
+// byte, or a lead byte with its trail byte, becomes U+FFFD; a lead byte cut
+// off at the end becomes '?'.
 AnsiString WideToAnsi(const QString& s);
 QString AnsiToWide(const AnsiString& s);
 bool IsDBCSLeadByte(Byte b);  // 0x81-0x9F, 0xE0-0xFC
