@@ -280,7 +280,8 @@ public:
     void SetDevice(QPaintDevice* device);
     QPaintDevice* Device() const { return device_; }
     // Ends a painter the canvas opened itself (bitmaps do before they
-    // resize or hand out scan lines); DC state set by calls is dropped.
+    // resize or hand out pixels); clipping and saved states stay for the
+    // next painter.
     void ReleaseHandle();
     // The canvas as the platform's device-context handle.
     HDC Handle() { return this; }

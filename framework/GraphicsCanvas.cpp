@@ -83,6 +83,8 @@ void TCanvas::Unbind() {
 void TCanvas::SetDevice(QPaintDevice* device) {
     Unbind();
     ReleaseHandle();
+    d_->clip.reset();
+    d_->saved.clear();
     device_ = device;
     font_->SetPixelsPerInch(PixelsPerInch());
 }
@@ -92,8 +94,6 @@ void TCanvas::ReleaseHandle() {
     d_->own->end();
     d_->own.reset();
     d_->painter = nullptr;
-    d_->clip.reset();
-    d_->saved.clear();
 }
 
 bool TCanvas::HandleAllocated() const {
@@ -484,10 +484,8 @@ void TCanvas::Impl::ArcFigure(int kind, const TRect& box, TPoint start, TPoint e
         c.Changed();
         return;
     }
+    // The border of the cut figure holds its radial or chord lines.
     DrawFigure(box, [&arc, kind](const TRect& r, Integer) { return arc.Clip(EllipseSpans(r), kind); });
-    if (c.pen_->Style() == psClear || arc.Full()) return;
-    if (kind == 1) StrokePolyline({arc.StartPoint(), arc.Centre(), arc.EndPoint()}, false, true);
-    else StrokePolyline({arc.StartPoint(), arc.EndPoint()}, false, true);
 }
 
 void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {

@@ -99,15 +99,10 @@ public:
     // kind 0 (arc) and 1 (pie): pixels within the angle; 2 (chord): pixels
     // on the arc's side of the chord.
     Spans Clip(const Spans& spans, int kind) const;
-    TPoint Centre() const;
-    TPoint StartPoint() const { return pointAt(start_); }
-    TPoint EndPoint() const { return pointAt(start_ + span_); }
 
 private:
     bool inside(double px, double py, int kind) const;
     QPointF boundary(double angle) const;
-    TPoint pointAt(double angle) const;
-    TRect box_;
     double cx_, cy_, a_, b_, start_, span_;
     bool full_;
 };

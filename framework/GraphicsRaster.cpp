@@ -155,8 +155,7 @@ double normalizedAngle(double a) {
 }  // namespace
 
 ArcGeometry::ArcGeometry(const TRect& box, TPoint start, TPoint end)
-    : box_(box),
-      cx_((box.Left + box.Right) / 2.0),
+    : cx_((box.Left + box.Right) / 2.0),
       cy_((box.Top + box.Bottom) / 2.0),
       a_(box.Width() / 2.0),
       b_(box.Height() / 2.0) {
@@ -196,10 +195,6 @@ Spans ArcGeometry::Clip(const Spans& spans, int kind) const {
     return out;
 }
 
-TPoint ArcGeometry::Centre() const {
-    return {(box_.Left + box_.Right - 1) / 2, (box_.Top + box_.Bottom - 1) / 2};
-}
-
 // The point where the radial at angle meets the ellipse, relative to the
 // centre with y up.
 QPointF ArcGeometry::boundary(double angle) const {
@@ -207,14 +202,6 @@ QPointF ArcGeometry::boundary(double angle) const {
     const double denom = std::sqrt((b_ * c) * (b_ * c) + (a_ * s) * (a_ * s));
     const double r = denom > 0 ? a_ * b_ / denom : 0;
     return {r * c, r * s};
-}
-
-TPoint ArcGeometry::pointAt(double angle) const {
-    const QPointF p = boundary(angle);
-    const Integer x = Integer(std::lround(cx_ + p.x() - 0.5));
-    const Integer y = Integer(std::lround(cy_ - p.y() - 0.5));
-    return {std::clamp(x, box_.Left, std::max(box_.Left, box_.Right - 1)),
-            std::clamp(y, box_.Top, std::max(box_.Top, box_.Bottom - 1))};
 }
 
 }  // namespace GraphicsRaster

@@ -1,0 +1,400 @@
+// Pixel rules of the canvas figures, clipping, device-context state and
+// binding to a painter.
+#include "Graphics.h"
+#include "GraphicsTestSupport.h"
+#include "TestSupport.h"
+
+#include <QtGui/QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QRgb rgbOf(TColor c) {
+    return ToQColor(c).rgb() & 0xFFFFFF;
+}
+
+QRgb at(const TBitmap& b, int x, int y) {
+    return b.Image().pixel(x, y) & 0xFFFFFF;
+}
+
+TEST(GraphicsCanvasLines, LineToLeavesOutItsEndPointInEveryDirection) {
+    auto b = WhiteBitmap(12, 12);
+    TCanvas* c = b->Canvas();
+    c->MoveTo(0, 0);
+    c->LineTo(5, 0);
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(at(*b, x, 0), 0u) << x;
+    EXPECT_EQ(at(*b, 5, 0), 0xFFFFFFu);
+    EXPECT_EQ(c->PenPos(), TPoint(5, 0));
+
+    c->MoveTo(0, 2);
+    c->LineTo(5, 7);
+    EXPECT_EQ(at(*b, 0, 2), 0u);
+    EXPECT_EQ(at(*b, 4, 6), 0u);
+    EXPECT_EQ(at(*b, 5, 7), 0xFFFFFFu);
+
+    // Drawn backwards, the start is painted and the end left out.
+    c->MoveTo(11, 2);
+    c->LineTo(7, 6);
+    EXPECT_EQ(at(*b, 11, 2), 0u);
+    EXPECT_EQ(at(*b, 8, 5), 0u);
+    EXPECT_EQ(at(*b, 7, 6), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasLines, PolylinePaintsEveryPointButTheLast) {
+    auto b = WhiteBitmap(10, 10);
+    b->Canvas()->Polyline({{0, 0}, {4, 0}, {4, 4}});
+    EXPECT_EQ(at(*b, 0, 0), 0u);
+    EXPECT_EQ(at(*b, 4, 0), 0u);  // a corner is painted once
+    EXPECT_EQ(at(*b, 4, 3), 0u);
+    EXPECT_EQ(at(*b, 4, 4), 0xFFFFFFu);
+    EXPECT_EQ(InkCount(b->Image(), TRect(0, 0, 10, 10)), 8);
+}
+
+TEST(GraphicsCanvasLines, DottedPenPaintsThreeOnThreeOffAndGapsFollowTheBackgroundMode) {
+    auto b = WhiteBitmap(20, 4);
+    TCanvas* c = b->Canvas();
+    c->Pen()->SetStyle(psDot);
+    c->Brush()->SetStyle(bsClear);  // transparent background: gaps untouched
+    c->MoveTo(0, 0);
+    c->LineTo(12, 0);
+    const std::string expected = "###...###...";
+    for (int x = 0; x < 12; ++x) EXPECT_EQ(IsWhite(b->Image(), x, 0), expected[size_t(x)] == '.') << x;
+
+    c->Brush()->SetColor(clRed);  // solid: opaque background in the brush colour
+    c->MoveTo(0, 2);
+    c->LineTo(12, 2);
+    EXPECT_EQ(at(*b, 1, 2), 0u);
+    EXPECT_EQ(at(*b, 4, 2), rgbOf(clRed));
+}
+
+TEST(GraphicsCanvasLines, WidePensDrawSolidWhateverTheStyle) {
+    auto b = WhiteBitmap(40, 10);
+    TCanvas* c = b->Canvas();
+    c->Pen()->SetWidth(3);
+    c->Pen()->SetStyle(psDash);
+    c->MoveTo(2, 5);
+    c->LineTo(37, 5);
+    for (int x = 3; x < 36; ++x) EXPECT_EQ(at(*b, x, 5), 0u) << x;
+    EXPECT_EQ(at(*b, 20, 4), 0u);
+    EXPECT_EQ(at(*b, 20, 6), 0u);
+    EXPECT_EQ(at(*b, 20, 8), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasFigures, FillRectExcludesRightAndBottom) {
+    auto b = WhiteBitmap(12, 12);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clBlue);
+    c->FillRect(TRect(0, 0, 10, 10));
+    EXPECT_EQ(at(*b, 9, 9), rgbOf(clBlue));
+    EXPECT_EQ(at(*b, 10, 9), 0xFFFFFFu);
+    EXPECT_EQ(at(*b, 9, 10), 0xFFFFFFu);
+    EXPECT_EQ(InkCount(b->Image(), TRect(0, 0, 12, 12)), 100);
+}
+
+TEST(GraphicsCanvasFigures, RectangleOutlinesColumnsZeroAndNine) {
+    auto b = WhiteBitmap(12, 12);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clYellow);
+    c->Rectangle(0, 0, 10, 10);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(at(*b, 0, i), 0u);
+        EXPECT_EQ(at(*b, 9, i), 0u);
+        EXPECT_EQ(at(*b, i, 0), 0u);
+        EXPECT_EQ(at(*b, i, 9), 0u);
+    }
+    EXPECT_EQ(at(*b, 1, 1), rgbOf(clYellow));
+    EXPECT_EQ(at(*b, 8, 8), rgbOf(clYellow));
+    EXPECT_EQ(at(*b, 10, 5), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasFigures, PenWidthZeroAndOneGiveTheSameRectangleAndWidthTwoGrowsOutward) {
+    auto one = WhiteBitmap(20, 20), zero = WhiteBitmap(20, 20), two = WhiteBitmap(20, 20);
+    one->Canvas()->Rectangle(0, 0, 20, 20);
+    zero->Canvas()->Pen()->SetWidth(0);
+    zero->Canvas()->Rectangle(0, 0, 20, 20);
+    EXPECT_EQ(one->Image(), zero->Image());
+
+    // A 2-pixel pen on Rectangle(1, 1, 20, 20) covers columns 0-1 and 18-19.
+    two->Canvas()->Pen()->SetWidth(2);
+    two->Canvas()->Rectangle(1, 1, 20, 20);
+    EXPECT_EQ(at(*two, 0, 10), 0u);
+    EXPECT_EQ(at(*two, 1, 10), 0u);
+    EXPECT_EQ(at(*two, 2, 10), 0xFFFFFFu);
+    EXPECT_EQ(at(*two, 18, 10), 0u);
+    EXPECT_EQ(at(*two, 19, 10), 0u);
+    EXPECT_EQ(at(*two, 17, 10), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasFigures, ClearPenFillsOnePixelLessOnTheRightAndBottom) {
+    auto b = WhiteBitmap(12, 12);
+    TCanvas* c = b->Canvas();
+    c->Pen()->SetStyle(psClear);
+    c->Brush()->SetColor(clGreen);
+    c->Rectangle(0, 0, 10, 10);
+    EXPECT_EQ(at(*b, 8, 8), rgbOf(clGreen));
+    EXPECT_EQ(at(*b, 9, 8), 0xFFFFFFu);
+    EXPECT_EQ(InkCount(b->Image(), TRect(0, 0, 12, 12)), 81);
+}
+
+TEST(GraphicsCanvasFigures, RoundRectTakesCornerDiameters) {
+    auto b = WhiteBitmap(100, 100);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clAqua);
+    c->RoundRect(0, 0, 100, 100, 50, 50);
+    SaveTestImage(b->Image(), QStringLiteral("canvas-roundrect"));
+    // Corner circle of radius 25 centred at (25, 25): its 45-degree point is
+    // near (7.3, 7.3).
+    EXPECT_EQ(at(*b, 4, 4), 0xFFFFFFu);
+    EXPECT_EQ(at(*b, 12, 12), rgbOf(clAqua));
+    EXPECT_EQ(at(*b, 50, 0), 0u);
+    EXPECT_EQ(at(*b, 0, 50), 0u);
+    EXPECT_EQ(at(*b, 99, 50), 0u);
+    EXPECT_EQ(at(*b, 50, 99), 0u);
+    // The straight part of the top edge spans the middle between the corners.
+    EXPECT_EQ(at(*b, 25, 0), 0u);
+    EXPECT_EQ(at(*b, 74, 0), 0u);
+    EXPECT_EQ(at(*b, 10, 0), 0xFFFFFFu);
+    EXPECT_EQ(at(*b, 89, 0), 0xFFFFFFu);
+    // Four-fold symmetry.
+    const QImage img = b->Image();
+    EXPECT_EQ(img, img.mirrored(true, false));
+    EXPECT_EQ(img, img.mirrored(false, true));
+}
+
+TEST(GraphicsCanvasFigures, EllipseIsSymmetricAndInsideItsBox) {
+    auto b = WhiteBitmap(40, 30);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clRed);
+    c->Ellipse(0, 0, 40, 30);
+    const QImage img = b->Image();
+    EXPECT_EQ(InkBox(img), TRect(0, 0, 40, 30));
+    EXPECT_EQ(img, img.mirrored(true, true));
+    EXPECT_EQ(at(*b, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(at(*b, 20, 15), rgbOf(clRed));
+    EXPECT_EQ(at(*b, 20, 0), 0u);
+}
+
+TEST(GraphicsCanvasFigures, PieRunsCounterClockwiseAndEqualRadialsDrawTheWholeEllipse) {
+    auto quarter = WhiteBitmap(41, 41);
+    TCanvas* c = quarter->Canvas();
+    c->Brush()->SetColor(clRed);
+    // From the radial to the right counter-clockwise to the radial upward.
+    c->Pie(0, 0, 41, 41, 40, 20, 20, 0);
+    EXPECT_EQ(at(*quarter, 30, 10), rgbOf(clRed));
+    EXPECT_EQ(at(*quarter, 10, 30), 0xFFFFFFu);
+    EXPECT_EQ(at(*quarter, 10, 10), 0xFFFFFFu);
+    EXPECT_EQ(at(*quarter, 20, 10), 0u);  // the upward radial line
+
+    auto whole = WhiteBitmap(41, 41), ellipse = WhiteBitmap(41, 41);
+    whole->Canvas()->Pie(0, 0, 41, 41, 0, 0, 0, 0);
+    ellipse->Canvas()->Ellipse(0, 0, 41, 41);
+    EXPECT_EQ(whole->Image(), ellipse->Image());
+}
+
+TEST(GraphicsCanvasFigures, ChordCutsAlongTheLineBetweenTheRadialPoints) {
+    auto b = WhiteBitmap(41, 41);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clRed);
+    // The upper half: from the right counter-clockwise to the left.
+    c->Chord(0, 0, 41, 41, 40, 20, 0, 20);
+    EXPECT_EQ(at(*b, 20, 10), rgbOf(clRed));
+    EXPECT_EQ(at(*b, 20, 30), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasFigures, PolygonFillsAndClosesItsOutline) {
+    auto b = WhiteBitmap(20, 20);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clBlue);
+    c->Polygon({{2, 2}, {15, 2}, {15, 15}, {2, 15}});
+    EXPECT_EQ(at(*b, 2, 2), 0u);
+    EXPECT_EQ(at(*b, 15, 15), 0u);
+    EXPECT_EQ(at(*b, 2, 10), 0u);  // closing edge
+    EXPECT_EQ(at(*b, 8, 8), rgbOf(clBlue));
+    EXPECT_EQ(at(*b, 16, 8), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasFigures, FrameRectUsesTheBrushAndFocusRectTwiceRestores) {
+    auto b = WhiteBitmap(12, 12);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clRed);
+    c->FrameRect(TRect(1, 1, 11, 11));
+    EXPECT_EQ(at(*b, 1, 5), rgbOf(clRed));
+    EXPECT_EQ(at(*b, 10, 5), rgbOf(clRed));
+    EXPECT_EQ(at(*b, 5, 5), 0xFFFFFFu);
+
+    const QImage before = b->Image();
+    c->DrawFocusRect(TRect(0, 0, 12, 12));
+    EXPECT_NE(b->Image(), before);
+    EXPECT_EQ(at(*b, 0, 0), 0u);           // inverted white
+    EXPECT_EQ(at(*b, 1, 0), 0xFFFFFFu);    // every other pixel
+    c->DrawFocusRect(TRect(0, 0, 12, 12));
+    EXPECT_EQ(b->Image(), before);
+}
+
+TEST(GraphicsCanvasFigures, GradientEndPixelsAreTheEndColours) {
+    auto b = WhiteBitmap(11, 11);
+    TCanvas* c = b->Canvas();
+    c->GradientFill(TRect(0, 0, 11, 11), clRed, clBlue, gdVertical);
+    EXPECT_EQ(at(*b, 5, 0), rgbOf(clRed));
+    EXPECT_EQ(at(*b, 5, 10), rgbOf(clBlue));
+    for (int y = 0; y < 11; ++y) {
+        const QColor px(b->Image().pixel(3, y));
+        EXPECT_NEAR(px.red(), 255 - 25.5 * y, 1.0) << y;
+        EXPECT_NEAR(px.blue(), 25.5 * y, 1.0) << y;
+        EXPECT_EQ(b->Image().pixel(0, y), b->Image().pixel(10, y));  // one colour per line
+    }
+    GradientFillCanvas(c, clBtnFace, clWhite, TRect(0, 0, 11, 11), gdHorizontal);
+    EXPECT_EQ(at(*b, 0, 4), rgbOf(clBtnFace));
+    EXPECT_EQ(at(*b, 10, 4), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasFigures, FloodFillStopsAtOtherColours) {
+    auto b = WhiteBitmap(20, 20);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(5, 5, 15, 15);
+    c->Brush()->SetColor(clLime);
+    c->FloodFill(10, 10, clWhite, fsSurface);
+    EXPECT_EQ(at(*b, 10, 10), rgbOf(clLime));
+    EXPECT_EQ(at(*b, 2, 2), 0xFFFFFFu);
+    EXPECT_EQ(at(*b, 5, 10), 0u);
+}
+
+TEST(GraphicsCanvasState, BrushSetsTheBackgroundAndFontTheTextColour) {
+    TCanvas c;
+    c.Brush()->SetColor(clYellow);
+    EXPECT_EQ(c.BkMode(), OPAQUE);
+    EXPECT_EQ(c.BkColor(), clYellow);
+    c.Brush()->SetStyle(bsClear);
+    EXPECT_EQ(c.BkMode(), TRANSPARENT);
+    c.Brush()->SetColor(clRed);  // a colour makes a clear brush solid again
+    EXPECT_EQ(c.Brush()->Style(), bsSolid);
+    EXPECT_EQ(c.BkMode(), OPAQUE);
+    c.Font()->SetColor(clBtnShadow);
+    EXPECT_EQ(c.TextColor(), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(c.SetBkMode(TRANSPARENT), OPAQUE);
+    EXPECT_EQ(c.SetBkMode(7), 0);  // not a mode
+    EXPECT_EQ(c.BkMode(), TRANSPARENT);
+}
+
+TEST(GraphicsCanvasState, ClipCallsNarrowAndSaveRestoreReturns) {
+    auto b = WhiteBitmap(30, 30);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clRed);
+    const Integer level = c->SaveDC();
+    c->IntersectClipRect(TRect(10, 10, 20, 20));
+    EXPECT_EQ(c->ClipRect(), TRect(10, 10, 20, 20));
+    c->Brush()->SetColor(clBlue);
+    c->FillRect(TRect(0, 0, 30, 30));
+    EXPECT_EQ(InkBox(b->Image()), TRect(10, 10, 20, 20));
+    EXPECT_TRUE(c->RestoreDC(level));
+    EXPECT_EQ(c->Brush()->Color(), clRed);
+    EXPECT_EQ(c->ClipRect(), TRect(0, 0, 30, 30));
+    EXPECT_FALSE(c->RestoreDC(level));  // already restored
+    c->FillRect(TRect(0, 0, 30, 30));
+    EXPECT_EQ(InkBox(b->Image()), TRect(0, 0, 30, 30));
+
+    c->ExcludeClipRect(TRect(0, 0, 15, 30));
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(TRect(0, 0, 30, 30));
+    EXPECT_EQ(InkBox(b->Image()), TRect(0, 0, 15, 30));
+}
+
+TEST(GraphicsCanvasTargets, ABoundPainterKeepsItsPaintAreaAndState) {
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(QColor(Qt::green));
+    TCanvas c;
+    c.Bind(&painter, TRect(0, 0, 5, 5));
+    EXPECT_TRUE(c.HandleAllocated());
+    EXPECT_EQ(c.ClipRect(), TRect(0, 0, 5, 5));
+    c.Brush()->SetColor(clBlack);
+    c.FillRect(TRect(0, 0, 20, 20));
+    EXPECT_EQ(c.Pixel(4, 4), clBlack);
+    c.Unbind();
+    EXPECT_FALSE(c.HandleAllocated());
+    EXPECT_EQ(painter.pen().color(), QColor(Qt::green));
+    EXPECT_FALSE(painter.hasClipping());
+    painter.end();
+    EXPECT_EQ(InkBox(image), TRect(0, 0, 5, 5));
+}
+
+TEST(GraphicsCanvasTargets, ACanvasWithoutTargetMeasuresAtNinetySixDpiAndDrawsNothing) {
+    TCanvas bare;
+    auto b = WhiteBitmap(10, 10);
+    EXPECT_EQ(bare.PixelsPerInch(), 96);
+    EXPECT_EQ(bare.TextWidth(QStringLiteral("アイウ")), b->Canvas()->TextWidth(QStringLiteral("アイウ")));
+    EXPECT_EQ(bare.TextHeight(QStringLiteral("W")), b->Canvas()->TextHeight(QStringLiteral("W")));
+    bare.FillRect(TRect(0, 0, 5, 5));
+    bare.TextOut(0, 0, QStringLiteral("x"));
+    EXPECT_EQ(bare.Painter(), nullptr);
+    EXPECT_EQ(bare.Pixel(0, 0), -1);
+    EXPECT_TRUE(bare.ClipRect().IsEmpty());
+}
+
+TEST(GraphicsCanvasTargets, DrawingOnABitmapCanvasRaisesChangeEvents) {
+    auto b = WhiteBitmap(10, 10);
+    int bitmapChanges = 0, canvasChanges = 0;
+    b->OnChange = [&](TObject*) { ++bitmapChanges; };
+    b->Canvas()->OnChange = [&](TObject*) { ++canvasChanges; };
+    b->Canvas()->FillRect(TRect(0, 0, 3, 3));
+    b->Canvas()->SetPixel(5, 5, clRed);
+    EXPECT_EQ(canvasChanges, 2);
+    EXPECT_EQ(bitmapChanges, 2);
+    EXPECT_EQ(b->Canvas()->Pixel(5, 5), clRed);
+}
+
+TEST(GraphicsCanvasTargets, PatternBrushesTileFromTheBrushOrigin) {
+    auto pattern = WhiteBitmap(2, 1);
+    pattern->Canvas()->SetPixel(0, 0, clBlack);
+    auto b = WhiteBitmap(8, 2);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetBitmap(pattern.get());
+    c->FillRect(TRect(0, 0, 8, 1));
+    EXPECT_EQ(at(*b, 0, 0), 0u);
+    EXPECT_EQ(at(*b, 1, 0), 0xFFFFFFu);
+    c->SetBrushOrigin(TPoint(1, 0));
+    c->FillRect(TRect(0, 1, 8, 2));
+    EXPECT_EQ(at(*b, 0, 1), 0xFFFFFFu);
+    EXPECT_EQ(at(*b, 1, 1), 0u);
+}
+
+TEST(GraphicsCanvasTargets, PenModeXorInverts) {
+    auto b = WhiteBitmap(10, 3);
+    TCanvas* c = b->Canvas();
+    c->Pen()->SetColor(clWhite);
+    c->Pen()->SetMode(pmXor);
+    c->MoveTo(0, 1);
+    c->LineTo(10, 1);
+    EXPECT_EQ(at(*b, 3, 1), 0u);
+    c->MoveTo(0, 1);
+    c->LineTo(10, 1);
+    EXPECT_EQ(at(*b, 3, 1), 0xFFFFFFu);
+}
+
+TEST(GraphicsCanvasGallery, SavesAPictureOfTheFigures) {
+    auto b = WhiteBitmap(240, 120);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clInfoBk);
+    c->Rectangle(5, 5, 55, 55);
+    c->RoundRect(60, 5, 110, 55, 20, 20);
+    c->Ellipse(115, 5, 165, 55);
+    c->Pie(170, 5, 220, 55, 220, 30, 195, 5);
+    c->Pen()->SetWidth(3);
+    c->Ellipse(5, 65, 55, 115);
+    c->Pen()->SetWidth(1);
+    c->Pen()->SetStyle(psDash);
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(60, 65, 110, 115);
+    c->Pen()->SetStyle(psSolid);
+    c->Brush()->SetColor(clRed);
+    c->Chord(115, 65, 165, 115, 165, 90, 115, 90);
+    c->Brush()->SetStyle(bsDiagCross);
+    c->Polygon({{170, 115}, {195, 65}, {220, 115}});
+    SaveTestImage(b->Image(), QStringLiteral("canvas-gallery"));
+    EXPECT_EQ(at(*b, 5, 30), 0u);
+}
+
+}  // namespace

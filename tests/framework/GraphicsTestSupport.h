@@ -1,0 +1,44 @@
+// Helpers of the drawing tests: a white 24-bit bitmap to draw on and ways
+// to read back what was drawn.
+#pragma once
+
+#include "Graphics.h"
+
+#include <QtGui/QImage>
+
+#include <memory>
+
+// A white bitmap of w x h pixels.
+inline std::unique_ptr<TBitmap> WhiteBitmap(Integer w, Integer h) {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->SetSize(w, h);
+    return bitmap;
+}
+
+inline bool IsWhite(const QImage& image, int x, int y) {
+    return (image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+}
+
+// Bounding box of the pixels that are not white (right/bottom exclusive);
+// an empty rect when all are white.
+inline TRect InkBox(const QImage& image) {
+    TRect box(image.width(), image.height(), 0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!IsWhite(image, x, y)) {
+                box.Left = std::min(box.Left, x);
+                box.Top = std::min(box.Top, y);
+                box.Right = std::max(box.Right, x + 1);
+                box.Bottom = std::max(box.Bottom, y + 1);
+            }
+    return box.IsEmpty() ? TRect() : box;
+}
+
+inline int InkCount(const QImage& image, const TRect& area) {
+    int n = 0;
+    for (int y = std::max(0, area.Top); y < std::min(image.height(), area.Bottom); ++y)
+        for (int x = std::max(0, area.Left); x < std::min(image.width(), area.Right); ++x)
+            if (!IsWhite(image, x, y)) ++n;
+    return n;
+}

@@ -1,0 +1,146 @@
+// Text on the canvas: placement by the cell's top, opaque backgrounds,
+// measurement without kerning, alignment and escapement.
+#include "Graphics.h"
+#include "GraphicsTestSupport.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace {
+
+TEST(GraphicsText, TextOutPutsTheTopOfTheCellAtY) {
+    auto b = WhiteBitmap(120, 60);
+    TCanvas* c = b->Canvas();
+    c->Font()->SetHeight(-20);
+    c->Brush()->SetColor(clYellow);  // opaque: the whole cell is painted
+    const TSize cell = c->TextExtent(QStringLiteral("Ag"));
+    c->TextOut(10, 20, QStringLiteral("Ag"));
+    EXPECT_EQ(InkBox(b->Image()), TRect(10, 20, 10 + cell.cx, 20 + cell.cy));
+    EXPECT_EQ(c->PenPos(), TPoint(10 + cell.cx, 20));
+
+    auto clear = WhiteBitmap(120, 60);
+    TCanvas* t = clear->Canvas();
+    t->Font()->SetHeight(-20);
+    t->Brush()->SetStyle(bsClear);
+    t->TextOut(10, 20, QStringLiteral("Ag"));
+    const TRect ink = InkBox(clear->Image());
+    SaveTestImage(clear->Image(), QStringLiteral("text-textout"));
+    EXPECT_GE(ink.Top, 20);                  // nothing above the cell
+    EXPECT_LE(ink.Top, 20 + cell.cy / 3);    // capitals start near its top
+    EXPECT_LE(ink.Bottom, 20 + cell.cy);     // descender inside the cell
+    EXPECT_GT(ink.Bottom, 20 + t->TextAscent());  // the g descends below the baseline
+}
+
+TEST(GraphicsText, WidthsAreSumsOfCharacterWidths) {
+    TCanvas c;
+    for (const QString& text : {QStringLiteral("AVAWaTo.,"), QStringLiteral("ｱｲｳ漢字かなABC"), QStringLiteral("r\u00E9sum\u00E9")}) {
+        const std::vector<Integer> advances = c.CharAdvances(text);
+        EXPECT_EQ(std::accumulate(advances.begin(), advances.end(), 0), c.TextWidth(text)) << text.toStdString();
+        Integer sum = 0;
+        for (QChar ch : text) sum += c.TextWidth(QString(ch));
+        EXPECT_EQ(sum, c.TextWidth(text)) << text.toStdString();
+    }
+}
+
+TEST(GraphicsText, HalfWidthKatakanaIsNarrowerThanFullWidth) {
+    TCanvas c;
+    EXPECT_LT(c.TextWidth(QStringLiteral("ｱ")), c.TextWidth(QStringLiteral("ア")));
+    EXPECT_EQ(c.TextWidth(QString()), 0);
+    EXPECT_EQ(c.TextHeight(QStringLiteral("W")), c.TextAscent() + c.TextDescent());
+}
+
+TEST(GraphicsText, TextRectClipsAndPaintsTheRectangle) {
+    auto b = WhiteBitmap(100, 40);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clAqua);
+    c->TextRect(TRect(10, 10, 30, 30), 12, 12, QStringLiteral("WWWWWWWW"));
+    EXPECT_EQ(InkBox(b->Image()), TRect(10, 10, 30, 30));
+    EXPECT_EQ(b->Image().pixel(10, 10) & 0xFFFFFF, ToQColor(clAqua).rgb() & 0xFFFFFF);
+}
+
+TEST(GraphicsText, TextAlignPlacesTheReferencePoint) {
+    auto b = WhiteBitmap(200, 60);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clBlack);
+    const TSize cell = c->TextExtent(QStringLiteral("abc"));
+    c->SetTextAlign(TA_RIGHT | TA_BASELINE);
+    c->TextOut(100, 40, QStringLiteral("abc"));
+    EXPECT_EQ(InkBox(b->Image()), TRect(100 - cell.cx, 40 - c->TextAscent(), 100, 40 - c->TextAscent() + cell.cy));
+
+    auto centred = WhiteBitmap(200, 60);
+    TCanvas* d = centred->Canvas();
+    d->Brush()->SetColor(clBlack);
+    d->SetTextAlign(TA_CENTER | TA_BOTTOM);
+    d->TextOut(100, 40, QStringLiteral("abc"));
+    EXPECT_EQ(InkBox(centred->Image()), TRect(100 - cell.cx / 2, 40 - cell.cy, 100 - cell.cx / 2 + cell.cx, 40));
+}
+
+TEST(GraphicsText, AdvanceArraysPlaceEachCharacter) {
+    auto b = WhiteBitmap(200, 40);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetStyle(bsClear);
+    const std::vector<Integer> dx = {40, 40, 40};
+    c->ExtTextOut(0, 5, 0, nullptr, QStringLiteral("III"), dx.data());
+    const QImage img = b->Image();
+    EXPECT_GT(InkCount(img, TRect(0, 0, 40, 40)), 0);
+    EXPECT_GT(InkCount(img, TRect(40, 0, 80, 40)), 0);
+    EXPECT_GT(InkCount(img, TRect(80, 0, 120, 40)), 0);
+    EXPECT_EQ(InkCount(img, TRect(20, 0, 40, 40)), 0);  // gaps between the I's
+}
+
+TEST(GraphicsText, EscapementTurnsTextCounterClockwise) {
+    const QString text = QStringLiteral("■Text");
+    struct Case {
+        Integer tenths;
+        std::function<TRect(TSize)> cell;  // the cell for text at (100, 100)
+    };
+    const std::vector<Case> cases = {
+        {0, [](TSize s) { return TRect(100, 100, 100 + s.cx, 100 + s.cy); }},
+        {900, [](TSize s) { return TRect(100, 100 - s.cx, 100 + s.cy, 100); }},
+        {1800, [](TSize s) { return TRect(100 - s.cx, 100 - s.cy, 100, 100); }},
+        {2700, [](TSize s) { return TRect(100 - s.cy, 100, 100, 100 + s.cx); }},
+    };
+    for (const Case& k : cases) {
+        auto b = WhiteBitmap(200, 200);
+        TCanvas* c = b->Canvas();
+        c->Font()->SetHeight(-16);
+        const TSize size = c->TextExtent(text);
+        c->Font()->SetOrientation(k.tenths);
+        c->Brush()->SetColor(clBlack);  // the opaque cell shows where the text lies
+        c->TextOut(100, 100, text);
+        EXPECT_EQ(InkBox(b->Image()), k.cell(size)) << k.tenths;
+    }
+
+    // At 90 degrees the text runs from the bottom up: the first character
+    // (a full block) lies at the bottom of the ink.
+    auto b = WhiteBitmap(200, 200);
+    TCanvas* c = b->Canvas();
+    c->Font()->SetHeight(-16);
+    const Integer blockWidth = c->TextWidth(QStringLiteral("■"));
+    c->Font()->SetOrientation(900);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(100, 100, text);
+    SaveTestImage(b->Image(), QStringLiteral("text-rotated-900"));
+    const QImage img = b->Image();
+    EXPECT_GT(InkCount(img, TRect(100, 100 - blockWidth, 120, 100)), blockWidth * 8);
+    EXPECT_LT(InkCount(img, TRect(100, 100 - blockWidth, 120, 100)), blockWidth * 20);
+    EXPECT_EQ(InkCount(img, TRect(0, 100, 200, 200)), 0);
+    EXPECT_EQ(InkCount(img, TRect(0, 0, 100, 200)), 0);
+}
+
+TEST(GraphicsText, AnyAngleRotatesAroundTheStartPoint) {
+    auto b = WhiteBitmap(200, 200);
+    TCanvas* c = b->Canvas();
+    c->Font()->SetOrientation(450);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(50, 150, QStringLiteral("WWWWWW"));
+    const TRect ink = InkBox(b->Image());
+    // Up and to the right of the start point, along the diagonal.
+    EXPECT_GE(ink.Left, 50);
+    EXPECT_LE(ink.Bottom, 150 + c->TextHeight(QStringLiteral("W")));
+    EXPECT_LT(ink.Top, 150 - c->TextWidth(QStringLiteral("WWWWWW")) / 2);
+}
+
+}  // namespace
