@@ -6,7 +6,9 @@
 //   pixels, Rectangle(0,0,10,10) outlines columns 0 and 9.
 // - MoveTo/LineTo/Polyline paint every point but the last; pen width 0 draws
 //   as 1 pixel; 1-pixel pens use our own line stepping (dashes counted per
-//   pixel), wider pens have round caps and joins and draw solid.
+//   pixel, gaps in the background colour when it is opaque) for lines,
+//   polygons and rectangles; curved outlines and wider pens draw solid,
+//   wide lines with round caps and joins.
 // - RoundRect takes corner diameters; Pie/Chord/Arc run counter-clockwise
 //   from the start radial to the end radial (equal radials: whole ellipse).
 // - TextOut(x, y) puts the top of the text cell at y; an opaque background

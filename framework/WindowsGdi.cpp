@@ -119,11 +119,22 @@ private:
     // line stands alone (and is clipped); blanks at a break vanish.
     void wrap(const QString& text, const std::vector<bool>& marks, qsizetype start, qsizetype end,
               Integer maxWidth, std::vector<TextLine>& lines) {
+        // Widths from the start of the paragraph; tab stops depend on where
+        // a line starts, so lines with tabs are measured whole.
+        const qsizetype origin = start;
+        const std::vector<Integer> advances = dc_->CharAdvances(text.mid(origin, end - origin));
+        std::vector<Integer> offset(advances.size() + 1, 0);
+        for (size_t i = 0; i < advances.size(); ++i) offset[i + 1] = offset[i] + advances[i];
+        const bool tabs = (format_ & DT_EXPANDTABS) && text.mid(origin, end - origin).contains(QLatin1Char('\t'));
+        auto width = [&](qsizetype from, qsizetype to) {
+            return tabs ? makeLine(text, marks, from, to).width : offset[size_t(to - origin)] - offset[size_t(from - origin)];
+        };
         while (start < end) {
             qsizetype fit = -1;
+            const qsizetype lineStart = start;
             for (qsizetype b = start + 1; b <= end; ++b) {
                 if (b < end && !breakBefore(text, b)) continue;
-                const bool fits = makeLine(text, marks, start, trimEnd(text, start, b)).width <= maxWidth;
+                const bool fits = width(lineStart, trimEnd(text, lineStart, b)) <= maxWidth;
                 if (fits || fit < 0) fit = b;
                 if (!fits) break;
             }

@@ -49,6 +49,18 @@ TEST(WindowsGdiDrawText, CalcRectReturnsTheWrappedHeight) {
     EXPECT_EQ(empty.Right, 0);
 }
 
+TEST(WindowsGdiDrawText, AWordWiderThanTheLineStandsAloneAndWidensTheRectangle) {
+    TextCanvas t;
+    const Integer line = t.c->TextHeight(QStringLiteral("W"));
+    TRect r(0, 0, t.c->TextWidth(QStringLiteral("AB CD")), 0);
+    EXPECT_EQ(DrawText(t.c->Handle(), QStringLiteral("AB WWWWWWWWWW CD"), -1, r, DT_WORDBREAK | DT_CALCRECT), 3 * line);
+    EXPECT_EQ(r.Right, t.c->TextWidth(QStringLiteral("WWWWWWWWWW")));
+    // Blanks at a break vanish: "AB    CD" breaks into two lines.
+    TRect s(0, 0, t.c->TextWidth(QStringLiteral("AB")), 0);
+    EXPECT_EQ(DrawText(t.c->Handle(), QStringLiteral("AB    CD"), -1, s, DT_WORDBREAK | DT_CALCRECT), 2 * line);
+    EXPECT_EQ(s.Right, std::max(t.c->TextWidth(QStringLiteral("AB")), t.c->TextWidth(QStringLiteral("CD"))));
+}
+
 TEST(WindowsGdiDrawText, JapaneseTextBreaksBetweenCharacters) {
     TextCanvas t;
     const Integer line = t.c->TextHeight(QStringLiteral("W"));
