@@ -67,6 +67,9 @@ TEST(WindowsGdiDrawText, JapaneseTextBreaksBetweenCharacters) {
     const QString text = QStringLiteral("あいうえおかきくけこ");
     TRect r(0, 0, t.c->TextWidth(QStringLiteral("あいうえ")), 0);
     EXPECT_EQ(DrawText(t.c->Handle(), text, -1, r, DT_WORDBREAK | DT_CALCRECT), 3 * line);
+    DrawText(t.c->Handle(), text, -1, r, DT_WORDBREAK | DT_CENTER);
+    SaveTestImage(t.Image(), QStringLiteral("drawtext-japanese-wrap"));
+    EXPECT_GT(InkBox(t.Image()).Bottom, 2 * line);  // three lines drawn
 }
 
 TEST(WindowsGdiDrawText, VerticalPlacementNeedsSingleLine) {
