@@ -303,6 +303,7 @@ QString formatMasked(const QString& mask, const Decimal& value, int generalPreci
     Decimal rounded = roundedFor(value, layout);
     if (rounded.IsZero() && index != sectionFor(sections, rounded)) {
         index = sectionFor(sections, rounded);
+        if (sections[index].isEmpty()) return QStringLiteral("0");
         layout = readLayout(sections[index]);
     }
     QString text = MaskWriter(sections[index], layout, rounded).write();
