@@ -1,0 +1,96 @@
+// The bridge between a control and its Qt widget: the widget of any Qt
+// class forwards every event to its control, which turns it into the
+// framework's messages and calls and hands it back to the Qt class for the
+// native behaviour (DefaultHandler). Included by the units that define
+// controls; not part of the public surface of Controls.h.
+#pragma once
+
+#include "Controls.h"
+
+#include <QtWidgets/QWidget>
+
+#include <utility>
+
+class QKeyEvent;
+
+// The control side of a widget; a widget holds one while its control lives.
+class TControlWidgetLink {
+public:
+    explicit TControlWidgetLink(TControl* control) : control_(control) {}
+    virtual ~TControlWidgetLink() = default;
+    TControl* Control() const { return control_; }
+    // The control is going: later events only reach the Qt class.
+    void Detach() { control_ = nullptr; }
+    virtual QWidget* Widget() = 0;
+    // The Qt class's own handling of the event.
+    virtual bool BaseEvent(QEvent* event) = 0;
+
+protected:
+    bool Forward(QEvent* event);
+
+private:
+    TControl* control_;
+};
+
+// A widget of Qt class Base that belongs to a control.
+template <class Base>
+class TControlWidget : public Base, public TControlWidgetLink {
+public:
+    template <class... Args>
+    explicit TControlWidget(TControl* control, Args&&... args)
+        : Base(std::forward<Args>(args)...), TControlWidgetLink(control) {}
+    QWidget* Widget() override { return this; }
+    bool BaseEvent(QEvent* event) override { return Base::event(event); }
+
+protected:
+    bool event(QEvent* event) override { return Forward(event); }
+    // The focus moves only through the framework (dialog keys, SetFocus).
+    bool focusNextPrevChild(bool) override { return true; }
+};
+
+// The Qt event a message came from while it is being handled, so that
+// DefaultHandler can give it to the Qt class.
+struct TNativeEvent {
+    TControlWidgetLink* Link = nullptr;
+    QEvent* Event = nullptr;
+    Cardinal Msg = 0;
+    bool Delivered = false;
+    TNativeEvent* Outer = nullptr;
+};
+
+// The Qt shape of a cursor.
+Qt::CursorShape CursorShapeOf(TCursor cursor);
+
+// The current native event of the control being dispatched (nil when the
+// message did not come from Qt).
+TNativeEvent*& CurrentNativeEvent();
+
+// Delivers the native event of Msg to the Qt class once; false when the
+// message does not stand for the current Qt event of that widget.
+bool DeliverNativeEvent(const TMessage& Message, const TControlWidgetLink* link);
+
+// The key pipeline of a windowed control: dialog keys, KeyPreview, KeyDown,
+// KeyPress per character and the native editing; input-method commits.
+struct KeyPipeline {
+    static bool Handle(TWinControl& control, TControlWidgetLink& link, QEvent* event);
+    // A control got the focus: an input-method composition elsewhere ends.
+    static void FocusArrived(TWinControl& control);
+};
+
+// ---- key translation, shared by the key pipeline and the key-state tracker
+
+// The virtual-key code of a Qt key event (0 when it has none): keypad keys
+// by the keypad modifier, main-row keys by their physical key where the
+// platform reports it.
+Word VirtualKeyOf(const QKeyEvent& event);
+// The shift state of a key event; a modifier key's own press already
+// carries its state, its release no longer does.
+TShiftState ShiftStateOf(const QKeyEvent& event);
+// The characters a key press produces, control characters included (Enter
+// #13, Backspace #8, Esc #27, Tab #9, Ctrl+letter #1..#26); empty for keys
+// that produce none and for Alt combinations.
+QString KeyCharsOf(const QKeyEvent& event);
+// The left or right variant of a modifier key (VK_LSHIFT...), else 0.
+Word SideKeyOf(const QKeyEvent& event);
+// Starts the application-wide key-state tracker (idempotent).
+void InstallKeyStateTracking();

@@ -1,0 +1,615 @@
+// TWinControl: children, tab order, focus entry points, the align engine
+// and the widget's colours; TGraphicControl and TCustomControl painting.
+#include "Controls.h"
+
+#include "ControlsWidget.h"
+#include "Forms.h"
+
+#include <QtGui/QFocusEvent>
+#include <QtGui/QPaintEvent>
+#include <QtGui/QPainter>
+#include <QtGui/QPalette>
+#include <QtWidgets/QWidget>
+
+#include <algorithm>
+
+namespace {
+
+// Binds a canvas to a painter for the length of a paint.
+class CanvasBinding {
+public:
+    CanvasBinding(TCanvas& canvas, QPainter& painter, const TRect& clip) : canvas_(canvas) {
+        canvas_.Bind(&painter, clip);
+    }
+    ~CanvasBinding() { canvas_.Unbind(); }
+    CanvasBinding(const CanvasBinding&) = delete;
+    CanvasBinding& operator=(const CanvasBinding&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
+
+TRect ToTRect(const QRect& r) {
+    return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ life
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), padding_(std::make_unique<TPadding>()) {
+    padding_->OnChange = [this](TObject*) { Realign(); };
+}
+
+TWinControl::~TWinControl() {
+    Destroying();
+    if (TCustomForm* form = GetParentForm(this); form && form != this && !form->IsDestroying())
+        form->DefocusControl(this, true);
+    while (!controls_.empty()) delete controls_.back();
+}
+
+void TWinControl::insertControl(TControl* control) {
+    control->parent_ = this;
+    controls_.push_back(control);
+    if (auto* win = dynamic_cast<TWinControl*>(control)) tabList_.push_back(win);
+}
+
+void TWinControl::removeControl(TControl* control) {
+    auto* win = dynamic_cast<TWinControl*>(control);
+    if (win && !IsDestroying()) {
+        if (TCustomForm* form = GetParentForm(this); form && !form->IsDestroying()) form->DefocusControl(win, true);
+    }
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    // By address: a control being destroyed no longer knows it is windowed.
+    tabList_.erase(std::remove_if(tabList_.begin(), tabList_.end(),
+                                  [control](TWinControl* t) { return static_cast<TControl*>(t) == control; }),
+                   tabList_.end());
+    control->parent_ = nullptr;
+    // Without a parent window the control's widget cannot stay.
+    if (win) win->destroyWidgetTree();
+    else control->DestroyWidget();
+    if (!IsDestroying()) Realign();
+}
+
+void TWinControl::destroyWidgetTree() {
+    for (TControl* c : controls_) {
+        if (auto* win = dynamic_cast<TWinControl*>(c)) win->destroyWidgetTree();
+        else c->DestroyWidget();
+    }
+    if (HandleAllocated()) DestroyWnd();
+    DestroyWidget();
+}
+
+TControl* TWinControl::Controls(Integer index) const {
+    if (index < 0 || index >= ControlCount())
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return controls_[size_t(index)];
+}
+
+bool TWinControl::ContainsControl(const TControl* control) const {
+    for (const TControl* c = control; c; c = c->Parent()) {
+        if (c == this) return true;
+    }
+    return false;
+}
+
+TControl* TWinControl::FindChildControl(const QString& name) const {
+    if (name.isEmpty()) return nullptr;
+    for (TControl* c : controls_) {
+        if (c->Name().compare(name, Qt::CaseInsensitive) == 0) return c;
+    }
+    return nullptr;
+}
+
+TControl* TWinControl::ControlAtPos(const TPoint& p, bool allowDisabled) const {
+    // Windowed children lie above the windowless ones.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+            TControl* c = *it;
+            if ((dynamic_cast<TWinControl*>(c) != nullptr) != (pass == 0)) continue;
+            if (!c->Visible() || (!allowDisabled && !c->Enabled())) continue;
+            if (c->BoundsRect().Contains(p)) return c;
+        }
+    }
+    return nullptr;
+}
+
+void TWinControl::Broadcast(TMessage& Message) {
+    const std::vector<TControl*> children = controls_;
+    for (TControl* c : children) {
+        c->WndProc(Message);
+        if (Message.Result != 0) return;
+    }
+}
+
+void TWinControl::NotifyControls(Cardinal Msg) {
+    TMessage m;
+    m.Msg = Msg;
+    Broadcast(m);
+}
+
+void TWinControl::restack() {
+    // Windowless controls under windowed ones, each kind in list order.
+    for (TControl* c : controls_) {
+        if (!dynamic_cast<TWinControl*>(c) && c->Widget()) c->Widget()->raise();
+    }
+    for (TControl* c : controls_) {
+        if (dynamic_cast<TWinControl*>(c) && c->Widget()) c->Widget()->raise();
+    }
+}
+
+// ------------------------------------------------------------ widget
+
+QWidget* TWinControl::CreateWidget(QWidget* parent) {
+    return new TControlWidget<QWidget>(this, parent);
+}
+
+QWidget* TWinControl::ClientWidget() {
+    return Handle();
+}
+
+void TWinControl::InitWidget() {
+    TControl::InitWidget();
+    QWidget* w = Widget();
+    w->setFocusPolicy(TakesFocusOnClick() ? Qt::ClickFocus : Qt::NoFocus);
+    imeByClass_ = w->testAttribute(Qt::WA_InputMethodEnabled);
+    if (imeMode_ == imDisable || imeMode_ == imClose) w->setAttribute(Qt::WA_InputMethodEnabled, false);
+    applyColors();
+    for (TControl* c : std::vector<TControl*>(controls_)) c->HandleNeeded();
+    restack();
+    CreateWnd();
+}
+
+void TWinControl::applyColors() {
+    QWidget* w = Widget();
+    if (!w) return;
+    QPalette pal = w->palette();
+    const QColor back = ToQColor(ColorToRGB(Color()));
+    const QColor fore = ToQColor(ColorToRGB(Font()->Color()));
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(g, QPalette::Window, back);
+        pal.setColor(g, QPalette::Base, back);
+        pal.setColor(g, QPalette::Button, back);
+        pal.setColor(g, QPalette::WindowText, fore);
+        pal.setColor(g, QPalette::Text, fore);
+        pal.setColor(g, QPalette::ButtonText, fore);
+    }
+    w->setPalette(pal);
+    w->setAutoFillBackground(!ControlStyle().Contains(csParentBackground));
+}
+
+void TWinControl::RecreateWnd() {
+    Perform(CM_RECREATEWND);
+}
+
+void TWinControl::SetImeMode(TImeMode mode) {
+    imeMode_ = mode;
+    if (QWidget* w = Widget()) {
+        const bool off = mode == imDisable || mode == imClose;
+        w->setAttribute(Qt::WA_InputMethodEnabled, off ? false : imeByClass_);
+    }
+}
+
+void TWinControl::SetCtl3D(bool on) {
+    if (ctl3D_ == on) return;
+    ctl3D_ = on;
+    Perform(CM_CTL3DCHANGED);
+    Invalidate();
+}
+
+// ------------------------------------------------------------ messages
+
+void TWinControl::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_SETFOCUS: {
+        // The form runs the exit and entry steps first; when they moved the
+        // focus on, this control's own focus handling does not happen.
+        TCustomForm* form = GetParentForm(this);
+        if (form && !form->SetFocusedControl(this)) return;
+        WMSetFocus(Message);
+        return;
+    }
+    case WM_KILLFOCUS:
+        if (ControlState().Contains(csFocusing)) return;
+        WMKillFocus(Message);
+        return;
+    case WM_SIZE: WMSize(Message); return;
+    case CM_CHILDKEY:
+        if (Parent()) Message.Result = Parent()->Perform(Message.Msg, Message.WParam, Message.LParam);
+        return;
+    case CM_ENTER: DoEnter(); return;
+    case CM_EXIT: DoExit(); return;
+    case CM_RECREATEWND:
+        if (HandleAllocated()) {
+            const bool focused = Focused();
+            destroyWidgetTree();
+            HandleNeeded();
+            if (focused && CanFocus()) SetFocus();
+        }
+        return;
+    default: TControl::WndProc(Message); return;
+    }
+}
+
+void TWinControl::DefaultHandler(TMessage& Message) {
+    TControl::DefaultHandler(Message);
+}
+
+void TWinControl::WMSetFocus(TMessage& Message) {
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMKillFocus(TMessage& Message) {
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMSize(TMessage&) {
+    Realign();
+    if (!IsLoading()) Resize();
+}
+
+void TWinControl::Resize() {
+    TControl::Resize();
+}
+
+void TWinControl::RequestAlign() {
+    TControl::RequestAlign();
+}
+
+void TWinControl::Loaded() {
+    TControl::Loaded();
+    Realign();
+}
+
+void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TControl::Notification(AComponent, Operation);
+}
+
+void TWinControl::CMFontChanged(TMessage& Message) {
+    TControl::CMFontChanged(Message);
+    applyColors();
+    NotifyControls(CM_PARENTFONTCHANGED);
+}
+
+void TWinControl::CMColorChanged(TMessage& Message) {
+    TControl::CMColorChanged(Message);
+    applyColors();
+    NotifyControls(CM_PARENTCOLORCHANGED);
+}
+
+void TWinControl::CMEnabledChanged(TMessage& Message) {
+    TControl::CMEnabledChanged(Message);
+}
+
+void TWinControl::CMVisibleChanged(TMessage& Message) {
+    TControl::CMVisibleChanged(Message);
+}
+
+void TWinControl::CMDialogKey(TMessage& Message) {
+    Broadcast(Message);
+}
+
+void TWinControl::CMDialogChar(TMessage& Message) {
+    Broadcast(Message);
+}
+
+// ------------------------------------------------------------ tab order and focus
+
+void TWinControl::SetTabStop(bool on) {
+    tabStop_ = on;
+}
+
+Integer TWinControl::TabOrder() const {
+    if (!Parent()) return -1;
+    const auto& list = Parent()->tabList_;
+    auto it = std::find(list.begin(), list.end(), this);
+    return it == list.end() ? -1 : Integer(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(Integer order) {
+    if (!Parent()) return;
+    auto& list = Parent()->tabList_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    order = std::clamp(order, 0, Integer(list.size()));
+    list.insert(list.begin() + order, this);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+    for (TWinControl* c : tabList_) {
+        list.push_back(c);
+        c->GetTabOrderList(list);
+    }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
+                                          bool checkParent) const {
+    std::vector<TWinControl*> list;
+    GetTabOrderList(list);
+    const Integer n = Integer(list.size());
+    if (n == 0) return nullptr;
+    auto it = std::find(list.begin(), list.end(), current);
+    Integer start = it == list.end() ? (goForward ? n - 1 : 0) : Integer(it - list.begin());
+    Integer i = start;
+    do {
+        i = goForward ? (i + 1) % n : (i + n - 1) % n;
+        TWinControl* c = list[size_t(i)];
+        if (c->CanFocus() && (!checkTabStop || c->TabStop()) && (!checkParent || c->Parent() == this)) return c;
+    } while (i != start);
+    return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+    if (TWinControl* next = FindNextControl(current, goForward, checkTabStop, !checkTabStop)) next->SetFocus();
+}
+
+bool TWinControl::CanFocus() const {
+    const TCustomForm* form = GetParentForm(this);
+    if (!form) return false;
+    for (const TControl* c = this; c != form; c = c->Parent()) {
+        if (!c->Visible() || !c->Enabled()) return false;
+    }
+    return true;
+}
+
+bool TWinControl::Focused() const {
+    return Widget() && Widget()->hasFocus();
+}
+
+void TWinControl::SetFocus() {
+    ValidParentForm(this)->FocusControl(this);
+}
+
+void TWinControl::DoEnter() {
+    if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+    if (OnExit) OnExit(this);
+}
+
+void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
+    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TWinControl::KeyPress(WideChar& Key) {
+    if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
+    if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+
+bool TWinControl::DoKeyDown(Word& Key, TShiftState Shift) {
+    TCustomForm* form = GetParentForm(this);
+    auto guard = Guard();
+    if (form && form != this && form->KeyPreview() && form->DoKeyDown(Key, Shift)) return true;
+    if (guard.expired()) return true;
+    if (!ControlStyle().Contains(csNoStdEvents)) {
+        KeyDown(Key, Shift);
+        if (Key == 0) return true;
+    }
+    return false;
+}
+
+bool TWinControl::DoKeyPress(WideChar& Key) {
+    TCustomForm* form = GetParentForm(this);
+    auto guard = Guard();
+    if (form && form != this && form->KeyPreview() && form->DoKeyPress(Key)) return true;
+    if (guard.expired()) return true;
+    if (!ControlStyle().Contains(csNoStdEvents)) {
+        KeyPress(Key);
+        if (Key.isNull()) return true;
+    }
+    return false;
+}
+
+bool TWinControl::DoKeyUp(Word& Key, TShiftState Shift) {
+    TCustomForm* form = GetParentForm(this);
+    auto guard = Guard();
+    if (form && form != this && form->KeyPreview() && form->DoKeyUp(Key, Shift)) return true;
+    if (guard.expired()) return true;
+    if (!ControlStyle().Contains(csNoStdEvents)) {
+        KeyUp(Key, Shift);
+        if (Key == 0) return true;
+    }
+    return false;
+}
+
+// ------------------------------------------------------------ align engine
+
+void TWinControl::DisableAlign() {
+    ++alignLevel_;
+}
+
+void TWinControl::EnableAlign() {
+    if (alignLevel_ > 0) --alignLevel_;
+    if (alignLevel_ == 0 && alignPending_) Realign();
+}
+
+void TWinControl::Realign() {
+    alignControl(nullptr);
+}
+
+void TWinControl::alignControl(TControl* control) {
+    if (IsDestroying()) return;
+    if (alignLevel_ > 0 || IsLoading()) {
+        alignPending_ = true;
+        return;
+    }
+    DisableAlign();
+    try {
+        TRect r = ClientRect();
+        AlignControls(control, r);
+    } catch (...) {
+        alignPending_ = false;
+        EnableAlign();
+        throw;
+    }
+    // Requests made by the children while they were placed are answered.
+    alignPending_ = false;
+    EnableAlign();
+}
+
+void TWinControl::AdjustClientRect(TRect& Rect) {
+    Rect.Left += padding_->Left();
+    Rect.Top += padding_->Top();
+    Rect.Right -= padding_->Right();
+    Rect.Bottom -= padding_->Bottom();
+}
+
+namespace {
+
+// Whether c1 goes before c2 among the controls of one alignment.
+bool AlignsBefore(const TControl* c1, const TControl* c2, TAlign align) {
+    switch (align) {
+    case alTop: return c1->Top() < c2->Top();
+    case alBottom: return c1->Top() + c1->Height() >= c2->Top() + c2->Height();
+    case alLeft: return c1->Left() < c2->Left();
+    case alRight: return c1->Left() + c1->Width() >= c2->Left() + c2->Width();
+    default: return false;
+    }
+}
+
+}  // namespace
+
+void TWinControl::alignGroup(TAlign align, TControl* AControl, TRect& Rect) {
+    std::vector<TControl*> list;
+    if (AControl && AControl->Align() == align && AControl->Visible()) list.push_back(AControl);
+    for (TControl* c : controls_) {
+        if (c == AControl || c->Align() != align || !c->Visible()) continue;
+        size_t j = 0;
+        while (j < list.size() && !AlignsBefore(c, list[j], align)) ++j;
+        list.insert(list.begin() + Integer(j), c);
+    }
+    for (TControl* c : list) {
+        if (c->Anchors() != AnchorAlign(align)) c->anchorMove(TPoint(ClientWidth(), ClientHeight()));
+        Integer w = Rect.Width(), h = Rect.Height();
+        if (w < 0 || align == alLeft || align == alRight) w = c->Width();
+        if (h < 0 || align == alTop || align == alBottom) h = c->Height();
+        Integer l = Rect.Left, t = Rect.Top;
+        switch (align) {
+        case alTop: Rect.Top += h; break;
+        case alBottom: Rect.Bottom -= h; t = Rect.Bottom; break;
+        case alLeft: Rect.Left += w; break;
+        case alRight: Rect.Right -= w; l = Rect.Right; break;
+        default: break;
+        }
+        c->anchorMove_ = true;
+        try {
+            c->SetBounds(l, t, w, h);
+        } catch (...) {
+            c->anchorMove_ = false;
+            throw;
+        }
+        c->anchorMove_ = false;
+        // A control that kept another size gives the difference back.
+        const Integer dw = w - c->Width(), dh = h - c->Height();
+        switch (align) {
+        case alTop: Rect.Top -= dh; break;
+        case alBottom: Rect.Bottom += dh; break;
+        case alLeft: Rect.Left -= dw; break;
+        case alRight: Rect.Right += dw; break;
+        case alClient: Rect.Right += dw; Rect.Bottom += dh; break;
+        default: break;
+        }
+    }
+}
+
+void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
+    AdjustClientRect(Rect);
+    for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient}) alignGroup(a, AControl, Rect);
+    const TPoint size(ClientWidth(), ClientHeight());
+    for (TControl* c : std::vector<TControl*>(controls_)) {
+        if (c->Align() == alNone && c->Anchors() != TAnchors{akLeft, akTop}) c->anchorMove(size);
+    }
+}
+
+// ------------------------------------------------------------ Qt events
+
+bool TWinControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+        return KeyPipeline::Handle(*this, link, event);
+    case QEvent::FocusIn: {
+        KeyPipeline::FocusArrived(*this);
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) Perform(WM_MOUSEACTIVATE);
+        TNativeEvent native;
+        native.Link = &link;
+        native.Event = event;
+        native.Msg = WM_SETFOCUS;
+        native.Outer = CurrentNativeEvent();
+        CurrentNativeEvent() = &native;
+        try {
+            Perform(WM_SETFOCUS);
+        } catch (...) {
+            CurrentNativeEvent() = native.Outer;
+            throw;
+        }
+        CurrentNativeEvent() = native.Outer;
+        return true;
+    }
+    case QEvent::FocusOut: {
+        TNativeEvent native;
+        native.Link = &link;
+        native.Event = event;
+        native.Msg = WM_KILLFOCUS;
+        native.Outer = CurrentNativeEvent();
+        CurrentNativeEvent() = &native;
+        try {
+            Perform(WM_KILLFOCUS);
+        } catch (...) {
+            CurrentNativeEvent() = native.Outer;
+            throw;
+        }
+        CurrentNativeEvent() = native.Outer;
+        return true;
+    }
+    default:
+        return TControl::WidgetEvent(link, event);
+    }
+}
+
+// ------------------------------------------------------------ painted controls
+
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), canvas_(std::make_unique<TControlCanvas>()) {
+    canvas_->SetControl(this);
+}
+
+TGraphicControl::~TGraphicControl() = default;
+
+void TGraphicControl::PaintWidget(TControlWidgetLink& link, QPaintEvent* event) {
+    QPainter painter(link.Widget());
+    CanvasBinding binding(*canvas_, painter, ToTRect(event->rect()));
+    Paint();
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>()) {
+    canvas_->SetControl(this);
+}
+
+TCustomControl::~TCustomControl() = default;
+
+void TCustomControl::PaintWidget(TControlWidgetLink& link, QPaintEvent* event) {
+    QPainter painter(link.Widget());
+    const TPoint offset = widgetClientOffset();
+    if (offset.X != 0 || offset.Y != 0 || !(BorderInsets() == TRect())) {
+        if (Parent()) {
+            CanvasBinding border(*canvas_, painter, TRect());
+            PaintBorder(canvas_.get());
+        }
+        painter.translate(offset.X, offset.Y);
+    }
+    const TRect client = ClientRect();
+    painter.setClipRect(QRect(client.Left, client.Top, client.Width(), client.Height()));
+    TRect area = ToTRect(event->rect());
+    area.Offset(-offset.X, -offset.Y);
+    TRect clip;
+    if (!IntersectRect(clip, area, client)) return;
+    CanvasBinding binding(*canvas_, painter, clip);
+    Paint();
+}

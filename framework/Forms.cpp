@@ -1,0 +1,545 @@
+// TCustomForm: the top window, showing and closing, modal runs, and the
+// per-form focus manager. The application, the screen and the scroll box
+// are in FormsApplication.cpp.
+#include "Forms.h"
+
+#include "ControlsWidget.h"
+
+#include <QtCore/QEventLoop>
+#include <QtGui/QCloseEvent>
+#include <QtGui/QPainter>
+#include <QtGui/QPaintEvent>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QWidget>
+
+#include <algorithm>
+
+namespace {
+
+const QString CannotFocus = QStringLiteral("Cannot focus a disabled or invisible window");
+
+bool FixedBorder(TBorderStyle style) {
+    return style == bsSingle || style == bsDialog || style == bsToolWindow;
+}
+
+}  // namespace
+
+TRect FormFrame(TBorderStyle style) {
+    switch (style) {
+    case bsNone: return TRect(0, 0, 0, 0);
+    case bsSizeable: case bsSizeToolWin: return TRect(4, 13, 4, 4);
+    default: return TRect(3, 29, 3, 3);
+    }
+}
+
+// ------------------------------------------------------------ life
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>()) {
+    canvas_->SetControl(this);
+    visible_ = false;
+    parentFont_ = false;
+    parentColor_ = false;
+    color_ = clBtnFace;
+    SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
+    width_ = 320;
+    height_ = 240;
+    if (Screen) Screen->forms_.push_back(this);
+}
+
+TCustomForm::~TCustomForm() {
+    Destroying();
+    try {
+        DoDestroy();
+    } catch (...) {
+        if (Application) Application->HandleException(this);
+    }
+    if (modalLoop_) modalLoop_->exit();
+    if (Screen) {
+        auto& forms = Screen->forms_;
+        forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+        if (Screen->activeForm_ == this) Screen->activeForm_ = nullptr;
+    }
+    if (Application && Application->mainForm_ == this) Application->mainForm_ = nullptr;
+}
+
+void TCustomForm::AfterConstruction() {
+    if (created_) return;
+    created_ = true;
+    DoCreate();
+}
+
+void TCustomForm::DoCreate() {
+    if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::DoDestroy() {
+    if (OnDestroy) OnDestroy(this);
+}
+
+void TCustomForm::DoShow() {
+    if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide() {
+    if (OnHide) OnHide(this);
+}
+
+void TCustomForm::DoClose(TCloseAction& Action) {
+    if (OnClose) OnClose(this, Action);
+}
+
+void TCustomForm::Activate() {
+    if (OnActivate) OnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+    if (OnDeactivate) OnDeactivate(this);
+}
+
+void TCustomForm::Paint() {
+    if (OnPaint) OnPaint(this);
+}
+
+// ------------------------------------------------------------ the window
+
+QWidget* TCustomForm::CreateWidget(QWidget*) {
+    auto* w = new TControlWidget<QWidget>(this, nullptr, Qt::Window);
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    return w;
+}
+
+void TCustomForm::InitWidget() {
+    TWinControl::InitWidget();
+    QWidget* w = Widget();
+    w->setWindowTitle(Caption());
+    applyWindowFlags();
+    placeWindow();
+}
+
+void TCustomForm::applyWindowFlags() {
+    QWidget* w = Widget();
+    if (!w) return;
+    Qt::WindowFlags flags;
+    switch (borderStyle_) {
+    case bsNone: flags = Qt::Window | Qt::FramelessWindowHint; break;
+    case bsDialog: flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+    case bsToolWindow: case bsSizeToolWin: flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+    default:
+        flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (borderIcons_.Contains(biMinimize)) flags |= Qt::WindowMinimizeButtonHint;
+        if (borderIcons_.Contains(biMaximize)) flags |= Qt::WindowMaximizeButtonHint;
+        break;
+    }
+    if (borderIcons_.Contains(biSystemMenu)) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (formStyle_ == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
+    if (w->windowFlags() == flags) return;
+    const bool shown = w->isVisible();
+    w->setWindowFlags(flags);
+    if (shown) w->show();
+}
+
+// Puts the Qt window where the outer bounds say: the window is the client
+// area, the frame is the window manager's.
+void TCustomForm::placeWindow() {
+    QWidget* w = Widget();
+    if (!w || placing_) return;
+    placing_ = true;
+    const TRect c = ClientRect();
+    const TRect frame = FormFrame(borderStyle_);
+    w->move(Left(), Top());
+    if (FixedBorder(borderStyle_)) {
+        w->setFixedSize(c.Width(), c.Height());
+    } else {
+        const Integer fw = frame.Left + frame.Right, fh = frame.Top + frame.Bottom;
+        const TSizeConstraints* k = Constraints();
+        w->setMinimumSize(k->MinWidth() > 0 ? std::max(0, k->MinWidth() - fw) : 0,
+                          k->MinHeight() > 0 ? std::max(0, k->MinHeight() - fh) : 0);
+        w->setMaximumSize(k->MaxWidth() > 0 ? std::max(0, k->MaxWidth() - fw) : QWIDGETSIZE_MAX,
+                          k->MaxHeight() > 0 ? std::max(0, k->MaxHeight() - fh) : QWIDGETSIZE_MAX);
+        w->resize(c.Width(), c.Height());
+    }
+    placing_ = false;
+}
+
+TRect TCustomForm::ClientRect() const {
+    const TRect f = FormFrame(borderStyle_);
+    return TRect(0, 0, std::max(0, Width() - f.Left - f.Right), std::max(0, Height() - f.Top - f.Bottom));
+}
+
+TPoint TCustomForm::ClientOffset() const {
+    QWidget* w = Widget();
+    if (w && w->isVisible()) {
+        const QPoint origin = w->mapToGlobal(QPoint(0, 0));
+        return TPoint(origin.x() - Left(), origin.y() - Top());
+    }
+    return FormFrame(borderStyle_).TopLeft();
+}
+
+void TCustomForm::SetBorderStyle(TBorderStyle style) {
+    if (borderStyle_ == style) return;
+    const TRect c = ClientRect();
+    borderStyle_ = style;
+    applyWindowFlags();
+    // The client area keeps its size; the outer size follows the frame.
+    SetClientSize(c.Width(), c.Height());
+    placeWindow();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons icons) {
+    borderIcons_ = icons;
+    applyWindowFlags();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle style) {
+    formStyle_ = style;
+    applyWindowFlags();
+}
+
+void TCustomForm::SetWindowState(TWindowState state) {
+    windowState_ = state;
+    QWidget* w = Widget();
+    if (!w || !w->isVisible()) return;
+    switch (state) {
+    case wsMinimized: w->showMinimized(); break;
+    case wsMaximized: w->showMaximized(); break;
+    default: w->showNormal(); break;
+    }
+}
+
+void TCustomForm::CMTextChanged(TMessage& Message) {
+    TWinControl::CMTextChanged(Message);
+    if (QWidget* w = Widget()) w->setWindowTitle(Caption());
+}
+
+// ------------------------------------------------------------ showing and closing
+
+void TCustomForm::Show() {
+    SetVisible(true);
+    if (QWidget* w = Widget()) w->activateWindow();
+}
+
+void TCustomForm::Hide() {
+    SetVisible(false);
+}
+
+void TCustomForm::CMVisibleChanged(TMessage&) {
+    if (Visible()) {
+        AfterConstruction();
+        HandleNeeded();
+        DoShow();
+        if (!Visible()) return;
+        showWindow();
+    } else {
+        DoHide();
+        if (QWidget* w = Widget()) w->hide();
+        active_ = false;
+    }
+}
+
+void TCustomForm::showWindow() {
+    if (position_ == poScreenCenter || position_ == poDesktopCenter) {
+        SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+    } else if (position_ == poMainFormCenter || position_ == poOwnerFormCenter) {
+        TCustomForm* center = position_ == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
+        if (!center && Application) center = Application->MainForm();
+        if (center && center != this) {
+            SetBounds(center->Left() + (center->Width() - Width()) / 2,
+                      center->Top() + (center->Height() - Height()) / 2, Width(), Height());
+        }
+    }
+    placeWindow();
+    QWidget* w = Widget();
+    switch (windowState_) {
+    case wsMinimized: w->showMinimized(); break;
+    case wsMaximized: w->showMaximized(); break;
+    default: w->show(); break;
+    }
+    w->activateWindow();
+}
+
+bool TCustomForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::Close() {
+    if (modal_) {
+        SetModalResult(mrCancel);
+        return;
+    }
+    if (!CloseQuery()) return;
+    TCloseAction action = formStyle_ == fsMDIChild ? caMinimize : caHide;
+    DoClose(action);
+    if (action == caNone) return;
+    if (Application && Application->MainForm() == this) Application->Terminate();
+    else if (action == caHide) Hide();
+    else if (action == caMinimize) SetWindowState(wsMinimized);
+    else Release();
+}
+
+void TCustomForm::Release() {
+    PostMessage(this, CM_RELEASE);
+}
+
+void TCustomForm::SetModalResult(TModalResult result) {
+    modalResult_ = result;
+    if (result != mrNone && modalLoop_) modalLoop_->exit();
+}
+
+TModalResult TCustomForm::ShowModal() {
+    if (Visible() || !Enabled() || modal_)
+        throw EInvalidOperation(QStringLiteral("Cannot make a visible window modal"));
+    AfterConstruction();
+    QWidget* w = Handle();
+    QWidget* previous = QApplication::activeWindow();
+    modal_ = true;
+    modalResult_ = mrNone;
+    w->setWindowModality(Qt::ApplicationModal);
+    auto guard = Guard();
+    auto finish = [&] {
+        if (guard.expired()) return;
+        modal_ = false;
+        Hide();
+        if (QWidget* own = Widget()) own->setWindowModality(Qt::NonModal);
+        if (previous && previous != Widget() && previous->isVisible()) previous->activateWindow();
+    };
+    try {
+        Show();
+        for (;;) {
+            if (modalResult_ == mrNone && !Application->Terminated()) {
+                QEventLoop loop;
+                modalLoop_ = &loop;
+                Application->modalLoops_.push_back(&loop);
+                loop.exec();
+                auto& loops = Application->modalLoops_;
+                loops.erase(std::remove(loops.begin(), loops.end(), &loop), loops.end());
+                if (guard.expired()) return mrCancel;
+                modalLoop_ = nullptr;
+            }
+            if (Application->Terminated()) {
+                modalResult_ = mrCancel;
+                break;
+            }
+            if (modalResult_ != mrNone) {
+                closeModal();
+                if (modalResult_ != mrNone) break;
+            }
+        }
+    } catch (...) {
+        modalLoop_ = nullptr;
+        finish();
+        throw;
+    }
+    const TModalResult result = modalResult_;
+    finish();
+    return result;
+}
+
+void TCustomForm::closeModal() {
+    TCloseAction action = caNone;
+    if (CloseQuery()) {
+        action = caHide;
+        DoClose(action);
+    }
+    if (action == caNone) modalResult_ = mrNone;
+    else if (action == caFree) Release();
+}
+
+// ------------------------------------------------------------ messages and Qt events
+
+void TCustomForm::WndProc(TMessage& Message) {
+    if (Message.Msg == CM_RELEASE) {
+        delete this;
+        return;
+    }
+    TWinControl::WndProc(Message);
+}
+
+void TCustomForm::CMDialogKey(TMessage& Message) {
+    const TShiftState shift = KeyDataToShiftState(Message.LParam);
+    if (!shift.Contains(ssAlt)) {
+        switch (Message.WParam) {
+        case VK_TAB:
+            if (!shift.Contains(ssCtrl)) {
+                // Consumed even when no control takes the focus.
+                SelectNext(activeControl_, !shift.Contains(ssShift), true);
+                Message.Result = 1;
+                return;
+            }
+            break;
+        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+            if (activeControl_ && activeControl_->Parent()) {
+                activeControl_->Parent()->SelectNext(activeControl_,
+                                                     Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
+                Message.Result = 1;
+            }
+            return;
+        default: break;
+        }
+    }
+    TWinControl::CMDialogKey(Message);
+}
+
+bool TCustomForm::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Close:
+        // The framework closes (or hides) the window itself.
+        event->ignore();
+        Close();
+        return true;
+    case QEvent::WindowActivate:
+        link.BaseEvent(event);
+        windowActivated();
+        return true;
+    case QEvent::WindowDeactivate:
+        link.BaseEvent(event);
+        windowDeactivated();
+        return true;
+    case QEvent::Move:
+    case QEvent::Resize: {
+        link.BaseEvent(event);
+        QWidget* w = link.Widget();
+        if (!placing_ && w->isVisible() && event->spontaneous()) {
+            const TRect frame = FormFrame(borderStyle_);
+            const QPoint pos = w->frameGeometry().topLeft();
+            placing_ = true;
+            SetBounds(pos.x(), pos.y(), w->width() + frame.Left + frame.Right,
+                      w->height() + frame.Top + frame.Bottom);
+            placing_ = false;
+        }
+        return true;
+    }
+    default:
+        return TWinControl::WidgetEvent(link, event);
+    }
+}
+
+void TCustomForm::PaintWidget(TControlWidgetLink&, QPaintEvent* event) {
+    QPainter painter(Widget());
+    const QRect r = event->rect();
+    canvas_->Bind(&painter, TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()));
+    try {
+        Paint();
+    } catch (...) {
+        canvas_->Unbind();
+        throw;
+    }
+    canvas_->Unbind();
+}
+
+void TCustomForm::windowActivated() {
+    active_ = true;
+    if (Screen) Screen->activeForm_ = this;
+    Perform(CM_ACTIVATE);
+    Activate();
+    if (!active_) return;
+    if (!activeControl_) activeControl_ = FindNextControl(nullptr, true, true, false);
+    setWindowFocus();
+}
+
+void TCustomForm::windowDeactivated() {
+    active_ = false;
+    Perform(CM_DEACTIVATE);
+    Deactivate();
+}
+
+// ------------------------------------------------------------ the focus manager
+
+TWinControl* TCustomForm::ActiveControl() const {
+    TWinControl* c = activeControl_;
+    while (c && c->FocusUnitPart() && c->Parent()) c = c->Parent();
+    return c;
+}
+
+void TCustomForm::SetActiveControl(TWinControl* Control) {
+    if (activeControl_ == Control) return;
+    if (Control && !(Control != this && GetParentForm(Control) == this && (IsLoading() || Control->CanFocus())))
+        throw EInvalidOperation(CannotFocus);
+    activeControl_ = Control;
+    if (!IsLoading() && active_) setWindowFocus();
+}
+
+void TCustomForm::FocusControl(TWinControl* Control) {
+    const bool wasActive = active_;
+    SetActiveControl(Control);
+    if (!wasActive) SetFocus();
+}
+
+void TCustomForm::SetFocus() {
+    if (active_) return;
+    if (!Visible() || !Enabled()) throw EInvalidOperation(CannotFocus);
+    setWindowFocus();
+    if (QWidget* w = Widget(); w && w->isVisible()) w->activateWindow();
+}
+
+// Gives the Qt focus to the active control (or the form). Qt sends no
+// focus events to an inactive window; the exit and entry steps still run
+// now, so that SetFocus stays synchronous.
+void TCustomForm::setWindowFocus() {
+    TWinControl* target = activeControl_ && activeControl_->CanFocus() ? activeControl_ : this;
+    const Integer count = focusCount_;
+    target->Handle()->setFocus(Qt::OtherFocusReason);
+    if (count == focusCount_ && focusedControl_ != target) SetFocusedControl(target);
+}
+
+bool TCustomForm::sendFocusMessage(TWinControl* control, Cardinal msg) {
+    const Integer count = focusCount_;
+    control->Perform(msg);
+    return count == focusCount_;
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* Control) {
+    ++focusCount_;
+    activeControl_ = Control != this ? Control : nullptr;
+    if (Screen) Screen->activeForm_ = this;
+    if (Control->ControlState().Contains(csFocusing)) return false;
+    const auto guard = Control->Guard();
+    Control->SetControlState(Control->ControlState() + csFocusing);
+    bool done = false;
+    try {
+        if (!focusedControl_) focusedControl_ = this;
+        done = true;
+        // Exit from the old control up to the common parent. A control whose
+        // exit step is running counts as left already.
+        while (focusedControl_ && !focusedControl_->ContainsControl(Control)) {
+            TWinControl* leaving = focusedControl_;
+            if (std::find(exiting_.begin(), exiting_.end(), leaving) == exiting_.end()) {
+                exiting_.push_back(leaving);
+                const bool kept = sendFocusMessage(leaving, CM_EXIT);
+                exiting_.erase(std::remove(exiting_.begin(), exiting_.end(), leaving), exiting_.end());
+                if (!kept) {
+                    done = false;
+                    break;
+                }
+            }
+            focusedControl_ = leaving->Parent();
+        }
+        // Entry from the common parent down to Control.
+        while (done && focusedControl_ && focusedControl_ != Control) {
+            TWinControl* next = Control;
+            while (next->Parent() && next->Parent() != focusedControl_) next = next->Parent();
+            focusedControl_ = next;
+            if (!sendFocusMessage(next, CM_ENTER)) done = false;
+        }
+    } catch (...) {
+        if (!guard.expired()) Control->SetControlState(Control->ControlState() - csFocusing);
+        throw;
+    }
+    if (!guard.expired()) Control->SetControlState(Control->ControlState() - csFocusing);
+    return done;
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
+    if (Removing && Control->ContainsControl(focusedControl_)) {
+        focusedControl_ = Control->Parent();
+        ++focusCount_;
+    }
+    exiting_.erase(std::remove_if(exiting_.begin(), exiting_.end(),
+                                  [Control](TWinControl* c) { return Control->ContainsControl(c); }),
+                   exiting_.end());
+    if (Control->ContainsControl(activeControl_)) {
+        activeControl_ = nullptr;
+        if (!IsLoading() && active_ && !IsDestroying()) setWindowFocus();
+    }
+}

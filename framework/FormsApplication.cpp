@@ -1,0 +1,201 @@
+// TApplication, TScreen and TScrollBox.
+#include "Forms.h"
+
+#include "ControlsWidget.h"
+#include "Dialogs.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QEventLoop>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QScreen>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QScrollArea>
+#include <QtWidgets/QScrollBar>
+
+#include <algorithm>
+
+TApplication* Application = new TApplication(nullptr);
+TScreen* Screen = new TScreen(nullptr);
+
+// ------------------------------------------------------------ TScreen
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TScreen::SetCursor(TCursor cursor) {
+    if (cursor_ == cursor) return;
+    const bool had = cursor_ != crDefault;
+    cursor_ = cursor;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    if (cursor == crDefault) {
+        if (had) QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    if (had) QGuiApplication::changeOverrideCursor(QCursor(CursorShapeOf(cursor)));
+    else QGuiApplication::setOverrideCursor(QCursor(CursorShapeOf(cursor)));
+}
+
+Integer TScreen::Width() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+}
+
+Integer TScreen::Height() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 0;
+}
+
+TCustomForm* TScreen::Forms(Integer index) const {
+    if (index < 0 || index >= FormCount()) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return forms_[size_t(index)];
+}
+
+TWinControl* TScreen::ActiveControl() const {
+    return activeForm_ ? activeForm_->ActiveControl() : nullptr;
+}
+
+// ------------------------------------------------------------ TApplication
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TApplication::Initialize() {
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        // Closing windows never ends the program; only Terminate does.
+        app->setQuitOnLastWindowClosed(false);
+    }
+    InstallKeyStateTracking();
+}
+
+void TApplication::SetTitle(const QString& title) {
+    title_ = title;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) QGuiApplication::setApplicationDisplayName(title);
+}
+
+QString TApplication::ExeName() const {
+    return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
+}
+
+void TApplication::formCreated(TCustomForm* form) {
+    if (!mainForm_ && dynamic_cast<TForm*>(form)) {
+        mainForm_ = form;
+        form->FreeNotification(this);
+    }
+    form->AfterConstruction();
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == mainForm_) mainForm_ = nullptr;
+}
+
+void TApplication::Run() {
+    Initialize();
+    if (mainForm_ && showMainForm_ && !terminated_) mainForm_->Show();
+    if (!terminated_) {
+        QEventLoop loop;
+        mainLoop_ = &loop;
+        loop.exec();
+        mainLoop_ = nullptr;
+    }
+    // The run is over; a later Run (a test) starts afresh.
+    terminated_ = false;
+}
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    for (QEventLoop* loop : modalLoops_) loop->exit();
+    if (mainLoop_) mainLoop_->exit();
+}
+
+void TApplication::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage() {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::HandleException(TObject* Sender) {
+    std::exception_ptr current = std::current_exception();
+    if (!current) return;
+    try {
+        std::rethrow_exception(current);
+    } catch (const Exception& e) {
+        if (OnException) OnException(Sender, e);
+        else ShowException(e);
+    } catch (const std::exception& e) {
+        const Exception wrapped(QString::fromLocal8Bit(e.what()));
+        if (OnException) OnException(Sender, wrapped);
+        else ShowException(wrapped);
+    } catch (...) {
+        const Exception wrapped(QStringLiteral("Unknown exception"));
+        if (OnException) OnException(Sender, wrapped);
+        else ShowException(wrapped);
+    }
+}
+
+void TApplication::ShowException(const Exception& E) {
+    QString text = E.Message();
+    if (!text.isEmpty() && text.back() > QLatin1Char('.')) text += QLatin1Char('.');
+    MessageBox(text, title_, MB_OK | MB_ICONSTOP);
+}
+
+Integer TApplication::MessageBox(const QString& Text, const QString& Caption, Cardinal Flags) {
+    return ::MessageBox(Screen ? Screen->ActiveCustomForm() : nullptr, Text, Caption, Flags);
+}
+
+// ------------------------------------------------------------ TScrollBox
+
+TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) {
+    SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
+    SetBounds(0, 0, 185, 41);
+}
+
+QWidget* TScrollBox::CreateWidget(QWidget* parent) {
+    auto* area = new TControlWidget<QScrollArea>(this, parent);
+    area->setFrameShape(borderStyle_ == bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
+    contents_ = new QWidget;
+    area->setWidget(contents_);
+    area->setWidgetResizable(false);
+    return area;
+}
+
+QWidget* TScrollBox::ClientWidget() {
+    Handle();
+    return contents_;
+}
+
+void TScrollBox::SetBorderStyle(TBorderStyle style) {
+    borderStyle_ = style;
+    if (auto* area = dynamic_cast<QScrollArea*>(Widget()))
+        area->setFrameShape(style == bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
+}
+
+void TScrollBox::AlignControls(TControl* AControl, TRect& Rect) {
+    TWinControl::AlignControls(AControl, Rect);
+    updateRange();
+}
+
+void TScrollBox::WMSize(TMessage& Message) {
+    TWinControl::WMSize(Message);
+    updateRange();
+}
+
+// The scrolled area covers every child.
+void TScrollBox::updateRange() {
+    if (!contents_) return;
+    Integer right = ClientWidth(), bottom = ClientHeight();
+    for (Integer i = 0; i < ControlCount(); ++i) {
+        const TControl* c = Controls(i);
+        if (!c->Visible()) continue;
+        right = std::max(right, c->Left() + c->Width());
+        bottom = std::max(bottom, c->Top() + c->Height());
+    }
+    contents_->resize(right, bottom);
+}
+
+void TScrollBox::ScrollInView(TControl* control) {
+    auto* area = dynamic_cast<QScrollArea*>(Widget());
+    if (!area || !control || control->Parent() != this) return;
+    area->ensureVisible(control->Left() + control->Width() / 2, control->Top() + control->Height() / 2,
+                        control->Width() / 2, control->Height() / 2);
+}

@@ -1,0 +1,177 @@
+// The align engine: each alignment with several controls, their order by
+// position, nesting, padding, anchors, constraints and hidden forms.
+#include "FrameworkTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A plain container for layouts.
+TWinControl* Box(TComponent* owner, TWinControl* parent, TAlign align, Integer l, Integer t, Integer w, Integer h) {
+    auto* c = new TWinControl(owner);
+    c->SetParent(parent);
+    c->SetBounds(l, t, w, h);
+    c->SetAlign(align);
+    return c;
+}
+
+TRect R(const TControl* c) {
+    return c->BoundsRect();
+}
+
+class AlignTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(0, 0, 400, 300);
+    }
+    std::unique_ptr<TForm> form;
+};
+
+TEST_F(AlignTest, TopControlsStackInTheOrderOfTheirTops) {
+    // Placed together (as a form resource loads), they keep their order.
+    form->DisableAlign();
+    auto* b = Box(form.get(), form.get(), alTop, 0, 50, 10, 20);
+    auto* a = Box(form.get(), form.get(), alTop, 0, 10, 10, 30);
+    auto* c = Box(form.get(), form.get(), alTop, 0, 90, 10, 40);
+    form->EnableAlign();
+    EXPECT_EQ(R(a), TRect(0, 0, 400, 30));
+    EXPECT_EQ(R(b), TRect(0, 30, 400, 50));
+    EXPECT_EQ(R(c), TRect(0, 50, 400, 90));
+}
+
+TEST_F(AlignTest, BottomControlsStackUpFromTheBottom) {
+    form->DisableAlign();
+    auto* a = Box(form.get(), form.get(), alBottom, 0, 250, 10, 20);
+    auto* b = Box(form.get(), form.get(), alBottom, 0, 100, 10, 30);
+    form->EnableAlign();
+    // The lowest bottom edge goes next to the parent's edge.
+    EXPECT_EQ(R(a), TRect(0, 280, 400, 300));
+    EXPECT_EQ(R(b), TRect(0, 250, 400, 280));
+}
+
+TEST_F(AlignTest, LeftRightAndClientShareTheRestInThePlatformOrder) {
+    form->DisableAlign();
+    auto* top = Box(form.get(), form.get(), alTop, 0, 0, 10, 40);
+    auto* bottom = Box(form.get(), form.get(), alBottom, 0, 0, 10, 30);
+    auto* left2 = Box(form.get(), form.get(), alLeft, 60, 0, 50, 10);
+    auto* left1 = Box(form.get(), form.get(), alLeft, 0, 0, 20, 10);
+    auto* right = Box(form.get(), form.get(), alRight, 0, 0, 70, 10);
+    auto* client = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    form->EnableAlign();
+    EXPECT_EQ(R(top), TRect(0, 0, 400, 40));
+    EXPECT_EQ(R(bottom), TRect(0, 270, 400, 300));
+    EXPECT_EQ(R(left1), TRect(0, 40, 20, 270));
+    EXPECT_EQ(R(left2), TRect(20, 40, 70, 270));
+    EXPECT_EQ(R(right), TRect(330, 40, 400, 270));
+    EXPECT_EQ(R(client), TRect(70, 40, 330, 270));
+}
+
+TEST_F(AlignTest, ControlsAlignedOneByOneStackInTheOrderTheyCame) {
+    auto* b = Box(form.get(), form.get(), alTop, 0, 50, 10, 20);
+    auto* a = Box(form.get(), form.get(), alTop, 0, 10, 10, 30);
+    // b was placed at the top before a came.
+    EXPECT_EQ(R(b), TRect(0, 0, 400, 20));
+    EXPECT_EQ(R(a), TRect(0, 20, 400, 50));
+}
+
+TEST_F(AlignTest, AControlThatMovesIsPlacedByItsNewPosition) {
+    auto* a = Box(form.get(), form.get(), alTop, 0, 0, 10, 30);
+    auto* b = Box(form.get(), form.get(), alTop, 0, 40, 10, 20);
+    EXPECT_EQ(R(a).Top, 0);
+    // Moving b above a puts it first.
+    b->SetTop(-5);
+    EXPECT_EQ(R(b), TRect(0, 0, 400, 20));
+    EXPECT_EQ(R(a), TRect(0, 20, 400, 50));
+}
+
+TEST_F(AlignTest, HiddenControlsTakeNoSpace) {
+    auto* a = Box(form.get(), form.get(), alTop, 0, 0, 10, 30);
+    auto* b = Box(form.get(), form.get(), alTop, 0, 40, 10, 20);
+    a->Hide();
+    EXPECT_EQ(R(b), TRect(0, 0, 400, 20));
+    a->Show();
+    EXPECT_EQ(R(b), TRect(0, 30, 400, 50));
+}
+
+TEST_F(AlignTest, NestedPanelsFollowAResizeOfAHiddenFormAtOnce) {
+    ASSERT_FALSE(form->Visible());
+    auto* header = Box(form.get(), form.get(), alTop, 0, 0, 10, 50);
+    auto* body = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    auto* side = Box(form.get(), body, alRight, 0, 0, 80, 10);
+    auto* inner = Box(form.get(), body, alClient, 0, 0, 10, 10);
+    int resizes = 0;
+    inner->OnResize = [&](TObject*) { ++resizes; };
+    form->SetWidth(form->Width() - 1);
+    EXPECT_EQ(resizes, 1);
+    EXPECT_EQ(R(header), TRect(0, 0, 399, 50));
+    EXPECT_EQ(R(body), TRect(0, 50, 399, 300));
+    EXPECT_EQ(R(side), TRect(319, 0, 399, 250));
+    EXPECT_EQ(R(inner), TRect(0, 0, 319, 250));
+    form->SetWidth(form->Width() + 1);
+    EXPECT_EQ(resizes, 2);
+    EXPECT_EQ(R(inner), TRect(0, 0, 320, 250));
+    // No widget was needed for any of it.
+    EXPECT_FALSE(form->HandleAllocated());
+}
+
+TEST_F(AlignTest, PaddingKeepsSpaceFree) {
+    form->Padding()->SetBounds(5, 6, 7, 8);
+    auto* client = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    EXPECT_EQ(R(client), TRect(5, 6, 393, 292));
+}
+
+TEST_F(AlignTest, AControlThatRefusesTheSizeGivesTheSpaceBack) {
+    auto* a = Box(form.get(), form.get(), alLeft, 0, 0, 50, 10);
+    a->Constraints()->SetMaxWidth(30);
+    auto* client = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    EXPECT_EQ(R(a).Width(), 30);
+    EXPECT_EQ(R(client), TRect(30, 0, 400, 300));
+    auto* top = Box(form.get(), form.get(), alTop, 0, 0, 10, 20);
+    top->Constraints()->SetMaxHeight(300);
+    // alTop keeps its own height; alClient may be refused its height.
+    client->Constraints()->SetMaxHeight(100);
+    EXPECT_EQ(R(client), TRect(30, 20, 400, 120));
+}
+
+TEST_F(AlignTest, AnchorsKeepTheDistancesToTheParentsEdges) {
+    auto* right = Box(form.get(), form.get(), alNone, 300, 250, 50, 20);
+    right->SetAnchors({akRight, akBottom});
+    auto* wide = Box(form.get(), form.get(), alNone, 10, 10, 380, 20);
+    wide->SetAnchors({akLeft, akTop, akRight});
+    auto* fixed = Box(form.get(), form.get(), alNone, 10, 40, 20, 20);
+    form->SetBounds(0, 0, 500, 350);
+    EXPECT_EQ(R(right), TRect(400, 300, 450, 320));
+    EXPECT_EQ(R(wide), TRect(10, 10, 490, 30));
+    EXPECT_EQ(R(fixed), TRect(10, 40, 30, 60));
+}
+
+TEST_F(AlignTest, OnResizeComesOnEachChangeButNotForAMove) {
+    auto* c = Box(form.get(), form.get(), alNone, 0, 0, 50, 50);
+    int resizes = 0;
+    c->OnResize = [&](TObject*) { ++resizes; };
+    c->SetWidth(60);
+    c->SetHeight(70);
+    c->SetLeft(5);
+    c->SetBounds(5, 0, 60, 70);
+    EXPECT_EQ(resizes, 2);
+}
+
+TEST_F(AlignTest, DisabledAlignIsCaughtUpWhenEnabled) {
+    form->DisableAlign();
+    auto* a = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    EXPECT_EQ(R(a), TRect(0, 0, 10, 10));
+    form->EnableAlign();
+    EXPECT_EQ(R(a), TRect(0, 0, 400, 300));
+}
+
+TEST_F(AlignTest, AFormBuiltInsideTheLoadingBracketAlignsWhenLoaded) {
+    form->BeginLoading();
+    auto* a = Box(form.get(), form.get(), alTop, 0, 0, 10, 25);
+    EXPECT_EQ(R(a), TRect(0, 0, 10, 25));
+    form->EndLoading();
+    EXPECT_EQ(R(a), TRect(0, 0, 400, 25));
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Shared pieces of the framework's widget tests: a form shown and active
+// on the offscreen platform, an event log, and a test control on a native
+// QLineEdit (the way edit boxes put their widget under a control).
+#pragma once
+
+#include "ControlsWidget.h"
+#include "Forms.h"
+#include "Ime.h"
+
+#include <QtWidgets/QLineEdit>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Events in the order they happened.
+class EventLog {
+public:
+    void Add(const std::string& entry) { entries_.push_back(entry); }
+    const std::vector<std::string>& Entries() const { return entries_; }
+    void Clear() { entries_.clear(); }
+    // Entries starting with the prefix only.
+    std::vector<std::string> With(const std::string& prefix) const;
+
+private:
+    std::vector<std::string> entries_;
+};
+
+std::string Utf8(const QString& s);
+std::string KeyName(Word key);
+std::string CharName(WideChar c);
+
+// An edit-like control on a QLineEdit that writes its steps to a log.
+class TLineProbe : public TWinControl {
+public:
+    TLineProbe(TComponent* owner, EventLog& log, const QString& name);
+    QLineEdit* Edit() const;
+    QString EditText() const;
+
+    std::function<void(Word& Key)> KeyDownAction;
+    std::function<void(WideChar& Key)> KeyPressAction;
+    std::function<void()> ExitAction;
+    std::function<void()> EnterAction;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool TakesFocusOnClick() const override { return true; }
+    void WndProc(TMessage& Message) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(WideChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void DoEnter() override;
+    void DoExit() override;
+
+private:
+    EventLog& log_;
+};
+
+// A form with the log wired to its key events (KeyPreview on).
+class TLoggedForm : public TForm {
+public:
+    TLoggedForm(EventLog& log);
+    // Shows the form and waits until its window is active.
+    void ShowActive();
+
+private:
+    EventLog& log_;
+};
+
+// Real keys through the form's window: they reach whatever widget has the
+// focus at that moment, press and release alike.
+QWindow* WindowOf(TCustomForm* form);
+void KeyClick(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+void KeyPress(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+void KeyRelease(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+void KeyClicks(TCustomForm* form, const QString& text);
+
+// Real mouse buttons through the form's window at a client point: the
+// widget under the point gets them, and what it leaves goes to its parents.
+void MouseClick(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
+void MousePress(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
+void MouseRelease(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
+void MouseDClick(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
+
+// Places a control on a parent at the given bounds.
+template <class T>
+T* Place(T* control, TWinControl* parent, Integer left, Integer top, Integer width, Integer height) {
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
+// Waits (processing events) until cond holds or the time runs out.
+bool WaitFor(const std::function<bool()>& cond, int ms = 2000);
+// Runs action from the event loop once a modal window (not excluded) is up.
+void WhenModalShown(std::function<void(QWidget* modal)> action, QWidget* excluded = nullptr);
