@@ -1,12 +1,65 @@
-// Unit CBarCode: code images. The QR code encoder TCQRCode turns bytes into a
-// module matrix.
+// Unit CBarCode: code images. TCustomImage holds and paints a picture; the
+// QR code encoder TCQRCode turns bytes into a module matrix, which the QR
+// code image TCQRImage paints into its picture.
 #pragma once
 
 #include "Classes.h"
+#include "Controls.h"
+#include "Graphics.h"
 #include "Types.h"
 
 #include <memory>
 #include <vector>
+
+// ------------------------------------------------------------ picture image base
+
+// The unit's own picture control, apart from the framework's image control of
+// the same name: CBarCode::TCustomImage.
+namespace CBarCode {
+
+// A graphic control that holds a picture and paints it at its own size,
+// stretched, in proportion or centred. Its canvas is the picture's bitmap.
+class TCustomImage : public TGraphicControl {
+public:
+    explicit TCustomImage(TComponent* AOwner);
+    ~TCustomImage() override;
+
+    TPicture* Picture() const { return picture_.get(); }
+    void SetPicture(TPicture* picture) { picture_->Assign(picture); }
+    // The canvas of the picture's bitmap; an empty picture first gets a
+    // bitmap of the control's size. EInvalidOperation for another graphic.
+    TCanvas* GetCanvas();
+    TCanvas* Canvas() { return GetCanvas(); }
+
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool on);
+    bool Center() const { return center_; }
+    void SetCenter(bool on);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool on);
+    bool Proportional() const { return proportional_; }
+    void SetProportional(bool on);
+    bool IncrementalDisplay() const { return incrementalDisplay_; }
+    void SetIncrementalDisplay(bool on) { incrementalDisplay_ = on; }
+
+protected:
+    // Where the picture is drawn in the client area.
+    TRect DestRect() const;
+    void Paint() override;
+    virtual void PictureChanged(TObject* Sender);
+    bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
+
+private:
+    std::unique_ptr<TPicture> picture_;
+    bool stretch_ = false;
+    bool center_ = false;
+    bool transparent_ = false;
+    bool proportional_ = false;
+    bool incrementalDisplay_ = false;
+    bool drawing_ = false;  // a change while painting does not invalidate again
+};
+
+}  // namespace CBarCode
 
 // ------------------------------------------------------------ QR code types
 
@@ -121,4 +174,75 @@ private:
     Integer codewordCount_ = 0;
     struct TQRLines;
     std::unique_ptr<TQRLines> lines_;  // scoring work area
+};
+
+// ------------------------------------------------------------ QR code image
+
+// Shows its caption as a QR code: every property change encodes the caption
+// (in the ANSI code page) again and paints one square of CellSize pixels per
+// module, with a quiet zone of four modules, into the picture's bitmap.
+class TCQRImage : public CBarCode::TCustomImage {
+public:
+    explicit TCQRImage(TComponent* AOwner);
+    ~TCQRImage() override;
+
+    // Caption and Text are the text to encode; setting them redraws.
+    QString GetText() const override { return caption_; }
+    void SetText(const QString& text) override;
+
+    // Each setter stores and redraws, even when the value is unchanged.
+    bool AutoExpand() const { return autoExpand_; }
+    void SetAutoExpand(bool on);
+    TQRLevel CorrectLevel() const { return correctLevel_; }
+    void SetCorrectLevel(TQRLevel level);
+    TMaskingNo MaskingNo() const { return maskingNo_; }
+    void SetMaskingNo(TMaskingNo mask);    // kept within -1..7
+    TCellSize CellSize() const { return cellSize_; }
+    void SetCellSize(TCellSize size);      // kept within 1..20
+    TQRVersion QRVersion() const { return qrVersion_; }
+    void SetQRVersion(TQRVersion version); // kept within 0..40
+
+    // Encodes and paints; false (and a white area of the control's size in
+    // place of a symbol drawn before) when the caption cannot be encoded.
+    bool DrawQRCode();
+
+    // The application's own values; the control never reads them.
+    Integer TagA() const { return tagA_; }
+    void SetTagA(Integer v) { tagA_ = v; }
+    Integer TagB() const { return tagB_; }
+    void SetTagB(Integer v) { tagB_ = v; }
+    Integer TagC() const { return tagC_; }
+    void SetTagC(Integer v) { tagC_ = v; }
+    Extended TagFloatA() const { return tagFloatA_; }
+    void SetTagFloatA(Extended v) { tagFloatA_ = v; }
+    Extended TagFloatB() const { return tagFloatB_; }
+    void SetTagFloatB(Extended v) { tagFloatB_ = v; }
+    Extended TagFloatC() const { return tagFloatC_; }
+    void SetTagFloatC(Extended v) { tagFloatC_ = v; }
+    const QString& TagStringA() const { return tagStringA_; }
+    void SetTagStringA(const QString& v) { tagStringA_ = v; }
+    const QString& TagStringB() const { return tagStringB_; }
+    void SetTagStringB(const QString& v) { tagStringB_ = v; }
+    const QString& TagStringC() const { return tagStringC_; }
+    void SetTagStringC(const QString& v) { tagStringC_ = v; }
+
+private:
+    void PaintSymbol();
+
+    std::unique_ptr<TCQRCode> encoder_;
+    QString caption_;
+    bool autoExpand_ = true;
+    TQRLevel correctLevel_ = qrLevel1M;
+    TMaskingNo maskingNo_ = -1;
+    TCellSize cellSize_ = 2;
+    TQRVersion qrVersion_ = 0;
+    Integer tagA_ = 0;
+    Integer tagB_ = 0;
+    Integer tagC_ = 0;
+    Extended tagFloatA_ = 0;
+    Extended tagFloatB_ = 0;
+    Extended tagFloatC_ = 0;
+    QString tagStringA_;
+    QString tagStringB_;
+    QString tagStringC_;
 };
