@@ -224,7 +224,8 @@ void TWinControl::WndProc(TMessage& Message) {
             const bool focused = Focused();
             destroyWidgetTree();
             HandleNeeded();
-            if (focused && CanFocus()) SetFocus();
+            // The same control keeps the focus: no exit or entry step.
+            if (focused && CanFocus()) Handle()->setFocus(Qt::OtherFocusReason);
         }
         return;
     default: TControl::WndProc(Message); return;

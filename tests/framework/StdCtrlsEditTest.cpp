@@ -1,0 +1,229 @@
+// The framework's edit box on a real line edit in an active window: the
+// length limit against typing, pasting and program text, Modified, OnChange,
+// the selection in UTF-16 units, the caret after a new text, the keys the
+// box keeps from dialog navigation, and AutoSelect.
+#include "FrameworkTestSupport.h"
+#include "StdCtrlsEdit.h"
+
+#include <QtGui/QClipboard>
+#include <QtTest/QTest>
+#include <QtWidgets/QApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class StdCtrlsEditTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TLoggedForm>(log);
+        a = Place(new TEdit(form.get()), form.get(), 10, 10, 120, 24);
+        a->SetName("a");
+        b = Place(new TEdit(form.get()), form.get(), 10, 50, 120, 24);
+        b->SetName("b");
+        form->ShowActive();
+        a->SetFocus();
+        log.Clear();
+    }
+    void TearDown() override { form.reset(); }
+
+    EventLog log;
+    std::unique_ptr<TLoggedForm> form;
+    TEdit* a = nullptr;
+    TEdit* b = nullptr;
+};
+
+TEST_F(StdCtrlsEditTest, MaxLengthStopsTypingButNotTheProgram) {
+    a->SetMaxLength(3);
+    KeyClicks(form.get(), "abcde");
+    EXPECT_EQ(a->Text(), "abc");
+    a->SetText("longer text");
+    EXPECT_EQ(a->Text(), "longer text");
+    // Lowering the limit keeps the text as it is.
+    a->SetMaxLength(2);
+    EXPECT_EQ(a->Text(), "longer text");
+    // Over the limit already: nothing more goes in, deleting still works.
+    a->SetSelStart(11);
+    KeyClick(form.get(), Qt::Key_X);
+    EXPECT_EQ(a->Text(), "longer text");
+    KeyClick(form.get(), Qt::Key_Backspace);
+    EXPECT_EQ(a->Text(), "longer tex");
+}
+
+TEST_F(StdCtrlsEditTest, MaxLengthZeroMeansNoLimit) {
+    a->SetMaxLength(0);
+    KeyClicks(form.get(), "abcdefghijklmnopqrstuvwxyz0123456789");
+    EXPECT_EQ(a->Text().size(), 36);
+}
+
+TEST_F(StdCtrlsEditTest, PastingIsCutAtTheLimitAtTheCaret) {
+    a->SetMaxLength(5);
+    a->SetText("ab");
+    a->SetSelStart(1);
+    QApplication::clipboard()->setText("XYZW");
+    a->PasteFromClipboard();
+    EXPECT_EQ(a->Text(), "aXYZb");
+    EXPECT_EQ(a->SelStart(), 4);
+}
+
+TEST_F(StdCtrlsEditTest, ModifiedIsSetByTheUserAndClearedByANewText) {
+    EXPECT_FALSE(a->Modified());
+    KeyClicks(form.get(), "x");
+    EXPECT_TRUE(a->Modified());
+    a->SetText("y");
+    EXPECT_FALSE(a->Modified());
+    a->SetModified(true);
+    EXPECT_TRUE(a->Modified());
+}
+
+TEST_F(StdCtrlsEditTest, ModifiedIsAlreadySetWhenChangeRunsForATypedKey) {
+    std::vector<bool> seen;
+    a->OnChange = [&](TObject*) { seen.push_back(a->Modified()); };
+    KeyClicks(form.get(), "x");
+    a->SetText("program");
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
+}
+
+TEST_F(StdCtrlsEditTest, OnChangeFollowsTheUserAndTheProgramButNotAnEqualText) {
+    int changes = 0;
+    a->OnChange = [&](TObject*) { ++changes; };
+    KeyClicks(form.get(), "ab");
+    EXPECT_EQ(changes, 2);
+    a->SetText("ab");
+    EXPECT_EQ(changes, 2);
+    a->SetText("cd");
+    EXPECT_EQ(changes, 3);
+    // The caret stands in front after a new text.
+    KeyClick(form.get(), Qt::Key_Backspace);
+    EXPECT_EQ(changes, 3);
+    KeyClick(form.get(), Qt::Key_End);
+    KeyClick(form.get(), Qt::Key_Backspace);
+    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(a->Text(), "c");
+}
+
+TEST_F(StdCtrlsEditTest, AnEditWithoutWidgetKeepsTextSelectionAndRaisesChange) {
+    TEdit loose(nullptr);
+    int changes = 0;
+    loose.OnChange = [&](TObject*) { ++changes; };
+    loose.SetText("hello");
+    EXPECT_EQ(changes, 1);
+    loose.SetSelStart(1);
+    loose.SetSelLength(3);
+    EXPECT_EQ(loose.SelText(), "ell");
+    loose.SetSelText("ipp");
+    EXPECT_EQ(loose.Text(), "hippo");
+    EXPECT_TRUE(loose.Modified());
+    EXPECT_EQ(changes, 2);
+    loose.Clear();
+    EXPECT_EQ(loose.Text(), "");
+}
+
+TEST_F(StdCtrlsEditTest, SelectionCountsUtf16UnitsAndANewTextPutsTheCaretInFront) {
+    a->SetText(QString::fromUtf8("１２３"));
+    EXPECT_EQ(a->SelStart(), 0);
+    a->SelectAll();
+    EXPECT_EQ(a->SelLength(), 3);
+    a->SetText(QString::fromUtf8("a\U00020BB7b"));
+    a->SelectAll();
+    EXPECT_EQ(a->SelLength(), 4);
+    a->SetSelStart(1);
+    EXPECT_EQ(a->SelLength(), 0);
+    a->SetSelLength(2);
+    EXPECT_EQ(a->SelText(), QString::fromUtf8("\U00020BB7"));
+}
+
+TEST_F(StdCtrlsEditTest, ClearSelectionDeletesTheSelectedText) {
+    a->SetText("abcdef");
+    a->SetSelStart(2);
+    a->SetSelLength(2);
+    a->ClearSelection();
+    EXPECT_EQ(a->Text(), "abef");
+}
+
+TEST_F(StdCtrlsEditTest, ArrowKeysStayInTheBoxAndMoveTheCaret) {
+    a->SetText("abc");
+    a->SetSelStart(3);
+    KeyClick(form.get(), Qt::Key_Left);
+    KeyClick(form.get(), Qt::Key_Down);
+    EXPECT_TRUE(a->Focused());
+    EXPECT_EQ(a->SelStart(), 2);
+    EXPECT_EQ(log.With("FormKeyDown:"), (std::vector<std::string>{"FormKeyDown:37", "FormKeyDown:40"}));
+}
+
+TEST_F(StdCtrlsEditTest, TabMovesToTheNextTabStopAndAutoSelectSelectsAll) {
+    b->SetText("hello");
+    KeyClick(form.get(), Qt::Key_Tab);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(b->SelLength(), 5);
+    b->SetAutoSelect(false);
+    a->SetTabStop(false);
+    b->SetTabStop(true);
+    a->SetFocus();
+    b->SetFocus();
+    EXPECT_EQ(b->SelLength(), 0);
+}
+
+TEST_F(StdCtrlsEditTest, ReadOnlyRefusesTypingButKeepsKeyEvents) {
+    a->SetText("ro");
+    a->SetReadOnly(true);
+    a->SetSelStart(2);
+    KeyClicks(form.get(), "x");
+    EXPECT_EQ(a->Text(), "ro");
+    EXPECT_EQ(log.With("FormKeyPress:"), (std::vector<std::string>{"FormKeyPress:x"}));
+}
+
+TEST_F(StdCtrlsEditTest, CharCaseConvertsTypedAndProgramText) {
+    a->SetCharCase(ecUpperCase);
+    KeyClicks(form.get(), "ab");
+    EXPECT_EQ(a->Text(), "AB");
+    a->SetText("cd");
+    EXPECT_EQ(a->Text(), "CD");
+    a->SetCharCase(ecLowerCase);
+    EXPECT_EQ(a->Text(), "cd");
+}
+
+TEST_F(StdCtrlsEditTest, RecreatingTheWindowKeepsTextModifiedAndSelection) {
+    a->SetText("keep");
+    KeyClick(form.get(), Qt::Key_End);
+    KeyClicks(form.get(), "s");
+    a->SetSelStart(1);
+    a->SetSelLength(2);
+    a->RecreateWnd();
+    EXPECT_EQ(a->Text(), "keeps");
+    EXPECT_TRUE(a->Modified());
+    EXPECT_EQ(a->SelText(), "ee");
+    EXPECT_TRUE(a->Focused());
+}
+
+TEST_F(StdCtrlsEditTest, AutoSizeTakesTheTextHeightPlusTheFrame) {
+    TCanvas canvas;
+    canvas.Font()->Assign(a->Font());
+    const Integer text = canvas.TextHeight("0");
+    // Placing the box set its height; AutoSize acts on font and frame changes.
+    EXPECT_EQ(a->Height(), 24);
+    a->SetAutoSize(false);
+    a->SetAutoSize(true);
+    EXPECT_EQ(a->Height(), text + 8);
+    a->SetCtl3D(false);
+    EXPECT_EQ(a->Height(), text + 6);
+    EXPECT_GT(text, 10);
+    a->Font()->SetSize(20);
+    canvas.Font()->Assign(a->Font());
+    EXPECT_EQ(a->Height(), canvas.TextHeight("0") + 6);
+    a->SetAutoSize(false);
+    a->SetHeight(40);
+    EXPECT_EQ(a->Height(), 40);
+}
+
+TEST_F(StdCtrlsEditTest, TheClientAreaLeavesTheBorder) {
+    a->SetBounds(0, 0, 100, 30);
+    a->SetAutoSize(false);
+    a->SetBounds(0, 0, 100, 30);
+    EXPECT_EQ(a->ClientWidth(), 96);
+    EXPECT_EQ(a->ClientHeight(), 26);
+    a->SetBorderStyle(bsNone);
+    EXPECT_EQ(a->ClientWidth(), 100);
+}
+
+}  // namespace
