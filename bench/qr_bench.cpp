@@ -74,11 +74,24 @@ double Seconds(F&& run) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// libqrencode's own segmentation cannot fit a few of the random byte texts
+// that ours fits; they are left out so that both encode the same texts.
+Integer DropRefused(std::vector<Sample>& corpus) {
+    const size_t before = corpus.size();
+    std::erase_if(corpus, [](const Sample& s) {
+        QRcode* q = QRcode_encodeString(s.text.constData(), 0, QRecLevel(s.level), QR_MODE_KANJI, 1);
+        QRcode_free(q);
+        return q == nullptr;
+    });
+    return Integer(before - corpus.size());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Integer rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const std::vector<Sample> corpus = MakeCorpus();
+    std::vector<Sample> corpus = MakeCorpus();
+    const Integer dropped = DropRefused(corpus);
     TCQRCode code;
     Integer ourFailures = 0;
     Integer theirFailures = 0;
@@ -109,10 +122,11 @@ int main(int argc, char** argv) {
     });
 
     const double codes = double(corpus.size()) * rounds;
-    std::printf("corpus: %zu texts x %d rounds (versions 1-40, levels L/M/Q/H, 5 kinds)\n", corpus.size(), rounds);
+    std::printf("corpus: %zu texts x %d rounds (versions 1-40, levels L/M/Q/H, 5 kinds; %d left out)\n",
+                corpus.size(), rounds, dropped);
     std::printf("TCQRCode    : %8.3f s  %10.0f codes/s  (%d refused)\n", ours, codes / ours, ourFailures);
     std::printf("libqrencode : %8.3f s  %10.0f codes/s  (%d refused)\n", theirs, codes / theirs, theirFailures);
     std::printf("ratio ours / libqrencode: %.3f\n", ours / theirs);
-    std::printf("size difference (segmentation): %ld modules\n", checksum);
+    std::printf("symbol widths, ours less libqrencode's (their segmentations differ): %ld modules\n", checksum);
     return 0;
 }
