@@ -1,0 +1,11 @@
+// The system's code pages and user locale, recorded once at start-up.
+#pragma once
+
+#include "Types.h"
+
+extern Cardinal ZvAnsiCodePage;  // GetACP
+extern Cardinal ZvOemCodePage;   // GetOEMCP
+extern Cardinal ZvUserLocale;    // GetUserDefaultLCID
+
+// Start-up work, called once in unit order.
+void ZvCodePageInitialize();
