@@ -238,6 +238,37 @@ TEST_F(SBtnTest, PressedFacesUseTheDownColourOrTheReversedGradient) {
     EXPECT_EQ(image.pixelColor(3, 20), Grey(0));
 }
 
+TEST_F(SBtnTest, AFlatButtonShowsItsFaceOnlyUnderTheMouseUnlessOpaque) {
+    auto* b = Btn(10, 10);
+    b->SetFlat(true);
+    b->SetHotTrack(false);
+    b->SetGradientStartColor(clRed);
+    b->SetGradientEndColor(clBlue);
+    ShowActive();
+    QTest::mouseMove(Window(), QPoint(300, 200));
+    EXPECT_EQ(Grab(b).pixelColor(30, 10), Q(clWhite)) << "the form shows through";
+    QTest::mouseMove(Window(), Mid(b));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b->MouseInControl(); }));
+    QImage image = Grab(b);
+    SaveTestImage(image, QStringLiteral("SBtnFlatHot"));
+    EXPECT_EQ(image.pixelColor(30, 0), Q(clRed));
+    EXPECT_EQ(image.pixelColor(30, 19), Q(clBlue));
+    QTest::mouseMove(Window(), QPoint(300, 200));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !b->MouseInControl(); }));
+    b->SetTransparent(false);
+    EXPECT_EQ(Grab(b).pixelColor(30, 0), Q(clRed));
+    // Down in a group, away from the mouse: the down colour inside a
+    // one-pixel border.
+    b->SetTransparent(true);
+    b->SetGroupIndex(1);
+    b->SetDownColor(clYellow);
+    b->SetDown(true);
+    image = Grab(b);
+    EXPECT_EQ(image.pixelColor(30, 20), Q(clYellow));
+    EXPECT_EQ(image.pixelColor(1, 1), Q(clYellow));
+    EXPECT_EQ(image.pixelColor(0, 20), Q(clWhite));
+}
+
 TEST_F(SBtnTest, ADisabledButtonEmbossesItsCaption) {
     auto* b = Btn(10, 10);
     b->SetGradientStartColor(clNavy);
