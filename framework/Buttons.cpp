@@ -454,7 +454,7 @@ void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, In
         SetDown(!down_);
         if (down_) Repaint();
     } else {
-        if (down_) state_ = bsExclusive;
+        state_ = down_ ? bsExclusive : bsUp;
         Repaint();
     }
     if (doClick) Click();

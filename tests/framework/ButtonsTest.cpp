@@ -149,6 +149,12 @@ TEST_F(ButtonsTest, ClicksInAGroupPressOneButtonAndAllowAllUpLetsItGoUp) {
     MouseClick(form.get(), Mid(b));
     EXPECT_FALSE(b->Down());
     EXPECT_EQ(log.With("Click").size(), 4u);
+    // Released away from it, a group button neither toggles nor stays pressed.
+    MousePress(form.get(), Mid(a));
+    MouseRelease(form.get(), QPoint(300, 200));
+    EXPECT_FALSE(a->Down());
+    EXPECT_EQ(a->State(), bsUp);
+    EXPECT_EQ(log.With("Click").size(), 4u);
 }
 
 TEST_F(ButtonsTest, ADisabledButtonIgnoresTheMouse) {
