@@ -304,6 +304,8 @@ QWidget* TControl::Handle() {
     QWidget* parentWidget = nullptr;
     if (parent_) {
         parentWidget = parent_->ClientWidget();
+        // Making the parent's widget made the children's, this one's too.
+        if (widget_) return widget_;
     } else if (!dynamic_cast<TCustomForm*>(this)) {
         throw EInvalidOperation(QStringLiteral("Control '%1' has no parent window").arg(Name()));
     }

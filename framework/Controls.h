@@ -459,7 +459,7 @@ private:
     bool parentFont_ = true;
     bool fontFromParent_ = false;
     TColor color_ = clWindow;
-    bool parentColor_ = false;
+    bool parentColor_ = true;
     QString text_;
     QString hint_;
     bool showHint_ = false;

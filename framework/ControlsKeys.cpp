@@ -7,6 +7,7 @@
 #include "ControlsWidget.h"
 #include "Forms.h"
 #include "Ime.h"
+#include "Menus.h"
 
 #include <QtCore/QAbstractNativeEventFilter>
 #include <QtCore/QCoreApplication>
@@ -326,6 +327,10 @@ namespace {
 // when the form (or a button) used the key.
 bool DialogKey(TWinControl& control, Word vk, TShiftState shift) {
     const LPARAM keyData = ShiftStateToKeyData(shift);
+    // Shortcuts of the pop-up menus of the control and its parents.
+    for (TControl* c = &control; c; c = c->Parent()) {
+        if (c->PopupMenu() && c->PopupMenu()->IsShortCut(vk, shift)) return true;
+    }
     if (control.Perform(CM_CHILDKEY, vk, LPARAM(reinterpret_cast<intptr_t>(&control))) != 0) return true;
     LRESULT mask = 0;
     switch (vk) {
