@@ -5,9 +5,13 @@
 #include "Controls.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
+class QTreeWidgetItem;
 class TPageControl;
+class TTreeNodes;
+class TCustomTreeView;
 
 // ------------------------------------------------------------ pages
 
@@ -183,4 +187,202 @@ private:
     bool simplePanel_ = false;
     QString simpleText_;
     bool sizeGrip_ = true;
+};
+
+// ------------------------------------------------------------ tree view
+
+// A node of a tree view; the tree owns it (TTreeNodes::Delete, Delete()).
+class TTreeNode : public TPersistent {
+public:
+    ~TTreeNode() override;
+
+    TTreeNodes* Owner() const { return owner_; }
+    TCustomTreeView* TreeView() const;
+    const QString& Text() const { return text_; }
+    void SetText(const QString& text);
+    Integer ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(Integer index);
+    Integer SelectedIndex() const { return selectedIndex_; }
+    void SetSelectedIndex(Integer index);
+    void* Data() const { return data_; }
+    void SetData(void* data) { data_ = data; }
+
+    TTreeNode* Parent() const { return parent_; }
+    Integer Level() const;
+    Integer Index() const;
+    Integer Count() const { return Integer(children_.size()); }
+    TTreeNode* Item(Integer index) const;  // EListError out of range
+    TTreeNode* getFirstChild() const { return children_.empty() ? nullptr : children_.front(); }
+    TTreeNode* GetLastChild() const { return children_.empty() ? nullptr : children_.back(); }
+    TTreeNode* getNextSibling() const;
+    TTreeNode* getPrevSibling() const;
+    // The next node in depth-first order (nil after the last).
+    TTreeNode* GetNext() const;
+
+    // A button even without children yet (filled when expanded).
+    bool HasChildren() const { return hasChildren_ || !children_.empty(); }
+    void SetHasChildren(bool on);
+    // Expanding asks the tree view's CanExpand first, collapsing CanCollapse.
+    bool Expanded() const { return expanded_; }
+    void SetExpanded(bool on);
+    void Expand(bool recurse);
+    void Collapse(bool recurse);
+    bool Selected() const;
+    void SetSelected(bool on);
+    void MakeVisible();
+
+    void Delete();
+    void DeleteChildren();
+    // Children by their text (locale order), optionally all levels below.
+    bool AlphaSort(bool recurse = false);
+
+private:
+    friend class TTreeNodes;
+    friend class TCustomTreeView;
+    TTreeNode(TTreeNodes* owner, TTreeNode* parent) : owner_(owner), parent_(parent) {}
+
+    TTreeNodes* owner_;
+    TTreeNode* parent_;
+    std::vector<TTreeNode*> children_;
+    QString text_;
+    Integer imageIndex_ = -1;
+    Integer selectedIndex_ = -1;
+    void* data_ = nullptr;
+    bool hasChildren_ = false;
+    bool expanded_ = false;
+    QTreeWidgetItem* item_ = nullptr;
+};
+
+class TTreeNodes : public TPersistent {
+public:
+    explicit TTreeNodes(TCustomTreeView* owner) : view_(owner) {}
+    ~TTreeNodes() override;
+
+    TCustomTreeView* Owner() const { return view_; }
+    // Every node, in depth-first order.
+    Integer Count() const;
+    TTreeNode* Item(Integer index) const;  // EListError out of range
+    TTreeNode* GetFirstNode() const { return roots_.empty() ? nullptr : roots_.front(); }
+
+    // A last sibling of sibling (a root when sibling is nil).
+    TTreeNode* Add(TTreeNode* sibling, const QString& text);
+    TTreeNode* AddObject(TTreeNode* sibling, const QString& text, void* data);
+    TTreeNode* AddFirst(TTreeNode* sibling, const QString& text);
+    // A last child of parent (a root when parent is nil).
+    TTreeNode* AddChild(TTreeNode* parent, const QString& text);
+    TTreeNode* AddChildObject(TTreeNode* parent, const QString& text, void* data);
+    TTreeNode* AddChildFirst(TTreeNode* parent, const QString& text);
+    // Before sibling.
+    TTreeNode* Insert(TTreeNode* sibling, const QString& text);
+    void Delete(TTreeNode* node);
+    void Clear();
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+
+private:
+    friend class TTreeNode;
+    friend class TCustomTreeView;
+    TTreeNode* insert(TTreeNode* parent, Integer index, const QString& text, void* data);
+    std::vector<TTreeNode*>& siblingsOf(TTreeNode* parent) { return parent ? parent->children_ : roots_; }
+
+    TCustomTreeView* view_;
+    std::vector<TTreeNode*> roots_;
+    Integer updateCount_ = 0;
+};
+
+using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
+using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
+using TTVCollapsingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowCollapse)>;
+using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+
+// A tree of nodes on a Qt tree widget. Selecting, expanding and collapsing
+// (by the user or by code) ask CanChange, CanExpand and CanCollapse first;
+// a refusal leaves the tree as it was.
+class TCustomTreeView : public TWinControl {
+public:
+    explicit TCustomTreeView(TComponent* AOwner);
+    ~TCustomTreeView() override;
+
+    TTreeNodes* Items() const { return items_.get(); }
+    TTreeNode* Selected() const { return selected_; }
+    void SetSelected(TTreeNode* node);
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* images);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool on) { readOnly_ = on; }
+    bool ShowButtons() const { return showButtons_; }
+    void SetShowButtons(bool on);
+    bool ShowLines() const { return showLines_; }
+    void SetShowLines(bool on) { showLines_ = on; }
+    bool ShowRoot() const { return showRoot_; }
+    void SetShowRoot(bool on);
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool on) { hideSelection_ = on; }
+    // Selecting a node by the user expands it.
+    bool AutoExpand() const { return autoExpand_; }
+    void SetAutoExpand(bool on) { autoExpand_ = on; }
+    Integer ChangeDelay() const { return changeDelay_; }
+    void SetChangeDelay(Integer ms) { changeDelay_ = ms; }
+    bool AlphaSort(bool recurse = true);
+    void FullExpand();
+    void FullCollapse();
+    TTreeNode* GetNodeAt(Integer X, Integer Y) const;
+
+    TTVChangingEvent OnChanging;
+    TTVChangedEvent OnChange;
+    TTVExpandingEvent OnExpanding;
+    TTVExpandedEvent OnExpanded;
+    TTVCollapsingEvent OnCollapsing;
+    TTVExpandedEvent OnCollapsed;
+    TTVExpandedEvent OnDeletion;
+
+protected:
+    // Raise OnChanging, OnExpanding, OnCollapsing; false refuses.
+    virtual bool CanChange(TTreeNode* Node);
+    virtual bool CanExpand(TTreeNode* Node);
+    virtual bool CanCollapse(TTreeNode* Node);
+    // Raise OnChange, OnExpanded, OnCollapsed, OnDeletion.
+    virtual void Change(TTreeNode* Node);
+    virtual void Expand(TTreeNode* Node);
+    virtual void Collapse(TTreeNode* Node);
+    virtual void Delete(TTreeNode* Node);
+
+    QWidget* CreateWidget(QWidget* parent) override;
+    void InitWidget() override;
+    bool TakesFocusOnClick() const override { return true; }
+    void WndProc(TMessage& Message) override;
+    void WMSetFocus(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TTreeNode;
+    friend class TTreeNodes;
+    void makeItem(TTreeNode* node);
+    void showNode(TTreeNode* node);
+    void dropItems(TTreeNode* node);
+    void nodeRemoved(TTreeNode* node);
+    void expandNode(TTreeNode* node, bool expand);
+    void userExpanded(QTreeWidgetItem* item, bool expanded);
+    void userSelected(QTreeWidgetItem* item);
+    void showSelection();
+    void restoreItems(TTreeNode* below);
+    TTreeNode* nodeOf(QTreeWidgetItem* item) const;
+
+    std::unique_ptr<TTreeNodes> items_;
+    TTreeNode* selected_ = nullptr;
+    TImageList* images_ = nullptr;
+    bool readOnly_ = false;
+    bool showButtons_ = true;
+    bool showLines_ = true;
+    bool showRoot_ = true;
+    bool hideSelection_ = true;
+    bool autoExpand_ = false;
+    Integer changeDelay_ = 0;
+    bool syncing_ = false;
+};
+
+class TTreeView : public TCustomTreeView {
+public:
+    using TCustomTreeView::TCustomTreeView;
 };

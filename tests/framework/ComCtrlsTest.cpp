@@ -6,6 +6,7 @@
 #include <QtTest/QTest>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QTabBar>
+#include <QtWidgets/QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,145 @@ TEST_F(ComCtrlsTest, StatusBarPanelsAndOwnerDrawing) {
     bar->Panels()->Items(0)->SetText(QStringLiteral("変更"));
     image = form->Handle()->grab().toImage();
     EXPECT_FALSE(drawn.empty());
+}
+
+}  // namespace
+
+// ---- tree view
+
+namespace {
+
+class TreeViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TLoggedForm>(log);
+        form->SetBounds(0, 0, 400, 300);
+        tree = Place(new TTreeView(form.get()), form.get(), 10, 10, 300, 250);
+        tree->OnChanging = [this](TObject*, TTreeNode* n, bool& allow) {
+            log.Add("changing:" + (n ? Utf8(n->Text()) : std::string("nil")));
+            allow = allowChange;
+        };
+        tree->OnChange = [this](TObject*, TTreeNode* n) { log.Add("change:" + (n ? Utf8(n->Text()) : std::string("nil"))); };
+        tree->OnExpanding = [this](TObject*, TTreeNode* n, bool& allow) {
+            log.Add("expanding:" + Utf8(n->Text()));
+            if (n->Count() == 0) tree->Items()->AddChild(n, QStringLiteral("Windows"));
+            allow = allowExpand;
+        };
+        c = tree->Items()->Add(nullptr, QStringLiteral("[/]"));
+        c->SetHasChildren(true);
+        d = tree->Items()->Add(nullptr, QStringLiteral("[/home]"));
+    }
+    QTreeWidget* Qt() const { return static_cast<QTreeWidget*>(tree->Widget()); }
+
+    EventLog log;
+    std::unique_ptr<TLoggedForm> form;
+    TTreeView* tree = nullptr;
+    TTreeNode* c = nullptr;
+    TTreeNode* d = nullptr;
+    bool allowChange = true;
+    bool allowExpand = true;
+};
+
+TEST_F(TreeViewTest, NodesKeepTheirTreeAndDepthFirstOrder) {
+    auto* a = tree->Items()->AddChild(d, QStringLiteral("a"));
+    auto* b = tree->Items()->AddChildFirst(d, QStringLiteral("b"));
+    auto* e = tree->Items()->Insert(d, QStringLiteral("e"));
+    EXPECT_EQ(tree->Items()->Count(), 5);
+    EXPECT_EQ(tree->Items()->Item(0), c);
+    EXPECT_EQ(tree->Items()->Item(1), e);
+    EXPECT_EQ(tree->Items()->Item(3), b);
+    EXPECT_EQ(a->Level(), 1);
+    EXPECT_EQ(a->Parent(), d);
+    EXPECT_EQ(b->getNextSibling(), a);
+    EXPECT_EQ(a->getPrevSibling(), b);
+    EXPECT_EQ(d->getFirstChild(), b);
+    EXPECT_EQ(a->GetNext(), nullptr);
+    EXPECT_THROW(d->Item(2), EListError);
+    d->DeleteChildren();
+    EXPECT_EQ(d->Count(), 0);
+    EXPECT_EQ(tree->Items()->Count(), 3);
+}
+
+TEST_F(TreeViewTest, ExpandingFillsOnDemandAndARefusalLeavesQtCollapsed) {
+    form->ShowActive();
+    tree->SetFocus();
+    tree->SetSelected(c);
+    log.Clear();
+    KeyClick(form.get(), Qt::Key_Right);
+    EXPECT_TRUE(c->Expanded());
+    EXPECT_EQ(c->Count(), 1);
+    EXPECT_TRUE(Qt()->topLevelItem(0)->isExpanded());
+    EXPECT_EQ(Qt()->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(log.With("expanding"), (Log{"expanding:[/]"}));
+    allowExpand = false;
+    tree->SetSelected(d);
+    d->SetHasChildren(true);
+    KeyClick(form.get(), Qt::Key_Right);
+    EXPECT_FALSE(d->Expanded());
+    EXPECT_FALSE(Qt()->topLevelItem(1)->isExpanded());
+    d->SetExpanded(true);  // code asks too
+    EXPECT_FALSE(d->Expanded());
+}
+
+TEST_F(TreeViewTest, SelectionAsksOnChangingAndARefusalKeepsTheOldNode) {
+    form->ShowActive();
+    tree->SetFocus();
+    // The focus alone selects nothing.
+    EXPECT_EQ(tree->Selected(), nullptr);
+    EXPECT_EQ(log.With("chang"), Log{});
+    tree->SetSelected(c);
+    EXPECT_EQ(log.Entries(), (Log{"changing:[/]", "change:[/]"}));
+    log.Clear();
+    allowChange = false;
+    KeyClick(form.get(), Qt::Key_Down);
+    EXPECT_EQ(tree->Selected(), c);
+    EXPECT_EQ(Qt()->currentItem(), Qt()->topLevelItem(0));
+    EXPECT_EQ(log.With("chang"), (Log{"changing:[/home]"}));
+    allowChange = true;
+    KeyClick(form.get(), Qt::Key_Down);
+    EXPECT_EQ(tree->Selected(), d);
+    EXPECT_TRUE(d->Selected());
+}
+
+TEST_F(TreeViewTest, ClearingWithANodeSelectedAsksNothingAboutANullNode) {
+    form->ShowActive();
+    tree->SetSelected(d);
+    log.Clear();
+    tree->Items()->Clear();
+    EXPECT_EQ(tree->Selected(), nullptr);
+    EXPECT_EQ(tree->Items()->Count(), 0);
+    EXPECT_EQ(Qt()->topLevelItemCount(), 0);
+    EXPECT_EQ(log.With("changing"), Log{});
+}
+
+TEST_F(TreeViewTest, AlphaSortUsesTheLocalesOrderAndKeepsTheTreeState) {
+    for (const char* name : {"Windows", "bin", "Apps"}) tree->Items()->AddChild(d, QString::fromLatin1(name));
+    form->ShowActive();
+    d->SetExpanded(true);
+    tree->SetSelected(d->Item(1));
+    d->AlphaSort();
+    // A locale collation, not code-point order (which puts "bin" last).
+    EXPECT_EQ(d->Item(0)->Text(), "Apps");
+    EXPECT_EQ(d->Item(1)->Text(), "bin");
+    EXPECT_EQ(d->Item(2)->Text(), "Windows");
+    QTreeWidgetItem* q = Qt()->topLevelItem(1);
+    EXPECT_EQ(q->child(0)->text(0), "Apps");
+    EXPECT_TRUE(q->isExpanded());
+    EXPECT_EQ(Qt()->currentItem()->text(0), "bin");
+}
+
+TEST_F(TreeViewTest, NodesShowTheImagesOfTheImageList) {
+    TImageList images(16, 16);
+    TBitmap icon;
+    icon.SetSize(16, 16);
+    images.Add(&icon, nullptr);
+    images.Add(&icon, nullptr);
+    tree->SetImages(&images);
+    c->SetImageIndex(0);
+    c->SetSelectedIndex(1);
+    form->ShowActive();
+    EXPECT_FALSE(Qt()->topLevelItem(0)->icon(0).isNull());
+    EXPECT_TRUE(Qt()->topLevelItem(1)->icon(0).isNull());
 }
 
 }  // namespace
