@@ -339,7 +339,11 @@ void TControl::InitWidget() {
 }
 
 void TControl::placeWidget() {
-    if (!widget_ || !parent_) return;
+    if (!widget_) return;
+    if (!parent_) {
+        if (auto* form = dynamic_cast<TCustomForm*>(this)) form->placeWindow();
+        return;
+    }
     TPoint offset;
     if (parent_->parent_ && parent_->ClientWidget() == parent_->widget_) offset = parent_->BorderInsets().TopLeft();
     widget_->setGeometry(left_ + offset.X, top_ + offset.Y, width_, height_);

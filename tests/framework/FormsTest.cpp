@@ -183,6 +183,10 @@ TEST_F(FormsTest, OuterSizeIsClientSizePlusTheFrameOfTheBorderStyle) {
     form.Show();
     EXPECT_EQ(form.Handle()->width(), 248);
     EXPECT_EQ(form.Handle()->height(), 324);
+    // A shown window follows later changes of the bounds.
+    form.SetBounds(40, 30, 300, 200);
+    EXPECT_EQ(form.Handle()->size(), QSize(300, 200));
+    EXPECT_EQ(form.Handle()->pos(), QPoint(40, 30));
 }
 
 TEST_F(FormsTest, ConstraintsLimitTheOuterSize) {
