@@ -24,8 +24,6 @@
 
 #include <vector>
 
-class QAbstractScrollArea;
-
 VELMORA_EXCEPTION(EInvalidGridOperation, Exception);
 
 // The notification an edit box sends its parent (WM_COMMAND's high word)
