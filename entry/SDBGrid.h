@@ -18,8 +18,10 @@
 #include "ZvTypeDef.h"
 
 #include <memory>
+#include <optional>
 
 class TDataSet;
+class TGridColumn;
 class TSDBGrid;
 
 // How the top-left fixed cells are painted.
@@ -254,6 +256,32 @@ private:
     TSDBGrid* grid_;
 };
 
+// ------------------------------------------------------------ TCellData
+
+// One cell of a grid, reading and writing money values through the grid's
+// routines by column title. A value of its own: two accessors never share
+// a cell, so one cell's value can be assigned to another's.
+class TCellData {
+public:
+    TCellData(TSDBGrid* Grid, Integer ACol, Integer ARow);
+    // Outside the grid: -1, and the accessor reads 0 and writes nothing.
+    Integer Col() const { return col_; }
+    void SetCol(Integer value);
+    Integer Row() const { return row_; }
+    void SetRow(Integer value);
+    Currency AsCurrency() const;
+    void SetAsCurrency(Currency value);
+    // Rounded to the nearest whole number; written as money.
+    Integer AsInteger() const;
+    void SetAsInteger(Integer value);
+
+private:
+    const TGridColumn* column() const;
+    TSDBGrid* grid_;
+    Integer col_ = -1;
+    Integer row_ = -1;
+};
+
 // ------------------------------------------------------------ TSDBGrid
 
 class TSDBGrid : public TStringGrid, public TGridUserTags {
@@ -332,6 +360,37 @@ public:
     // Report makes an unreadable number an error rather than a zero.
     TErrorType ValidateCell(bool Report);
 
+    // ---- cells by column title (case-insensitive; equal titles: the first)
+    // Rows: -1 is the current row; title rows and rows past the end are
+    // invalid. Failures leave "Invalid Row", "Invalid Field Name", "Invalid
+    // Value Field", "Invalid Format", "Invalid Date Format" or "Invalid Time
+    // Format" in the text and read 0.
+    Integer FieldIndex(const QString& Name) const;
+    // An accessor of the cell, or none for an unknown title.
+    std::optional<TCellData> FieldByName(const QString& Name, Integer ARow);
+    // The text without grouping (zero-filled numbers at their width).
+    void GetTextByName(const QString& Name, Integer ARow, QString& Text) const;
+    // Writes Text in the column's form; Res is the written text or the error.
+    void SetTextByName(const QString& Name, Integer ARow, QString& Res, const QString& Text);
+    Currency GetCurrencyByName(const QString& Name, Integer ARow, QString& Text);
+    // Text brings the rounding ("ROUNDUP", "TRUNC", else to the nearest)
+    // and takes an error back.
+    Integer GetIntegerByName(const QString& Name, Integer ARow, QString& Text);
+    void SetCurrencyByName(const QString& Name, Integer ARow, QString& Text, Currency Value);
+    // Dates, times (the fraction of a day) and era dates (-1 when the code
+    // names no date).
+    TDateTime GetDateTimeByName(const QString& Name, Integer ARow, QString& Text) const;
+    // What the last currency or integer reading left: the cell's text as
+    // read, or the error.
+    const QString& LastText() const { return lastText_; }
+
+    // ---- era dates: a seven-digit code, era number, year of the era, month, day
+    // The date of a code; false when the era is unknown or the date invalid.
+    bool EraDate(const QString& Code, TDateTime& Date) const;
+    // The era text of a code by pattern (name, year, mark, month, mark,
+    // day, mark); the code itself when it names no date.
+    QString EraText(const QString& Code, const QString& Pattern) const;
+
     // ---- conversions by column (Bad Column, Bad Format, "" for blank)
     // The date form of a date column's text ("yyyy/mm", "yyyy/mm/dd").
     QString ColumnDateText(Integer ACol, const QString& Text) const;
@@ -374,6 +433,8 @@ private:
     // Which key started a step: what the edge of the grid does differs.
     enum class StepKey { Enter, TabOrRight, Down };
     class MoveLock;
+    // What one cell is drawn with (SDBGridDraw.cpp).
+    struct CellLook;
 
     // ---- the collection's refresh
     void columnsUpdate(TGridColumn* column);
@@ -394,6 +455,20 @@ private:
     void acceptTarget(Integer ACol, Integer ARow);
     void emptyRow(Integer ARow, Integer fromCol);
     void applyColumnToEditor(const TGridColumn* column);
+
+    // ---- cells by title (SDBGridData.cpp)
+    bool locate(const QString& name, Integer& row, const TGridColumn*& column, QString& error) const;
+    void writeByName(const TGridColumn* column, Integer row, const QString& text);
+
+    // ---- drawing (SDBGridDraw.cpp)
+    CellLook noteLook(const TGridColumn* column, Integer ACol, Integer ARow, TGridDrawState AState) const;
+    CellLook titleLook(const TGridColumn* column, const CellLook& noted) const;
+    CellLook dataLook(const TGridColumn* column, const CellLook& noted, Integer ACol, Integer ARow,
+                      TGridDrawState AState) const;
+    QString shownText(const TGridColumn* column, Integer ACol, Integer ARow) const;
+    void paintGradient(const TRect& rect, Integer ACol);
+    void paintText(const CellLook& look, const TRect& rect, const TGridColumn* column, Integer ARow);
+    void resetCanvas();
 
     // ---- movement (SDBGridKeys.cpp)
     void skip(Integer ACol, Integer ARow);
@@ -453,6 +528,7 @@ private:
     bool enterDownSeen_ = false;
     bool enterActed_ = false;
     Integer highlightRow_ = -1;
+    QString lastText_;
     QString yearMark_;
     QString monthMark_;
     QString dayMark_;

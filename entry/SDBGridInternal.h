@@ -55,6 +55,9 @@ bool CellNumber(const QString& text, Extended& value);
 Extended CellValue(const QString& text);
 // The editing form of a number: without grouping commas, "0" for blank.
 QString Unformatted(const QString& text);
+// The value of a number text rounded to a whole number (halves to even);
+// false when it is no number or beyond 64 bits.
+bool TryRoundedValue(const QString& text, Int64& value);
 // A number with decimals, grouped by thousands or plain.
 QString FormatNumber(Extended value, Integer decimals, bool grouped);
 // A zero-filled number as wide as the column's MaxValue is written.
