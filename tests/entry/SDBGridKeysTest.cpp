@@ -252,6 +252,17 @@ TEST_F(SDBGridKeysTest, TheKeyFilterFollowsTheColumnKindAndBeepsOnRefusal) {
     EXPECT_EQ(grid->Cells(5, 1), "12.34");
 }
 
+TEST_F(SDBGridKeysTest, ACharacterTypedWithTheEditorHiddenIsFilteredOnce) {
+    grid->InplaceEditor()->Hide();
+    ASSERT_TRUE(grid->Focused());
+    form->Type("-");
+    EXPECT_EQ(boxes.beeps, 1);
+    EXPECT_TRUE(grid->InplaceEditor()->Shown());
+    form->Type("7");
+    EXPECT_EQ(EditorText(), "7");
+    EXPECT_EQ(boxes.beeps, 1);
+}
+
 TEST_F(SDBGridKeysTest, MinusOnlyInFrontAndOnlyOnce) {
     auto* qty = grid->GridColumns()->Items(4);
     qty->SetCharTypes({ctgConmma, ctgMinus});
