@@ -1,5 +1,9 @@
 #include "ZvTypeDef.h"
 
+#include "ComCtrls.h"
+#include "Controls.h"
+#include "Forms.h"
+
 #include <QtCore/QHash>
 
 #include <algorithm>
@@ -155,4 +159,20 @@ const QString& FullWidthTable() {
 const QString& HalfWidthTable() {
     static const QString table = QString::fromUtf16(kHalfWidth, std::size(kHalfWidth) - 1);
     return table;
+}
+
+bool IsVisibleEnabledChain(const TControl* Control, bool CountHiddenTabSheet) {
+    for (const TControl* c = Control;; c = c->Parent()) {
+        if (!c || !c->Owner()) return false;
+        const bool shown = c->Visible() || (CountHiddenTabSheet && dynamic_cast<const TTabSheet*>(c));
+        if (!shown || !c->Enabled()) return false;
+        if (!c->Parent() || dynamic_cast<const TCustomForm*>(c->Parent())) return true;
+    }
+}
+
+bool IsInsideContainer(const TControl* Control, const TWinControl* Container) {
+    for (const TControl* c = Control; c && c->Owner() && c->Parent(); c = c->Parent()) {
+        if (c->Parent() == Container) return true;
+    }
+    return false;
 }

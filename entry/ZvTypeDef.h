@@ -13,7 +13,9 @@
 
 #include <functional>
 
+class TControl;
 class TObject;
+class TWinControl;
 
 // ------------------------------------------------------------ input rules
 
@@ -124,3 +126,14 @@ QString ToHalfWidth(const QString& S);
 // A character listed twice converts to its first partner.
 const QString& FullWidthTable();  // 183 units
 const QString& HalfWidthTable();  // 208 units
+
+// ------------------------------------------------------------ control chains
+
+// Whether Control and its parents up to the form (the form itself not
+// tested) are visible and enabled: whether a neighbour can take the focus.
+// A hidden tab sheet counts as visible when CountHiddenTabSheet is set. A
+// missing control, or one without an owner, yields false.
+bool IsVisibleEnabledChain(const TControl* Control, bool CountHiddenTabSheet);
+// Whether Container is Control's parent, grand-parent and so on (false for
+// a missing control, or one without owner or parent).
+bool IsInsideContainer(const TControl* Control, const TWinControl* Container);

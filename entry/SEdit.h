@@ -1,0 +1,430 @@
+// The validated edit box of the data-entry screens and what it shares with
+// the combo box: neighbour links for keyboard navigation, the group's
+// current box, focus colours, the accepted value and its change events.
+//
+// A box knows the kind of value it holds (NumericType), filters keys by
+// that kind, validates and reformats its text whenever it is left or
+// updated, reports errors through ErrorType and OnEditError (never a
+// message, never a beep, and the focus stays), and hands the focus to the
+// neighbours named by mvLeft, mvRight, mvUp and mvDown on Enter, the arrow
+// keys and Tab. Numbers are kept in fixed point, as 64-bit counts of
+// 1/10000.
+#pragma once
+
+#include "StdCtrlsEdit.h"
+#include "SysUtils.h"
+#include "ZvTypeDef.h"
+
+class TCEdit;
+class TDataSet;
+class TPanel;
+class TStrings;
+
+// ------------------------------------------------------------ unit state
+
+// While set, the exit step of every edit and combo box does nothing at all
+// (a box passing the focus on inside its own entry step is not validated).
+extern bool SuppressExit;
+// The edit box that last completed its entry step (the receiver of the
+// input method's reading), nil after an exit step.
+extern TWinControl* ImeCurrentEdit;
+// The system's ANSI code page, recorded when the unit is initialised.
+extern Cardinal SEditAnsiCodePage;
+
+// The input method's result flag: set for the control that received a
+// composition; it reads as set only for that control, and only until the
+// focus moves or the next key after it has been handled.
+void SetImeResultFlag(TWinControl* Receiver);
+bool ImeResultFlag(const TWinControl* Control);
+void ClearImeResultFlag();
+
+// ------------------------------------------------------------ text routines
+
+// A number as a count of 1/10000: blanks around are ignored, "," removed,
+// the empty text is 0. False when the text is not a number or does not fit.
+bool TryParseNumber(const QString& S, Int64& Value);
+// As TryParseNumber, 0 for text that is not a number.
+Int64 ParseNumber(const QString& S);
+// The editing form of a number: the shortest float text without grouping
+// ("0" for an empty or invalid text).
+QString UnformatNumber(const QString& S);
+// The number of S grouped by thousands with D decimals ("0" for an empty S).
+QString FormatGrouped(const QString& S, Integer D);
+// Splits S at every Sep into List (cleared first); text between double
+// quotes is taken literally, without the quotes; the last piece is always
+// added. Returns the count.
+Integer SplitText(const QString& S, QChar Sep, TStrings* List);
+// The date or year-month of S in the box's form ("yyyy/mm/dd", "yyyy/mm");
+// empty when S is blank or names no existing date.
+QString NormalizeDate(const TCEdit* Box, const QString& S);
+// The time of S in the box's form ("hh:nn", "hh:nn:ss"); empty when S is
+// blank or not a time.
+QString NormalizeTime(const TCEdit* Box, const QString& S);
+// Checks the box's text against its kind, MinValue, MaxValue and Need and
+// reformats it. Text that cannot be read stays as typed.
+TErrorType Validate(TCEdit* Box, bool ReportBadValue);
+
+// ------------------------------------------------------------ shared box part
+
+// What an edit box and a combo box share: the neighbours, the arrival key,
+// the group's current box, the colours, the exit keys and moves, the
+// accepted text and the update stamp, the change and move events, the
+// panel placement and the tags. Both classes derive from it beside their
+// framework control.
+class TEntryBox {
+public:
+    virtual ~TEntryBox();
+    TEntryBox(const TEntryBox&) = delete;
+    TEntryBox& operator=(const TEntryBox&) = delete;
+
+    // The box part of an edit or combo box; nil for any other control.
+    static TEntryBox* Of(TControl* control);
+    TWinControl& BoxControl() const { return control_; }
+
+    // ---- neighbours: setting one turns the box's TabStop off
+    TWinControl* mvLeft() const { return mvLeft_; }
+    TWinControl* mvRight() const { return mvRight_; }
+    TWinControl* mvUp() const { return mvUp_; }
+    TWinControl* mvDown() const { return mvDown_; }
+    void SetmvLeft(TWinControl* control) { setNeighbour(mvLeft_, control); }
+    void SetmvRight(TWinControl* control) { setNeighbour(mvRight_, control); }
+    void SetmvUp(TWinControl* control) { setNeighbour(mvUp_, control); }
+    void SetmvDown(TWinControl* control) { setNeighbour(mvDown_, control); }
+    // The neighbour for a direction code: 37 left, 38 up, 39 (or 13) right,
+    // 40 down; nil for any other code.
+    TWinControl* Neighbour(Word direction) const;
+    // The neighbour a move key names and its direction code (0 for mkNone).
+    TWinControl* NeighbourOf(TMoveKey key, Word& direction) const;
+
+    // The key that brought the focus (37..40, 13), 0 by mouse or program.
+    Word EntryKey() const { return entryKey_; }
+    void SetEntryKey(Word key) { entryKey_ = key; }
+    TWinControl* GroupCurrent() const { return groupCurrent_; }
+    // Sets the group's current box of Box and spreads it through the
+    // neighbour links (edit boxes first, then combo boxes).
+    static void SetGroupCurrent(TEntryBox* Box, TWinControl* C);
+    // Moves the focus on from this box in the direction of its EntryKey,
+    // stepping over boxes that cannot take the focus.
+    void MoveInDirection();
+
+    // ---- colours
+    TColor ActiveColor() const { return activeColor_; }
+    void SetActiveColor(TColor color);
+    TColor InActiveColor() const { return inActiveColor_; }
+    void SetInActiveColor(TColor color);
+    TColor DisabledColor() const { return disabledColor_; }
+    void SetDisabledColor(TColor color);
+    // The colour for the state: disabled (hidden tab sheets count as
+    // visible), focused or not; a host panel takes it too.
+    void UpdateColor();
+
+    // ---- keys and moves
+    TExitKeys ExitKeys() const { return exitKeys_; }
+    void SetExitKeys(TExitKeys keys) { exitKeys_ = keys; }
+    TMoveKey MoveReturn() const { return moveReturn_; }
+    void SetMoveReturn(TMoveKey key) { moveReturn_ = key; }
+    TMoveKey MoveFwdTab() const { return moveFwdTab_; }
+    void SetMoveFwdTab(TMoveKey key) { moveFwdTab_ = key; }
+    TMoveKey MoveRevTab() const { return moveRevTab_; }
+    void SetMoveRevTab(TMoveKey key) { moveRevTab_ = key; }
+    // Enter is swallowed by the key-press step.
+    bool ReturnNext() const { return returnNext_; }
+    void SetReturnNext(bool on) { returnNext_ = on; }
+
+    // The text at entry or after the last accepted change.
+    const QString& AcceptedText() const { return accepted_; }
+
+    // ---- placement in a parent panel
+    bool FitToParent() const { return fitToParent_; }
+    void SetFitToParent(bool on);
+    THorizontalAlign HorizontalAlign() const { return horizontalAlign_; }
+    void SetHorizontalAlign(THorizontalAlign align);
+    TVerticalAlign VerticalAlign() const { return verticalAlign_; }
+    void SetVerticalAlign(TVerticalAlign align);
+    // The panel size the box needs (Part of the layout's result).
+    Integer RequiredWidth() const { return requiredWidth_; }
+    Integer RequiredHeight() const { return requiredHeight_; }
+    // The parent when it is a panel.
+    TPanel* HostPanel() const { return hostPanel_; }
+
+    // Decided at creation: the edit control counts UTF-16 characters, and
+    // themes are on.
+    bool RuntimeThemes() const { return runtimeThemes_; }
+    bool Themed() const { return themed_; }
+
+    // ---- tags, free for the application
+    Int64 TagA() const { return tagA_; }
+    Int64 TagB() const { return tagB_; }
+    Int64 TagC() const { return tagC_; }
+    void SetTagA(Int64 v) { tagA_ = v; }
+    void SetTagB(Int64 v) { tagB_ = v; }
+    void SetTagC(Int64 v) { tagC_ = v; }
+    Extended TagFloatA() const { return tagFloatA_; }
+    Extended TagFloatB() const { return tagFloatB_; }
+    Extended TagFloatC() const { return tagFloatC_; }
+    void SetTagFloatA(Extended v) { tagFloatA_ = v; }
+    void SetTagFloatB(Extended v) { tagFloatB_ = v; }
+    void SetTagFloatC(Extended v) { tagFloatC_ = v; }
+    const QString& TagStringA() const { return tagStringA_; }
+    const QString& TagStringB() const { return tagStringB_; }
+    const QString& TagStringC() const { return tagStringC_; }
+    void SetTagStringA(const QString& v) { tagStringA_ = v; }
+    void SetTagStringB(const QString& v) { tagStringB_ = v; }
+    void SetTagStringC(const QString& v) { tagStringC_ = v; }
+
+    TNotifyEvent OnModified;
+    TOnModifyExEvent OnModifyEx;
+    TOnMoveEvent OnMove;
+
+protected:
+    explicit TEntryBox(TWinControl& control);
+
+    // ---- what each kind of box does its own way
+    virtual bool IsReadOnlyBox() const = 0;
+    virtual void RunEntryStep() = 0;
+    virtual void RunExitStep() = 0;
+    // The refresh that a neighbour's Update passes on.
+    virtual void StampedRefresh(UInt64 stamp) = 0;
+    // Places the box in its host panel.
+    virtual void Layout() = 0;
+
+    // ---- shared steps
+    // Entry steps of a box that cannot keep the focus (read-only or
+    // disabled: on in the arrival direction) or that was clicked without
+    // ekMouse (back to the group's current box); true when the focus was
+    // passed on. Otherwise spreads this box as the group's current box.
+    bool PassFocusOn();
+    // Gives the focus to neighbour N, arriving with key V.
+    static void GiveFocus(TWinControl* N, Word V);
+    // The move of a key to neighbour N with code V; Key becomes 0 when the
+    // key was used. A move that did not happen and was not refused runs
+    // the exit and entry steps in place; a move that happened raises OnMove.
+    void MoveStep(TWinControl* N, Word V, bool forEnter, Word& Key);
+    // Tab and Shift+Tab on key-up.
+    void TabStep(Word& Key, TShiftState Shift);
+    // The move of a box that became full, as Enter would go (no OnMove).
+    void MoveOnFull();
+    // Validation where a move cannot go on (the edit box reformats).
+    virtual void ValidateInPlace() {}
+    // The exit step and, when it let the box go, the entry step again,
+    // without the focus moving.
+    void RerunInPlace();
+    // The exit step took the focus back (error or refused change).
+    void NoteExitRefused() { exitRefused_ = true; }
+    // The colour step of entry and exit: ActiveColor while focused,
+    // InActiveColor when not; withPanel lets a fitted parent panel follow.
+    void FocusColourStep(bool entering, bool withPanel);
+    // Passes a stamped refresh on to the neighbours.
+    void RefreshNeighbours(UInt64 stamp);
+    // A new program-wide update stamp.
+    static UInt64 NextStamp();
+    // A component goes away: references to it are cleared.
+    void ForgetComponent(TComponent* component);
+    void SetAcceptedText(const QString& text) { accepted_ = text; }
+    void SetRequiredSize(Integer width, Integer height) {
+        requiredWidth_ = width;
+        requiredHeight_ = height;
+    }
+    void SetHostPanel(TPanel* panel) { hostPanel_ = panel; }
+    // Decides RuntimeThemes and Themed with a scratch edit (at creation).
+    void DecideThemes();
+
+    UInt64 stamp_ = 0;
+
+private:
+    void setNeighbour(TWinControl*& slot, TWinControl* control);
+    void setColour(TColor color, bool withPanel);
+
+    TWinControl& control_;
+    TWinControl* mvLeft_ = nullptr;
+    TWinControl* mvRight_ = nullptr;
+    TWinControl* mvUp_ = nullptr;
+    TWinControl* mvDown_ = nullptr;
+    TWinControl* groupCurrent_ = nullptr;
+    Word entryKey_ = 0;
+    bool exitRefused_ = false;
+    QString accepted_;
+    TColor activeColor_ = TColor(0x00F9E0D0);
+    TColor inActiveColor_ = clWindow;
+    TColor disabledColor_ = TColor(0x00F0FBFF);
+    TExitKeys exitKeys_{ekReturn, ekRight, ekLeft, ekUp, ekDown, ekTab, ekMouse};
+    TMoveKey moveReturn_ = mkRight;
+    TMoveKey moveFwdTab_ = mkRight;
+    TMoveKey moveRevTab_ = mkLeft;
+    bool returnNext_ = true;
+    bool fitToParent_ = false;
+    THorizontalAlign horizontalAlign_ = haNone;
+    TVerticalAlign verticalAlign_ = vaNone;
+    Integer requiredWidth_ = 0;
+    Integer requiredHeight_ = 0;
+    TPanel* hostPanel_ = nullptr;
+    bool runtimeThemes_ = true;
+    bool themed_ = true;
+    Int64 tagA_ = 0;
+    Int64 tagB_ = 0;
+    Int64 tagC_ = 0;
+    Extended tagFloatA_ = 0;
+    Extended tagFloatB_ = 0;
+    Extended tagFloatC_ = 0;
+    QString tagStringA_;
+    QString tagStringB_;
+    QString tagStringC_;
+};
+
+// ------------------------------------------------------------ edit box
+
+class TCEdit : public TCustomEdit, public TEntryBox {
+public:
+    explicit TCEdit(TComponent* AOwner);
+    ~TCEdit() override;
+
+    // ---- the kind of value and its rules (setters keep them consistent)
+    TNumericType NumericType() const { return numericType_; }
+    void SetNumericType(TNumericType type);
+    TCharTypes CharTypes() const { return charTypes_; }
+    void SetCharTypes(TCharTypes types);
+    // Decimals shown, 0..10 (only with ctPeriod, for ntExtend and ntCurrency).
+    Integer fpLength() const { return fpLength_; }
+    void SetfpLength(Integer length);
+    Int64 MaxValue() const { return maxValue_; }
+    void SetMaxValue(Int64 value);
+    Int64 MinValue() const { return minValue_; }
+    void SetMinValue(Int64 value);
+    bool Need() const { return need_; }
+    void SetNeed(bool on) { need_ = on; }
+    // A zero value is shown instead of a blank.
+    bool ZeroDisp() const { return zeroDisp_; }
+    void SetZeroDisp(bool on) { zeroDisp_ = on; }
+    // AsString gives numbers without grouping commas.
+    bool SupressConmma() const { return supressConmma_; }
+    void SetSupressConmma(bool on) { supressConmma_ = on; }
+    // Dates and times are exchanged as digit strings and integers.
+    bool IntegerResult() const { return integerResult_; }
+    void SetIntegerResult(bool on) { integerResult_ = on; }
+    // AsString gives a date as month/day/year.
+    bool LocalSQLDate() const { return localSQLDate_; }
+    void SetLocalSQLDate(bool on) { localSQLDate_ = on; }
+    // The first digit typed into an unmodified right-aligned box replaces
+    // its text.
+    bool FirstPressClear() const { return firstPressClear_; }
+    void SetFirstPressClear(bool on) { firstPressClear_ = on; }
+    // Moves on as Enter would once the box is full.
+    bool MoveFullChar() const { return moveFullChar_; }
+    void SetMoveFullChar(bool on) { moveFullChar_ = on; }
+    // OnKeyDown and OnKeyUp also see the keys the box used.
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool on) { keyPreview_ = on; }
+    // Stored with the form; the navigation-map trace logs FieldName.
+    const QString& FieldName() const { return fieldName_; }
+    void SetFieldName(const QString& name) { fieldName_ = name; }
+    TDataSet* DataSet() const { return dataSet_; }
+    void SetDataSet(TDataSet* dataSet);
+
+    // The result of the last validation.
+    TErrorType ErrorType() const { return errorType_; }
+    bool IsDateTime() const;
+    bool IsNull() const;
+    bool IsNumeric() const;
+
+    // Setting it also sets AutoSelect (off for right alignment) and makes
+    // the window again.
+    void SetAlignment(TAlignment alignment) override;
+    void SetAutoSize(bool on) override;
+    // Width in half-width characters for the panel layout.
+    Integer DisplayWidth() const { return displayWidth_; }
+    void SetDisplayWidth(Integer width);
+
+    // ---- typed values
+    Currency AsCurrency() const;
+    void SetAsCurrency(Currency value);
+    Extended AsFloat() const;
+    void SetAsFloat(Extended value);
+    Int64 AsInteger() const;
+    void SetAsInteger(Int64 value);
+    TDateTime AsDateTime() const;
+    void SetAsDateTime(TDateTime value);
+    // Validates (and may reformat) the text first; empty on an error.
+    QString AsString();
+    void SetAsString(const QString& value);
+
+    // After a value was set in code: validates, takes the text as
+    // accepted, and refreshes every box reachable through the links once.
+    void Update() override;
+    // Text and accepted text become empty.
+    void Clear() override;
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    // Whether the value equals the accepted text.
+    bool IsSameAsEntry() const;
+
+    TNotifyEvent OnEditError;
+    TCompositionStrEvent OnCompositionStr;
+
+protected:
+    friend TErrorType Validate(TCEdit* Box, bool ReportBadValue);
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(WideChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void Change() override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void WndProc(TMessage& Message) override;
+    void WMSetFocus(TMessage& Message) override;
+    void WMKillFocus(TMessage& Message) override;
+    void DoSetMaxLength(Integer Value) override;
+
+    bool IsReadOnlyBox() const override { return ReadOnly(); }
+    void RunEntryStep() override { DoEnter(); }
+    void RunExitStep() override { DoExit(); }
+    void StampedRefresh(UInt64 stamp) override;
+    void Layout() override;
+    void ValidateInPlace() override { Validate(this, false); }
+
+private:
+    bool rightAligned() const { return Alignment() == taRightJustify; }
+    void caretToEnd();
+    // The accept step of the typed setters.
+    void acceptText(const QString& text);
+    void refreshValue();
+    QString editingForm(const QString& text) const;
+    void filterNumericKey(WideChar& Key);
+    void filterFreeKey(WideChar& Key);
+    void firstPressClear();
+    void moveWhenFull(WideChar& Key);
+    void escapeKey();
+    void compositionArrived(LPARAM parts);
+    void placeInPanel();
+    Integer integerMaxLength() const;
+    Integer numberMaxLength() const;
+    void showRuleMessage(const QString& text);
+    QString dateTimeText(TDateTime value) const;
+    void setDigitsText(Int64 digits);
+
+    TNumericType numericType_ = ntDontCare;
+    TCharTypes charTypes_{ctPeriod, ctMinus, ctConmma, ctQuoted, ctDQuoted};
+    Integer fpLength_ = 0;
+    Int64 maxValue_ = 0;
+    Int64 minValue_ = 0;
+    bool need_ = false;
+    bool zeroDisp_ = false;
+    bool supressConmma_ = true;
+    bool integerResult_ = false;
+    bool localSQLDate_ = false;
+    bool firstPressClear_ = false;
+    bool moveFullChar_ = false;
+    bool keyPreview_ = false;
+    QString fieldName_;
+    TDataSet* dataSet_ = nullptr;
+    TErrorType errorType_ = erNone;
+    Integer displayWidth_ = 0;
+    Integer currentWidth_ = 0;
+    bool mouseActivated_ = false;
+};
+
+// The published edit box.
+class TSEdit : public TCEdit {
+public:
+    using TCEdit::TCEdit;
+};

@@ -1,0 +1,119 @@
+// Japanese input into edit boxes: a composition (preedit, then the
+// committed result) as the input method sends it to the focused widget.
+// The result reaches the key filter character by character, the reading
+// goes to the box that entered last, and the result flag belongs to the
+// receiving box until the focus moves or the next key has come and gone.
+#include "SEditTestSupport.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtGui/QInputMethodEvent>
+
+namespace {
+
+class SEditImeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TraceForm>();
+        a = form->AddEdit("A", 10, 10, 120);
+        b = form->AddEdit("B", 140, 10, 120);
+        a->SetmvRight(b);
+        b->SetmvLeft(a);
+        for (TSEdit* e : {a, b}) {
+            e->OnCompositionStr = [this](TObject* sender, const QString& value) {
+                readings.push_back(Utf8(static_cast<TSEdit*>(sender)->Name()) + ":" + Utf8(value));
+            };
+            e->OnKeyPress = [this](TObject*, WideChar& key) { keys += key; };
+        }
+        form->ShowActive();
+        a->SetFocus();
+    }
+    void TearDown() override { form.reset(); }
+
+    // The input method shows preedits and commits result into the focused widget.
+    void Compose(const QStringList& preedits, const QString& result) {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        for (const QString& p : preedits) {
+            QInputMethodEvent e(p, {});
+            QCoreApplication::sendEvent(target, &e);
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(result);
+        QCoreApplication::sendEvent(target, &commit);
+    }
+
+    std::unique_ptr<TraceForm> form;
+    TSEdit* a = nullptr;
+    TSEdit* b = nullptr;
+    std::vector<std::string> readings;
+    QString keys;
+};
+
+TEST_F(SEditImeTest, ACommittedResultArrivesAsCharactersAndItsReadingFollows) {
+    Compose({QStringLiteral("や"), QStringLiteral("やま"), QStringLiteral("やまだ"), QStringLiteral("山田")},
+            QStringLiteral("山田"));
+    EXPECT_EQ(Utf8(a->Text()), "山田");
+    EXPECT_EQ(Utf8(keys), "山田");
+    EXPECT_EQ(readings, (std::vector<std::string>{"A:ﾔﾏﾀﾞ"}));
+    EXPECT_EQ(ImeCurrentEdit, a);
+    EXPECT_TRUE(a->Modified());
+}
+
+TEST_F(SEditImeTest, TheReadingGoesToTheBoxThatEnteredLast) {
+    ImeCurrentEdit = b;
+    Compose({QStringLiteral("かな")}, QStringLiteral("仮名"));
+    EXPECT_EQ(Utf8(a->Text()), "仮名");
+    EXPECT_EQ(readings, (std::vector<std::string>{"B:ｶﾅ"}));
+}
+
+TEST_F(SEditImeTest, ANumericBoxRejectsFullWidthDigits) {
+    a->SetNumericType(ntInteger);
+    a->SetMaxValue(999);
+    Compose({QStringLiteral("１２")}, QStringLiteral("１２"));
+    EXPECT_EQ(Utf8(a->Text()), "");
+    EXPECT_EQ(Utf8(keys), "１２");
+    // No kana was shown, so the reading is empty, but it is reported.
+    EXPECT_EQ(readings, (std::vector<std::string>{"A:"}));
+}
+
+TEST_F(SEditImeTest, ACommitFillsTheBoxOneCharacterAtATime) {
+    a->SetMaxLength(3);
+    a->SetMoveFullChar(true);
+    Compose({QStringLiteral("あいうえ")}, QStringLiteral("ｱｲｳｴ"));
+    // The third character fills the box and moves on; the fourth no longer fits.
+    EXPECT_EQ(Utf8(a->Text()), "ｱｲｳ");
+    EXPECT_TRUE(b->Focused());
+}
+
+TEST_F(SEditImeTest, TheResultFlagBelongsToTheReceiverUntilTheNextKeyOrAMove) {
+    Compose({QStringLiteral("あ")}, QStringLiteral("亜"));
+    EXPECT_TRUE(ImeResultFlag(a));
+    EXPECT_FALSE(ImeResultFlag(b));
+    // The key right after the composition still sees it, the one after not.
+    bool seenByNextKey = false;
+    a->OnKeyDown = [&](TObject*, Word&, TShiftState) { seenByNextKey = ImeResultFlag(a); };
+    form->Key(Qt::Key_End);
+    EXPECT_TRUE(seenByNextKey);
+    form->Key(Qt::Key_End);
+    EXPECT_FALSE(seenByNextKey);
+    EXPECT_FALSE(ImeResultFlag(a));
+    // A move of the focus ends it too: an Enter elsewhere is never swallowed.
+    Compose({QStringLiteral("い")}, QStringLiteral("井"));
+    EXPECT_TRUE(ImeResultFlag(a));
+    b->SetFocus();
+    EXPECT_FALSE(ImeResultFlag(a));
+    EXPECT_FALSE(ImeResultFlag(b));
+}
+
+TEST_F(SEditImeTest, TheReceiverIsForgottenWhenItsExitStepRuns) {
+    b->SetFocus();
+    EXPECT_EQ(ImeCurrentEdit, b);
+    a->SetFocus();
+    EXPECT_EQ(ImeCurrentEdit, a);
+    form->Key(Qt::Key_Right);
+    EXPECT_EQ(ImeCurrentEdit, b);
+    delete b;
+    EXPECT_EQ(ImeCurrentEdit, nullptr);
+}
+
+}  // namespace
