@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Smoke run of the real demonstration under Xvfb, driven by xdotool: the
+# voucher window comes up, holding Shift changes the function-key captions
+# (and releasing it brings them back), a number typed into 売上番号 shows,
+# the program stays alive, and F1 ends it cleanly. Screenshots go to
+# <build>/test-output/e2e-demo-*.png.
+#
+# Usage: scripts/e2e-demo.sh <build-dir>     Exit 77 (skipped) without the tools.
+set -euo pipefail
+
+build=$(cd "${1:-build}" && pwd)
+exe="$build/demo/VelmoraDemo"
+out="$build/test-output"
+mkdir -p "$out"
+
+for tool in Xvfb xdotool import compare convert; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "e2e-demo: $tool is missing (scripts/install-deps.sh installs it); skipped"
+    exit 77
+  fi
+done
+[ -x "$exe" ] || { echo "e2e-demo: $exe not built"; exit 1; }
+
+work=$(mktemp -d)
+xvfb=""
+app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "e2e-demo: FAIL: $*"
+  [ -n "${DISPLAY:-}" ] && import -window root "$out/e2e-demo-failure.png" 2>/dev/null || true
+  exit 1
+}
+
+# A free display: Xvfb picks it and writes its number to a file.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+exec 3>&-
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+QT_QPA_PLATFORM=xcb "$exe" >"$work/app.log" 2>&1 &
+app=$!
+
+window=""
+for _ in $(seq 100); do
+  window=$(xdotool search --onlyvisible --name 'Velmora' 2>/dev/null | head -n1 || true)
+  [ -n "$window" ] && break
+  kill -0 "$app" 2>/dev/null || fail "the program ended at start-up: $(cat "$work/app.log")"
+  sleep 0.1
+done
+[ -n "$window" ] || fail "the voucher window did not appear"
+xdotool windowfocus --sync "$window"
+sleep 0.5
+
+# Where the window's client area lies on the screen.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+shot() {
+  import -window root "$out/e2e-demo-$1.png"
+}
+# A region of a screenshot, client coordinates: name x y w h.
+region() {
+  convert "$out/e2e-demo-$1.png" -crop "$4x$5+$((X + $2))+$((Y + $3))" +repage "$work/$1-$6.png"
+}
+differs() {
+  local n
+  n=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+  [ "${n%% *}" != "0" ]
+}
+
+shot start
+region start 0 390 752 37 bar
+
+xdotool keydown Shift_L
+sleep 0.5
+shot shift
+region shift 0 390 752 37 bar
+xdotool keyup Shift_L
+sleep 0.5
+shot released
+region released 0 390 752 37 bar
+differs "$work/start-bar.png" "$work/shift-bar.png" || fail "holding Shift did not change the function-key captions"
+differs "$work/start-bar.png" "$work/released-bar.png" && fail "releasing Shift did not bring the captions back"
+
+region released 78 6 60 24 number
+xdotool type --delay 80 123
+sleep 0.5
+shot typed
+region typed 78 6 60 24 number
+differs "$work/released-number.png" "$work/typed-number.png" || fail "the number typed into 売上番号 does not show"
+kill -0 "$app" 2>/dev/null || fail "the program ended while keys were typed"
+
+xdotool key F1
+for _ in $(seq 100); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$app" 2>/dev/null; then
+  fail "F1 did not end the program"
+fi
+status=0
+wait "$app" || status=$?
+app=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/app.log")"
+echo "e2e-demo: passed; screenshots in $out/e2e-demo-*.png"
