@@ -53,6 +53,10 @@ QImage GrabForm(TCustomForm* form) {
     return form->Handle()->grab().toImage();
 }
 
+QImage GrabControl(TControl* control) {
+    return control->Handle()->grab().toImage();
+}
+
 void WhenModalActive(std::function<void(QWidget* modal)> action, QWidget* excluded, int timeoutMs) {
     auto* timer = new QTimer;
     auto* clock = new QElapsedTimer;

@@ -20,8 +20,9 @@ void ReleaseKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt:
 void TapKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 // Each character of an ASCII text as a key click.
 void TypeText(TCustomForm* form, const QString& text);
-// What the form's window shows.
+// What the form's window (or a control's widget) shows.
 QImage GrabForm(TCustomForm* form);
+QImage GrabControl(TControl* control);
 
 // Runs action once a window of the application other than excluded is
 // modal and active, from inside its modal loop; gives up after timeoutMs.
