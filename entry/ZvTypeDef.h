@@ -7,6 +7,7 @@
 // declared here too, so the edit unit and the grid include one header.
 #pragma once
 
+#include "Grids.h"  // TGridDrawState, the cell state of the grid events
 #include "Types.h"
 
 #include <QtCore/QString>
@@ -54,11 +55,6 @@ enum crDirection {
 // Placement of an edit box inside its parent panel.
 enum THorizontalAlign { haNone, haLeft, haCenter, haRight, haClient };
 enum TVerticalAlign { vaNone, vaTop, vaCenter, vaBottom, vaClient };
-
-// The grid's cell state. It belongs to the grid unit, which will take it
-// over when it is written.
-enum TGridDrawStateValue { gdSelected, gdFocused, gdFixed };
-using TGridDrawState = Set<TGridDrawStateValue>;
 
 // The identifiers, as form resources store them.
 inline constexpr const char* NumericTypeNames[] = {
