@@ -11,6 +11,7 @@
 // 1/10000.
 #pragma once
 
+#include "StdCtrlsCombo.h"
 #include "StdCtrlsEdit.h"
 #include "SysUtils.h"
 #include "ZvTypeDef.h"
@@ -141,7 +142,7 @@ public:
     void SetHorizontalAlign(THorizontalAlign align);
     TVerticalAlign VerticalAlign() const { return verticalAlign_; }
     void SetVerticalAlign(TVerticalAlign align);
-    // The panel size the box needs (Part of the layout's result).
+    // The panel size the box needs, as the last layout found it.
     Integer RequiredWidth() const { return requiredWidth_; }
     Integer RequiredHeight() const { return requiredHeight_; }
     // The parent when it is a panel.
@@ -428,3 +429,105 @@ class TSEdit : public TCEdit {
 public:
     using TCEdit::TCEdit;
 };
+
+// ------------------------------------------------------------ combo box
+
+// The combo box base: a display width for the panel layout and a length
+// limit for the edit part.
+class TCstomComboBox : public TCustomComboBox {
+public:
+    explicit TCstomComboBox(TComponent* AOwner);
+    Integer DisplayWidth() const { return displayWidth_; }
+    virtual void SetDisplayWidth(Integer width);
+    Integer MaxLength() const { return maxLength_; }
+    virtual void SetMaxLength(Integer length);
+
+protected:
+    void CreateWnd() override;
+
+private:
+    Integer displayWidth_ = 0;
+    Integer maxLength_ = 0;
+};
+
+// The combo box of the data-entry screens: the edit box's navigation,
+// colours and change events on a framework combo box, with a flat look, a
+// button the host panel can hide, a read-only mode and item stepping with
+// Shift and the arrow keys. It has no value kind and no validation.
+class TSComboBox : public TCstomComboBox, public TEntryBox {
+public:
+    explicit TSComboBox(TComponent* AOwner);
+
+    // No typed character is taken; the box still moves on.
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool on) { readOnly_ = on; }
+    // The neighbour a click on an item moves to (with ekMouse).
+    TMoveKey MoveOnClick() const { return moveOnClick_; }
+    void SetMoveOnClick(TMoveKey key) { moveOnClick_ = key; }
+    // A one-pixel black frame instead of the framework's look.
+    bool Flat() const { return flat_; }
+    void SetFlat(bool on);
+    // The host panel leaves the drop-down button out.
+    bool HideButton() const { return hideButton_; }
+    void SetHideButton(bool on);
+
+    void SetMaxLength(Integer length) override;
+    void SetDisplayWidth(Integer width) override;
+    // Repaints; raises neither Click nor Change.
+    void SetItemIndex(Integer index) override;
+    // Items, text and accepted text go.
+    void Clear() override;
+    // Takes the text as accepted and refreshes the linked boxes once.
+    void Update() override;
+    // A choice the user made; with ekMouse the focus moves on.
+    void Click() override;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(WideChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void DropDown() override;
+    void RequestAlign() override;
+    void ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight) override;
+    void CMFontChanged(TMessage& Message) override;
+    void PaintOver(TCanvas* Canvas) override;
+
+    bool IsReadOnlyBox() const override { return readOnly_; }
+    void RunEntryStep() override { DoEnter(); }
+    void RunExitStep() override { DoExit(); }
+    void StampedRefresh(UInt64 stamp) override;
+    void Layout() override;
+
+private:
+    void upDownKey(Word& Key, TShiftState Shift);
+    bool beyondParent() const;
+    void placeInPanel();
+
+    bool readOnly_ = false;
+    TMoveKey moveOnClick_ = mkRight;
+    bool flat_ = false;
+    bool hideButton_ = false;
+    bool layingOut_ = false;
+};
+
+// ------------------------------------------------------------ navigation maps
+
+// Links the visible and enabled edit and combo boxes inside Container in
+// reading order (rows by vertical centre, coordinates rounded down to
+// multiples of 4; left to right in a row), each direction wrapping round:
+// right and left through the order, down and up to the first box of the
+// next and previous row. With a memo named "MemLog" on the form, each box
+// with a field name (a combo box: its text) is logged with the label found
+// DX pixels left of and DY pixels below its top left corner. Returns the
+// last box in reading order (nil: no container or no box).
+TWinControl* BuildNavigationMap(TWinControl* Container, Integer DX, Integer DY);
+// Builds the map of each container named in Groups (one name a line, on
+// Form), then links the groups in list order, wrapping round: a group's
+// last box goes right, and its bottom row down, to the next group's first
+// box; its first box goes left to the previous group's last box and its
+// top row up to the previous group's bottom-left box. Groups without boxes
+// take no part. Returns the first box of the first group.
+TWinControl* BuildGroupNavigationMap(const TStrings* Groups, TComponent* Form, Integer, Integer);

@@ -113,3 +113,70 @@ void TCEdit::placeInPanel() {
     SetRequiredSize(requiredWidth, requiredHeight);
     if (FitToParent()) host->SetColor(Color());
 }
+
+// ------------------------------------------------------------ combo box
+
+void TSComboBox::Layout() {
+    // Placing the box comes back here through RequestAlign and
+    // ConstrainedResize: one run at a time.
+    if (layingOut_) return;
+    layingOut_ = true;
+    try {
+        placeInPanel();
+    } catch (...) {
+        layingOut_ = false;
+        throw;
+    }
+    layingOut_ = false;
+}
+
+// A flat box reaches h pixels past the usable area on the left and right
+// and b pixels above or below it, so that the panel hides its frame; with
+// HideButton the panel is narrower than the box by the button.
+void TSComboBox::placeInPanel() {
+    SetHostPanel(nullptr);
+    auto* host = dynamic_cast<TPanel*>(Parent());
+    if (!host) return;
+    SetHostPanel(host);
+    Integer requiredWidth = RequiredWidth();
+    Integer requiredHeight = host->Height();
+    TRect r = UsableRect(host);
+    const Integer e = Width() - UsableRect(this).Width();
+    const Integer insetWidth = host->Width() - r.Width();
+    const Integer insetHeight = host->Height() - r.Height();
+    const Integer h = Flat() ? e / 2 : 0;
+    const Integer b = Flat() ? (Themed() ? e / 4 : e / 2) : 0;
+    const Integer t = !Themed() ? 0 : Flat() ? 1 : -1;
+    const Integer button = GetSystemMetrics(SM_CXHTHUMB);
+
+    const TVerticalAlign va = VerticalAlign();
+    if (va == vaClient) {
+        SetTop(r.Top);
+    } else if (va != vaNone && FitToParent()) {
+        host->SetAutoSize(false);
+        requiredHeight = Height() - 2 * b + insetHeight;
+        const TAlign a = host->Align();
+        if (a != alLeft && a != alRight && a != alClient) host->SetHeight(requiredHeight);
+        r = UsableRect(host);
+        if (va == vaTop) SetTop(r.Top - b);
+        else if (va == vaCenter) SetTop(r.Top + (r.Height() - Height()) / 2);
+        else SetTop(r.Bottom - Height() + b);
+    }
+
+    const THorizontalAlign ha = HorizontalAlign();
+    if (ha == haClient) {
+        SetBounds(r.Left, Top(), r.Width(), Height());
+    } else if (ha != haNone && FitToParent()) {
+        if (DisplayWidth() > 0) SetWidth(LettersWidth(this, DisplayWidth()) + button + e + 3);
+        host->SetAutoSize(false);
+        const Integer hidden = !HideButton() ? 0 : (DisplayWidth() > 0 && Flat()) ? button + 1 : button;
+        requiredWidth = Width() - 2 * h + t + insetWidth - hidden;
+        const TAlign a = host->Align();
+        if (a != alTop && a != alBottom && a != alClient) host->SetWidth(requiredWidth);
+        r = UsableRect(host);
+        if (ha == haLeft) SetLeft(r.Left - h);
+        else if (ha == haCenter) SetLeft(r.Left + (r.Width() - Width()) / 2);
+        else SetLeft(r.Right - Width() + h);
+    }
+    SetRequiredSize(requiredWidth, requiredHeight);
+}

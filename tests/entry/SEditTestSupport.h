@@ -52,6 +52,25 @@ public:
         e->OnMove = [this, n](TObject*, Word direction) { log.push_back("Move:" + n + ":" + std::to_string(direction)); };
     }
 
+    TSComboBox* AddCombo(const QString& name, Integer left, Integer top, Integer width = 100) {
+        auto* c = new TSComboBox(this);
+        c->SetName(name);
+        c->SetParent(this);
+        c->SetBounds(left, top, width, 24);
+        const std::string n = Utf8(name);
+        c->OnEnter = [this, n](TObject*) { log.push_back("Enter:" + n); };
+        c->OnExit = [this, n](TObject*) { log.push_back("Exit:" + n); };
+        c->OnClick = [this, n](TObject*) { log.push_back("Click:" + n); };
+        c->OnChange = [this, n](TObject*) { log.push_back("Change:" + n); };
+        c->OnModified = [this, n](TObject*) { log.push_back("Modified:" + n); };
+        c->OnModifyEx = [this, n](TObject*, bool& accept) {
+            log.push_back("ModifyEx:" + n);
+            if (refuse) accept = false;
+        };
+        c->OnMove = [this, n](TObject*, Word direction) { log.push_back("Move:" + n + ":" + std::to_string(direction)); };
+        return c;
+    }
+
     void ShowActive() {
         Show();
         QWidget* w = Handle();

@@ -1,0 +1,404 @@
+#include "StdCtrlsCombo.h"
+
+#include "Classes.h"
+#include "ControlsWidget.h"
+#include "Forms.h"
+
+#include <QtGui/QPainter>
+#include <QtGui/QPaintEvent>
+#include <QtGui/QValidator>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QLineEdit>
+
+namespace {
+
+QString ApplyCase(const QString& text, TEditCharCase charCase) {
+    switch (charCase) {
+    case ecUpperCase: return text.toUpper();
+    case ecLowerCase: return text.toLower();
+    default: return text;
+    }
+}
+
+// The character case of what the user types into the edit part.
+class CaseValidator : public QValidator {
+public:
+    CaseValidator(TEditCharCase charCase, QObject* parent) : QValidator(parent), charCase_(charCase) {}
+    State validate(QString& input, int&) const override {
+        input = ApplyCase(input, charCase_);
+        return Acceptable;
+    }
+
+private:
+    TEditCharCase charCase_;
+};
+
+}  // namespace
+
+// The Qt combo box of a combo control: opening and closing the list go
+// through the control.
+class TComboWidget : public TControlWidget<QComboBox> {
+public:
+    using TControlWidget<QComboBox>::TControlWidget;
+
+    void showPopup() override {
+        if (auto* box = owner()) {
+            try {
+                box->popupOpening();
+            } catch (...) {
+                if (Application) Application->HandleException(box);
+            }
+        }
+        QComboBox::showPopup();
+        if (auto* box = owner()) box->droppedDown_ = true;
+    }
+
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        if (auto* box = owner()) {
+            try {
+                box->popupClosed();
+            } catch (...) {
+                if (Application) Application->HandleException(box);
+            }
+        }
+    }
+
+private:
+    TCustomComboBox* owner() const { return static_cast<TCustomComboBox*>(Control()); }
+};
+
+// ------------------------------------------------------------ life
+
+TCustomComboBox::TCustomComboBox(TComponent* AOwner)
+    : TWinControl(AOwner), items_(std::make_unique<TStringList>()), canvas_(std::make_unique<TControlCanvas>()) {
+    canvas_->SetControl(this);
+    items_->OnChange = [this](TObject*) { itemsChanged(); };
+    SetControlStyle({csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight});
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+    SetBounds(0, 0, 145, FontHeight());
+}
+
+TCustomComboBox::~TCustomComboBox() {
+    if (QWidget* w = Widget()) {
+        QObject::disconnect(w, nullptr, nullptr, nullptr);
+        if (QLineEdit* e = lineEdit()) QObject::disconnect(e, nullptr, nullptr, nullptr);
+    }
+}
+
+QComboBox* TCustomComboBox::ComboWidget() const {
+    return static_cast<QComboBox*>(Widget());
+}
+
+QLineEdit* TCustomComboBox::lineEdit() const {
+    const QComboBox* w = ComboWidget();
+    return w ? w->lineEdit() : nullptr;
+}
+
+// ------------------------------------------------------------ widget
+
+QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
+    auto* w = new TComboWidget(this, parent);
+    w->setInsertPolicy(QComboBox::NoInsert);
+    w->setEditable(IsEditable());
+    w->setMaxVisibleItems(dropDownCount_);
+    QObject::connect(w, &QComboBox::activated, w, [this](int index) { userChose(index); });
+    QObject::connect(w, &QComboBox::currentIndexChanged, w, [this](int index) {
+        if (syncing_) return;
+        itemIndex_ = index;
+        if (!IsEditable()) text_ = index >= 0 ? items_->Get(index) : QString();
+    });
+    if (QLineEdit* e = w->lineEdit()) {
+        e->setValidator(new CaseValidator(charCase_, e));
+        e->setMaxLength(editLimit_ > 0 ? editLimit_ : 32767);
+        e->setPlaceholderText(textHint_);
+        QObject::connect(e, &QLineEdit::textChanged, e, [this](const QString& text) {
+            if (!syncing_) text_ = text;
+        });
+        QObject::connect(e, &QLineEdit::textEdited, e, [this](const QString& text) {
+            if (syncing_) return;
+            text_ = text;
+            Change();
+        });
+    } else {
+        w->setPlaceholderText(textHint_);
+    }
+    if (!autoComplete_) w->setCompleter(nullptr);
+    return w;
+}
+
+void TCustomComboBox::InitWidget() {
+    TWinControl::InitWidget();
+    showModel();
+}
+
+void TCustomComboBox::DestroyWnd() {
+    if (QWidget* w = Widget()) {
+        QObject::disconnect(w, nullptr, nullptr, nullptr);
+        if (QLineEdit* e = lineEdit()) QObject::disconnect(e, nullptr, nullptr, nullptr);
+    }
+    droppedDown_ = false;
+    TWinControl::DestroyWnd();
+}
+
+// The items, the chosen one and the text, as the control holds them.
+void TCustomComboBox::showModel() {
+    QComboBox* w = ComboWidget();
+    if (!w) return;
+    syncing_ = true;
+    w->clear();
+    for (Integer i = 0; i < items_->Count(); ++i) w->addItem(items_->Get(i));
+    w->setCurrentIndex(itemIndex_);
+    if (QLineEdit* e = lineEdit()) e->setText(text_);
+    syncing_ = false;
+}
+
+void TCustomComboBox::itemsChanged() {
+    if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
+    if (!IsEditable()) text_ = itemIndex_ >= 0 ? items_->Get(itemIndex_) : QString();
+    showModel();
+}
+
+void TCustomComboBox::userChose(int index) {
+    if (index < 0 || index >= items_->Count()) return;
+    itemIndex_ = index;
+    text_ = items_->Get(index);
+    const auto guard = Guard();
+    Click();
+    if (!guard.expired()) Select();
+}
+
+void TCustomComboBox::popupOpening() {
+    DropDown();
+}
+
+void TCustomComboBox::popupClosed() {
+    droppedDown_ = false;
+    CloseUp();
+}
+
+// ------------------------------------------------------------ items and text
+
+TStrings* TCustomComboBox::Items() const {
+    return items_.get();
+}
+
+void TCustomComboBox::SetItems(TStrings* items) {
+    items_->Assign(items);
+}
+
+bool TCustomComboBox::Sorted() const {
+    return items_->Sorted();
+}
+
+void TCustomComboBox::SetSorted(bool on) {
+    items_->SetSorted(on);
+}
+
+void TCustomComboBox::SetItemIndex(Integer index) {
+    if (index < -1 || index >= items_->Count()) index = -1;
+    itemIndex_ = index;
+    text_ = index >= 0 ? items_->Get(index) : QString();
+    if (QComboBox* w = ComboWidget()) {
+        syncing_ = true;
+        w->setCurrentIndex(index);
+        if (QLineEdit* e = lineEdit()) e->setText(text_);
+        syncing_ = false;
+    }
+}
+
+QString TCustomComboBox::GetText() const {
+    return text_;
+}
+
+void TCustomComboBox::SetText(const QString& text) {
+    const QString value = ApplyCase(text, charCase_);
+    if (value == text_) return;
+    if (!IsEditable()) {
+        const Integer index = items_->IndexOf(value);
+        if (index >= 0) SetItemIndex(index);
+    } else {
+        text_ = value;
+        if (QLineEdit* e = lineEdit()) {
+            syncing_ = true;
+            e->setText(value);
+            syncing_ = false;
+        }
+    }
+    Perform(CM_TEXTCHANGED);
+}
+
+void TCustomComboBox::Clear() {
+    itemIndex_ = -1;
+    text_.clear();
+    items_->Clear();
+    showModel();
+}
+
+// ------------------------------------------------------------ settings
+
+void TCustomComboBox::SetStyle(TComboBoxStyle style) {
+    if (style_ == style) return;
+    style_ = style;
+    if (!IsEditable()) text_ = itemIndex_ >= 0 ? items_->Get(itemIndex_) : QString();
+    RecreateWnd();
+    SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TCustomComboBox::SetDroppedDown(bool on) {
+    QComboBox* w = ComboWidget();
+    if (!w || on == droppedDown_) return;
+    if (on) w->showPopup();
+    else w->hidePopup();
+}
+
+void TCustomComboBox::SetDropDownCount(Integer count) {
+    dropDownCount_ = count;
+    if (QComboBox* w = ComboWidget()) w->setMaxVisibleItems(count);
+}
+
+void TCustomComboBox::SetCharCase(TEditCharCase charCase) {
+    if (charCase_ == charCase) return;
+    charCase_ = charCase;
+    if (QLineEdit* e = lineEdit()) e->setValidator(new CaseValidator(charCase, e));
+    SetText(text_);
+}
+
+void TCustomComboBox::SetAutoComplete(bool on) {
+    if (autoComplete_ == on) return;
+    autoComplete_ = on;
+    RecreateWnd();
+}
+
+void TCustomComboBox::SetTextHint(const QString& hint) {
+    textHint_ = hint;
+    if (QLineEdit* e = lineEdit()) e->setPlaceholderText(hint);
+    else if (QComboBox* w = ComboWidget()) w->setPlaceholderText(hint);
+}
+
+void TCustomComboBox::SetBevelKind(TBevelKind kind) {
+    bevelKind_ = kind;
+    Invalidate();
+}
+
+void TCustomComboBox::SetBevelEdges(TBevelEdges edges) {
+    bevelEdges_ = edges;
+    Invalidate();
+}
+
+void TCustomComboBox::SetBevelInner(TBevelCut cut) {
+    bevelInner_ = cut;
+    Invalidate();
+}
+
+void TCustomComboBox::SetBevelOuter(TBevelCut cut) {
+    bevelOuter_ = cut;
+    Invalidate();
+}
+
+void TCustomComboBox::SetEditLimit(Integer length) {
+    editLimit_ = length;
+    if (QLineEdit* e = lineEdit()) e->setMaxLength(length > 0 ? length : 32767);
+}
+
+Integer TCustomComboBox::FontHeight() const {
+    TCanvas canvas;
+    canvas.Font()->Assign(Font());
+    return canvas.TextHeight(QStringLiteral("0")) + 8;
+}
+
+void TCustomComboBox::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+    // Only the simple style takes the height it is given.
+    if (style_ != csSimple) AHeight = FontHeight();
+    TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+// ------------------------------------------------------------ edit part
+
+Integer TCustomComboBox::SelStart() const {
+    const QLineEdit* e = lineEdit();
+    if (!e) return 0;
+    return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+}
+
+void TCustomComboBox::SetSelStart(Integer start) {
+    if (QLineEdit* e = lineEdit()) {
+        e->deselect();
+        e->setCursorPosition(start);
+    }
+}
+
+Integer TCustomComboBox::SelLength() const {
+    const QLineEdit* e = lineEdit();
+    return e && e->hasSelectedText() ? Integer(e->selectionLength()) : 0;
+}
+
+void TCustomComboBox::SetSelLength(Integer length) {
+    if (QLineEdit* e = lineEdit()) {
+        const Integer start = SelStart();
+        if (length <= 0) e->setCursorPosition(start);
+        else e->setSelection(start, length);
+    }
+}
+
+QString TCustomComboBox::SelText() const {
+    const QLineEdit* e = lineEdit();
+    return e ? e->selectedText() : QString();
+}
+
+void TCustomComboBox::SelectAll() {
+    if (QLineEdit* e = lineEdit()) e->selectAll();
+}
+
+// ------------------------------------------------------------ steps and messages
+
+void TCustomComboBox::Change() {
+    if (OnChange) OnChange(this);
+}
+
+void TCustomComboBox::Select() {
+    if (OnSelect) OnSelect(this);
+    else Change();
+}
+
+void TCustomComboBox::DropDown() {
+    if (OnDropDown) OnDropDown(this);
+}
+
+void TCustomComboBox::CloseUp() {
+    if (OnCloseUp) OnCloseUp(this);
+}
+
+void TCustomComboBox::KeyPress(WideChar& Key) {
+    TWinControl::KeyPress(Key);
+    if (Key == u'\r') Key = QChar();
+}
+
+void TCustomComboBox::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_GETDLGCODE) {
+        Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return;
+    }
+    TWinControl::WndProc(Message);
+}
+
+void TCustomComboBox::CMFontChanged(TMessage& Message) {
+    TWinControl::CMFontChanged(Message);
+    SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TCustomComboBox::PaintWidget(TControlWidgetLink& link, QPaintEvent* event) {
+    link.BaseEvent(event);
+    QPainter painter(link.Widget());
+    const QRect r = event->rect();
+    canvas_->Bind(&painter, TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()));
+    try {
+        PaintOver(canvas_.get());
+    } catch (...) {
+        canvas_->Unbind();
+        throw;
+    }
+    canvas_->Unbind();
+}

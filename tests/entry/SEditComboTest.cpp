@@ -1,0 +1,224 @@
+// The entry combo box among edit boxes in an active window, driven by real
+// keys and clicks: a choice by mouse and by keyboard and the move it makes,
+// Up and Down with and without Shift, Ctrl and Alt, a refused change, the
+// program's ItemIndex, read-only boxes, Esc, and the flat frame.
+#include "SEditTestSupport.h"
+
+#include "TestSupport.h"
+
+#include <QtGui/QImage>
+#include <QtGui/QPixmap>
+#include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
+
+namespace {
+
+class SEditComboTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TraceForm>();
+        a = form->AddEdit("A", 10, 10);
+        k = form->AddCombo("K", 110, 10);
+        b = form->AddEdit("B", 230, 10);
+        below = form->AddEdit("D", 110, 60);
+        for (const char* s : {"売上", "返品", "値引"}) k->Items()->Add(QString::fromUtf8(s));
+        k->SetStyle(csDropDownList);
+        a->SetmvRight(k);
+        k->SetmvLeft(a);
+        k->SetmvRight(b);
+        b->SetmvLeft(k);
+        k->SetmvDown(below);
+        below->SetmvUp(k);
+        form->ShowActive();
+        k->SetFocus();
+        form->log.clear();
+    }
+    void TearDown() override { form.reset(); }
+    QComboBox* widget() const { return qobject_cast<QComboBox*>(k->Widget()); }
+
+    std::unique_ptr<TraceForm> form;
+    TSEdit* a = nullptr;
+    TSComboBox* k = nullptr;
+    TSEdit* b = nullptr;
+    TSEdit* below = nullptr;
+};
+
+TEST_F(SEditComboTest, AChoiceByMouseMovesOnAsAClickDoes) {
+    k->SetDroppedDown(true);
+    QAbstractItemView* view = widget()->view();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(view->model()->index(1, 0)).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b->Focused(); }));
+    EXPECT_EQ(k->ItemIndex(), 1);
+    // The click moves on before the choice's Change (Select) comes.
+    EXPECT_EQ(form->log, (Trace{"Click:K", "Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39", "Change:K"}));
+    EXPECT_EQ(Utf8(k->AcceptedText()), "返品");
+}
+
+TEST_F(SEditComboTest, WithoutEkMouseAChoiceStays) {
+    k->SetExitKeys(k->ExitKeys() - ekMouse - ekDown);
+    form->Key(Qt::Key_Down);
+    EXPECT_TRUE(k->Focused());
+    EXPECT_EQ(k->ItemIndex(), 0);
+    EXPECT_EQ(form->log, (Trace{"Click:K", "Change:K"}));
+}
+
+TEST_F(SEditComboTest, AChoiceByKeyboardWithoutTheDownMoveAlsoMovesOn) {
+    k->SetExitKeys(k->ExitKeys() - ekDown);
+    k->SetMoveOnClick(mkDown);
+    form->Key(Qt::Key_Down);
+    EXPECT_TRUE(below->Focused());
+    EXPECT_EQ(k->ItemIndex(), 0);
+    EXPECT_EQ(form->log, (Trace{"Click:K", "Modified:K", "ModifyEx:K", "Exit:K", "Enter:D", "Move:K:40", "Change:K"}));
+}
+
+TEST_F(SEditComboTest, UpAndDownMoveToNeighbours) {
+    form->Key(Qt::Key_Down);
+    EXPECT_TRUE(below->Focused());
+    EXPECT_EQ(below->EntryKey(), 40);
+    form->Key(Qt::Key_Up);
+    EXPECT_TRUE(k->Focused());
+    EXPECT_EQ(k->ItemIndex(), -1);
+    EXPECT_EQ(form->log, (Trace{"Exit:K", "Enter:D", "Move:K:40", "Exit:D", "Enter:K", "Move:D:38"}));
+}
+
+TEST_F(SEditComboTest, ShiftStepsTheChoiceWithinTheListWithoutEvents) {
+    form->Key(Qt::Key_Down, Qt::ShiftModifier);
+    form->Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 1);
+    form->Key(Qt::Key_Down, Qt::ShiftModifier);
+    form->Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 2);
+    form->Key(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 1);
+    EXPECT_TRUE(k->Focused());
+    EXPECT_TRUE(form->log.empty());
+    // The change shows when the box is left.
+    form->Key(Qt::Key_Right);
+    EXPECT_EQ(form->log, (Trace{"Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39"}));
+}
+
+TEST_F(SEditComboTest, ShiftOnTheFirstItemOrAnEmptyListChangesNothing) {
+    k->SetItemIndex(0);
+    form->Key(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 0);
+    k->Items()->Clear();
+    form->Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), -1);
+    EXPECT_TRUE(k->Focused());
+}
+
+TEST_F(SEditComboTest, CtrlTogglesTheListAndAltIsSwallowed) {
+    form->Key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_TRUE(k->DroppedDown());
+    k->SetDroppedDown(false);
+    form->Key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_FALSE(k->DroppedDown());
+    EXPECT_TRUE(k->Focused());
+    EXPECT_EQ(k->ItemIndex(), -1);
+}
+
+TEST_F(SEditComboTest, TheProgramsItemIndexRaisesNeitherClickNorChange) {
+    k->SetItemIndex(2);
+    EXPECT_EQ(Utf8(k->Text()), "値引");
+    EXPECT_TRUE(form->log.empty());
+    EXPECT_TRUE(k->Focused());
+}
+
+TEST_F(SEditComboTest, ARefusedChangeHoldsAndIsNeverAccepted) {
+    form->refuse = true;
+    form->Key(Qt::Key_Down, Qt::ShiftModifier);
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(k->Focused());
+    EXPECT_EQ(form->log, (Trace{"Modified:K", "ModifyEx:K"}));
+    EXPECT_EQ(Utf8(k->AcceptedText()), "");
+    form->log.clear();
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(k->Focused());
+    EXPECT_EQ(form->log, (Trace{"Modified:K", "ModifyEx:K"}));
+    form->refuse = false;
+    form->log.clear();
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(Utf8(k->AcceptedText()), "売上");
+}
+
+TEST_F(SEditComboTest, EscGoesBackToTheAcceptedChoice) {
+    k->SetItemIndex(1);
+    k->Update();
+    form->Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 2);
+    form->Key(Qt::Key_Escape);
+    EXPECT_EQ(k->ItemIndex(), 1);
+}
+
+TEST_F(SEditComboTest, AnEditableReadOnlyBoxTakesNoCharacterButStillMoves) {
+    k->SetStyle(csDropDown);
+    k->SetFocus();
+    form->Type("ab");
+    EXPECT_EQ(Utf8(k->Text()), "ab");
+    k->SetReadOnly(true);
+    form->Type("cd");
+    EXPECT_EQ(Utf8(k->Text()), "ab");
+    form->log.clear();
+    form->Key(Qt::Key_Return);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(form->log, (Trace{"Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39"}));
+}
+
+TEST_F(SEditComboTest, ArrowsInTheEditPartMoveOnlyAtTheEnds) {
+    k->SetStyle(csDropDown);
+    k->SetFocus();
+    form->Type("ab");
+    form->Key(Qt::Key_Left);
+    EXPECT_TRUE(k->Focused());
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(k->Focused());
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(b->Focused());
+}
+
+TEST_F(SEditComboTest, AReadOnlyComboArrivedAtByKeyPassesOnButStillRaisesOnEnter) {
+    k->SetReadOnly(true);
+    a->SetFocus();
+    form->log.clear();
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(form->log, (Trace{"Exit:A", "Enter:B", "Enter:K", "Move:A:39"}));
+}
+
+TEST_F(SEditComboTest, MaxLengthGivesTheDisplayWidthWhileUnset) {
+    k->SetMaxLength(6);
+    EXPECT_EQ(k->DisplayWidth(), 6);
+    k->SetMaxLength(9);
+    EXPECT_EQ(k->DisplayWidth(), 6);
+}
+
+TEST_F(SEditComboTest, UpdateRefreshesLinkedEditBoxes) {
+    below->SetNumericType(ntInteger);
+    below->SetMaxValue(10);
+    below->SetText("50");
+    k->Update();
+    EXPECT_EQ(below->ErrorType(), erMaxValue);
+    EXPECT_EQ(Utf8(below->AcceptedText()), "50");
+}
+
+TEST_F(SEditComboTest, AFlatBoxIsFramedInBlack) {
+    k->SetFlat(true);
+    k->SetItemIndex(0);
+    const QImage image = k->Widget()->grab().toImage();
+    SaveTestImage(image, QStringLiteral("SEditComboFlat"));
+    // The frame runs one pixel inside the box (themed list style), the
+    // button's width short of the right edge.
+    const int right = k->Width() - GetSystemMetrics(SM_CXHTHUMB) - 2;
+    EXPECT_EQ(image.pixelColor(1, k->Height() / 2), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(right, k->Height() / 2), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(k->Width() / 3, 1), QColor(Qt::black));
+    k->SetFlat(false);
+    const QImage plain = k->Widget()->grab().toImage();
+    EXPECT_NE(plain.pixelColor(k->Width() / 3, 1), QColor(Qt::black));
+}
+
+}  // namespace

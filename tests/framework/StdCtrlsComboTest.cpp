@@ -1,0 +1,154 @@
+// The framework's combo box on a real Qt combo box in an active window:
+// which user actions raise Click, Select and Change, that the program's
+// ItemIndex and Text raise nothing, the drop-down events, the list styles'
+// text, the edit limit and the height that follows the font.
+#include "FrameworkTestSupport.h"
+#include "StdCtrlsCombo.h"
+
+#include <QtTest/QTest>
+#include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class StdCtrlsComboTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TLoggedForm>(log);
+        combo = Place(new TComboBox(form.get()), form.get(), 10, 10, 160, 24);
+        combo->SetName("combo");
+        other = Place(new TComboBox(form.get()), form.get(), 10, 60, 160, 24);
+        for (const char* s : {"売上", "返品", "値引"}) combo->Items()->Add(QString::fromUtf8(s));
+        combo->OnClick = [this](TObject*) { events.push_back("Click:" + Utf8(combo->Text())); };
+        combo->OnChange = [this](TObject*) { events.push_back("Change:" + Utf8(combo->Text())); };
+        combo->OnDropDown = [this](TObject*) { events.push_back("DropDown"); };
+        combo->OnCloseUp = [this](TObject*) { events.push_back("CloseUp"); };
+        form->ShowActive();
+        combo->SetFocus();
+    }
+    void TearDown() override { form.reset(); }
+    QComboBox* widget() const { return qobject_cast<QComboBox*>(combo->Widget()); }
+
+    EventLog log;
+    Log events;
+    std::unique_ptr<TLoggedForm> form;
+    TComboBox* combo = nullptr;
+    TComboBox* other = nullptr;
+};
+
+TEST_F(StdCtrlsComboTest, TheProgramsChoiceRaisesNothing) {
+    combo->SetItemIndex(1);
+    EXPECT_EQ(Utf8(combo->Text()), "返品");
+    EXPECT_EQ(widget()->currentIndex(), 1);
+    combo->SetItemIndex(7);
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_EQ(Utf8(combo->Text()), "");
+    combo->SetText("自由入力");
+    EXPECT_EQ(Utf8(combo->Text()), "自由入力");
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(StdCtrlsComboTest, ChoosingFromTheOpenListByMouseRaisesClickThenChange) {
+    combo->SetDroppedDown(true);
+    ASSERT_TRUE(combo->DroppedDown());
+    QAbstractItemView* view = widget()->view();
+    ASSERT_TRUE(WaitFor([&] { return view->isVisible(); }));
+    const QRect r = view->visualRect(view->model()->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    ASSERT_TRUE(WaitFor([&] { return !combo->DroppedDown(); }));
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(events, (Log{"DropDown", "CloseUp", "Click:値引", "Change:値引"}));
+}
+
+TEST_F(StdCtrlsComboTest, OnSelectTakesThePlaceOfChangeForAChoice) {
+    combo->SetStyle(csDropDownList);
+    combo->SetFocus();
+    combo->OnSelect = [this](TObject*) { events.push_back("Select"); };
+    combo->SetItemIndex(0);
+    KeyClick(form.get(), Qt::Key_Down);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(events, (Log{"Click:返品", "Select"}));
+}
+
+TEST_F(StdCtrlsComboTest, ALetterOnAClosedListChoosesByKeyboard) {
+    combo->Items()->Clear();
+    for (const char* s : {"apple", "banana", "cherry"}) combo->Items()->Add(s);
+    combo->SetStyle(csDropDownList);
+    combo->SetFocus();
+    KeyClicks(form.get(), "c");
+    EXPECT_EQ(Utf8(combo->Text()), "cherry");
+    EXPECT_EQ(events, (Log{"Click:cherry", "Change:cherry"}));
+}
+
+TEST_F(StdCtrlsComboTest, TypingInTheEditPartRaisesChangeOnly) {
+    combo->SetAutoComplete(false);
+    combo->SetFocus();
+    KeyClicks(form.get(), "ab");
+    EXPECT_EQ(Utf8(combo->Text()), "ab");
+    EXPECT_EQ(events, (Log{"Change:a", "Change:ab"}));
+    // Enter never makes a new item.
+    KeyClick(form.get(), Qt::Key_Return);
+    EXPECT_EQ(combo->Items()->Count(), 3);
+}
+
+TEST_F(StdCtrlsComboTest, AListStyleShowsOnlyItsItems) {
+    combo->SetStyle(csDropDownList);
+    combo->SetText("返品");
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    combo->SetText("none");
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(Utf8(combo->Text()), "返品");
+    combo->Items()->Delete(2);
+    combo->Items()->Delete(1);
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_EQ(Utf8(combo->Text()), "");
+    combo->Clear();
+    EXPECT_EQ(combo->Items()->Count(), 0);
+}
+
+TEST_F(StdCtrlsComboTest, ControlDownOpensAndClosesTheList) {
+    KeyClick(form.get(), Qt::Key_F4);
+    EXPECT_TRUE(combo->DroppedDown());
+    combo->SetDroppedDown(false);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(events, (Log{"DropDown", "CloseUp"}));
+}
+
+TEST_F(StdCtrlsComboTest, TheEditLimitStopsTyping) {
+    struct Limited : TComboBox {
+        using TComboBox::TComboBox;
+        void Limit(Integer n) { SetEditLimit(n); }
+    };
+    auto* limited = Place(new Limited(form.get()), form.get(), 10, 100, 160, 24);
+    limited->Limit(3);
+    limited->SetFocus();
+    KeyClicks(form.get(), "abcdef");
+    EXPECT_EQ(Utf8(limited->Text()), "abc");
+}
+
+TEST_F(StdCtrlsComboTest, TheHeightFollowsTheFontExceptForTheSimpleStyle) {
+    TCanvas canvas;
+    canvas.Font()->Assign(combo->Font());
+    EXPECT_EQ(combo->Height(), canvas.TextHeight("0") + 8);
+    combo->SetHeight(60);
+    EXPECT_EQ(combo->Height(), canvas.TextHeight("0") + 8);
+    combo->Font()->SetSize(16);
+    canvas.Font()->Assign(combo->Font());
+    EXPECT_EQ(combo->Height(), canvas.TextHeight("0") + 8);
+    combo->SetStyle(csSimple);
+    combo->SetHeight(60);
+    EXPECT_EQ(combo->Height(), 60);
+}
+
+TEST_F(StdCtrlsComboTest, ArrowKeysStayWithTheCombo) {
+    KeyClick(form.get(), Qt::Key_Right);
+    KeyClick(form.get(), Qt::Key_Left);
+    EXPECT_TRUE(combo->Focused());
+}
+
+}  // namespace
