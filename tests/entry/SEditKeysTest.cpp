@@ -274,6 +274,36 @@ TEST_F(SEditKeysTest, WithoutEkMouseAClickGoesBackToTheGroupsCurrentBox) {
     EXPECT_EQ(a->GroupCurrent(), c);
 }
 
+TEST_F(SEditKeysTest, AutoSelectSelectsAllForTheKeyboardButNotForTheMouse) {
+    b->SetText("hello");
+    b->Update();
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(b->SelLength(), 5);
+    form->Click(a);
+    form->Click(b);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(b->SelLength(), 0);
+}
+
+TEST_F(SEditKeysTest, AClickInARightAlignedBoxPutsTheCaretAtTheEnd) {
+    b->SetAlignment(taRightJustify);
+    b->SetText("abcdef");
+    b->Update();
+    form->Click(b);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(b->SelStart(), 6);
+    EXPECT_EQ(b->SelLength(), 0);
+    EXPECT_FALSE(b->AutoSelect());
+}
+
+TEST_F(SEditKeysTest, TheUnitAndTheBoxesKnowTheirPlatform) {
+    EXPECT_EQ(SEditAnsiCodePage, 932u);
+    EXPECT_TRUE(a->RuntimeThemes());
+    EXPECT_TRUE(a->Themed());
+    EXPECT_EQ(a->BorderStyle(), bsNone);
+}
+
 TEST_F(SEditKeysTest, ColoursFollowTheFocus) {
     EXPECT_EQ(a->Color(), a->ActiveColor());
     form->Key(Qt::Key_Right);

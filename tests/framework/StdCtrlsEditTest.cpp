@@ -216,6 +216,19 @@ TEST_F(StdCtrlsEditTest, AutoSizeTakesTheTextHeightPlusTheFrame) {
     EXPECT_EQ(a->Height(), 40);
 }
 
+TEST(StdCtrlsEditWindow, AWindowAskedForBeforeItsFormsIsMadeOnce) {
+    TForm form(nullptr);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    // Making the form's window makes its children's: the edit's must not
+    // be made a second time.
+    QWidget* w = edit->Handle();
+    EXPECT_EQ(form.Handle()->findChildren<QLineEdit*>().size(), 1);
+    EXPECT_EQ(edit->Handle(), w);
+    delete edit;
+    EXPECT_TRUE(form.Handle()->findChildren<QLineEdit*>().empty());
+}
+
 TEST_F(StdCtrlsEditTest, TheClientAreaLeavesTheBorder) {
     a->SetBounds(0, 0, 100, 30);
     a->SetAutoSize(false);
