@@ -7,6 +7,7 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Types.h"
+#include "ZvTags.h"
 
 #include <memory>
 #include <vector>
@@ -181,7 +182,7 @@ private:
 // Shows its caption as a QR code: every property change encodes the caption
 // (in the ANSI code page) again and paints one square of CellSize pixels per
 // module, with a quiet zone of four modules, into the picture's bitmap.
-class TCQRImage : public CBarCode::TCustomImage {
+class TCQRImage : public CBarCode::TCustomImage, public TZvUserTags<Integer> {
 public:
     explicit TCQRImage(TComponent* AOwner);
     ~TCQRImage() override;
@@ -206,26 +207,6 @@ public:
     // place of a symbol drawn before) when the caption cannot be encoded.
     bool DrawQRCode();
 
-    // The application's own values; the control never reads them.
-    Integer TagA() const { return tagA_; }
-    void SetTagA(Integer v) { tagA_ = v; }
-    Integer TagB() const { return tagB_; }
-    void SetTagB(Integer v) { tagB_ = v; }
-    Integer TagC() const { return tagC_; }
-    void SetTagC(Integer v) { tagC_ = v; }
-    Extended TagFloatA() const { return tagFloatA_; }
-    void SetTagFloatA(Extended v) { tagFloatA_ = v; }
-    Extended TagFloatB() const { return tagFloatB_; }
-    void SetTagFloatB(Extended v) { tagFloatB_ = v; }
-    Extended TagFloatC() const { return tagFloatC_; }
-    void SetTagFloatC(Extended v) { tagFloatC_ = v; }
-    const QString& TagStringA() const { return tagStringA_; }
-    void SetTagStringA(const QString& v) { tagStringA_ = v; }
-    const QString& TagStringB() const { return tagStringB_; }
-    void SetTagStringB(const QString& v) { tagStringB_ = v; }
-    const QString& TagStringC() const { return tagStringC_; }
-    void SetTagStringC(const QString& v) { tagStringC_ = v; }
-
 private:
     void PaintSymbol();
 
@@ -236,13 +217,4 @@ private:
     TMaskingNo maskingNo_ = -1;
     TCellSize cellSize_ = 2;
     TQRVersion qrVersion_ = 0;
-    Integer tagA_ = 0;
-    Integer tagB_ = 0;
-    Integer tagC_ = 0;
-    Extended tagFloatA_ = 0;
-    Extended tagFloatB_ = 0;
-    Extended tagFloatC_ = 0;
-    QString tagStringA_;
-    QString tagStringB_;
-    QString tagStringC_;
 };

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Buttons.h"
+#include "ZvTags.h"
 
 #include <vector>
 
@@ -36,7 +37,10 @@ private:
     Integer verticalMargin_ = 2;
 };
 
-class TSBtn : public TSpeedButton {
+class TSBtn : public TSpeedButton,
+             public TZvIntTags<Integer>,
+             public TZvStringTags,
+             public TZvTagString {
 public:
     explicit TSBtn(TComponent* AOwner);
     ~TSBtn() override;
@@ -100,21 +104,6 @@ public:
     Integer VerticalMargin() const { return verticalMargin_; }
     void SetVerticalMargin(Integer margin);
 
-    Integer TagA() const { return tagA_; }
-    void SetTagA(Integer v) { tagA_ = v; }
-    Integer TagB() const { return tagB_; }
-    void SetTagB(Integer v) { tagB_ = v; }
-    Integer TagC() const { return tagC_; }
-    void SetTagC(Integer v) { tagC_ = v; }
-    const QString& TagString() const { return tagString_; }
-    void SetTagString(const QString& v) { tagString_ = v; }
-    const QString& TagStringA() const { return tagStringA_; }
-    void SetTagStringA(const QString& v) { tagStringA_ = v; }
-    const QString& TagStringB() const { return tagStringB_; }
-    void SetTagStringB(const QString& v) { tagStringB_ = v; }
-    const QString& TagStringC() const { return tagStringC_; }
-    void SetTagStringC(const QString& v) { tagStringC_ = v; }
-
     // The mouse is over the button (hot track).
     bool MouseOver() const { return mouseOver_; }
     // The button width of the function-key bar this button leads, fixed by
@@ -164,13 +153,6 @@ private:
     TColor downColor_ = TColor(0x00FFFFFF);
     bool thinBevel_ = false;
     Integer verticalMargin_ = 2;
-    Integer tagA_ = 0;
-    Integer tagB_ = 0;
-    Integer tagC_ = 0;
-    QString tagString_;
-    QString tagStringA_;
-    QString tagStringB_;
-    QString tagStringC_;
     bool mouseOver_ = false;
     Integer fnKeyBarWidth_ = 0;
 };

@@ -15,6 +15,7 @@
 #include "Classes.h"
 #include "Grids.h"
 #include "SBtn.h"  // TGradientType, the gradient kinds both units name
+#include "ZvTags.h"
 #include "ZvTypeDef.h"
 
 #include <memory>
@@ -27,50 +28,13 @@ class TSDBGrid;
 // How the top-left fixed cells are painted.
 enum TLeftTopGradientDirection { ltgdHorizontal, ltgdVertical, ltgdStartColor, ltgdEndColor, ltgdFixedColor };
 
-// The application's own values that grids and columns carry.
-class TGridUserTags {
-public:
-    Integer TagA() const { return tagA_; }
-    Integer TagB() const { return tagB_; }
-    Integer TagC() const { return tagC_; }
-    void SetTagA(Integer v) { tagA_ = v; }
-    void SetTagB(Integer v) { tagB_ = v; }
-    void SetTagC(Integer v) { tagC_ = v; }
-    Extended TagFloatA() const { return tagFloatA_; }
-    Extended TagFloatB() const { return tagFloatB_; }
-    Extended TagFloatC() const { return tagFloatC_; }
-    void SetTagFloatA(Extended v) { tagFloatA_ = v; }
-    void SetTagFloatB(Extended v) { tagFloatB_ = v; }
-    void SetTagFloatC(Extended v) { tagFloatC_ = v; }
-    const QString& TagString() const { return tagString_; }
-    const QString& TagStringA() const { return tagStringA_; }
-    const QString& TagStringB() const { return tagStringB_; }
-    const QString& TagStringC() const { return tagStringC_; }
-    void SetTagString(const QString& v) { tagString_ = v; }
-    void SetTagStringA(const QString& v) { tagStringA_ = v; }
-    void SetTagStringB(const QString& v) { tagStringB_ = v; }
-    void SetTagStringC(const QString& v) { tagStringC_ = v; }
-
-private:
-    Integer tagA_ = 0;
-    Integer tagB_ = 0;
-    Integer tagC_ = 0;
-    Extended tagFloatA_ = 0;
-    Extended tagFloatB_ = 0;
-    Extended tagFloatC_ = 0;
-    QString tagString_;
-    QString tagStringA_;
-    QString tagStringB_;
-    QString tagStringC_;
-};
-
 // ------------------------------------------------------------ TGridColumn
 
 // One column: its title and width, colours and fonts, and the input rule of
 // its cells. Setters that change what the grid shows signal the change to
 // the collection, which refreshes the grid; the rule setters correct
 // inconsistent values in place, announcing them with a plain message box.
-class TGridColumn : public TCollectionItem, public TGridUserTags {
+class TGridColumn : public TCollectionItem, public TZvUserTags<Integer>, public TZvTagString {
 public:
     explicit TGridColumn(TCollection* Collection);
     ~TGridColumn() override;
@@ -284,7 +248,7 @@ private:
 
 // ------------------------------------------------------------ TSDBGrid
 
-class TSDBGrid : public TStringGrid, public TGridUserTags {
+class TSDBGrid : public TStringGrid, public TZvUserTags<Integer>, public TZvTagString {
 public:
     explicit TSDBGrid(TComponent* AOwner);
     ~TSDBGrid() override;

@@ -14,6 +14,7 @@
 #include "StdCtrlsCombo.h"
 #include "StdCtrlsEdit.h"
 #include "SysUtils.h"
+#include "ZvTags.h"
 #include "ZvTypeDef.h"
 
 class TCEdit;
@@ -72,7 +73,7 @@ TErrorType Validate(TCEdit* Box, bool ReportBadValue);
 // accepted text and the update stamp, the change and move events, the
 // panel placement and the tags. Both classes derive from it beside their
 // framework control.
-class TEntryBox {
+class TEntryBox : public TZvUserTags<Int64> {
 public:
     virtual ~TEntryBox();
     TEntryBox(const TEntryBox&) = delete;
@@ -152,26 +153,6 @@ public:
     // themes are on.
     bool RuntimeThemes() const { return runtimeThemes_; }
     bool Themed() const { return themed_; }
-
-    // ---- tags, free for the application
-    Int64 TagA() const { return tagA_; }
-    Int64 TagB() const { return tagB_; }
-    Int64 TagC() const { return tagC_; }
-    void SetTagA(Int64 v) { tagA_ = v; }
-    void SetTagB(Int64 v) { tagB_ = v; }
-    void SetTagC(Int64 v) { tagC_ = v; }
-    Extended TagFloatA() const { return tagFloatA_; }
-    Extended TagFloatB() const { return tagFloatB_; }
-    Extended TagFloatC() const { return tagFloatC_; }
-    void SetTagFloatA(Extended v) { tagFloatA_ = v; }
-    void SetTagFloatB(Extended v) { tagFloatB_ = v; }
-    void SetTagFloatC(Extended v) { tagFloatC_ = v; }
-    const QString& TagStringA() const { return tagStringA_; }
-    const QString& TagStringB() const { return tagStringB_; }
-    const QString& TagStringC() const { return tagStringC_; }
-    void SetTagStringA(const QString& v) { tagStringA_ = v; }
-    void SetTagStringB(const QString& v) { tagStringB_ = v; }
-    void SetTagStringC(const QString& v) { tagStringC_ = v; }
 
     TNotifyEvent OnModified;
     TOnModifyExEvent OnModifyEx;
@@ -261,15 +242,6 @@ private:
     TPanel* hostPanel_ = nullptr;
     bool runtimeThemes_ = true;
     bool themed_ = true;
-    Int64 tagA_ = 0;
-    Int64 tagB_ = 0;
-    Int64 tagC_ = 0;
-    Extended tagFloatA_ = 0;
-    Extended tagFloatB_ = 0;
-    Extended tagFloatC_ = 0;
-    QString tagStringA_;
-    QString tagStringB_;
-    QString tagStringC_;
 };
 
 // ------------------------------------------------------------ edit box
