@@ -5,6 +5,7 @@
 
 #include "Classes.h"
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Graphics.h"
 #include "Types.h"
 #include "ZvTags.h"
@@ -14,50 +15,18 @@
 
 // ------------------------------------------------------------ picture image base
 
-// The unit's own picture control, apart from the framework's image control of
-// the same name: CBarCode::TCustomImage.
+// The unit declares the picture image base again under the framework's
+// name so its code images can build on it: it behaves exactly like the
+// framework's image control.
 namespace CBarCode {
 
-// A graphic control that holds a picture and paints it at its own size,
-// stretched, in proportion or centred. Its canvas is the picture's bitmap.
-class TCustomImage : public TGraphicControl {
+class TCustomImage : public TImage {
 public:
-    explicit TCustomImage(TComponent* AOwner);
-    ~TCustomImage() override;
+    explicit TCustomImage(TComponent* AOwner) : TImage(AOwner) {}
 
-    TPicture* Picture() const { return picture_.get(); }
-    void SetPicture(TPicture* picture) { picture_->Assign(picture); }
     // The canvas of the picture's bitmap; an empty picture first gets a
     // bitmap of the control's size. EInvalidOperation for another graphic.
-    TCanvas* GetCanvas();
-    TCanvas* Canvas() { return GetCanvas(); }
-
-    bool Stretch() const { return stretch_; }
-    void SetStretch(bool on);
-    bool Center() const { return center_; }
-    void SetCenter(bool on);
-    bool Transparent() const { return transparent_; }
-    void SetTransparent(bool on);
-    bool Proportional() const { return proportional_; }
-    void SetProportional(bool on);
-    bool IncrementalDisplay() const { return incrementalDisplay_; }
-    void SetIncrementalDisplay(bool on) { incrementalDisplay_ = on; }
-
-protected:
-    // Where the picture is drawn in the client area.
-    TRect DestRect() const;
-    void Paint() override;
-    virtual void PictureChanged(TObject* Sender);
-    bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
-
-private:
-    std::unique_ptr<TPicture> picture_;
-    bool stretch_ = false;
-    bool center_ = false;
-    bool transparent_ = false;
-    bool proportional_ = false;
-    bool incrementalDisplay_ = false;
-    bool drawing_ = false;  // a change while painting does not invalidate again
+    TCanvas* GetCanvas() { return TImage::Canvas(); }
 };
 
 }  // namespace CBarCode

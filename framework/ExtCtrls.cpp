@@ -328,7 +328,7 @@ TRect ImageDestRect(Integer pictureWidth, Integer pictureHeight, Integer clientW
 TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), picture_(std::make_unique<TPicture>()) {
     SetControlStyle(ControlStyle() + csReplicatable + csPannable);
     SetBounds(0, 0, 105, 105);
-    picture_->OnChange = [this](TObject*) { PictureChanged(); };
+    picture_->OnChange = [this](TObject* Sender) { PictureChanged(Sender); };
 }
 
 TImage::~TImage() = default;
@@ -352,33 +352,34 @@ TRect TImage::DestRect() const {
 void TImage::SetStretch(bool on) {
     if (stretch_ == on) return;
     stretch_ = on;
-    PictureChanged();
+    PictureChanged(this);
 }
 
 void TImage::SetCenter(bool on) {
     if (center_ == on) return;
     center_ = on;
-    PictureChanged();
+    PictureChanged(this);
 }
 
 void TImage::SetProportional(bool on) {
     if (proportional_ == on) return;
     proportional_ = on;
-    PictureChanged();
+    PictureChanged(this);
 }
 
 void TImage::SetTransparent(bool on) {
     if (transparent_ == on) return;
     transparent_ = on;
-    PictureChanged();
+    PictureChanged(this);
 }
 
-void TImage::PictureChanged() {
+void TImage::PictureChanged(TObject*) {
     if (AutoSize() && picture_->Width() > 0 && picture_->Height() > 0) SetBounds(Left(), Top(), picture_->Width(), picture_->Height());
     TGraphic* g = picture_->Graphic();
     bool opaque = false;
     if (g) {
-        g->SetTransparent(transparent_);
+        // Icons keep their own transparency.
+        if (!dynamic_cast<TIcon*>(g)) g->SetTransparent(transparent_);
         const TRect d = DestRect();
         opaque = !g->Transparent() && d.Left <= 0 && d.Top <= 0 && d.Right >= Width() && d.Bottom >= Height();
     }
@@ -390,7 +391,6 @@ void TImage::PictureChanged() {
 }
 
 bool TImage::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {
-    if (picture_->Width() <= 0 || picture_->Height() <= 0) return false;
     if (Align() == alNone || Align() == alLeft || Align() == alRight) NewWidth = picture_->Width();
     if (Align() == alNone || Align() == alTop || Align() == alBottom) NewHeight = picture_->Height();
     return true;

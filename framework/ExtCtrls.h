@@ -175,7 +175,7 @@ public:
 protected:
     void Paint() override;
     bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
-    virtual void PictureChanged();
+    virtual void PictureChanged(TObject* Sender);
 
 private:
     std::unique_ptr<TPicture> picture_;
