@@ -51,6 +51,22 @@ const Launcher kLaunchers[] = {
 // Captions under Shift, F6..F12.
 const char16_t* const kShiftCaptions[] = {u"ｺﾝﾎﾟ", u"ﾌｧｲﾙ", u"ｼｪｰﾌﾟ", u"Vﾗﾍﾞﾙ", u"AVﾗﾍﾞﾙ", u"ｴﾃﾞｨｯﾄ", u"ﾊﾞｰｺｰﾄﾞ"};
 
+// SBtnClick runs one click at a time.
+bool busy = false;
+
+bool IsFnKey(Word key) { return key >= VK_F1 && key <= VK_F12; }
+
+// A cell's value by column title (0 for a title the grid lacks).
+Currency CellCurrency(TSDBGrid* grid, const QString& title, Integer row) {
+    const auto cell = grid->FieldByName(title, row);
+    return cell ? cell->AsCurrency() : Currency();
+}
+
+Integer CellInteger(TSDBGrid* grid, const QString& title, Integer row) {
+    const auto cell = grid->FieldByName(title, row);
+    return cell ? cell->AsInteger() : 0;
+}
+
 bool IsHeld(Word key) {
     TKeyboardState state{};
     GetKeyboardState(state);
@@ -236,4 +252,283 @@ void RefireShiftCtrlState(TObject* Form) {
     if (IsHeld(VK_CONTROL)) shift << ssCtrl;
     Word key = 0;
     form->OnKeyDown(form, key, shift);
+}
+
+// ------------------------------------------------------------ TForm1: showing
+
+void TForm1::FormCreate(TObject*) {
+    SDBGrid1->OnModified = [this](TObject* s, Integer c, Integer r, bool& a) { SDBGrid1Modified(s, c, r, a); };
+    SDBGrid1->SetColCount(8);
+    SDBGrid1->SetFixedCols(1);
+    SDBGrid1->SetRowCount(10);
+    SDBGrid1->SetFixedCols(1);
+    setupColumns();
+    SDBGrid1->SetAlign(alClient);
+    SDBGrid1->SetCtl3D(false);
+    SDBGrid1->SetDefaultDrawing(false);
+    SDBGrid1->SetDefaultRowHeight(18);
+    SDBGrid1->SetFixedColor(TColor(0x00B0D0B0));
+    SDBGrid1->SetTwoToneColor(TColor(0x00F4F4F4));
+    SDBGrid1->SetAlign(alClient);
+    SetWidth(GetSystemMetrics(SM_CXSCREEN));
+    SetHeight(GetSystemMetrics(SM_CYSCREEN));
+    SDBGrid1->SetMaxRows(9);
+    SDBGrid1->ResetRows(10, true);
+    SDBGrid1->ResetRows(1, true);
+    SDBGrid1->SetRow(SDBGrid1->FixedRows());
+    SDBGrid1->MoveToFirstStayColumn(true);
+    SDBGrid1->SetAutoAppendLine(true);
+    SDBGrid1->SetAppendIfNull(true);
+}
+
+void TForm1::FormShow(TObject*) {
+    SetWidth(760);
+    SetHeight(463);
+    Constraints()->SetMinWidth(760);
+    Constraints()->SetMinHeight(463);
+    for (Integer i = 0; i < ComponentCount(); ++i) {
+        if (TEntryBox* box = TEntryBox::Of(dynamic_cast<TControl*>(Components(i)))) {
+            box->SetmvLeft(nullptr);
+            box->SetmvRight(nullptr);
+            box->SetmvDown(nullptr);
+            box->SetmvUp(nullptr);
+        }
+    }
+    TStringList groups;
+    groups.Add(Panel5->Name());
+    BuildGroupNavigationMap(&groups, this, 8, 8);
+    edtDenpyo->SetmvLeft(SDBGrid1);
+    edtDenpyo->SetmvUp(SDBGrid1);
+    edtDate->SetmvUp(SDBGrid1);
+    edtJisyaTanto->SetmvUp(SDBGrid1);
+    ScbSyubetu->SetmvUp(SDBGrid1);
+    edtBiko1->SetmvRight(SDBGrid1);
+    edtBiko1->SetmvDown(SDBGrid1);
+    ClearSlip(this);
+    SetupStatusBar(this);
+    edtDate->SetAsDateTime(Date());
+    RefireShiftCtrlState(this);
+    SetCaption(QStringLiteral("Velmora・カスタムコンポーネント・デモ"));
+}
+
+// ------------------------------------------------------------ TForm1: function keys
+
+void TForm1::SetFnCaptions(TObject*, Word&, TShiftState Shift) {
+    const bool shift = Shift.Contains(ssShift);
+    const bool ctrl = Shift.Contains(ssCtrl);
+    std::array<QString, 12> captions;
+    if (shift && !ctrl) {
+        for (Integer i = 0; i < 7; ++i) captions[5 + i] = QString::fromUtf16(kShiftCaptions[i]);
+    } else if (!shift && !ctrl) {
+        captions[0] = kQuit;
+        if (IsModified(sb1)) {
+            captions[1] = kCancelSlip;
+            captions[11] = kRegister;
+        }
+    }
+    for (Integer n = 1; n <= 12; ++n) {
+        FnButton(n)->SetCaption(captions[n - 1]);
+        FnButton(n)->SetGuide(QStringLiteral("F%1").arg(n));
+    }
+    if (!shift && !ctrl) announceFocused();
+}
+
+// A box's own F8 caption is the empty one just set; the grid's comes from
+// its current column. Nothing else happens: a list is not dropped again.
+void TForm1::announceFocused() {
+    auto* grid = dynamic_cast<TSDBGrid*>(ActiveControl());
+    if (!grid || !grid->OnSelectCell) return;
+    bool canSelect = true;
+    grid->OnSelectCell(grid, grid->Col(), grid->Row(), canSelect);
+}
+
+void TForm1::FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
+    const auto guard = Guard();
+    SetFnCaptions(Sender, Key, Shift);
+    TSBtn* button = IsFnKey(Key) ? FnButton(Key - VK_F1 + 1) : nullptr;
+    if (button) SBtnClick(button);
+    if (guard.expired()) return;
+    // A modal window may have taken the key's release: then the key is
+    // neither consumed nor shown pressed.
+    if (Key == 0 || !IsHeld(Key)) return;
+    SetFnCaptions(Sender, Key, Shift);
+    if (!button) return;
+    button->SetGroupIndex(1);
+    button->SetDown(true);
+    Key = 0;
+}
+
+void TForm1::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift) {
+    SetFnCaptions(Sender, Key, Shift);
+    if (!IsFnKey(Key)) return;
+    TSBtn* button = FnButton(Key - VK_F1 + 1);
+    button->SetGroupIndex(0);
+    button->SetDown(false);
+    Key = 0;
+}
+
+void TForm1::SBtnClick(TObject* Sender) {
+    if (busy) return;
+    busy = true;
+    const auto guard = Guard();
+    try {
+        if (Screen->Cursor() == crDefault) {
+            if (auto* button = dynamic_cast<TSBtn*>(Sender)) runButton(button);
+        }
+    } catch (...) {
+        busy = false;
+        throw;
+    }
+    busy = false;
+    if (!guard.expired()) RefireShiftCtrlState(this);
+    Screen->SetCursor(crDefault);
+}
+
+void TForm1::runButton(TSBtn* Button) {
+    const QString caption = Button->Caption();
+    if (caption.isEmpty()) return;
+    if (caption == kQuit) {
+        if (ConfirmDiscard(sb1, QStringLiteral("内容が変更されていますが、終了してもよろしいですか？"))) Close();
+        return;
+    }
+    if (caption == kCancelSlip) {
+        cancelSlip();
+        return;
+    }
+    for (const Launcher& launcher : kLaunchers) {
+        if (caption != QString::fromUtf16(launcher.caption)) continue;
+        if (launcher.open) launcher.open();
+        return;
+    }
+    if (caption == kCalculator) calculatorFlow();
+}
+
+void TForm1::cancelSlip() {
+    if (!ConfirmDiscard(sb1, QStringLiteral("内容が変更されていますが、よろしいですか？"))) return;
+    ClearSlip(this);
+    SDBGrid1->ResetRows(1, true);
+    SetModified(sb1, false);
+}
+
+// F8 on the unit-price column: the calculator opens under the cell and its
+// result goes into the cell; the line is recomputed without marking the
+// voucher changed, and the cursor goes on to the remarks.
+void TForm1::calculatorFlow() {
+    const Integer col = SDBGrid1->Col();
+    const Integer row = SDBGrid1->Row();
+    TGridColumn* column = SDBGrid1->Column(col);
+    if (!column) return;
+    QString text;
+    SDBGrid1->GetTextByName(column->Text(), row, text);
+    QString result;
+    ShowCalculator(SDBGrid1, text, result);
+    if (Trim(result).isEmpty()) return;
+    QString written;
+    SDBGrid1->SetTextByName(column->Text(), row, written, result);
+    if (SDBGrid1->OnModified) {
+        bool accept = false;
+        SDBGrid1->OnModified(SDBGrid1, col, row, accept);
+    }
+    SDBGrid1->SetCol(SDBGrid1->FieldIndex(kRemarks));
+}
+
+// Three groups of four buttons of the first button's size, the two gaps
+// sharing the spare width.
+void TForm1::PnlMenuResize(TObject*) {
+    const Integer w = FnButton(1)->Width();
+    const Integer h = FnButton(1)->Height();
+    const Integer gap = (PnlMenu->ClientWidth() - 12 * w) / 2;
+    const Integer top = (PnlMenu->ClientHeight() - h) / 2;
+    Integer x = 0;
+    for (Integer g = 0; g < 3; ++g) {
+        for (Integer k = 1; k <= 4; ++k) {
+            auto* button = dynamic_cast<TControl*>(FindComponent(QStringLiteral("SBtn%1").arg(4 * g + k)));
+            if (button) button->SetBounds(x, top, w, h);
+            x += w;
+        }
+        x += gap;
+    }
+}
+
+// ------------------------------------------------------------ TForm1: boxes and grid
+
+// An unchosen list drops down when its box is entered.
+void TForm1::ControlEnter(TObject* Sender) {
+    auto* combo = dynamic_cast<TSComboBox*>(Sender);
+    if (combo && combo->ItemIndex() < 0) combo->SetDroppedDown(true);
+    FnButton(8)->SetCaption(QString());
+}
+
+void TForm1::ControlExit(TObject*) {
+    FnButton(8)->SetCaption(QString());
+}
+
+void TForm1::EditModifyEx(TObject*, bool&) {
+    SetModified(sb1, true);
+    RefireShiftCtrlState(this);
+}
+
+void TForm1::SDBGrid1SelectCell(TObject*, Integer ACol, Integer, bool&) {
+    TGridColumn* column = SDBGrid1->Column(ACol);
+    FnButton(8)->SetCaption(column && column->Text() == kPrice ? kCalculator : QString());
+}
+
+void TForm1::SDBGrid1OutOfCells(TObject*, crDirection Dir) {
+    if (Dir == crFwd || Dir == crDown) edtDenpyo->SetFocus();
+    else if (Dir == crRev || Dir == crUp) edtBiko1->SetFocus();
+}
+
+// ------------------------------------------------------------ TForm1: lines and totals
+
+void TForm1::SDBGrid1Modified(TObject*, Integer ACol, Integer ARow, bool& Accept) {
+    const auto guard = Guard();
+    TGridColumn* column = SDBGrid1->Column(ACol);
+    const bool computes = column && (column->Text() == kQuantity || column->Text() == kPrice);
+    // An amount or a total that does not fit refuses the change.
+    if (computes && !recomputeLine(ARow)) Accept = false;
+    if (guard.expired()) return;
+    if (Accept) SetModified(sb1, true);
+    else SDBGrid1->RestoreOldData();
+    RefireShiftCtrlState(this);
+}
+
+// The line is changed first (the amount is read back as the grid shows
+// it); when a sum does not fit, the line's cells are put back.
+bool TForm1::recomputeLine(Integer ARow) {
+    QStringList before;
+    for (Integer c = 0; c < SDBGrid1->ColCount(); ++c) before << SDBGrid1->Cells(c, ARow);
+    const auto restore = [&] {
+        for (Integer c = 0; c < SDBGrid1->ColCount(); ++c) SDBGrid1->SetCells(c, ARow, before[c]);
+        return false;
+    };
+    const Integer qty = CellInteger(SDBGrid1, kQuantity, ARow);
+    if (qty == 0) {
+        SDBGrid1->ClearRow(ARow);
+    } else {
+        const Currency price = CellCurrency(SDBGrid1, kPrice, ARow);
+        Currency amount;
+        if (!Currency::TryMul(Currency(qty), price, amount)) return false;
+        if (auto cell = SDBGrid1->FieldByName(kAmount, ARow)) cell->SetAsCurrency(amount);
+        if (auto cell = SDBGrid1->FieldByName(kKind, ARow)) cell->SetAsInteger(qty > 0 ? 1 : 2);
+    }
+    return showTotals() || restore();
+}
+
+bool TForm1::showTotals() {
+    Currency total;
+    for (Integer r = SDBGrid1->FixedRows(); r < SDBGrid1->RowCount(); ++r) {
+        if (!Currency::TryAdd(total, CellCurrency(SDBGrid1, kAmount, r), total)) return false;
+    }
+    Currency tax;
+    Currency withTax;
+    try {
+        tax = CalcTax(kTaxKind, kTaxMode, total, Currency(kTaxRate));
+    } catch (const EOverflow&) {
+        return false;
+    }
+    if (!Currency::TryAdd(total, tax, withTax)) return false;
+    LblGokei->SetCaption(FormatAmount(FloatToStr(total.ToExtended()), 0));
+    LblSyohizei->SetCaption(FormatAmount(FloatToStr(tax.ToExtended()), 0));
+    LblZGokei->SetCaption(FormatAmount(FloatToStr(withTax.ToExtended()), 0));
+    return true;
 }

@@ -1,16 +1,31 @@
-// Placeholder start-up until the voucher-entry window exists: a window that
-// says what is not built yet.
+// The demonstration program. Start-up runs the library's and the report
+// engine's unit initialisation in unit order, then the application makes
+// its windows (the first one is the main window) and runs until the main
+// window closes; the windows are freed while the Qt application still
+// exists, and the units are finalised in reverse order.
+#include "Forms.h"
+#include "QRExpr.h"
+#include "UnGridTest.h"
+#include "ZvCodePage.h"
+#include "ZvTUtils.h"
+
 #include <QtWidgets/QApplication>
-#include <QtWidgets/QLabel>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral(
-        "カスタムコンポーネント・デモ\n\n"
-        "The voucher-entry window is not built yet."));
-    label.setWindowTitle(QStringLiteral("カスタムコンポーネント・デモ"));
-    label.setAlignment(Qt::AlignCenter);
-    label.resize(480, 200);
-    label.show();
-    return app.exec();
+    ZvCodePageInitialize();
+    ZvTUtilsInitialize();
+    InitializeQRExpr();
+
+    Application->Initialize();
+    Application->SetTitle(QStringLiteral("カスタムコンポーネント・デモ"));
+    Application->CreateForm(Form1);
+    // The other demonstration windows follow the main window, in this
+    // order: TForm2, TForm3, TFrmZvVLabel, TForm6, TFrmZvAVLabel, TFrmDemo.
+    Application->Run();
+    Application->DestroyComponents();
+
+    FinalizeQRExpr();
+    ZvTUtilsFinalize();
+    return 0;
 }
