@@ -370,18 +370,19 @@ void TForm1::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift) {
 void TForm1::SBtnClick(TObject* Sender) {
     if (busy) return;
     busy = true;
-    const auto guard = Guard();
-    try {
-        if (Screen->Cursor() == crDefault) {
-            if (auto* button = dynamic_cast<TSBtn*>(Sender)) runButton(button);
+    // Whatever the click did, even when it raised: free for the next click,
+    // captions for the keys held now, the default cursor.
+    struct Finally {
+        TForm1* form;
+        std::weak_ptr<TControl*> guard;
+        ~Finally() {
+            busy = false;
+            if (!guard.expired()) RefireShiftCtrlState(form);
+            Screen->SetCursor(crDefault);
         }
-    } catch (...) {
-        busy = false;
-        throw;
-    }
-    busy = false;
-    if (!guard.expired()) RefireShiftCtrlState(this);
-    Screen->SetCursor(crDefault);
+    } finally{this, Guard()};
+    if (Screen->Cursor() != crDefault) return;
+    if (auto* button = dynamic_cast<TSBtn*>(Sender)) runButton(button);
 }
 
 void TForm1::runButton(TSBtn* Button) {

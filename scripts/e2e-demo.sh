@@ -53,7 +53,7 @@ QT_QPA_PLATFORM=xcb "$exe" >"$work/app.log" 2>&1 &
 app=$!
 
 window=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   window=$(xdotool search --onlyvisible --name 'Velmora' 2>/dev/null | head -n1 || true)
   [ -n "$window" ] && break
   kill -0 "$app" 2>/dev/null || fail "the program ended at start-up: $(cat "$work/app.log")"
@@ -65,43 +65,68 @@ sleep 0.5
 
 # Where the window's client area lies on the screen.
 eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# Screenshot <name>, and the region x y w h of the client area cut from it
+# as <name>-part.png.
 shot() {
   import -window root "$out/e2e-demo-$1.png"
+  convert "$out/e2e-demo-$1.png" -crop "$4x$5+$((X + $2))+$((Y + $3))" +repage "$work/$1-part.png"
 }
-# A region of a screenshot, client coordinates: name x y w h.
-region() {
-  convert "$out/e2e-demo-$1.png" -crop "$4x$5+$((X + $2))+$((Y + $3))" +repage "$work/$1-$6.png"
-}
-differs() {
+# The count of pixels that differ between two pictures.
+changed() {
   local n
   n=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
-  [ "${n%% *}" != "0" ]
+  echo "${n%% *}"
+}
+same() {
+  [ "$(changed "$1" "$2")" = "0" ]
+}
+# Takes screenshot <name> of a region until it differs from (or, with
+# "same", equals) the region of screenshot <ref>, for up to 10 seconds.
+await() {
+  local want=$1 name=$2 ref=$3
+  shift 3
+  for _ in $(seq 50); do
+    shot "$name" "$@"
+    if [ "$want" = same ]; then same "$work/$ref-part.png" "$work/$name-part.png" && return 0
+    # More than a blinking caret: some digits or captions.
+    elif [ "$(changed "$work/$ref-part.png" "$work/$name-part.png")" -gt 60 ]; then return 0
+    fi
+    sleep 0.2
+  done
+  return 1
 }
 
-shot start
-region start 0 390 752 37 bar
-
+bar="0 390 752 37"
+number="78 6 60 24"
+# The bar once painted: two screenshots in a row alike.
+# shellcheck disable=SC2086
+shot start $bar
+settled=""
+for _ in $(seq 50); do
+  sleep 0.2
+  cp "$work/start-part.png" "$work/previous-part.png"
+  # shellcheck disable=SC2086
+  shot start $bar
+  if same "$work/previous-part.png" "$work/start-part.png"; then settled=1; break; fi
+done
+[ -n "$settled" ] || fail "the window does not settle"
 xdotool keydown Shift_L
-sleep 0.5
-shot shift
-region shift 0 390 752 37 bar
+# shellcheck disable=SC2086
+await differ shift start $bar || fail "holding Shift did not change the function-key captions"
 xdotool keyup Shift_L
-sleep 0.5
-shot released
-region released 0 390 752 37 bar
-differs "$work/start-bar.png" "$work/shift-bar.png" || fail "holding Shift did not change the function-key captions"
-differs "$work/start-bar.png" "$work/released-bar.png" && fail "releasing Shift did not bring the captions back"
+# shellcheck disable=SC2086
+await same released start $bar || fail "releasing Shift did not bring the captions back"
 
-region released 78 6 60 24 number
+# shellcheck disable=SC2086
+shot before-number $number
 xdotool type --delay 80 123
-sleep 0.5
-shot typed
-region typed 78 6 60 24 number
-differs "$work/released-number.png" "$work/typed-number.png" || fail "the number typed into 売上番号 does not show"
+# shellcheck disable=SC2086
+await differ typed before-number $number || fail "the number typed into 売上番号 does not show"
 kill -0 "$app" 2>/dev/null || fail "the program ended while keys were typed"
 
 xdotool key F1
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   kill -0 "$app" 2>/dev/null || break
   sleep 0.1
 done

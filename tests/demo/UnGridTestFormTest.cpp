@@ -156,8 +156,14 @@ TEST_F(VoucherWindow, EntersAVoucherComputesTotalsUsesTheCalculatorAndAsksBefore
     ASSERT_EQ(form->SDBGrid1->Col(), kPriceCol);
     EXPECT_EQ(Caption(8), QStringLiteral("電卓"));
     bool calculated = false;
+    const TRect cell = form->SDBGrid1->CellRect(kPriceCol, 3);
+    const TPoint cellTop = form->SDBGrid1->ClientToScreen(cell.TopLeft());
     WhenModalActive([&](QWidget*) {
         ASSERT_NE(FrmCalc, nullptr);
+        // Under the cell, or above it when the screen ends first.
+        const bool below = FrmCalc->Top() == cellTop.Y + cell.Height() + 1;
+        const bool above = FrmCalc->Top() + FrmCalc->Height() == cellTop.Y - 1;
+        EXPECT_TRUE(below || above) << FrmCalc->Top() << " for a cell at " << cellTop.Y;
         EXPECT_EQ(FrmCalc->edtShow->Text(), QStringLiteral("45"));
         SaveTestImage(GrabForm(FrmCalc), QStringLiteral("voucher-calculator"));
         TapKey(FrmCalc, Qt::Key_Asterisk, Qt::KeypadModifier);
@@ -330,6 +336,19 @@ TEST_F(VoucherWindow, AKeyReleaseDoesNotDropTheTypeListAgain) {
     ReleaseKey(form, Qt::Key_Shift);
     EXPECT_FALSE(form->ScbSyubetu->DroppedDown());
     EXPECT_EQ(Caption(1), QStringLiteral("終了"));
+}
+
+TEST_F(VoucherWindow, F1ClosesAnUnchangedVoucherAtOnce) {
+    Key(Qt::Key_F1);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(form->Visible());
+}
+
+TEST_F(VoucherWindow, AClickUnderABusyCursorDoesNothingAndRestoresTheCursor) {
+    Screen->SetCursor(crHourGlass);
+    Key(Qt::Key_F1);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
 TEST_F(VoucherWindow, CannotBeMadeSmallerThanItsDesign) {
