@@ -31,9 +31,9 @@ constexpr Integer kTaxKind = 2;
 constexpr Integer kTaxMode = 1;
 constexpr Integer kTaxRate = 5;
 
-// Shift+F6..F12 open the other demonstration windows, each shown modally.
-// A window joins by giving its line a routine that shows it; a caption
-// without one does nothing.
+// Shift turns F6..F12, in this order, into launchers of the other
+// demonstration windows, each shown modally. A window joins by giving its
+// line a routine that shows it; a caption without one does nothing.
 struct Launcher {
     const char16_t* caption;
     std::function<void()> open;
@@ -47,9 +47,6 @@ const Launcher kLaunchers[] = {
     {u"ｴﾃﾞｨｯﾄ", nullptr},    // edit boxes, TForm5 (UnSEdit), made for each run and freed after
     {u"ﾊﾞｰｺｰﾄﾞ", nullptr},   // barcodes, TForm6 (UnBarCode)
 };
-
-// Captions under Shift, F6..F12.
-const char16_t* const kShiftCaptions[] = {u"ｺﾝﾎﾟ", u"ﾌｧｲﾙ", u"ｼｪｰﾌﾟ", u"Vﾗﾍﾞﾙ", u"AVﾗﾍﾞﾙ", u"ｴﾃﾞｨｯﾄ", u"ﾊﾞｰｺｰﾄﾞ"};
 
 // SBtnClick runs one click at a time.
 bool busy = false;
@@ -70,7 +67,7 @@ Integer CellInteger(TSDBGrid* grid, const QString& title, Integer row) {
 bool IsHeld(Word key) {
     TKeyboardState state{};
     GetKeyboardState(state);
-    return (state[key] & 0x80) != 0;
+    return key < 256 && (state[key] & 0x80) != 0;
 }
 
 // a / b rounded to the nearest whole number, halves to even (b > 0).
@@ -318,7 +315,7 @@ void TForm1::SetFnCaptions(TObject*, Word&, TShiftState Shift) {
     const bool ctrl = Shift.Contains(ssCtrl);
     std::array<QString, 12> captions;
     if (shift && !ctrl) {
-        for (Integer i = 0; i < 7; ++i) captions[5 + i] = QString::fromUtf16(kShiftCaptions[i]);
+        for (Integer i = 0; i < 7; ++i) captions[5 + i] = QString::fromUtf16(kLaunchers[i].caption);
     } else if (!shift && !ctrl) {
         captions[0] = kQuit;
         if (IsModified(sb1)) {
