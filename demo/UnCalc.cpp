@@ -218,8 +218,11 @@ void TFrmCalc::FormCreate(TObject*) {
     calc.newEntry = false;
 }
 
+// A new run starts with nothing pending: an operator left from a cancelled
+// run would otherwise act, unlit, on the next "＝".
 void TFrmCalc::FormShow(TObject*) {
     ResetOperatorMarks();
+    calc.op.clear();
     calc.A = 0;
     edtShow->SetfpLength(2);
     setLimits();

@@ -245,6 +245,14 @@ TEST(Calculator, HomeAndTheClearKeyStartOver) {
     });
 }
 
+TEST(Calculator, NothingIsPendingFromAnEarlierRun) {
+    RunCalculator(QStringLiteral("5"), [](TFrmCalc& f) { Press(f, {kTimes, kCancel}); });
+    RunCalculator(QStringLiteral("10"), [](TFrmCalc& f) {
+        Press(f, {7, kEquals});
+        EXPECT_EQ(Display(f), QStringLiteral("7"));
+    });
+}
+
 TEST(Calculator, DecimalPlaceKeys) {
     RunCalculator(QStringLiteral("2"), [](TFrmCalc& f) {
         ClickControl(f.sbC1);
