@@ -483,7 +483,7 @@ void TForm1::SDBGrid1Modified(TObject*, Integer ACol, Integer ARow, bool& Accept
     TGridColumn* column = SDBGrid1->Column(ACol);
     const bool computes = column && (column->Text() == kQuantity || column->Text() == kPrice);
     // An amount or a total that does not fit refuses the change.
-    if (computes && !recomputeLine(ARow)) Accept = false;
+    if (computes && !recomputeLine(ARow, column->Text() == kQuantity)) Accept = false;
     if (guard.expired()) return;
     if (Accept) SetModified(sb1, true);
     else SDBGrid1->RestoreOldData();
@@ -491,8 +491,10 @@ void TForm1::SDBGrid1Modified(TObject*, Integer ACol, Integer ARow, bool& Accept
 }
 
 // The line is changed first (the amount is read back as the grid shows
-// it); when a sum does not fit, the line's cells are put back.
-bool TForm1::recomputeLine(Integer ARow) {
+// it); when a sum does not fit, the line's cells are put back. A quantity
+// set to 0 clears the line; a price typed before any quantity keeps the
+// line and leaves it without an amount.
+bool TForm1::recomputeLine(Integer ARow, bool QuantityChanged) {
     QStringList before;
     for (Integer c = 0; c < SDBGrid1->ColCount(); ++c) before << SDBGrid1->Cells(c, ARow);
     const auto restore = [&] {
@@ -500,8 +502,10 @@ bool TForm1::recomputeLine(Integer ARow) {
         return false;
     };
     const Integer qty = CellInteger(SDBGrid1, kQuantity, ARow);
-    if (qty == 0) {
+    if (qty == 0 && QuantityChanged) {
         SDBGrid1->ClearRow(ARow);
+    } else if (qty == 0) {
+        SDBGrid1->SetCells(SDBGrid1->FieldIndex(kAmount), ARow, QString());
     } else {
         const Currency price = CellCurrency(SDBGrid1, kPrice, ARow);
         Currency amount;

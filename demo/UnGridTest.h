@@ -92,7 +92,7 @@ private:
     void calculatorFlow();
     // Amount and kind of a changed line and the three totals; false, with
     // nothing changed, when a sum does not fit.
-    bool recomputeLine(Integer ARow);
+    bool recomputeLine(Integer ARow, bool QuantityChanged);
     bool showTotals();
 };
 

@@ -235,6 +235,21 @@ TEST_F(FilledVoucher, AQuantityOfZeroClearsTheLineAndTheTotalsFollowAtOnce) {
     EXPECT_EQ(form->LblZGokei->Caption(), QStringLiteral("525"));
 }
 
+TEST_F(FilledVoucher, APriceTypedBeforeTheQuantityKeepsTheLine) {
+    Cell(QStringLiteral("7"));
+    Cell(QStringLiteral("JKL"));
+    Enter();  // no quantity yet
+    Cell(QStringLiteral("500"));
+    EXPECT_EQ(At(kNameCol, 3), QStringLiteral("JKL"));
+    EXPECT_EQ(At(kPriceCol, 3), QStringLiteral("500"));
+    EXPECT_EQ(At(kAmountCol, 3), QString());
+    EXPECT_EQ(form->LblGokei->Caption(), QStringLiteral("4,100"));
+    GoTo(kQtyCol, 3);
+    Cell(QStringLiteral("2"));
+    EXPECT_EQ(At(kAmountCol, 3), QStringLiteral("1,000"));
+    EXPECT_EQ(form->LblGokei->Caption(), QStringLiteral("5,100"));
+}
+
 TEST_F(FilledVoucher, AnAmountThatDoesNotFitIsRefusedAndNothingChanges) {
     GoTo(kPriceCol, 1);
     Cell(QStringLiteral("999999999"));  // 1,200 x ... fits: 3 x 999,999,999
