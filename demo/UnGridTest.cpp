@@ -145,12 +145,12 @@ void SetupStatusBar(TControl* Owner) {
     canvas->Font()->SetName(bar->Font()->Name());
     canvas->Font()->SetSize(bar->Font()->Size());
     const QString maker = QStringLiteral("Velmora");
-    struct PanelSpec {
+    struct PanelLook {
         Integer width;
         TStatusPanelStyle style;
         QString text;
     };
-    const PanelSpec specs[] = {
+    const PanelLook looks[] = {
         {80, psOwnerDraw, QString()},
         {112, psText, FormatDateTime(QStringLiteral("yyyy/mm/dd"), Date())},
         {50, psOwnerDraw, QString()},
@@ -159,12 +159,12 @@ void SetupStatusBar(TControl* Owner) {
         {100, psText, QString()},
     };
     bar->Panels()->Clear();
-    for (const PanelSpec& spec : specs) {
+    for (const PanelLook& look : looks) {
         TStatusPanel* panel = bar->Panels()->Add();
-        panel->SetWidth(spec.width);
-        panel->SetStyle(spec.style);
+        panel->SetWidth(look.width);
+        panel->SetStyle(look.style);
         panel->SetAlignment(taCenter);
-        panel->SetText(spec.text);
+        panel->SetText(look.text);
     }
 }
 
