@@ -90,6 +90,9 @@ void TCustomEdit::applyWidgetOptions() {
     if (!e) return;
     e->setReadOnly(readOnly_);
     e->setFrame(borderStyle_ != bsNone);
+    // A borderless box keeps one pixel beside its text, as the box layout
+    // (width = text + 2 borders) expects; the line edit's own side margin is 2.
+    e->setTextMargins(borderStyle_ == bsNone ? QMargins(-1, 0, -1, 0) : QMargins());
     e->setAlignment(QtAlignmentOf(alignment_));
     e->setEchoMode(passwordChar_.isNull() ? QLineEdit::Normal : QLineEdit::Password);
 }
@@ -193,7 +196,7 @@ void TCustomEdit::SetModified(bool on) {
 void TCustomEdit::SetBorderStyle(TBorderStyle style) {
     if (borderStyle_ == style) return;
     borderStyle_ = style;
-    if (QLineEdit* e = LineEdit()) e->setFrame(style != bsNone);
+    applyWidgetOptions();
     AdjustHeight();
     Perform(CM_BORDERCHANGED);
 }

@@ -15,9 +15,9 @@ QColor ColourOf(TColor color) {
     return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
-// The colour in the middle of the box's right quarter, clear of its text.
+// The colour along the box's second pixel row, above its text.
 QColor PixelIn(const QImage& image, TControl* box) {
-    const TPoint p = box->ClientToParent(TPoint(box->Width() - 6, box->Height() / 2), box->Parent());
+    const TPoint p = box->ClientToParent(TPoint(box->Width() / 2, 1), box->Parent());
     return image.pixelColor(p.X, p.Y);
 }
 

@@ -3,6 +3,7 @@
 // the selection in UTF-16 units, the caret after a new text, the keys the
 // box keeps from dialog navigation, and AutoSelect.
 #include "FrameworkTestSupport.h"
+#include "Graphics.h"
 #include "StdCtrlsEdit.h"
 
 #include <QtGui/QClipboard>
@@ -237,6 +238,43 @@ TEST_F(StdCtrlsEditTest, TheClientAreaLeavesTheBorder) {
     EXPECT_EQ(a->ClientHeight(), 26);
     a->SetBorderStyle(bsNone);
     EXPECT_EQ(a->ClientWidth(), 100);
+}
+
+// A borderless box shows its text one pixel from its left edge, as a canvas
+// draws it at x = 1, so a box sized for N letters shows all N.
+TEST_F(StdCtrlsEditTest, ABorderlessBoxKeepsOnePixelBesideItsText) {
+    a->SetAutoSize(false);
+    a->SetBorderStyle(bsNone);
+    a->Font()->SetName("ＭＳ ゴシック");
+    a->Font()->SetHeight(-15);
+    a->SetColor(clWhite);
+    a->Font()->SetColor(clBlack);
+    TBitmap reference;
+    reference.SetSize(200, 24);
+    reference.Canvas()->Font()->Assign(a->Font());
+    const QString text = QStringLiteral("WWWWW");
+    const Integer width = reference.Canvas()->TextWidth(text) + 2;
+    a->SetBounds(0, 0, width, 24);
+    a->SetText(text);
+    reference.Canvas()->TextOut(1, 0, text);
+
+    const auto inkColumns = [](const QImage& image) {
+        int first = -1, last = -1;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    if (first < 0) first = x;
+                    last = x;
+                    break;
+                }
+        return std::make_pair(first, last);
+    };
+    const QImage shown = a->Handle()->grab().toImage();
+    const auto [boxFirst, boxLast] = inkColumns(shown);
+    const auto [refFirst, refLast] = inkColumns(reference.Image());
+    EXPECT_EQ(boxFirst, refFirst);
+    EXPECT_EQ(boxLast, refLast);
+    EXPECT_LT(boxLast, width - 1);
 }
 
 }  // namespace
