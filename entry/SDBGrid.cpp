@@ -482,15 +482,19 @@ bool TSDBGrid::IsRowNull(Integer ARow) {
     return true;
 }
 
+// Unchecked, the move passes the cell checks by.
+Integer TSDBGrid::moveToColumn(Integer c, bool Checked) {
+    {
+        MoveLock lock(*this, Checked ? moveLock_ : true);
+        SetCol(c);
+    }
+    return Col() == c ? c : -1;
+}
+
 Integer TSDBGrid::MoveToFirstStayColumn(bool Checked) {
     for (Integer c = FixedCols(); c < ColCount(); ++c) {
         const TGridColumn* column = Column(c);
-        if (!column || !column->Stay()) continue;
-        {
-            MoveLock lock(*this, Checked ? moveLock_ : true);
-            SetCol(c);
-        }
-        return Col() == c ? c : -1;
+        if (column && column->Stay()) return moveToColumn(c, Checked);
     }
     return -1;
 }
@@ -498,12 +502,7 @@ Integer TSDBGrid::MoveToFirstStayColumn(bool Checked) {
 Integer TSDBGrid::MoveToLastStayColumn(bool Checked) {
     for (Integer c = ColCount() - 1; c >= FixedCols(); --c) {
         const TGridColumn* column = Column(c);
-        if (!column || !column->Stay()) continue;
-        {
-            MoveLock lock(*this, Checked ? moveLock_ : true);
-            SetCol(c);
-        }
-        return Col() == c ? c : -1;
+        if (column && column->Stay()) return moveToColumn(c, Checked);
     }
     return -1;
 }

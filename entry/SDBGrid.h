@@ -394,6 +394,7 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
 
 private:
+    Integer moveToColumn(Integer c, bool Checked);
     // Which key started a step: what the edge of the grid does differs.
     enum class StepKey { Enter, TabOrRight, Down };
     class MoveLock;
