@@ -449,7 +449,7 @@ private:
     void stayAtEdge(crDirection dir);
     bool enterKeyDown(TShiftState Shift);
     void escapeKey();
-    void deleteKeyUp();
+    void deleteKeyUp(Word& Key);
     bool filterNumberKey(const TGridColumn* column, WideChar& Key);
     bool punctuationAccepted(const TGridColumn* column, WideChar Key, bool number);
     void reject(WideChar& Key);

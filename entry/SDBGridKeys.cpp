@@ -206,10 +206,10 @@ void TSDBGrid::lastCell(StepKey key) {
         }
         return;
     }
-    // The edit of the last cell is checked and reported before the new row.
+    // The edit of the last cell is checked and reported before the new row;
+    // the cell keeps the form its check gave it.
     leaveRefused_ = false;
     if (!leaveCurrent()) return;
-    enterCell(Col(), Row());
     AppendRow();
     MoveToFirstStayColumn(true);
     if (OnAutoAppended) OnAutoAppended(this, Col(), Row());
@@ -371,7 +371,7 @@ void TSDBGrid::KeyUp(Word& Key, TShiftState Shift) {
             forwardStep(StepKey::Enter);
         break;
     }
-    case VK_DELETE: deleteKeyUp(); break;
+    case VK_DELETE: deleteKeyUp(Key); break;
     default:
         if (IsNavigationKey(Key)) break;
         if (!IsFunctionKeyThatKeepsTheEditor(Key) && editor && !EditorMode()) SetEditorMode(true);
@@ -383,10 +383,11 @@ void TSDBGrid::KeyUp(Word& Key, TShiftState Shift) {
     if (TInplaceEdit* e = InplaceEditor()) e->SetModified(false);
 }
 
-void TSDBGrid::deleteKeyUp() {
+void TSDBGrid::deleteKeyUp(Word& Key) {
     TInplaceEdit* editor = InplaceEditor();
     if (!Options().Contains(goEditing) || Options().Contains(goRowSelect) || (editor && editor->ReadOnly())) {
         RestoreOldData();
+        Key = 0;
         return;
     }
     const TGridColumn* column = Column(Col());

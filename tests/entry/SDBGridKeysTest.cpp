@@ -332,6 +332,41 @@ TEST_F(SDBGridKeysTest, ALineWithoutAStopAheadReportsTheEdgeOncePerKey) {
     EXPECT_EQ(grid->InplaceEditor()->BoundsRect(), grid->CellRect(3, 1));
 }
 
+TEST_F(SDBGridKeysTest, ACellLeftForANewRowKeepsTheFormItsCheckGaveIt) {
+    Enter();
+    Enter();
+    ASSERT_EQ(form->Cursor(), "4,1");
+    form->Type("1234");
+    form->Key(Qt::Key_Down);
+    EXPECT_EQ(grid->RowCount(), 3);
+    EXPECT_EQ(form->Cursor(), "2,2");
+    EXPECT_EQ(grid->Cells(4, 1), "1,234");
+    EXPECT_EQ(form->log, (GridTrace{"Modified:4,1", "AutoAppended:2,2"}));
+    // The same when Enter appends from the last cell of a number column.
+    grid->GridColumns()->Items(7)->SetNumericType(ntgInteger);
+    grid->GridColumns()->Items(7)->SetCharTypes({ctgConmma});
+    grid->SetCol(7);
+    form->Type("56789");
+    Enter();
+    EXPECT_EQ(grid->RowCount(), 4);
+    EXPECT_EQ(grid->Cells(7, 2), "56,789");
+}
+
+TEST_F(SDBGridKeysTest, DeleteInAGridWithoutEditingIsUsedUpOnItsKeyUp) {
+    grid->SetCells(3, 1, QStringLiteral("abc"));
+    grid->SetCol(3);
+    TGridOptions options = grid->Options();
+    options.Exclude(goEditing);
+    options.Exclude(goAlwaysShowEditor);
+    grid->SetOptions(options);
+    std::vector<Word> ups;
+    grid->OnKeyUp = [&](TObject*, Word& key, TShiftState) { ups.push_back(key); };
+    form->Key(Qt::Key_Delete);
+    form->Key(Qt::Key_F5);
+    EXPECT_EQ(ups, (std::vector<Word>{0, VK_F5}));
+    EXPECT_EQ(grid->Cells(3, 1), "abc");
+}
+
 TEST_F(SDBGridKeysTest, ScreenshotOfTypedLines) {
     TypeEnter("101");
     TypeEnter("Widget");
