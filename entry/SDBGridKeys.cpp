@@ -73,13 +73,12 @@ void TSDBGrid::skip(Integer ACol, Integer ARow) {
         } else if (ARow > FixedRows()) {
             MoveColRow(ColCount() - 1, ARow - 1, true, true);
         } else {
-            outOfCells(crRev);
-            direction_ = crGoodCol;
+            stayAtEdge(crRev);
         }
         break;
     case crUp:
         if (ARow > FixedRows()) MoveColRow(ACol, ARow - 1, true, true);
-        else outOfCells(crUp);
+        else stayAtEdge(crUp);
         break;
     case crDown:
         if (ARow < RowCount() - 1) MoveColRow(ACol, ARow + 1, true, true);
@@ -108,7 +107,9 @@ bool TSDBGrid::appendAllowed() {
 }
 
 // The cursor stays where it is: its cell is entered again (the edit is
-// taken as it stands) and the edge is reported.
+// taken as it stands) and the edge is reported. At every edge skipping
+// finds: the cell's value was checked and reported on the way, and a value
+// reported as taken is never dropped afterwards.
 void TSDBGrid::stayAtEdge(crDirection dir) {
     enterCell(Col(), Row());
     validateCell(Col(), Row(), false);

@@ -367,6 +367,46 @@ TEST_F(SDBGridKeysTest, DeleteInAGridWithoutEditingIsUsedUpOnItsKeyUp) {
     EXPECT_EQ(grid->Cells(3, 1), "abc");
 }
 
+TEST_F(SDBGridKeysTest, AnArrowThatIsNoFixedKeyDropsTheTypedText) {
+    grid->ResetRows(3, true);
+    grid->SetCol(5);
+    form->Type("350");
+    form->Key(Qt::Key_Down);
+    EXPECT_EQ(form->Cursor(), "5,2");
+    EXPECT_EQ(grid->Cells(5, 1), "");
+    // Enter is a fixed key of the column: what was typed stays.
+    form->Type("40");
+    Enter();
+    EXPECT_EQ(grid->Cells(5, 2), "40");
+    EXPECT_EQ(form->log, (GridTrace{"Modified:5,2"}));
+}
+
+TEST_F(SDBGridKeysTest, AValueTakenAtTheLeftEdgeStaysTaken) {
+    // The first stop of the line is right of a display-only column: going
+    // back from it checks and takes the value, then finds the edge.
+    form->Type("12");
+    form->Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(form->Cursor(), "2,1");
+    EXPECT_EQ(form->log, (GridTrace{"Modified:2,1", "OutOfCells:" + std::to_string(crRev)}));
+    EXPECT_EQ(grid->OldData(), "00012");
+    // Taken once: leaving the cell later reports nothing more.
+    Enter();
+    EXPECT_EQ(form->Cursor(), "3,1");
+    EXPECT_EQ(form->log.size(), 2u);
+    // The focus leaving the grid at the edge keeps it too.
+    auto* other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(8, 300, 100, 24);
+    grid->OnOutOfCells = [&](TObject*, crDirection) { other->SetFocus(); };
+    form->Key(Qt::Key_Tab, Qt::ShiftModifier);
+    form->Type("34");
+    form->Key(Qt::Key_Home);
+    form->Key(Qt::Key_Left);
+    EXPECT_TRUE(other->Focused());
+    EXPECT_EQ(grid->Cells(2, 1), "00034");
+    EXPECT_EQ(form->With("Modified"), (GridTrace{"Modified:2,1", "Modified:2,1"}));
+}
+
 TEST_F(SDBGridKeysTest, ScreenshotOfTypedLines) {
     TypeEnter("101");
     TypeEnter("Widget");
