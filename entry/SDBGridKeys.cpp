@@ -51,13 +51,15 @@ bool IsNavigationKey(Word key) {
 
 // The target of a move cannot be entered: the cursor goes on in the
 // direction of the last move, or, once it has come round to the first
-// skipped cell again, stays and reports the edge.
+// skipped cell again, stays and reports the edge. Without a direction (a
+// click, a typed key before) the move is only refused: no skip starts, so
+// none is recorded for the next move to mistake for a full turn.
 void TSDBGrid::skip(Integer ACol, Integer ARow) {
+    if (direction_ != crFwd && direction_ != crRev && direction_ != crUp && direction_ != crDown) return;
     const TGridCoord target{ACol, ARow};
     if (firstSkipped_.X < 0) {
         firstSkipped_ = target;
     } else if (firstSkipped_ == target) {
-        firstSkipped_ = TGridCoord{-1, -1};
         stayAtEdge(direction_);
         return;
     }
@@ -106,11 +108,12 @@ bool TSDBGrid::appendAllowed() {
     return autoAppendLine_ && (appendIfNull_ || !IsRowNull(Row())) && RowCount() < maxRows_ + FixedRows();
 }
 
-// The cursor stays where it is: its cell is entered again (the edit is
-// taken as it stands) and the edge is reported. At every edge skipping
+// The cursor stays where it is: the skip under way ends, its cell is
+// entered again (the edit is taken as it stands) and the edge is reported. At every edge skipping
 // finds: the cell's value was checked and reported on the way, and a value
 // reported as taken is never dropped afterwards.
 void TSDBGrid::stayAtEdge(crDirection dir) {
+    firstSkipped_ = TGridCoord{-1, -1};
     enterCell(Col(), Row());
     validateCell(Col(), Row(), false);
     outOfCells(dir);

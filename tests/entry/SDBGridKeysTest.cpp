@@ -407,6 +407,43 @@ TEST_F(SDBGridKeysTest, AValueTakenAtTheLeftEdgeStaysTaken) {
     EXPECT_EQ(form->With("Modified"), (GridTrace{"Modified:2,1", "Modified:2,1"}));
 }
 
+TEST_F(SDBGridKeysTest, AClickOnADisplayOnlyCellLeavesNoTraceForTheNextMove) {
+    Enter();
+    Enter();
+    Enter();
+    ASSERT_EQ(form->Cursor(), "5,1");
+    // After a typed key no move is under way: 金額 cannot be chosen by the
+    // mouse and the cursor stays.
+    form->Type("3");
+    const TRect amount = grid->CellRect(6, 1);
+    QWidget* viewport = grid->InplaceEditor()->Widget()->parentWidget();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(amount.Left + 4, amount.Top + 4));
+    EXPECT_EQ(form->Cursor(), "5,1");
+    // Enter still steps over it to 備考.
+    Enter();
+    EXPECT_EQ(form->Cursor(), "7,1");
+    EXPECT_TRUE(form->With("OutOfCells").empty());
+}
+
+TEST_F(SDBGridKeysTest, ASkipEndingAtAnEdgeLeavesNoTraceForTheNextMove) {
+    grid->SetAutoAppendLine(false);
+    grid->GridColumns()->Items(7)->SetStay(false);
+    grid->SetCol(5);
+    // The application answers the edge with a new line of its own.
+    grid->OnOutOfCells = [this](TObject*, crDirection) {
+        form->log.push_back("OutOfCells");
+        if (grid->RowCount() == 2) grid->SetRowCount(3);
+    };
+    Enter();
+    EXPECT_EQ(form->Cursor(), "5,1");
+    EXPECT_EQ(form->log, (GridTrace{"OutOfCells"}));
+    // The next Enter finds the new line: 金額 is skipped afresh, not taken
+    // for the start of a full turn.
+    Enter();
+    EXPECT_EQ(form->Cursor(), "2,2");
+    EXPECT_EQ(form->log.size(), 1u);
+}
+
 TEST_F(SDBGridKeysTest, ScreenshotOfTypedLines) {
     TypeEnter("101");
     TypeEnter("Widget");
