@@ -430,7 +430,8 @@ class TSComboBox : public TCstomComboBox, public TEntryBox {
 public:
     explicit TSComboBox(TComponent* AOwner);
 
-    // No typed character is taken; the box still moves on.
+    // Keys change no text (no typed character, no deleting, cutting or
+    // pasting); the box still moves on.
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool on) { readOnly_ = on; }
     // The neighbour a click on an item moves to (with ekMouse).

@@ -150,6 +150,12 @@ void TSComboBox::KeyDown(Word& Key, TShiftState Shift) {
         SetText(AcceptedText());
         Key = 0;
         break;
+    case VK_DELETE:
+    case VK_INSERT:
+        // The edit part of a read-only box keeps its text: the keys that
+        // delete, cut or paste without typing a character are swallowed.
+        if (readOnly_ && (Key == VK_DELETE || Shift.Contains(ssShift))) Key = 0;
+        break;
     default: break;
     }
     if (!guard.expired() && Key != 0) TCstomComboBox::KeyDown(Key, Shift);

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 
+#include <QtGui/QClipboard>
 #include <QtGui/QImage>
 #include <QtGui/QPixmap>
 #include <QtWidgets/QAbstractItemView>
@@ -166,6 +167,28 @@ TEST_F(SEditComboTest, AnEditableReadOnlyBoxTakesNoCharacterButStillMoves) {
     form->Key(Qt::Key_Return);
     EXPECT_TRUE(b->Focused());
     EXPECT_EQ(form->log, (Trace{"Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39"}));
+}
+
+TEST_F(SEditComboTest, AReadOnlyBoxKeepsItsTextAgainstDeletingCuttingAndPasting) {
+    k->SetStyle(csDropDown);
+    k->SetFocus();
+    form->Type("abc");
+    k->SetReadOnly(true);
+    QApplication::clipboard()->setText(QStringLiteral("XY"));
+    form->Key(Qt::Key_Home);
+    form->Key(Qt::Key_Delete);
+    form->Key(Qt::Key_Delete, Qt::ControlModifier);
+    form->Key(Qt::Key_Insert, Qt::ShiftModifier);
+    form->Key(Qt::Key_End);
+    form->Key(Qt::Key_Left, Qt::ShiftModifier);
+    form->Key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(Utf8(k->Text()), "abc");
+    // Copying still works, and so does a box that is not read-only.
+    form->Key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(Utf8(QApplication::clipboard()->text()), "c");
+    k->SetReadOnly(false);
+    form->Key(Qt::Key_Delete);
+    EXPECT_EQ(Utf8(k->Text()), "ab");
 }
 
 TEST_F(SEditComboTest, ArrowsInTheEditPartMoveOnlyAtTheEnds) {
