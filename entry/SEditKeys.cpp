@@ -218,7 +218,8 @@ void TCEdit::KeyPress(WideChar& Key) {
     }
     if (numericType_ != ntDontCare) filterNumericKey(Key);
     else filterFreeKey(Key);
-    if (Key.isNull()) return;
+    // A read-only box types nothing, so nothing fills it or modifies it.
+    if (Key.isNull() || ReadOnly()) return;
     // Esc leaves the box unmodified (its key-down went back to the value).
     if (Key != kEscape) SetModified(true);
     // Control characters (Backspace, Esc, Ctrl+V...) never fill the box.
@@ -226,7 +227,7 @@ void TCEdit::KeyPress(WideChar& Key) {
 }
 
 void TCEdit::firstPressClear() {
-    if (!Modified() && rightAligned() && firstPressClear_) {
+    if (!Modified() && rightAligned() && firstPressClear_ && !ReadOnly()) {
         SetText(QString());
         SetModified(true);
     }

@@ -394,6 +394,28 @@ TEST_F(SEditKeysTest, MoveFullCharInsertsAtTheCaretThenMovesAsEnterWould) {
     EXPECT_EQ(Utf8(a->Text()), "z");
 }
 
+TEST_F(SEditKeysTest, AReadOnlyBoxIsNeitherFilledNorClearedByKeys) {
+    a->SetMaxLength(3);
+    a->SetMoveFullChar(true);
+    a->SetText("ab");
+    a->SetReadOnly(true);
+    a->SetSelStart(2);
+    form->Type("c");
+    EXPECT_EQ(Utf8(a->Text()), "ab");
+    EXPECT_TRUE(a->Focused());
+    EXPECT_FALSE(a->Modified());
+    // Nor does the first digit clear a right-aligned number.
+    a->SetMoveFullChar(false);
+    a->SetNumericType(ntInteger);
+    a->SetMaxValue(999);
+    a->SetAlignment(taRightJustify);
+    a->SetFirstPressClear(true);
+    a->SetText("12");
+    form->Type("7");
+    EXPECT_EQ(Utf8(a->Text()), "12");
+    EXPECT_TRUE(form->log.empty());
+}
+
 TEST_F(SEditKeysTest, PastedFullWidthTextIsCutToTheDisplayWidth) {
     a->SetMaxLength(4);
     QApplication::clipboard()->setText(QStringLiteral("あいう"));
