@@ -539,7 +539,11 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
                                   [Control](TWinControl* c) { return Control->ContainsControl(c); }),
                    exiting_.end());
     if (Control->ContainsControl(activeControl_)) {
-        activeControl_ = nullptr;
+        // A part of a focus unit (a grid's cell editor) leaves the unit
+        // active, also while the form is inactive: the grid gets the keys
+        // when the window comes back.
+        TWinControl* unit = Control->FocusUnitPart() ? Control->Parent() : nullptr;
+        activeControl_ = unit && unit->CanFocus() ? unit : nullptr;
         if (!IsLoading() && active_ && !IsDestroying()) setWindowFocus();
     }
 }

@@ -100,7 +100,8 @@ public:
     // focus back keeps it without a second DoEnter.
     bool SetFocusedControl(TWinControl* Control);
     void FocusControl(TWinControl* Control);
-    // Control is hidden, disabled or removed: the focus goes to the form.
+    // Control is hidden, disabled or removed: the focus goes to the form,
+    // or to the unit whose part Control is.
     void DefocusControl(TWinControl* Control, bool Removing);
     void SetFocus() override;
 

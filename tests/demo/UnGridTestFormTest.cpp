@@ -332,6 +332,34 @@ TEST_F(FilledVoucher, AKeyWhoseReleaseTheCalculatorTookIsNeitherConsumedNorShown
     EXPECT_EQ(form->FnButton(8)->GroupIndex(), 0);
 }
 
+// The window is inactive while the calculator closes and the cursor moves
+// on: the grid must still take the keys when the window comes back.
+TEST_F(FilledVoucher, AfterTheCalculatorTheGridTakesTheKeys) {
+    GoTo(kPriceCol, 2);
+    WhenModalActive([](QWidget*) { TapKey(FrmCalc, Qt::Key_Return); });
+    Key(Qt::Key_F8);
+    WaitActive();
+    ASSERT_EQ(form->SDBGrid1->Col(), kRemarksCol);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(form->SDBGrid1->Col(), kPriceCol);
+    EXPECT_EQ(Caption(8), QStringLiteral("電卓"));
+    Cell(QStringLiteral("300"));
+    EXPECT_EQ(At(kAmountCol, 2), QStringLiteral("600"));
+}
+
+// Answered in the real question box, F2 empties the grid while the window
+// is inactive; typing goes on into the first line.
+TEST_F(FilledVoucher, AfterF2AnsweredInItsBoxTheGridTakesTheKeys) {
+    SetMessageBoxHook(nullptr);
+    WhenModalActive([](QWidget* box) { QTest::keyClick(box, Qt::Key_Y); });
+    Key(Qt::Key_F2);
+    WaitActive();
+    ASSERT_EQ(ChangedPanel(), QString());
+    EXPECT_EQ(form->ActiveControl(), form->SDBGrid1);
+    Cell(QStringLiteral("9"));
+    EXPECT_EQ(At(kCodeCol, 1), QStringLiteral("00009"));
+}
+
 TEST_F(FilledVoucher, LeavingTheGridAtItsTopGoesToTheRemarks) {
     GoTo(kCodeCol, 1);
     Key(Qt::Key_Up);

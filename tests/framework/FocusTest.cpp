@@ -234,6 +234,26 @@ TEST_F(FocusTest, APartOfAFocusUnitIsReportedAsItsParent) {
     EXPECT_EQ(log.Entries(), (Log{"Enter:editor", "Exit:editor"}));
 }
 
+// A message box over the form while the cell editor goes away: when the
+// form is active again, the grid has the focus, not the form.
+TEST_F(FocusTest, APartHiddenWhileTheFormIsInactiveLeavesTheFocusToItsUnit) {
+    auto* grid = Place(new TLoggedBox(form.get(), log, "grid"), form.get(), 200, 10, 150, 100);
+    auto* editor = Place(new TLineProbe(form.get(), log, "editor"), grid, 5, 5, 100, 24);
+    editor->SetFocusUnitPart(true);
+    editor->SetFocus();
+    log.Clear();
+    WhenModalShown([&](QWidget* box) {
+        editor->Hide();
+        EXPECT_EQ(form->ActiveControl(), grid);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    MessageBox(form.get(), QStringLiteral("よろしいですか？"), QStringLiteral("確認"), MB_YESNO);
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form->Handle(); }));
+    EXPECT_TRUE(grid->Focused());
+    EXPECT_EQ(form->ActiveControl(), grid);
+    EXPECT_EQ(log.Entries(), (Log{"Exit:editor"}));
+}
+
 TEST_F(FocusTest, SetFocusOnAHiddenFormIsRefused) {
     EventLog otherLog;
     TLoggedForm hidden(otherLog);
