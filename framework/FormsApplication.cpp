@@ -65,9 +65,11 @@ void TApplication::Initialize() {
     InstallKeyStateTracking();
 }
 
+// The title names the program (message boxes without a caption of their
+// own take it); it is not Qt's display name, which the window system would
+// add to every window's caption ("電卓 — <title>").
 void TApplication::SetTitle(const QString& title) {
     title_ = title;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) QGuiApplication::setApplicationDisplayName(title);
 }
 
 QString TApplication::ExeName() const {

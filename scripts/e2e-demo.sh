@@ -2,8 +2,9 @@
 # Smoke run of the real demonstration under Xvfb, driven by xdotool: the
 # voucher window comes up, holding Shift changes the function-key captions
 # (and releasing it brings them back), a number typed into 売上番号 shows,
-# the program stays alive, and F1 ends it cleanly. Screenshots go to
-# <build>/test-output/e2e-demo-*.png.
+# F8 on a line's unit price opens the calculator ("電卓"), F1 on the
+# changed voucher asks first (a box captioned "確認": No keeps the program,
+# Yes ends it cleanly). Screenshots go to <build>/test-output/e2e-demo-*.png.
 #
 # Usage: scripts/e2e-demo.sh <build-dir>     Exit 77 (skipped) without the tools.
 set -euo pipefail
@@ -118,14 +119,61 @@ xdotool keyup Shift_L
 # shellcheck disable=SC2086
 await same released start $bar || fail "releasing Shift did not bring the captions back"
 
+# Waits up to 10 seconds for a visible window captioned $1; a caption with
+# more to it than $1 fails.
+window_named() {
+  local id name
+  for _ in $(seq 100); do
+    for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+      name=$(xdotool getwindowname "$id")
+      if [ "$name" != "$1" ]; then
+        echo "e2e-demo: a window is captioned \"$name\" where \"$1\" was expected" >&2
+        return 1
+      fi
+      return 0
+    done
+    sleep 0.1
+  done
+  return 1
+}
+# Waits up to 10 seconds for window $1 to go.
+window_gone() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # shellcheck disable=SC2086
 shot before-number $number
 xdotool type --delay 80 123
 # shellcheck disable=SC2086
 await differ typed before-number $number || fail "the number typed into 売上番号 does not show"
 kill -0 "$app" 2>/dev/null || fail "the program ended while keys were typed"
+# Leaving the box changes the voucher; up from the date is the grid, where
+# a code, a name and a quantity bring the cursor to the unit price.
+xdotool key Return Up
+for text in 1 A 2; do
+  xdotool type --delay 80 "$text"
+  xdotool key Return
+done
+xdotool key F8
+window_named 電卓 || fail "F8 on the unit price did not open the calculator"
+import -window root "$out/e2e-demo-calculator.png"
+xdotool key Escape
+window_gone 電卓 || fail "Esc did not close the calculator"
 
 xdotool key F1
+window_named 確認 || fail "F1 on a changed voucher did not ask first"
+import -window root "$out/e2e-demo-question.png"
+xdotool key n
+window_gone 確認 || fail "No did not close the question"
+sleep 0.5
+kill -0 "$app" 2>/dev/null || fail "the program ended although the question was answered No"
+xdotool key F1
+window_named 確認 || fail "F1 did not ask again"
+xdotool key y
 for _ in $(seq 300); do
   kill -0 "$app" 2>/dev/null || break
   sleep 0.1

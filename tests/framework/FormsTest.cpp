@@ -238,6 +238,18 @@ TEST_F(FormsTest, CaptionIsTheWindowTitleAndExeNameTheProgram) {
     EXPECT_TRUE(Application->ExeName().endsWith(QStringLiteral("framework_tests")));
 }
 
+// Qt's display name is added by the window system to every window's
+// caption: the calculator would read "電卓 — <title>", a question box
+// "確認 — <title>". The application's title must not become it.
+TEST_F(FormsTest, TheApplicationTitleLeavesOtherWindowsCaptionsAlone) {
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    const QString title = Application->Title();
+    Application->SetTitle(QStringLiteral("カスタムコンポーネント・デモ"));
+    EXPECT_EQ(Application->Title(), QStringLiteral("カスタムコンポーネント・デモ"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), displayName);
+    Application->SetTitle(title);
+}
+
 TEST_F(FormsTest, StayOnTopAndDialogBorderSetTheWindowFlags) {
     TForm form(nullptr);
     form.SetFormStyle(fsStayOnTop);
