@@ -73,6 +73,10 @@ Integer KeypadOperator(Word key) {
     }
 }
 
+// The pending operator of the keys "＋", "－", "×", "÷" (codes 12..15) and
+// of the marks sh1..sh4.
+const QString kOperators[] = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("/")};
+
 QString DecimalsCaption(Integer places, const QString& arrow) {
     return Format(QStringLiteral("%.%1f ").arg(places) + arrow, {0.0});
 }
@@ -250,10 +254,8 @@ void TFrmCalc::ToggleOperatorMark(TShape* Shape) {
         Shape->Brush()->SetStyle(bsClear);
         Shape->Pen()->SetColor(clBlack);
         calc.newEntry = true;
-        static const QString ops[] = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
-                                      QStringLiteral("/")};
         const Integer n = Shape->Name().mid(2).toInt();
-        calc.op = n >= 1 && n <= 4 ? ops[n - 1] : QStringLiteral("Invalid");
+        calc.op = n >= 1 && n <= 4 ? kOperators[n - 1] : QStringLiteral("Invalid");
     } else {
         Shape->Brush()->SetStyle(bsSolid);
         Shape->Brush()->SetColor(Shape3->Brush()->Color());
@@ -312,6 +314,8 @@ void TFrmCalc::pointKey() {
 void TFrmCalc::operatorKey(Integer Code) {
     if (Trim(edtShow->Text()).isEmpty() && Trim(lbMsg->Caption()).isEmpty()) return;
     CalcEvaluate(QString());
+    // Pending whether the toggle lights the mark or puts it out.
+    calc.op = kOperators[Code - kPlus];
     TShape* mark = (std::array<TShape*, 4>{sh1, sh2, sh3, sh4})[Code - kPlus];
     ToggleOperatorMark(mark);
     if (mark->Pen()->Color() == clWhite) ResetOperatorMarks();

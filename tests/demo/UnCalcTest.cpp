@@ -148,6 +148,18 @@ TEST(Calculator, OperatorMarksLightAndGoOut) {
     });
 }
 
+// The operator last pressed is the one pending, also when its key put its
+// mark out: 5 + 3, the operand taken back, then × and + again, and 4.
+TEST(Calculator, TheLastOperatorPressedIsPendingEvenWhenItsMarkGoesOut) {
+    RunCalculator(QString(), [](TFrmCalc& f) {
+        Press(f, {5, kPlus, 3, kBack, kTimes, kPlus});
+        EXPECT_EQ(f.sh1->Pen()->Color(), clWhite);
+        EXPECT_EQ(f.sh3->Pen()->Color(), clWhite);
+        Press(f, {4, kEquals});
+        EXPECT_EQ(Display(f), QStringLiteral("9"));
+    });
+}
+
 TEST(Calculator, ResultsOutsideTheDisplayAreRefusedWithAMessage) {
     RunCalculator(QStringLiteral("999999999999"), [](TFrmCalc& f) {
         Press(f, {kTimes, 2, kEquals});
