@@ -22,15 +22,7 @@ for tool in Xvfb xdotool import compare convert; do
 done
 [ -x "$exe" ] || { echo "e2e-demo: $exe not built"; exit 1; }
 
-work=$(mktemp -d)
-xvfb=""
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/xvfb-session.sh"
 
 fail() {
   echo "e2e-demo: FAIL: $*"
@@ -38,17 +30,7 @@ fail() {
   exit 1
 }
 
-# A free display: Xvfb picks it and writes its number to a file.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-exec 3>&-
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb || fail "Xvfb did not start"
 
 QT_QPA_PLATFORM=xcb "$exe" >"$work/app.log" 2>&1 &
 app=$!

@@ -9,26 +9,9 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$exe"
 fi
 
-work=$(mktemp -d)
-xvfb=""
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/xvfb-session.sh"
 
-# A free display: Xvfb picks it and writes its number to a file.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-exec 3>&-
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb || { echo "run-demo: Xvfb did not start"; exit 1; }
 
 QT_QPA_PLATFORM=xcb "$exe" &
 app=$!
