@@ -380,20 +380,20 @@ private:
     }
 
     FormatSpec readSpec() {
-        FormatSpec spec;
+        FormatSpec conv;
         readIndex();
         if (peek() == u'-') {
-            spec.leftJustify = true;
+            conv.leftJustify = true;
             ++pos_;
         }
-        spec.width = readNumber();
+        conv.width = readNumber();
         if (peek() == u'.') {
             ++pos_;
-            spec.precision = std::max(readNumber(), 0);
+            conv.precision = std::max(readNumber(), 0);
         }
         if (pos_ >= fmt_.size()) badFormat(fmt_);
-        spec.type = fmt_[pos_++].toUpper();
-        return spec;
+        conv.type = fmt_[pos_++].toUpper();
+        return conv;
     }
 
     const TVarRec& nextArg() {
@@ -403,35 +403,35 @@ private:
         return args_.begin()[next_++];
     }
 
-    QString item(const FormatSpec& spec) {
+    QString item(const FormatSpec& conv) {
         const TVarRec& a = nextArg();
-        QString text = convert(spec, a);
-        if (spec.width > text.size()) {
-            const QString pad(spec.width - text.size(), u' ');
-            text = spec.leftJustify ? text + pad : pad + text;
+        QString text = convert(conv, a);
+        if (conv.width > text.size()) {
+            const QString pad(conv.width - text.size(), u' ');
+            text = conv.leftJustify ? text + pad : pad + text;
         }
         return text;
     }
 
-    QString convert(const FormatSpec& spec, const TVarRec& a) {
-        switch (spec.type.unicode()) {
-        case u'D': return integerText(spec, a);
-        case u'U': return unsignedText(spec, a);
-        case u'X': return hexText(spec, a);
-        case u'S': return stringText(spec, a);
+    QString convert(const FormatSpec& conv, const TVarRec& a) {
+        switch (conv.type.unicode()) {
+        case u'D': return integerText(conv, a);
+        case u'U': return unsignedText(conv, a);
+        case u'X': return hexText(conv, a);
+        case u'S': return stringText(conv, a);
         case u'P': return pointerText(a);
-        case u'E': return exponentText(floatArg(a), std::clamp(spec.precision < 0 ? 15 : spec.precision, 1, kMaxDigits));
-        case u'F': return fixedText(floatArg(a), decimals(spec, 2), false);
-        case u'N': return fixedText(floatArg(a), decimals(spec, 2), true);
-        case u'M': return currencyText(floatArg(a), decimals(spec, FormatSettings().CurrencyDecimals));
+        case u'E': return exponentText(floatArg(a), std::clamp(conv.precision < 0 ? 15 : conv.precision, 1, kMaxDigits));
+        case u'F': return fixedText(floatArg(a), decimals(conv, 2), false);
+        case u'N': return fixedText(floatArg(a), decimals(conv, 2), true);
+        case u'M': return currencyText(floatArg(a), decimals(conv, FormatSettings().CurrencyDecimals));
         case u'G':
-            return FormatGeneral(floatArg(a), std::clamp(spec.precision < 0 ? 15 : spec.precision, 1, kMaxDigits), 0);
+            return FormatGeneral(floatArg(a), std::clamp(conv.precision < 0 ? 15 : conv.precision, 1, kMaxDigits), 0);
         default: badFormat(fmt_);
         }
     }
 
-    static int decimals(const FormatSpec& spec, int byDefault) {
-        return std::min(spec.precision < 0 ? byDefault : spec.precision, kMaxDigits);
+    static int decimals(const FormatSpec& conv, int byDefault) {
+        return std::min(conv.precision < 0 ? byDefault : conv.precision, kMaxDigits);
     }
 
     Decimal floatArg(const TVarRec& a) const {
@@ -451,10 +451,10 @@ private:
         return digits;
     }
 
-    QString integerText(const FormatSpec& spec, const TVarRec& a) const {
+    QString integerText(const FormatSpec& conv, const TVarRec& a) const {
         const Int64 v = intArg(a);
         const UInt64 magnitude = v < 0 ? UInt64(0) - UInt64(v) : UInt64(v);
-        const QString digits = padDigits(QString::number(magnitude), spec.precision);
+        const QString digits = padDigits(QString::number(magnitude), conv.precision);
         return v < 0 ? u'-' + digits : digits;
     }
 
@@ -463,17 +463,17 @@ private:
         return (v < 0 && v >= INT32_MIN) ? UInt64(Cardinal(v)) : UInt64(v);
     }
 
-    QString unsignedText(const FormatSpec& spec, const TVarRec& a) const {
-        return padDigits(QString::number(unsignedBits(intArg(a))), spec.precision);
+    QString unsignedText(const FormatSpec& conv, const TVarRec& a) const {
+        return padDigits(QString::number(unsignedBits(intArg(a))), conv.precision);
     }
 
-    QString hexText(const FormatSpec& spec, const TVarRec& a) const {
-        return padDigits(QString::number(unsignedBits(intArg(a)), 16).toUpper(), spec.precision);
+    QString hexText(const FormatSpec& conv, const TVarRec& a) const {
+        return padDigits(QString::number(unsignedBits(intArg(a)), 16).toUpper(), conv.precision);
     }
 
-    QString stringText(const FormatSpec& spec, const TVarRec& a) const {
+    QString stringText(const FormatSpec& conv, const TVarRec& a) const {
         if (a.VType() != TVarRec::vtString) badFormat(fmt_);
-        return spec.precision >= 0 ? a.AsString().left(spec.precision) : a.AsString();
+        return conv.precision >= 0 ? a.AsString().left(conv.precision) : a.AsString();
     }
 
     QString pointerText(const TVarRec& a) const {
