@@ -80,7 +80,10 @@ private:
     TPanel* captionPanel(TWinControl* parent, const QString& name, const QString& caption, const TRect& bounds);
     TPanel* valuePanel(TWinControl* parent, const QString& name, const TRect& bounds);
     TPanel* hostPanel(const QString& name, const TRect& bounds);
-    TSEdit* headerEdit(TPanel* host, const QString& name);
+    struct HeaderBox;
+    void headerEdit(const HeaderBox& b);
+    void buildSyubetu();
+    void buildShiftHint();
     void setupColumns();
 
     // ---- behaviour

@@ -105,27 +105,27 @@ TPanel* TForm1::hostPanel(const QString& name, const TRect& bounds) {
     return panel;
 }
 
-// The settings every header box shares, framework properties first, then
-// the box's own in their declared order.
-TSEdit* TForm1::headerEdit(TPanel* host, const QString& name) {
-    auto* box = MakeControl<TSEdit>(this, host, name, Bounds(1, 1, host->Width() - 2, host->Height() - 2));
-    box->SetAutoSelect(false);
-    box->SetTabStop(false);
-    box->SetFirstPressClear(true);
-    box->OnEnter = [this](TObject* s) { ControlEnter(s); };
-    box->OnExit = [this](TObject* s) { ControlExit(s); };
-    box->OnModifyEx = [this](TObject* s, bool& a) { EditModifyEx(s, a); };
-    return box;
-}
+// A header edit box, its caption to the left and the panel that hosts it.
+// A setting left at its default here is not set at all; a digit box shows
+// fixed-pitch digits, right-aligned, with no sign, point or separator.
+struct TForm1::HeaderBox {
+    TSEdit* TForm1::*box;
+    const char16_t* stem;  // the box is "edt" + stem, its panels "PnlCap"/"Pnl" + stem
+    const char16_t* caption;
+    Integer x;      // of the caption; the host follows it
+    Integer row;
+    Integer width;  // of the host
+    Integer maxLength;
+    bool digits = false;
+    TImeMode imeMode = imDontCare;
+    Int64 maxValue = 0;
+    bool moveFullChar = false;
+    TNumericType numericType = ntDontCare;
+    Integer tagC = 0;
+    Integer displayWidth = 0;
+};
 
 namespace {
-
-// Digits in the fixed-pitch face: the width in half-width characters that
-// the layout gives a box then holds them (the proportional face's digits
-// are wider than half a character).
-void DigitFont(TSEdit* box) {
-    box->Font()->SetName(QStringLiteral("ＭＳ ゴシック"));
-}
 
 void FitCentred(TEntryBox* box) {
     box->SetFitToParent(true);
@@ -135,53 +135,76 @@ void FitCentred(TEntryBox* box) {
 
 }  // namespace
 
+// The settings every header box shares, framework properties first, then
+// the box's own in their declared order.
+void TForm1::headerEdit(const HeaderBox& b) {
+    const QString stem = QString::fromUtf16(b.stem);
+    captionPanel(Panel5, QStringLiteral("PnlCap") + stem, QString::fromUtf16(b.caption),
+                 Bounds(b.x, RowY(b.row), kCaptionWidth, kRowHeight));
+    TPanel* host = hostPanel(QStringLiteral("Pnl") + stem, EditHost(b.x + kCaptionWidth, b.row, b.width));
+    auto* box = MakeControl<TSEdit>(this, host, QStringLiteral("edt") + stem,
+                                    Bounds(1, 1, host->Width() - 2, host->Height() - 2));
+    box->SetAutoSelect(false);
+    box->SetTabStop(false);
+    box->SetFirstPressClear(true);
+    box->OnEnter = [this](TObject* s) { ControlEnter(s); };
+    box->OnExit = [this](TObject* s) { ControlExit(s); };
+    box->OnModifyEx = [this](TObject* s, bool& a) { EditModifyEx(s, a); };
+    // The fixed-pitch face's digits are half a character wide, so the
+    // width the layout gives a box for N characters holds N digits.
+    if (b.digits) box->Font()->SetName(QStringLiteral("ＭＳ ゴシック"));
+    if (b.imeMode != imDontCare) box->SetImeMode(b.imeMode);
+    box->SetMaxLength(b.maxLength);
+    if (b.digits) {
+        box->SetAlignment(taRightJustify);
+        box->SetCharTypes({});
+    }
+    if (b.maxValue != 0) box->SetMaxValue(b.maxValue);
+    if (b.moveFullChar) box->SetMoveFullChar(true);
+    if (b.numericType != ntDontCare) box->SetNumericType(b.numericType);
+    if (b.tagC != 0) box->SetTagC(b.tagC);
+    if (b.displayWidth != 0) box->SetDisplayWidth(b.displayWidth);
+    FitCentred(box);
+    this->*b.box = box;
+}
+
+// Row by row: the row's boxes, then what ends the row (the type list, the
+// Shift hint).
 void TForm1::buildHeader() {
-    const auto caption = [this](const QString& name, const QString& text, Integer x, Integer row) {
-        captionPanel(Panel5, name, text, Bounds(x, RowY(row), kCaptionWidth, kRowHeight));
+    static constexpr HeaderBox kHeaderBoxes[] = {
+        {.box = &TForm1::edtDenpyo, .stem = u"Denpyo", .caption = u"売上番号", .x = 6, .row = 1, .width = 60,
+         .maxLength = 6, .digits = true, .imeMode = imClose, .maxValue = 999999, .moveFullChar = true,
+         .numericType = ntZeroFillInteger, .tagC = 1, .displayWidth = 6},
+        {.box = &TForm1::edtDate, .stem = u"Date", .caption = u"売上日付", .x = 150, .row = 1, .width = 96,
+         .maxLength = 10, .digits = true, .imeMode = imClose, .numericType = ntDateymd, .tagC = 1,
+         .displayWidth = 10},
+        {.box = &TForm1::edtJisyaTanto, .stem = u"JisyaTanto", .caption = u"自社担当", .x = 330, .row = 1,
+         .width = 30, .maxLength = 2, .digits = true, .imeMode = imClose, .maxValue = 99, .moveFullChar = true,
+         .numericType = ntZeroFillInteger},
+        {.box = &TForm1::edtHeaderCode, .stem = u"HeaderCode", .caption = u"ｺｰﾄﾞ", .x = 6, .row = 2, .width = 44,
+         .maxLength = 4, .digits = true, .imeMode = imClose, .maxValue = 9999, .moveFullChar = true,
+         .numericType = ntZeroFillInteger},
+        {.box = &TForm1::edtHeaderMei, .stem = u"HeaderMei", .caption = u"名称", .x = 150, .row = 2, .width = 250,
+         .maxLength = 30, .displayWidth = 30},
+        {.box = &TForm1::edtHeaderBusyo, .stem = u"HeaderBusyo", .caption = u"部署", .x = 6, .row = 3,
+         .width = 250, .maxLength = 30, .imeMode = imHira},
+        {.box = &TForm1::edtHeaderTanto, .stem = u"HeaderTanto", .caption = u"担当", .x = 340, .row = 3,
+         .width = 60, .maxLength = 6, .imeMode = imHira},
+        {.box = &TForm1::edtBiko1, .stem = u"Biko1", .caption = u"備考", .x = 6, .row = 4, .width = 490,
+         .maxLength = 60, .imeMode = imHira, .displayWidth = 60},
     };
+    for (Integer row = 1; row <= 4; ++row) {
+        for (const HeaderBox& b : kHeaderBoxes) {
+            if (b.row == row) headerEdit(b);
+        }
+        if (row == 1) buildSyubetu();
+        if (row == 2) buildShiftHint();
+    }
+}
 
-    caption(QStringLiteral("PnlCapDenpyo"), QStringLiteral("売上番号"), 6, 1);
-    edtDenpyo = headerEdit(hostPanel(QStringLiteral("PnlDenpyo"), EditHost(78, 1, 60)),
-                           QStringLiteral("edtDenpyo"));
-    DigitFont(edtDenpyo);
-    edtDenpyo->SetImeMode(imClose);
-    edtDenpyo->SetMaxLength(6);
-    edtDenpyo->SetAlignment(taRightJustify);
-    edtDenpyo->SetCharTypes({});
-    edtDenpyo->SetMaxValue(999999);
-    edtDenpyo->SetMoveFullChar(true);
-    edtDenpyo->SetNumericType(ntZeroFillInteger);
-    edtDenpyo->SetTagC(1);
-    edtDenpyo->SetDisplayWidth(6);
-    FitCentred(edtDenpyo);
-
-    caption(QStringLiteral("PnlCapDate"), QStringLiteral("売上日付"), 150, 1);
-    edtDate = headerEdit(hostPanel(QStringLiteral("PnlDate"), EditHost(222, 1, 96)),
-                         QStringLiteral("edtDate"));
-    DigitFont(edtDate);
-    edtDate->SetImeMode(imClose);
-    edtDate->SetMaxLength(10);
-    edtDate->SetAlignment(taRightJustify);
-    edtDate->SetCharTypes({});
-    edtDate->SetNumericType(ntDateymd);
-    edtDate->SetTagC(1);
-    edtDate->SetDisplayWidth(10);
-    FitCentred(edtDate);
-
-    caption(QStringLiteral("PnlCapJisyaTanto"), QStringLiteral("自社担当"), 330, 1);
-    edtJisyaTanto = headerEdit(hostPanel(QStringLiteral("PnlJisyaTanto"), EditHost(402, 1, 30)),
-                               QStringLiteral("edtJisyaTanto"));
-    DigitFont(edtJisyaTanto);
-    edtJisyaTanto->SetImeMode(imClose);
-    edtJisyaTanto->SetMaxLength(2);
-    edtJisyaTanto->SetAlignment(taRightJustify);
-    edtJisyaTanto->SetCharTypes({});
-    edtJisyaTanto->SetMaxValue(99);
-    edtJisyaTanto->SetMoveFullChar(true);
-    edtJisyaTanto->SetNumericType(ntZeroFillInteger);
-    FitCentred(edtJisyaTanto);
-
-    caption(QStringLiteral("PnlCapSyubetu"), QStringLiteral("伝票種別"), 444, 1);
+void TForm1::buildSyubetu() {
+    captionPanel(Panel5, QStringLiteral("PnlCapSyubetu"), QStringLiteral("伝票種別"),
+                 Bounds(444, RowY(1), kCaptionWidth, kRowHeight));
     TPanel* syubetu = hostPanel(QStringLiteral("PnlSyubetu"), Bounds(516, RowY(1) + kComboHostTop, 80, 26));
     ScbSyubetu = MakeControl<TSComboBox>(this, syubetu, QStringLiteral("ScbSyubetu"), Bounds(1, 1, 78, 22));
     ScbSyubetu->SetImeMode(imClose);
@@ -195,53 +218,13 @@ void TForm1::buildHeader() {
     ScbSyubetu->OnEnter = [this](TObject* s) { ControlEnter(s); };
     ScbSyubetu->OnExit = [this](TObject* s) { ControlExit(s); };
     ScbSyubetu->OnModifyEx = [this](TObject* s, bool& a) { EditModifyEx(s, a); };
+}
 
-    caption(QStringLiteral("PnlCapHeaderCode"), QStringLiteral("ｺｰﾄﾞ"), 6, 2);
-    edtHeaderCode = headerEdit(hostPanel(QStringLiteral("PnlHeaderCode"), EditHost(78, 2, 44)),
-                               QStringLiteral("edtHeaderCode"));
-    DigitFont(edtHeaderCode);
-    edtHeaderCode->SetImeMode(imClose);
-    edtHeaderCode->SetMaxLength(4);
-    edtHeaderCode->SetAlignment(taRightJustify);
-    edtHeaderCode->SetCharTypes({});
-    edtHeaderCode->SetMaxValue(9999);
-    edtHeaderCode->SetMoveFullChar(true);
-    edtHeaderCode->SetNumericType(ntZeroFillInteger);
-    FitCentred(edtHeaderCode);
-
-    caption(QStringLiteral("PnlCapHeaderMei"), QStringLiteral("名称"), 150, 2);
-    edtHeaderMei = headerEdit(hostPanel(QStringLiteral("PnlHeaderMei"), EditHost(222, 2, 250)),
-                              QStringLiteral("edtHeaderMei"));
-    edtHeaderMei->SetMaxLength(30);
-    edtHeaderMei->SetDisplayWidth(30);
-    FitCentred(edtHeaderMei);
-
+void TForm1::buildShiftHint() {
     lblStatus = MakeControl<TLabel>(this, Panel5, QStringLiteral("lblStatus"), Bounds(500, RowY(2) + 4, 240, 18));
     lblStatus->SetCaption(QStringLiteral("Shihtｷｰを押してみてください"));
     lblStatus->Font()->SetColor(clRed);
     lblStatus->SetTag(1);
-
-    caption(QStringLiteral("PnlCapHeaderBusyo"), QStringLiteral("部署"), 6, 3);
-    edtHeaderBusyo = headerEdit(hostPanel(QStringLiteral("PnlHeaderBusyo"), EditHost(78, 3, 250)),
-                                QStringLiteral("edtHeaderBusyo"));
-    edtHeaderBusyo->SetImeMode(imHira);
-    edtHeaderBusyo->SetMaxLength(30);
-    FitCentred(edtHeaderBusyo);
-
-    caption(QStringLiteral("PnlCapHeaderTanto"), QStringLiteral("担当"), 340, 3);
-    edtHeaderTanto = headerEdit(hostPanel(QStringLiteral("PnlHeaderTanto"), EditHost(412, 3, 60)),
-                                QStringLiteral("edtHeaderTanto"));
-    edtHeaderTanto->SetImeMode(imHira);
-    edtHeaderTanto->SetMaxLength(6);
-    FitCentred(edtHeaderTanto);
-
-    caption(QStringLiteral("PnlCapBiko1"), QStringLiteral("備考"), 6, 4);
-    edtBiko1 = headerEdit(hostPanel(QStringLiteral("PnlBiko1"), EditHost(78, 4, 490)),
-                          QStringLiteral("edtBiko1"));
-    edtBiko1->SetImeMode(imHira);
-    edtBiko1->SetMaxLength(60);
-    edtBiko1->SetDisplayWidth(60);
-    FitCentred(edtBiko1);
 }
 
 // Customer facts beside the boxes and the voucher's own facts below them:
