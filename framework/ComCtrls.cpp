@@ -360,9 +360,7 @@ void TStatusBar::paintPanel(TStatusPanel* panel, TRect r) {
         DrawPanel(panel, r);
         return;
     }
-    Cardinal flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-    if (panel->Alignment() == taCenter) flags |= DT_CENTER;
-    else if (panel->Alignment() == taRightJustify) flags |= DT_RIGHT;
+    const Cardinal flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DrawTextAlignment(panel->Alignment());
     TRect text(r.Left + 2, r.Top, r.Right - 2, r.Bottom);
     c->Brush()->SetStyle(bsClear);
     DrawText(c->Handle(), panel->Text(), -1, text, flags);

@@ -4,14 +4,6 @@
 
 namespace {
 
-Cardinal AlignmentFlags(TAlignment a) {
-    switch (a) {
-    case taRightJustify: return DT_RIGHT;
-    case taCenter: return DT_CENTER;
-    default: return DT_LEFT;
-    }
-}
-
 void BevelColors(TBevelCut cut, TColor& top, TColor& bottom) {
     top = cut == bvLowered ? clBtnShadow : clBtnHighlight;
     bottom = cut == bvLowered ? clBtnHighlight : clBtnShadow;
@@ -158,7 +150,7 @@ void TCustomPanel::Paint() {
     const Integer h = c->TextHeight(QStringLiteral("W"));
     r.Top = (r.Top + r.Bottom - h) / 2;
     r.Bottom = r.Top + h;
-    DrawText(c->Handle(), Caption(), -1, r, DT_EXPANDTABS | DT_VCENTER | AlignmentFlags(alignment_));
+    DrawText(c->Handle(), Caption(), -1, r, DT_EXPANDTABS | DT_VCENTER | DrawTextAlignment(alignment_));
     if (OnPaint) OnPaint(this);
 }
 

@@ -10,14 +10,6 @@
 
 namespace {
 
-Cardinal AlignmentFlags(TAlignment a) {
-    switch (a) {
-    case taRightJustify: return DT_RIGHT;
-    case taCenter: return DT_CENTER;
-    default: return DT_LEFT;
-    }
-}
-
 // A plain character of a dialog-character message (Alt not needed).
 WideChar DialogCharOf(const TMessage& m) {
     return WideChar(char16_t(m.WParam));
@@ -121,7 +113,7 @@ void TCustomLabel::Paint() {
     }
     c->Brush()->SetStyle(bsClear);
     TRect r = ClientRect();
-    const Cardinal flags = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0) | AlignmentFlags(alignment_);
+    const Cardinal flags = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0) | DrawTextAlignment(alignment_);
     if (layout_ != tlTop) {
         TRect calc = r;
         DoDrawText(calc, flags | DT_CALCRECT);

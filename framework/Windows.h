@@ -147,6 +147,10 @@ Integer DrawText(HDC dc, const QString& text, Integer count, TRect& rect, Cardin
 inline Integer DrawTextW(HDC dc, const QString& text, Integer count, TRect& rect, Cardinal format) {
     return DrawText(dc, text, count, rect, format);
 }
+// The DT_ flag that places text on its line as alignment says.
+constexpr Cardinal DrawTextAlignment(TAlignment alignment) {
+    return alignment == taRightJustify ? DT_RIGHT : alignment == taCenter ? DT_CENTER : DT_LEFT;
+}
 
 constexpr Cardinal BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8;
 constexpr Cardinal BDR_OUTER = 0x3, BDR_INNER = 0xC, BDR_RAISED = 0x5, BDR_SUNKEN = 0xA;
