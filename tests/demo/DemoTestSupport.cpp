@@ -3,51 +3,10 @@
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QTimer>
 #include <QtGui/QImage>
-#include <QtGui/QWindow>
-#include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QWidget>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QWindow* WindowOf(TCustomForm* form) {
-    return form->Handle()->windowHandle();
-}
-
-}  // namespace
-
-void ShowActive(TCustomForm* form) {
-    form->Show();
-    QWidget* w = form->Handle();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-}
-
-void ClickControl(TControl* control) {
-    TCustomForm* form = GetParentForm(control);
-    ASSERT_NE(form, nullptr);
-    const TPoint centre = form->ScreenToClient(control->ClientToScreen(
-        TPoint(control->ClientWidth() / 2, control->ClientHeight() / 2)));
-    QTest::mouseClick(WindowOf(form), Qt::LeftButton, Qt::NoModifier, QPoint(centre.X, centre.Y));
-}
-
-void PressKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods) {
-    QTest::keyPress(WindowOf(form), key, mods);
-}
-
-void ReleaseKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods) {
-    QTest::keyRelease(WindowOf(form), key, mods);
-}
-
-void TapKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods) {
-    QTest::keyClick(WindowOf(form), key, mods);
-}
-
-void TypeText(TCustomForm* form, const QString& text) {
-    for (QChar c : text) QTest::keyClick(WindowOf(form), c.toLatin1());
-}
 
 QImage GrabForm(TCustomForm* form) {
     return form->Handle()->grab().toImage();

@@ -1,25 +1,15 @@
-// Driving the demonstration's windows with real key and mouse events on
-// the offscreen platform.
+// Driving the demonstration's windows: what they show, and their modal
+// runs. Keys and clicks come from the shared widget test support.
 #pragma once
 
 #include "Forms.h"
-
-#include <QtCore/Qt>
+#include "WidgetTestSupport.h"
 
 #include <functional>
 
 class QImage;
+class QWidget;
 
-// Shows the form and waits until its window is active.
-void ShowActive(TCustomForm* form);
-// A left click in the middle of a control, through its form's window.
-void ClickControl(TControl* control);
-// Keys through the form's window: they reach the focused widget.
-void PressKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-void ReleaseKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-void TapKey(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-// Each character of an ASCII text as a key click.
-void TypeText(TCustomForm* form, const QString& text);
 // What the form's window (or a control's widget) shows.
 QImage GrabForm(TCustomForm* form);
 QImage GrabControl(TControl* control);

@@ -195,58 +195,58 @@ TEST(Calculator, DigitsStopAtTheDisplayLimit) {
         EXPECT_EQ(Display(f), QStringLiteral("999999999999"));
     });
     RunCalculator(QString(), [](TFrmCalc& f) {
-        TypeText(&f, QStringLiteral("99999999999999"));
+        KeyClicks(&f, QStringLiteral("99999999999999"));
         EXPECT_EQ(Display(f), QStringLiteral("999999999999"));
     });
 }
 
 TEST(Calculator, MainRowKeysTypeDigitsAndSignsAndComputeOnPercentAndEquals) {
     RunCalculator(QStringLiteral("200"), [](TFrmCalc& f) {
-        TapKey(&f, Qt::Key_Asterisk, Qt::KeypadModifier);
+        KeyClick(&f, Qt::Key_Asterisk, Qt::KeypadModifier);
         EXPECT_EQ(f.sh3->Pen()->Color(), clBlack);
-        TypeText(&f, QStringLiteral("5"));
+        KeyClicks(&f, QStringLiteral("5"));
         EXPECT_EQ(Display(f), QStringLiteral("5")) << "a main-row 5 is a digit";
         EXPECT_EQ(Message(f), QStringLiteral("200"));
-        TypeText(&f, QStringLiteral("%"));
+        KeyClicks(&f, QStringLiteral("%"));
         EXPECT_EQ(Display(f), QStringLiteral("10"));
     });
     RunCalculator(QStringLiteral("200"), [](TFrmCalc& f) {
-        TapKey(&f, Qt::Key_Plus, Qt::KeypadModifier);
-        TypeText(&f, QStringLiteral("5="));
+        KeyClick(&f, Qt::Key_Plus, Qt::KeypadModifier);
+        KeyClicks(&f, QStringLiteral("5="));
         EXPECT_EQ(Display(f), QStringLiteral("205"));
     });
     RunCalculator(QString(), [](TFrmCalc& f) {
-        TypeText(&f, QStringLiteral("-3"));
+        KeyClicks(&f, QStringLiteral("-3"));
         EXPECT_EQ(Display(f), QStringLiteral("-3")) << "a main-row minus is a sign";
         EXPECT_EQ(Message(f), QString()) << "the minus began the number";
-        TapKey(&f, Qt::Key_Minus, Qt::KeypadModifier);
-        TapKey(&f, Qt::Key_4, Qt::KeypadModifier);
-        TapKey(&f, Qt::Key_End);
+        KeyClick(&f, Qt::Key_Minus, Qt::KeypadModifier);
+        KeyClick(&f, Qt::Key_4, Qt::KeypadModifier);
+        KeyClick(&f, Qt::Key_End);
         EXPECT_EQ(Display(f), QStringLiteral("-2.88")) << "End computes a percentage: -3 - (-3 x 4 %)";
     });
     RunCalculator(QStringLiteral("200"), [](TFrmCalc& f) {
         Press(f, {kTimes});
-        TypeText(&f, QStringLiteral("-5="));
+        KeyClicks(&f, QStringLiteral("-5="));
         EXPECT_EQ(Display(f), QStringLiteral("-1000")) << "a minus after an operator begins the operand";
     });
 }
 
 TEST(Calculator, EnterTakesTheDisplayBackAndEscOrCancelGiveNothing) {
     EXPECT_EQ(RunCalculator(QStringLiteral("1,200.5"), [](TFrmCalc& f) {
-                  TapKey(&f, Qt::Key_Plus, Qt::KeypadModifier);
-                  TypeText(&f, QStringLiteral("1"));
-                  TypeText(&f, QStringLiteral("="));
-                  TapKey(&f, Qt::Key_Return);
+                  KeyClick(&f, Qt::Key_Plus, Qt::KeypadModifier);
+                  KeyClicks(&f, QStringLiteral("1"));
+                  KeyClicks(&f, QStringLiteral("="));
+                  KeyClick(&f, Qt::Key_Return);
               }),
               QStringLiteral("1201.5"));
-    EXPECT_EQ(RunCalculator(QStringLiteral("7"), [](TFrmCalc& f) { TapKey(&f, Qt::Key_Escape); }), QString());
+    EXPECT_EQ(RunCalculator(QStringLiteral("7"), [](TFrmCalc& f) { KeyClick(&f, Qt::Key_Escape); }), QString());
     EXPECT_EQ(RunCalculator(QStringLiteral("7"), [](TFrmCalc& f) { Press(f, {kCancel}); }), QString());
 }
 
 TEST(Calculator, HomeAndTheClearKeyStartOver) {
     RunCalculator(QStringLiteral("40"), [](TFrmCalc& f) {
         Press(f, {kPlus, 2});
-        TapKey(&f, Qt::Key_Home);
+        KeyClick(&f, Qt::Key_Home);
         EXPECT_EQ(Display(f), QString());
         EXPECT_EQ(Message(f), QString());
         EXPECT_EQ(f.sh1->Pen()->Color(), clWhite);

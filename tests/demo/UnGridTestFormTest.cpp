@@ -47,8 +47,8 @@ protected:
         KeyStateReset();
     }
 
-    void Type(const QString& text) { TypeText(form, text); }
-    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { TapKey(form, key, mods); }
+    void Type(const QString& text) { KeyClicks(form, text); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { KeyClick(form, key, mods); }
     void Enter() { Key(Qt::Key_Return); }
     // Types a cell's text and leaves it with Enter.
     void Cell(const QString& text) {
@@ -93,25 +93,25 @@ TEST_F(VoucherWindow, OpensReadyForAVoucher) {
 }
 
 TEST_F(VoucherWindow, ShiftAndCtrlChangeTheFunctionKeyCaptions) {
-    PressKey(form, Qt::Key_Shift, Qt::ShiftModifier);
+    KeyPress(form, Qt::Key_Shift, Qt::ShiftModifier);
     EXPECT_EQ(Caption(1), QString());
     const char16_t* launchers[] = {u"ｺﾝﾎﾟ", u"ﾌｧｲﾙ", u"ｼｪｰﾌﾟ", u"Vﾗﾍﾞﾙ", u"AVﾗﾍﾞﾙ", u"ｴﾃﾞｨｯﾄ", u"ﾊﾞｰｺｰﾄﾞ"};
     for (Integer n = 6; n <= 12; ++n) EXPECT_EQ(Caption(n), QString::fromUtf16(launchers[n - 6])) << n;
     // A launcher whose window is not built does nothing.
     Key(Qt::Key_F6, Qt::ShiftModifier);
     EXPECT_TRUE(form->Visible());
-    PressKey(form, Qt::Key_Control, Qt::ShiftModifier | Qt::ControlModifier);
+    KeyPress(form, Qt::Key_Control, Qt::ShiftModifier | Qt::ControlModifier);
     for (Integer n = 1; n <= 12; ++n) EXPECT_EQ(Caption(n), QString()) << n;
-    ReleaseKey(form, Qt::Key_Control, Qt::ShiftModifier);
-    ReleaseKey(form, Qt::Key_Shift);
+    KeyRelease(form, Qt::Key_Control, Qt::ShiftModifier);
+    KeyRelease(form, Qt::Key_Shift);
     EXPECT_EQ(Caption(1), QStringLiteral("終了"));
     EXPECT_EQ(Caption(6), QString());
 }
 
 TEST_F(VoucherWindow, AFunctionKeyShowsItsButtonPressedWhileHeld) {
-    PressKey(form, Qt::Key_F3);
+    KeyPress(form, Qt::Key_F3);
     EXPECT_TRUE(form->FnButton(3)->Down());
-    ReleaseKey(form, Qt::Key_F3);
+    KeyRelease(form, Qt::Key_F3);
     EXPECT_FALSE(form->FnButton(3)->Down());
     EXPECT_EQ(form->FnButton(3)->GroupIndex(), 0);
 }
@@ -166,11 +166,11 @@ TEST_F(VoucherWindow, EntersAVoucherComputesTotalsUsesTheCalculatorAndAsksBefore
         EXPECT_TRUE(below || above) << FrmCalc->Top() << " for a cell at " << cellTop.Y;
         EXPECT_EQ(FrmCalc->edtShow->Text(), QStringLiteral("45"));
         SaveTestImage(GrabForm(FrmCalc), QStringLiteral("voucher-calculator"));
-        TapKey(FrmCalc, Qt::Key_Asterisk, Qt::KeypadModifier);
-        TypeText(FrmCalc, QStringLiteral("2="));
+        KeyClick(FrmCalc, Qt::Key_Asterisk, Qt::KeypadModifier);
+        KeyClicks(FrmCalc, QStringLiteral("2="));
         EXPECT_EQ(FrmCalc->edtShow->Text(), QStringLiteral("90"));
         calculated = true;
-        TapKey(FrmCalc, Qt::Key_Return);
+        KeyClick(FrmCalc, Qt::Key_Return);
     });
     Key(Qt::Key_F8);
     EXPECT_TRUE(calculated);
@@ -313,7 +313,7 @@ TEST_F(FilledVoucher, F8OpensTheCalculatorOnlyOnTheUnitPrice) {
     EXPECT_EQ(FrmCalc, nullptr);
     // On the unit price: a cancelled calculator writes nothing.
     GoTo(kPriceCol, 2);
-    WhenModalActive([](QWidget*) { TapKey(FrmCalc, Qt::Key_Escape); });
+    WhenModalActive([](QWidget*) { KeyClick(FrmCalc, Qt::Key_Escape); });
     Key(Qt::Key_F8);
     WaitActive();
     EXPECT_EQ(At(kPriceCol, 2), QStringLiteral("250"));
@@ -323,10 +323,10 @@ TEST_F(FilledVoucher, F8OpensTheCalculatorOnlyOnTheUnitPrice) {
 TEST_F(FilledVoucher, AKeyWhoseReleaseTheCalculatorTookIsNeitherConsumedNorShownPressed) {
     GoTo(kPriceCol, 2);
     WhenModalActive([](QWidget*) {
-        ReleaseKey(FrmCalc, Qt::Key_F8);
-        TapKey(FrmCalc, Qt::Key_Escape);
+        KeyRelease(FrmCalc, Qt::Key_F8);
+        KeyClick(FrmCalc, Qt::Key_Escape);
     });
-    PressKey(form, Qt::Key_F8);
+    KeyPress(form, Qt::Key_F8);
     WaitActive();
     EXPECT_FALSE(form->FnButton(8)->Down());
     EXPECT_EQ(form->FnButton(8)->GroupIndex(), 0);
@@ -336,7 +336,7 @@ TEST_F(FilledVoucher, AKeyWhoseReleaseTheCalculatorTookIsNeitherConsumedNorShown
 // on: the grid must still take the keys when the window comes back.
 TEST_F(FilledVoucher, AfterTheCalculatorTheGridTakesTheKeys) {
     GoTo(kPriceCol, 2);
-    WhenModalActive([](QWidget*) { TapKey(FrmCalc, Qt::Key_Return); });
+    WhenModalActive([](QWidget*) { KeyClick(FrmCalc, Qt::Key_Return); });
     Key(Qt::Key_F8);
     WaitActive();
     ASSERT_EQ(form->SDBGrid1->Col(), kRemarksCol);
@@ -375,8 +375,8 @@ TEST_F(VoucherWindow, AKeyReleaseDoesNotDropTheTypeListAgain) {
     EXPECT_TRUE(form->ScbSyubetu->DroppedDown());
     form->ScbSyubetu->SetDroppedDown(false);
     WaitActive();
-    PressKey(form, Qt::Key_Shift, Qt::ShiftModifier);
-    ReleaseKey(form, Qt::Key_Shift);
+    KeyPress(form, Qt::Key_Shift, Qt::ShiftModifier);
+    KeyRelease(form, Qt::Key_Shift);
     EXPECT_FALSE(form->ScbSyubetu->DroppedDown());
     EXPECT_EQ(Caption(1), QStringLiteral("終了"));
 }

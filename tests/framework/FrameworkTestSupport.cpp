@@ -92,46 +92,7 @@ TLoggedForm::TLoggedForm(EventLog& log) : TForm(nullptr), log_(log) {
 }
 
 void TLoggedForm::ShowActive() {
-    Show();
-    QWidget* w = Handle();
-    w->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w));
-}
-
-QWindow* WindowOf(TCustomForm* form) {
-    return form->Handle()->windowHandle();
-}
-
-void KeyClick(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods) {
-    QTest::keyClick(WindowOf(form), key, mods);
-}
-
-void KeyPress(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods) {
-    QTest::keyPress(WindowOf(form), key, mods);
-}
-
-void KeyRelease(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods) {
-    QTest::keyRelease(WindowOf(form), key, mods);
-}
-
-void KeyClicks(TCustomForm* form, const QString& text) {
-    for (QChar c : text) QTest::keyClick(WindowOf(form), c.toLatin1());
-}
-
-void MouseClick(TCustomForm* form, QPoint pos, Qt::MouseButton button) {
-    QTest::mouseClick(WindowOf(form), button, Qt::NoModifier, pos);
-}
-
-void MousePress(TCustomForm* form, QPoint pos, Qt::MouseButton button) {
-    QTest::mousePress(WindowOf(form), button, Qt::NoModifier, pos);
-}
-
-void MouseRelease(TCustomForm* form, QPoint pos, Qt::MouseButton button) {
-    QTest::mouseRelease(WindowOf(form), button, Qt::NoModifier, pos);
-}
-
-void MouseDClick(TCustomForm* form, QPoint pos, Qt::MouseButton button) {
-    QTest::mouseDClick(WindowOf(form), button, Qt::NoModifier, pos);
+    ::ShowActive(this);
 }
 
 bool WaitFor(const std::function<bool()>& cond, int ms) {

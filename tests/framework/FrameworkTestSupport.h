@@ -6,6 +6,7 @@
 #include "ControlsWidget.h"
 #include "Forms.h"
 #include "Ime.h"
+#include "WidgetTestSupport.h"
 
 #include <QtWidgets/QLineEdit>
 
@@ -66,21 +67,6 @@ public:
 private:
     EventLog& log_;
 };
-
-// Real keys through the form's window: they reach whatever widget has the
-// focus at that moment, press and release alike.
-QWindow* WindowOf(TCustomForm* form);
-void KeyClick(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-void KeyPress(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-void KeyRelease(TCustomForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
-void KeyClicks(TCustomForm* form, const QString& text);
-
-// Real mouse buttons through the form's window at a client point: the
-// widget under the point gets them, and what it leaves goes to its parents.
-void MouseClick(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
-void MousePress(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
-void MouseRelease(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
-void MouseDClick(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::LeftButton);
 
 // Places a control on a parent at the given bounds.
 template <class T>
