@@ -43,29 +43,6 @@ bool DeliverNativeEvent(const TMessage& Message, const TControlWidgetLink* link)
     return true;
 }
 
-namespace {
-
-// Makes a Qt event the current native event while its message is handled.
-class NativeScope {
-public:
-    NativeScope(TControlWidgetLink& link, QEvent* event, Cardinal msg) {
-        native_.Link = &link;
-        native_.Event = event;
-        native_.Msg = msg;
-        native_.Outer = CurrentNativeEvent();
-        CurrentNativeEvent() = &native_;
-    }
-    ~NativeScope() { CurrentNativeEvent() = native_.Outer; }
-    NativeScope(const NativeScope&) = delete;
-    NativeScope& operator=(const NativeScope&) = delete;
-    bool Delivered() const { return native_.Delivered; }
-
-private:
-    TNativeEvent native_;
-};
-
-}  // namespace
-
 Qt::CursorShape CursorShapeOf(TCursor cursor) {
     switch (cursor) {
     case crNone: return Qt::BlankCursor;
@@ -926,7 +903,7 @@ bool TControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
         }
         const Cardinal msg = MouseMessage(*me);
         if (msg == 0) return link.BaseEvent(event);
-        NativeScope scope(link, event, msg);
+        TNativeScope scope(link, event, msg);
         const TPoint offset = widgetClientOffset();
         Perform(msg, MouseKeys(*me), PointToLParam(me->position().toPoint() - QPoint(offset.X, offset.Y)));
         event->accept();
@@ -936,7 +913,7 @@ bool TControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
         auto* ce = static_cast<QContextMenuEvent*>(event);
         const bool byKeyboard = ce->reason() == QContextMenuEvent::Keyboard;
         const LPARAM pos = byKeyboard ? LPARAM(MakeLong(Word(-1), Word(-1))) : PointToLParam(ce->globalPos());
-        NativeScope scope(link, event, WM_CONTEXTMENU);
+        TNativeScope scope(link, event, WM_CONTEXTMENU);
         Perform(WM_CONTEXTMENU, 0, pos);
         event->accept();
         return true;

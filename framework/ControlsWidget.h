@@ -12,6 +12,8 @@
 #include <utility>
 
 class QKeyEvent;
+class QPaintEvent;
+class QPainter;
 
 // The control side of a widget; a widget holds one while its control lives.
 class TControlWidgetLink {
@@ -68,6 +70,44 @@ TNativeEvent*& CurrentNativeEvent();
 // Delivers the native event of Msg to the Qt class once; false when the
 // message does not stand for the current Qt event of that widget.
 bool DeliverNativeEvent(const TMessage& Message, const TControlWidgetLink* link);
+
+// Makes a Qt event of a widget the current native event while its message
+// is handled.
+class TNativeScope {
+public:
+    TNativeScope(TControlWidgetLink& link, QEvent* event, Cardinal msg) {
+        native_.Link = &link;
+        native_.Event = event;
+        native_.Msg = msg;
+        native_.Outer = CurrentNativeEvent();
+        CurrentNativeEvent() = &native_;
+    }
+    ~TNativeScope() { CurrentNativeEvent() = native_.Outer; }
+    TNativeScope(const TNativeScope&) = delete;
+    TNativeScope& operator=(const TNativeScope&) = delete;
+
+private:
+    TNativeEvent native_;
+};
+
+// Binds a canvas to the painter of a paint event for as long as it lives;
+// the canvas may paint the event's area only.
+class TCanvasBinding {
+public:
+    TCanvasBinding(TCanvas& canvas, QPainter& painter, const QPaintEvent& event);
+    TCanvasBinding(TCanvas& canvas, QPainter& painter, const TRect& clip) : canvas_(canvas) {
+        canvas_.Bind(&painter, clip);
+    }
+    ~TCanvasBinding() { canvas_.Unbind(); }
+    TCanvasBinding(const TCanvasBinding&) = delete;
+    TCanvasBinding& operator=(const TCanvasBinding&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
+
+// The area a paint event asks for.
+TRect PaintArea(const QPaintEvent& event);
 
 // The key pipeline of a windowed control: dialog keys, KeyPreview, KeyDown,
 // KeyPress per character and the native editing; input-method commits.

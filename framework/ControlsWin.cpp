@@ -13,27 +13,13 @@
 
 #include <algorithm>
 
-namespace {
+TCanvasBinding::TCanvasBinding(TCanvas& canvas, QPainter& painter, const QPaintEvent& event)
+    : TCanvasBinding(canvas, painter, PaintArea(event)) {}
 
-// Binds a canvas to a painter for the length of a paint.
-class CanvasBinding {
-public:
-    CanvasBinding(TCanvas& canvas, QPainter& painter, const TRect& clip) : canvas_(canvas) {
-        canvas_.Bind(&painter, clip);
-    }
-    ~CanvasBinding() { canvas_.Unbind(); }
-    CanvasBinding(const CanvasBinding&) = delete;
-    CanvasBinding& operator=(const CanvasBinding&) = delete;
-
-private:
-    TCanvas& canvas_;
-};
-
-TRect ToTRect(const QRect& r) {
-    return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+TRect PaintArea(const QPaintEvent& event) {
+    const QRect r = event.rect();
+    return Bounds(r.left(), r.top(), r.width(), r.height());
 }
-
-}  // namespace
 
 // ------------------------------------------------------------ life
 
@@ -537,35 +523,13 @@ bool TWinControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
     case QEvent::FocusIn: {
         KeyPipeline::FocusArrived(*this);
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) Perform(WM_MOUSEACTIVATE);
-        TNativeEvent native;
-        native.Link = &link;
-        native.Event = event;
-        native.Msg = WM_SETFOCUS;
-        native.Outer = CurrentNativeEvent();
-        CurrentNativeEvent() = &native;
-        try {
-            Perform(WM_SETFOCUS);
-        } catch (...) {
-            CurrentNativeEvent() = native.Outer;
-            throw;
-        }
-        CurrentNativeEvent() = native.Outer;
+        TNativeScope scope(link, event, WM_SETFOCUS);
+        Perform(WM_SETFOCUS);
         return true;
     }
     case QEvent::FocusOut: {
-        TNativeEvent native;
-        native.Link = &link;
-        native.Event = event;
-        native.Msg = WM_KILLFOCUS;
-        native.Outer = CurrentNativeEvent();
-        CurrentNativeEvent() = &native;
-        try {
-            Perform(WM_KILLFOCUS);
-        } catch (...) {
-            CurrentNativeEvent() = native.Outer;
-            throw;
-        }
-        CurrentNativeEvent() = native.Outer;
+        TNativeScope scope(link, event, WM_KILLFOCUS);
+        Perform(WM_KILLFOCUS);
         return true;
     }
     default:
@@ -584,7 +548,7 @@ TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::PaintWidget(TControlWidgetLink& link, QPaintEvent* event) {
     QPainter painter(link.Widget());
-    CanvasBinding binding(*canvas_, painter, ToTRect(event->rect()));
+    TCanvasBinding binding(*canvas_, painter, *event);
     Paint();
 }
 
@@ -600,17 +564,17 @@ void TCustomControl::PaintWidget(TControlWidgetLink& link, QPaintEvent* event) {
     const TPoint offset = widgetClientOffset();
     if (offset.X != 0 || offset.Y != 0 || !(BorderInsets() == TRect())) {
         if (Parent()) {
-            CanvasBinding border(*canvas_, painter, TRect());
+            TCanvasBinding border(*canvas_, painter, TRect());
             PaintBorder(canvas_.get());
         }
         painter.translate(offset.X, offset.Y);
     }
     const TRect client = ClientRect();
     painter.setClipRect(QRect(client.Left, client.Top, client.Width(), client.Height()));
-    TRect area = ToTRect(event->rect());
+    TRect area = PaintArea(*event);
     area.Offset(-offset.X, -offset.Y);
     TRect clip;
     if (!IntersectRect(clip, area, client)) return;
-    CanvasBinding binding(*canvas_, painter, clip);
+    TCanvasBinding binding(*canvas_, painter, clip);
     Paint();
 }

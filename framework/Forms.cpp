@@ -417,15 +417,8 @@ bool TCustomForm::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
 
 void TCustomForm::PaintWidget(TControlWidgetLink&, QPaintEvent* event) {
     QPainter painter(Widget());
-    const QRect r = event->rect();
-    canvas_->Bind(&painter, TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()));
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->Unbind();
-        throw;
-    }
-    canvas_->Unbind();
+    TCanvasBinding binding(*canvas_, painter, *event);
+    Paint();
 }
 
 void TCustomForm::windowActivated() {

@@ -147,15 +147,8 @@ void TCustomGrid::PaintWidget(TControlWidgetLink&, QPaintEvent* event) {
     auto* area = AreaOf(Widget());
     if (!area) return;
     QPainter painter(area->viewport());
-    const QRect r = event->rect();
-    Canvas()->Bind(&painter, TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()));
-    try {
-        Paint();
-    } catch (...) {
-        Canvas()->Unbind();
-        throw;
-    }
-    Canvas()->Unbind();
+    TCanvasBinding binding(*Canvas(), painter, *event);
+    Paint();
 }
 
 void TCustomGrid::Paint() {

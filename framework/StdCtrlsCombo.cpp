@@ -392,13 +392,6 @@ void TCustomComboBox::CMFontChanged(TMessage& Message) {
 void TCustomComboBox::PaintWidget(TControlWidgetLink& link, QPaintEvent* event) {
     link.BaseEvent(event);
     QPainter painter(link.Widget());
-    const QRect r = event->rect();
-    canvas_->Bind(&painter, TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()));
-    try {
-        PaintOver(canvas_.get());
-    } catch (...) {
-        canvas_->Unbind();
-        throw;
-    }
-    canvas_->Unbind();
+    TCanvasBinding binding(*canvas_, painter, *event);
+    PaintOver(canvas_.get());
 }
