@@ -8,21 +8,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 namespace {
 
-class Rng {
-public:
-    explicit Rng(uint64_t seed) : state_(seed) {}
-    Integer Below(Integer n) {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return Integer((state_ >> 33) % uint64_t(n));
-    }
+// The standard engine, whose sequence is the same everywhere, so the
+// corpus is too.
+using Rng = std::mt19937;
 
-private:
-    uint64_t state_;
-};
+Integer Below(Rng& rng, Integer n) { return Integer(rng() % uint32_t(n)); }
 
 struct Sample {
     QByteArray text;
@@ -33,12 +28,12 @@ const char kAlphanumericSet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
 
 void AppendCharacter(Integer kind, QByteArray& text, Rng& rng) {
     switch (kind) {
-    case 0: text.append(char('0' + rng.Below(10))); break;
-    case 1: text.append(kAlphanumericSet[rng.Below(45)]); break;
-    case 2: text.append(char(1 + rng.Below(255))); break;  // no NUL: libqrencode takes C strings
+    case 0: text.append(char('0' + Below(rng, 10))); break;
+    case 1: text.append(kAlphanumericSet[Below(rng, 45)]); break;
+    case 2: text.append(char(1 + Below(rng, 255))); break;  // no NUL: libqrencode takes C strings
     default:
-        text.append(char(0x88 + rng.Below(0x98 - 0x88)));
-        text.append(char(0x40 + rng.Below(0xFC - 0x40)));
+        text.append(char(0x88 + Below(rng, 0x98 - 0x88)));
+        text.append(char(0x40 + Below(rng, 0xFC - 0x40)));
         break;
     }
 }
@@ -53,11 +48,11 @@ std::vector<Sample> MakeCorpus() {
         for (Integer version = 1; version <= 40; ++version) {
             for (Integer level = 0; level < 4; ++level) {
                 const Integer bits = TCQRCode::DataCodewords(version, level) * 8 - 24;
-                const Integer characters = std::max(1, bits / kBitsPerCharacter[kind] * (5 + rng.Below(4)) / 10);
+                const Integer characters = std::max(1, bits / kBitsPerCharacter[kind] * (5 + Below(rng, 4)) / 10);
                 QByteArray text;
                 while (text.size() < characters) {
-                    const Integer k = kind < 4 ? kind : rng.Below(4);
-                    const Integer run = kind < 4 ? 1 : 1 + rng.Below(10);
+                    const Integer k = kind < 4 ? kind : Below(rng, 4);
+                    const Integer run = kind < 4 ? 1 : 1 + Below(rng, 10);
                     for (Integer i = 0; i < run; ++i) AppendCharacter(k, text, rng);
                 }
                 corpus.push_back({text, level});

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -28,19 +29,11 @@ public:
     }
 };
 
-// A small deterministic generator, so the corpus is the same everywhere.
-class Rng {
-public:
-    explicit Rng(uint64_t seed) : state_(seed) {}
-    uint32_t Next() {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return uint32_t(state_ >> 33);
-    }
-    Integer Below(Integer n) { return Integer(Next() % uint32_t(n)); }
+// The standard engine, whose sequence is the same everywhere, so the
+// corpus is too.
+using Rng = std::mt19937;
 
-private:
-    uint64_t state_;
-};
+Integer Below(Rng& rng, Integer n) { return Integer(rng() % uint32_t(n)); }
 
 struct QrencodeMatrix {
     int version = 0;
@@ -121,9 +114,9 @@ enum class TextKind { Numeric, Alphanumeric, Byte, Kanji, Mixed };
 const char kAlphanumericSet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
 
 void AppendKanji(QByteArray& text, Rng& rng) {
-    const Integer lead = rng.Below(2) == 0 ? 0x81 + rng.Below(0x9F - 0x81 + 1) : 0xE0 + rng.Below(0xEB - 0xE0);
+    const Integer lead = Below(rng, 2) == 0 ? 0x81 + Below(rng, 0x9F - 0x81 + 1) : 0xE0 + Below(rng, 0xEB - 0xE0);
     text.append(char(lead));
-    text.append(char(0x40 + rng.Below(0xFC - 0x40 + 1)));
+    text.append(char(0x40 + Below(rng, 0xFC - 0x40 + 1)));
 }
 
 // Characters for a text of the kind; a kanji counts as one character.
@@ -131,18 +124,18 @@ QByteArray MakeText(TextKind kind, Integer characters, Rng& rng) {
     QByteArray text;
     for (Integer i = 0; i < characters; ++i) {
         switch (kind) {
-        case TextKind::Numeric: text.append(char('0' + rng.Below(10))); break;
-        case TextKind::Alphanumeric: text.append(kAlphanumericSet[rng.Below(45)]); break;
-        case TextKind::Byte: text.append(char(rng.Below(256))); break;
+        case TextKind::Numeric: text.append(char('0' + Below(rng, 10))); break;
+        case TextKind::Alphanumeric: text.append(kAlphanumericSet[Below(rng, 45)]); break;
+        case TextKind::Byte: text.append(char(Below(rng, 256))); break;
         case TextKind::Kanji: AppendKanji(text, rng); break;
         case TextKind::Mixed: {
             // Runs of one class, so that the merge passes have work to do.
-            const Integer run = 1 + rng.Below(12);
-            const Integer pick = rng.Below(4);
+            const Integer run = 1 + Below(rng, 12);
+            const Integer pick = Below(rng, 4);
             for (Integer k = 0; k < run && i < characters; ++k, ++i) {
-                if (pick == 0) text.append(char('0' + rng.Below(10)));
-                if (pick == 1) text.append(kAlphanumericSet[10 + rng.Below(35)]);
-                if (pick == 2) text.append(char('a' + rng.Below(26)));
+                if (pick == 0) text.append(char('0' + Below(rng, 10)));
+                if (pick == 1) text.append(kAlphanumericSet[10 + Below(rng, 35)]);
+                if (pick == 2) text.append(char('a' + Below(rng, 26)));
                 if (pick == 3) AppendKanji(text, rng);
             }
             --i;
@@ -246,7 +239,7 @@ TEST(QRCodeEncoder, MatchesQrencodeOverVersionsLevelsAndModes) {
             for (Integer level = 0; level < 4; ++level) {
                 const Integer most = Capacity(kind, version, level);
                 const Integer least = version == 1 ? 1 : Capacity(kind, version - 1, level) + 1;
-                const Integer characters = least + rng.Below(std::max(1, most - least + 1));
+                const Integer characters = least + Below(rng, std::max(1, most - least + 1));
                 const QByteArray text = MakeText(kind, std::max(1, characters), rng);
                 // Every other case asks for the version and lets it grow.
                 const Integer requested = (version + level) % 2 == 0 ? version : 0;
@@ -491,13 +484,13 @@ TEST(QRCodeEncoder, ScoresHandMadeMatrices) {
 
     Rng rng(5);
     for (int round = 0; round < 50; ++round) {
-        const Integer n = 21 + 4 * rng.Below(40);
+        const Integer n = 21 + 4 * Below(rng, 40);
         std::vector<std::string> random(size_t(n), std::string(size_t(n), '.'));
         std::vector<std::vector<int>> r(size_t(n), std::vector<int>(size_t(n), 0));
-        const Integer density = 1 + rng.Below(9);
+        const Integer density = 1 + Below(rng, 9);
         for (Integer y = 0; y < n; ++y) {
             for (Integer x = 0; x < n; ++x) {
-                if (rng.Below(10) < density) {
+                if (Below(rng, 10) < density) {
                     random[size_t(y)][size_t(x)] = '#';
                     r[size_t(x)][size_t(y)] = 1;
                 }
