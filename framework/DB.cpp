@@ -185,18 +185,9 @@ TLargeintField::TLargeintField(TComponent* AOwner)
     : TIntegerField(AOwner, ftLargeint, std::numeric_limits<Int64>::min(),
                     std::numeric_limits<Int64>::max()) {}
 
-QString TLargeintField::AsString() const { return IsNull() ? QString() : IntToStr(StoredInteger()); }
-
-void TLargeintField::SetAsString(const QString& v) {
-    if (v.isEmpty()) Clear();
-    else SetStoredInteger(StrToInt64(Trim(v)));
-}
-
 Integer TLargeintField::AsInteger() const {
     return Integer(static_cast<uint32_t>(static_cast<uint64_t>(StoredInteger())));
 }
-
-double TLargeintField::AsFloat() const { return double(StoredInteger()); }
 
 // ------------------------------------------------------------ float fields
 
@@ -294,11 +285,11 @@ TField* CreateFieldOfType(TFieldType type, TComponent* AOwner) {
 
 // ------------------------------------------------------------ TFieldDefs
 
-void TFieldDefs::Add(const QString& name, TFieldType type, Integer size, bool required) {
+void TFieldDefs::Add(const QString& name, TFieldType type, Integer size) {
     if (name.isEmpty()) throw EDatabaseError(QStringLiteral("Field name missing"));
     if (IndexOf(name) >= 0)
         throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(name));
-    defs_.push_back({name, type, size, required});
+    defs_.push_back({name, type, size});
 }
 
 const TFieldDef& TFieldDefs::Items(Integer index) const {
@@ -403,7 +394,6 @@ void TDataSet::CreateDefaultFields() {
         }
         field->fieldName_ = def.Name;
         field->size_ = def.Size;
-        field->required_ = def.Required;
         field->dataSet_ = this;
         field->fieldNo_ = i;
         fields_.push_back(field);

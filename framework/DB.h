@@ -36,8 +36,6 @@ public:
     TFieldType DataType() const { return dataType_; }
     Integer Size() const { return size_; }
     void SetSize(Integer size) { size_ = size; }
-    bool Required() const { return required_; }
-    void SetRequired(bool on) { required_ = on; }
 
     TDataSet* DataSet() const { return dataSet_; }
     // Joins the data set's fields as a persistent field (leaves the old one).
@@ -76,7 +74,6 @@ private:
     QString fieldName_;
     TFieldType dataType_;
     Integer size_ = 0;
-    bool required_ = false;
     TDataSet* dataSet_ = nullptr;
     Integer fieldNo_ = -1;  // column of the record that holds the value
 };
@@ -137,11 +134,8 @@ public:
     explicit TLargeintField(TComponent* AOwner);
     Int64 AsLargeInt() const { return StoredInteger(); }
     void SetAsLargeInt(Int64 v) { SetStoredInteger(v); }
-    QString AsString() const override;
-    void SetAsString(const QString& v) override;
     // Keeps the low 32 bits, as the platform does.
     Integer AsInteger() const override;
-    double AsFloat() const override;
 };
 
 // Floating-point values; the BCD classes keep theirs as doubles too.
@@ -228,12 +222,11 @@ struct TFieldDef {
     QString Name;
     TFieldType DataType = ftUnknown;
     Integer Size = 0;
-    bool Required = false;
 };
 
 class TFieldDefs {
 public:
-    void Add(const QString& name, TFieldType type, Integer size = 0, bool required = false);
+    void Add(const QString& name, TFieldType type, Integer size = 0);
     Integer Count() const { return Integer(defs_.size()); }
     const TFieldDef& Items(Integer index) const;  // EListError out of range
     Integer IndexOf(const QString& name) const;   // case-insensitive, -1 when missing

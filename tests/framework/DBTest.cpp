@@ -166,6 +166,10 @@ TEST_F(DataSetConversions, RangesOfTheIntegerClasses) {
     EXPECT_EQ(large->AsString(), "5000000000");
     EXPECT_EQ(large->AsInteger(), 705032704);  // the low 32 bits
     EXPECT_EQ(large->AsFloat(), 5e9);
+    large->SetAsString(" -9223372036854775808");
+    EXPECT_EQ(large->AsLargeInt(), INT64_MIN);
+    EXPECT_THROW(large->SetAsString("9223372036854775808"), EConvertError);
+    EXPECT_EQ(large->AsString(), "-9223372036854775808");
 }
 
 TEST_F(DataSetConversions, DatesAndTimesUseTheJapaneseFormats) {
