@@ -73,6 +73,13 @@ Integer TClientDataSet::InternalPost(const std::vector<TFieldValue>& values, Int
         row = view_[size_t(record)];
         rows_[row] = values;
     }
+    // Without a master every row shows in table order: only an appended row
+    // changes the view, at its end.
+    if (!Linked()) {
+        if (record >= 0) return record;
+        view_.push_back(row);
+        return Integer(view_.size()) - 1;
+    }
     RebuildView();
     return PositionOfRow(row, std::max(record, 0));
 }
