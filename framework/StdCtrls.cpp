@@ -2,6 +2,7 @@
 
 #include "ControlsWidget.h"
 
+#include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPlainTextEdit>
@@ -156,6 +157,20 @@ TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) {
     SetTabStop(true);
 }
 
+void TButtonControl::InitWidget() {
+    TWinControl::InitWidget();
+    showCaption();
+}
+
+void TButtonControl::CMTextChanged(TMessage& Message) {
+    TWinControl::CMTextChanged(Message);
+    showCaption();
+}
+
+void TButtonControl::showCaption() {
+    if (auto* b = dynamic_cast<QAbstractButton*>(Widget())) b->setText(Caption());
+}
+
 TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) {
     SetControlStyle({csSetCaption, csDoubleClicks});
     SetBounds(0, 0, 75, 25);
@@ -163,7 +178,6 @@ TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) {
 
 QWidget* TButton::CreateWidget(QWidget* parent) {
     auto* b = new TControlWidget<QPushButton>(this, parent);
-    b->setText(Caption());
     b->setAutoDefault(false);
     QObject::connect(b, &QPushButton::clicked, b, [this] { Click(); });
     return b;
@@ -211,11 +225,6 @@ void TButton::CMDialogChar(TMessage& Message) {
     }
 }
 
-void TButton::CMTextChanged(TMessage& Message) {
-    TButtonControl::CMTextChanged(Message);
-    if (auto* b = dynamic_cast<QPushButton*>(Widget())) b->setText(Caption());
-}
-
 // ------------------------------------------------------------ TCustomCheckBox
 
 TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
@@ -233,7 +242,6 @@ QWidget* TCustomCheckBox::CreateWidget(QWidget* parent) {
 void TCustomCheckBox::InitWidget() {
     TButtonControl::InitWidget();
     auto* b = static_cast<QCheckBox*>(Widget());
-    b->setText(Caption());
     b->setTristate(allowGrayed_);
     b->setLayoutDirection(alignment_ == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
     showState();
@@ -289,11 +297,6 @@ void TCustomCheckBox::CMDialogChar(TMessage& Message) {
     }
 }
 
-void TCustomCheckBox::CMTextChanged(TMessage& Message) {
-    TButtonControl::CMTextChanged(Message);
-    if (auto* b = dynamic_cast<QCheckBox*>(Widget())) b->setText(Caption());
-}
-
 // ------------------------------------------------------------ TRadioButton
 
 TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
@@ -321,7 +324,6 @@ QWidget* TRadioButton::CreateWidget(QWidget* parent) {
 void TRadioButton::InitWidget() {
     TButtonControl::InitWidget();
     auto* b = static_cast<QRadioButton*>(Widget());
-    b->setText(Caption());
     const QSignalBlocker block(b);
     b->setChecked(checked_);
 }
@@ -357,11 +359,6 @@ void TRadioButton::CMDialogChar(TMessage& Message) {
         SetChecked(true);
         Message.Result = 1;
     }
-}
-
-void TRadioButton::CMTextChanged(TMessage& Message) {
-    TButtonControl::CMTextChanged(Message);
-    if (auto* b = dynamic_cast<QRadioButton*>(Widget())) b->setText(Caption());
 }
 
 // ------------------------------------------------------------ TCustomGroupBox

@@ -67,6 +67,12 @@ public:
 
 protected:
     bool TakesFocusOnClick() const override { return true; }
+    // The caption goes onto the Qt button.
+    void InitWidget() override;
+    void CMTextChanged(TMessage& Message) override;
+
+private:
+    void showCaption();
 };
 
 class TButton : public TButtonControl {
@@ -89,7 +95,6 @@ protected:
     void WndProc(TMessage& Message) override;
     void CMDialogKey(TMessage& Message) override;
     void CMDialogChar(TMessage& Message) override;
-    void CMTextChanged(TMessage& Message) override;
 
 private:
     bool active() const;
@@ -120,7 +125,6 @@ protected:
     void InitWidget() override;
     void WndProc(TMessage& Message) override;
     void CMDialogChar(TMessage& Message) override;
-    void CMTextChanged(TMessage& Message) override;
     // The user's click: the next state in the cycle.
     virtual void Toggle();
 
@@ -149,7 +153,6 @@ protected:
     void InitWidget() override;
     void WndProc(TMessage& Message) override;
     void CMDialogChar(TMessage& Message) override;
-    void CMTextChanged(TMessage& Message) override;
 
 private:
     bool checked_ = false;

@@ -7,6 +7,7 @@
 
 #include <QtGui/QFontInfo>
 #include <QtTest/QTest>
+#include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QListWidget>
@@ -186,6 +187,22 @@ TEST_F(StdCtrlsTest, AltAcceleratorClicksAButton) {
     form->ShowActive();
     KeyClick(form.get(), Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(log.With("click"), Log{"click"});
+}
+
+TEST_F(StdCtrlsTest, ButtonsShowTheirCaptionSetBeforeAndAfterTheirWindow) {
+    auto* button = Place(new TButton(form.get()), form.get(), 10, 10, 80, 25);
+    auto* check = Place(new TCheckBox(form.get()), form.get(), 10, 40, 80, 20);
+    auto* radio = Place(new TRadioButton(form.get()), form.get(), 10, 70, 80, 20);
+    const std::vector<TButtonControl*> buttons{button, check, radio};
+    for (TButtonControl* b : buttons) b->SetCaption(QStringLiteral("前(&B)"));
+    form->ShowActive();
+    for (TButtonControl* b : buttons) {
+        auto* qt = dynamic_cast<QAbstractButton*>(b->Widget());
+        ASSERT_NE(qt, nullptr);
+        EXPECT_EQ(qt->text(), QStringLiteral("前(&B)"));
+        b->SetCaption(QStringLiteral("後"));
+        EXPECT_EQ(qt->text(), QStringLiteral("後"));
+    }
 }
 
 TEST_F(StdCtrlsTest, CheckBoxClicksOnEveryChangeByUserOrCode) {
