@@ -3,6 +3,7 @@
 
 #include "Forms.h"
 #include "SysUtils.h"
+#include "ZvTypeDef.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,9 +17,6 @@ Integer screenPixelsPerInch() {
     return Screen ? Screen->PixelsPerInch() : 96;
 }
 
-bool isHigh(QChar c) { return c.unicode() >= 0xD800 && c.unicode() <= 0xDBFF; }
-bool isLow(QChar c) { return c.unicode() >= 0xDC00 && c.unicode() <= 0xDFFF; }
-
 // Draws each unit centred in its cell; a surrogate pair is drawn once over
 // the cells of both its units.
 void drawEvenPitch(TCanvas* canvas, const QString& caption, const TRect& r, Integer margin) {
@@ -26,8 +24,9 @@ void drawEvenPitch(TCanvas* canvas, const QString& caption, const TRect& r, Inte
     canvas->Brush()->SetStyle(bsClear);
     for (size_t i = 0; i < cells.size(); ++i) {
         TRect cell = cells[i];
-        QString text(caption[qsizetype(i)]);
-        if (isHigh(caption[qsizetype(i)]) && i + 1 < cells.size() && isLow(caption[qsizetype(i + 1)])) {
+        const QChar unit = caption[qsizetype(i)];
+        QString text(unit);
+        if (IsHighSurrogate(unit) && i + 1 < cells.size() && IsLowSurrogate(caption[qsizetype(i + 1)])) {
             text += caption[qsizetype(i + 1)];
             cell.Right = cells[++i].Right;
         }

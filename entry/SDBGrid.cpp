@@ -552,7 +552,7 @@ void TSDBGrid::WMCommand(TMessage& Message) {
         Message.LParam == LPARAM(reinterpret_cast<intptr_t>(editor))) {
         const QString text = editor->Text();
         if (StrDisplayWidth(text) > column->MaxLength()) {
-            const QString cut = CutToWidth(text, column->MaxLength());
+            const QString cut = CutToDisplayWidth(text, column->MaxLength());
             editor->SetText(cut);
             editor->SetSelStart(Integer(cut.size()));
         }

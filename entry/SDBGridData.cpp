@@ -44,17 +44,6 @@ bool TryRoundedValue(const QString& text, Int64& value) {
     return true;
 }
 
-QString CutToWidth(const QString& text, Integer width) {
-    QString kept;
-    const Integer count = CodePointCount(text);
-    for (Integer n = 1; n <= count; ++n) {
-        const QString prefix = CopyCodePoints(text, 1, n);
-        if (StrDisplayWidth(prefix) > width) break;
-        kept = prefix;
-    }
-    return kept;
-}
-
 // ------------------------------------------------------------ column conversions
 
 QString TSDBGrid::ColumnDateText(Integer ACol, const QString& Text) const {

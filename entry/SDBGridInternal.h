@@ -62,6 +62,3 @@ bool TryRoundedValue(const QString& text, Int64& value);
 QString FormatNumber(Extended value, Integer decimals, bool grouped);
 // A zero-filled number as wide as the column's MaxValue is written.
 QString ZeroFilled(Int64 value, const TGridColumn* column);
-// The longest run of whole characters from the start of text whose display
-// width does not exceed width.
-QString CutToWidth(const QString& text, Integer width);

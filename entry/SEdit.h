@@ -392,7 +392,6 @@ private:
     TDataSet* dataSet_ = nullptr;
     TErrorType errorType_ = erNone;
     Integer displayWidth_ = 0;
-    Integer currentWidth_ = 0;
     bool mouseActivated_ = false;
 };
 

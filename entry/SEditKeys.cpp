@@ -320,19 +320,8 @@ void TCEdit::Change() {
     try {
         TCustomEdit::Change();
         const QString text = Text();
-        currentWidth_ = StrDisplayWidth(text);
-        if (MaxLength() >= 1 && currentWidth_ > MaxLength()) {
-            const Integer count = CodePointCount(text);
-            Integer keep = 0;
-            Integer width = 0;
-            while (keep < count) {
-                const Integer w = StrDisplayWidth(CopyCodePoints(text, keep + 1, 1));
-                if (width + w > MaxLength()) break;
-                width += w;
-                ++keep;
-            }
-            SetText(CopyCodePoints(text, 1, keep));
-            currentWidth_ = width;
+        if (MaxLength() >= 1 && StrDisplayWidth(text) > MaxLength()) {
+            SetText(CutToDisplayWidth(text, MaxLength()));
             caretToEnd();
         }
     } catch (...) {

@@ -72,6 +72,11 @@ bool isNarrow(QChar c) {
     return (u >= 0x0020 && u <= 0x007E) || (u >= 0xFF40 && u <= 0xFF9F);
 }
 
+// Width of the character of len units at i: a pair is never narrow.
+Integer charWidth(const QString& s, qsizetype i, qsizetype len) {
+    return len == 1 && isNarrow(s[i]) ? 1 : 2;
+}
+
 }  // namespace
 
 bool IsHighSurrogate(QChar C) { return C.unicode() >= 0xD800 && C.unicode() <= 0xDBFF; }
@@ -131,10 +136,22 @@ Integer StrDisplayWidth(const QString& S) {
             continue;
         }
         const qsizetype len = charLength(S, i);
-        width += len == 1 && isNarrow(S[i]) ? 1 : 2;
+        width += charWidth(S, i, len);
         i += len;
     }
     return width;
+}
+
+QString CutToDisplayWidth(const QString& S, Integer Width) {
+    qsizetype end = 0;
+    Integer width = 0;
+    while (!isTerminator(S, end)) {
+        const qsizetype len = charLength(S, end);
+        width += charWidth(S, end, len);
+        if (width > Width) break;
+        end += len;
+    }
+    return S.left(end);
 }
 
 QString ToHalfWidth(const QString& S) {

@@ -109,6 +109,9 @@ QString CopyCodePoints(const QString& S, Integer Start, Integer Count);
 // U+FF40..U+FF9F (full-width lower-case letters included), 2 for any other,
 // control characters and surrogate pairs included.
 Integer StrDisplayWidth(const QString& S);
+// The longest run of whole characters from the start of S whose display
+// width does not exceed Width: the cut of a box or cell to its length.
+QString CutToDisplayWidth(const QString& S, Integer Width);
 
 // S with every unit found in the full-width table replaced by its half-width
 // partner (voiced and semi-voiced letters by two characters, base letter and

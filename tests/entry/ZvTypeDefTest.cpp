@@ -149,6 +149,42 @@ TEST(TextRoutines, DisplayWidthMatchesItsDefinitionOnOddTexts) {
     }
 }
 
+TEST(TextRoutines, CutToDisplayWidthKeepsWholeCharactersWithinTheWidth) {
+    EXPECT_EQ(CutToDisplayWidth(QStringLiteral("あいう"), 4), QStringLiteral("あい"));
+    EXPECT_EQ(CutToDisplayWidth(QStringLiteral("aあ"), 2), QStringLiteral("a"));  // a wide character is not split
+    EXPECT_EQ(CutToDisplayWidth(QStringLiteral("a") + kPair + QStringLiteral("b"), 3), QStringLiteral("a") + kPair);
+    EXPECT_EQ(CutToDisplayWidth(QStringLiteral("ab"), 0), QString());
+    EXPECT_EQ(CutToDisplayWidth(QStringLiteral("ab"), 5), QStringLiteral("ab"));
+    EXPECT_EQ(CutToDisplayWidth(QString(), 3), QString());
+    EXPECT_EQ(CutToDisplayWidth(units({u'a', 0, u'b'}), 3), QStringLiteral("a"));  // ends at a zero unit
+}
+
+// The longest prefix of whole characters whose width by definition fits.
+QString cutByDefinition(const QString& s, Integer width) {
+    QString kept;
+    for (Integer n = 1; n <= CodePointCount(s); ++n) {
+        const QString prefix = CopyCodePoints(s, 1, n);
+        if (widthByDefinition(prefix) > width) break;
+        kept = prefix;
+    }
+    return kept;
+}
+
+TEST(TextRoutines, CutToDisplayWidthMatchesItsDefinition) {
+    const QStringList alphabet = {QStringLiteral("a"), QStringLiteral("~"), QStringLiteral("\t"), QStringLiteral("ｱ"),
+                                  QStringLiteral("ア"), QStringLiteral("ａ"), QStringLiteral("Ａ"), kPair};
+    std::mt19937 rng(4321);
+    std::uniform_int_distribution<qsizetype> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 9);
+    std::uniform_int_distribution<int> width(0, 12);
+    for (int round = 0; round < 5000; ++round) {
+        QString s;
+        for (int i = length(rng); i > 0; --i) s += alphabet[pick(rng)];
+        const Integer w = width(rng);
+        ASSERT_EQ(CutToDisplayWidth(s, w), cutByDefinition(s, w)) << "width " << w;
+    }
+}
+
 TEST(TextRoutines, ToHalfWidthConvertsThroughTheTable) {
     EXPECT_EQ(ToHalfWidth(QStringLiteral("ガ")), QStringLiteral("ｶﾞ"));
     EXPECT_EQ(ToHalfWidth(QStringLiteral("パピプペポ")), QStringLiteral("ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ"));
