@@ -12,20 +12,12 @@
 
 namespace {
 
-QString ApplyCase(const QString& text, TEditCharCase charCase) {
-    switch (charCase) {
-    case ecUpperCase: return text.toUpper();
-    case ecLowerCase: return text.toLower();
-    default: return text;
-    }
-}
-
 // The character case of what the user types into the edit part.
 class CaseValidator : public QValidator {
 public:
     CaseValidator(TEditCharCase charCase, QObject* parent) : QValidator(parent), charCase_(charCase) {}
     State validate(QString& input, int&) const override {
-        input = ApplyCase(input, charCase_);
+        input = ApplyCharCase(input, charCase_);
         return Acceptable;
     }
 
@@ -214,7 +206,7 @@ QString TCustomComboBox::GetText() const {
 }
 
 void TCustomComboBox::SetText(const QString& text) {
-    const QString value = ApplyCase(text, charCase_);
+    const QString value = ApplyCharCase(text, charCase_);
     if (value == text_) return;
     if (!IsEditable()) {
         const Integer index = items_->IndexOf(value);

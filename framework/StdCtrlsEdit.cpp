@@ -32,15 +32,15 @@ Qt::Alignment QtAlignmentOf(TAlignment alignment) {
     }
 }
 
-QString ApplyCase(const QString& text, TEditCharCase charCase) {
+}  // namespace
+
+QString ApplyCharCase(const QString& text, TEditCharCase charCase) {
     switch (charCase) {
     case ecUpperCase: return text.toUpper();
     case ecLowerCase: return text.toLower();
     default: return text;
     }
 }
-
-}  // namespace
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
     SetControlStyle({csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight});
@@ -124,7 +124,7 @@ QString TCustomEdit::GetText() const {
 }
 
 void TCustomEdit::SetText(const QString& text) {
-    const QString value = ApplyCase(text, charCase_);
+    const QString value = ApplyCharCase(text, charCase_);
     if (value == text_) return;
     if (QLineEdit* e = LineEdit()) {
         settingText_ = true;
@@ -157,7 +157,7 @@ void TCustomEdit::Change() {
 }
 
 QString TCustomEdit::limitInput(const QString& input, int& pos) const {
-    QString out = ApplyCase(input, charCase_);
+    QString out = ApplyCharCase(input, charCase_);
     if (settingText_ || maxLength_ <= 0) return out;
     const qsizetype allowed = std::max<qsizetype>(maxLength_, text_.size());
     if (out.size() <= allowed) return out;
@@ -283,7 +283,7 @@ void TCustomEdit::SetSelText(const QString& text) {
     const Integer start = SelStart();
     QString t = text_;
     t.replace(start, SelLength(), text);
-    text_ = ApplyCase(t, charCase_);
+    text_ = ApplyCharCase(t, charCase_);
     selStart_ = std::min<Integer>(start + Integer(text.size()), Integer(text_.size()));
     selLength_ = 0;
     modified_ = true;

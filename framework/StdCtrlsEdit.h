@@ -13,6 +13,8 @@ class QLineEdit;
 class TEditLimit;
 
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+// text in the character case (ecNormal leaves it as it is).
+QString ApplyCharCase(const QString& text, TEditCharCase charCase);
 
 class TCustomEdit : public TWinControl {
 public:
