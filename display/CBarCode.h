@@ -73,13 +73,15 @@ public:
     Integer Mask() const { return mask_; }
     Integer Size() const { return size_; }
     // 1 dark, 0 light; x the column from the left, y the row from the top.
-    Byte Modules(Integer x, Integer y) const { return modules_[x][y]; }
+    // Outside the symbol every module reads light.
+    Byte Modules(Integer x, Integer y) const;
 
     // The segments of the last encoding, in order.
     const std::vector<TQRSegment>& Segments() const { return segments_; }
     // Data codewords of a version at a level (0 for version 0).
     static Integer DataCodewords(Integer version, Integer level);
-    // Count-indicator width of a mode in a size class (0: v1-9, 1: v10-26, 2: v27-40).
+    // Count-indicator width of a mode in a size class (0: v1-9, 1: v10-26,
+    // 2: v27-40); 0 for a mode or class out of range.
     static Integer CountBits(Integer mode, Integer sizeClass);
 
 protected:

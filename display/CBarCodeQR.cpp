@@ -263,7 +263,14 @@ Integer TCQRCode::DataCodewords(Integer version, Integer level) {
     return kVersionTable[version][2 + level];
 }
 
-Integer TCQRCode::CountBits(Integer mode, Integer sizeClass) { return kCountBits[mode][sizeClass]; }
+Byte TCQRCode::Modules(Integer x, Integer y) const {
+    return x >= 0 && y >= 0 && x < size_ && y < size_ ? modules_[x][y] : 0;
+}
+
+Integer TCQRCode::CountBits(Integer mode, Integer sizeClass) {
+    if (mode < 0 || mode > 3 || sizeClass < 0 || sizeClass > 2) return 0;
+    return kCountBits[mode][sizeClass];
+}
 
 // ------------------------------------------------------------ character tests
 

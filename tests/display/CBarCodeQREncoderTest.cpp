@@ -423,6 +423,28 @@ TEST(QRCodeEncoder, LengthSelectsLeadingBytesAndBadArgumentsFail) {
     EXPECT_FALSE(code.Encode(qrLevel1M, 0, true, -2, QByteArray("123")));
 }
 
+TEST(QRCodeEncoder, ReadsOutsideTheSymbolAndTheTablesAsNothing) {
+    TCQRCode code;
+    // A large symbol first: its modules must not show through a smaller one.
+    ASSERT_TRUE(code.Encode(qrLevel0L, 40, false, 0, QByteArray("1")));
+    ASSERT_EQ(code.Modules(30, 6), 1) << "timing pattern, dark at even columns";
+    ASSERT_TRUE(code.Encode(qrLevel0L, 1, false, 0, QByteArray("1")));
+    EXPECT_EQ(code.Modules(20, 0), 1) << "corner of the upper right finder";
+    EXPECT_EQ(code.Modules(21, 0), 0);
+    EXPECT_EQ(code.Modules(30, 6), 0);
+    EXPECT_EQ(code.Modules(0, 21), 0);
+    EXPECT_EQ(code.Modules(-1, 0), 0);
+    EXPECT_EQ(code.Modules(0, -1), 0);
+    EXPECT_EQ(code.Modules(100000, 100000), 0);
+    // Count-indicator widths of the standard; nothing for what it lacks.
+    EXPECT_EQ(TCQRCode::CountBits(TCQRCode::qmByte, 1), 16);
+    EXPECT_EQ(TCQRCode::CountBits(TCQRCode::qmKanji, 2), 12);
+    EXPECT_EQ(TCQRCode::CountBits(4, 0), 0);
+    EXPECT_EQ(TCQRCode::CountBits(-1, 0), 0);
+    EXPECT_EQ(TCQRCode::CountBits(0, 3), 0);
+    EXPECT_EQ(TCQRCode::CountBits(0, -1), 0);
+}
+
 // ------------------------------------------------------------ matrix layout and masks
 
 TEST(QRCodeEncoder, PlacesAlignmentPatterns) {
