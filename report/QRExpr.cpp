@@ -25,7 +25,7 @@ QString QRExprMessage(const char* text, const QString& arg1, const QString& arg2
 
 namespace {
 
-bool IsAscii(const QString& text) {
+bool IsAscii(QStringView text) {
     for (QChar c : text)
         if (c.unicode() >= 0x80) return false;
     return true;
@@ -52,12 +52,16 @@ void TQRShortString::Assign(const char* data, qsizetype length) {
 }
 
 void TQRShortString::Assign(const QString& text) {
-    if (!IsAscii(text)) {
-        Assign(WideToAnsi(text));
+    // Every UTF-16 unit gives at least half a byte (a surrogate pair is one
+    // '?'), so this head always yields more bytes than the string keeps: a
+    // long field value is not converted beyond what is used.
+    const QStringView head = QStringView(text).left(2 * MaxLength + 2);
+    if (!IsAscii(head)) {
+        Assign(WideToAnsi(head.toString()));
         return;
     }
-    const qsizetype length = std::min<qsizetype>(text.size(), MaxLength);
-    const QChar* chars = text.constData();
+    const qsizetype length = std::min<qsizetype>(head.size(), MaxLength);
+    const QChar* chars = head.data();
     for (qsizetype i = 0; i < length; ++i) data_[i] = char(chars[i].unicode());
     length_ = Byte(length);
 }

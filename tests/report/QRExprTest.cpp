@@ -193,6 +193,16 @@ TEST(QRExprResult, LongTextIsCutOnACharacterBoundary) {
     EvalResult wide = EvalResult::FromString(QString(200, QChar(0x3042)));
     EXPECT_EQ(wide.StrResult.Length(), 254);
     EXPECT_EQ(wide.StrResult.Text(), QString(127, QChar(0x3042)));
+    // A character CP932 lacks is one '?', a surrogate pair too; a lead byte
+    // that would be the 255th stays out also when the text goes on long after.
+    QString pairs;
+    for (int i = 0; i < 300; ++i) pairs += QString::fromUcs4(U"\U0001F600");
+    EXPECT_EQ(EvalResult::FromString(pairs).StrResult.Bytes(), QByteArray(255, '?'));
+    const QString longWide = QString(254, u'x') + QString(100000, QChar(0x3042));
+    EXPECT_EQ(EvalResult::FromString(longWide).StrResult.Bytes(), QByteArray(254, 'x'));
+    const QString pairsThenWide = QString(pairs).left(508) + QString(10, QChar(0x3042));
+    EXPECT_EQ(EvalResult::FromString(pairsThenWide).StrResult.Bytes(),
+              QByteArray(254, '?'));
     EXPECT_TRUE(IsString(Eval("'" + QString(200, u'a') + "'+'" + QString(100, u'b') + "'"),
                          QString(200, u'a') + QString(55, u'b')));
 }
