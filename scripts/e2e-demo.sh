@@ -22,6 +22,7 @@ for tool in Xvfb xdotool import compare convert; do
 done
 [ -x "$exe" ] || { echo "e2e-demo: $exe not built"; exit 1; }
 
+# shellcheck source=scripts/xvfb-session.sh
 . "$(dirname "$0")/xvfb-session.sh"
 
 fail() {
@@ -35,14 +36,10 @@ start_xvfb || fail "Xvfb did not start"
 QT_QPA_PLATFORM=xcb "$exe" >"$work/app.log" 2>&1 &
 app=$!
 
-window=""
-for _ in $(seq 300); do
-  window=$(xdotool search --onlyvisible --name 'Velmora' 2>/dev/null | head -n1 || true)
-  [ -n "$window" ] && break
-  kill -0 "$app" 2>/dev/null || fail "the program ended at start-up: $(cat "$work/app.log")"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "the voucher window did not appear"
+found=0
+window=$(app_window Velmora) || found=$?
+[ "$found" -ne 2 ] || fail "the program ended at start-up: $(cat "$work/app.log")"
+[ "$found" -eq 0 ] || fail "the voucher window did not appear"
 xdotool windowfocus --sync "$window"
 sleep 0.5
 
