@@ -601,20 +601,6 @@ TQREvaluator::TQREvaluator() = default;
 
 TQREvaluator::~TQREvaluator() { Unprepare(); }
 
-TQRDataSetList* TQREvaluator::DataSets() {
-    if (!dataSets_) {
-        ownedDataSets_ = std::make_unique<TQRDataSetList>();
-        dataSets_ = ownedDataSets_.get();
-    }
-    return dataSets_;
-}
-
-void TQREvaluator::SetDataSets(TQRDataSetList* list) {
-    if (list == dataSets_) return;
-    ownedDataSets_.reset();
-    dataSets_ = list;
-}
-
 void TQREvaluator::Prepare(const QString& text) {
     if (Prepared()) Unprepare();
     if (GlobalEnvironment()) GlobalEnvironment()->Prepare();
@@ -861,7 +847,7 @@ TField* TQREvaluator::FindDataField(const QString& name, TDataSet*& dataSet) {
     const qsizetype dot = name.indexOf(u'.');
     const QString setName = dot < 0 ? QString() : AnsiUpperCase(name.left(dot));
     const QString fieldName = dot < 0 ? name : AnsiUpperCase(name.mid(dot + 1));
-    for (TDataSet* ds : *dataSets_) {
+    for (TDataSet* ds : *dataSets_.Peek()) {
         if (!ds) continue;
         if (dot >= 0) {
             if (AnsiUpperCase(ds->Name()) != setName) continue;
@@ -877,7 +863,7 @@ TField* TQREvaluator::FindDataField(const QString& name, TDataSet*& dataSet) {
 }
 
 void TQREvaluator::EvalVariable(const QString& name) {
-    if (dataSets_) {
+    if (dataSets_.Peek()) {
         TDataSet* dataSet = nullptr;
         if (TField* field = FindDataField(name, dataSet)) {
             Put(new TQREvElementDataField(dataSet, field));

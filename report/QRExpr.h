@@ -257,6 +257,30 @@ private:
 
 using TQRDataSetList = std::vector<TDataSet*>;
 
+// The data sets of an evaluator or an environment: a list assigned to it
+// (not owned), or an empty one made on first request (owned).
+class TQRDataSetsSlot {
+public:
+    TQRDataSetList* Get() {
+        if (!list_) {
+            owned_ = std::make_unique<TQRDataSetList>();
+            list_ = owned_.get();
+        }
+        return list_;
+    }
+    void Set(TQRDataSetList* list) {
+        if (list == list_) return;
+        owned_.reset();
+        list_ = list;
+    }
+    // The list without making one: nullptr when there is none yet.
+    TQRDataSetList* Peek() const { return list_; }
+
+private:
+    std::unique_ptr<TQRDataSetList> owned_;
+    TQRDataSetList* list_ = nullptr;
+};
+
 // Nesting limits: a text nested deeper than this gives an error value rather
 // than exhausting the stack, while it is read and while it is evaluated.
 constexpr Integer QRMaxReadDepth = 400;
@@ -269,8 +293,8 @@ public:
 
     // Data sets searched for field names. Reading it when none was assigned
     // makes an empty list the evaluator owns; an assigned list is not owned.
-    TQRDataSetList* DataSets();
-    void SetDataSets(TQRDataSetList* list);
+    TQRDataSetList* DataSets() { return dataSets_.Get(); }
+    void SetDataSets(TQRDataSetList* list) { dataSets_.Set(list); }
     TQREvEnvironment* Environment() const { return environment_; }
     void SetEnvironment(TQREvEnvironment* environment) { environment_ = environment; }
 
@@ -311,8 +335,7 @@ private:
                          void (TQREvaluator::*right)(const QString&));
     TField* FindDataField(const QString& name, TDataSet*& dataSet);
 
-    std::unique_ptr<TQRDataSetList> ownedDataSets_;
-    TQRDataSetList* dataSets_ = nullptr;
+    TQRDataSetsSlot dataSets_;
     TQREvEnvironment* environment_ = nullptr;
     TQRFiFo* fifo_ = nullptr;
     Integer readDepth_ = 0;
@@ -417,8 +440,8 @@ public:
     void Unprepare();
     bool Prepared() const { return prepareCount_ > 0; }
 
-    TQRDataSetList* DataSets();
-    void SetDataSets(TQRDataSetList* list);
+    TQRDataSetList* DataSets() { return dataSets_.Get(); }
+    void SetDataSets(TQRDataSetList* list) { dataSets_.Set(list); }
 
     // A new wrapper for the entry, or an error element "Unknown function : <name>".
     TQREvElement* GetFunction(const QString& name) const;
@@ -443,8 +466,7 @@ private:
     TQREvEmbeddedFunction* FindEntry(const QString& name) const;
 
     Integer prepareCount_ = 0;
-    std::unique_ptr<TQRDataSetList> ownedDataSets_;
-    TQRDataSetList* dataSets_ = nullptr;
+    TQRDataSetsSlot dataSets_;
 };
 
 // The process-wide environment; nullptr before InitializeQRExpr.

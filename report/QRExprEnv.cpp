@@ -78,20 +78,6 @@ void TQREvEnvironment::Unprepare() {
     g_unpreparing = outer;
 }
 
-TQRDataSetList* TQREvEnvironment::DataSets() {
-    if (!dataSets_) {
-        ownedDataSets_ = std::make_unique<TQRDataSetList>();
-        dataSets_ = ownedDataSets_.get();
-    }
-    return dataSets_;
-}
-
-void TQREvEnvironment::SetDataSets(TQRDataSetList* list) {
-    if (list == dataSets_) return;
-    ownedDataSets_.reset();
-    dataSets_ = list;
-}
-
 TQREvElement* TQREvEnvironment::GetFunction(const QString& name) const {
     if (TQREvEmbeddedFunction* entry = FindEntry(name)) return new TQREvElementWrapper(entry);
     return new TQREvElementError(QRExprMessage(UnknownFunction, name));
