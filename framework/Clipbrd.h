@@ -20,12 +20,6 @@ public:
     // CF_TEXT and CF_UNICODETEXT: text; CF_BITMAP, CF_DIB, CF_PICTURE: an image.
     bool HasFormat(Word format) const;
     void Clear();
-    // Open/Close bracket several changes (kept for callers; each change is
-    // made at once).
-    void Open() { ++openCount_; }
-    void Close() {
-        if (openCount_ > 0) --openCount_;
-    }
 
     // Copies a TBitmap, TPicture or other graphic as an image; text from
     // TStrings. Other sources raise EConvertError.
@@ -34,9 +28,6 @@ public:
 protected:
     // Pastes into a TBitmap or TPicture (EConvertError without an image).
     void AssignTo(TPersistent* Dest) override;
-
-private:
-    Integer openCount_ = 0;
 };
 
 // The program's clipboard.

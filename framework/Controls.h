@@ -346,7 +346,6 @@ public:
     virtual void WndProc(TMessage& Message);
 
     virtual void Click();
-    void InitiateAction() {}
 
     // Keeps the control alive-check of a caller across handlers that may
     // free it (posted messages, the key pipeline).
@@ -578,11 +577,8 @@ protected:
     virtual void KeyPress(WideChar& Key);
     virtual void KeyUp(Word& Key, TShiftState Shift);
 
-    void DefaultHandler(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
     void CMColorChanged(TMessage& Message) override;
-    void CMEnabledChanged(TMessage& Message) override;
-    void CMVisibleChanged(TMessage& Message) override;
     // Dialog keys and characters go on to every child until one takes them.
     void CMDialogKey(TMessage& Message) override;
     void CMDialogChar(TMessage& Message) override;
@@ -591,11 +587,8 @@ protected:
     virtual void WMKillFocus(TMessage& Message);
     // WM_SIZE: realigns the children and raises OnResize.
     virtual void WMSize(TMessage& Message);
-    void RequestAlign() override;
-    void Resize() override;
     // Aligns what the loading bracket held back.
     void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     friend class TSizeConstraints;

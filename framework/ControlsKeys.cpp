@@ -442,14 +442,14 @@ bool InputMethod(TWinControl& control, TControlWidgetLink& link, QInputMethodEve
     const auto guard = control.Guard();
     const QString commit = e->commitString();
     const QString preedit = e->preeditString();
-    ImeNotePreedit(&control, preedit);
+    ImeNotePreedit(preedit);
     if (commit.isEmpty()) {
         link.BaseEvent(e);
         if (preedit.isEmpty()) ImeNoteReset();
         control.Perform(WM_IME_COMPOSITION, 0, GCS_COMPSTR);
         return true;
     }
-    ImeNoteCommit(&control, commit);
+    ImeNoteCommit(commit);
     QInputMethodEvent clear;
     clear.setCommitString(QString(), e->replacementStart(), e->replacementLength());
     link.BaseEvent(&clear);
@@ -494,6 +494,6 @@ bool KeyPipeline::Handle(TWinControl& control, TControlWidgetLink& link, QEvent*
     }
 }
 
-void KeyPipeline::FocusArrived(TWinControl&) {
+void KeyPipeline::FocusArrived() {
     ImeNoteReset();
 }

@@ -114,7 +114,7 @@ TRect PaintArea(const QPaintEvent& event);
 struct KeyPipeline {
     static bool Handle(TWinControl& control, TControlWidgetLink& link, QEvent* event);
     // A control got the focus: an input-method composition elsewhere ends.
-    static void FocusArrived(TWinControl& control);
+    static void FocusArrived();
 };
 
 // ---- key translation, shared by the key pipeline and the key-state tracker

@@ -218,10 +218,6 @@ void TWinControl::WndProc(TMessage& Message) {
     }
 }
 
-void TWinControl::DefaultHandler(TMessage& Message) {
-    TControl::DefaultHandler(Message);
-}
-
 void TWinControl::WMSetFocus(TMessage& Message) {
     DefaultHandler(Message);
 }
@@ -235,21 +231,9 @@ void TWinControl::WMSize(TMessage&) {
     if (!IsLoading()) Resize();
 }
 
-void TWinControl::Resize() {
-    TControl::Resize();
-}
-
-void TWinControl::RequestAlign() {
-    TControl::RequestAlign();
-}
-
 void TWinControl::Loaded() {
     TControl::Loaded();
     Realign();
-}
-
-void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
-    TControl::Notification(AComponent, Operation);
 }
 
 void TWinControl::CMFontChanged(TMessage& Message) {
@@ -262,14 +246,6 @@ void TWinControl::CMColorChanged(TMessage& Message) {
     TControl::CMColorChanged(Message);
     applyColors();
     NotifyControls(CM_PARENTCOLORCHANGED);
-}
-
-void TWinControl::CMEnabledChanged(TMessage& Message) {
-    TControl::CMEnabledChanged(Message);
-}
-
-void TWinControl::CMVisibleChanged(TMessage& Message) {
-    TControl::CMVisibleChanged(Message);
 }
 
 void TWinControl::CMDialogKey(TMessage& Message) {
@@ -521,7 +497,7 @@ bool TWinControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
     case QEvent::InputMethod:
         return KeyPipeline::Handle(*this, link, event);
     case QEvent::FocusIn: {
-        KeyPipeline::FocusArrived(*this);
+        KeyPipeline::FocusArrived();
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) Perform(WM_MOUSEACTIVATE);
         TNativeScope scope(link, event, WM_SETFOCUS);
         Perform(WM_SETFOCUS);

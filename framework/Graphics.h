@@ -515,8 +515,6 @@ public:
     // A bitmap of the program's embedded resources: ":/<name>" with the
     // extension .bmp or .png; EInvalidGraphic when there is none.
     void LoadFromResourceName(Cardinal instance, const QString& name);
-    void Dormant() {}
-    void FreeImage() {}
 
     // The pixels (for painting and tests); after direct changes call Changed.
     const QImage& Image() const;

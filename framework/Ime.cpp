@@ -104,11 +104,11 @@ QString ImmGetCompositionString(HIMC, LPARAM index) {
     }
 }
 
-void ImeNotePreedit(TWinControl*, const QString& preedit) {
+void ImeNotePreedit(const QString& preedit) {
     if (!preedit.isEmpty()) ImeReadingSource().Preedit(preedit);
 }
 
-void ImeNoteCommit(TWinControl*, const QString& result) {
+void ImeNoteCommit(const QString& result) {
     State().lastReading = ImeReadingSource().Commit(result);
     State().lastResult = result;
 }

@@ -66,6 +66,6 @@ bool ImmReleaseContext(const TWinControl* control, HIMC context);
 QString ImmGetCompositionString(HIMC context, LPARAM index);
 
 // Called by the key pipeline as the input method works.
-void ImeNotePreedit(TWinControl* control, const QString& preedit);
-void ImeNoteCommit(TWinControl* control, const QString& result);
+void ImeNotePreedit(const QString& preedit);
+void ImeNoteCommit(const QString& result);
 void ImeNoteReset();

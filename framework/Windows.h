@@ -72,8 +72,7 @@ enum : Word {
 // Kept by an application-wide tracker of key presses and releases.
 using TKeyboardState = Byte[256];
 bool GetKeyboardState(TKeyboardState& state);
-SmallInt GetKeyState(Integer vk);        // negative while held
-SmallInt GetAsyncKeyState(Integer vk);
+SmallInt GetKeyState(Integer vk);  // negative while held
 // The tracker; the framework's key pipeline (and tests) report to it.
 void KeyStateSetDown(Word vk, bool down);
 void KeyStateReset();

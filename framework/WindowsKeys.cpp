@@ -36,10 +36,6 @@ SmallInt GetKeyState(Integer vk) {
     return SmallInt(((b & Held) ? 0xFF80 : 0) | (b & Toggled));
 }
 
-SmallInt GetAsyncKeyState(Integer vk) {
-    return (GetKeyState(vk) & 0x8000) ? SmallInt(0x8000) : SmallInt(0);
-}
-
 void KeyStateSetDown(Word vk, bool down) {
     if (vk == 0 || vk > 255) return;
     auto& t = Table();
