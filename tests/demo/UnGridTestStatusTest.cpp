@@ -276,10 +276,14 @@ TEST(RefireShiftCtrlState, EveryHeldShiftCountsWhateverItsToggleBit) {
 
 TEST(RefireShiftCtrlState, OnlyFormsWithAHandler) {
     TForm bare(nullptr);
-    RefireShiftCtrlState(&bare);
-    TPanel panel(nullptr);
-    RefireShiftCtrlState(&panel);
+    RefireShiftCtrlState(&bare);  // no handler: nothing to call
     RefireShiftCtrlState(nullptr);
+    // A control that is no form keeps its key handler to itself.
+    TPanel panel(nullptr);
+    Integer calls = 0;
+    panel.OnKeyDown = [&calls](TObject*, Word&, TShiftState) { ++calls; };
+    RefireShiftCtrlState(&panel);
+    EXPECT_EQ(calls, 0);
 }
 
 }  // namespace
