@@ -289,7 +289,7 @@ TErrorType TSDBGrid::validateCell(Integer ACol, Integer ARow, bool report) {
         return result;
     }
     case ntgDateym: case ntgDateymd: case ntgTimehm: case ntgTimehms: {
-        const bool date = column->NumericType() <= ntgDateymd;
+        const bool date = IsDateKind(column->NumericType());
         const QString r = date ? ColumnDateText(ACol, text) : ColumnTimeText(ACol, text);
         if (r.isEmpty() || r.contains(QStringLiteral("Bad"))) return date ? erDate : erTime;
         setCell(ACol, ARow, r);

@@ -48,10 +48,6 @@ bool IsMoneyKind(TSNumericType kind) {
     return kind == ntgExtend || kind == ntgCurrency;
 }
 
-bool IsNumberKind(TSNumericType kind) {
-    return kind >= ntgInteger && kind <= ntgCurrency;
-}
-
 bool IsDateOrTimeKind(TSNumericType kind) {
     return kind >= ntgDateym && kind <= ntgTimehms;
 }
@@ -226,7 +222,7 @@ void TGridColumn::SetAutoSize(bool value) {
 // ------------------------------------------------------------ the rule
 
 bool TGridColumn::IsNumeric() const {
-    return IsNumberKind(numericType_);
+    return numericType_ >= ntgInteger && numericType_ <= ntgCurrency;
 }
 
 bool TGridColumn::IsDateTime() const {
@@ -273,11 +269,11 @@ void TGridColumn::SetCharTypes(TSCharTypes value) {
             charTypes_.Include(ctgPeriod);
         }
     }
-    if (IsNumberKind(numericType_) && differs(ctgMinus)) {
+    if (IsNumeric() && differs(ctgMinus)) {
         if (!value.Contains(ctgMinus)) charTypes_.Exclude(ctgMinus);
         else if (minValue_ < 0) charTypes_.Include(ctgMinus);
     }
-    if (IsNumberKind(numericType_) && differs(ctgConmma)) {
+    if (IsNumeric() && differs(ctgConmma)) {
         if (value.Contains(ctgConmma)) charTypes_.Include(ctgConmma);
         else charTypes_.Exclude(ctgConmma);
     }

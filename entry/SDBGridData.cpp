@@ -347,8 +347,7 @@ TDateTime TSDBGrid::GetDateTimeByName(const QString& Name, Integer ARow, QString
         return 0;
     }
     Text = cell;
-    const bool time = column->NumericType() == ntgTimehm || column->NumericType() == ntgTimehms;
-    return time ? Frac(d) : d;
+    return IsTimeKind(column->NumericType()) ? Frac(d) : d;
 }
 
 // ------------------------------------------------------------ TCellData

@@ -23,21 +23,9 @@ namespace {
 // Data cells of the row the mouse holds in the fixed column.
 constexpr TColor MouseRowColor = 0xC68582;
 
-Cardinal AlignmentFlag(TAlignment alignment) {
-    switch (alignment) {
-    case taRightJustify: return DT_RIGHT;
-    case taCenter: return DT_CENTER;
-    default: return DT_LEFT;
-    }
-}
-
 // A text cut at every break character, the pieces on lines of their own.
 QString BrokenAt(const QString& text, QChar breakChar) {
     return text.split(breakChar).join(QStringLiteral("\r\n"));
-}
-
-bool IsNumberKind(TSNumericType kind) {
-    return kind >= ntgInteger && kind <= ntgCurrency;
 }
 
 }  // namespace
@@ -157,7 +145,7 @@ QString TSDBGrid::shownText(const TGridColumn* column, Integer ACol, Integer ARo
     const TSNumericType kind = column->NumericType();
     const bool blank = Trim(cell).isEmpty();
     Extended value = 0;
-    const bool number = IsNumberKind(kind) && !blank && CellNumber(cell, value);
+    const bool number = column->IsNumeric() && !blank && CellNumber(cell, value);
     if (number && value == 0 && !column->ZeroDisp() && !column->Need()) return QString();
     const QString mask = column->Mask();
     if (kind == ntgWareki) return EraText(cell, mask.isEmpty() ? column->MaskOriginal() : mask);
@@ -166,8 +154,7 @@ QString TSDBGrid::shownText(const TGridColumn* column, Integer ACol, Integer ARo
     if (column->IsDateTime()) {
         QString read;
         const TDateTime d = GetDateTimeByName(column->Text(), ARow, read);
-        const bool time = kind == ntgTimehm || kind == ntgTimehms;
-        if (read == QStringLiteral("Invalid Format") || (!time && d < 1000)) return QString();
+        if (read == QStringLiteral("Invalid Format") || (!IsTimeKind(kind) && d < 1000)) return QString();
         return FormatDateTime(mask, d);
     }
     return cell;
@@ -227,7 +214,7 @@ void TSDBGrid::paintText(const CellLook& look, const TRect& rect, const TGridCol
     const Integer inset = GridLineWidth() + column->Gap();
     if (look.alignment == taLeftJustify) r.Left += inset;
     else if (look.alignment == taRightJustify) r.Right -= inset;
-    DrawText(canvas->Handle(), text, -1, r, DT_NOPREFIX | AlignmentFlag(look.alignment) | wrap);
+    DrawText(canvas->Handle(), text, -1, r, DT_NOPREFIX | DrawTextAlignment(look.alignment) | wrap);
 }
 
 void TSDBGrid::resetCanvas() {

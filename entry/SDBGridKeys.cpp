@@ -23,14 +23,6 @@ bool ExitKeyOf(Word key, TSExitKey& exitKey) {
     }
 }
 
-bool IsDateKind(TSNumericType kind) {
-    return kind == ntgDateym || kind == ntgDateymd;
-}
-
-bool IsTimeKind(TSNumericType kind) {
-    return kind == ntgTimehm || kind == ntgTimehms;
-}
-
 bool IsFunctionKeyThatKeepsTheEditor(Word key) {
     return key == VK_F1 || (key >= VK_F3 && key <= VK_F12);
 }
@@ -108,10 +100,10 @@ bool TSDBGrid::appendAllowed() {
     return autoAppendLine_ && (appendIfNull_ || !IsRowNull(Row())) && RowCount() < maxRows_ + FixedRows();
 }
 
-// The cursor stays where it is: the skip under way ends, its cell is
-// entered again (the edit is taken as it stands) and the edge is reported. At every edge skipping
-// finds: the cell's value was checked and reported on the way, and a value
-// reported as taken is never dropped afterwards.
+// The cursor stays where it is, at whatever edge skipping found: the skip
+// under way ends, the cell is entered again with its edit as it stands (its
+// value was checked and reported on the way, and a value reported as taken
+// is never dropped afterwards) and the edge is reported.
 void TSDBGrid::stayAtEdge(crDirection dir) {
     firstSkipped_ = TGridCoord{-1, -1};
     enterCell(Col(), Row());
@@ -372,7 +364,7 @@ void TSDBGrid::KeyUp(Word& Key, TShiftState Shift) {
             Key = 0;
             break;
         }
-            forwardStep(StepKey::Enter);
+        forwardStep(StepKey::Enter);
         break;
     }
     case VK_DELETE: deleteKeyUp(Key); break;
@@ -418,7 +410,7 @@ void TSDBGrid::KeyPress(WideChar& Key) {
     if (Key.isNull() || !editor || !column) return;
     if (Key == QLatin1Char('\b') || Key.unicode() == 0x1B) {
         editor->SetModified(false);
-            return;
+        return;
     }
     if (Key == QLatin1Char('\r') && column->ExitKeys().Contains(ekgReturn)) {
         Key = QChar();
