@@ -182,6 +182,10 @@ protected:
     // key was used. A move that did not happen and was not refused runs
     // the exit and entry steps in place; a move that happened raises OnMove.
     void MoveStep(TWinControl* N, Word V, bool forEnter, Word& Key);
+    // Left and Right on key-down, with the box's selection: they leave the
+    // box when the caret stands at that end with nothing selected, when the
+    // whole text is selected (without Shift), or always when `always` is set.
+    void ArrowStep(Word& Key, TShiftState Shift, Integer selStart, Integer selLength, bool always);
     // Tab and Shift+Tab on key-up.
     void TabStep(Word& Key, TShiftState Shift);
     // The move of a box that became full, as Enter would go (no OnMove).

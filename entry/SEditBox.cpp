@@ -227,6 +227,15 @@ void TEntryBox::MoveStep(TWinControl* N, Word V, bool forEnter, Word& Key) {
     }
 }
 
+void TEntryBox::ArrowStep(Word& Key, TShiftState Shift, Integer selStart, Integer selLength, bool always) {
+    const bool left = Key == VK_LEFT;
+    if (!exitKeys_.Contains(left ? ekLeft : ekRight)) return;
+    const Integer length = Integer(control_.Text().size());
+    const bool atEnd = selLength == 0 && selStart == (left ? 0 : length);
+    const bool allSelected = length > 0 && selLength == length && !Shift.Contains(ssShift);
+    if (always || atEnd || allSelected) MoveStep(left ? mvLeft_ : mvRight_, Key, false, Key);
+}
+
 void TEntryBox::TabStep(Word& Key, TShiftState Shift) {
     if (Key != VK_TAB || !exitKeys_.Contains(ekTab)) return;
     if (control_.TabStop()) {

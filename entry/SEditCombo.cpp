@@ -125,9 +125,6 @@ void TSComboBox::DoExit() {
 
 void TSComboBox::KeyDown(Word& Key, TShiftState Shift) {
     const auto guard = Guard();
-    const Integer length = Integer(Text().size());
-    const bool nothingSelected = SelLength() == 0;
-    const bool allSelected = length > 0 && SelLength() == length && !Shift.Contains(ssShift);
     switch (Key) {
     case VK_RETURN: {
         if (IsEditable()) SetSelStart(SelStart());
@@ -137,12 +134,9 @@ void TSComboBox::KeyDown(Word& Key, TShiftState Shift) {
         break;
     }
     case VK_LEFT:
-        if (ExitKeys().Contains(ekLeft) && (!IsEditable() || (nothingSelected && SelStart() == 0) || allSelected))
-            MoveStep(mvLeft(), VK_LEFT, false, Key);
-        break;
     case VK_RIGHT:
-        if (ExitKeys().Contains(ekRight) && (!IsEditable() || (nothingSelected && SelStart() == length) || allSelected))
-            MoveStep(mvRight(), VK_RIGHT, false, Key);
+        // A list without an edit part has no caret to move.
+        ArrowStep(Key, Shift, SelStart(), SelLength(), !IsEditable());
         break;
     case VK_UP:
     case VK_DOWN: upDownKey(Key, Shift); break;

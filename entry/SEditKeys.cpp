@@ -144,12 +144,9 @@ void TCEdit::DoExit() {
 void TCEdit::KeyDown(Word& Key, TShiftState Shift) {
     const Word incoming = Key;
     const auto guard = Guard();
-    const Integer length = Integer(Text().size());
-    const bool nothingSelected = SelLength() == 0;
-    const bool allSelected = length > 0 && SelLength() == length && !Shift.Contains(ssShift);
     switch (Key) {
     case VK_RETURN: {
-        if (!nothingSelected) {
+        if (SelLength() != 0) {
             SetSelStart(SelStart());
             break;
         }
@@ -160,12 +157,9 @@ void TCEdit::KeyDown(Word& Key, TShiftState Shift) {
         break;
     }
     case VK_LEFT:
-        if (ExitKeys().Contains(ekLeft) && (rightAligned() || (nothingSelected && SelStart() == 0) || allSelected))
-            MoveStep(mvLeft(), VK_LEFT, false, Key);
-        break;
     case VK_RIGHT:
-        if (ExitKeys().Contains(ekRight) && ((nothingSelected && SelStart() == length) || allSelected))
-            MoveStep(mvRight(), VK_RIGHT, false, Key);
+        // Left always leaves a right-aligned box.
+        ArrowStep(Key, Shift, SelStart(), SelLength(), Key == VK_LEFT && rightAligned());
         break;
     case VK_UP:
         if (ExitKeys().Contains(ekUp)) MoveStep(mvUp(), VK_UP, false, Key);

@@ -61,6 +61,35 @@ TEST_F(SEditKeysTest, RightArrowAtTheEndOfFullWidthTextMovesToo) {
     EXPECT_TRUE(b->Focused());
 }
 
+TEST_F(SEditKeysTest, ArrowsLeaveAWhollySelectedTextOnlyWithoutShiftAndOnlyAsExitKeys) {
+    b->SetText("xyz");
+    b->SetFocus();
+    b->SelectAll();
+    form->log.clear();
+    form->Key(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_TRUE(b->Focused()) << "Shift extends the selection";
+    b->SelectAll();
+    b->SetExitKeys(b->ExitKeys() - ekRight);
+    form->Key(Qt::Key_Right);
+    EXPECT_TRUE(b->Focused()) << "Right is no exit key of the box";
+    b->SelectAll();
+    form->Key(Qt::Key_Left);
+    EXPECT_TRUE(a->Focused());
+    EXPECT_EQ(form->log, (Trace{"Exit:B", "Enter:A", "Move:B:37"}));
+    // A right-aligned box leaves by Left wherever its caret stands, unless
+    // Left is no exit key.
+    b->SetAlignment(taRightJustify);
+    b->SetFocus();
+    b->SetSelStart(1);
+    b->SetExitKeys(b->ExitKeys() - ekLeft);
+    form->Key(Qt::Key_Left);
+    EXPECT_TRUE(b->Focused());
+    b->SetExitKeys(b->ExitKeys() + ekLeft);
+    b->SetSelStart(1);
+    form->Key(Qt::Key_Left);
+    EXPECT_TRUE(a->Focused());
+}
+
 TEST_F(SEditKeysTest, AChangedValueRaisesModifiedAndModifyExBeforeExit) {
     form->Type("x");
     form->Key(Qt::Key_Return);
