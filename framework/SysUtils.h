@@ -19,7 +19,6 @@ class Exception : public std::exception {
 public:
     explicit Exception(const QString& message) : message_(message), utf8_(message.toStdString()) {}
     const QString& Message() const { return message_; }
-    void SetMessage(const QString& message) { message_ = message; utf8_ = message.toStdString(); }
     const char* what() const noexcept override { return utf8_.c_str(); }
 
 private:
@@ -34,7 +33,6 @@ private:
     }
 
 VELMORA_EXCEPTION(EConvertError, Exception);
-VELMORA_EXCEPTION(EIntOverflow, Exception);
 VELMORA_EXCEPTION(EInvalidOperation, Exception);
 VELMORA_EXCEPTION(EInvalidOp, Exception);
 VELMORA_EXCEPTION(EZeroDivide, Exception);
@@ -46,7 +44,6 @@ VELMORA_EXCEPTION(EFOpenError, EStreamError);
 VELMORA_EXCEPTION(EFCreateError, EStreamError);
 VELMORA_EXCEPTION(EListError, Exception);
 VELMORA_EXCEPTION(EComponentError, Exception);
-VELMORA_EXCEPTION(EOutOfResources, Exception);
 VELMORA_EXCEPTION(EAssertionFailed, Exception);
 
 // Raises EAssertionFailed with the platform's Japanese text when cond is false.
@@ -227,11 +224,6 @@ Extended Frac(Extended v);
 Extended Int(Extended v);
 
 // ----------------------------------------------------------------------- dates
-
-struct TTimeStamp {
-    Integer Time = 0;  // milliseconds since midnight
-    Integer Date = 0;  // days since 0001-01-01 plus one
-};
 
 bool IsLeapYear(Word year);
 Word DaysInAMonth(Word year, Word month);
