@@ -64,13 +64,6 @@ void roundAt(Decimal& d, int keep) {
     stripTrailingZeros(d);
 }
 
-QString exponentText(int exponent, int minDigits, bool plusSign) {
-    QString digits = QString::number(std::abs(exponent));
-    if (digits.size() < minDigits) digits = QString(minDigits - digits.size(), u'0') + digits;
-    if (exponent < 0) return u'-' + digits;
-    return plusSign ? u'+' + digits : digits;
-}
-
 }  // namespace
 
 Decimal ToDecimal(Extended v) {
@@ -131,7 +124,7 @@ QString FormatGeneral(Decimal d, int precision, int expDigits) {
     if (d.Exponent > precision || d.Exponent < -3) {
         text = digits.left(1);
         if (digits.size() > 1) text += point + digits.mid(1);
-        text += u'E' + exponentText(d.Exponent - 1, expDigits, false);
+        text += u'E' + ExponentText(d.Exponent - 1, expDigits, false);
     } else if (d.Exponent <= 0) {
         text = QStringLiteral("0") + point + QString(-d.Exponent, u'0') + digits;
     } else {
@@ -143,7 +136,10 @@ QString FormatGeneral(Decimal d, int precision, int expDigits) {
 }
 
 QString ExponentText(int exponent, int minDigits, bool plusSign) {
-    return exponentText(exponent, minDigits, plusSign);
+    QString digits = QString::number(std::abs(exponent));
+    if (digits.size() < minDigits) digits = QString(minDigits - digits.size(), u'0') + digits;
+    if (exponent < 0) return u'-' + digits;
+    return plusSign ? u'+' + digits : digits;
 }
 
 std::string IntegerDigits(const Decimal& d) {

@@ -47,4 +47,10 @@ std::string FractionDigits(const Decimal& d, int decimals);
 // Groups of three digits separated by the thousand separator.
 QString GroupThousands(const std::string& digits, QChar separator);
 
+// The bits an integer shows in unsigned and hexadecimal forms: a negative
+// value that fits 32 bits shows its 32-bit pattern.
+inline UInt64 UnsignedBits(Int64 v) {
+    return (v < 0 && v >= INT32_MIN) ? UInt64(Cardinal(v)) : UInt64(v);
+}
+
 }  // namespace sysutils_detail

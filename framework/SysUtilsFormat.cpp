@@ -458,18 +458,11 @@ private:
         return v < 0 ? u'-' + digits : digits;
     }
 
-    // A negative value that fits 32 bits reads as its 32-bit pattern.
-    static UInt64 unsignedBits(Int64 v) {
-        return (v < 0 && v >= INT32_MIN) ? UInt64(Cardinal(v)) : UInt64(v);
-    }
-
     QString unsignedText(const FormatSpec& conv, const TVarRec& a) const {
-        return padDigits(QString::number(unsignedBits(intArg(a))), conv.precision);
+        return padDigits(QString::number(UnsignedBits(intArg(a))), conv.precision);
     }
 
-    QString hexText(const FormatSpec& conv, const TVarRec& a) const {
-        return padDigits(QString::number(unsignedBits(intArg(a)), 16).toUpper(), conv.precision);
-    }
+    QString hexText(const FormatSpec& conv, const TVarRec& a) const { return IntToHex(intArg(a), conv.precision); }
 
     QString stringText(const FormatSpec& conv, const TVarRec& a) const {
         if (a.VType() != TVarRec::vtString) badFormat(fmt_);

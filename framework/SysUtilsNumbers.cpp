@@ -172,9 +172,7 @@ bool divideHalfEven(__int128 a, __int128 b, Int64& out) {
 QString IntToStr(Int64 v) { return QString::number(v); }
 
 QString IntToHex(Int64 v, Integer digits) {
-    // A negative value that fits 32 bits shows its 32-bit pattern.
-    const UInt64 bits = (v < 0 && v >= std::numeric_limits<Integer>::min()) ? UInt64(Cardinal(v)) : UInt64(v);
-    QString text = QString::number(bits, 16).toUpper();
+    QString text = QString::number(sysutils_detail::UnsignedBits(v), 16).toUpper();
     if (text.size() < digits) text = QString(digits - text.size(), u'0') + text;
     return text;
 }

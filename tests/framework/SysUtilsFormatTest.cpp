@@ -21,6 +21,7 @@ TEST_F(SysUtilsFormat, StringsIndexesWidthsAndStars) {
     EXPECT_EQ(str(Format(QStringLiteral("%1:s%0:s%s"), {"a", "b"})), "bab");
     EXPECT_EQ(str(Format(QStringLiteral("100%%"), {})), "100%");
     EXPECT_EQ(str(Format(QStringLiteral("%u"), {-1})), "4294967295");
+    EXPECT_EQ(str(Format(QStringLiteral("%x|%.4x|%6x|%-4X|"), {-1, 255, 171, 10})), "FFFFFFFF|00FF|    AB|A   |");
     EXPECT_EQ(str(Format(QStringLiteral("設計時には%d～%dしか指定できません。"), {-2147483648LL, 2147483647})),
               "設計時には-2147483648～2147483647しか指定できません。");
 }
