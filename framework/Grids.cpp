@@ -341,6 +341,11 @@ void TCustomGrid::MoveTopLeft(Integer ALeft, Integer ATop) {
 }
 
 void TCustomGrid::TopLeftChanged() {
+    moveEditorToCell();
+}
+
+// A shown editor follows its cell when the cells move or change size.
+void TCustomGrid::moveEditorToCell() {
     if (editorMode_ && inplaceEdit_ && inplaceEdit_->Shown()) inplaceEdit_->Move(CellRect(Col(), Row()));
 }
 
@@ -407,7 +412,7 @@ void TCustomGrid::notifyClientSize() {
     lastClient_ = size;
     Realign();
     if (!IsLoading()) Resize();
-    if (editorMode_ && inplaceEdit_ && inplaceEdit_->Shown()) inplaceEdit_->Move(CellRect(Col(), Row()));
+    moveEditorToCell();
 }
 
 void TCustomGrid::WMSize(TMessage&) {
@@ -421,12 +426,12 @@ void TCustomGrid::SizeChanged(Integer, Integer) {}
 
 void TCustomGrid::ColWidthsChanged() {
     updateScrollRange();
-    if (editorMode_ && inplaceEdit_ && inplaceEdit_->Shown()) inplaceEdit_->Move(CellRect(Col(), Row()));
+    moveEditorToCell();
 }
 
 void TCustomGrid::RowHeightsChanged() {
     updateScrollRange();
-    if (editorMode_ && inplaceEdit_ && inplaceEdit_->Shown()) inplaceEdit_->Move(CellRect(Col(), Row()));
+    moveEditorToCell();
 }
 
 void TCustomGrid::ColumnMoved(Integer, Integer) {}

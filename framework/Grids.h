@@ -267,6 +267,7 @@ private:
     void notifyClientSize();
     void hideEdit();
     void bindEditor();
+    void moveEditorToCell();
     Integer frameWidth() const;
     void paintCell(Integer c, Integer r, const TRect& rect, bool fixed);
     void paintLines(Integer c, Integer r, const TRect& rect, bool fixed);

@@ -262,6 +262,26 @@ TEST_F(GridsTest, TheEditorComesOnFirstNeedBoundToTheCurrentCell) {
     EXPECT_TRUE(log.With("Exit:grid").empty());
 }
 
+TEST_F(GridsTest, AShownEditorFollowsItsCellWhenColumnsRowsOrTheViewChange) {
+    grid->SetColCount(12);
+    grid->SetRowCount(30);
+    StartEditing();
+    TInplaceEdit* editor = grid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    grid->SetColWidths(0, 30);
+    EXPECT_EQ(editor->BoundsRect(), grid->CellRect(1, 1));
+    grid->SetRowHeights(1, 33);
+    EXPECT_EQ(editor->BoundsRect(), grid->CellRect(1, 1));
+    EXPECT_EQ(editor->Height(), 33);
+    grid->MoveColRow(4, 20, true, true);
+    grid->SetEditorMode(true);
+    const TRect cell = grid->CellRect(4, 20);
+    ASSERT_FALSE(cell.IsEmpty());
+    EXPECT_EQ(editor->BoundsRect(), cell);
+    grid->SetLeftCol(grid->LeftCol() + 1);
+    EXPECT_EQ(editor->BoundsRect(), grid->CellRect(4, 20));
+}
+
 TEST_F(GridsTest, TypingGoesIntoTheCellAndFollowsTheCursor) {
     StartEditing();
     KeyClicks(form.get(), "xy");
