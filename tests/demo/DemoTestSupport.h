@@ -6,6 +6,7 @@
 #include "WidgetTestSupport.h"
 
 #include <functional>
+#include <ostream>
 
 class QImage;
 class QWidget;
@@ -19,7 +20,6 @@ QImage GrabControl(TControl* control);
 void WhenModalActive(std::function<void(QWidget* modal)> action, QWidget* excluded = nullptr, int timeoutMs = 5000);
 
 // Readable failure messages.
-#include <ostream>
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
 }
