@@ -125,6 +125,7 @@ void TCustomGrid::SetFixedRows(Integer value) {
 }
 
 void TCustomGrid::SetDefaultColWidth(Integer value) {
+    value = std::max(value, 0);
     defaultColWidth_ = value;
     colWidths_.assign(size_t(colCount_), value);
     ColWidthsChanged();
@@ -132,6 +133,7 @@ void TCustomGrid::SetDefaultColWidth(Integer value) {
 }
 
 void TCustomGrid::SetDefaultRowHeight(Integer value) {
+    value = std::max(value, 0);
     defaultRowHeight_ = value;
     rowHeights_.assign(size_t(rowCount_), value);
     RowHeightsChanged();

@@ -122,6 +122,7 @@ public:
     void SetFixedCols(Integer value);
     Integer FixedRows() const { return fixedRows_; }
     void SetFixedRows(Integer value);
+    // Negative sizes count as 0, for the defaults as for single cells.
     Integer DefaultColWidth() const { return defaultColWidth_; }
     void SetDefaultColWidth(Integer value);
     Integer DefaultRowHeight() const { return defaultRowHeight_; }

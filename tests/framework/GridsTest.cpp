@@ -282,6 +282,17 @@ TEST_F(GridsTest, AShownEditorFollowsItsCellWhenColumnsRowsOrTheViewChange) {
     EXPECT_EQ(editor->BoundsRect(), grid->CellRect(4, 20));
 }
 
+TEST_F(GridsTest, NegativeDefaultSizesCountAsZero) {
+    grid->SetDefaultColWidth(-20);
+    grid->SetDefaultRowHeight(-5);
+    EXPECT_EQ(grid->DefaultColWidth(), 0);
+    EXPECT_EQ(grid->ColWidths(2), 0);
+    EXPECT_EQ(grid->RowHeights(2), 0);
+    const TRect cell = grid->CellRect(2, 2);
+    EXPECT_GE(cell.Right, cell.Left);
+    EXPECT_GE(cell.Bottom, cell.Top);
+}
+
 TEST_F(GridsTest, TypingGoesIntoTheCellAndFollowsTheCursor) {
     StartEditing();
     KeyClicks(form.get(), "xy");
