@@ -202,21 +202,13 @@ void TGridColumn::SetFixedFontSize(Integer value) {
 
 void TGridColumn::SetAutoSize(bool value) {
     if (value == autoSize_ || AutoSizeChanging) return;
-    AutoSizeChanging = true;
+    TFlagScope guard(AutoSizeChanging);
     if (Collection()) {
         for (Integer i = 0; i < Collection()->Count(); ++i)
             static_cast<TGridColumn*>(Collection()->Items(i))->autoSize_ = false;
     }
     autoSize_ = value;
-    if (!designing()) {
-        try {
-            signal();
-        } catch (...) {
-            AutoSizeChanging = false;
-            throw;
-        }
-    }
-    AutoSizeChanging = false;
+    if (!designing()) signal();
 }
 
 // ------------------------------------------------------------ the rule

@@ -1,22 +1,10 @@
-// Helpers the sources of the entry grid share: scoped flags and locks, and
-// the number and text forms of cells. Not part of the grid's interface.
+// Helpers the sources of the entry grid share: the move lock, a scoped
+// update of a collection, and the number and text forms of cells. Not part
+// of the grid's interface.
 #pragma once
 
 #include "SDBGrid.h"
 #include "SysUtils.h"
-
-// Sets a flag for a scope and puts its old value back.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& flag, bool value = true) : flag_(flag), saved_(flag) { flag_ = value; }
-    ~TFlagScope() { flag_ = saved_; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool saved_;
-};
 
 // While set, SelectCell refuses every move.
 class TSDBGrid::MoveLock : public TFlagScope {

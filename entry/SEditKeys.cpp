@@ -310,19 +310,13 @@ void TCEdit::Change() {
     // itself) does nothing at all.
     static bool changing = false;
     if (changing) return;
-    changing = true;
-    try {
-        TCustomEdit::Change();
-        const QString text = Text();
-        if (MaxLength() >= 1 && StrDisplayWidth(text) > MaxLength()) {
-            SetText(CutToDisplayWidth(text, MaxLength()));
-            caretToEnd();
-        }
-    } catch (...) {
-        changing = false;
-        throw;
+    TFlagScope guard(changing);
+    TCustomEdit::Change();
+    const QString text = Text();
+    if (MaxLength() >= 1 && StrDisplayWidth(text) > MaxLength()) {
+        SetText(CutToDisplayWidth(text, MaxLength()));
+        caretToEnd();
     }
-    changing = false;
 }
 
 // ------------------------------------------------------------ mouse, focus, messages

@@ -43,14 +43,8 @@ void TCEdit::Layout() {
     // comes back here.
     static bool running = false;
     if (running || IsLoading() || ComponentState().Contains(csReading)) return;
-    running = true;
-    try {
-        placeInPanel();
-    } catch (...) {
-        running = false;
-        throw;
-    }
-    running = false;
+    TFlagScope guard(running);
+    placeInPanel();
 }
 
 void TCEdit::placeInPanel() {
@@ -120,14 +114,8 @@ void TSComboBox::Layout() {
     // Placing the box comes back here through RequestAlign and
     // ConstrainedResize: one run at a time.
     if (layingOut_) return;
-    layingOut_ = true;
-    try {
-        placeInPanel();
-    } catch (...) {
-        layingOut_ = false;
-        throw;
-    }
-    layingOut_ = false;
+    TFlagScope guard(layingOut_);
+    placeInPanel();
 }
 
 // A flat box reaches h pixels past the usable area on the left and right

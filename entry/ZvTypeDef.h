@@ -126,6 +126,22 @@ QString ToHalfWidth(const QString& S);
 const QString& FullWidthTable();  // 183 units
 const QString& HalfWidthTable();  // 208 units
 
+// ------------------------------------------------------------ re-entry guards
+
+// Sets a flag for a scope and puts its old value back, also when an error
+// leaves the scope: the guard of a step that must not run inside itself.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag, bool value = true) : flag_(flag), saved_(flag) { flag_ = value; }
+    ~TFlagScope() { flag_ = saved_; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
 // ------------------------------------------------------------ control chains
 
 // Whether Control and its parents up to the form (the form itself not

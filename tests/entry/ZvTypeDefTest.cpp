@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <random>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,26 @@ TEST(ZvTypeDef, OrdinalsAndNamesFollowTheDeclaredOrder) {
     EXPECT_STREQ(CharTypeNames[ctDQuoted], "ctDQuoted");
     EXPECT_EQ(std::size(CharTypeNames), size_t(ctDQuoted) + 1);
     EXPECT_STREQ(AlignmentNames[taCenter], "taCenter");
+}
+
+TEST(ZvTypeDef, AFlagScopePutsTheOldValueBackAlsoWhenAnErrorLeavesIt) {
+    bool flag = false;
+    {
+        TFlagScope guard(flag);
+        EXPECT_TRUE(flag);
+        {
+            TFlagScope inner(flag, false);
+            EXPECT_FALSE(flag);
+        }
+        EXPECT_TRUE(flag);
+    }
+    EXPECT_FALSE(flag);
+    try {
+        TFlagScope guard(flag);
+        throw std::runtime_error("step failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(flag) << "a failed step leaves no guard set behind";
 }
 
 TEST(TextRoutines, SurrogateRangesEndExactly) {
