@@ -52,7 +52,6 @@ struct TRect {
     constexpr Integer Height() const { return Bottom - Top; }
     constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     constexpr TPoint TopLeft() const { return {Left, Top}; }
-    constexpr TPoint BottomRight() const { return {Right, Bottom}; }
     constexpr bool Contains(const TPoint& p) const {
         return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
     }
@@ -67,14 +66,10 @@ struct TSize {
     constexpr bool operator==(const TSize&) const = default;
 };
 
-constexpr TPoint Point(Integer x, Integer y) { return {x, y}; }
 constexpr TRect Rect(Integer l, Integer t, Integer r, Integer b) { return {l, t, r, b}; }
 constexpr TRect Bounds(Integer l, Integer t, Integer w, Integer h) { return {l, t, l + w, t + h}; }
 bool IntersectRect(TRect& dest, const TRect& a, const TRect& b);
-bool UnionRect(TRect& dest, const TRect& a, const TRect& b);
-bool PtInRect(const TRect& r, const TPoint& p);
 void InflateRect(TRect& r, Integer dx, Integer dy);
-void OffsetRect(TRect& r, Integer dx, Integer dy);
 
 // A set of enumeration values: bit n stands for the value of ordinal n.
 // Up to 64 values; a set of at most eight values fits its low byte.
