@@ -5,6 +5,7 @@
 
 #include "Forms.h"
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include <QtGui/QPainter>
 #include <QtTest/QTest>
@@ -61,13 +62,6 @@ protected:
         form->SetColor(clWhite);
     }
 
-    void ShowActive() {
-        form->Show();
-        QWidget* w = form->Handle();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-    }
-
     TSBtn* Btn(Integer left, Integer top, Integer width = 60, Integer height = 40) {
         auto* b = new TSBtn(form.get());
         b->SetParent(form.get());
@@ -87,7 +81,6 @@ protected:
         return form->Handle()->grab(QRect(c->Left(), c->Top(), c->Width(), c->Height())).toImage();
     }
 
-    QWindow* Window() { return form->Handle()->windowHandle(); }
     static QPoint Mid(TControl* c) { return QPoint(c->Left() + c->Width() / 2, c->Top() + c->Height() / 2); }
 
     std::unique_ptr<TForm> form;
@@ -111,7 +104,7 @@ TEST_F(SBtnTest, ANewButtonHasTheDocumentedLook) {
 TEST_F(SBtnTest, DualHalvesMirrorEachOtherAndLeaveTheFarSideToTheEdge) {
     auto* b = PlainColours(Btn(10, 10));
     b->SetHotTrack(false);
-    ShowActive();
+    ShowActive(form.get());
     QImage image = Grab(b);
     SaveTestImage(image, QStringLiteral("SBtnDualVertical"));
     // Vertical: top half black to white, bottom half white to black.
@@ -137,7 +130,7 @@ TEST_F(SBtnTest, RingsStepTowardTheEndColourByTheRatio) {
     auto* b = PlainColours(Btn(10, 10));
     b->SetGradientType(gtNormal);
     b->SetHotTrack(false);
-    ShowActive();
+    ShowActive(form.get());
     // 60 x 40: 20 rings; step 255 / 20 x 7 = 89.25 per ring.
     QImage image = Grab(b);
     SaveTestImage(image, QStringLiteral("SBtnRings"));
@@ -179,24 +172,24 @@ TEST_F(SBtnTest, TheHotTrackFrameFollowsTheMouseAndIsRoundOnlyForRings) {
         b->SetOnTrackColor(clRed);
         b->SetOffTrackColor(clBlue);
     }
-    ShowActive();
-    QTest::mouseMove(Window(), QPoint(300, 200));
+    ShowActive(form.get());
+    QTest::mouseMove(WindowOf(form.get()), QPoint(300, 200));
     EXPECT_EQ(Grab(dual).pixelColor(0, 0), Q(clBlue)) << "square corner";
     EXPECT_EQ(Grab(dual).pixelColor(30, 39), Q(clBlue));
     EXPECT_EQ(Grab(rings).pixelColor(0, 0), Q(clWhite)) << "rounded corner shows the form";
     EXPECT_EQ(Grab(rings).pixelColor(30, 0), Q(clBlue));
 
-    QTest::mouseMove(Window(), Mid(dual));
+    QTest::mouseMove(WindowOf(form.get()), Mid(dual));
     ASSERT_TRUE(QTest::qWaitFor([&] { return dual->MouseOver(); }));
     const QImage hot = Grab(dual);
     SaveTestImage(hot, QStringLiteral("SBtnDualHot"));
     EXPECT_EQ(hot.pixelColor(30, 0), Q(clRed));
     // Pressed, the frame goes back to the off colour.
-    QTest::mousePress(Window(), Qt::LeftButton, Qt::NoModifier, Mid(dual));
+    MousePress(form.get(), Mid(dual));
     EXPECT_EQ(Grab(dual).pixelColor(30, 0), Q(clBlue));
-    QTest::mouseRelease(Window(), Qt::LeftButton, Qt::NoModifier, Mid(dual));
+    MouseRelease(form.get(), Mid(dual));
     EXPECT_EQ(Grab(dual).pixelColor(30, 0), Q(clRed));
-    QTest::mouseMove(Window(), QPoint(300, 200));
+    QTest::mouseMove(WindowOf(form.get()), QPoint(300, 200));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dual->MouseOver(); }));
     EXPECT_EQ(Grab(dual).pixelColor(30, 0), Q(clBlue));
 }
@@ -209,11 +202,11 @@ TEST_F(SBtnTest, PressedFacesUseTheDownColourOrTheReversedGradient) {
         b->SetHotTrack(false);
         b->SetDownColor(clYellow);
     }
-    ShowActive();
+    ShowActive(form.get());
     auto pressed = [&](TSBtn* b) {
-        QTest::mousePress(Window(), Qt::LeftButton, Qt::NoModifier, Mid(b));
+        MousePress(form.get(), Mid(b));
         const QImage image = Grab(b);
-        QTest::mouseRelease(Window(), Qt::LeftButton, Qt::NoModifier, Mid(b));
+        MouseRelease(form.get(), Mid(b));
         return image;
     };
     QImage image = pressed(dual);
@@ -244,16 +237,16 @@ TEST_F(SBtnTest, AFlatButtonShowsItsFaceOnlyUnderTheMouseUnlessOpaque) {
     b->SetHotTrack(false);
     b->SetGradientStartColor(clRed);
     b->SetGradientEndColor(clBlue);
-    ShowActive();
-    QTest::mouseMove(Window(), QPoint(300, 200));
+    ShowActive(form.get());
+    QTest::mouseMove(WindowOf(form.get()), QPoint(300, 200));
     EXPECT_EQ(Grab(b).pixelColor(30, 10), Q(clWhite)) << "the form shows through";
-    QTest::mouseMove(Window(), Mid(b));
+    QTest::mouseMove(WindowOf(form.get()), Mid(b));
     ASSERT_TRUE(QTest::qWaitFor([&] { return b->MouseInControl(); }));
     QImage image = Grab(b);
     SaveTestImage(image, QStringLiteral("SBtnFlatHot"));
     EXPECT_EQ(image.pixelColor(30, 0), Q(clRed));
     EXPECT_EQ(image.pixelColor(30, 19), Q(clBlue));
-    QTest::mouseMove(Window(), QPoint(300, 200));
+    QTest::mouseMove(WindowOf(form.get()), QPoint(300, 200));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !b->MouseInControl(); }));
     b->SetTransparent(false);
     EXPECT_EQ(Grab(b).pixelColor(30, 0), Q(clRed));
@@ -275,7 +268,7 @@ TEST_F(SBtnTest, ADisabledButtonEmbossesItsCaption) {
     b->SetGradientEndColor(clNavy);
     b->SetCaption(QStringLiteral("ABC"));
     b->Font()->SetColor(clBlack);
-    ShowActive();
+    ShowActive(form.get());
     QImage image = Grab(b);
     EXPECT_GT(CountOf(image, Q(clBlack)), 20);
     EXPECT_EQ(CountOf(image, Q(clBtnHighlight)), 0);
@@ -306,18 +299,18 @@ TEST_F(SBtnTest, TheFaceGalleryInEveryState) {
         b->SetLayout(blGlyphTop);
         buttons.push_back(b);
     }
-    ShowActive();
-    QTest::mouseMove(Window(), QPoint(300, 250));
+    ShowActive(form.get());
+    QTest::mouseMove(WindowOf(form.get()), QPoint(300, 250));
     for (int t = 0; t < 2; ++t) {
         TSBtn* b = buttons[size_t(t)];
         const QImage up = Grab(b);
-        QTest::mouseMove(Window(), Mid(b));
+        QTest::mouseMove(WindowOf(form.get()), Mid(b));
         EXPECT_TRUE(QTest::qWaitFor([&] { return b->MouseOver(); }));
         const QImage hot = Grab(b);
-        QTest::mousePress(Window(), Qt::LeftButton, Qt::NoModifier, Mid(b));
+        MousePress(form.get(), Mid(b));
         const QImage down = Grab(b);
-        QTest::mouseRelease(Window(), Qt::LeftButton, Qt::NoModifier, Mid(b));
-        QTest::mouseMove(Window(), QPoint(300, 250));
+        MouseRelease(form.get(), Mid(b));
+        QTest::mouseMove(WindowOf(form.get()), QPoint(300, 250));
         b->SetEnabled(false);
         const QImage disabled = Grab(b);
         const QImage row[] = {up, down, hot, disabled};
@@ -342,7 +335,7 @@ TEST_F(SBtnTest, AFunctionKeyButtonShowsTheGuideTopLeftAndTheCaptionAtTheBottom)
     b->SetGuideFontHeight(-13);
     b->SetCaption(QStringLiteral("終了"));
     b->Font()->SetColor(clBlack);
-    ShowActive();
+    ShowActive(form.get());
     const QImage image = Grab(b);
     SaveTestImage(image, QStringLiteral("SBtnFunctionKey"));
     const QColor ink = Q(clBlack);
@@ -368,7 +361,7 @@ TEST_F(SBtnTest, TheGuideJoinsBaseSpaceAndGuideOnlyWhenTheBaseIsSet) {
     b->SetGradientStartColor(clWhite);
     b->SetGradientEndColor(clWhite);
     b->SetHotTrack(false);
-    ShowActive();
+    ShowActive(form.get());
     const QColor ink = Q(clBlack);
     b->SetGuide(QStringLiteral("F-12"));
     const QRect whole = InkBox(Grab(b), QRect(0, 0, 60, 40), ink);
@@ -390,12 +383,12 @@ TEST_F(SBtnTest, PressingShiftsTheContentByOnePixel) {
     b->SetCaption(QStringLiteral("OK"));
     b->SetGuide(QStringLiteral("F5"));
     b->SetLayout(blGlyphTop);
-    ShowActive();
+    ShowActive(form.get());
     const QColor ink = Q(clBlack);
     const QImage up = Grab(b);
-    QTest::mousePress(Window(), Qt::LeftButton, Qt::NoModifier, Mid(b));
+    MousePress(form.get(), Mid(b));
     const QImage down = Grab(b);
-    QTest::mouseRelease(Window(), Qt::LeftButton, Qt::NoModifier, Mid(b));
+    MouseRelease(form.get(), Mid(b));
     SaveTestImage(down, QStringLiteral("SBtnPressedContent"));
     const QRect guide(0, 0, 60, 18), caption(0, 18, 60, 22);
     EXPECT_EQ(InkBox(down, guide, ink), InkBox(up, guide, ink).translated(1, 1));
@@ -413,7 +406,7 @@ TEST_F(SBtnTest, AGlyphSitsByMarginAndGreysWhenDisabled) {
     glyph.Canvas()->Brush()->SetColor(clRed);
     glyph.Canvas()->FillRect(TRect(2, 2, 14, 14));
     b->SetGlyph(&glyph);
-    ShowActive();
+    ShowActive(form.get());
     // Inset client (1, 1, 59, 39): the glyph at 1 + Margin and centred
     // vertically, (38 - 16 + 1) div 2 + 1.
     QImage image = Grab(b);
@@ -455,7 +448,7 @@ TEST_F(SBtnTest, AnEvenPitchCaptionCentresEachCharacterInItsCell) {
     b->SetGradientEndColor(clWhite);
     b->SetAVPitch(true);
     b->SetCaption(QStringLiteral("II"));
-    ShowActive();
+    ShowActive(form.get());
     const QImage image = Grab(b);
     SaveTestImage(image, QStringLiteral("SBtnEvenPitch"));
     // Inset 1..59 less Margin 2: cells 3..30 and 30..57.
@@ -505,7 +498,7 @@ TEST_F(SBtnTest, ButtonsAreCountedAndAZeroSizedOneIsNotPainted) {
     auto* a = Btn(10, 10);
     auto* b = Btn(80, 10, 0, 0);
     EXPECT_EQ(SBtnInstanceCount(), before + 2);
-    ShowActive();
+    ShowActive(form.get());
     EXPECT_NO_THROW(form->Handle()->grab());
     delete b;
     EXPECT_EQ(SBtnInstanceCount(), before + 1);
@@ -519,12 +512,12 @@ TEST_F(SBtnTest, PressingTheSecondButtonOfAGroupReleasesTheFirst) {
     auto* second = Btn(80, 10);
     first->SetGroupIndex(1);
     second->SetGroupIndex(1);
-    ShowActive();
-    QTest::mouseClick(Window(), Qt::LeftButton, Qt::NoModifier, Mid(first));
+    ShowActive(form.get());
+    MouseClick(form.get(), Mid(first));
     EXPECT_TRUE(first->Down());
-    QTest::mouseClick(Window(), Qt::LeftButton, Qt::NoModifier, Mid(first));
+    MouseClick(form.get(), Mid(first));
     EXPECT_TRUE(first->Down()) << "AllowAllUp is off";
-    QTest::mouseClick(Window(), Qt::LeftButton, Qt::NoModifier, Mid(second));
+    MouseClick(form.get(), Mid(second));
     EXPECT_TRUE(second->Down());
     EXPECT_FALSE(first->Down());
     EXPECT_EQ(clicks, 3);

@@ -1,22 +1,18 @@
 // The grid's column objects: defaults, the rule setters' cascade with its
 // corrections and messages, fonts as heights and sizes, Assign, and the
 // refresh of the grid that column changes cause.
-#include "SDBGridTest.h"
+#include "EntryTestSupport.h"
 
 namespace {
 
-class SDBGridColumnsTest : public ::testing::Test {
+class SDBGridColumnsTest : public GridFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<GridForm>();
-        grid = form->grid;
+        GridFormTest::SetUp();
         column = grid->GridColumns()->Add();
         boxes.texts.clear();
     }
 
-    BoxAndBeepCounter boxes;
-    std::unique_ptr<GridForm> form;
-    TSDBGrid* grid = nullptr;
     TGridColumn* column = nullptr;
 };
 

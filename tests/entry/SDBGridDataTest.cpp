@@ -2,7 +2,7 @@
 // rounding modes, writing in the column's form, dates and times, the cell
 // accessor, totals over many rows, and era dates checked against ICU's
 // Japanese calendar.
-#include "SDBGridTest.h"
+#include "EntryTestSupport.h"
 
 #include <unicode/ucal.h>
 #include <unicode/udat.h>
@@ -12,11 +12,10 @@
 
 namespace {
 
-class SDBGridDataTest : public ::testing::Test {
+class SDBGridDataTest : public GridFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<GridForm>();
-        grid = form->grid;
+        GridFormTest::SetUp();
         form->VoucherColumns();
         grid->SetColCount(11);
         auto* date = grid->GridColumns()->Items(8);
@@ -41,9 +40,6 @@ protected:
         QString text = mode;
         return grid->GetIntegerByName(QStringLiteral("数量"), 2, text);
     }
-
-    std::unique_ptr<GridForm> form;
-    TSDBGrid* grid = nullptr;
 };
 
 TEST_F(SDBGridDataTest, TitlesAreFoundWithoutRegardToCaseAndBadRowsAreRefused) {
@@ -310,9 +306,9 @@ TEST_F(SDBGridDataTest, EraCodesNameTheDatesIcusJapaneseCalendarGives) {
         ASSERT_LE(number, 5);
         const QString code = Format(QStringLiteral("%d%.2d%.2d%.2d"), {number, year, int(m), int(d)});
         TDateTime read = 0;
-        ASSERT_TRUE(grid->EraDate(code, read)) << U8(code);
-        ASSERT_EQ(read, day) << U8(code);
-        ASSERT_EQ(grid->GStrings()->Values(QString::number(number)), name) << U8(code);
+        ASSERT_TRUE(grid->EraDate(code, read)) << Utf8(code);
+        ASSERT_EQ(read, day) << Utf8(code);
+        ASSERT_EQ(grid->GStrings()->Values(QString::number(number)), name) << Utf8(code);
         ++checked;
     }
     EXPECT_GT(checked, 60000);
@@ -327,7 +323,7 @@ TEST_F(SDBGridDataTest, EraCodesNameTheDatesIcusJapaneseCalendarGives) {
         int era = 0, year = 0;
         QString name;
         icu.Era(t.y, t.m, t.d, era, year, name);
-        EXPECT_EQ(U8(name), t.era);
+        EXPECT_EQ(Utf8(name), t.era);
         EXPECT_EQ(year, t.year);
     }
     TDateTime d = 0;

@@ -3,7 +3,7 @@
 // titles on two lines, right-aligned grouped numbers, zeros left blank,
 // lookup texts and era dates (drawn as their texts would be), and the
 // application's share through OnDrawCellEx.
-#include "SDBGridTest.h"
+#include "EntryTestSupport.h"
 #include "TestSupport.h"
 
 #include <QtWidgets/QAbstractScrollArea>
@@ -11,11 +11,10 @@
 
 namespace {
 
-class SDBGridDrawTest : public ::testing::Test {
+class SDBGridDrawTest : public GridFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<GridForm>();
-        grid = form->grid;
+        GridFormTest::SetUp();
         grid->SetColCount(7);
         grid->SetRowCount(4);
         grid->SetDefaultRowHeight(24);
@@ -75,9 +74,6 @@ protected:
         }
         return -1;
     }
-
-    std::unique_ptr<GridForm> form;
-    TSDBGrid* grid = nullptr;
 };
 
 TEST_F(SDBGridDrawTest, EvenRowsAreStripedWhereTheCellColourIsTheGrids) {

@@ -3,7 +3,7 @@
 // columns, refused and changed values, auto-append up to MaxRows, the
 // edges (OnOutOfCells), the key filter per column kind with its beeps, and
 // input-method text.
-#include "SDBGridTest.h"
+#include "EntryTestSupport.h"
 #include "TestSupport.h"
 
 #include <QtGui/QInputMethodEvent>
@@ -11,11 +11,10 @@
 
 namespace {
 
-class SDBGridKeysTest : public ::testing::Test {
+class SDBGridKeysTest : public GridFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<GridForm>();
-        grid = form->grid;
+        GridFormTest::SetUp();
         form->VoucherColumns();
         form->ShowActive();
         form->log.clear();
@@ -28,10 +27,6 @@ protected:
         Enter();
     }
     QString EditorText() const { return grid->InplaceEditor()->Text(); }
-
-    BoxAndBeepCounter boxes;
-    std::unique_ptr<GridForm> form;
-    TSDBGrid* grid = nullptr;
 };
 
 TEST_F(SDBGridKeysTest, TheVoucherColumnsStandAsTheWindowSetsThem) {
@@ -58,7 +53,7 @@ TEST_F(SDBGridKeysTest, TheVoucherColumnsStandAsTheWindowSetsThem) {
 }
 
 TEST_F(SDBGridKeysTest, EnterWalksTheLineSkippingDisplayOnlyColumnsAndAppends) {
-    GridTrace cursor;
+    Trace cursor;
     TypeEnter("12");
     cursor.push_back(form->Cursor());
     TypeEnter("abc");
@@ -69,7 +64,7 @@ TEST_F(SDBGridKeysTest, EnterWalksTheLineSkippingDisplayOnlyColumnsAndAppends) {
     cursor.push_back(form->Cursor());
     TypeEnter("x");
     cursor.push_back(form->Cursor());
-    EXPECT_EQ(cursor, (GridTrace{"3,1", "4,1", "5,1", "7,1", "2,2"}));
+    EXPECT_EQ(cursor, (Trace{"3,1", "4,1", "5,1", "7,1", "2,2"}));
     EXPECT_EQ(grid->Cells(2, 1), "00012");
     EXPECT_EQ(grid->Cells(3, 1), "abc");
     EXPECT_EQ(grid->Cells(4, 1), "3");
@@ -79,7 +74,7 @@ TEST_F(SDBGridKeysTest, EnterWalksTheLineSkippingDisplayOnlyColumnsAndAppends) {
     EXPECT_EQ(grid->Cells(0, 2), "002");
     // One OnModified per changed cell, also for the leave across 金額, and
     // for the last cell before the new row.
-    EXPECT_EQ(form->log, (GridTrace{"Modified:2,1", "Modified:3,1", "Modified:4,1", "Modified:5,1", "Modified:7,1",
+    EXPECT_EQ(form->log, (Trace{"Modified:2,1", "Modified:3,1", "Modified:4,1", "Modified:5,1", "Modified:7,1",
                                     "AutoAppended:2,2"}));
     EXPECT_EQ(grid->InplaceEditor()->BoundsRect(), grid->CellRect(2, 2));
     EXPECT_TRUE(grid->InplaceEditor()->Focused());
@@ -106,11 +101,11 @@ TEST_F(SDBGridKeysTest, ABadValueKeepsTheCursorAndRaisesOnEditErrorOnce) {
     ASSERT_EQ(form->Cursor(), "4,1");
     TypeEnter("500");
     EXPECT_EQ(form->Cursor(), "4,1");
-    EXPECT_EQ(form->log, (GridTrace{"EditError:4,1"}));
+    EXPECT_EQ(form->log, (Trace{"EditError:4,1"}));
     EXPECT_EQ(grid->ErrorType(), erMaxValue);
     // The arrows are refused the same way, once per key.
     form->Key(Qt::Key_Down);
-    EXPECT_EQ(form->With("EditError"), (GridTrace{"EditError:4,1", "EditError:4,1"}));
+    EXPECT_EQ(form->With("EditError"), (Trace{"EditError:4,1", "EditError:4,1"}));
     EXPECT_TRUE(form->With("OutOfCells").empty());
     // The editor came back with its text selected: typing replaces it.
     EXPECT_EQ(EditorText(), "500");
@@ -127,7 +122,7 @@ TEST_F(SDBGridKeysTest, AChangedValueIsReportedOnceAndARefusalKeepsTheCursor) {
     form->onModified = [this](Integer, Integer, bool&) { grid->RestoreOldData(); };
     TypeEnter("8");
     EXPECT_EQ(form->Cursor(), "4,1");
-    EXPECT_EQ(form->log, (GridTrace{"Modified:4,1"}));
+    EXPECT_EQ(form->log, (Trace{"Modified:4,1"}));
     // The handler put the entry text back; unchanged now, the cell is left.
     EXPECT_EQ(grid->Cells(4, 1), "");
     form->refuseModified = false;
@@ -145,7 +140,7 @@ TEST_F(SDBGridKeysTest, AutoAppendStopsAtMaxRows) {
     Enter();
     EXPECT_EQ(grid->RowCount(), 10);
     EXPECT_EQ(form->Cursor(), "2,9");
-    EXPECT_EQ(form->log, (GridTrace{"AutoAppended:2,9"}));
+    EXPECT_EQ(form->log, (Trace{"AutoAppended:2,9"}));
     grid->SetCol(7);
     form->log.clear();
     Enter();
@@ -154,23 +149,23 @@ TEST_F(SDBGridKeysTest, AutoAppendStopsAtMaxRows) {
     EXPECT_TRUE(form->log.empty());
     // Tab at the limit reports the edge.
     form->Key(Qt::Key_Tab);
-    EXPECT_EQ(form->log, (GridTrace{"OutOfCells:" + std::to_string(crFwd)}));
+    EXPECT_EQ(form->log, (Trace{"OutOfCells:" + std::to_string(crFwd)}));
     EXPECT_EQ(form->Cursor(), "7,9");
 }
 
 TEST_F(SDBGridKeysTest, TheEdgesOfTheGridAreReported) {
     form->Key(Qt::Key_Up);
-    EXPECT_EQ(form->log, (GridTrace{"OutOfCells:" + std::to_string(crUp)}));
+    EXPECT_EQ(form->log, (Trace{"OutOfCells:" + std::to_string(crUp)}));
     EXPECT_EQ(form->Cursor(), "2,1");
     form->log.clear();
     form->Key(Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(form->log, (GridTrace{"OutOfCells:" + std::to_string(crRev)}));
+    EXPECT_EQ(form->log, (Trace{"OutOfCells:" + std::to_string(crRev)}));
     // Without auto-append, Tab in the last cell stays and reports.
     grid->SetAutoAppendLine(false);
     grid->SetCol(7);
     form->log.clear();
     form->Key(Qt::Key_Tab);
-    EXPECT_EQ(form->log, (GridTrace{"OutOfCells:" + std::to_string(crFwd)}));
+    EXPECT_EQ(form->log, (Trace{"OutOfCells:" + std::to_string(crFwd)}));
     EXPECT_EQ(form->Cursor(), "7,1");
 }
 
@@ -325,7 +320,7 @@ TEST_F(SDBGridKeysTest, ALineWithoutAStopAheadReportsTheEdgeOncePerKey) {
     form->log.clear();
     Enter();
     EXPECT_EQ(form->Cursor(), "3,1");
-    EXPECT_EQ(form->log, (GridTrace{"OutOfCells:" + std::to_string(crFwd)}));
+    EXPECT_EQ(form->log, (Trace{"OutOfCells:" + std::to_string(crFwd)}));
     Enter();
     EXPECT_EQ(form->Cursor(), "3,1");
     EXPECT_EQ(form->log.size(), 2u);
@@ -341,7 +336,7 @@ TEST_F(SDBGridKeysTest, ACellLeftForANewRowKeepsTheFormItsCheckGaveIt) {
     EXPECT_EQ(grid->RowCount(), 3);
     EXPECT_EQ(form->Cursor(), "2,2");
     EXPECT_EQ(grid->Cells(4, 1), "1,234");
-    EXPECT_EQ(form->log, (GridTrace{"Modified:4,1", "AutoAppended:2,2"}));
+    EXPECT_EQ(form->log, (Trace{"Modified:4,1", "AutoAppended:2,2"}));
     // The same when Enter appends from the last cell of a number column.
     grid->GridColumns()->Items(7)->SetNumericType(ntgInteger);
     grid->GridColumns()->Items(7)->SetCharTypes({ctgConmma});
@@ -378,7 +373,7 @@ TEST_F(SDBGridKeysTest, AnArrowThatIsNoFixedKeyDropsTheTypedText) {
     form->Type("40");
     Enter();
     EXPECT_EQ(grid->Cells(5, 2), "40");
-    EXPECT_EQ(form->log, (GridTrace{"Modified:5,2"}));
+    EXPECT_EQ(form->log, (Trace{"Modified:5,2"}));
 }
 
 TEST_F(SDBGridKeysTest, AValueTakenAtTheLeftEdgeStaysTaken) {
@@ -387,7 +382,7 @@ TEST_F(SDBGridKeysTest, AValueTakenAtTheLeftEdgeStaysTaken) {
     form->Type("12");
     form->Key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(form->Cursor(), "2,1");
-    EXPECT_EQ(form->log, (GridTrace{"Modified:2,1", "OutOfCells:" + std::to_string(crRev)}));
+    EXPECT_EQ(form->log, (Trace{"Modified:2,1", "OutOfCells:" + std::to_string(crRev)}));
     EXPECT_EQ(grid->OldData(), "00012");
     // Taken once: leaving the cell later reports nothing more.
     Enter();
@@ -404,7 +399,7 @@ TEST_F(SDBGridKeysTest, AValueTakenAtTheLeftEdgeStaysTaken) {
     form->Key(Qt::Key_Left);
     EXPECT_TRUE(other->Focused());
     EXPECT_EQ(grid->Cells(2, 1), "00034");
-    EXPECT_EQ(form->With("Modified"), (GridTrace{"Modified:2,1", "Modified:2,1"}));
+    EXPECT_EQ(form->With("Modified"), (Trace{"Modified:2,1", "Modified:2,1"}));
 }
 
 TEST_F(SDBGridKeysTest, AClickOnADisplayOnlyCellLeavesNoTraceForTheNextMove) {
@@ -436,7 +431,7 @@ TEST_F(SDBGridKeysTest, ASkipEndingAtAnEdgeLeavesNoTraceForTheNextMove) {
     };
     Enter();
     EXPECT_EQ(form->Cursor(), "5,1");
-    EXPECT_EQ(form->log, (GridTrace{"OutOfCells"}));
+    EXPECT_EQ(form->log, (Trace{"OutOfCells"}));
     // The next Enter finds the new line: 金額 is skipped afresh, not taken
     // for the start of a full turn.
     Enter();

@@ -1,16 +1,12 @@
 // The entry grid on a shown form: a new grid, leaving a cell (validation,
 // OnEditError, OnModified), cell entry, the row operations, the empty-row
 // test, the AutoSize column and the width cut while typing.
-#include "SDBGridTest.h"
+#include "EntryTestSupport.h"
 
 namespace {
 
-class SDBGridTest : public ::testing::Test {
+class SDBGridTest : public GridFormTest {
 protected:
-    void SetUp() override {
-        form = std::make_unique<GridForm>();
-        grid = form->grid;
-    }
     void Show() { form->ShowActive(); }
     // Three data columns after the fixed one: text, number, need.
     void ThreeColumns() {
@@ -27,10 +23,6 @@ protected:
         need->SetText(QStringLiteral("必須"));
         need->SetNeed(true);
     }
-
-    BoxAndBeepCounter boxes;
-    std::unique_ptr<GridForm> form;
-    TSDBGrid* grid = nullptr;
 };
 
 TEST_F(SDBGridTest, ANewGridHasOneDataRowAndTheCursorInColumnOne) {
@@ -74,7 +66,7 @@ TEST_F(SDBGridTest, ABlankNeededCellKeepsTheCursor) {
     grid->SetCol(3);
     grid->SetCol(2);
     EXPECT_EQ(form->Cursor(), "3,1");
-    EXPECT_EQ(form->log, (GridTrace{"EditError:3,1"}));
+    EXPECT_EQ(form->log, (Trace{"EditError:3,1"}));
     EXPECT_EQ(grid->ErrorType(), erNeeded);
     // A blank number cell without Need may be left and stays blank.
     grid->SetCells(3, 1, QStringLiteral("x"));
@@ -99,7 +91,7 @@ TEST_F(SDBGridTest, AValueOutOfRangeKeepsTheCursorWithItsError) {
     EXPECT_EQ(form->Cursor(), "2,1");
     EXPECT_EQ(grid->ErrorType(), erMaxValue);
     EXPECT_EQ(grid->Cells(2, 1), "500");
-    EXPECT_EQ(form->log, (GridTrace{"EditError:2,1"}));
+    EXPECT_EQ(form->log, (Trace{"EditError:2,1"}));
 }
 
 TEST_F(SDBGridTest, AChangedValueRaisesOnModifiedWhichMayRefuse) {
@@ -113,7 +105,7 @@ TEST_F(SDBGridTest, AChangedValueRaisesOnModifiedWhichMayRefuse) {
     form->refuseModified = false;
     grid->SetCol(1);
     EXPECT_EQ(form->Cursor(), "1,1");
-    EXPECT_EQ(form->log, (GridTrace{"Modified:2,1", "Modified:2,1"}));
+    EXPECT_EQ(form->log, (Trace{"Modified:2,1", "Modified:2,1"}));
     // The value is confirmed: leaving again reports nothing.
     grid->SetCol(2);
     grid->SetCol(1);

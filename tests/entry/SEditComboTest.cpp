@@ -2,7 +2,7 @@
 // keys and clicks: a choice by mouse and by keyboard and the move it makes,
 // Up and Down with and without Shift, Ctrl and Alt, a refused change, the
 // program's ItemIndex, read-only boxes, Esc, and the flat frame.
-#include "SEditTestSupport.h"
+#include "EntryTestSupport.h"
 
 #include "TestSupport.h"
 

@@ -3,7 +3,7 @@
 // The result reaches the key filter character by character, the reading
 // goes to the box that entered last, and the result flag belongs to the
 // receiving box until the focus moves or the next key has come and gone.
-#include "SEditTestSupport.h"
+#include "EntryTestSupport.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QInputMethodEvent>

@@ -3,7 +3,7 @@
 // and OnMove for each kind of move, refused moves, pass-through, the mouse
 // rule, Tab on key-up, the key filter per kind, MoveFullChar, the cut to
 // MaxLength in display width and the first-press clearing.
-#include "SEditTestSupport.h"
+#include "EntryTestSupport.h"
 
 #include "ExtCtrls.h"
 

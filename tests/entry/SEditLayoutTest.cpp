@@ -2,7 +2,7 @@
 // alignment in panels of several sizes and insets, fitting the panel
 // round the box, panels the align engine sizes, and parents that are no
 // panel. Expected places are worked out here from the panel's insets.
-#include "SEditTestSupport.h"
+#include "EntryTestSupport.h"
 
 #include "ExtCtrls.h"
 

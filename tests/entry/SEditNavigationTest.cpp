@@ -2,7 +2,7 @@
 // by centre rounded down to multiples of 4, wrap-around in four
 // directions, single rows and columns, boxes left out, links between
 // groups, the trace to "MemLog", and the map driven by real arrow keys.
-#include "SEditTestSupport.h"
+#include "EntryTestSupport.h"
 
 #include "Classes.h"
 #include "ExtCtrls.h"

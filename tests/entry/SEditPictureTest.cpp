@@ -1,6 +1,6 @@
 // A small entry form filled in with real keys, drawn to a picture: values
 // reformatted on the way, and the focused box in the active colour.
-#include "SEditTestSupport.h"
+#include "EntryTestSupport.h"
 
 #include "StdCtrls.h"
 #include "TestSupport.h"

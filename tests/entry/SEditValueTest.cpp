@@ -1,7 +1,7 @@
 // The edit box's value model without a window: the number routines, the
 // validation matrix by kind, the rule setters with their messages, the
 // typed values and the stamped refresh through neighbour links.
-#include "SEditTestSupport.h"
+#include "EntryTestSupport.h"
 
 #include "Classes.h"
 
@@ -27,7 +27,7 @@ protected:
     }
     std::string text() const { return Utf8(box->Text()); }
 
-    MessageCounter messages;
+    BoxAndBeepCounter messages;
     std::unique_ptr<TSEdit> box;
 };
 

@@ -8,6 +8,7 @@
 #include "SEdit.h"
 #include "StdCtrls.h"
 #include "StdCtrlsEdit.h"
+#include "WidgetTestSupport.h"
 
 #include <QtTest/QTest>
 #include <QtWidgets/QWidget>
@@ -146,27 +147,21 @@ protected:
     }
     void TearDown() override { KeyStateReset(); }
 
-    void ShowActive() {
-        form->Show();
-        form->Handle()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form->Handle()));
-    }
-    QWindow* Window() { return form->Handle()->windowHandle(); }
 
     std::unique_ptr<TForm> form;
     std::vector<TShiftState> refired;
 };
 
 TEST_F(RefireTest, AHeldShiftIsSeenWhateverItsToggleBit) {
-    ShowActive();
+    ShowActive(form.get());
     // The second press leaves the toggle bit clear: the state byte is 0x80.
-    QTest::keyClick(Window(), Qt::Key_Shift);
-    QTest::keyPress(Window(), Qt::Key_Shift, Qt::ShiftModifier);
+    KeyClick(form.get(), Qt::Key_Shift);
+    KeyPress(form.get(), Qt::Key_Shift, Qt::ShiftModifier);
     TKeyboardState state;
     GetKeyboardState(state);
     ASSERT_EQ(state[VK_SHIFT], 0x80);
     RefireKeyState(form.get());
-    QTest::keyRelease(Window(), Qt::Key_Shift, Qt::ShiftModifier);
+    KeyRelease(form.get(), Qt::Key_Shift, Qt::ShiftModifier);
     RefireKeyState(form.get());
     ASSERT_EQ(refired.size(), 2u);
     EXPECT_EQ(refired[0], TShiftState{ssShift});
@@ -174,10 +169,10 @@ TEST_F(RefireTest, AHeldShiftIsSeenWhateverItsToggleBit) {
 }
 
 TEST_F(RefireTest, ControlCountsFromEitherSide) {
-    ShowActive();
-    QTest::keyPress(Window(), Qt::Key_Control);
+    ShowActive(form.get());
+    KeyPress(form.get(), Qt::Key_Control);
     RefireKeyState(form.get());
-    QTest::keyRelease(Window(), Qt::Key_Control, Qt::ControlModifier);
+    KeyRelease(form.get(), Qt::Key_Control, Qt::ControlModifier);
     KeyStateSetDown(VK_RCONTROL, true);
     KeyStateSetDown(VK_LSHIFT, true);
     RefireKeyState(form.get());

@@ -1,11 +1,14 @@
-// Shared pieces of the entry-grid tests: a form with one grid shown and
-// active on the offscreen platform, the eight columns of the voucher
-// window, real keys, and counters of message boxes and beeps.
+// Shared pieces of the data-entry tests: a form shown and active on the
+// offscreen platform and driven by real keys and clicks, counters of
+// message boxes and beeps, the edit-box form whose events write to one
+// log, and the grid form with the columns of the voucher window.
 #pragma once
 
 #include "Dialogs.h"
 #include "Forms.h"
 #include "SDBGrid.h"
+#include "SEdit.h"
+#include "WidgetTestSupport.h"
 
 #include <QtGui/QWindow>
 #include <QtTest/QTest>
@@ -13,18 +16,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-using GridTrace = std::vector<std::string>;
+using Trace = std::vector<std::string>;
 
-inline std::string U8(const QString& s) {
+inline std::string Utf8(const QString& s) {
     return s.toStdString();
-}
-
-inline std::string CellName(Integer c, Integer r) {
-    return std::to_string(c) + "," + std::to_string(r);
 }
 
 // Counts the message boxes (and answers them) and the beeps.
@@ -32,7 +32,7 @@ class BoxAndBeepCounter {
 public:
     BoxAndBeepCounter() {
         SetMessageBoxHook([this](const TMessageBoxRequest& r) {
-            texts.push_back(U8(r.Text));
+            texts.push_back(Utf8(r.Text));
             return IDOK;
         });
         SetBeepHook([this](Cardinal) { ++beeps; });
@@ -47,10 +47,89 @@ public:
     int beeps = 0;
 };
 
-// A form holding one grid whose events write to a trace.
-class GridForm : public TForm {
+// A form driven through its window by real keys and clicks.
+class TestForm : public TForm {
 public:
-    GridForm() : TForm(nullptr) {
+    TestForm() : TForm(nullptr) {}
+
+    void ShowActive() { ::ShowActive(this); }
+    QWindow* Window() { return ::WindowOf(this); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyClick(this, key, mods); }
+    void KeyDown(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyPress(this, key, mods); }
+    void KeyUp(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyRelease(this, key, mods); }
+    // Each character of an ASCII text as a key click.
+    void Type(const QString& text) { ::KeyClicks(this, text); }
+    // A left click in the middle of a control.
+    void Click(TControl* control) { ClickControl(control); }
+};
+
+// ------------------------------------------------------------ edit boxes
+
+// A form with boxes whose events are logged as "Event:name[:detail]".
+class TraceForm : public TestForm {
+public:
+    TraceForm() {
+        SetBounds(100, 100, 480, 320);
+        SetCaption(QStringLiteral("Boxes"));
+    }
+
+    TSEdit* AddEdit(const QString& name, Integer left, Integer top, Integer width = 80, Integer height = 24) {
+        auto* e = new TSEdit(this);
+        e->SetName(name);
+        e->SetParent(this);
+        e->SetBounds(left, top, width, height);
+        Wire(e);
+        return e;
+    }
+
+    void Wire(TSEdit* e) {
+        const std::string n = Utf8(e->Name());
+        WireBox(e, n);
+        e->OnEditError = [this, n](TObject*) { log.push_back("EditError:" + n); };
+    }
+
+    TSComboBox* AddCombo(const QString& name, Integer left, Integer top, Integer width = 100) {
+        auto* c = new TSComboBox(this);
+        c->SetName(name);
+        c->SetParent(this);
+        c->SetBounds(left, top, width, 24);
+        const std::string n = Utf8(name);
+        WireBox(c, n);
+        c->OnClick = [this, n](TObject*) { log.push_back("Click:" + n); };
+        c->OnChange = [this, n](TObject*) { log.push_back("Change:" + n); };
+        return c;
+    }
+
+    Trace log;
+    bool refuse = false;
+
+private:
+    // The events edit and combo boxes share.
+    template <class Box>
+    void WireBox(Box* box, const std::string& n) {
+        box->OnEnter = [this, n](TObject*) { log.push_back("Enter:" + n); };
+        box->OnExit = [this, n](TObject*) { log.push_back("Exit:" + n); };
+        box->OnModified = [this, n](TObject*) { log.push_back("Modified:" + n); };
+        box->OnModifyEx = [this, n](TObject*, bool& accept) {
+            log.push_back("ModifyEx:" + n);
+            if (refuse) accept = false;
+        };
+        box->OnMove = [this, n](TObject*, Word direction) {
+            log.push_back("Move:" + n + ":" + std::to_string(direction));
+        };
+    }
+};
+
+// ------------------------------------------------------------ the grid
+
+inline std::string CellName(Integer c, Integer r) {
+    return std::to_string(c) + "," + std::to_string(r);
+}
+
+// A form holding one grid whose events write to a trace.
+class GridForm : public TestForm {
+public:
+    GridForm() {
         SetBounds(100, 100, 760, 360);
         SetCaption(QStringLiteral("Grid"));
         Font()->SetName(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -158,22 +237,10 @@ public:
         grid->SetAppendIfNull(true);
     }
 
-    void ShowActive() {
-        Show();
-        QWidget* w = Handle();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-    }
-
-    QWindow* Window() { return Handle()->windowHandle(); }
-    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Window(), key, mods); }
-    void Type(const QString& text) {
-        for (QChar c : text) QTest::keyClick(Window(), char(c.unicode()));
-    }
     // The current cell as "col,row".
     std::string Cursor() const { return CellName(grid->Col(), grid->Row()); }
-    GridTrace With(const std::string& prefix) const {
-        GridTrace out;
+    Trace With(const std::string& prefix) const {
+        Trace out;
         for (const auto& e : log) {
             if (e.rfind(prefix, 0) == 0) out.push_back(e);
         }
@@ -181,7 +248,21 @@ public:
     }
 
     TSDBGrid* grid = nullptr;
-    GridTrace log;
+    Trace log;
     bool refuseModified = false;
     std::function<void(Integer c, Integer r, bool& accept)> onModified;
+};
+
+// The fixture of the grid tests: a grid form, not shown yet, whose message
+// boxes and beeps are counted.
+class GridFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<GridForm>();
+        grid = form->grid;
+    }
+
+    BoxAndBeepCounter boxes;
+    std::unique_ptr<GridForm> form;
+    TSDBGrid* grid = nullptr;
 };
