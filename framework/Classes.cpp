@@ -102,13 +102,6 @@ TComponent* TComponent::FindComponent(const QString& name) const {
     return nullptr;
 }
 
-void TComponent::SetComponentStateFlag(TComponentStateValue flag, bool on) {
-    if (on)
-        state_.Include(flag);
-    else
-        state_.Exclude(flag);
-}
-
 void TComponent::beginLoadingTree(std::vector<TComponent*>& marked) {
     state_ << csLoading << csReading;
     marked.push_back(this);

@@ -101,7 +101,6 @@ protected:
     // The base forgets AComponent as a notification partner and passes the
     // news on to every owned component.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
-    void SetComponentStateFlag(TComponentStateValue flag, bool on);
 
 private:
     void insertInto(TComponent* AComponent);
@@ -367,8 +366,6 @@ public:
     void SetSize(Int64 size) override;
     void Clear();
 
-    const char* Memory() const { return data_.constData(); }
-    char* Memory() { return data_.data(); }
     const QByteArray& Bytes() const { return data_; }
 
     void LoadFromStream(TStream& stream);
