@@ -337,7 +337,8 @@ public:
     // Read and Write may move fewer bytes than asked (short reads at the end).
     virtual Integer Read(void* buffer, Integer count) = 0;
     virtual Integer Write(const void* buffer, Integer count) = 0;
-    // The new position; a file stream answers -1 when it cannot go there.
+    // The new position; -1 when the stream cannot go there (the position
+    // then stays where it was).
     virtual Int64 Seek(Int64 offset, TSeekOrigin origin) = 0;
 
     Int64 Position() { return Seek(0, soCurrent); }

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -82,7 +83,7 @@ Integer TMemoryStream::Read(void* buffer, Integer count) {
 }
 
 Integer TMemoryStream::Write(const void* buffer, Integer count) {
-    if (position_ < 0 || count <= 0) return 0;
+    if (position_ < 0 || count <= 0 || position_ > std::numeric_limits<Int64>::max() - count) return 0;
     const Int64 end = position_ + count;
     // A write past the end fills the gap with zeros.
     if (end > Int64(data_.size())) SetSize(end);
@@ -92,11 +93,10 @@ Integer TMemoryStream::Write(const void* buffer, Integer count) {
 }
 
 Int64 TMemoryStream::Seek(Int64 offset, TSeekOrigin origin) {
-    switch (origin) {
-    case soBeginning: position_ = offset; break;
-    case soCurrent: position_ += offset; break;
-    case soEnd: position_ = Int64(data_.size()) + offset; break;
-    }
+    const Int64 base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : Int64(data_.size());
+    Int64 target = 0;
+    if (__builtin_add_overflow(base, offset, &target)) return -1;
+    position_ = target;
     return position_;
 }
 
@@ -104,7 +104,11 @@ void TMemoryStream::SetSize(Int64 size) {
     if (size < 0 || size > std::numeric_limits<qsizetype>::max())
         throw EStreamError(QStringLiteral("Invalid stream size (%1)").arg(size));
     const qsizetype old = data_.size();
-    data_.resize(qsizetype(size));
+    try {
+        data_.resize(qsizetype(size));
+    } catch (const std::bad_alloc&) {
+        throw EStreamError(QStringLiteral("Out of memory while expanding memory stream"));
+    }
     if (data_.size() > old) std::memset(data_.data() + old, 0, size_t(data_.size() - old));
     if (position_ > size) position_ = size;
 }

@@ -7,6 +7,8 @@
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 
+#include <limits>
+
 namespace {
 
 QByteArray bytes(const char* text) { return QByteArray(text); }
@@ -48,6 +50,21 @@ TEST(MemoryStream, SeekOriginsAndWritingPastTheEnd) {
     EXPECT_EQ(s.Read(&c, 1), 0);
     EXPECT_EQ(s.Write(&c, 1), 0);
     EXPECT_THROW(s.WriteBuffer(&c, 1), EWriteError);
+}
+
+TEST(MemoryStream, APositionTooFarOutRaisesAndKeepsTheData) {
+    TMemoryStream s;
+    s.WriteBytes(bytes("abc"));
+    const char c = 'x';
+    s.SetPosition(std::numeric_limits<Int64>::max());
+    EXPECT_THROW(s.WriteBuffer(&c, 1), EWriteError);
+    s.SetPosition(Int64(1) << 62);
+    EXPECT_THROW(s.WriteBuffer(&c, 1), EStreamError);
+    EXPECT_THROW(s.SetSize(Int64(1) << 62), EStreamError);
+    s.SetPosition(std::numeric_limits<Int64>::max());
+    EXPECT_EQ(s.Seek(1, soCurrent), -1);  // past the largest position
+    EXPECT_EQ(s.Position(), std::numeric_limits<Int64>::max());
+    EXPECT_EQ(s.Bytes(), bytes("abc"));
 }
 
 TEST(MemoryStream, SetSizeKeepsThePositionInside) {
