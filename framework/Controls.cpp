@@ -111,6 +111,12 @@ Cardinal MouseMessage(const QMouseEvent& e) {
 
 bool IsMouseMessage(Cardinal msg) { return msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONDBLCLK; }
 
+// The error of a control that needs a parent window and has none.
+[[noreturn]] void ThrowNoParentWindow(const TControl* control) {
+    const QString name = control ? control->Name() : QString();
+    throw EInvalidOperation(QStringLiteral("Control '%1' has no parent window").arg(name));
+}
+
 // ---- posted messages
 
 const QEvent::Type PostedMessageEvent = QEvent::Type(QEvent::registerEventType());
@@ -284,7 +290,7 @@ QWidget* TControl::Handle() {
         // Making the parent's widget made the children's, this one's too.
         if (widget_) return widget_;
     } else if (!dynamic_cast<TCustomForm*>(this)) {
-        throw EInvalidOperation(QStringLiteral("Control '%1' has no parent window").arg(Name()));
+        ThrowNoParentWindow(this);
     }
     InstallKeyStateTracking();
     QWidget* w = CreateWidget(parentWidget);
@@ -429,13 +435,13 @@ TPoint TControl::ScreenToClient(const TPoint& p) const {
 
 TPoint TControl::ClientToParent(const TPoint& p, TWinControl* AParent) const {
     if (!AParent) AParent = parent_;
-    if (!AParent) throw EInvalidOperation(QStringLiteral("Control '%1' has no parent window").arg(Name()));
+    if (!AParent) ThrowNoParentWindow(this);
     return AParent->ScreenToClient(ClientToScreen(p));
 }
 
 TPoint TControl::ParentToClient(const TPoint& p, TWinControl* AParent) const {
     if (!AParent) AParent = parent_;
-    if (!AParent) throw EInvalidOperation(QStringLiteral("Control '%1' has no parent window").arg(Name()));
+    if (!AParent) ThrowNoParentWindow(this);
     return ScreenToClient(AParent->ClientToScreen(p));
 }
 
@@ -540,11 +546,7 @@ bool TControl::Showing() const {
 
 void TControl::SetVisible(bool on) {
     if (visible_ == on) return;
-    if (!on) {
-        if (auto* self = dynamic_cast<TWinControl*>(this)) {
-            if (TCustomForm* form = GetParentForm(this); form && form != this) form->DefocusControl(self, false);
-        }
-    }
+    if (!on) giveUpFocus();
     visible_ = on;
     Perform(CM_VISIBLECHANGED, on ? 1 : 0);
     RequestAlign();
@@ -552,13 +554,16 @@ void TControl::SetVisible(bool on) {
 
 void TControl::SetEnabled(bool on) {
     if (enabled_ == on) return;
-    if (!on) {
-        if (auto* self = dynamic_cast<TWinControl*>(this)) {
-            if (TCustomForm* form = GetParentForm(this); form && form != this) form->DefocusControl(self, false);
-        }
-    }
+    if (!on) giveUpFocus();
     enabled_ = on;
     Perform(CM_ENABLEDCHANGED);
+}
+
+// A windowed control going hidden or disabled: the focus leaves it first.
+void TControl::giveUpFocus() {
+    auto* self = dynamic_cast<TWinControl*>(this);
+    if (!self) return;
+    if (TCustomForm* form = GetParentForm(this); form && form != this) form->DefocusControl(self, false);
 }
 
 void TControl::fontChanged() {
@@ -948,9 +953,7 @@ TCustomForm* GetParentForm(const TControl* control) {
 
 TCustomForm* ValidParentForm(const TControl* control) {
     TCustomForm* form = GetParentForm(control);
-    if (!form)
-        throw EInvalidOperation(
-            QStringLiteral("Control '%1' has no parent window").arg(control ? control->Name() : QString()));
+    if (!form) ThrowNoParentWindow(control);
     return form;
 }
 

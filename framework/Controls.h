@@ -428,6 +428,7 @@ protected:
 private:
     friend class TSizeConstraints;
     void fontChanged();
+    void giveUpFocus();
     void constraintsChanged();
     void applyConstraints(Integer& width, Integer& height);
     bool checkNewSize(Integer& width, Integer& height);
