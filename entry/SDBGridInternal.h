@@ -36,14 +36,6 @@ private:
     bool ended_ = false;
 };
 
-// The date kinds and the time kinds of a column.
-inline bool IsDateKind(TSNumericType kind) {
-    return kind == ntgDateym || kind == ntgDateymd;
-}
-inline bool IsTimeKind(TSNumericType kind) {
-    return kind == ntgTimehm || kind == ntgTimehms;
-}
-
 // The value of a number cell: blanks around and grouping commas do not
 // count, a blank cell is 0; false when the text is no number.
 bool CellNumber(const QString& text, Extended& value);

@@ -30,10 +30,6 @@ const QString kMonthFormat = QStringLiteral("yyyy/mm");
 const QString kTimeFormat = QStringLiteral("hh:nn");
 const QString kSecondsFormat = QStringLiteral("hh:nn:ss");
 
-bool IsDateKind(TNumericType kind) { return kind == ntDateym || kind == ntDateymd; }
-bool IsTimeKind(TNumericType kind) { return kind == ntTimehm || kind == ntTimehms; }
-// The kinds whose text is a plain number (not zero-filled).
-bool IsPlainNumber(TNumericType kind) { return kind == ntInteger || kind == ntExtend || kind == ntCurrency; }
 bool IsDecimalKind(TNumericType kind) { return kind == ntExtend || kind == ntCurrency; }
 
 // Only digits, '.', '+' and '-' may stand in a number (',' is removed first).
@@ -253,7 +249,7 @@ TErrorType Validate(TCEdit* Box, bool ReportBadValue) {
     bool caretStep = true;
     TErrorType result = erNone;
     const TNumericType kind = Box->NumericType();
-    if (IsPlainNumber(kind)) result = ValidateNumber(Box, ReportBadValue, caretStep);
+    if (Box->plainNumber()) result = ValidateNumber(Box, ReportBadValue, caretStep);
     else if (kind == ntZeroFillInteger) result = ValidateZeroFill(Box, caretStep);
     else if (kind != ntDontCare) result = ValidateDateTime(Box, caretStep);
     if (caretStep && Box->rightAligned()) Box->caretToEnd();
@@ -290,6 +286,10 @@ bool TCEdit::IsDateTime() const { return IsDateKind(numericType_) || IsTimeKind(
 bool TCEdit::IsNull() const { return Trim(Text()).isEmpty(); }
 
 bool TCEdit::IsNumeric() const { return numericType_ >= ntInteger && numericType_ <= ntCurrency; }
+
+bool TCEdit::plainNumber() const {
+    return numericType_ == ntInteger || numericType_ == ntExtend || numericType_ == ntCurrency;
+}
 
 void TCEdit::caretToEnd() {
     SetSelStart(Integer(Text().size()));
@@ -633,7 +633,7 @@ void TCEdit::Update() {
     stamp_ = NextStamp();
     refreshValue();
     // The focused box shows the editing form of a readable number.
-    if (Focused() && IsPlainNumber(numericType_) && errorType_ != erNotValue) SetText(UnformatNumber(Text()));
+    if (Focused() && plainNumber() && errorType_ != erNotValue) SetText(UnformatNumber(Text()));
     if (rightAligned()) caretToEnd();
     RefreshNeighbours(stamp_);
     TCustomEdit::Update();

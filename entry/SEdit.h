@@ -361,6 +361,8 @@ protected:
 
 private:
     bool rightAligned() const { return Alignment() == taRightJustify; }
+    // The number kinds shown grouped and edited plain (not zero-filled).
+    bool plainNumber() const;
     void caretToEnd();
     // The accept step of the typed setters.
     void acceptText(const QString& text);

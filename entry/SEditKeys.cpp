@@ -195,8 +195,7 @@ QString TCEdit::editingForm(const QString& text) const {
 
 // Esc: back to the accepted value.
 void TCEdit::escapeKey() {
-    const bool plainNumber = numericType_ == ntInteger || numericType_ == ntExtend || numericType_ == ntCurrency;
-    SetText(plainNumber ? editingForm(AcceptedText()) : AcceptedText());
+    SetText(plainNumber() ? editingForm(AcceptedText()) : AcceptedText());
     SetModified(false);
     if (rightAligned()) caretToEnd();
 }
@@ -228,8 +227,8 @@ void TCEdit::firstPressClear() {
 }
 
 void TCEdit::filterNumericKey(WideChar& Key) {
-    const bool date = numericType_ == ntDateym || numericType_ == ntDateymd;
-    const bool time = numericType_ == ntTimehm || numericType_ == ntTimehms;
+    const bool date = IsDateKind(numericType_);
+    const bool time = IsTimeKind(numericType_);
     const QChar separator = date ? QChar(u'/') : time ? QChar(u':') : QChar();
     const QChar c = Key;
     if (IsDigit(c)) {

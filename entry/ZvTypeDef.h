@@ -43,6 +43,13 @@ enum TSExitKey { ekgReturn, ekgRight, ekgLeft, ekgUp, ekgDown, ekgTab };
 using TSCharTypes = Set<TSCharType>;
 using TSExitKeys = Set<TSExitKey>;
 
+// The date kinds ("yyyy/mm", "yyyy/mm/dd") and the time kinds ("hh:nn",
+// "hh:nn:ss") of a box and of a grid column.
+inline bool IsDateKind(TNumericType kind) { return kind == ntDateym || kind == ntDateymd; }
+inline bool IsTimeKind(TNumericType kind) { return kind == ntTimehm || kind == ntTimehms; }
+inline bool IsDateKind(TSNumericType kind) { return kind == ntgDateym || kind == ntgDateymd; }
+inline bool IsTimeKind(TSNumericType kind) { return kind == ntgTimehm || kind == ntgTimehms; }
+
 // What the grid still draws after its cell-drawing event.
 enum TSDrawAction { daAll, daNotFill, daNotText, daNotBoth, daTemp };
 
