@@ -1,8 +1,6 @@
-// Code pages, locale, MulDiv and the tick count. The key-state tracker and
-// the system metrics live in their own sources.
+// Code pages, locale and MulDiv. The key-state tracker and the system
+// metrics live in their own sources.
 #include "Windows.h"
-
-#include <QtCore/QElapsedTimer>
 
 #include <cerrno>
 #include <iconv.h>
@@ -119,10 +117,4 @@ Integer MulDiv(Integer a, Integer b, Integer c) {
     if (twiceR >= absC) q += ((product < 0) != (c < 0)) ? -1 : 1;
     if (q > INT32_MAX || q < INT32_MIN) return -1;
     return Integer(q);
-}
-
-Cardinal GetTickCount() {
-    QElapsedTimer t;
-    t.start();
-    return Cardinal(t.msecsSinceReference());  // wraps every 49.7 days, as the platform's does
 }

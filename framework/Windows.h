@@ -11,7 +11,6 @@
 
 // ------------------------------------------------------------ code pages
 
-constexpr Cardinal CP_ACP = 0;
 constexpr Cardinal CP_932 = 932;
 constexpr Cardinal LOCALE_JAPANESE = 0x0411;
 
@@ -79,18 +78,12 @@ void KeyStateReset();
 
 // ------------------------------------------------------------ messages
 
-constexpr Cardinal WM_NULL = 0x0000;
 constexpr Cardinal WM_SETFOCUS = 0x0007;
 constexpr Cardinal WM_KILLFOCUS = 0x0008;
 constexpr Cardinal WM_PAINT = 0x000F;
-constexpr Cardinal WM_CLOSE = 0x0010;
 constexpr Cardinal WM_KEYDOWN = 0x0100;
-constexpr Cardinal WM_KEYUP = 0x0101;
-constexpr Cardinal WM_CHAR = 0x0102;
-constexpr Cardinal WM_SYSKEYDOWN = 0x0104;
 constexpr Cardinal WM_IME_COMPOSITION = 0x010F;
 constexpr Cardinal WM_USER = 0x0400;
-constexpr Cardinal WM_APP = 0x8000;
 
 using WPARAM = UInt64;
 using LPARAM = Int64;
@@ -108,13 +101,11 @@ struct TMessage {
 enum : Integer {
     SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL = 3, SM_CYCAPTION = 4,
     SM_CXBORDER = 5, SM_CYBORDER = 6, SM_CXDLGFRAME = 7, SM_CYDLGFRAME = 8,
-    SM_CYVTHUMB = 9, SM_CXHTHUMB = 10, SM_CXICON = 11, SM_CYICON = 12,
-    SM_CXEDGE = 45, SM_CYEDGE = 46,
+    SM_CYVTHUMB = 9, SM_CXHTHUMB = 10, SM_CXICON = 11, SM_CYICON = 12, SM_CYMENU = 15,
+    SM_CXFULLSCREEN = 16, SM_CYFULLSCREEN = 17, SM_CXFRAME = 32, SM_CYFRAME = 33,
+    SM_CXEDGE = 45, SM_CYEDGE = 46, SM_CXSMICON = 49, SM_CYSMICON = 50,
 };
 Integer GetSystemMetrics(Integer index);
-
-// Milliseconds since an arbitrary start, as a 32-bit tick count.
-Cardinal GetTickCount();
 
 // ------------------------------------------------------------ GDI
 // Drawing routines that take a device context. The device context is the
@@ -238,8 +229,3 @@ constexpr Integer HORZRES = 8, VERTRES = 10, LOGPIXELSX = 88, LOGPIXELSY = 90, P
                   PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113;
 // Resolution and size of the canvas's device (the 96-dpi reference without one).
 Integer GetDeviceCaps(HDC dc, Integer index);
-
-enum : Integer {
-    SM_CXFULLSCREEN = 16, SM_CYFULLSCREEN = 17, SM_CYMENU = 15, SM_CXFRAME = 32, SM_CYFRAME = 33,
-    SM_CXSMICON = 49, SM_CYSMICON = 50,
-};

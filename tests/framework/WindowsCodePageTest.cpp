@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace {
 
 TEST(WindowsCodePage, LocaleIsJapanese) {
@@ -75,14 +73,6 @@ TEST(WindowsMulDiv, FontSizeConversions) {
     EXPECT_EQ(MulDiv(3, -1, -2), 2);
     EXPECT_EQ(MulDiv(INT32_MIN, 1, -1), -1);  // 2^31 does not fit
     EXPECT_EQ(MulDiv(INT32_MIN, INT32_MIN, INT32_MIN), INT32_MIN);
-}
-
-TEST(WindowsTicks, TickCountMovesForward) {
-    const Cardinal a = GetTickCount();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const Cardinal b = GetTickCount();
-    EXPECT_GE(Cardinal(b - a), 15u);
-    EXPECT_LT(Cardinal(b - a), 10000u);
 }
 
 }  // namespace
