@@ -275,6 +275,16 @@ TEST_F(ControlsTest, AControlWithoutParentWindowHasNoWidget) {
     EXPECT_FALSE(orphan.HandleAllocated());
     EXPECT_THROW(orphan.Handle(), EInvalidOperation);
     EXPECT_FALSE(orphan.CanFocus());
+    orphan.SetName("orphan");
+    try {
+        orphan.SetFocus();
+        ADD_FAILURE() << "SetFocus without a form";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_EQ(e.Message(), "Control 'orphan' has no parent window");
+    }
+    EXPECT_THROW(orphan.ClientToParent(TPoint(1, 1)), EInvalidOperation);
+    EXPECT_THROW(orphan.ParentToClient(TPoint(1, 1)), EInvalidOperation);
+    EXPECT_THROW(ValidParentForm(nullptr), EInvalidOperation);
 }
 
 TEST_F(ControlsTest, AcceleratorsOfCaptions) {
