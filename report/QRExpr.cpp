@@ -568,6 +568,39 @@ QString SwapTopLevel(QString text, QChar a, QChar b, bool binaryOnly) {
     return text;
 }
 
+// The operators of the additive or the multiplicative level: two signs and
+// a word between blanks.
+struct OperatorLevel {
+    char16_t first;
+    TQREvOperator firstOp;
+    char16_t second;
+    TQREvOperator secondOp;
+    const char* word;  // lower case, with the blank that ends it
+    TQREvOperator wordOp;
+};
+
+constexpr OperatorLevel kAdditive{u'+', opPlus, u'-', opMinus, "or ", opOr};
+constexpr OperatorLevel kMultiplicative{u'*', opMul, u'/', opDiv, "and ", opAnd};
+
+// The first operator of level at the top level of text, with its length;
+// -1 when there is none. A word operator starts after its blank, so the left
+// part keeps the blank.
+qsizetype FindLevelOperator(const QString& text, const OperatorLevel& level, TQREvOperator& op,
+                            qsizetype& length) {
+    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+        const QChar c = text[i];
+        if (c == level.first || c == level.second) {
+            op = c == level.first ? level.firstOp : level.secondOp;
+            length = 1;
+            return true;
+        }
+        op = level.wordOp;
+        length = qsizetype(std::strlen(level.word)) - 1;
+        return c == u' ' && WordAt(text, i + 1, level.word);
+    });
+    return at >= 0 && op == level.wordOp ? at + 1 : at;
+}
+
 QString StripBlanks(const QString& text) {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -713,19 +746,9 @@ void TQREvaluator::EvalSimpleExpression(const QString& text) {
     DepthGuard guard(*this);
     if (guard.TooDeep()) return;
     TQREvOperator op = opPlus;
-    const qsizetype at = FindOperator(text, [&](qsizetype i) {
-        const QChar c = text[i];
-        if (c == u'+' || c == u'-') {
-            op = c == u'+' ? opPlus : opMinus;
-            return true;
-        }
-        op = opOr;
-        return c == u' ' && WordAt(text, i + 1, "or ");
-    });
-    // The word operator starts after its blank: the left part keeps the blank.
-    const qsizetype start = op == opOr && at >= 0 ? at + 1 : at;
-    if (!SplitAtOperator(text, op, start, op == opOr ? 2 : 1, &TQREvaluator::EvalTerm,
-                         &TQREvaluator::EvalSimpleExpression))
+    qsizetype length = 1;
+    const qsizetype at = FindLevelOperator(text, kAdditive, op, length);
+    if (!SplitAtOperator(text, op, at, length, &TQREvaluator::EvalTerm, &TQREvaluator::EvalSimpleExpression))
         EvalTerm(text);
 }
 
@@ -733,18 +756,9 @@ void TQREvaluator::EvalTerm(const QString& text) {
     DepthGuard guard(*this);
     if (guard.TooDeep()) return;
     TQREvOperator op = opMul;
-    const qsizetype at = FindOperator(text, [&](qsizetype i) {
-        const QChar c = text[i];
-        if (c == u'*' || c == u'/') {
-            op = c == u'*' ? opMul : opDiv;
-            return true;
-        }
-        op = opAnd;
-        return c == u' ' && WordAt(text, i + 1, "and ");
-    });
-    const qsizetype start = op == opAnd && at >= 0 ? at + 1 : at;
-    if (!SplitAtOperator(text, op, start, op == opAnd ? 3 : 1, &TQREvaluator::EvalFactor,
-                         &TQREvaluator::EvalTerm))
+    qsizetype length = 1;
+    const qsizetype at = FindLevelOperator(text, kMultiplicative, op, length);
+    if (!SplitAtOperator(text, op, at, length, &TQREvaluator::EvalFactor, &TQREvaluator::EvalTerm))
         EvalFactor(text);
 }
 

@@ -70,6 +70,8 @@ TEST(QRExprReading, WordOperatorsShareTheLevelOfTheirSigns) {
     EXPECT_TRUE(IsBoolean(Eval("TRUE or FALSE"), true));
     EXPECT_TRUE(IsInteger(Eval("4 or 1"), 5));
     EXPECT_TRUE(IsInteger(Eval("6 AND 3"), 2));
+    EXPECT_TRUE(IsInteger(Eval("4  Or  1"), 5));
+    EXPECT_TRUE(IsInteger(Eval("6  aNd  3"), 2));
     EXPECT_TRUE(IsError(Eval("1.5 or 1"), "Operator OR is not compatible with numeric expressions"));
     EXPECT_TRUE(IsError(Eval("'a' and 'b'"), "Operator AND is not compatible with string expressions"));
     // The first operator of a level splits: 5 - 3 or 1 is 5 - (3 or 1).
