@@ -1,4 +1,4 @@
-// Page controls with tab sheets, progress bars and status bars.
+// Page controls with tab sheets, progress bars, status bars and tree views.
 #pragma once
 
 #include "Classes.h"

@@ -29,6 +29,13 @@ void Quietly(bool& syncing, F&& f) {
     syncing = was;
 }
 
+// Nodes in the order of their texts (Japanese collation); equal texts keep their order.
+void SortByText(std::vector<TTreeNode*>& nodes) {
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&](const TTreeNode* a, const TTreeNode* b) { return collator.compare(a->Text(), b->Text()) < 0; });
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ TTreeNode
@@ -140,9 +147,7 @@ void TTreeNode::DeleteChildren() {
 }
 
 bool TTreeNode::AlphaSort(bool recurse) {
-    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
-    std::stable_sort(children_.begin(), children_.end(),
-                     [&](const TTreeNode* a, const TTreeNode* b) { return collator.compare(a->text_, b->text_) < 0; });
+    SortByText(children_);
     if (recurse) {
         for (TTreeNode* child : children_) child->AlphaSort(true);
     }
@@ -476,10 +481,8 @@ void TCustomTreeView::userExpanded(QTreeWidgetItem* item, bool expanded) {
 }
 
 bool TCustomTreeView::AlphaSort(bool recurse) {
-    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     auto& roots = items_->roots_;
-    std::stable_sort(roots.begin(), roots.end(),
-                     [&](const TTreeNode* a, const TTreeNode* b) { return collator.compare(a->Text(), b->Text()) < 0; });
+    SortByText(roots);
     if (recurse) {
         for (TTreeNode* root : roots) root->AlphaSort(true);
     }

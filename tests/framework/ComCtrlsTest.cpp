@@ -286,6 +286,22 @@ TEST_F(TreeViewTest, AlphaSortUsesTheLocalesOrderAndKeepsTheTreeState) {
     EXPECT_EQ(Qt()->currentItem()->text(0), "bin");
 }
 
+TEST_F(TreeViewTest, AlphaSortOfTheTreeOrdersRootsAndChildrenAndQtFollows) {
+    tree->Items()->AddFirst(c, QStringLiteral("Apps"));
+    for (const char* name : {"zeta", "Beta"}) tree->Items()->AddChild(d, QString::fromLatin1(name));
+    form->ShowActive();
+    tree->AlphaSort();
+    // Punctuation goes before letters in the locale's order.
+    EXPECT_EQ(tree->Items()->GetFirstNode(), c);
+    EXPECT_EQ(c->getNextSibling(), d);
+    EXPECT_EQ(d->getNextSibling()->Text(), "Apps");
+    EXPECT_EQ(d->Item(0)->Text(), "Beta");
+    EXPECT_EQ(d->Item(1)->Text(), "zeta");
+    ASSERT_EQ(Qt()->topLevelItemCount(), 3);
+    EXPECT_EQ(Qt()->topLevelItem(2)->text(0), "Apps");
+    EXPECT_EQ(Qt()->topLevelItem(1)->child(0)->text(0), "Beta");
+}
+
 TEST_F(TreeViewTest, NodesShowTheImagesOfTheImageList) {
     TImageList images(16, 16);
     TBitmap icon;
