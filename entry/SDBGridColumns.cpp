@@ -54,9 +54,6 @@ bool IsDateOrTimeKind(TSNumericType kind) {
 
 const QString TooLarge18 = QStringLiteral("絶対値が大きすぎます(Max18桁)");
 const QString TooLarge10 = QStringLiteral("絶対値が大きすぎます(Max10桁)");
-const QString NoMinusInZeroFill = QStringLiteral("ZeroFillInteger にはマイナスは使えません");
-const QString MaxBelowMin = QStringLiteral("最大値が最小値を下回っています");
-const QString MinAboveMax = QStringLiteral("最小値が最大値を上回っています");
 
 }  // namespace
 
@@ -309,13 +306,13 @@ void TGridColumn::SetMaxValue(Extended value) {
     if (value == maxValue_ || !rangeAccepted(value)) return;
     if (IsIntegerKind(numericType_)) {
         if (numericType_ == ntgZeroFillInteger && value < 0) {
-            ShowMessage(NoMinusInZeroFill);
+            ShowMessage(NoMinusInZeroFillMessage);
             maxValue_ = 99999;
             maxLength_ = 5;
             return;
         }
         if (minValue_ > value) {
-            ShowMessage(MaxBelowMin);
+            ShowMessage(MaxBelowMinMessage);
             maxValue_ = minValue_;
             maxLength_ = PlainLength(maxValue_);
             return;
@@ -325,7 +322,7 @@ void TGridColumn::SetMaxValue(Extended value) {
         if (minValue_ >= 0 && maxValue_ >= 0) SetCharTypes(charTypes_ - ctgMinus);
     } else if (IsMoneyKind(numericType_)) {
         if (minValue_ > value) {
-            ShowMessage(MaxBelowMin);
+            ShowMessage(MaxBelowMinMessage);
             maxValue_ = minValue_;
             maxLength_ = PlainLength(maxValue_);
             return;
@@ -344,19 +341,19 @@ void TGridColumn::SetMinValue(Extended value) {
     if (value == minValue_ || !rangeAccepted(value)) return;
     if (IsIntegerKind(numericType_)) {
         if (numericType_ == ntgZeroFillInteger && value < 0) {
-            ShowMessage(NoMinusInZeroFill);
+            ShowMessage(NoMinusInZeroFillMessage);
             minValue_ = 0;
             return;
         }
         if (value > maxValue_) {
-            ShowMessage(MinAboveMax);
+            ShowMessage(MinAboveMaxMessage);
             minValue_ = maxValue_;
             return;
         }
         minValue_ = std::trunc(value);
     } else if (IsMoneyKind(numericType_)) {
         if (value > maxValue_) {
-            ShowMessage(MinAboveMax);
+            ShowMessage(MinAboveMaxMessage);
             minValue_ = maxValue_;
             return;
         }

@@ -330,10 +330,6 @@ void TCEdit::DoSetMaxLength(Integer Value) {
 
 // ------------------------------------------------------------ rule setters
 
-void TCEdit::showRuleMessage(const QString& text) {
-    ShowMessage(text);
-}
-
 void TCEdit::SetNumericType(TNumericType type) {
     if (type == numericType_) return;
     TCharTypes c = charTypes_;
@@ -432,11 +428,11 @@ void TCEdit::SetMaxValue(Int64 value) {
     switch (numericType_) {
     case ntZeroFillInteger:
         if (value < 0) {
-            showRuleMessage(QStringLiteral("ZeroFillInteger にはマイナスは使えません"));
+            ShowMessage(NoMinusInZeroFillMessage);
             maxValue_ = 99999;
             SetMaxLength(5);
         } else if (value < minValue_) {
-            showRuleMessage(QStringLiteral("最大値が最小値を下回っています"));
+            ShowMessage(MaxBelowMinMessage);
             maxValue_ = minValue_;
             SetMaxLength(plainLength(maxValue_));
         } else {
@@ -445,14 +441,14 @@ void TCEdit::SetMaxValue(Int64 value) {
         break;
     case ntInteger:
         if (value < minValue_) {
-            showRuleMessage(QStringLiteral("最大値が最小値を下回っています"));
+            ShowMessage(MaxBelowMinMessage);
             maxValue_ = minValue_;
         }
         SetMaxLength(integerMaxLength());
         break;
     case ntExtend: case ntCurrency:
         if (value < minValue_) {
-            showRuleMessage(QStringLiteral("最大値が最小値を下回っています"));
+            ShowMessage(MaxBelowMinMessage);
             maxValue_ = minValue_;
             SetMaxLength(Integer(IntToStr(maxValue_).size()));
             break;
@@ -470,17 +466,17 @@ void TCEdit::SetMinValue(Int64 value) {
     switch (numericType_) {
     case ntInteger: case ntZeroFillInteger:
         if (maxValue_ < value) {
-            showRuleMessage(QStringLiteral("最小値が最大値を上回っています"));
+            ShowMessage(MinAboveMaxMessage);
             minValue_ = maxValue_;
         } else if (numericType_ == ntZeroFillInteger && value < 0) {
-            showRuleMessage(QStringLiteral("ZeroFillInteger にはマイナスは使えません"));
+            ShowMessage(NoMinusInZeroFillMessage);
             minValue_ = 0;
         }
         if (numericType_ == ntInteger) SetMaxLength(integerMaxLength());
         break;
     case ntExtend: case ntCurrency:
         if (maxValue_ < value) {
-            showRuleMessage(QStringLiteral("最小値が最大値を上回っています"));
+            ShowMessage(MinAboveMaxMessage);
             minValue_ = maxValue_;
             break;
         }

@@ -81,7 +81,6 @@ public:
 
     // The box part of an edit or combo box; nil for any other control.
     static TEntryBox* Of(TControl* control);
-    TWinControl& BoxControl() const { return control_; }
 
     // ---- neighbours: setting one turns the box's TabStop off
     TWinControl* mvLeft() const { return mvLeft_; }
@@ -377,7 +376,6 @@ private:
     void placeInPanel();
     Integer integerMaxLength() const;
     Integer numberMaxLength() const;
-    void showRuleMessage(const QString& text);
     QString dateTimeText(TDateTime value) const;
     void setDigitsText(Int64 digits);
 

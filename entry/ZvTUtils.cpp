@@ -172,7 +172,7 @@ void DateTimeToStrIfSet(const QString& Format, TDateTime DT, QString& S) {
 }
 
 void IncludeTrailingBackslash(const QString& S, QString& R) {
-    R = S.isEmpty() || S.endsWith(QLatin1Char('/')) ? S : S + QLatin1Char('/');
+    R = S.isEmpty() ? S : IncludeTrailingPathDelimiter(S);
 }
 
 void FindRealFileName(const QString& Path, Integer Attr, QString& R) {

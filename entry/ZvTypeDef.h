@@ -70,6 +70,12 @@ inline constexpr const char* NumericTypeNames[] = {
 inline constexpr const char* CharTypeNames[] = {"ctPeriod", "ctMinus", "ctConmma", "ctQuoted", "ctDQuoted"};
 inline constexpr const char* AlignmentNames[] = {"taLeftJustify", "taRightJustify", "taCenter"};
 
+// The corrections the range setters of the edit box and of the grid
+// column announce.
+inline const QString MaxBelowMinMessage = QStringLiteral("最大値が最小値を下回っています");
+inline const QString MinAboveMaxMessage = QStringLiteral("最小値が最大値を上回っています");
+inline const QString NoMinusInZeroFillMessage = QStringLiteral("ZeroFillInteger にはマイナスは使えません");
+
 // ------------------------------------------------------------ events
 
 // Edit and combo boxes.
