@@ -632,8 +632,9 @@ public:
     explicit TImageList(TComponent* AOwner = nullptr);
     TImageList(Integer width, Integer height);
 
+    // A new size clears the list; sizes below one pixel are ignored.
     Integer Width() const { return width_; }
-    void SetWidth(Integer width);  // clears the list when it changes
+    void SetWidth(Integer width);
     Integer Height() const { return height_; }
     void SetHeight(Integer height);
     Integer Count() const { return Integer(images_.size()); }

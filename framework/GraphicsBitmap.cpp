@@ -522,7 +522,11 @@ bool TPicture::SupportsExtension(const QString& extension) {
 
 TImageList::TImageList(TComponent* AOwner) : TComponent(AOwner) {}
 
-TImageList::TImageList(Integer width, Integer height) : TComponent(nullptr), width_(width), height_(height) {}
+// Sizes below one pixel keep the default, as SetWidth and SetHeight do.
+TImageList::TImageList(Integer width, Integer height) : TComponent(nullptr) {
+    SetWidth(width);
+    SetHeight(height);
+}
 
 void TImageList::changed() {
     if (OnChange) OnChange(this);

@@ -277,6 +277,17 @@ TEST(GraphicsImageList, AddCutsPiecesAndMasksMakeThemTransparent) {
     EXPECT_EQ(list.Add(nullptr, nullptr), -1);
 }
 
+TEST(GraphicsImageList, SizesBelowOnePixelKeepTheDefaultSize) {
+    TImageList list(0, -3);
+    EXPECT_EQ(list.Width(), 16);
+    EXPECT_EQ(list.Height(), 16);
+    auto image = WhiteBitmap(32, 16);
+    EXPECT_EQ(list.Add(image.get(), nullptr), 0);
+    EXPECT_EQ(list.Count(), 2);
+    list.SetWidth(0);
+    EXPECT_EQ(list.Width(), 16);
+}
+
 TEST(GraphicsIcon, IconsAreAlwaysTransparentAndKeepTheirSize) {
     TIcon icon;
     QImage image(16, 16, QImage::Format_ARGB32);
