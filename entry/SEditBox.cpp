@@ -152,14 +152,13 @@ bool TEntryBox::PassFocusOn() {
         TEntryBox* box = Of(target);
         if (IsFocusable(target)) {
             if (!direction && !box) return true;
-            if (box) {
-                box->entryKey_ = direction ? entryKey_ : box->entryKey_;
-                if (direction) SetGroupCurrent(box, groupCurrent_);
+            if (box && direction) {
+                box->entryKey_ = entryKey_;
+                SetGroupCurrent(box, groupCurrent_);
             }
             // This box is not validated while it passes the focus on.
-            SuppressExit = true;
+            TFlagScope silent(SuppressExit);
             target->SetFocus();
-            SuppressExit = false;
         } else if (box) {
             box->entryKey_ = direction ? direction : Word(VK_RIGHT);
             box->MoveInDirection();
@@ -171,9 +170,8 @@ bool TEntryBox::PassFocusOn() {
         TWinControl* g = groupCurrent_;
         if (entryKey_ == 0 && g && g != &control_ && IsFocusable(g) && Of(g)) {
             accepted_ = control_.Text();
-            SuppressExit = true;
+            TFlagScope silent(SuppressExit);
             g->SetFocus();
-            SuppressExit = false;
             return true;
         }
         return false;
