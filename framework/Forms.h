@@ -206,7 +206,7 @@ public:
     // shown everywhere (an override cursor, removed again by crDefault).
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor cursor);
-    // The primary screen.
+    // The primary screen (the system metrics' screen size).
     Integer Width() const;
     Integer Height() const;
     Integer PixelsPerInch() const { return 96; }

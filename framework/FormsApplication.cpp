@@ -7,7 +7,6 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEventLoop>
 #include <QtGui/QGuiApplication>
-#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollArea>
 #include <QtWidgets/QScrollBar>
@@ -35,13 +34,11 @@ void TScreen::SetCursor(TCursor cursor) {
 }
 
 Integer TScreen::Width() const {
-    QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().width() : 0;
+    return GetSystemMetrics(SM_CXSCREEN);
 }
 
 Integer TScreen::Height() const {
-    QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().height() : 0;
+    return GetSystemMetrics(SM_CYSCREEN);
 }
 
 TCustomForm* TScreen::Forms(Integer index) const {
