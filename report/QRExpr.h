@@ -429,7 +429,8 @@ public:
     TQREvEnvironment();
     ~TQREvEnvironment() override;
 
-    // Upper-cases the name; a name already there keeps its expression.
+    // Upper-cases the name; a name already there keeps its expression. In a
+    // prepared environment the new entry is prepared at once.
     void AddFunction(const QString& name, const QString& expression);
     void DeleteFunction(const QString& name);
     TQREvEmbeddedFunction* Entry(Integer index) const;

@@ -45,10 +45,14 @@ TQREvEmbeddedFunction* TQREvEnvironment::FindEntry(const QString& name) const {
     return index >= 0 ? Entry(index) : nullptr;
 }
 
+// Only a new entry is read: reading an existing one again would drop the
+// constants set in its queue and the elements callers hold of it.
 void TQREvEnvironment::AddFunction(const QString& name, const QString& expression) {
     const QString upper = AnsiUpperCase(name);
-    if (IndexOf(upper) < 0) AddObject(upper, new TQREvEmbeddedFunction(expression));
-    if (Prepared() && Count() > 0) PrepareEntry(Entry(Count() - 1));
+    if (IndexOf(upper) >= 0) return;
+    auto* entry = new TQREvEmbeddedFunction(expression);
+    AddObject(upper, entry);
+    if (Prepared()) PrepareEntry(entry);
 }
 
 void TQREvEnvironment::DeleteFunction(const QString& name) {

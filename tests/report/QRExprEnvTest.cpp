@@ -29,6 +29,21 @@ TEST(QRExprEnvironment, AddingAnExistingNameKeepsTheFirstExpression) {
     EXPECT_EQ(env.Count(), 0);
 }
 
+TEST(QRExprEnvironment, AddingWhilePreparedLeavesTheOtherEntriesQueuesAlone) {
+    StartQRExpr();
+    TQREvEnvironment env;
+    env.AddFunction("PAGENUMBER", "0");
+    env.Prepare();
+    TQREvEnvironment::SetConstant(env.GetConstant("PAGENUMBER"), 7);
+    // Neither an existing name nor a new one reads the set constant's entry again.
+    env.AddFunction("pagenumber", "1");
+    EXPECT_TRUE(IsInteger(env.Value("PAGENUMBER"), 7));
+    env.AddFunction("TITLE", "'t'");
+    EXPECT_TRUE(IsString(env.Value("TITLE"), "t"));
+    EXPECT_TRUE(IsInteger(env.Value("PAGENUMBER"), 7));
+    env.Unprepare();
+}
+
 TEST(QRExprEnvironment, RecursionAndChainedEntries) {
     StartQRExpr();
     TQREvEnvironment env;
