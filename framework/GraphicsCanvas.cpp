@@ -49,6 +49,17 @@ void TCanvas::Impl::ObjectChanged(TCanvasStates what) {
 
 // ------------------------------------------------------------ targets
 
+namespace {
+
+// Pixels are placed exactly: no antialiasing of figures, text or images.
+void noSmoothing(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+}  // namespace
+
 void TCanvas::Bind(QPainter* painter, const TRect& clip) {
     Unbind();
     ReleaseHandle();
@@ -65,9 +76,7 @@ void TCanvas::Bind(QPainter* painter, const TRect& clip) {
     d_->clip.reset();
     d_->saved.clear();
     font_->SetPixelsPerInch(PixelsPerInch());
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setRenderHint(QPainter::TextAntialiasing, false);
-    painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    noSmoothing(*painter);
     d_->ApplyClip(*painter);
 }
 
@@ -104,9 +113,7 @@ QPainter* TCanvas::Painter() {
     if (d_->painter || !device_) return d_->painter;
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(device_)) return nullptr;
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setRenderHint(QPainter::TextAntialiasing, false);
-    painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    noSmoothing(*painter);
     d_->own = std::move(painter);
     d_->painter = d_->own.get();
     d_->ApplyClip(*d_->painter);
@@ -432,14 +439,6 @@ void TCanvas::Impl::DrawFigure(const TRect& box, const std::function<Spans(const
     }
     c.Changed();
 }
-
-namespace {
-
-TRect normalized(Integer x1, Integer y1, Integer x2, Integer y2) {
-    return TRect(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
-}
-
-}  // namespace
 
 void TCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) {
     const TRect box = normalized(x1, y1, x2, y2);

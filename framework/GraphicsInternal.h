@@ -8,6 +8,7 @@
 #include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -25,6 +26,10 @@ struct Span {
 using Spans = std::vector<Span>;
 
 inline QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+// The rectangle of two corners given in any order.
+inline TRect normalized(Integer x1, Integer y1, Integer x2, Integer y2) {
+    return TRect(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
+}
 inline TRect fromQRect(const QRect& r) {
     return r.isNull() ? TRect() : TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }

@@ -346,18 +346,16 @@ bool GetTextMetrics(HDC dc, TTextMetric& metric) {
 // ------------------------------------------------------------ regions
 
 HRGN CreateRectRgn(Integer left, Integer top, Integer right, Integer bottom) {
-    return new TRegion{SpansRegion(RectSpans(TRect(std::min(left, right), std::min(top, bottom),
-                                                   std::max(left, right), std::max(top, bottom))))};
+    return new TRegion{SpansRegion(RectSpans(normalized(left, top, right, bottom)))};
 }
 
 HRGN CreateRoundRectRgn(Integer left, Integer top, Integer right, Integer bottom, Integer width, Integer height) {
-    const TRect r(std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom));
+    const TRect r = normalized(left, top, right, bottom);
     return new TRegion{SpansRegion(RoundRectSpans(r, std::abs(width), std::abs(height)))};
 }
 
 HRGN CreateEllipticRgn(Integer left, Integer top, Integer right, Integer bottom) {
-    return new TRegion{SpansRegion(EllipseSpans(
-        TRect(std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom))))};
+    return new TRegion{SpansRegion(EllipseSpans(normalized(left, top, right, bottom)))};
 }
 
 namespace {

@@ -227,6 +227,22 @@ TEST(WindowsGdiRegions, RoundRegionsFillAndFrame) {
     DeleteObject(black);
 }
 
+TEST(WindowsGdiRegions, CornersInAnyOrderMakeTheSameRegion) {
+    const std::pair<HRGN, HRGN> pairs[] = {
+        {CreateRectRgn(2, 3, 12, 9), CreateRectRgn(12, 9, 2, 3)},
+        {CreateRoundRectRgn(0, 0, 20, 16, 6, 6), CreateRoundRectRgn(20, 0, 0, 16, -6, 6)},
+        {CreateEllipticRgn(1, 1, 15, 11), CreateEllipticRgn(1, 11, 15, 1)},
+    };
+    HRGN difference = CreateRectRgn(0, 0, 0, 0);
+    for (const auto& [normal, reversed] : pairs) {
+        EXPECT_TRUE(PtInRegion(reversed, 7, 5));
+        EXPECT_EQ(CombineRgn(difference, normal, reversed, RGN_XOR), NULLREGION);
+        DeleteObject(normal);
+        DeleteObject(reversed);
+    }
+    DeleteObject(difference);
+}
+
 TEST(WindowsGdiClipping, ClipRegionsSaveAndRestore) {
     auto b = WhiteBitmap(30, 30);
     TCanvas* c = b->Canvas();
