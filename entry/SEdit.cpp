@@ -7,8 +7,6 @@
 #include "DB.h"
 #include "Dialogs.h"
 
-#include <QtWidgets/QLineEdit>
-
 #include <algorithm>
 
 bool SuppressExit = false;
