@@ -44,7 +44,7 @@ QStringList splitLines(const QString& text) {
     return lines;
 }
 
-bool isBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 0x20; }
+bool isBlank(QChar c) { return c.unicode() <= 0x20; }
 
 bool needsQuotes(const QString& s) {
     return std::any_of(s.begin(), s.end(),

@@ -258,9 +258,13 @@ TEST(StringList, CommaTextSetterSplitsAtCommasAndBlanks) {
     EXPECT_EQ(lines(list), (QStringList{"x\"y", "open"}));
     list.SetCommaText(QStringLiteral("a,,b"));
     EXPECT_EQ(lines(list), (QStringList{"a", "", "b"}));
+    // A NUL is a blank like the other control characters: the setter moves
+    // past it instead of adding empty lines without end.
+    list.SetCommaText(QString::fromUtf16(u"a\x01\0b", 4));
+    EXPECT_EQ(lines(list), (QStringList{"a", "b"}));
 
     // What the getter writes, the setter reads back.
-    const QStringList original{"a b", "c\"d", "", "e,f", "g"};
+    const QStringList original{"a b", "c\"d", "", "e,f", "g", QString::fromUtf16(u"h\0i", 3)};
     list.SetStringList(original);
     TStringList back;
     back.SetCommaText(list.CommaText());
