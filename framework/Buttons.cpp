@@ -232,18 +232,8 @@ void TButtonGlyph::DrawButtonText(TCanvas* canvas, const QString& caption, TRect
                                   Cardinal flags) {
     canvas->Brush()->SetStyle(bsClear);
     const Cardinal format = DT_CENTER | DT_VCENTER | flags;
-    if (state == bsDisabled) {
-        const TColor saved = canvas->Font()->Color();
-        bounds.Offset(1, 1);
-        canvas->Font()->SetColor(clBtnHighlight);
-        DrawText(canvas, caption, -1, bounds, format);
-        bounds.Offset(-1, -1);
-        canvas->Font()->SetColor(clBtnShadow);
-        DrawText(canvas, caption, -1, bounds, format);
-        canvas->Font()->SetColor(saved);
-    } else {
-        DrawText(canvas, caption, -1, bounds, format);
-    }
+    if (state == bsDisabled) DrawDisabledText(canvas, caption, bounds, format);
+    else DrawText(canvas, caption, -1, bounds, format);
 }
 
 TRect TButtonGlyph::Draw(TCanvas* canvas, const TRect& client, const TPoint& offset, const QString& caption,

@@ -426,6 +426,11 @@ private:
 void GradientFillCanvas(TCanvas* canvas, TColor startColor, TColor endColor, const TRect& r,
                         TGradientDirection direction);
 
+// Text as disabled captions show it: in clBtnHighlight one pixel right of
+// and below r, then in clBtnShadow in r (DrawText with format); the font
+// keeps its colour.
+void DrawDisabledText(TCanvas* canvas, const QString& text, const TRect& r, Cardinal format);
+
 // ------------------------------------------------------------ graphics
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };

@@ -93,16 +93,8 @@ void TCustomLabel::DoDrawText(TRect& Rect, Cardinal Flags) {
     if (!showAccelChar_) Flags |= DT_NOPREFIX;
     TCanvas* c = Canvas();
     c->SetFont(Font());
-    if (Enabled() || (Flags & DT_CALCRECT)) {
-        DrawText(c->Handle(), text, -1, Rect, Flags);
-        return;
-    }
-    Rect.Offset(1, 1);
-    c->Font()->SetColor(clBtnHighlight);
-    DrawText(c->Handle(), text, -1, Rect, Flags);
-    Rect.Offset(-1, -1);
-    c->Font()->SetColor(clBtnShadow);
-    DrawText(c->Handle(), text, -1, Rect, Flags);
+    if (Enabled() || (Flags & DT_CALCRECT)) DrawText(c->Handle(), text, -1, Rect, Flags);
+    else DrawDisabledText(c, text, Rect, Flags);
 }
 
 void TCustomLabel::Paint() {

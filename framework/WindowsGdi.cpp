@@ -198,6 +198,19 @@ Integer DrawText(HDC dc, const QString& text, Integer count, TRect& rect, Cardin
     return height;
 }
 
+void DrawDisabledText(TCanvas* canvas, const QString& text, const TRect& r, Cardinal format) {
+    if (!canvas) return;
+    const TColor saved = canvas->Font()->Color();
+    TRect shifted = r;
+    shifted.Offset(1, 1);
+    canvas->Font()->SetColor(clBtnHighlight);
+    DrawText(canvas, text, -1, shifted, format);
+    TRect in = r;
+    canvas->Font()->SetColor(clBtnShadow);
+    DrawText(canvas, text, -1, in, format);
+    canvas->Font()->SetColor(saved);
+}
+
 // ------------------------------------------------------------ edges and frame controls
 
 namespace {

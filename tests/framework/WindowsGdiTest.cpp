@@ -149,6 +149,38 @@ TEST(WindowsGdiDrawText, OpaqueBackgroundPaintsEachLineExtent) {
     EXPECT_EQ(GetBkMode(c->Handle()), TRANSPARENT);
 }
 
+TEST(WindowsGdiDrawText, DisabledTextIsAHighlightCopyUnderAShadowCopy) {
+    TextCanvas t;
+    t.c->Brush()->SetStyle(bsSolid);
+    t.c->Brush()->SetColor(clYellow);
+    t.c->FillRect(TRect(0, 0, 200, 100));
+    t.c->Brush()->SetStyle(bsClear);
+    t.c->Font()->SetColor(clRed);
+    DrawDisabledText(t.c, QStringLiteral("HI"), TRect(10, 10, 190, 90), DT_LEFT);
+    EXPECT_EQ(t.c->Font()->Color(), clRed);
+    const QImage image = t.Image();
+    TRect light(200, 100, 0, 0), shadow(200, 100, 0, 0);
+    auto grow = [](TRect& box, int x, int y) {
+        box = TRect(std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
+                    std::max(box.Bottom, y + 1));
+    };
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y) & 0xFFFFFF;
+            if (p == rgbOf(clBtnHighlight)) grow(light, x, y);
+            else if (p == rgbOf(clBtnShadow)) grow(shadow, x, y);
+            else EXPECT_EQ(p, rgbOf(clYellow)) << x << "," << y;
+        }
+    }
+    ASSERT_FALSE(shadow.IsEmpty());
+    EXPECT_GE(shadow.Left, 10);
+    EXPECT_GE(shadow.Top, 10);
+    // The highlight shows only where the shadow copy leaves it: its far edges
+    // lie one pixel beyond the shadow's.
+    EXPECT_EQ(light.Right, shadow.Right + 1);
+    EXPECT_EQ(light.Bottom, shadow.Bottom + 1);
+}
+
 TEST(WindowsGdiEdges, RaisedInnerEdgeIsLightTopLeftAndDarkBottomRight) {
     auto b = WhiteBitmap(10, 10);
     TCanvas* c = b->Canvas();
