@@ -30,10 +30,8 @@ std::unique_ptr<TBitmap> Strip(Integer size, Integer count, std::vector<TColor> 
     return bitmap;
 }
 
-class ButtonsTest : public ::testing::Test {
+class ButtonsTest : public LoggedFormTest {
 protected:
-    void SetUp() override { form = std::make_unique<TLoggedForm>(log); }
-
     TSpeedButton* Button(const QString& name, Integer left, Integer group = 0) {
         auto* b = Place(new TSpeedButton(form.get()), form.get(), left, 10, 40, 30);
         b->SetName(name);
@@ -45,9 +43,6 @@ protected:
     }
     // The middle of a button in form client coordinates.
     static QPoint Mid(TControl* c) { return QPoint(c->Left() + c->Width() / 2, c->Top() + c->Height() / 2); }
-
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
 };
 
 // ------------------------------------------------------------ groups

@@ -18,10 +18,9 @@ QColor Q(TColor c) {
     return ToQColor(ColorToRGB(c));
 }
 
-class ComCtrlsTest : public ::testing::Test {
+class ComCtrlsTest : public LoggedFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<TLoggedForm>(log);
         form->SetBorderStyle(bsNone);
         form->SetBounds(0, 0, 400, 300);
     }
@@ -31,8 +30,6 @@ protected:
         sheet->SetPageControl(pages);
         return sheet;
     }
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
 };
 
 TEST_F(ComCtrlsTest, OnlyTheActivePageIsVisibleAndEveryPageFillsTheDisplayArea) {
@@ -167,10 +164,9 @@ TEST_F(ComCtrlsTest, StatusBarPanelsAndOwnerDrawing) {
 
 namespace {
 
-class TreeViewTest : public ::testing::Test {
+class TreeViewTest : public LoggedFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<TLoggedForm>(log);
         form->SetBounds(0, 0, 400, 300);
         tree = Place(new TTreeView(form.get()), form.get(), 10, 10, 300, 250);
         tree->OnChanging = [this](TObject*, TTreeNode* n, bool& allow) {
@@ -189,8 +185,6 @@ protected:
     }
     QTreeWidget* Qt() const { return static_cast<QTreeWidget*>(tree->Widget()); }
 
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
     TTreeView* tree = nullptr;
     TTreeNode* c = nullptr;
     TTreeNode* d = nullptr;

@@ -62,14 +62,9 @@ protected:
     }
 };
 
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public LoggedFormTest {
 protected:
-    void SetUp() override {
-        form = std::make_unique<TLoggedForm>(log);
-        form->OnClick = [this](TObject*) { log.Add("FormClick"); };
-    }
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
+    void SetUp() override { form->OnClick = [this](TObject*) { log.Add("FormClick"); }; }
 };
 
 TEST_F(ControlsTest, AParentFreesItsChildrenWhoeverOwnsThem) {

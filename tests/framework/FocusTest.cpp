@@ -37,24 +37,19 @@ private:
     EventLog& log_;
 };
 
-class FocusTest : public ::testing::Test {
+class FocusTest : public LoggedFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<TLoggedForm>(log);
         e1 = Place(new TLineProbe(form.get(), log, "e1"), form.get(), 10, 10, 120, 24);
         e2 = Place(new TLineProbe(form.get(), log, "e2"), form.get(), 10, 50, 120, 24);
         e3 = Place(new TLineProbe(form.get(), log, "e3"), form.get(), 10, 90, 120, 24);
-        form->ShowActive();
-        e1->SetFocus();
-        log.Clear();
+        ShowWithFocus(e1);
     }
     void TearDown() override {
         SetMessageBoxHook(nullptr);
-        form.reset();
+        LoggedFormTest::TearDown();
     }
 
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
     TLineProbe* e1 = nullptr;
     TLineProbe* e2 = nullptr;
     TLineProbe* e3 = nullptr;

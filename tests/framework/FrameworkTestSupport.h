@@ -1,6 +1,7 @@
 // Shared pieces of the framework's widget tests: a form shown and active
-// on the offscreen platform, an event log, and a test control on a native
-// QLineEdit (the way edit boxes put their widget under a control).
+// on the offscreen platform, an event log, a fixture holding both, and a
+// test control on a native QLineEdit (the way edit boxes put their widget
+// under a control).
 #pragma once
 
 #include "ControlsWidget.h"
@@ -9,6 +10,8 @@
 #include "WidgetTestSupport.h"
 
 #include <QtWidgets/QLineEdit>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -66,6 +69,23 @@ public:
 
 private:
     EventLog& log_;
+};
+
+// A test with a logged form, made before the test and freed after it
+// (before the members of a derived fixture, which its handlers may use).
+class LoggedFormTest : public ::testing::Test {
+protected:
+    LoggedFormTest() : form(std::make_unique<TLoggedForm>(log)) {}
+    void TearDown() override { form.reset(); }
+    // Shows the form active, focuses first and empties the log.
+    void ShowWithFocus(TWinControl* first) {
+        form->ShowActive();
+        first->SetFocus();
+        log.Clear();
+    }
+
+    EventLog log;
+    std::unique_ptr<TLoggedForm> form;
 };
 
 // Places a control on a parent at the given bounds.

@@ -66,18 +66,16 @@ private:
     EventLog& log_;
 };
 
-class GridsTest : public ::testing::Test {
+class GridsTest : public LoggedFormTest {
 protected:
     void SetUp() override {
         KeyStateReset();
-        form = std::make_unique<TLoggedForm>(log);
         form->SetKeyPreview(false);
         grid = Place(new TProbeGrid(form.get(), log), form.get(), 10, 10, 360, 200);
         grid->SetDefaultRowHeight(20);
         other = Place(new TLineProbe(form.get(), log, "other"), form.get(), 10, 230, 120, 24);
         form->ShowActive();
     }
-    void TearDown() override { form.reset(); }
 
     // Editing with the editor always shown; the grid gets the focus and
     // hands it to the editor.
@@ -91,8 +89,6 @@ protected:
         return grid->InplaceEditor() ? static_cast<QLineEdit*>(grid->InplaceEditor()->Widget()) : nullptr;
     }
 
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
     TProbeGrid* grid = nullptr;
     TLineProbe* other = nullptr;
 };

@@ -14,21 +14,15 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class KeysTest : public ::testing::Test {
+class KeysTest : public LoggedFormTest {
 protected:
     void SetUp() override {
         KeyStateReset();
-        form = std::make_unique<TLoggedForm>(log);
         e1 = Place(new TLineProbe(form.get(), log, "e1"), form.get(), 10, 10, 120, 24);
         e2 = Place(new TLineProbe(form.get(), log, "e2"), form.get(), 10, 50, 120, 24);
-        form->ShowActive();
-        e1->SetFocus();
-        log.Clear();
+        ShowWithFocus(e1);
     }
-    void TearDown() override { form.reset(); }
 
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
     TLineProbe* e1 = nullptr;
     TLineProbe* e2 = nullptr;
 };

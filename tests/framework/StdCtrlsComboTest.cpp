@@ -16,10 +16,9 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class StdCtrlsComboTest : public ::testing::Test {
+class StdCtrlsComboTest : public LoggedFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<TLoggedForm>(log);
         combo = Place(new TComboBox(form.get()), form.get(), 10, 10, 160, 24);
         combo->SetName("combo");
         other = Place(new TComboBox(form.get()), form.get(), 10, 60, 160, 24);
@@ -28,15 +27,11 @@ protected:
         combo->OnChange = [this](TObject*) { events.push_back("Change:" + Utf8(combo->Text())); };
         combo->OnDropDown = [this](TObject*) { events.push_back("DropDown"); };
         combo->OnCloseUp = [this](TObject*) { events.push_back("CloseUp"); };
-        form->ShowActive();
-        combo->SetFocus();
+        ShowWithFocus(combo);
     }
-    void TearDown() override { form.reset(); }
     QComboBox* widget() const { return qobject_cast<QComboBox*>(combo->Widget()); }
 
-    EventLog log;
     Log events;
-    std::unique_ptr<TLoggedForm> form;
     TComboBox* combo = nullptr;
     TComboBox* other = nullptr;
 };

@@ -14,22 +14,16 @@
 
 namespace {
 
-class StdCtrlsEditTest : public ::testing::Test {
+class StdCtrlsEditTest : public LoggedFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<TLoggedForm>(log);
         a = Place(new TEdit(form.get()), form.get(), 10, 10, 120, 24);
         a->SetName("a");
         b = Place(new TEdit(form.get()), form.get(), 10, 50, 120, 24);
         b->SetName("b");
-        form->ShowActive();
-        a->SetFocus();
-        log.Clear();
+        ShowWithFocus(a);
     }
-    void TearDown() override { form.reset(); }
 
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
     TEdit* a = nullptr;
     TEdit* b = nullptr;
 };

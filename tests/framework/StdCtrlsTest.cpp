@@ -34,10 +34,9 @@ QRect Ink(const QImage& image, const QRect& area, const QColor& background) {
     return box;
 }
 
-class StdCtrlsTest : public ::testing::Test {
+class StdCtrlsTest : public LoggedFormTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<TLoggedForm>(log);
         form->SetBorderStyle(bsNone);
         form->SetColor(clWhite);
         form->Font()->SetName(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -47,8 +46,6 @@ protected:
         if (!form->Visible()) form->ShowActive();
         return form->Handle()->grab().toImage();
     }
-    EventLog log;
-    std::unique_ptr<TLoggedForm> form;
 };
 
 // ---- labels
