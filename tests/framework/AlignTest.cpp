@@ -6,15 +6,6 @@
 
 namespace {
 
-// A plain container for layouts.
-TWinControl* Box(TComponent* owner, TWinControl* parent, TAlign align, Integer l, Integer t, Integer w, Integer h) {
-    auto* c = new TWinControl(owner);
-    c->SetParent(parent);
-    c->SetBounds(l, t, w, h);
-    c->SetAlign(align);
-    return c;
-}
-
 TRect R(const TControl* c) {
     return c->BoundsRect();
 }
@@ -26,15 +17,22 @@ protected:
         form->SetBorderStyle(bsNone);
         form->SetBounds(0, 0, 400, 300);
     }
+    // A plain container of the form, placed on parent (the form itself
+    // when nil) and aligned.
+    TWinControl* Box(TAlign align, Integer l, Integer t, Integer w, Integer h, TWinControl* parent = nullptr) {
+        auto* c = Place(new TWinControl(form.get()), parent ? parent : form.get(), l, t, w, h);
+        c->SetAlign(align);
+        return c;
+    }
     std::unique_ptr<TForm> form;
 };
 
 TEST_F(AlignTest, TopControlsStackInTheOrderOfTheirTops) {
     // Placed together (as a form resource loads), they keep their order.
     form->DisableAlign();
-    auto* b = Box(form.get(), form.get(), alTop, 0, 50, 10, 20);
-    auto* a = Box(form.get(), form.get(), alTop, 0, 10, 10, 30);
-    auto* c = Box(form.get(), form.get(), alTop, 0, 90, 10, 40);
+    auto* b = Box(alTop, 0, 50, 10, 20);
+    auto* a = Box(alTop, 0, 10, 10, 30);
+    auto* c = Box(alTop, 0, 90, 10, 40);
     form->EnableAlign();
     EXPECT_EQ(R(a), TRect(0, 0, 400, 30));
     EXPECT_EQ(R(b), TRect(0, 30, 400, 50));
@@ -43,8 +41,8 @@ TEST_F(AlignTest, TopControlsStackInTheOrderOfTheirTops) {
 
 TEST_F(AlignTest, BottomControlsStackUpFromTheBottom) {
     form->DisableAlign();
-    auto* a = Box(form.get(), form.get(), alBottom, 0, 250, 10, 20);
-    auto* b = Box(form.get(), form.get(), alBottom, 0, 100, 10, 30);
+    auto* a = Box(alBottom, 0, 250, 10, 20);
+    auto* b = Box(alBottom, 0, 100, 10, 30);
     form->EnableAlign();
     // The lowest bottom edge goes next to the parent's edge.
     EXPECT_EQ(R(a), TRect(0, 280, 400, 300));
@@ -53,12 +51,12 @@ TEST_F(AlignTest, BottomControlsStackUpFromTheBottom) {
 
 TEST_F(AlignTest, LeftRightAndClientShareTheRestInThePlatformOrder) {
     form->DisableAlign();
-    auto* top = Box(form.get(), form.get(), alTop, 0, 0, 10, 40);
-    auto* bottom = Box(form.get(), form.get(), alBottom, 0, 0, 10, 30);
-    auto* left2 = Box(form.get(), form.get(), alLeft, 60, 0, 50, 10);
-    auto* left1 = Box(form.get(), form.get(), alLeft, 0, 0, 20, 10);
-    auto* right = Box(form.get(), form.get(), alRight, 0, 0, 70, 10);
-    auto* client = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    auto* top = Box(alTop, 0, 0, 10, 40);
+    auto* bottom = Box(alBottom, 0, 0, 10, 30);
+    auto* left2 = Box(alLeft, 60, 0, 50, 10);
+    auto* left1 = Box(alLeft, 0, 0, 20, 10);
+    auto* right = Box(alRight, 0, 0, 70, 10);
+    auto* client = Box(alClient, 0, 0, 10, 10);
     form->EnableAlign();
     EXPECT_EQ(R(top), TRect(0, 0, 400, 40));
     EXPECT_EQ(R(bottom), TRect(0, 270, 400, 300));
@@ -69,16 +67,16 @@ TEST_F(AlignTest, LeftRightAndClientShareTheRestInThePlatformOrder) {
 }
 
 TEST_F(AlignTest, ControlsAlignedOneByOneStackInTheOrderTheyCame) {
-    auto* b = Box(form.get(), form.get(), alTop, 0, 50, 10, 20);
-    auto* a = Box(form.get(), form.get(), alTop, 0, 10, 10, 30);
+    auto* b = Box(alTop, 0, 50, 10, 20);
+    auto* a = Box(alTop, 0, 10, 10, 30);
     // b was placed at the top before a came.
     EXPECT_EQ(R(b), TRect(0, 0, 400, 20));
     EXPECT_EQ(R(a), TRect(0, 20, 400, 50));
 }
 
 TEST_F(AlignTest, AControlThatMovesIsPlacedByItsNewPosition) {
-    auto* a = Box(form.get(), form.get(), alTop, 0, 0, 10, 30);
-    auto* b = Box(form.get(), form.get(), alTop, 0, 40, 10, 20);
+    auto* a = Box(alTop, 0, 0, 10, 30);
+    auto* b = Box(alTop, 0, 40, 10, 20);
     EXPECT_EQ(R(a).Top, 0);
     // Moving b above a puts it first.
     b->SetTop(-5);
@@ -87,8 +85,8 @@ TEST_F(AlignTest, AControlThatMovesIsPlacedByItsNewPosition) {
 }
 
 TEST_F(AlignTest, HiddenControlsTakeNoSpace) {
-    auto* a = Box(form.get(), form.get(), alTop, 0, 0, 10, 30);
-    auto* b = Box(form.get(), form.get(), alTop, 0, 40, 10, 20);
+    auto* a = Box(alTop, 0, 0, 10, 30);
+    auto* b = Box(alTop, 0, 40, 10, 20);
     a->Hide();
     EXPECT_EQ(R(b), TRect(0, 0, 400, 20));
     a->Show();
@@ -97,10 +95,10 @@ TEST_F(AlignTest, HiddenControlsTakeNoSpace) {
 
 TEST_F(AlignTest, NestedPanelsFollowAResizeOfAHiddenFormAtOnce) {
     ASSERT_FALSE(form->Visible());
-    auto* header = Box(form.get(), form.get(), alTop, 0, 0, 10, 50);
-    auto* body = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
-    auto* side = Box(form.get(), body, alRight, 0, 0, 80, 10);
-    auto* inner = Box(form.get(), body, alClient, 0, 0, 10, 10);
+    auto* header = Box(alTop, 0, 0, 10, 50);
+    auto* body = Box(alClient, 0, 0, 10, 10);
+    auto* side = Box(alRight, 0, 0, 80, 10, body);
+    auto* inner = Box(alClient, 0, 0, 10, 10, body);
     int resizes = 0;
     inner->OnResize = [&](TObject*) { ++resizes; };
     form->SetWidth(form->Width() - 1);
@@ -118,17 +116,17 @@ TEST_F(AlignTest, NestedPanelsFollowAResizeOfAHiddenFormAtOnce) {
 
 TEST_F(AlignTest, PaddingKeepsSpaceFree) {
     form->Padding()->SetBounds(5, 6, 7, 8);
-    auto* client = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    auto* client = Box(alClient, 0, 0, 10, 10);
     EXPECT_EQ(R(client), TRect(5, 6, 393, 292));
 }
 
 TEST_F(AlignTest, AControlThatRefusesTheSizeGivesTheSpaceBack) {
-    auto* a = Box(form.get(), form.get(), alLeft, 0, 0, 50, 10);
+    auto* a = Box(alLeft, 0, 0, 50, 10);
     a->Constraints()->SetMaxWidth(30);
-    auto* client = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    auto* client = Box(alClient, 0, 0, 10, 10);
     EXPECT_EQ(R(a).Width(), 30);
     EXPECT_EQ(R(client), TRect(30, 0, 400, 300));
-    auto* top = Box(form.get(), form.get(), alTop, 0, 0, 10, 20);
+    auto* top = Box(alTop, 0, 0, 10, 20);
     top->Constraints()->SetMaxHeight(300);
     // alTop keeps its own height; alClient may be refused its height.
     client->Constraints()->SetMaxHeight(100);
@@ -136,11 +134,11 @@ TEST_F(AlignTest, AControlThatRefusesTheSizeGivesTheSpaceBack) {
 }
 
 TEST_F(AlignTest, AnchorsKeepTheDistancesToTheParentsEdges) {
-    auto* right = Box(form.get(), form.get(), alNone, 300, 250, 50, 20);
+    auto* right = Box(alNone, 300, 250, 50, 20);
     right->SetAnchors({akRight, akBottom});
-    auto* wide = Box(form.get(), form.get(), alNone, 10, 10, 380, 20);
+    auto* wide = Box(alNone, 10, 10, 380, 20);
     wide->SetAnchors({akLeft, akTop, akRight});
-    auto* fixed = Box(form.get(), form.get(), alNone, 10, 40, 20, 20);
+    auto* fixed = Box(alNone, 10, 40, 20, 20);
     form->SetBounds(0, 0, 500, 350);
     EXPECT_EQ(R(right), TRect(400, 300, 450, 320));
     EXPECT_EQ(R(wide), TRect(10, 10, 490, 30));
@@ -148,7 +146,7 @@ TEST_F(AlignTest, AnchorsKeepTheDistancesToTheParentsEdges) {
 }
 
 TEST_F(AlignTest, OnResizeComesOnEachChangeButNotForAMove) {
-    auto* c = Box(form.get(), form.get(), alNone, 0, 0, 50, 50);
+    auto* c = Box(alNone, 0, 0, 50, 50);
     int resizes = 0;
     c->OnResize = [&](TObject*) { ++resizes; };
     c->SetWidth(60);
@@ -160,7 +158,7 @@ TEST_F(AlignTest, OnResizeComesOnEachChangeButNotForAMove) {
 
 TEST_F(AlignTest, DisabledAlignIsCaughtUpWhenEnabled) {
     form->DisableAlign();
-    auto* a = Box(form.get(), form.get(), alClient, 0, 0, 10, 10);
+    auto* a = Box(alClient, 0, 0, 10, 10);
     EXPECT_EQ(R(a), TRect(0, 0, 10, 10));
     form->EnableAlign();
     EXPECT_EQ(R(a), TRect(0, 0, 400, 300));
@@ -168,7 +166,7 @@ TEST_F(AlignTest, DisabledAlignIsCaughtUpWhenEnabled) {
 
 TEST_F(AlignTest, AFormBuiltInsideTheLoadingBracketAlignsWhenLoaded) {
     form->BeginLoading();
-    auto* a = Box(form.get(), form.get(), alTop, 0, 0, 10, 25);
+    auto* a = Box(alTop, 0, 0, 10, 25);
     EXPECT_EQ(R(a), TRect(0, 0, 10, 25));
     form->EndLoading();
     EXPECT_EQ(R(a), TRect(0, 0, 400, 25));
