@@ -12,10 +12,6 @@
 
 namespace {
 
-QRgb at(const TBitmap& b, int x, int y) {
-    return b.Image().pixel(x, y) & 0xFFFFFF;
-}
-
 TEST(GraphicsBitmap, NewBitmapIsEmptyAndASizeFillsItWhite) {
     TBitmap b;
     EXPECT_TRUE(b.Empty());
@@ -27,16 +23,16 @@ TEST(GraphicsBitmap, NewBitmapIsEmptyAndASizeFillsItWhite) {
     EXPECT_FALSE(b.Empty());
     EXPECT_EQ(b.Width(), 10);
     EXPECT_EQ(b.Height(), 5);
-    EXPECT_EQ(at(b, 9, 4), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(b, 9, 4), 0xFFFFFFu);
     EXPECT_EQ(changes, 2);
 
     b.Canvas()->Brush()->SetColor(clRed);
     b.Canvas()->FillRect(TRect(0, 0, 10, 5));
     b.SetSize(20, 20);  // an open painter is closed first; the new size is white
-    EXPECT_EQ(at(b, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(at(b, 19, 19), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(b, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(b, 19, 19), 0xFFFFFFu);
     b.Canvas()->FillRect(TRect(0, 0, 1, 1));
-    EXPECT_EQ(at(b, 0, 0), ToQColor(clRed).rgb() & 0xFFFFFF);
+    EXPECT_EQ(PixelAt(b, 0, 0), ToQColor(clRed).rgb() & 0xFFFFFF);
     b.SetSize(0, 0);
     EXPECT_TRUE(b.Empty());
 }
@@ -126,16 +122,16 @@ TEST(GraphicsBitmap, TransparentDrawingSkipsTheBottomLeftColour) {
     EXPECT_EQ(sprite->TransparentColor(), clFuchsia);
     auto target = WhiteBitmap(10, 10);
     target->Canvas()->Draw(2, 2, sprite.get());
-    EXPECT_EQ(at(*target, 3, 3), ToQColor(clBlue).rgb() & 0xFFFFFF);
-    EXPECT_EQ(at(*target, 2, 2), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*target, 3, 3), ToQColor(clBlue).rgb() & 0xFFFFFF);
+    EXPECT_EQ(PixelAt(*target, 2, 2), 0xFFFFFFu);
     EXPECT_EQ(InkBox(target->Image()), TRect(3, 3, 4, 4));
 
     sprite->SetTransparent(false);
     target->Canvas()->StretchDraw(TRect(0, 0, 8, 8), sprite.get());
-    EXPECT_EQ(at(*target, 0, 0), ToQColor(clFuchsia).rgb() & 0xFFFFFF);
-    EXPECT_EQ(at(*target, 2, 2), ToQColor(clBlue).rgb() & 0xFFFFFF);  // doubled pixel
-    EXPECT_EQ(at(*target, 3, 3), ToQColor(clBlue).rgb() & 0xFFFFFF);
-    EXPECT_EQ(at(*target, 4, 4), ToQColor(clFuchsia).rgb() & 0xFFFFFF);
+    EXPECT_EQ(PixelAt(*target, 0, 0), ToQColor(clFuchsia).rgb() & 0xFFFFFF);
+    EXPECT_EQ(PixelAt(*target, 2, 2), ToQColor(clBlue).rgb() & 0xFFFFFF);  // doubled pixel
+    EXPECT_EQ(PixelAt(*target, 3, 3), ToQColor(clBlue).rgb() & 0xFFFFFF);
+    EXPECT_EQ(PixelAt(*target, 4, 4), ToQColor(clFuchsia).rgb() & 0xFFFFFF);
 }
 
 TEST(GraphicsBitmap, CopyRectCopiesBetweenCanvases) {

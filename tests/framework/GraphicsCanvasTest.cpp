@@ -10,44 +10,36 @@
 
 namespace {
 
-QRgb rgbOf(TColor c) {
-    return ToQColor(c).rgb() & 0xFFFFFF;
-}
-
-QRgb at(const TBitmap& b, int x, int y) {
-    return b.Image().pixel(x, y) & 0xFFFFFF;
-}
-
 TEST(GraphicsCanvasLines, LineToLeavesOutItsEndPointInEveryDirection) {
     auto b = WhiteBitmap(12, 12);
     TCanvas* c = b->Canvas();
     c->MoveTo(0, 0);
     c->LineTo(5, 0);
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(at(*b, x, 0), 0u) << x;
-    EXPECT_EQ(at(*b, 5, 0), 0xFFFFFFu);
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(PixelAt(*b, x, 0), 0u) << x;
+    EXPECT_EQ(PixelAt(*b, 5, 0), 0xFFFFFFu);
     EXPECT_EQ(c->PenPos(), TPoint(5, 0));
 
     c->MoveTo(0, 2);
     c->LineTo(5, 7);
-    EXPECT_EQ(at(*b, 0, 2), 0u);
-    EXPECT_EQ(at(*b, 4, 6), 0u);
-    EXPECT_EQ(at(*b, 5, 7), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 0, 2), 0u);
+    EXPECT_EQ(PixelAt(*b, 4, 6), 0u);
+    EXPECT_EQ(PixelAt(*b, 5, 7), 0xFFFFFFu);
 
     // Drawn backwards, the start is painted and the end left out.
     c->MoveTo(11, 2);
     c->LineTo(7, 6);
-    EXPECT_EQ(at(*b, 11, 2), 0u);
-    EXPECT_EQ(at(*b, 8, 5), 0u);
-    EXPECT_EQ(at(*b, 7, 6), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 11, 2), 0u);
+    EXPECT_EQ(PixelAt(*b, 8, 5), 0u);
+    EXPECT_EQ(PixelAt(*b, 7, 6), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasLines, PolylinePaintsEveryPointButTheLast) {
     auto b = WhiteBitmap(10, 10);
     b->Canvas()->Polyline({{0, 0}, {4, 0}, {4, 4}});
-    EXPECT_EQ(at(*b, 0, 0), 0u);
-    EXPECT_EQ(at(*b, 4, 0), 0u);  // a corner is painted once
-    EXPECT_EQ(at(*b, 4, 3), 0u);
-    EXPECT_EQ(at(*b, 4, 4), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 0, 0), 0u);
+    EXPECT_EQ(PixelAt(*b, 4, 0), 0u);  // a corner is painted once
+    EXPECT_EQ(PixelAt(*b, 4, 3), 0u);
+    EXPECT_EQ(PixelAt(*b, 4, 4), 0xFFFFFFu);
     EXPECT_EQ(InkCount(b->Image(), TRect(0, 0, 10, 10)), 8);
 }
 
@@ -64,8 +56,8 @@ TEST(GraphicsCanvasLines, DottedPenPaintsThreeOnThreeOffAndGapsFollowTheBackgrou
     c->Brush()->SetColor(clRed);  // solid: opaque background in the brush colour
     c->MoveTo(0, 2);
     c->LineTo(12, 2);
-    EXPECT_EQ(at(*b, 1, 2), 0u);
-    EXPECT_EQ(at(*b, 4, 2), rgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 1, 2), 0u);
+    EXPECT_EQ(PixelAt(*b, 4, 2), RgbOf(clRed));
 }
 
 TEST(GraphicsCanvasLines, WidePensDrawSolidWhateverTheStyle) {
@@ -75,10 +67,10 @@ TEST(GraphicsCanvasLines, WidePensDrawSolidWhateverTheStyle) {
     c->Pen()->SetStyle(psDash);
     c->MoveTo(2, 5);
     c->LineTo(37, 5);
-    for (int x = 3; x < 36; ++x) EXPECT_EQ(at(*b, x, 5), 0u) << x;
-    EXPECT_EQ(at(*b, 20, 4), 0u);
-    EXPECT_EQ(at(*b, 20, 6), 0u);
-    EXPECT_EQ(at(*b, 20, 8), 0xFFFFFFu);
+    for (int x = 3; x < 36; ++x) EXPECT_EQ(PixelAt(*b, x, 5), 0u) << x;
+    EXPECT_EQ(PixelAt(*b, 20, 4), 0u);
+    EXPECT_EQ(PixelAt(*b, 20, 6), 0u);
+    EXPECT_EQ(PixelAt(*b, 20, 8), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasFigures, FillRectExcludesRightAndBottom) {
@@ -86,9 +78,9 @@ TEST(GraphicsCanvasFigures, FillRectExcludesRightAndBottom) {
     TCanvas* c = b->Canvas();
     c->Brush()->SetColor(clBlue);
     c->FillRect(TRect(0, 0, 10, 10));
-    EXPECT_EQ(at(*b, 9, 9), rgbOf(clBlue));
-    EXPECT_EQ(at(*b, 10, 9), 0xFFFFFFu);
-    EXPECT_EQ(at(*b, 9, 10), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 9, 9), RgbOf(clBlue));
+    EXPECT_EQ(PixelAt(*b, 10, 9), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 9, 10), 0xFFFFFFu);
     EXPECT_EQ(InkCount(b->Image(), TRect(0, 0, 12, 12)), 100);
 }
 
@@ -98,14 +90,14 @@ TEST(GraphicsCanvasFigures, RectangleOutlinesColumnsZeroAndNine) {
     c->Brush()->SetColor(clYellow);
     c->Rectangle(0, 0, 10, 10);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(at(*b, 0, i), 0u);
-        EXPECT_EQ(at(*b, 9, i), 0u);
-        EXPECT_EQ(at(*b, i, 0), 0u);
-        EXPECT_EQ(at(*b, i, 9), 0u);
+        EXPECT_EQ(PixelAt(*b, 0, i), 0u);
+        EXPECT_EQ(PixelAt(*b, 9, i), 0u);
+        EXPECT_EQ(PixelAt(*b, i, 0), 0u);
+        EXPECT_EQ(PixelAt(*b, i, 9), 0u);
     }
-    EXPECT_EQ(at(*b, 1, 1), rgbOf(clYellow));
-    EXPECT_EQ(at(*b, 8, 8), rgbOf(clYellow));
-    EXPECT_EQ(at(*b, 10, 5), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 1, 1), RgbOf(clYellow));
+    EXPECT_EQ(PixelAt(*b, 8, 8), RgbOf(clYellow));
+    EXPECT_EQ(PixelAt(*b, 10, 5), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasFigures, PenWidthZeroAndOneGiveTheSameRectangleAndWidthTwoGrowsOutward) {
@@ -118,12 +110,12 @@ TEST(GraphicsCanvasFigures, PenWidthZeroAndOneGiveTheSameRectangleAndWidthTwoGro
     // A 2-pixel pen on Rectangle(1, 1, 20, 20) covers columns 0-1 and 18-19.
     two->Canvas()->Pen()->SetWidth(2);
     two->Canvas()->Rectangle(1, 1, 20, 20);
-    EXPECT_EQ(at(*two, 0, 10), 0u);
-    EXPECT_EQ(at(*two, 1, 10), 0u);
-    EXPECT_EQ(at(*two, 2, 10), 0xFFFFFFu);
-    EXPECT_EQ(at(*two, 18, 10), 0u);
-    EXPECT_EQ(at(*two, 19, 10), 0u);
-    EXPECT_EQ(at(*two, 17, 10), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*two, 0, 10), 0u);
+    EXPECT_EQ(PixelAt(*two, 1, 10), 0u);
+    EXPECT_EQ(PixelAt(*two, 2, 10), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*two, 18, 10), 0u);
+    EXPECT_EQ(PixelAt(*two, 19, 10), 0u);
+    EXPECT_EQ(PixelAt(*two, 17, 10), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasFigures, ClearPenFillsOnePixelLessOnTheRightAndBottom) {
@@ -132,8 +124,8 @@ TEST(GraphicsCanvasFigures, ClearPenFillsOnePixelLessOnTheRightAndBottom) {
     c->Pen()->SetStyle(psClear);
     c->Brush()->SetColor(clGreen);
     c->Rectangle(0, 0, 10, 10);
-    EXPECT_EQ(at(*b, 8, 8), rgbOf(clGreen));
-    EXPECT_EQ(at(*b, 9, 8), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 8, 8), RgbOf(clGreen));
+    EXPECT_EQ(PixelAt(*b, 9, 8), 0xFFFFFFu);
     EXPECT_EQ(InkCount(b->Image(), TRect(0, 0, 12, 12)), 81);
 }
 
@@ -145,17 +137,17 @@ TEST(GraphicsCanvasFigures, RoundRectTakesCornerDiameters) {
     SaveTestImage(b->Image(), QStringLiteral("canvas-roundrect"));
     // Corner circle of radius 25 centred at (25, 25): its 45-degree point is
     // near (7.3, 7.3).
-    EXPECT_EQ(at(*b, 4, 4), 0xFFFFFFu);
-    EXPECT_EQ(at(*b, 12, 12), rgbOf(clAqua));
-    EXPECT_EQ(at(*b, 50, 0), 0u);
-    EXPECT_EQ(at(*b, 0, 50), 0u);
-    EXPECT_EQ(at(*b, 99, 50), 0u);
-    EXPECT_EQ(at(*b, 50, 99), 0u);
+    EXPECT_EQ(PixelAt(*b, 4, 4), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 12, 12), RgbOf(clAqua));
+    EXPECT_EQ(PixelAt(*b, 50, 0), 0u);
+    EXPECT_EQ(PixelAt(*b, 0, 50), 0u);
+    EXPECT_EQ(PixelAt(*b, 99, 50), 0u);
+    EXPECT_EQ(PixelAt(*b, 50, 99), 0u);
     // The straight part of the top edge spans the middle between the corners.
-    EXPECT_EQ(at(*b, 25, 0), 0u);
-    EXPECT_EQ(at(*b, 74, 0), 0u);
-    EXPECT_EQ(at(*b, 10, 0), 0xFFFFFFu);
-    EXPECT_EQ(at(*b, 89, 0), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 25, 0), 0u);
+    EXPECT_EQ(PixelAt(*b, 74, 0), 0u);
+    EXPECT_EQ(PixelAt(*b, 10, 0), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 89, 0), 0xFFFFFFu);
     // Four-fold symmetry.
     const QImage img = b->Image();
     EXPECT_EQ(img, img.mirrored(true, false));
@@ -170,9 +162,9 @@ TEST(GraphicsCanvasFigures, EllipseIsSymmetricAndInsideItsBox) {
     const QImage img = b->Image();
     EXPECT_EQ(InkBox(img), TRect(0, 0, 40, 30));
     EXPECT_EQ(img, img.mirrored(true, true));
-    EXPECT_EQ(at(*b, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(at(*b, 20, 15), rgbOf(clRed));
-    EXPECT_EQ(at(*b, 20, 0), 0u);
+    EXPECT_EQ(PixelAt(*b, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 20, 15), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 20, 0), 0u);
 }
 
 TEST(GraphicsCanvasFigures, PieRunsCounterClockwiseAndEqualRadialsDrawTheWholeEllipse) {
@@ -181,10 +173,10 @@ TEST(GraphicsCanvasFigures, PieRunsCounterClockwiseAndEqualRadialsDrawTheWholeEl
     c->Brush()->SetColor(clRed);
     // From the radial to the right counter-clockwise to the radial upward.
     c->Pie(0, 0, 41, 41, 40, 20, 20, 0);
-    EXPECT_EQ(at(*quarter, 30, 10), rgbOf(clRed));
-    EXPECT_EQ(at(*quarter, 10, 30), 0xFFFFFFu);
-    EXPECT_EQ(at(*quarter, 10, 10), 0xFFFFFFu);
-    EXPECT_EQ(at(*quarter, 20, 10), 0u);  // the upward radial line
+    EXPECT_EQ(PixelAt(*quarter, 30, 10), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*quarter, 10, 30), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*quarter, 10, 10), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*quarter, 20, 10), 0u);  // the upward radial line
 
     auto whole = WhiteBitmap(41, 41), ellipse = WhiteBitmap(41, 41);
     whole->Canvas()->Pie(0, 0, 41, 41, 0, 0, 0, 0);
@@ -198,8 +190,8 @@ TEST(GraphicsCanvasFigures, ChordCutsAlongTheLineBetweenTheRadialPoints) {
     c->Brush()->SetColor(clRed);
     // The upper half: from the right counter-clockwise to the left.
     c->Chord(0, 0, 41, 41, 40, 20, 0, 20);
-    EXPECT_EQ(at(*b, 20, 10), rgbOf(clRed));
-    EXPECT_EQ(at(*b, 20, 30), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 20, 10), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 20, 30), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasFigures, PolygonFillsAndClosesItsOutline) {
@@ -207,11 +199,11 @@ TEST(GraphicsCanvasFigures, PolygonFillsAndClosesItsOutline) {
     TCanvas* c = b->Canvas();
     c->Brush()->SetColor(clBlue);
     c->Polygon({{2, 2}, {15, 2}, {15, 15}, {2, 15}});
-    EXPECT_EQ(at(*b, 2, 2), 0u);
-    EXPECT_EQ(at(*b, 15, 15), 0u);
-    EXPECT_EQ(at(*b, 2, 10), 0u);  // closing edge
-    EXPECT_EQ(at(*b, 8, 8), rgbOf(clBlue));
-    EXPECT_EQ(at(*b, 16, 8), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 2, 2), 0u);
+    EXPECT_EQ(PixelAt(*b, 15, 15), 0u);
+    EXPECT_EQ(PixelAt(*b, 2, 10), 0u);  // closing edge
+    EXPECT_EQ(PixelAt(*b, 8, 8), RgbOf(clBlue));
+    EXPECT_EQ(PixelAt(*b, 16, 8), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasFigures, FrameRectUsesTheBrushAndFocusRectTwiceRestores) {
@@ -219,15 +211,15 @@ TEST(GraphicsCanvasFigures, FrameRectUsesTheBrushAndFocusRectTwiceRestores) {
     TCanvas* c = b->Canvas();
     c->Brush()->SetColor(clRed);
     c->FrameRect(TRect(1, 1, 11, 11));
-    EXPECT_EQ(at(*b, 1, 5), rgbOf(clRed));
-    EXPECT_EQ(at(*b, 10, 5), rgbOf(clRed));
-    EXPECT_EQ(at(*b, 5, 5), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 1, 5), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 10, 5), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 5, 5), 0xFFFFFFu);
 
     const QImage before = b->Image();
     c->DrawFocusRect(TRect(0, 0, 12, 12));
     EXPECT_NE(b->Image(), before);
-    EXPECT_EQ(at(*b, 0, 0), 0u);           // inverted white
-    EXPECT_EQ(at(*b, 1, 0), 0xFFFFFFu);    // every other pixel
+    EXPECT_EQ(PixelAt(*b, 0, 0), 0u);           // inverted white
+    EXPECT_EQ(PixelAt(*b, 1, 0), 0xFFFFFFu);    // every other pixel
     c->DrawFocusRect(TRect(0, 0, 12, 12));
     EXPECT_EQ(b->Image(), before);
 }
@@ -236,8 +228,8 @@ TEST(GraphicsCanvasFigures, GradientEndPixelsAreTheEndColours) {
     auto b = WhiteBitmap(11, 11);
     TCanvas* c = b->Canvas();
     c->GradientFill(TRect(0, 0, 11, 11), clRed, clBlue, gdVertical);
-    EXPECT_EQ(at(*b, 5, 0), rgbOf(clRed));
-    EXPECT_EQ(at(*b, 5, 10), rgbOf(clBlue));
+    EXPECT_EQ(PixelAt(*b, 5, 0), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 5, 10), RgbOf(clBlue));
     for (int y = 0; y < 11; ++y) {
         const QColor px(b->Image().pixel(3, y));
         EXPECT_NEAR(px.red(), 255 - 25.5 * y, 1.0) << y;
@@ -245,8 +237,8 @@ TEST(GraphicsCanvasFigures, GradientEndPixelsAreTheEndColours) {
         EXPECT_EQ(b->Image().pixel(0, y), b->Image().pixel(10, y));  // one colour per line
     }
     GradientFillCanvas(c, clBtnFace, clWhite, TRect(0, 0, 11, 11), gdHorizontal);
-    EXPECT_EQ(at(*b, 0, 4), rgbOf(clBtnFace));
-    EXPECT_EQ(at(*b, 10, 4), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 0, 4), RgbOf(clBtnFace));
+    EXPECT_EQ(PixelAt(*b, 10, 4), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasFigures, FloodFillStopsAtOtherColours) {
@@ -256,9 +248,9 @@ TEST(GraphicsCanvasFigures, FloodFillStopsAtOtherColours) {
     c->Rectangle(5, 5, 15, 15);
     c->Brush()->SetColor(clLime);
     c->FloodFill(10, 10, clWhite, fsSurface);
-    EXPECT_EQ(at(*b, 10, 10), rgbOf(clLime));
-    EXPECT_EQ(at(*b, 2, 2), 0xFFFFFFu);
-    EXPECT_EQ(at(*b, 5, 10), 0u);
+    EXPECT_EQ(PixelAt(*b, 10, 10), RgbOf(clLime));
+    EXPECT_EQ(PixelAt(*b, 2, 2), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 5, 10), 0u);
 }
 
 TEST(GraphicsCanvasState, BrushSetsTheBackgroundAndFontTheTextColour) {
@@ -353,12 +345,12 @@ TEST(GraphicsCanvasTargets, PatternBrushesTileFromTheBrushOrigin) {
     TCanvas* c = b->Canvas();
     c->Brush()->SetBitmap(pattern.get());
     c->FillRect(TRect(0, 0, 8, 1));
-    EXPECT_EQ(at(*b, 0, 0), 0u);
-    EXPECT_EQ(at(*b, 1, 0), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 0, 0), 0u);
+    EXPECT_EQ(PixelAt(*b, 1, 0), 0xFFFFFFu);
     c->SetBrushOrigin(TPoint(1, 0));
     c->FillRect(TRect(0, 1, 8, 2));
-    EXPECT_EQ(at(*b, 0, 1), 0xFFFFFFu);
-    EXPECT_EQ(at(*b, 1, 1), 0u);
+    EXPECT_EQ(PixelAt(*b, 0, 1), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 1, 1), 0u);
 }
 
 TEST(GraphicsCanvasTargets, PenModeXorInverts) {
@@ -368,10 +360,10 @@ TEST(GraphicsCanvasTargets, PenModeXorInverts) {
     c->Pen()->SetMode(pmXor);
     c->MoveTo(0, 1);
     c->LineTo(10, 1);
-    EXPECT_EQ(at(*b, 3, 1), 0u);
+    EXPECT_EQ(PixelAt(*b, 3, 1), 0u);
     c->MoveTo(0, 1);
     c->LineTo(10, 1);
-    EXPECT_EQ(at(*b, 3, 1), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 3, 1), 0xFFFFFFu);
 }
 
 TEST(GraphicsCanvasGallery, SavesAPictureOfTheFigures) {
@@ -394,7 +386,7 @@ TEST(GraphicsCanvasGallery, SavesAPictureOfTheFigures) {
     c->Brush()->SetStyle(bsDiagCross);
     c->Polygon({{170, 115}, {195, 65}, {220, 115}});
     SaveTestImage(b->Image(), QStringLiteral("canvas-gallery"));
-    EXPECT_EQ(at(*b, 5, 30), 0u);
+    EXPECT_EQ(PixelAt(*b, 5, 30), 0u);
 }
 
 }  // namespace

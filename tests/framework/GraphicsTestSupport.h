@@ -16,6 +16,16 @@ inline std::unique_ptr<TBitmap> WhiteBitmap(Integer w, Integer h) {
     return bitmap;
 }
 
+// The colour a TColor draws as, without alpha (system colours resolved).
+inline QRgb RgbOf(TColor c) {
+    return ToQColor(c).rgb() & 0xFFFFFF;
+}
+
+// A pixel of a bitmap, without alpha.
+inline QRgb PixelAt(const TBitmap& b, int x, int y) {
+    return b.Image().pixel(x, y) & 0xFFFFFF;
+}
+
 inline bool IsWhite(const QImage& image, int x, int y) {
     return (image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
 }

@@ -9,14 +9,6 @@
 
 namespace {
 
-QRgb rgbOf(TColor c) {
-    return ToQColor(c).rgb() & 0xFFFFFF;
-}
-
-QRgb at(const TBitmap& b, int x, int y) {
-    return b.Image().pixel(x, y) & 0xFFFFFF;
-}
-
 struct TextCanvas {
     std::unique_ptr<TBitmap> bitmap = WhiteBitmap(200, 100);
     TCanvas* c = bitmap->Canvas();
@@ -167,9 +159,9 @@ TEST(WindowsGdiDrawText, DisabledTextIsAHighlightCopyUnderAShadowCopy) {
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = image.pixel(x, y) & 0xFFFFFF;
-            if (p == rgbOf(clBtnHighlight)) grow(light, x, y);
-            else if (p == rgbOf(clBtnShadow)) grow(shadow, x, y);
-            else EXPECT_EQ(p, rgbOf(clYellow)) << x << "," << y;
+            if (p == RgbOf(clBtnHighlight)) grow(light, x, y);
+            else if (p == RgbOf(clBtnShadow)) grow(shadow, x, y);
+            else EXPECT_EQ(p, RgbOf(clYellow)) << x << "," << y;
         }
     }
     ASSERT_FALSE(shadow.IsEmpty());
@@ -188,18 +180,18 @@ TEST(WindowsGdiEdges, RaisedInnerEdgeIsLightTopLeftAndDarkBottomRight) {
     b->Canvas()->FillRect(TRect(0, 0, 10, 10));
     TRect r(0, 0, 10, 10);
     EXPECT_TRUE(DrawEdge(c->Handle(), r, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE | BF_ADJUST));
-    EXPECT_EQ(at(*b, 0, 0), rgbOf(clBtnHighlight));
-    EXPECT_EQ(at(*b, 8, 0), rgbOf(clBtnHighlight));
-    EXPECT_EQ(at(*b, 9, 0), rgbOf(clBtnShadow));  // the dark side owns the corner
-    EXPECT_EQ(at(*b, 0, 9), rgbOf(clBtnShadow));
-    EXPECT_EQ(at(*b, 9, 9), rgbOf(clBtnShadow));
-    EXPECT_EQ(at(*b, 5, 5), rgbOf(clBtnFace));
+    EXPECT_EQ(PixelAt(*b, 0, 0), RgbOf(clBtnHighlight));
+    EXPECT_EQ(PixelAt(*b, 8, 0), RgbOf(clBtnHighlight));
+    EXPECT_EQ(PixelAt(*b, 9, 0), RgbOf(clBtnShadow));  // the dark side owns the corner
+    EXPECT_EQ(PixelAt(*b, 0, 9), RgbOf(clBtnShadow));
+    EXPECT_EQ(PixelAt(*b, 9, 9), RgbOf(clBtnShadow));
+    EXPECT_EQ(PixelAt(*b, 5, 5), RgbOf(clBtnFace));
     EXPECT_EQ(r, TRect(1, 1, 9, 9));
 
     TRect s(0, 0, 10, 10);
     DrawEdge(c->Handle(), s, BDR_SUNKENOUTER, BF_RECT);
-    EXPECT_EQ(at(*b, 0, 0), rgbOf(clBtnShadow));
-    EXPECT_EQ(at(*b, 9, 9), rgbOf(clBtnHighlight));
+    EXPECT_EQ(PixelAt(*b, 0, 0), RgbOf(clBtnShadow));
+    EXPECT_EQ(PixelAt(*b, 9, 9), RgbOf(clBtnHighlight));
     EXPECT_EQ(s, TRect(0, 0, 10, 10));  // no BF_ADJUST
 }
 
@@ -209,20 +201,20 @@ TEST(WindowsGdiEdges, PushButtonFrameIsTwoPixels) {
     TRect r(0, 0, 20, 20);
     EXPECT_TRUE(DrawFrameControl(c->Handle(), r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT));
     EXPECT_EQ(r, TRect(2, 2, 18, 18));
-    EXPECT_EQ(at(*b, 10, 10), rgbOf(clBtnFace));
-    EXPECT_EQ(at(*b, 19, 19), rgbOf(cl3DDkShadow));
-    EXPECT_EQ(at(*b, 0, 0), rgbOf(clBtnHighlight));
+    EXPECT_EQ(PixelAt(*b, 10, 10), RgbOf(clBtnFace));
+    EXPECT_EQ(PixelAt(*b, 19, 19), RgbOf(cl3DDkShadow));
+    EXPECT_EQ(PixelAt(*b, 0, 0), RgbOf(clBtnHighlight));
 
     TRect pushed(0, 0, 20, 20);
     DrawFrameControl(c->Handle(), pushed, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);
-    EXPECT_EQ(at(*b, 0, 0), rgbOf(clBtnShadow));
+    EXPECT_EQ(PixelAt(*b, 0, 0), RgbOf(clBtnShadow));
     EXPECT_EQ(pushed, TRect(0, 0, 20, 20));
 
     TRect combo(0, 0, 17, 20);
     DrawFrameControl(c->Handle(), combo, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
     SaveTestImage(b->Image(), QStringLiteral("gdi-combo-button"));
-    EXPECT_EQ(at(*b, 0, 0), rgbOf(clBtnShadow));
-    EXPECT_EQ(at(*b, 8, 10), rgbOf(clBtnText));  // the arrow
+    EXPECT_EQ(PixelAt(*b, 0, 0), RgbOf(clBtnShadow));
+    EXPECT_EQ(PixelAt(*b, 8, 10), RgbOf(clBtnText));  // the arrow
     TRect other(0, 0, 20, 20);
     EXPECT_FALSE(DrawFrameControl(c->Handle(), other, DFC_CAPTION, 0));
 }
@@ -238,11 +230,11 @@ TEST(WindowsGdiRegions, RoundRegionsFillAndFrame) {
     HBRUSH black = CreateSolidBrush(clBlack);
     EXPECT_TRUE(FillRgn(c->Handle(), region, red));
     EXPECT_TRUE(FrameRgn(c->Handle(), region, black, 1, 1));
-    EXPECT_EQ(at(*b, 20, 0), 0u);
-    EXPECT_EQ(at(*b, 20, 1), rgbOf(clRed));
-    EXPECT_EQ(at(*b, 0, 20), 0u);
-    EXPECT_EQ(at(*b, 39, 20), 0u);
-    EXPECT_EQ(at(*b, 1, 1), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*b, 20, 0), 0u);
+    EXPECT_EQ(PixelAt(*b, 20, 1), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 0, 20), 0u);
+    EXPECT_EQ(PixelAt(*b, 39, 20), 0u);
+    EXPECT_EQ(PixelAt(*b, 1, 1), 0xFFFFFFu);
     const QImage img = b->Image();
     EXPECT_EQ(img, img.mirrored(true, true));
 
