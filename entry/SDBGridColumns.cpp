@@ -285,13 +285,15 @@ void TGridColumn::SetfpLength(Integer value) {
 }
 
 // The checks both range setters make first: the design-time range and the
-// 18 digits of the fixed point, by magnitude.
+// 18 digits of the fixed point, by magnitude. What is no number at all (an
+// infinity, NaN) is refused as too large: no range could be checked against
+// it.
 bool TGridColumn::rangeAccepted(Extended value) const {
     if (designing() && (value < DesignLow || value > DesignHigh)) {
         ShowMessage(Format(QStringLiteral("設計時には%d～%dしか指定できません。"), {-2147483648LL, 2147483647LL}));
         return false;
     }
-    if (std::fabs(value) >= 1e18L) {
+    if (!(std::fabs(value) < 1e18L)) {
         ShowMessage(TooLarge18);
         return false;
     }

@@ -3,6 +3,8 @@
 // refresh of the grid that column changes cause.
 #include "EntryTestSupport.h"
 
+#include <limits>
+
 namespace {
 
 class SDBGridColumnsTest : public GridFormTest {
@@ -105,6 +107,12 @@ TEST_F(SDBGridColumnsTest, MoneyRangeCountsPlainDigitsAndEighteenDigitsAtMost) {
     column->SetMaxValue(1e18L);
     EXPECT_EQ(boxes.texts, (std::vector<std::string>{"絶対値が大きすぎます(Max18桁)"}));
     EXPECT_EQ(column->MaxValue(), 1e15L);
+    boxes.texts.clear();
+    column->SetMaxValue(std::numeric_limits<Extended>::quiet_NaN());
+    column->SetMinValue(-std::numeric_limits<Extended>::infinity());
+    EXPECT_EQ(boxes.texts.size(), 2u) << "no range is checked against what is no number";
+    EXPECT_EQ(column->MaxValue(), 1e15L);
+    EXPECT_EQ(column->MinValue(), -2147483648.0L);
     column->SetMinValue(-5);
     EXPECT_EQ(column->MaxLength(), 16);
     EXPECT_TRUE(column->CharTypes().Contains(ctgMinus));
