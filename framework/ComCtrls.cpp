@@ -129,16 +129,6 @@ TTabSheet* TPageControl::FindNextPage(TTabSheet* current, bool goForward, bool c
     return nullptr;
 }
 
-void TPageControl::SelectNextPage(bool goForward) {
-    TTabSheet* next = FindNextPage(activePage_, goForward, true);
-    if (!next || next == activePage_) return;
-    bool allow = true;
-    if (OnChanging) OnChanging(this, allow);
-    if (!allow) return;
-    SetActivePage(next);
-    if (OnChange) OnChange(this);
-}
-
 void TPageControl::AdjustClientRect(TRect& Rect) {
     TWinControl::AdjustClientRect(Rect);
     Rect.Top += TabHeight;

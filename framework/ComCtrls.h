@@ -55,7 +55,6 @@ public:
     void SetActivePageIndex(Integer index);
     // The next (or previous) page with a visible tab, wrapping round.
     TTabSheet* FindNextPage(TTabSheet* current, bool goForward, bool checkTabVisible) const;
-    void SelectNextPage(bool goForward);
     // Height of the row of tabs above the pages.
     static constexpr Integer TabHeight = 22;
 
@@ -213,7 +212,6 @@ public:
     Integer Count() const { return Integer(children_.size()); }
     TTreeNode* Item(Integer index) const;  // EListError out of range
     TTreeNode* getFirstChild() const { return children_.empty() ? nullptr : children_.front(); }
-    TTreeNode* GetLastChild() const { return children_.empty() ? nullptr : children_.back(); }
     TTreeNode* getNextSibling() const;
     TTreeNode* getPrevSibling() const;
     // The next node in depth-first order (nil after the last).
@@ -229,7 +227,6 @@ public:
     void Collapse(bool recurse);
     bool Selected() const;
     void SetSelected(bool on);
-    void MakeVisible();
 
     void Delete();
     void DeleteChildren();
@@ -325,9 +322,6 @@ public:
     Integer ChangeDelay() const { return changeDelay_; }
     void SetChangeDelay(Integer ms) { changeDelay_ = ms; }
     bool AlphaSort(bool recurse = true);
-    void FullExpand();
-    void FullCollapse();
-    TTreeNode* GetNodeAt(Integer X, Integer Y) const;
 
     TTVChangingEvent OnChanging;
     TTVChangedEvent OnChange;

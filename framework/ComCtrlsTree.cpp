@@ -129,13 +129,6 @@ void TTreeNode::SetSelected(bool on) {
     else if (Selected()) TreeView()->SetSelected(nullptr);
 }
 
-void TTreeNode::MakeVisible() {
-    for (TTreeNode* p = parent_; p; p = p->parent_) {
-        if (!p->expanded_) p->SetExpanded(true);
-    }
-    if (item_) item_->treeWidget()->scrollToItem(item_);
-}
-
 void TTreeNode::Delete() {
     owner_->Delete(this);
 }
@@ -494,19 +487,6 @@ bool TCustomTreeView::AlphaSort(bool recurse) {
         restoreItems(nullptr);
     }
     return true;
-}
-
-void TCustomTreeView::FullExpand() {
-    for (TTreeNode* root : std::vector<TTreeNode*>(items_->roots_)) root->Expand(true);
-}
-
-void TCustomTreeView::FullCollapse() {
-    for (TTreeNode* root : std::vector<TTreeNode*>(items_->roots_)) root->Collapse(true);
-}
-
-TTreeNode* TCustomTreeView::GetNodeAt(Integer X, Integer Y) const {
-    auto* tree = dynamic_cast<QTreeWidget*>(Widget());
-    return tree ? nodeOf(tree->itemAt(QPoint(X, Y))) : nullptr;
 }
 
 void TCustomTreeView::WndProc(TMessage& Message) {

@@ -484,8 +484,6 @@ public:
     TControl* Controls(Integer index) const;  // EListError out of range
     bool ContainsControl(const TControl* control) const;  // itself or a descendant
     TControl* FindChildControl(const QString& name) const;
-    // The top visible (and enabled unless allowDisabled) child under p.
-    TControl* ControlAtPos(const TPoint& p, bool allowDisabled) const;
     // Performs Message on every child control (not deeper).
     void Broadcast(TMessage& Message);
     void NotifyControls(Cardinal Msg);
@@ -495,8 +493,6 @@ public:
     void SetTabStop(bool on);
     Integer TabOrder() const;
     void SetTabOrder(Integer order);
-    // Windowed children in tab order (not deeper).
-    const std::vector<TWinControl*>& TabList() const { return tabList_; }
     // The windowed descendants in tab order, each followed by its own.
     void GetTabOrderList(std::vector<TWinControl*>& list) const;
     // The next focusable control after current among the descendants

@@ -87,19 +87,6 @@ TControl* TWinControl::FindChildControl(const QString& name) const {
     return nullptr;
 }
 
-TControl* TWinControl::ControlAtPos(const TPoint& p, bool allowDisabled) const {
-    // Windowed children lie above the windowless ones.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-            TControl* c = *it;
-            if ((dynamic_cast<TWinControl*>(c) != nullptr) != (pass == 0)) continue;
-            if (!c->Visible() || (!allowDisabled && !c->Enabled())) continue;
-            if (c->BoundsRect().Contains(p)) return c;
-        }
-    }
-    return nullptr;
-}
-
 void TWinControl::Broadcast(TMessage& Message) {
     const std::vector<TControl*> children = controls_;
     for (TControl* c : children) {

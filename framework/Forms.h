@@ -181,8 +181,6 @@ public:
     explicit TScrollBox(TComponent* AOwner);
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle style);
-    // Scrolls so that control shows.
-    void ScrollInView(TControl* control);
 
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
@@ -214,7 +212,6 @@ public:
     TCustomForm* Forms(Integer index) const;  // EListError out of range
     // The form whose window was activated last, and its active control.
     TCustomForm* ActiveCustomForm() const { return activeForm_; }
-    TForm* ActiveForm() const { return dynamic_cast<TForm*>(activeForm_); }
     TWinControl* ActiveControl() const;
 
 private:
@@ -253,8 +250,6 @@ public:
     void Terminate();
     bool Terminated() const { return terminated_; }
     void ProcessMessages();
-    // Waits for one message and handles it.
-    void HandleMessage();
 
     // Called in a catch block: OnException, else a message box with the
     // exception's text. Handlers never let an exception into Qt.

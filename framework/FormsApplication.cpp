@@ -109,10 +109,6 @@ void TApplication::ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void TApplication::HandleMessage() {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 void TApplication::HandleException(TObject* Sender) {
     std::exception_ptr current = std::current_exception();
     if (!current) return;
@@ -192,9 +188,3 @@ void TScrollBox::updateRange() {
     contents_->resize(right, bottom);
 }
 
-void TScrollBox::ScrollInView(TControl* control) {
-    auto* area = dynamic_cast<QScrollArea*>(Widget());
-    if (!area || !control || control->Parent() != this) return;
-    area->ensureVisible(control->Left() + control->Width() / 2, control->Top() + control->Height() / 2,
-                        control->Width() / 2, control->Height() / 2);
-}

@@ -257,13 +257,6 @@ TGridRect TCustomGrid::Selection() const {
                      std::max(anchor_.Y, current_.Y)};
 }
 
-void TCustomGrid::SetSelection(const TGridRect& value) {
-    const TGridRect old = Selection();
-    anchor_ = TGridCoord{value.Left, value.Top};
-    current_ = TGridCoord{value.Right, value.Bottom};
-    selectionMoved(old);
-}
-
 bool TCustomGrid::MoveCurrent(Integer ACol, Integer ARow, bool MoveAnchor, bool Show) {
     if (ACol < 0 || ARow < 0 || ACol >= colCount_ || ARow >= rowCount_)
         throw EInvalidGridOperation(IndexOutOfRange);

@@ -158,7 +158,6 @@ public:
     Integer VisibleColCount() const;
     Integer VisibleRowCount() const;
     TGridRect Selection() const;
-    void SetSelection(const TGridRect& value);
     bool EditorMode() const { return editorMode_; }
     void SetEditorMode(bool on);
     // The cell editor, or nil before it is first needed.
@@ -231,8 +230,6 @@ protected:
     // ---- painting
     void InvalidateCell(Integer ACol, Integer ARow);
     void InvalidateRow(Integer ARow);
-    void InvalidateCol(Integer ACol);
-    void InvalidateGrid() { Invalidate(); }
     void Paint() override;
     void PaintWidget(TControlWidgetLink& link, QPaintEvent* event) override;
 

@@ -137,10 +137,6 @@ void TCustomGrid::InvalidateRow(Integer ARow) {
     for (Integer c = 0; c < colCount_; ++c) InvalidateCell(c, ARow);
 }
 
-void TCustomGrid::InvalidateCol(Integer ACol) {
-    for (Integer r = 0; r < rowCount_; ++r) InvalidateCell(ACol, r);
-}
-
 // ------------------------------------------------------------ painting
 
 void TCustomGrid::PaintWidget(TControlWidgetLink&, QPaintEvent* event) {

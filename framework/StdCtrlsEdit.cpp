@@ -308,21 +308,8 @@ void TCustomEdit::CopyToClipboard() {
     if (QLineEdit* e = LineEdit()) e->copy();
 }
 
-void TCustomEdit::CutToClipboard() {
-    if (QLineEdit* e = LineEdit()) e->cut();
-}
-
 void TCustomEdit::PasteFromClipboard() {
     if (QLineEdit* e = LineEdit()) e->paste();
-}
-
-bool TCustomEdit::CanUndo() const {
-    const QLineEdit* e = LineEdit();
-    return e && e->isUndoAvailable();
-}
-
-void TCustomEdit::Undo() {
-    if (QLineEdit* e = LineEdit()) e->undo();
 }
 
 void TCustomEdit::Clear() {

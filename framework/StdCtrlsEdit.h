@@ -64,10 +64,7 @@ public:
     void SelectAll();
     void ClearSelection();
     void CopyToClipboard();
-    void CutToClipboard();
     void PasteFromClipboard();
-    bool CanUndo() const;
-    void Undo();
     virtual void Clear();
 
     TNotifyEvent OnChange;
