@@ -9,7 +9,7 @@
 //   pixel, gaps in the background colour when it is opaque) for lines,
 //   polygons and rectangles; curved outlines and wider pens draw solid,
 //   wide lines with round caps and joins.
-// - RoundRect takes corner diameters; Pie/Chord/Arc run counter-clockwise
+// - RoundRect takes corner diameters; Pie and Chord run counter-clockwise
 //   from the start radial to the end radial (equal radials: whole ellipse).
 // - TextOut(x, y) puts the top of the text cell at y; an opaque background
 //   mode (solid brush) paints the cell in the brush colour first. Advances
@@ -323,7 +323,6 @@ public:
     virtual void RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3);
     virtual void Ellipse(Integer x1, Integer y1, Integer x2, Integer y2);
     void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
-    virtual void Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
     virtual void Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
     virtual void Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
     virtual void FillRect(const TRect& r);

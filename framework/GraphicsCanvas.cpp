@@ -469,34 +469,19 @@ void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) {
     d_->DrawFigure(normalized(x1, y1, x2, y2), [](const TRect& r, Integer) { return EllipseSpans(r); });
 }
 
-// kind 0 arc, 1 pie, 2 chord.
-void TCanvas::Impl::ArcFigure(int kind, const TRect& box, TPoint start, TPoint end) {
+// A pie, or with chord a chord: the border of the cut figure holds its
+// radial or chord lines.
+void TCanvas::Impl::ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end) {
     const ArcGeometry arc(box, start, end);
-    if (kind == 0) {
-        c.Changing();
-        QPainter* p = c.Prepared();
-        if (p && c.pen_->Style() != psClear && c.pen_->Mode() != pmNop) {
-            ApplyPenMode(*p);
-            const Spans all = EllipseSpans(OuterBox(box));
-            RunPainter(*p).Fill(arc.Clip(Subtract(all, Erode(all, PenPixels())), kind), ToQColor(c.pen_->Color()));
-        }
-        c.Changed();
-        return;
-    }
-    // The border of the cut figure holds its radial or chord lines.
-    DrawFigure(box, [&arc, kind](const TRect& r, Integer) { return arc.Clip(EllipseSpans(r), kind); });
-}
-
-void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {
-    d_->ArcFigure(0, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+    DrawFigure(box, [&arc, chord](const TRect& r, Integer) { return arc.Clip(EllipseSpans(r), chord); });
 }
 
 void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {
-    d_->ArcFigure(1, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+    d_->ArcFigure(false, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
 }
 
 void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {
-    d_->ArcFigure(2, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+    d_->ArcFigure(true, normalized(x1, y1, x2, y2), {x3, y3}, {x4, y4});
 }
 
 // ------------------------------------------------------------ fills

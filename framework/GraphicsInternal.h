@@ -99,17 +99,15 @@ private:
 class ArcGeometry {
 public:
     ArcGeometry(const TRect& box, TPoint start, TPoint end);
-    // Equal radials: the whole ellipse.
-    bool Full() const { return full_; }
-    // kind 0 (arc) and 1 (pie): pixels within the angle; 2 (chord): pixels
-    // on the arc's side of the chord.
-    Spans Clip(const Spans& spans, int kind) const;
+    // The pixels within the angle, or with chord those on the arc's side of
+    // the chord.
+    Spans Clip(const Spans& spans, bool chord) const;
 
 private:
-    bool inside(double px, double py, int kind) const;
+    bool inside(double px, double py, bool chord) const;
     QPointF boundary(double angle) const;
     double cx_, cy_, a_, b_, start_, span_;
-    bool full_;
+    bool full_;  // equal radials: the whole ellipse
 };
 
 }  // namespace GraphicsRaster
@@ -149,7 +147,7 @@ struct TCanvas::Impl {
     void StrokePolyline(const std::vector<TPoint>& points, bool closed, bool includeEnd);
     TRect OuterBox(const TRect& box) const;
     void DrawFigure(const TRect& box, const std::function<GraphicsRaster::Spans(const TRect&, Integer)>& shape);
-    void ArcFigure(int kind, const TRect& box, TPoint start, TPoint end);
+    void ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end);
 
     const QFont& Font();
     QFontMetrics Metrics();

@@ -166,9 +166,9 @@ ArcGeometry::ArcGeometry(const TRect& box, TPoint start, TPoint end)
     if (full_) span_ = kTwoPi;
 }
 
-bool ArcGeometry::inside(double px, double py, int kind) const {
+bool ArcGeometry::inside(double px, double py, bool chord) const {
     if (full_) return true;
-    if (kind == 2) {
+    if (chord) {
         // Left of the chord from the end point back to the start point (y up).
         const QPointF ps = boundary(start_), pe = boundary(start_ + span_);
         const double x = px - cx_, y = cy_ - py;
@@ -178,13 +178,13 @@ bool ArcGeometry::inside(double px, double py, int kind) const {
     return angle <= span_;
 }
 
-Spans ArcGeometry::Clip(const Spans& spans, int kind) const {
+Spans ArcGeometry::Clip(const Spans& spans, bool chord) const {
     if (full_) return spans;
     Spans out;
     for (const Span& s : spans) {
         Integer runStart = -1;
         for (Integer x = s.x0; x <= s.x1; ++x) {
-            const bool in = x < s.x1 && inside(x + 0.5, s.y + 0.5, kind);
+            const bool in = x < s.x1 && inside(x + 0.5, s.y + 0.5, chord);
             if (in && runStart < 0) runStart = x;
             if (!in && runStart >= 0) {
                 out.push_back({s.y, runStart, x});
