@@ -329,40 +329,44 @@ void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
     if (OnKeyUp) OnKeyUp(this, Key, Shift);
 }
 
-bool TWinControl::DoKeyDown(Word& Key, TShiftState Shift) {
-    TCustomForm* form = GetParentForm(this);
-    auto guard = Guard();
-    if (form && form != this && form->KeyPreview() && form->DoKeyDown(Key, Shift)) return true;
+namespace {
+
+// One key step: the form previews the key (KeyPreview), then the control's
+// own step runs unless the preview used it up or freed the control; true
+// when the key is used up.
+template <class Preview, class Own>
+bool KeyStep(TWinControl& control, Preview preview, Own own) {
+    TCustomForm* form = GetParentForm(&control);
+    const auto guard = control.Guard();
+    if (form && form != &control && form->KeyPreview() && preview(*form)) return true;
     if (guard.expired()) return true;
-    if (!ControlStyle().Contains(csNoStdEvents)) {
-        KeyDown(Key, Shift);
-        if (Key == 0) return true;
-    }
-    return false;
+    return !control.ControlStyle().Contains(csNoStdEvents) && own();
+}
+
+}  // namespace
+
+bool TWinControl::DoKeyDown(Word& Key, TShiftState Shift) {
+    return KeyStep(*this, [&](TCustomForm& form) { return form.DoKeyDown(Key, Shift); },
+                   [&] {
+                       KeyDown(Key, Shift);
+                       return Key == 0;
+                   });
 }
 
 bool TWinControl::DoKeyPress(WideChar& Key) {
-    TCustomForm* form = GetParentForm(this);
-    auto guard = Guard();
-    if (form && form != this && form->KeyPreview() && form->DoKeyPress(Key)) return true;
-    if (guard.expired()) return true;
-    if (!ControlStyle().Contains(csNoStdEvents)) {
-        KeyPress(Key);
-        if (Key.isNull()) return true;
-    }
-    return false;
+    return KeyStep(*this, [&](TCustomForm& form) { return form.DoKeyPress(Key); },
+                   [&] {
+                       KeyPress(Key);
+                       return Key.isNull();
+                   });
 }
 
 bool TWinControl::DoKeyUp(Word& Key, TShiftState Shift) {
-    TCustomForm* form = GetParentForm(this);
-    auto guard = Guard();
-    if (form && form != this && form->KeyPreview() && form->DoKeyUp(Key, Shift)) return true;
-    if (guard.expired()) return true;
-    if (!ControlStyle().Contains(csNoStdEvents)) {
-        KeyUp(Key, Shift);
-        if (Key == 0) return true;
-    }
-    return false;
+    return KeyStep(*this, [&](TCustomForm& form) { return form.DoKeyUp(Key, Shift); },
+                   [&] {
+                       KeyUp(Key, Shift);
+                       return Key == 0;
+                   });
 }
 
 // ------------------------------------------------------------ align engine
