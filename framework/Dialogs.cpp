@@ -68,6 +68,19 @@ Integer ShowRealBox(const TMessageBoxRequest& r) {
     return it != answers.end() ? it->second : r.EscapeButton;
 }
 
+// The hook answers when there is one, else the real box.
+Integer Ask(const TMessageBoxRequest& request) {
+    return Hooks().box ? Hooks().box(request) : ShowRealBox(request);
+}
+
+TWinControl* ActiveForm() {
+    return Screen ? Screen->ActiveCustomForm() : nullptr;
+}
+
+QString ApplicationTitle() {
+    return Application ? Application->Title() : QString();
+}
+
 }  // namespace
 
 void SetMessageBoxHook(TMessageBoxHook hook) {
@@ -123,9 +136,7 @@ TMessageBoxRequest MessageBoxRequest(TWinControl* owner, const QString& text, co
 }
 
 Integer MessageBox(TWinControl* owner, const QString& text, const QString& caption, Cardinal flags) {
-    const TMessageBoxRequest request = MessageBoxRequest(owner, text, caption, flags);
-    if (Hooks().box) return Hooks().box(request);
-    return ShowRealBox(request);
+    return Ask(MessageBoxRequest(owner, text, caption, flags));
 }
 
 TModalResult MessageDlg(const QString& msg, TMsgDlgType type, TMsgDlgButtons buttons, Integer) {
@@ -141,7 +152,7 @@ TModalResult MessageDlg(const QString& msg, TMsgDlgType type, TMsgDlgButtons but
     case mtError: r.Caption = QStringLiteral("エラー"); break;
     case mtInformation: r.Caption = QStringLiteral("情報"); break;
     case mtConfirmation: r.Caption = QStringLiteral("確認"); break;
-    default: r.Caption = Application ? Application->Title() : QString(); break;
+    default: r.Caption = ApplicationTitle(); break;
     }
     for (const auto& [button, answer] : order) {
         if (buttons.Contains(button)) r.Buttons.push_back(answer);
@@ -150,14 +161,12 @@ TModalResult MessageDlg(const QString& msg, TMsgDlgType type, TMsgDlgButtons but
     r.DefaultButton = buttons.Contains(mbOK) ? mrOk : buttons.Contains(mbYes) ? mrYes : r.Buttons.front();
     r.EscapeButton = buttons.Contains(mbCancel) ? mrCancel : buttons.Contains(mbNo) ? mrNo
                      : buttons.Contains(mbOK) ? mrOk : 0;
-    r.Owner = Screen ? Screen->ActiveCustomForm() : nullptr;
-    if (Hooks().box) return Hooks().box(r);
-    return ShowRealBox(r);
+    r.Owner = ActiveForm();
+    return Ask(r);
 }
 
 void ShowMessage(const QString& msg) {
-    MessageBox(Screen ? Screen->ActiveCustomForm() : nullptr, msg, Application ? Application->Title() : QString(),
-               MB_OK);
+    MessageBox(ActiveForm(), msg, ApplicationTitle(), MB_OK);
 }
 
 bool MessageBeep(Cardinal type) {
