@@ -271,7 +271,11 @@ void TControl::DestroyWidget() {
 
 void TControl::SetParent(TWinControl* AParent) {
     if (parent_ == AParent) return;
-    if (AParent == this) throw EInvalidOperation(QStringLiteral("A control cannot have itself as its parent"));
+    // A parent inside the control would make a loop of parents.
+    for (const TControl* p = AParent; p; p = p->Parent()) {
+        if (p == this)
+            throw EInvalidOperation(QStringLiteral("A control cannot have itself or its child as its parent"));
+    }
     if (parent_) parent_->removeControl(this);
     if (AParent) {
         AParent->insertControl(this);

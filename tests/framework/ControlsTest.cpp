@@ -87,6 +87,20 @@ TEST_F(ControlsTest, AParentFreesItsChildrenWhoeverOwnsThem) {
     EXPECT_THROW(form->Controls(5), EListError);
 }
 
+TEST_F(ControlsTest, AControlCannotGoInsideItself) {
+    auto* box = Place(new TWinControl(form.get()), form.get(), 0, 0, 100, 100);
+    auto* inner = Place(new TWinControl(form.get()), box, 0, 0, 50, 50);
+    auto* deepest = Place(new TWinControl(form.get()), inner, 0, 0, 10, 10);
+    EXPECT_THROW(box->SetParent(box), EInvalidOperation);
+    EXPECT_THROW(box->SetParent(deepest), EInvalidOperation);
+    // Nothing moved.
+    EXPECT_EQ(box->Parent(), form.get());
+    EXPECT_EQ(deepest->Parent(), inner);
+    EXPECT_EQ(GetParentForm(deepest), form.get());
+    inner->SetParent(form.get());
+    EXPECT_EQ(box->ControlCount(), 0);
+}
+
 TEST_F(ControlsTest, ZOrderKeepsWindowlessControlsUnderWindowedOnes) {
     auto* shape = Place(new TSpot(form.get(), log, "shape", clRed), form.get(), 10, 10, 50, 50);
     auto* label = Place(new TSpot(form.get(), log, "label", clBlue), form.get(), 20, 20, 50, 50);
