@@ -90,6 +90,9 @@ void TMenuItem::Add(TMenuItem* item) {
 void TMenuItem::Insert(Integer index, TMenuItem* item) {
     if (!item) return;
     if (item->parent_) throw EInvalidOperation(QStringLiteral("Menu inserted twice"));
+    for (const TMenuItem* p = this; p; p = p->parent_) {
+        if (p == item) throw EInvalidOperation(QStringLiteral("A menu item cannot hold itself or its parent"));
+    }
     if (index < 0 || index > Count()) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
     items_.insert(items_.begin() + index, item);
     item->parent_ = this;

@@ -27,6 +27,11 @@ TEST(Menus, ItemsFormATreeThatFreesItsChildren) {
     EXPECT_EQ(open->Parent(), file);
     EXPECT_EQ(file->MenuIndex(), 0);
     EXPECT_THROW(root->Add(open), EInvalidOperation);
+    // An item never goes below itself.
+    EXPECT_THROW(open->Add(root), EInvalidOperation);
+    EXPECT_THROW(root->Add(root), EInvalidOperation);
+    EXPECT_EQ(root->Parent(), nullptr);
+    EXPECT_EQ(open->Count(), 0);
     EXPECT_THROW(root->Items(3), EListError);
     delete file;
     EXPECT_EQ(root->Count(), 0);
