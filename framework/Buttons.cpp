@@ -322,10 +322,7 @@ void TSpeedButton::SetSpacing(Integer spacing) {
 
 void TSpeedButton::SetTransparent(bool on) {
     if (Transparent() == on) return;
-    TControlStyle style = ControlStyle();
-    if (on) style >> csOpaque;
-    else style << csOpaque;
-    SetControlStyle(style);
+    SetControlStyle(on ? ControlStyle() - csOpaque : ControlStyle() + csOpaque);
     Invalidate();
 }
 

@@ -81,11 +81,8 @@ void TCustomPanel::SetBorderStyle(TBorderStyle style) {
 }
 
 void TCustomPanel::SetParentBackground(bool on) {
-    TControlStyle style = ControlStyle();
-    if (style.Contains(csParentBackground) == on) return;
-    if (on) style << csParentBackground;
-    else style >> csParentBackground;
-    SetControlStyle(style);
+    if (ParentBackground() == on) return;
+    SetControlStyle(on ? ControlStyle() + csParentBackground : ControlStyle() - csParentBackground);
     // Repaints with (or without) the panel's own colour.
     Perform(CM_COLORCHANGED);
 }
@@ -375,10 +372,7 @@ void TImage::PictureChanged(TObject*) {
         const TRect d = DestRect();
         opaque = !g->Transparent() && d.Left <= 0 && d.Top <= 0 && d.Right >= Width() && d.Bottom >= Height();
     }
-    TControlStyle style = ControlStyle();
-    if (opaque) style << csOpaque;
-    else style >> csOpaque;
-    SetControlStyle(style);
+    SetControlStyle(opaque ? ControlStyle() + csOpaque : ControlStyle() - csOpaque);
     if (!drawing_) Invalidate();
 }
 

@@ -51,10 +51,7 @@ void TCustomLabel::SetWordWrap(bool on) {
 
 void TCustomLabel::SetTransparent(bool on) {
     if (Transparent() == on) return;
-    TControlStyle style = ControlStyle();
-    if (on) style >> csOpaque;
-    else style << csOpaque;
-    SetControlStyle(style);
+    SetControlStyle(on ? ControlStyle() - csOpaque : ControlStyle() + csOpaque);
     Invalidate();
 }
 
