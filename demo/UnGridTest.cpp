@@ -175,9 +175,7 @@ void sb1DrawPanel(TStatusBar* StatusBar, TStatusPanel* Panel, const TRect& Rect)
     canvas->Brush()->SetStyle(bsSolid);
     canvas->Brush()->SetColor(highlight ? clYellow : StatusBar->Color());
     canvas->FillRect(Rect);
-    Cardinal flags = DT_VCENTER;
-    if (Panel->Alignment() == taRightJustify) flags |= DT_RIGHT;
-    else if (Panel->Alignment() == taCenter) flags |= DT_CENTER;
+    const Cardinal flags = DT_VCENTER | DrawTextAlignment(Panel->Alignment());
     // DT_VCENTER needs a single line, so the text is centred by hand.
     TRect measure = Rect;
     const Integer h = DrawTextW(canvas->Handle(), text, -1, measure, flags | DT_CALCRECT);
