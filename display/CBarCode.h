@@ -1,6 +1,8 @@
 // Unit CBarCode: code images. TCustomImage holds and paints a picture; the
 // QR code encoder TCQRCode turns bytes into a module matrix, which the QR
-// code image TCQRImage paints into its picture.
+// code image TCQRImage paints into its picture; the barcode encoders turn a
+// caption into an element string, which the barcode image TCBarImage lays
+// out and paints.
 #pragma once
 
 #include "Classes.h"
@@ -10,6 +12,7 @@
 #include "Types.h"
 #include "ZvTags.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -189,3 +192,69 @@ private:
     TCellSize cellSize_ = 2;
     TQRVersion qrVersion_ = 0;
 };
+
+// ------------------------------------------------------------ barcode types
+
+enum TBarType { btJAN, btUPC, btCODE39, btNW7, btITF, btCTF, btIATA, btMATRIX, btNEC, btCUSTOMER, btCODE128, btCODE93 };
+using TCellWidth = Byte;   // 1..10 pixels per narrow element
+using TCellRatio = Byte;   // 20..30: a wide element is 2 narrow widths x ratio / 20
+using TFrameWidth = Byte;  // 0..100 pixels
+enum TSymbolCharCase { scUpperCase, scLowerCase };
+using TBarImageEvent = std::function<void(TObject* Sender, bool FromClipboard)>;
+
+// ------------------------------------------------------------ barcode encoders
+
+// What an encoder reads of the image and what it writes back. An encoder
+// returns the element string: one decimal digit per element from left to
+// right, digit d an element d div 2 + 1 narrow widths wide, odd digits bars,
+// even digits spaces; for the customer barcode one digit per 4-state
+// position. An empty string means the caption cannot be encoded, and then
+// Symbol and CheckValue are left as they were.
+struct TBarEncoding {
+    AnsiString Caption;
+    bool CD = false;
+    bool SymbolCdDisp = false;
+    char StartChar = 'a';  // NW7 start, CODE128 start set; an encoder may re-case it
+    char StopChar = 'a';   // NW7 stop
+    TSymbolCharCase SymbolCharCase = scLowerCase;
+    AnsiString Symbol;     // the human-readable text
+    Integer CheckValue = -1;
+};
+
+// EAN-13 (12 digits) and EAN-8 (7 digits); the check digit is appended.
+AnsiString EncodeJAN(TBarEncoding& e);
+// UPC-A (11 digits) and UPC-E (number system 0 and six digits).
+AnsiString EncodeUPC(TBarEncoding& e);
+// The zero-suppressed form of an 11-digit UPC-A number, or empty.
+AnsiString UPCAToUPCE(const AnsiString& upca);
+// The 11-digit expansion of a 7-digit UPC-E number, or empty.
+AnsiString UPCEToUPCA(const AnsiString& upce);
+
+// The two-of-five family: interleaved, industrial, IATA, matrix and NEC.
+AnsiString EncodeITF(TBarEncoding& e);
+AnsiString EncodeCTF(TBarEncoding& e);
+AnsiString EncodeIATA(TBarEncoding& e);
+AnsiString EncodeMATRIX(TBarEncoding& e);
+AnsiString EncodeNEC(TBarEncoding& e);
+
+AnsiString EncodeCODE39(TBarEncoding& e);
+// Start and stop from StartChar and StopChar, which come back in the case
+// SymbolCharCase asks for.
+AnsiString EncodeNW7(TBarEncoding& e);
+// The shift characters are written "<$>", "<%>", "</>" and "<+>".
+AnsiString EncodeCODE93(TBarEncoding& e);
+// The values of a CODE93 caption (0..46), or false for a malformed one.
+bool ReadCode93Values(const AnsiString& caption, std::vector<Integer>& values);
+
+enum TCode128Set { csSetA, csSetB, csSetC };
+// The start set comes from StartChar; set changes, shifts and function
+// characters are tokens of the caption ("<CODEC>", "<SHIFT>", "<FNC1>").
+AnsiString EncodeCODE128(TBarEncoding& e);
+// The first value whose text in the set equals token, or -1.
+Integer FindCode128Value(TCode128Set set, const AnsiString& token);
+// The caption split into tokens: "<<" is "<", "<name>" the name upper-cased,
+// ">x" the character x; a "<" or ">" ending the caption gives an empty token.
+std::vector<AnsiString> ReadCode128Tokens(const AnsiString& caption);
+
+// The postal customer barcode: 20 data symbols, a check symbol, start, stop.
+AnsiString EncodeCUSTOMER(TBarEncoding& e);
