@@ -35,7 +35,21 @@ void clearEdit(TCustomEdit* box) {
     box->Update();
 }
 
+TComponentClassTest& texturePanelTest() {
+    static TComponentClassTest test;
+    return test;
+}
+
+bool isTexturePanel(TComponent* c) {
+    const TComponentClassTest& test = texturePanelTest();
+    return test && test(c);
+}
+
 }  // namespace
+
+void RegisterTexturePanelTest(TComponentClassTest test) {
+    texturePanelTest() = std::move(test);
+}
 
 void LayoutFnKeyBar(TComponent* Panel, bool EvenWidth, const QString& Prefix) {
     auto* panel = dynamic_cast<TPanel*>(Panel);
@@ -84,8 +98,6 @@ void RefireKeyState(TObject* Form) {
 
 void InitFormControls(TComponent* Owner) {
     if (!Owner) return;
-    // The textured panel of the display controls is to take the panel's
-    // steps (untagged caption emptied, OnResize) once that control exists.
     for (Integer i = 0; i < Owner->ComponentCount(); ++i) {
         TComponent* c = Owner->Components(i);
         const bool untagged = c->Tag() == 0;
@@ -95,6 +107,9 @@ void InitFormControls(TComponent* Owner) {
                 panel->SetParentBackground(false);
             }
             if (panel->OnResize) panel->OnResize(panel);
+        } else if (auto* texturePanel = dynamic_cast<TControl*>(c); texturePanel && isTexturePanel(c)) {
+            if (untagged) texturePanel->SetCaption(QString());
+            if (texturePanel->OnResize) texturePanel->OnResize(texturePanel);
         } else if (auto* label = dynamic_cast<TCustomLabel*>(c)) {
             if (untagged) label->SetCaption(QString());
             label->SetShowAccelChar(false);

@@ -7,6 +7,8 @@
 
 #include <QtCore/QString>
 
+#include <functional>
+
 class TComponent;
 class TObject;
 
@@ -23,8 +25,15 @@ void LayoutFnKeyBar(TComponent* Panel, bool EvenWidth, const QString& Prefix);
 // Calls Form's OnKeyDown with Key 0 and the Shift and Ctrl keys held now.
 void RefireKeyState(TObject* Form);
 
-// Prepares the components Owner owns: untagged (Tag 0) panels and labels
-// lose their caption and untagged edit boxes are cleared and updated;
-// panels get their OnResize; labels show no accelerators; no windowed
-// control stays a tab stop.
+// Prepares the components Owner owns: untagged (Tag 0) panels, texture
+// panels and labels lose their caption and untagged edit boxes are cleared
+// and updated; panels and texture panels get their OnResize; labels show
+// no accelerators; no windowed control stays a tab stop.
 void InitFormControls(TComponent* Owner);
+
+// The texture panel belongs to the display controls, which build on this
+// library, so this library cannot name its class: the display controls
+// register the test that recognises one (a class check through the
+// component, as the platform's "is" test would be).
+using TComponentClassTest = std::function<bool(TComponent*)>;
+void RegisterTexturePanelTest(TComponentClassTest test);

@@ -2,14 +2,26 @@
 
 #include <algorithm>
 
-namespace {
-
 void BevelColors(TBevelCut cut, TColor& top, TColor& bottom) {
     top = cut == bvLowered ? clBtnShadow : clBtnHighlight;
     bottom = cut == bvLowered ? clBtnHighlight : clBtnShadow;
 }
 
-}  // namespace
+TRect PanelBorderInsets(TBorderStyle style, bool ctl3D) {
+    if (style != bsSingle) return TRect();
+    const Integer b = ctl3D ? 2 : 1;
+    return TRect(b, b, b, b);
+}
+
+void PaintPanelBorder(TCanvas* canvas, Integer width, Integer height, bool ctl3D) {
+    TRect r(0, 0, width, height);
+    if (ctl3D) {
+        Frame3D(canvas, r, clBtnShadow, clBtnHighlight, 1);
+        Frame3D(canvas, r, cl3DDkShadow, cl3DLight, 1);
+    } else {
+        Frame3D(canvas, r, clWindowFrame, clWindowFrame, 1);
+    }
+}
 
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, Integer width) {
     canvas->Pen()->SetWidth(1);
@@ -88,9 +100,7 @@ void TCustomPanel::SetParentBackground(bool on) {
 }
 
 TRect TCustomPanel::BorderInsets() const {
-    if (borderStyle_ != bsSingle) return TRect();
-    const Integer b = Ctl3D() ? 2 : 1;
-    return TRect(b, b, b, b);
+    return PanelBorderInsets(borderStyle_, Ctl3D());
 }
 
 void TCustomPanel::AdjustClientRect(TRect& Rect) {
@@ -113,13 +123,7 @@ void TCustomPanel::CMTextChanged(TMessage& Message) {
 }
 
 void TCustomPanel::PaintBorder(TCanvas* canvas) {
-    TRect r(0, 0, Width(), Height());
-    if (Ctl3D()) {
-        Frame3D(canvas, r, clBtnShadow, clBtnHighlight, 1);
-        Frame3D(canvas, r, cl3DDkShadow, cl3DLight, 1);
-    } else {
-        Frame3D(canvas, r, clWindowFrame, clWindowFrame, 1);
-    }
+    PaintPanelBorder(canvas, Width(), Height(), Ctl3D());
 }
 
 void TCustomPanel::Paint() {

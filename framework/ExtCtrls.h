@@ -9,6 +9,14 @@
 // Draws width nested one-pixel frames just inside rect (top and left in
 // topColor, bottom and right in bottomColor) and leaves rect shrunk by width.
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, Integer width);
+// The colours of a bevel: light above and left for a raised one, swapped
+// for a lowered one.
+void BevelColors(TBevelCut cut, TColor& top, TColor& bottom);
+// The line around a panel's client area with bsSingle (two sunken lines
+// with Ctl3D, one plain line without): its width on each side, and its
+// drawing around a control of width x height.
+TRect PanelBorderInsets(TBorderStyle style, bool ctl3D);
+void PaintPanelBorder(TCanvas* canvas, Integer width, Integer height, bool ctl3D);
 
 // ------------------------------------------------------------ panels
 

@@ -1,0 +1,238 @@
+// The even-pitch shadowed label and the rotated label.
+#include "ZvStdCtrls.h"
+
+#include "ZvTypeDef.h"
+
+#include <cmath>
+#include <cstdlib>
+
+// ------------------------------------------------------------ TZvAVLabel
+
+TZvAVLabel::TZvAVLabel(TComponent* AOwner) : TCustomLabel(AOwner) {
+    SetAutoSize(false);
+    SetShowAccelChar(false);
+}
+
+template <typename T>
+void TZvAVLabel::change(T& field, T value) {
+    if (field == value) return;
+    field = value;
+    Invalidate();
+}
+
+void TZvAVLabel::SetAVPitch(bool on) { change(avPitch_, on); }
+void TZvAVLabel::SetJustFontSize(bool on) { change(justFontSize_, on); }
+void TZvAVLabel::SetShadowColor(TColor color) { change(shadowColor_, color); }
+void TZvAVLabel::SetShadowType(TShadowType type) { change(shadowType_, type); }
+void TZvAVLabel::SetShadowWidth(Integer width) { change(shadowWidth_, width); }
+
+TPoint TZvAVLabel::ShadowOffset() const {
+    const Integer w = shadowWidth_;
+    if (Font()->Color() == shadowColor_ || w < 1) return TPoint(0, 0);
+    switch (shadowType_) {
+    case TShadowType::stLeftTop: return TPoint(-w, -w);
+    case TShadowType::stRightTop: return TPoint(w, -w);
+    case TShadowType::stLeftBottom: return TPoint(-w, w);
+    case TShadowType::stRightBottom: return TPoint(w, w);
+    default: return TPoint(0, 0);
+    }
+}
+
+Integer TZvAVLabel::layoutOffset(Integer textHeight) const {
+    const TRect r = ClientRect();
+    switch (Layout()) {
+    case tlCenter: return ((r.Bottom - r.Top) - textHeight) / 2;
+    case tlBottom: return r.Bottom - textHeight;
+    default: return 0;
+    }
+}
+
+void TZvAVLabel::Paint() {
+    TCanvas* c = Canvas();
+    if (Transparent()) {
+        c->Brush()->SetStyle(bsClear);
+    } else {
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(Color());
+        c->FillRect(c->ClipRect());
+    }
+    const TPoint shadow = ShadowOffset();
+    c->SetFont(Font());
+    if (avPitch_) paintEvenPitch(shadow);
+    else paintPlain(shadow);
+    c->Font()->SetColor(Font()->Color());
+}
+
+// Two DrawText passes: the shadow rectangle S in ShadowColor, then the text
+// rectangle R in the font colour. Each side moves in the direction that
+// keeps the caption whole: a shadow below the text moves the shadow's top
+// down at every layout (the bottom layout too, whose caption would
+// otherwise lose its bottom rows).
+void TZvAVLabel::paintPlain(TPoint shadow) {
+    TCanvas* c = Canvas();
+    const QString text = Caption();
+    Cardinal flags = (WordWrap() ? DT_WORDBREAK : 0) | (ShowAccelChar() ? 0 : DT_NOPREFIX);
+    TRect measured = ClientRect();
+    const Integer th = DrawText(c->Handle(), text, -1, measured, flags | DT_CALCRECT);
+    flags |= DrawTextAlignment(Alignment());
+    TRect r = ClientRect();
+    r.Top += layoutOffset(th);
+    TRect s = r;
+    if (shadow.X != 0 || shadow.Y != 0) {
+        c->Brush()->SetStyle(bsClear);
+        const Integer dx = shadow.X, hx = dx / 2;
+        switch (Alignment()) {
+        case taLeftJustify: (dx < 0 ? r.Left -= dx : s.Left += dx); break;
+        case taRightJustify: (dx < 0 ? s.Right += dx : r.Right -= dx); break;
+        case taCenter:
+            if (dx < 0) {
+                r.Left -= hx;
+                s.Right += dx - hx;
+            } else {
+                s.Left += hx;
+                r.Right -= dx - hx;
+            }
+            break;
+        }
+        const Integer dy = shadow.Y, hy = dy / 2;
+        if (Layout() == tlCenter) {
+            if (dy < 0) {
+                r.Top -= hy;
+                s.Bottom += dy - hy;
+            } else {
+                s.Top += hy;
+                r.Bottom -= dy - hy;
+            }
+        } else {
+            (dy < 0 ? r.Top -= dy : s.Top += dy);
+        }
+    }
+    c->Font()->SetColor(shadowColor_);
+    DrawText(c->Handle(), text, -1, s, flags);
+    c->Font()->SetColor(Font()->Color());
+    DrawText(c->Handle(), text, -1, r, flags);
+}
+
+// The fitting loops are bounded: shrinking stops at a one-pixel font,
+// growing stops once the text fills the width or the height, and an empty
+// caption keeps the font. The height keeps its sign (character or cell
+// height) and only its size changes.
+Integer TZvAVLabel::FittedFontHeight() {
+    TCanvas* c = Canvas();
+    c->SetFont(Font());
+    const Integer height = Font()->Height();
+    const QString text = Caption();
+    if (!justFontSize_ || text.isEmpty() || height == 0) return height;
+    const Integer sign = height < 0 ? -1 : 1;
+    Integer size = std::abs(height);
+    const Integer cw = ClientWidth(), ch = ClientHeight();
+    auto measure = [&] {
+        c->Font()->SetHeight(sign * size);
+        return c->TextWidth(text);
+    };
+    Integer tw = c->TextWidth(text);
+    if (tw > cw) {
+        while (tw > cw && size > 1) {
+            --size;
+            tw = measure();
+        }
+    } else if (tw < cw) {
+        while (tw < cw && c->TextHeight(text) <= ch && size <= ch) {
+            ++size;
+            tw = measure();
+        }
+        if (tw > cw && size > 1) --size;
+    }
+    c->Font()->SetHeight(sign * size);
+    return sign * size;
+}
+
+// Each character centred in a cell whose width is its share of the text
+// width scaled to the control's width.
+void TZvAVLabel::paintEvenPitch(TPoint shadow) {
+    TCanvas* c = Canvas();
+    const QString text = Caption();
+    c->Font()->SetHeight(FittedFontHeight());
+    const Integer th = c->TextHeight(text);
+    const Integer y = ClientRect().Top + layoutOffset(th);
+    c->Brush()->SetStyle(bsClear);
+    const Integer n = CodePointCount(text);
+    const Integer total = c->TextWidth(text);
+    if (total <= 0) return;
+    const double W = Width();
+    const TPoint step(shadow.X - shadow.X / 2, shadow.Y - shadow.Y / 2);
+    double p = 0;
+    for (Integer i = 1; i <= n; ++i) {
+        const QString ch = CopyCodePoints(text, i, 1);
+        const Integer wc = c->TextWidth(ch);
+        const double cell = W * wc / total;
+        const Integer x = Integer(std::trunc(ClientRect().Left + p + (cell - wc) / 2));
+        c->Font()->SetColor(shadowColor_);
+        c->TextOut(x + step.X, y + step.Y, ch);
+        c->Font()->SetColor(Font()->Color());
+        c->TextOut(x, y, ch);
+        p = W * c->TextWidth(CopyCodePoints(text, 1, i)) / total;
+    }
+}
+
+// ------------------------------------------------------------ TZvVLabel
+
+TZvVLabel::TZvVLabel(TComponent* AOwner) : TCustomLabel(AOwner) {
+    SetAutoSize(false);
+}
+
+void TZvVLabel::SetAngle(TVLabelAngle angle) {
+    if (angle_ == angle) return;
+    angle_ = angle;
+    Invalidate();
+}
+
+TPoint TZvVLabel::StartPoint(Integer tw, Integer th) const {
+    const Integer cw = ClientWidth(), ch = ClientHeight();
+    const TAlignment a = Alignment();
+    const TTextLayout l = Layout();
+    // along: by Alignment over the length L; across: by Layout over the
+    // breadth B. Each picks its first, last or middle value.
+    auto along = [a](Integer left, Integer right, Integer centre) {
+        return a == taLeftJustify ? left : a == taRightJustify ? right : centre;
+    };
+    auto across = [l](Integer top, Integer bottom, Integer centre) {
+        return l == tlTop ? top : l == tlBottom ? bottom : centre;
+    };
+    switch (angle_) {
+    case TVLabelAngle::va90:
+        return TPoint(across(0, cw - th, (cw - th) / 2), along(ch, tw, (ch + tw) / 2));
+    case TVLabelAngle::va180:
+        return TPoint(along(cw, tw, (cw + tw) / 2), across(ch, th, (ch + th) / 2));
+    case TVLabelAngle::va270:
+        return TPoint(across(cw, th, (cw + th) / 2), along(0, ch - tw, (ch - tw) / 2));
+    default:
+        return TPoint(along(0, cw - tw, (cw - tw) / 2), across(0, ch - th, (ch - th) / 2));
+    }
+}
+
+void TZvVLabel::Paint() {
+    TCanvas* c = Canvas();
+    if (Transparent()) {
+        c->Brush()->SetStyle(bsClear);
+    } else {
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(Color());
+        c->FillRect(c->ClipRect());
+    }
+    const QString text = Caption();
+    if (!Enabled() || text.isEmpty()) return;
+    // A font of the control's face, height and character set at normal
+    // weight, upright, turned by the angle.
+    TFont rotated;
+    rotated.SetName(Font()->Name());
+    rotated.SetHeight(Font()->Height());
+    rotated.SetCharset(Font()->Charset());
+    rotated.SetOrientation(Integer(angle_) * 900);
+    rotated.SetColor(ColorToRGB(Font()->Color()));
+    c->SetFont(&rotated);
+    c->Brush()->SetStyle(bsClear);
+    const TSize extent = c->TextExtent(text);
+    const TPoint start = StartPoint(extent.cx, extent.cy);
+    c->TextOut(start.X, start.Y, text);
+}
