@@ -154,7 +154,6 @@ TCustomTextureLabel::TCustomTextureLabel(TComponent* AOwner)
     : TGraphicControl(AOwner), texture_(std::make_unique<TBitmap>()) {
     SetControlStyle(ControlStyle() + csOpaque + csReplicatable);
     SetBounds(0, 0, 65, 17);
-    SetColor(clBtnFace);
     TControl::SetAutoSize(true);
     texture_->OnChange = [this](TObject*) { Invalidate(); };
 }

@@ -277,6 +277,12 @@ TEST_F(LabelTest, JustFontSizeFitsTheWidthWithinBounds) {
     const QImage grown = GrabControl(label, QStringLiteral("ZvAVLabel_just_font_size"));
     EXPECT_GT(InkBox(grown).Height(), InkBox(unchanged).Height());
 
+    // A cell height (positive) is fitted by its size too, keeping its sign.
+    label->Font()->SetHeight(12);
+    const Integer cell = label->FittedFontHeight();
+    EXPECT_GT(cell, 12);
+    EXPECT_LE(Measure(label, QStringLiteral("ABCD"), cell).cx, 200);
+    label->Font()->SetHeight(-12);
     // Too wide at any size: the font stops at one pixel.
     label->SetBounds(10, 10, 3, 60);
     label->SetCaption(QStringLiteral("a caption far too wide for three pixels"));

@@ -87,6 +87,16 @@ TEST_F(TextureTest, PanelTexturesUnderTheBorderStripAndInsideTheBevels) {
     EXPECT_EQ(client, TRect(10, 10, 90, 70));
 }
 
+TEST_F(TextureTest, SingleBorderSurroundsTheClientAreaWhereTheTilingStarts) {
+    TTexturePanel* panel = NewPanel(20, 20, 100, 80);
+    panel->SetBevelOuter(bvNone);
+    panel->SetBorderStyle(bsSingle);
+    EXPECT_EQ(panel->ClientRect(), TRect(0, 0, 96, 76));
+    const QImage shot = Grab(QStringLiteral("ZvTexture_panel_single_border"));
+    EXPECT_EQ(At(shot, 20, 20), RgbOf(clBtnShadow));
+    EXPECT_EQ(Seams(shot, TPoint(22, 22), TRect(0, 0, 96, 76)), 0);
+}
+
 TEST_F(TextureTest, EmptyTexturePaintsTheColourAndAssigningRepaints) {
     auto* panel = Place(new TTexturePanel(form.get()), 0, 0, 80, 60);
     panel->SetBevelOuter(bvNone);
