@@ -6,6 +6,40 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace {
+
+// Which edge the text keeps on one axis.
+enum class Edge { Start, End, Centre };
+
+// Moves the text rectangle's edges (rs, re) or the shadow rectangle's
+// (ss, se) on one axis so that the shadow lies d pixels from the text:
+// the side held by the placement stays, half the offset goes to each side
+// of a centred text.
+void SeparateFromShadow(Integer& rs, Integer& re, Integer& ss, Integer& se, Integer d, Edge held) {
+    const Integer h = d / 2;
+    switch (held) {
+    case Edge::Start:
+        if (d < 0) rs -= d;
+        else ss += d;
+        break;
+    case Edge::End:
+        if (d < 0) se += d;
+        else re -= d;
+        break;
+    case Edge::Centre:
+        if (d < 0) {
+            rs -= h;
+            se += d - h;
+        } else {
+            ss += h;
+            re -= d - h;
+        }
+        break;
+    }
+}
+
+}  // namespace
+
 // ------------------------------------------------------------ TZvAVLabel
 
 TZvAVLabel::TZvAVLabel(TComponent* AOwner) : TCustomLabel(AOwner) {
@@ -80,32 +114,11 @@ void TZvAVLabel::paintPlain(TPoint shadow) {
     TRect s = r;
     if (shadow.X != 0 || shadow.Y != 0) {
         c->Brush()->SetStyle(bsClear);
-        const Integer dx = shadow.X, hx = dx / 2;
-        switch (Alignment()) {
-        case taLeftJustify: (dx < 0 ? r.Left -= dx : s.Left += dx); break;
-        case taRightJustify: (dx < 0 ? s.Right += dx : r.Right -= dx); break;
-        case taCenter:
-            if (dx < 0) {
-                r.Left -= hx;
-                s.Right += dx - hx;
-            } else {
-                s.Left += hx;
-                r.Right -= dx - hx;
-            }
-            break;
-        }
-        const Integer dy = shadow.Y, hy = dy / 2;
-        if (Layout() == tlCenter) {
-            if (dy < 0) {
-                r.Top -= hy;
-                s.Bottom += dy - hy;
-            } else {
-                s.Top += hy;
-                r.Bottom -= dy - hy;
-            }
-        } else {
-            (dy < 0 ? r.Top -= dy : s.Top += dy);
-        }
+        const Edge along = Alignment() == taLeftJustify ? Edge::Start
+                           : Alignment() == taRightJustify ? Edge::End : Edge::Centre;
+        SeparateFromShadow(r.Left, r.Right, s.Left, s.Right, shadow.X, along);
+        const Edge across = Layout() == tlCenter ? Edge::Centre : Edge::Start;
+        SeparateFromShadow(r.Top, r.Bottom, s.Top, s.Bottom, shadow.Y, across);
     }
     c->Font()->SetColor(shadowColor_);
     DrawText(c->Handle(), text, -1, s, flags);

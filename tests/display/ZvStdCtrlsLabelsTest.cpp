@@ -211,6 +211,14 @@ TEST_F(LabelTest, PlainShadowMovesTheRectanglesByTheTable) {
     const Integer tw = Measure(label, QStringLiteral("AB"), -20).cx;
     const Integer textX = (121 - 2 - tw) / 2, shadowX = 1 + (121 - 1 - tw) / 2;
     EXPECT_EQ(ColorBox(drawn, Red).Right - ColorBox(drawn, Black).Right, shadowX - textX);
+    // Right-justified: the text rectangle gives up 3 on the right; centred
+    // across: the shadow's top moves down by 3 div 2 = 1.
+    label->SetAlignment(taRightJustify);
+    label->SetLayout(tlCenter);
+    drawn = GrabControl(label);
+    EXPECT_EQ(ColorBox(drawn, Red).Right - ColorBox(drawn, Black).Right, 3);
+    EXPECT_EQ(ColorBox(drawn, Red).Bottom - ColorBox(drawn, Black).Bottom, 1);
+    EXPECT_GE(ColorBox(drawn, Red).Right, 121 - 3);
 }
 
 TEST_F(LabelTest, PlainBottomLayoutKeepsTheWholeCaptionAboveItsShadow) {
