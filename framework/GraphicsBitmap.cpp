@@ -1,6 +1,7 @@
 // Graphics: TGraphic, TBitmap (over a QImage), TIcon, TJPEGImage, TPicture
 // with its file-format registry, and TImageList.
 #include "GraphicsInternal.h"
+#include "Metafile.h"
 
 #include <QtCore/QBuffer>
 #include <QtCore/QFile>
@@ -440,6 +441,7 @@ QMap<QString, FileFormat>& fileFormats() {
         {QStringLiteral("jpg"), {QStringLiteral("JPEG image file"), [] { return new TJPEGImage; }}},
         {QStringLiteral("jpeg"), {QStringLiteral("JPEG image file"), [] { return new TJPEGImage; }}},
         {QStringLiteral("ico"), {QStringLiteral("Icons"), [] { return new TIcon; }}},
+        {QStringLiteral("emf"), {QStringLiteral("Enhanced metafiles"), [] { return new TMetafile; }}},
     };
     return formats;
 }

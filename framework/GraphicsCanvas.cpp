@@ -527,12 +527,8 @@ void TCanvas::FillRegion(const TRegion& region, TBrush* brush) {
 
 void TCanvas::FrameRegion(const TRegion& region, TBrush* brush, Integer width, Integer height) {
     Changing();
-    if (QPainter* p = Prepared()) {
-        QRegion inner = region.Area;
-        for (Integer i = 0; i < std::max(width, 1); ++i) inner = inner & inner.translated(1, 0) & inner.translated(-1, 0);
-        for (Integer i = 0; i < std::max(height, 1); ++i) inner = inner & inner.translated(0, 1) & inner.translated(0, -1);
-        d_->FillSpans(*p, RegionSpans(region.Area - inner), brush ? brush : brush_.get());
-    }
+    if (QPainter* p = Prepared())
+        d_->FillSpans(*p, RegionSpans(FrameArea(region.Area, width, height)), brush ? brush : brush_.get());
     Changed();
 }
 

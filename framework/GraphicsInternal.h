@@ -44,6 +44,9 @@ QRegion SpansRegion(const Spans& spans);
 // The pixels that keep all four neighbours inside, `times` times over.
 Spans Erode(const Spans& spans, Integer times);
 Spans Subtract(const Spans& a, const Spans& b);
+// The border of region, width pixels wide at the sides and height pixels
+// at the top and bottom (at least one).
+QRegion FrameArea(const QRegion& region, Integer width, Integer height);
 // The 4-connected area at (x, y): pixels of `color` (surface) or pixels up
 // to a border of `color` (border).
 Spans FloodSpans(const QImage& image, Integer x, Integer y, QRgb color, bool surface);

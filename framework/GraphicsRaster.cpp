@@ -204,4 +204,11 @@ QPointF ArcGeometry::boundary(double angle) const {
     return {r * c, r * s};
 }
 
+QRegion FrameArea(const QRegion& region, Integer width, Integer height) {
+    QRegion inner = region;
+    for (Integer i = 0; i < std::max(width, 1); ++i) inner = inner & inner.translated(1, 0) & inner.translated(-1, 0);
+    for (Integer i = 0; i < std::max(height, 1); ++i) inner = inner & inner.translated(0, 1) & inner.translated(0, -1);
+    return region - inner;
+}
+
 }  // namespace GraphicsRaster
