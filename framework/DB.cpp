@@ -26,14 +26,6 @@ double NumberOf(const TFieldValue& v) {
     return 0.0;
 }
 
-// "T", "True", "Y", "Yes" and their opposites, as the platform reads a flag.
-bool ParseBoolean(const QString& s) {
-    const QChar c = s.isEmpty() ? QChar() : s[0].toUpper();
-    if (c == u'T' || c == u'Y') return true;
-    if (c == u'F' || c == u'N') return false;
-    throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(s));
-}
-
 Integer ToInteger(double v) {
     const Int64 r = Round(v);
     if (r < std::numeric_limits<Integer>::min() || r > std::numeric_limits<Integer>::max())
@@ -42,6 +34,13 @@ Integer ToInteger(double v) {
 }
 
 }  // namespace
+
+bool ParseBoolean(const QString& s) {
+    const QChar c = s.isEmpty() ? QChar() : s[0].toUpper();
+    if (c == u'T' || c == u'Y') return true;
+    if (c == u'F' || c == u'N') return false;
+    throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(s));
+}
 
 // ------------------------------------------------------------ TField
 
@@ -514,8 +513,13 @@ void TDataSet::Prior() {
     }
 }
 
+void TDataSet::CheckCanModify() const {
+    if (!CanModify()) throw EDatabaseError(QStringLiteral("Cannot modify a read-only data set"));
+}
+
 void TDataSet::Append() {
     CheckActive();
+    CheckCanModify();
     CheckBrowseMode();
     buffer_.assign(size_t(fieldDefs_.Count()), TFieldValue());
     InitNewRecord(buffer_);
@@ -525,6 +529,7 @@ void TDataSet::Append() {
 
 void TDataSet::Edit() {
     CheckActive();
+    CheckCanModify();
     if (state_ == dsEdit || state_ == dsInsert) return;
     if (InternalRecordCount() == 0) {
         Append();
@@ -554,6 +559,7 @@ void TDataSet::Cancel() {
 
 void TDataSet::Delete() {
     CheckActive();
+    CheckCanModify();
     if (state_ == dsInsert) {
         Cancel();
         return;

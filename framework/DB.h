@@ -25,6 +25,10 @@ using TFieldValue = std::variant<std::monostate, Int64, double, bool, QString>;
 
 class TDataSet;
 
+// A flag as a field reads it from text: "T", "True", "Y", "Yes" and their
+// opposites, any case; EConvertError for anything else.
+bool ParseBoolean(const QString& s);
+
 // ------------------------------------------------------------ fields
 
 class TField : public TComponent {
@@ -312,6 +316,9 @@ public:
     Integer RecordCount() const;  // exact; 0 when closed
     Integer RecNo() const;        // 1-based; 0 without a current record
 
+    // False for a data set whose records cannot change: Append, Edit and
+    // Delete raise EDatabaseError.
+    virtual bool CanModify() const { return true; }
     void Append();
     void Edit();
     void Post();
@@ -349,6 +356,7 @@ private:
     void RemoveField(TField* field);
     void CheckBrowseMode();
     void CheckEditing() const;
+    void CheckCanModify() const;
     void Scrolled();
 
     TDataSetState state_ = dsInactive;
