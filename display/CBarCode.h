@@ -258,3 +258,168 @@ std::vector<AnsiString> ReadCode128Tokens(const AnsiString& caption);
 
 // The postal customer barcode: 20 data symbols, a check symbol, start, stop.
 AnsiString EncodeCUSTOMER(TBarEncoding& e);
+
+// ------------------------------------------------------------ barcode image
+
+class TBarClipboardWatch;
+
+// Draws its caption as a barcode of one of twelve symbologies into its
+// picture: bars, the human-readable symbol under them, guide texts above
+// and below, a frame (bearer bars for ITF), margins, and a rotation. Every
+// property setter redraws at once.
+class TCBarImage : public CBarCode::TCustomImage,
+                   public TZvIntTags<Integer>,
+                   public TZvFloatTags,
+                   public TZvStringTags {
+public:
+    explicit TCBarImage(TComponent* AOwner);
+    ~TCBarImage() override;
+
+    // The caption is 8-bit text in the ANSI code page; Text and the
+    // framework's Caption see it converted to UTF-16.
+    const AnsiString& Caption() const { return caption_; }
+    void SetCaption(const AnsiString& caption);
+    QString GetText() const override;
+    void SetText(const QString& text) override;
+
+    Integer Angle() const { return angle_; }
+    void SetAngle(Integer angle);  // 0, 90, 180, 270; others are ignored
+    bool AutoFit() const { return autoFit_; }
+    void SetAutoFit(bool on);
+    TBarType BarType() const { return barType_; }
+    void SetBarType(TBarType type);
+    Integer BarHeight() const { return barHeight_; }
+    void SetBarHeight(Integer height);
+    Integer BarLeft() const { return barLeft_; }
+    void SetBarLeft(Integer left);
+    Integer BarTop() const { return barTop_; }
+    void SetBarTop(Integer top);
+    Integer BarWidth() const { return barWidth_; }
+    Integer BarMarginBottom() const { return marginBottom_; }
+    void SetBarMarginBottom(Integer margin);
+    Integer BarMarginLeft() const { return marginLeft_; }
+    void SetBarMarginLeft(Integer margin);
+    Integer BarMarginRight() const { return marginRight_; }
+    void SetBarMarginRight(Integer margin);
+    Integer BarMarginTop() const { return marginTop_; }
+    void SetBarMarginTop(Integer margin);
+    TColor BorderColor() const { return borderColor_; }
+    void SetBorderColor(TColor color);
+    bool CD() const { return cd_; }
+    void SetCD(bool on);
+    TColor CellColor() const { return cellColor_; }
+    void SetCellColor(TColor color);
+    TCellRatio CellRatio() const { return cellRatio_; }
+    void SetCellRatio(TCellRatio ratio);  // kept within 20..30
+    TCellWidth CellWidth() const { return cellWidth_; }
+    void SetCellWidth(TCellWidth width);  // kept within 1..10
+    TFrameWidth Frame() const { return frame_; }
+    void SetFrame(TFrameWidth width);     // kept within 0..100
+    const AnsiString& GuideBottom() const { return guideBottom_; }
+    void SetGuideBottom(const AnsiString& text);
+    TAlignment GuideBottomAlignment() const { return guideBottomAlignment_; }
+    void SetGuideBottomAlignment(TAlignment alignment);
+    const AnsiString& GuideTop() const { return guideTop_; }
+    void SetGuideTop(const AnsiString& text);
+    TAlignment GuideTopAlignment() const { return guideTopAlignment_; }
+    void SetGuideTopAlignment(TAlignment alignment);
+    // "A".."D", else "A"; lower-case under scLowerCase.
+    char StartChar() const { return startChar_; }
+    void SetStartChar(char c);
+    char StopChar() const { return stopChar_; }
+    void SetStopChar(char c);
+    const AnsiString& Symbol() const { return symbol_; }
+    TSymbolCharCase SymbolCharCase() const { return symbolCharCase_; }
+    void SetSymbolCharCase(TSymbolCharCase charCase);
+    bool SymbolCdDisp() const { return symbolCdDisp_; }
+    void SetSymbolCdDisp(bool on);
+    bool SymbolDisp() const { return symbolDisp_; }
+    void SetSymbolDisp(bool on);
+    // The font of the symbol and the guides; owned, a change redraws.
+    TFont* SymbolFont() const { return symbolFont_.get(); }
+    void SetSymbolFont(TFont* font);
+
+    Integer CheckValue() const { return checkValue_; }
+    bool Drawn() const { return drawn_; }
+    // While on, a change of the clipboard raises OnClipboardChange (when
+    // it is assigned).
+    bool WatchClipboard() const { return watchClipboard_; }
+    void SetWatchClipboard(bool on);
+
+    virtual void Redraw();
+    virtual void PasteFromClipboard();
+    virtual void Draw();
+    virtual void ConvertToUPCE();
+    virtual void ConvertToUPCA();
+    virtual void Clear();
+    virtual void CopyToClipboard();
+
+    TBarImageEvent OnCaptionChanging;
+    TBarImageEvent OnCaptionChanged;
+    TBarImageEvent OnBeforeDraw;
+    TBarImageEvent OnAfterDraw;
+    // Set by the constructor to the image's own handler, which pastes.
+    TNotifyEvent OnClipboardChange;
+
+protected:
+    virtual void DoCaptionChanging();
+    virtual void DoBeforeDraw();
+    virtual void DoAfterDraw();
+    virtual void DoCaptionChanged();
+    virtual void DoClipboardChange();
+    // Turns the picture a quarter, half or three quarters clockwise; the
+    // control's width and height swap for 90 and 270.
+    void RotatePicture(Integer angle);
+
+private:
+    friend class TBarClipboardWatch;
+    struct TLayout;
+    AnsiString Encode();
+    void DrawBarcode();
+    bool Measure(const AnsiString& elements, TLayout& layout);
+    void Place(TLayout& layout);
+    void PaintBars(TCanvas* canvas, const AnsiString& elements, const TLayout& layout);
+    void PaintFourState(TCanvas* canvas, const AnsiString& elements, const TLayout& layout);
+    void PaintTextsAndFrame(TCanvas* canvas, const TLayout& layout);
+    void DrawFrame(TCanvas* canvas, Integer left, Integer top, Integer right, Integer bottom);
+    Integer ElementWidth(char digit) const;
+    Integer FourStateWidth(const AnsiString& elements) const;
+    char CasedChar(char c) const;
+    void ClipboardChangeHandler(TObject* Sender);
+    void ClipboardChanged();
+
+    AnsiString caption_;
+    Integer angle_ = 0;
+    bool autoFit_ = false;
+    TBarType barType_ = btNW7;
+    Integer barHeight_ = 105;
+    Integer barLeft_ = 0;
+    Integer barTop_ = 0;
+    Integer barWidth_ = 0;
+    Integer marginBottom_ = 0;
+    Integer marginLeft_ = 10;
+    Integer marginRight_ = 10;
+    Integer marginTop_ = 0;
+    TColor borderColor_ = TColor(0xFFFFFF);
+    bool cd_ = false;
+    TColor cellColor_ = TColor(0);
+    TCellRatio cellRatio_ = 20;
+    TCellWidth cellWidth_ = 1;
+    TFrameWidth frame_ = 0;
+    AnsiString guideBottom_;
+    TAlignment guideBottomAlignment_ = taCenter;
+    AnsiString guideTop_;
+    TAlignment guideTopAlignment_ = taCenter;
+    char startChar_ = 'a';
+    char stopChar_ = 'a';
+    AnsiString symbol_;
+    TSymbolCharCase symbolCharCase_ = scLowerCase;
+    bool symbolCdDisp_ = false;
+    bool symbolDisp_ = true;
+    std::unique_ptr<TFont> symbolFont_;
+    Integer checkValue_ = -1;
+    bool drawn_ = false;
+    bool watchClipboard_ = false;
+    bool fromClipboard_ = false;
+    std::unique_ptr<TBarClipboardWatch> watch_;
+};
