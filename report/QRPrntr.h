@@ -13,6 +13,8 @@
 #include <memory>
 #include <mutex>
 
+class TMetafile;
+
 // ------------------------------------------------------------ page coder
 
 // Adaptive prefix coder over a semi-splay tree: every byte is sent as its
@@ -114,6 +116,9 @@ public:
     TQRPageList();
     ~TQRPageList() override;
 
+    void AddPage(TMetafile& page);
+    // Page n as a new metafile, or nullptr when there is no page n.
+    std::unique_ptr<TMetafile> GetPage(Integer n);
     // A page as its metafile bytes (a whole EMF: its header's nBytes at
     // offset 48 is its length); an empty array when there is no page n.
     void AddPageData(const QByteArray& emf);

@@ -1,6 +1,8 @@
 // TQRStream and TQRPageList: the page store and the report file.
 #include "QRPrntr.h"
 
+#include "Metafile.h"
+
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
@@ -203,6 +205,8 @@ void TQRPageList::WriteFileHeader() {
     s.WriteBytes(header);
 }
 
+void TQRPageList::AddPage(TMetafile& page) { AddPageData(page.Data()); }
+
 void TQRPageList::AddPageData(const QByteArray& emf) {
     if (emf.size() < kEmfMinSize || intAt(emf, kEmfSizeOffset) != emf.size())
         throw EWriteError(QStringLiteral("A report page must be a whole metafile"));
@@ -348,6 +352,14 @@ QByteArray TQRPageList::GetPageData(Integer n) {
         throw;
     }
     stream_->Seek(record.next, soBeginning);
+    return page;
+}
+
+std::unique_ptr<TMetafile> TQRPageList::GetPage(Integer n) {
+    const QByteArray bytes = GetPageData(n);
+    if (bytes.isEmpty()) return nullptr;
+    auto page = std::make_unique<TMetafile>();
+    page->SetData(bytes);
     return page;
 }
 
