@@ -41,9 +41,10 @@ public:
     bool Overrun() const { return overrun_; }
 
 private:
+    static constexpr int kChunk = 4096;
+
     void Splay(Byte c);
-    void EmitBit(bool bit);
-    bool NextBit();
+    void EmitBits(quint64 bits, int count);
     void FlushOutput();
     void Refill();
 
@@ -51,15 +52,22 @@ private:
     bool compress_;
     bool finished_ = false;
     bool overrun_ = false;
-    Word left_[256];
-    Word right_[256];
+    // child_[n][0] is the left, child_[n][1] the right child of internal node n.
+    Word child_[256][2];
     Byte parent_[513];
-    Byte bitPos_;
-    Byte code_ = 0;
+    // Code bits not yet written (compressing) or not yet used (expanding),
+    // the next one in the lowest bit.
+    quint64 bits_ = 0;
+    int bitCount_ = 0;
     // Code bytes go through this buffer, so the stream sees chunks.
-    QByteArray buffer_;
-    qsizetype bufferPos_ = 0;
+    Byte buffer_[kChunk];
+    int bufferPos_ = 0;
+    int bufferEnd_ = 0;
     Int64 codeLeft_;
+    // Expanding: bits taken so far from the bytes read, to give back the
+    // bytes read ahead and not begun.
+    Int64 bitsRead_ = 0;
+    Int64 bitsUsed_ = 0;
 };
 
 // ------------------------------------------------------------ page stream

@@ -1,4 +1,6 @@
-// TQRCompress: the semi-splay-tree prefix coder of the page bodies.
+// TQRCompress: the semi-splay-tree prefix coder of the page bodies. Code
+// bits are packed from the least significant bit of each byte up, so a
+// 64-bit word holds them in order; the stream sees whole chunks.
 #include "QRPrntr.h"
 
 #include <algorithm>
@@ -8,21 +10,24 @@ namespace {
 constexpr Word kRoot = 0;
 constexpr Word kFirstLeaf = 256;
 constexpr Word kLastNode = 512;
-constexpr qsizetype kChunk = 4096;
-// A leaf of a tree of 257 leaves lies at most 256 steps below the root.
-constexpr int kMaxDepth = 257;
+
+quint64 reverseBits(quint64 v) {
+    v = __builtin_bswap64(v);
+    v = ((v >> 4) & 0x0F0F0F0F0F0F0F0FULL) | ((v & 0x0F0F0F0F0F0F0F0FULL) << 4);
+    v = ((v >> 2) & 0x3333333333333333ULL) | ((v & 0x3333333333333333ULL) << 2);
+    return ((v >> 1) & 0x5555555555555555ULL) | ((v & 0x5555555555555555ULL) << 1);
+}
 
 }  // namespace
 
 TQRCompress::TQRCompress(TStream& stream, bool compress, Int64 codeLimit)
-    : stream_(stream), compress_(compress), bitPos_(compress ? 0 : 7), codeLeft_(std::max<Int64>(codeLimit, 0)) {
+    : stream_(stream), compress_(compress), codeLeft_(std::max<Int64>(codeLimit, 0)) {
     for (Word i = 1; i <= kLastNode; ++i) parent_[i] = Byte((i - 1) / 2);
     parent_[0] = 0;
     for (Word i = 0; i < kFirstLeaf; ++i) {
-        left_[i] = Word(2 * i + 1);
-        right_[i] = Word(2 * i + 2);
+        child_[i][0] = Word(2 * i + 1);
+        child_[i][1] = Word(2 * i + 2);
     }
-    if (compress_) buffer_.reserve(kChunk);
 }
 
 TQRCompress::~TQRCompress() {
@@ -38,67 +43,80 @@ void TQRCompress::Finish() {
     if (finished_) return;
     finished_ = true;
     if (compress_) {
-        if (bitPos_ != 0) buffer_.append(char(code_));
+        // The last partly filled byte goes out with its high bits 0.
+        while (bitCount_ > 0) {
+            buffer_[bufferEnd_++] = Byte(bits_);
+            bits_ >>= 8;
+            bitCount_ = std::max(bitCount_ - 8, 0);
+            if (bufferEnd_ == kChunk) FlushOutput();
+        }
         FlushOutput();
-    } else if (bufferPos_ < buffer_.size()) {
-        // Give back the code bytes read ahead but not used.
-        stream_.Seek(Int64(bufferPos_ - buffer_.size()), soCurrent);
-        buffer_.clear();
-        bufferPos_ = 0;
+        return;
     }
+    // Give back the code bytes read ahead whose first bit was not used.
+    const Int64 unused = bitsRead_ / 8 - (bitsUsed_ + 7) / 8;
+    if (unused > 0) stream_.Seek(-unused, soCurrent);
 }
 
 // ------------------------------------------------------------ the tree
 
 void TQRCompress::Splay(Byte c) {
     Word a = Word(kFirstLeaf + c);
-    while (a != kRoot) {
-        const Word p = parent_[a];
-        if (p == kRoot) break;
+    for (Word p = parent_[a]; p != kRoot; p = parent_[a]) {
         const Word g = parent_[p];
-        Word b = left_[g];
-        if (b == p) {
-            b = right_[g];
-            right_[g] = a;
-        } else {
-            left_[g] = a;
-        }
-        if (a == left_[p])
-            left_[p] = b;
-        else
-            right_[p] = b;
+        // b is p's sibling; a takes its place under g, b takes a's under p.
+        const int pSide = child_[g][1] == p;
+        const Word b = child_[g][!pSide];
+        child_[g][!pSide] = a;
+        child_[p][child_[p][1] == a] = b;
         parent_[a] = Byte(g);
         parent_[b] = Byte(p);
         a = g;
+        if (a == kRoot) break;
     }
 }
 
 // ------------------------------------------------------------ compressing
 
-void TQRCompress::EmitBit(bool bit) {
-    if (bit) code_ |= Byte(1u << bitPos_);
-    if (bitPos_ == 7) {
-        buffer_.append(char(code_));
-        if (buffer_.size() >= kChunk) FlushOutput();
-        code_ = 0;
-        bitPos_ = 0;
-    } else {
-        ++bitPos_;
+void TQRCompress::FlushOutput() {
+    if (bufferEnd_ == 0) return;
+    stream_.WriteBuffer(buffer_, bufferEnd_);
+    bufferEnd_ = 0;
+}
+
+void TQRCompress::EmitBits(quint64 bits, int count) {
+    bits_ |= bits << bitCount_;
+    bitCount_ += count;
+    while (bitCount_ >= 8) {
+        buffer_[bufferEnd_++] = Byte(bits_);
+        bits_ >>= 8;
+        bitCount_ -= 8;
+        if (bufferEnd_ == kChunk) FlushOutput();
     }
 }
 
-void TQRCompress::FlushOutput() {
-    if (buffer_.isEmpty()) return;
-    stream_.WriteBuffer(buffer_.constData(), Integer(buffer_.size()));
-    buffer_.clear();
-}
-
 void TQRCompress::CompressByte(Byte c) {
-    // The path is noted from the leaf up and sent from the root down.
-    bool path[kMaxDepth];
+    // The path is found from the leaf up and sent from the root down.
+    const Word leaf = Word(kFirstLeaf + c);
+    quint64 upward = 0;
     int depth = 0;
-    for (Word a = Word(kFirstLeaf + c); a != kRoot; a = parent_[a]) path[depth++] = right_[parent_[a]] == a;
-    while (depth > 0) EmitBit(path[--depth]);
+    Word a = leaf;
+    for (; a != kRoot && depth < 64; ++depth, a = parent_[a])
+        upward |= quint64(child_[parent_[a]][1] == a) << depth;
+    if (a == kRoot) {
+        const quint64 downward = reverseBits(upward) >> (64 - depth);
+        if (depth > 32) {
+            EmitBits(downward & 0xFFFFFFFFu, 32);
+            EmitBits(downward >> 32, depth - 32);
+        } else {
+            EmitBits(downward, depth);
+        }
+    } else {
+        bool path[kLastNode];
+        depth = 0;
+        for (a = leaf; a != kRoot; a = parent_[a]) path[depth++] = child_[parent_[a]][1] == a;
+        while (depth > 0) EmitBits(path[--depth], 1);
+    }
     Splay(c);
 }
 
@@ -109,36 +127,36 @@ void TQRCompress::CompressBytes(const Byte* data, Int64 count) {
 // ------------------------------------------------------------ expanding
 
 void TQRCompress::Refill() {
-    buffer_.clear();
-    bufferPos_ = 0;
-    const Int64 want = std::min<Int64>(kChunk, codeLeft_);
-    if (want <= 0) return;
-    buffer_.resize(qsizetype(want));
-    const Integer got = std::max(stream_.Read(buffer_.data(), Integer(want)), 0);
-    buffer_.truncate(got);
-    codeLeft_ -= got;
-    if (got < want) codeLeft_ = 0;  // the stream has ended
-}
-
-bool TQRCompress::NextBit() {
-    if (bitPos_ == 7) {
-        if (bufferPos_ >= buffer_.size()) Refill();
-        if (bufferPos_ < buffer_.size()) {
-            code_ = Byte(buffer_[bufferPos_++]);
-        } else {
-            code_ = 0;
-            overrun_ = true;
-        }
-        bitPos_ = 0;
-    } else {
-        ++bitPos_;
+    if (bufferPos_ == bufferEnd_) {
+        bufferPos_ = bufferEnd_ = 0;
+        const Int64 want = std::min<Int64>(kChunk, codeLeft_);
+        const Integer got = want > 0 ? std::max(stream_.Read(buffer_, Integer(want)), 0) : 0;
+        bufferEnd_ = got;
+        codeLeft_ = got < want ? 0 : codeLeft_ - got;  // a short read: the stream has ended
     }
-    return (code_ >> bitPos_) & 1u;
+    if (bufferPos_ == bufferEnd_) {
+        // Past the end of the code: zero bits, as many as are asked for.
+        overrun_ = true;
+        bitCount_ = 64;
+        bits_ = 0;
+        return;
+    }
+    while (bitCount_ <= 56 && bufferPos_ < bufferEnd_) {
+        bits_ |= quint64(buffer_[bufferPos_++]) << bitCount_;
+        bitCount_ += 8;
+        bitsRead_ += 8;
+    }
 }
 
 Byte TQRCompress::ExpandByte() {
     Word a = kRoot;
-    while (a < kFirstLeaf) a = NextBit() ? right_[a] : left_[a];
+    while (a < kFirstLeaf) {
+        if (bitCount_ == 0) Refill();
+        a = child_[a][bits_ & 1];
+        bits_ >>= 1;
+        --bitCount_;
+        ++bitsUsed_;
+    }
     const Byte c = Byte(a - kFirstLeaf);
     Splay(c);
     return c;

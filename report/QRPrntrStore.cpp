@@ -315,6 +315,8 @@ QByteArray TQRPageList::ReadBody(const Record& record) {
     coder.Finish();
     if (coder.Overrun())
         throw EReadError(QStringLiteral("Page %1: the compressed page ends too early").arg(record.number));
+    if (intAt(page, kEmfSizeOffset) != length)
+        throw EReadError(QStringLiteral("Page %1: the compressed page does not expand to a metafile").arg(record.number));
     return page;
 }
 
@@ -327,7 +329,7 @@ QString TQRPageList::CheckBody(const Record& record) {
         s.Seek(record.start + 8, soBeginning);
         const Integer length = readInt(s);
         // Every byte costs at least one code bit.
-        if (length < 0 || Int64(length) > (bodySize - 4) * 8)
+        if (length < kEmfMinSize || Int64(length) > (bodySize - 4) * 8)
             return QStringLiteral("the compressed page states %1 bytes").arg(length);
         return {};
     }

@@ -14,6 +14,7 @@ packages=(
   emf2svg poppler-utils
   xvfb xdotool imagemagick x11-utils
   python3
+  zlib1g-dev
 )
 
 missing=()

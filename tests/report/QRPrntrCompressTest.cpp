@@ -79,7 +79,11 @@ TEST(QRCompress, AgreesWithTheReferenceCoder) {
     for (auto& b : uniform) b = char(random());
     QByteArray skewed(20000, '\0');
     for (auto& b : skewed) b = char(random() % 7 == 0 ? random() : random() % 4);
-    for (const QByteArray& data : {uniform, skewed, MakeReportLikePage(3, 300)}) {
+    // Sweeps up and down the byte values push leaves 50 and more steps deep.
+    QByteArray sweeps;
+    for (int round = 0; round < 10; ++round)
+        for (int i = 0; i < 512; ++i) sweeps += char(i < 256 ? i : 511 - i);
+    for (const QByteArray& data : {uniform, skewed, sweeps, MakeReportLikePage(3, 300)}) {
         const QByteArray code = CompressBytes(data);
         EXPECT_EQ(code, RunTool("splay_coder.py", {"compress"}, data));
         EXPECT_EQ(ExpandBytes(code, Integer(data.size())), data);

@@ -433,7 +433,7 @@ TEST_F(QRDamagedFileTest, LengthsPastTheirRecordsAreRefused) {
 
     const QByteArray packed = goodFile(true);
     const Integer next = intAt(packed, 132);
-    for (Integer length : {-1, 0x7FFFFFFF, (next - 144) * 8 + 1}) {
+    for (Integer length : {-1, 0, 51, 0x7FFFFFFF, (next - 144) * 8 + 1}) {
         QByteArray huge = packed;
         setInt(huge, 136, length);
         expectDamaged(huge, 0, "compressed length");
@@ -454,6 +454,25 @@ TEST_F(QRDamagedFileTest, GarbledCodeIsReportedWhenThePageIsRead) {
     EXPECT_EQ(loaded.GetPageData(3), pages_[2]);  // the others read on
     EXPECT_THROW(loaded.GetPageData(1), EReadError);
     EXPECT_EQ(loaded.GetPageData(2), pages_[1]);
+}
+
+TEST_F(QRDamagedFileTest, CodeThatIsNoMetafileIsReportedWhenThePageIsRead) {
+    QByteArray bytes = goodFile(true);
+    const Integer next = intAt(bytes, 132);
+    // Page 1's code, expanded to fewer bytes than its metafile states.
+    setInt(bytes, 136, intAt(bytes, 136) - 1);
+    const QString file = path("short.VOZ");
+    WriteFileBytes(file, bytes);
+    TQRPageList loaded;
+    loaded.LoadFromFile(file);
+    try {
+        loaded.GetPageData(1);
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_TRUE(e.Message().contains("does not expand to a metafile")) << e.what();
+    }
+    EXPECT_EQ(loaded.GetPageData(2), pages_[1]);
+    EXPECT_EQ(intAt(bytes, next), 2);
 }
 
 TEST_F(QRDamagedFileTest, FilesTooShortOrMissingRaise) {
