@@ -70,7 +70,9 @@ Integer TTreeNode::Level() const {
 }
 
 Integer TTreeNode::Index() const {
+    // Nodes are mostly added and removed at the end: look there first.
     const auto& siblings = owner_->siblingsOf(parent_);
+    if (!siblings.empty() && siblings.back() == this) return Integer(siblings.size()) - 1;
     return Integer(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
 }
 
@@ -219,7 +221,7 @@ void TTreeNodes::Delete(TTreeNode* node) {
     if (!node) return;
     view_->nodeRemoved(node);
     auto& siblings = siblingsOf(node->parent_);
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), node), siblings.end());
+    siblings.erase(siblings.begin() + node->Index());
     TTreeNode* parent = node->parent_;
     delete node;
     if (parent) view_->showNode(parent);

@@ -1,0 +1,131 @@
+// Folder listing, attribute masks, file-name wildcards and pattern lists of
+// the folder tree's search.
+#include "DirectoryView.h"
+
+#include "Classes.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <QtCore/QFile>
+
+namespace {
+
+// Attribute bits from a file's mode.
+Integer ModeAttr(mode_t mode) {
+    if (S_ISDIR(mode)) return faDirectory;
+    if (S_ISSOCK(mode) || S_ISFIFO(mode) || S_ISCHR(mode) || S_ISBLK(mode)) return faSysFile;
+    return 0;
+}
+
+// The type bits of an entry; links (and entries whose type the folder does
+// not tell) are looked up, following links: a broken link is a plain file.
+Integer TypeAttr(int dirFd, const dirent& entry) {
+    switch (entry.d_type) {
+    case DT_DIR: return faDirectory;
+    case DT_REG: return 0;
+    case DT_SOCK:
+    case DT_FIFO:
+    case DT_CHR:
+    case DT_BLK: return faSysFile;
+    default: {
+        struct stat st {};
+        if (fstatat(dirFd, entry.d_name, &st, 0) != 0) return 0;
+        return ModeAttr(st.st_mode);
+    }
+    }
+}
+
+// '*' and '?' against name, both already case-folded; a '*' that fails goes
+// back to its last position only, so the cost stays linear in practice.
+bool Glob(QStringView pattern, QStringView name) {
+    qsizetype p = 0, n = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || (pattern[p] != u'*' && pattern[p] == name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace
+
+Integer AttributeMask(TAttributes attributes) {
+    Integer mask = 0;
+    if (attributes.Contains(atReadOnly)) mask += faReadOnly;
+    if (attributes.Contains(atHidden)) mask += faHidden;
+    if (attributes.Contains(atSysFile)) mask += faSysFile;
+    if (attributes.Contains(atDirectory)) mask += faDirectory;
+    if (attributes.Contains(atArchive)) mask += faArchive;
+    return mask;
+}
+
+bool PassesMask(Integer attr, Integer mask) {
+    return (attr & (faHidden | faSysFile | faDirectory) & ~mask) == 0;
+}
+
+std::vector<TDirEntry> TFileSystemLister::List(const QString& path) {
+    std::vector<TDirEntry> entries;
+    DIR* dir = opendir(QFile::encodeName(path).constData());
+    if (!dir) return entries;
+    const int fd = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        Integer attr = TypeAttr(fd, *entry);
+        if (name[0] == '.') attr |= faHidden;
+        entries.push_back({QFile::decodeName(name), attr});
+    }
+    closedir(dir);
+    return entries;
+}
+
+bool MatchesWildcard(const QString& pattern, const QString& name) {
+    if (pattern.isEmpty()) return false;
+    const QString p = pattern.toCaseFolded();
+    const QString n = name.toCaseFolded();
+    if (p == u"*.*") return true;
+    if (Glob(p, n)) return true;
+    // "x.*" stands for any extension, none included.
+    return p.endsWith(u".*") && Glob(QStringView(p).chopped(2), n);
+}
+
+Integer SplitList(const QString& text, QChar separator, TStrings* list) {
+    list->Clear();
+    QString token;
+    bool quoted = false;
+    bool afterQuote = false;  // the token is a finished quoted run
+    for (const QChar c : text) {
+        if (quoted) {
+            if (c == u'"') {
+                quoted = false;
+                afterQuote = true;
+            } else {
+                token += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == separator) {
+            list->Add(token);
+            token.clear();
+            afterQuote = false;
+        } else if (afterQuote) {
+            token = c;
+            afterQuote = false;
+        } else {
+            token += c;
+        }
+    }
+    list->Add(token);
+    return list->Count();
+}

@@ -1,0 +1,417 @@
+// The folder tree view on temporary folder trees: roots, filling on
+// demand, icons, the search with its patterns, and real clicks and keys.
+#include "Classes.h"
+#include "DirectoryView.h"
+#include "Forms.h"
+#include "TestSupport.h"
+#include "WidgetTestSupport.h"
+
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+#include <QtCore/QFileInfo>
+#include <QtCore/QTemporaryDir>
+#include <QtGui/QPainter>
+#include <QtTest/QTest>
+#include <QtWidgets/QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class FixedVolumes : public TVolumeSource {
+public:
+    explicit FixedVolumes(std::vector<TVolume> volumes) : volumes_(std::move(volumes)) {}
+    std::vector<TVolume> Volumes() override { return volumes_; }
+    std::vector<TVolume> volumes_;
+};
+
+using Log = std::vector<std::string>;
+
+std::string Utf8(const QString& s) {
+    return s.toStdString();
+}
+
+std::vector<QString> ChildTexts(TTreeNode* node) {
+    std::vector<QString> texts;
+    for (Integer i = 0; i < node->Count(); ++i) texts.push_back(node->Item(i)->Text());
+    return texts;
+}
+
+TTreeNode* Child(TTreeNode* node, const QString& text) {
+    for (Integer i = 0; i < node->Count(); ++i) {
+        if (node->Item(i)->Text() == text) return node->Item(i);
+    }
+    return nullptr;
+}
+
+// A temporary folder tree with the given folders and empty files.
+class TempTree {
+public:
+    // base: the folder the tree goes in (a RAM disk keeps large trees quick to make and remove).
+    TempTree(std::initializer_list<const char*> folders, std::initializer_list<const char*> files,
+             const QString& base = QDir::tempPath())
+        : dir(base + QStringLiteral("/velmora-tree-XXXXXX")) {
+        for (const char* f : folders) EXPECT_TRUE(QDir(dir.path()).mkpath(QString::fromUtf8(f)));
+        for (const char* f : files) {
+            QFile file(Path(f));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+    }
+    QString Path(const char* relative = "") const { return dir.filePath(QString::fromUtf8(relative)); }
+    QTemporaryDir dir;
+};
+
+QString RamDiskOrTemp() {
+    return QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+}
+
+class DirectoryViewTest : public ::testing::Test {
+protected:
+    DirectoryViewTest()
+        : tree({"Windows/System", "Windows/Fonts", "bin", "Apps/a1/deep", ".hidden/inner", "Data"},
+               {"a.txt", "b.txt", "B.log", "a.log", "C.log", "semi;colon.txt", "x", "x.dat", "xy", "Windows/win.ini",
+                ".secret.txt", "Data/readme"}),
+          second({"only"}, {}) {
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(0, 0, 420, 360);
+        view = new TDirectoryView(form.get());
+        view->SetParent(form.get());
+        view->SetBounds(8, 8, 380, 300);
+        view->SetVolumeSource(std::make_shared<FixedVolumes>(std::vector<TVolume>{
+            {tree.Path(), dtDRIVE_FIXED},
+            {second.Path(), dtDRIVE_REMOVABLE},
+            {QStringLiteral("/nonexistent-velmora-volume"), dtDRIVE_FIXED},
+        }));
+        view->OnChanging = [this](TObject*, TTreeNode* n, bool& allow) {
+            log.push_back("changing:" + Utf8(n ? n->Text() : QStringLiteral("nil")));
+            allow = allowChange;
+        };
+        view->OnChange = [this](TObject*, TTreeNode* n) { log.push_back("change:" + Utf8(n->Text())); };
+        view->OnFind = [this](TObject* sender, const QString& dir, const QString& names) {
+            EXPECT_EQ(sender, view);
+            log.push_back("find:" + Utf8(QDir(tree.Path()).relativeFilePath(dir)) + ":" + Utf8(names));
+        };
+    }
+    TTreeNode* Root() const { return view->Items()->GetFirstNode(); }
+    QTreeWidget* Qt() const { return static_cast<QTreeWidget*>(view->Widget()); }
+    // Clicks the node's row in the Qt tree (which must show it).
+    void ClickNode(TTreeNode* node) {
+        QTreeWidgetItem* item = nullptr;
+        for (QTreeWidgetItemIterator it(Qt()); *it; ++it) {
+            if ((*it)->text(0) == node->Text()) item = *it;
+        }
+        ASSERT_NE(item, nullptr);
+        const QRect r = Qt()->visualItemRect(item);
+        const QPoint p = Qt()->viewport()->mapTo(form->Handle(), r.center());
+        MouseClick(form.get(), p);
+    }
+
+    TempTree tree;
+    TempTree second;
+    std::unique_ptr<TForm> form;
+    TDirectoryView* view = nullptr;
+    Log log;
+    bool allowChange = true;
+};
+
+}  // namespace
+
+TEST_F(DirectoryViewTest, StartsEmptyWithItsDefaults) {
+    EXPECT_EQ(view->Items()->Count(), 0);
+    EXPECT_FALSE(view->DriveListBuilt());
+    EXPECT_EQ(view->DriveType(), TDriveTypes{dtDRIVE_FIXED});
+    EXPECT_EQ(view->AttributeMask(), 55);
+    EXPECT_TRUE(view->ReadOnly());
+    EXPECT_EQ(view->ImageSize(), 16);
+    EXPECT_EQ(view->Images()->Count(), 9);
+    EXPECT_TRUE(view->Directory().isEmpty());
+    EXPECT_TRUE(view->SearchFile().isEmpty());
+    view->SetAttributes({atReadOnly, atDirectory, atArchive});
+    EXPECT_EQ(view->AttributeMask(), 49);
+    TStringList domains;
+    domains.Add(QStringLiteral("workgroup"));
+    view->SetDomainList(&domains);
+    EXPECT_EQ(view->DomainList()->Get(0), QStringLiteral("WORKGROUP"));
+}
+
+TEST_F(DirectoryViewTest, RootsForTheWantedVolumeTypesWithTheirFoldersSorted) {
+    view->BuildDriveList(false);  // false rebuilds as well
+    EXPECT_TRUE(view->DriveListBuilt());
+    ASSERT_EQ(view->Items()->GetFirstNode()->getNextSibling()->Text(), "[/nonexistent-velmora-volume]");
+    TTreeNode* root = Root();
+    EXPECT_EQ(root->Text(), "[" + tree.Path() + "]");
+    EXPECT_EQ(view->NodePath(root), tree.Path() + "/");
+    EXPECT_EQ(root->ImageIndex(), 0);
+    EXPECT_EQ(root->SelectedIndex(), 0);
+    // Folders only, hidden ones included under the full mask, in the locale's order.
+    EXPECT_EQ(ChildTexts(root), (std::vector<QString>{".hidden", "Apps", "bin", "Data", "Windows"}));
+    EXPECT_EQ(root->Item(1)->ImageIndex(), 4);
+    EXPECT_EQ(view->NodePath(root->Item(4)), tree.Path() + "/Windows/");
+    // A missing volume is a root without children.
+    EXPECT_EQ(root->getNextSibling()->Count(), 0);
+
+    // The type set and the mask apply at the next build only.
+    view->SetDriveType({dtDRIVE_REMOVABLE, dtDRIVE_FIXED});
+    view->SetAttributes({atReadOnly, atDirectory, atArchive});
+    EXPECT_EQ(view->Items()->Count(), 2 + 5);
+    view->BuildDriveList(true);
+    ASSERT_EQ(Root()->getNextSibling()->Text(), "[" + second.Path() + "]");
+    EXPECT_EQ(Root()->getNextSibling()->ImageIndex(), 8);
+    EXPECT_EQ(ChildTexts(Root()), (std::vector<QString>{"Apps", "bin", "Data", "Windows"}));
+    // Without the directory bit the tree shows no folders.
+    view->SetAttributes({atReadOnly, atHidden, atArchive});
+    view->BuildDriveList(true);
+    EXPECT_EQ(Root()->Count(), 0);
+}
+
+TEST_F(DirectoryViewTest, RootOfTheWholeFileSystemGivesPathsWithOneSlash) {
+    view->SetVolumeSource(std::make_shared<FixedVolumes>(std::vector<TVolume>{{"/", dtDRIVE_FIXED}}));
+    view->BuildDriveList(true);
+    ASSERT_EQ(Root()->Text(), "[/]");
+    EXPECT_EQ(view->NodePath(Root()), "/");
+    TTreeNode* tmp = Child(Root(), QStringLiteral("tmp"));
+    ASSERT_NE(tmp, nullptr);
+    EXPECT_EQ(view->NodePath(tmp), "/tmp/");
+}
+
+TEST_F(DirectoryViewTest, ExpandingFillsTwoLevelsAndSwapsTheFolderIcons) {
+    view->BuildDriveList(true);
+    TTreeNode* apps = Child(Root(), "Apps");
+    ASSERT_NE(apps, nullptr);
+    EXPECT_EQ(apps->Count(), 0);  // the first level below a root only
+    Root()->Expand(false);
+    EXPECT_EQ(Root()->ImageIndex(), 0);  // roots keep their drive icon
+    apps = Child(Root(), "Apps");
+    ASSERT_EQ(ChildTexts(apps), (std::vector<QString>{"a1"}));
+    EXPECT_TRUE(apps->HasChildren());
+    apps->Expand(false);
+    EXPECT_EQ(apps->ImageIndex(), 5);
+    EXPECT_EQ(apps->SelectedIndex(), 5);
+    ASSERT_EQ(ChildTexts(apps->Item(0)), (std::vector<QString>{"deep"}));
+    apps->Collapse(false);
+    EXPECT_EQ(apps->ImageIndex(), 4);
+    EXPECT_FALSE(apps->Expanded());
+}
+
+TEST_F(DirectoryViewTest, AVanishedFolderOpensEmptyAndRaisesNothing) {
+    view->BuildDriveList(true);
+    Root()->Expand(false);
+    TTreeNode* apps = Child(Root(), "Apps");
+    ASSERT_TRUE(QDir(tree.Path("Apps")).removeRecursively());
+    apps->Expand(false);
+    EXPECT_EQ(apps->Count(), 0);
+    view->SetSearchFile(QStringLiteral("*.*"));
+    view->SetSelected(apps);
+    EXPECT_EQ(view->Directory(), tree.Path("Apps") + "/");
+    EXPECT_TRUE(view->FileName().isEmpty());
+}
+
+TEST_F(DirectoryViewTest, SearchReportsEachPatternsFirstMatchInOneFind) {
+    view->BuildDriveList(true);
+    view->SetSearchFile(QStringLiteral("a.txt;b.txt"));
+    EXPECT_EQ(log, Log{});  // nothing selected yet: no search
+    view->SetSelected(Root());
+    EXPECT_EQ(log, (Log{"changing:[" + Utf8(tree.Path()) + "]", "find:.:a.txt;b.txt",
+                        "change:[" + Utf8(tree.Path()) + "]"}));
+    EXPECT_EQ(view->Directory(), tree.Path() + "/");
+    EXPECT_EQ(view->FileName(), "a.txt;b.txt");
+
+    // A new pattern list searches the selected folder again, without OnChange.
+    log.clear();
+    view->SetSearchFile(QStringLiteral("*.LOG;missing.txt;\"semi;colon.txt\""));
+    EXPECT_EQ(log, (Log{"changing:[" + Utf8(tree.Path()) + "]", "find:.:a.log;semi;colon.txt"}));
+    // The same list again searches nothing.
+    log.clear();
+    view->SetSearchFile(QStringLiteral("*.LOG;missing.txt;\"semi;colon.txt\""));
+    EXPECT_EQ(log, Log{});
+
+    // Nothing found: no OnFind, but the folder is still taken.
+    TTreeNode* windows = Child(Root(), "Windows");
+    view->SetSearchFile(QStringLiteral("nothing.here"));
+    log.clear();
+    view->SetSelected(windows);
+    EXPECT_EQ(log, (Log{"changing:Windows", "change:Windows"}));
+    EXPECT_EQ(view->Directory(), tree.Path("Windows") + "/");
+    EXPECT_TRUE(view->FileName().isEmpty());
+}
+
+TEST_F(DirectoryViewTest, SearchFollowsTheWildcardRulesAndTheAttributeMask) {
+    view->BuildDriveList(true);
+    view->SetSelected(Root());
+    const auto found = [&](const char* patterns) {
+        view->SetSearchFile(QString());
+        view->SetSearchFile(QString::fromUtf8(patterns));
+        return view->FileName();
+    };
+    EXPECT_EQ(found("x.*"), "x");            // no extension counts
+    EXPECT_EQ(found("x.d?t"), "x.dat");
+    EXPECT_EQ(found("*.*"), ".hidden");     // folders and hidden entries too under mask 55
+    EXPECT_EQ(found("*.txt"), ".secret.txt");
+    EXPECT_EQ(found("X?"), "xy");
+    EXPECT_EQ(found(";"), "");               // empty patterns match nothing
+    view->SetAttributes({atReadOnly, atDirectory, atArchive});  // 49: no hidden entries
+    EXPECT_EQ(found("*.txt"), "a.txt");
+    EXPECT_EQ(found("*.*"), "a.log");
+    view->SetAttributes({atReadOnly, atArchive});  // no folders either
+    EXPECT_EQ(found("win*;bin;a*"), "a.log");
+}
+
+TEST_F(DirectoryViewTest, LinksAreFollowedAndABrokenLinkIsAFile) {
+    ASSERT_TRUE(QFile::link(tree.Path("Windows"), tree.Path("linked")));
+    ASSERT_TRUE(QFile::link(tree.Path("gone"), tree.Path("dangling.txt")));
+    view->BuildDriveList(true);
+    EXPECT_NE(Child(Root(), "linked"), nullptr);
+    EXPECT_EQ(Child(Root(), "dangling.txt"), nullptr);
+    view->SetSearchFile(QStringLiteral("dangling.*"));
+    view->SetSelected(Root());
+    EXPECT_EQ(view->FileName(), "dangling.txt");
+    Root()->Expand(false);
+    EXPECT_EQ(ChildTexts(Child(Root(), "linked")), (std::vector<QString>{"Fonts", "System"}));
+}
+
+TEST_F(DirectoryViewTest, ClicksAndKeysSelectExpandAndCollapse) {
+    view->BuildDriveList(true);
+    view->SetSearchFile(QStringLiteral("win.ini"));
+    ShowActive(form.get());
+    view->SetFocus();
+    EXPECT_EQ(view->Selected(), nullptr);  // the focus alone selects nothing
+    ClickNode(Root());
+    EXPECT_EQ(view->Selected(), Root());
+    KeyClick(form.get(), Qt::Key_Right);
+    EXPECT_TRUE(Root()->Expanded());
+    EXPECT_TRUE(Qt()->topLevelItem(0)->isExpanded());
+    TTreeNode* windows = Child(Root(), "Windows");
+    ASSERT_EQ(ChildTexts(windows), (std::vector<QString>{"Fonts", "System"}));
+
+    // The handler's veto is not used: the selection always moves.
+    allowChange = false;
+    log.clear();
+    ClickNode(windows);
+    EXPECT_EQ(view->Selected(), windows);
+    EXPECT_EQ(log, (Log{"changing:Windows", "find:Windows:win.ini", "change:Windows"}));
+    EXPECT_EQ(Qt()->currentItem()->text(0), "Windows");
+
+    KeyClick(form.get(), Qt::Key_Right);
+    EXPECT_TRUE(windows->Expanded());
+    EXPECT_EQ(windows->ImageIndex(), 5);
+    KeyClick(form.get(), Qt::Key_Down);
+    EXPECT_EQ(view->Selected()->Text(), "Fonts");
+    EXPECT_EQ(view->Directory(), tree.Path("Windows/Fonts") + "/");
+    KeyClick(form.get(), Qt::Key_Left);  // to the parent
+    KeyClick(form.get(), Qt::Key_Left);  // collapses it
+    EXPECT_EQ(view->Selected(), windows);
+    EXPECT_FALSE(windows->Expanded());
+    EXPECT_EQ(windows->ImageIndex(), 4);
+    SaveTestImage(form->Handle()->grab().toImage(), QStringLiteral("directory_view_tree"));
+}
+
+TEST_F(DirectoryViewTest, RebuildingWithANodeSelectedStartsCollapsedAndAsksNothing) {
+    view->BuildDriveList(true);
+    ShowActive(form.get());
+    Root()->Expand(false);
+    view->SetSelected(Child(Root(), "bin"));
+    log.clear();
+    view->SetDriveType({dtDRIVE_REMOVABLE});
+    view->BuildDriveList(true);
+    EXPECT_EQ(view->Selected(), nullptr);
+    EXPECT_EQ(log, Log{});
+    ASSERT_EQ(Qt()->topLevelItemCount(), 1);
+    EXPECT_EQ(Qt()->topLevelItem(0)->text(0), "[" + second.Path() + "]");
+    EXPECT_FALSE(Root()->Expanded());
+}
+
+TEST_F(DirectoryViewTest, IconsAreScaledToTheImageSizeWithWhiteTransparent) {
+    for (Integer size : {8, 64, 16}) {
+        view->SetImageSize(size);
+        ASSERT_EQ(view->Images()->Count(), 9);
+        for (Integer i = 0; i < 9; ++i) {
+            EXPECT_EQ(view->Images()->Image(i).size(), QSize(size, size));
+        }
+    }
+    view->SetImageSize(100);
+    EXPECT_EQ(view->ImageSize(), 64);
+    view->SetImageSize(16);
+    const QImage folder = view->Images()->Image(TDirectoryView::IconFolder);
+    EXPECT_EQ(qAlpha(folder.pixel(0, 0)), 0);  // the white corner
+    const QColor middle(folder.pixel(8, 10));
+    EXPECT_EQ(middle.alpha(), 255);
+    EXPECT_GT(middle.red(), 200);  // yellow
+    EXPECT_LT(middle.blue(), 150);
+    QImage strip(16 * 9, 16, QImage::Format_ARGB32);
+    strip.fill(Qt::white);
+    QPainter painter(&strip);
+    for (Integer i = 0; i < 9; ++i) painter.drawImage(i * 16, 0, view->Images()->Image(i));
+    painter.end();
+    SaveTestImage(strip.scaled(strip.size() * 4), QStringLiteral("directory_view_icons"));
+}
+
+TEST_F(DirectoryViewTest, AFolderOfTwentyThousandSubfoldersFillsInOnePass) {
+    TempTree big({}, {}, RamDiskOrTemp());
+    const QByteArray base = QFile::encodeName(big.Path()) + "/d";
+    for (int i = 0; i < 20000; ++i) ASSERT_EQ(mkdir((base + QByteArray::number(i)).constData(), 0755), 0);
+    view->SetVolumeSource(std::make_shared<FixedVolumes>(std::vector<TVolume>{{big.Path(), dtDRIVE_FIXED}}));
+    view->BuildDriveList(true);
+    ShowActive(form.get());
+    ASSERT_EQ(Root()->Count(), 20000);
+    Root()->Expand(false);
+    ASSERT_EQ(Root()->Count(), 20000);
+    EXPECT_EQ(Root()->Item(0)->Text(), "d0");
+    EXPECT_EQ(Root()->Item(1)->Text(), "d1");
+    EXPECT_EQ(Root()->Item(2)->Text(), "d10");
+    EXPECT_EQ(Root()->Item(19999)->Text(), "d9999");
+    EXPECT_EQ(Qt()->topLevelItem(0)->childCount(), 20000);
+    view->SetSearchFile(QStringLiteral("d1999?"));
+    view->SetSelected(Root()->Item(5));
+    EXPECT_TRUE(view->FileName().isEmpty());
+    view->SetSelected(Root());
+    EXPECT_EQ(view->FileName(), "d19990");
+}
+
+TEST(Wildcards, MatchCaseInsensitivelyWithTheSpecialForms) {
+    EXPECT_TRUE(MatchesWildcard("*.*", "README"));
+    EXPECT_TRUE(MatchesWildcard("*.*", ".profile"));
+    EXPECT_TRUE(MatchesWildcard("*", "anything.at.all"));
+    EXPECT_TRUE(MatchesWildcard("X.*", "x"));
+    EXPECT_TRUE(MatchesWildcard("x.*", "X.TXT"));
+    EXPECT_FALSE(MatchesWildcard("x.*", "xy"));
+    EXPECT_TRUE(MatchesWildcard("?.txt", "a.txt"));
+    EXPECT_FALSE(MatchesWildcard("?.txt", "ab.txt"));
+    EXPECT_FALSE(MatchesWildcard("?.txt", ".txt"));
+    EXPECT_TRUE(MatchesWildcard("a*b*c", "aXbYbZc"));
+    EXPECT_FALSE(MatchesWildcard("a*b*c", "aXbYbZ"));
+    EXPECT_TRUE(MatchesWildcard("*.tar.gz", "x.tar.gz"));
+    EXPECT_TRUE(MatchesWildcard(QStringLiteral("Ä*.TXT"), QStringLiteral("äpfel.txt")));
+    EXPECT_TRUE(MatchesWildcard(QStringLiteral("ﾃｽﾄ.*"), QStringLiteral("ﾃｽﾄ")));
+    EXPECT_FALSE(MatchesWildcard("", ""));
+    EXPECT_FALSE(MatchesWildcard("", "a"));
+    EXPECT_FALSE(MatchesWildcard("a", ""));
+    // A long run of stars against a long name ends quickly.
+    EXPECT_FALSE(MatchesWildcard(QString(200, u'*') + "b", QString(5000, u'a')));
+}
+
+TEST(SplitListTest, CutsAtTheSeparatorAndHonoursQuotes) {
+    TStringList list;
+    const auto split = [&](const QString& text) {
+        const Integer n = SplitList(text, u';', &list);
+        EXPECT_EQ(n, list.Count());
+        std::vector<QString> parts;
+        for (Integer i = 0; i < n; ++i) parts.push_back(list.Get(i));
+        return parts;
+    };
+    using V = std::vector<QString>;
+    EXPECT_EQ(split("a.txt;b.txt"), (V{"a.txt", "b.txt"}));
+    EXPECT_EQ(split("a.txt;"), (V{"a.txt", ""}));  // a trailing ";" leaves an empty last entry
+    EXPECT_EQ(split(""), (V{""}));
+    EXPECT_EQ(split("\"x;y\""), (V{"x;y"}));
+    EXPECT_EQ(split("\"a;b\".txt;c"), (V{".txt", "c"}));  // text after a quoted run replaces it
+    EXPECT_EQ(split("ab\"cd\""), (V{"abcd"}));            // a quoted run continues an unquoted one
+    EXPECT_EQ(split("\"open;end"), (V{"open;end"}));      // an unclosed quote runs to the end
+    EXPECT_EQ(split(";;"), (V{"", "", ""}));
+    EXPECT_EQ(SplitList("a,b", u',', &list), 2);
+}
