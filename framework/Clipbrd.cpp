@@ -1,5 +1,7 @@
 #include "Clipbrd.h"
 
+#include "Metafile.h"
+
 #include <QtCore/QMimeData>
 #include <QtGui/QClipboard>
 #include <QtGui/QGuiApplication>
@@ -20,6 +22,21 @@ QImage ImageOf(TGraphic* graphic) {
     target.SetSize(graphic->Width(), graphic->Height());
     target.Canvas()->StretchDraw(TRect(0, 0, graphic->Width(), graphic->Height()), graphic);
     return target.Image();
+}
+
+// The records of a metafile, and other programs' view of it: the image.
+const QString kMetafileMime = QStringLiteral("image/emf");
+
+void copyGraphic(QClipboard* c, TGraphic* graphic) {
+    auto* metafile = dynamic_cast<TMetafile*>(graphic);
+    if (!metafile || metafile->Empty()) {
+        c->setImage(ImageOf(graphic));
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setData(kMetafileMime, metafile->Data());
+    data->setImageData(ImageOf(metafile));
+    c->setMimeData(data);
 }
 
 }  // namespace
@@ -44,7 +61,9 @@ bool TClipboard::HasFormat(Word format) const {
     if (!data) return false;
     switch (format) {
     case CF_TEXT: case CF_UNICODETEXT: return data->hasText();
-    case CF_BITMAP: case CF_DIB: case CF_PICTURE: return data->hasImage();
+    case CF_BITMAP: case CF_DIB: return data->hasImage();
+    case CF_ENHMETAFILE: case CF_METAFILEPICT: return data->hasFormat(kMetafileMime);
+    case CF_PICTURE: return data->hasImage() || data->hasFormat(kMetafileMime);
     default: return false;
     }
 }
@@ -56,11 +75,11 @@ void TClipboard::Clear() {
 void TClipboard::Assign(TPersistent* Source) {
     QClipboard* c = System();
     if (auto* picture = dynamic_cast<TPicture*>(Source)) {
-        if (c) c->setImage(ImageOf(picture->Graphic()));
+        if (c) copyGraphic(c, picture->Graphic());
         return;
     }
     if (auto* graphic = dynamic_cast<TGraphic*>(Source)) {
-        if (c) c->setImage(ImageOf(graphic));
+        if (c) copyGraphic(c, graphic);
         return;
     }
     if (auto* strings = dynamic_cast<TStrings*>(Source)) {
@@ -72,9 +91,18 @@ void TClipboard::Assign(TPersistent* Source) {
 
 void TClipboard::AssignTo(TPersistent* Dest) {
     QClipboard* c = System();
-    const QImage image = c ? c->image() : QImage();
+    const QMimeData* data = c ? c->mimeData() : nullptr;
     auto* bitmap = dynamic_cast<TBitmap*>(Dest);
     auto* picture = dynamic_cast<TPicture*>(Dest);
+    auto* metafile = dynamic_cast<TMetafile*>(Dest);
+    if ((metafile || picture) && data && data->hasFormat(kMetafileMime)) {
+        TMetafile pasted;
+        pasted.SetData(data->data(kMetafileMime));
+        if (metafile) metafile->Assign(&pasted);
+        else picture->SetGraphic(&pasted);
+        return;
+    }
+    const QImage image = c ? c->image() : QImage();
     if ((bitmap || picture) && !image.isNull()) {
         TBitmap pasted;
         pasted.SetImage(image.convertToFormat(QImage::Format_RGB32));

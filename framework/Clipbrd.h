@@ -17,16 +17,21 @@ class TClipboard : public TPersistent {
 public:
     QString AsText() const;
     void SetAsText(const QString& text);
-    // CF_TEXT and CF_UNICODETEXT: text; CF_BITMAP, CF_DIB, CF_PICTURE: an image.
+    // CF_TEXT and CF_UNICODETEXT: text; CF_BITMAP, CF_DIB: an image;
+    // CF_ENHMETAFILE, CF_METAFILEPICT: a metafile; CF_PICTURE: either.
     bool HasFormat(Word format) const;
     void Clear();
 
-    // Copies a TBitmap, TPicture or other graphic as an image; text from
-    // TStrings. Other sources raise EConvertError.
+    // Copies a TBitmap, TPicture or other graphic as an image, a metafile
+    // as its records ("image/emf") together with its image drawn at its
+    // size; text from TStrings. Other sources raise EConvertError.
     void Assign(TPersistent* Source) override;
 
 protected:
-    // Pastes into a TBitmap or TPicture (EConvertError without an image).
+    // Pastes into a TBitmap (the image), a TMetafile (the records;
+    // EInvalidGraphic when they are damaged) or a TPicture (the metafile
+    // when there is one, else the image); EConvertError when the clipboard
+    // holds nothing of the kind.
     void AssignTo(TPersistent* Dest) override;
 };
 
