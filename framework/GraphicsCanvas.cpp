@@ -312,10 +312,9 @@ void TCanvas::Impl::FillSpans(QPainter& p, const Spans& spans, TBrush* brush) co
     if (b.style() == Qt::NoBrush || spans.empty()) return;
     const bool hatched = b.style() != Qt::SolidPattern && b.style() != Qt::TexturePattern;
     const QColor background = ToQColor(c.bkColor_);
-    for (const Span& s : spans) {
-        const QRect row(s.x0, s.y, s.x1 - s.x0, 1);
-        if (hatched && c.bkMode_ == OPAQUE) p.fillRect(row, background);
-        p.fillRect(row, b);
+    for (const QRect& r : MergedRects(spans)) {
+        if (hatched && c.bkMode_ == OPAQUE) p.fillRect(r, background);
+        p.fillRect(r, b);
     }
 }
 

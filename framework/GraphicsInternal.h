@@ -44,6 +44,8 @@ QRegion SpansRegion(const Spans& spans);
 // The pixels that keep all four neighbours inside, `times` times over.
 Spans Erode(const Spans& spans, Integer times);
 Spans Subtract(const Spans& a, const Spans& b);
+// The spans as rectangles: equal spans on consecutive rows become one.
+std::vector<QRect> MergedRects(const Spans& spans);
 // The border of region, width pixels wide at the sides and height pixels
 // at the top and bottom (at least one).
 QRegion FrameArea(const QRegion& region, Integer width, Integer height);

@@ -138,7 +138,33 @@ void RunPainter::Break() {
 
 void RunPainter::Fill(const Spans& spans, const QColor& color) {
     Break();
-    for (const Span& s : spans) p_.fillRect(QRect(s.x0, s.y, s.x1 - s.x0, 1), color);
+    for (const QRect& r : MergedRects(spans)) p_.fillRect(r, color);
+}
+
+// Rows are walked in order; a span continues the rectangle of the equal
+// span on the row above, found by stepping through that row's spans.
+std::vector<QRect> MergedRects(const Spans& spans) {
+    std::vector<QRect> out;
+    std::vector<std::pair<Span, size_t>> above, current;
+    size_t j = 0;
+    for (size_t i = 0; i < spans.size(); ++i) {
+        const Span& s = spans[i];
+        if (i == 0 || s.y != spans[i - 1].y) {
+            above.clear();
+            if (i > 0 && s.y == spans[i - 1].y + 1) above.swap(current);
+            current.clear();
+            j = 0;
+        }
+        while (j < above.size() && above[j].first.x0 < s.x0) ++j;
+        if (j < above.size() && above[j].first.x0 == s.x0 && above[j].first.x1 == s.x1) {
+            out[above[j].second].setBottom(s.y);
+            current.push_back({s, above[j].second});
+        } else {
+            out.push_back(QRect(s.x0, s.y, s.x1 - s.x0, 1));
+            current.push_back({s, out.size() - 1});
+        }
+    }
+    return out;
 }
 
 // ------------------------------------------------------------ arcs

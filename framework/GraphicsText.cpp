@@ -34,10 +34,6 @@ QFontMetrics TCanvas::Impl::Metrics() {
     return QFontMetrics(Font(), const_cast<QPaintDevice*>(MeasuringDevice()));
 }
 
-TSize TCanvas::TextExtent(const QString& text) {
-    const QFontMetrics fm = d_->Metrics();
-    return {fm.horizontalAdvance(text), fm.ascent() + fm.descent()};
-}
 
 Integer TCanvas::TextWidth(const QString& text) {
     return TextExtent(text).cx;
@@ -59,15 +55,33 @@ Integer TCanvas::AverageCharWidth() {
     return d_->Metrics().averageCharWidth();
 }
 
-std::vector<Integer> TCanvas::CharAdvances(const QString& text) {
-    const QFontMetrics fm = d_->Metrics();
+namespace {
+
+bool surrogatePairAt(const QString& text, qsizetype i) {
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+}
+
+std::vector<Integer> advancesOf(const QFontMetrics& fm, const QString& text) {
     std::vector<Integer> advances(size_t(text.size()), 0);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        advances[size_t(i)] = fm.horizontalAdvance(text.mid(i, pair ? 2 : 1));
+        const bool pair = surrogatePairAt(text, i);
+        advances[size_t(i)] = pair ? fm.horizontalAdvance(text.mid(i, 2)) : fm.horizontalAdvance(text[i]);
         if (pair) ++i;
     }
     return advances;
+}
+
+}  // namespace
+
+// The width is the sum of the characters' advances, as text is placed.
+TSize TCanvas::TextExtent(const QString& text) {
+    const QFontMetrics fm = d_->Metrics();
+    const std::vector<Integer> advances = advancesOf(fm, text);
+    return {std::accumulate(advances.begin(), advances.end(), 0), fm.ascent() + fm.descent()};
+}
+
+std::vector<Integer> TCanvas::CharAdvances(const QString& text) {
+    return advancesOf(d_->Metrics(), text);
 }
 
 // ------------------------------------------------------------ output
@@ -95,7 +109,8 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
     }
     const QFontMetrics fm = d_->Metrics();
     const Integer ascent = fm.ascent(), height = fm.ascent() + fm.descent();
-    const Integer width = dx ? std::accumulate(dx, dx + text.size(), 0) : fm.horizontalAdvance(text);
+    const std::vector<Integer> own = advancesOf(fm, text);
+    const Integer width = std::accumulate(dx ? dx : own.data(), (dx ? dx : own.data()) + text.size(), 0);
     if (textAlign_ & TA_UPDATECP) {
         x = penPos_.X;
         y = penPos_.Y;
@@ -115,12 +130,14 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
     p->setPen(ToQColor(textColor_));
     if ((options & ETO_RTLREADING) || (textAlign_ & TA_RTLREADING)) p->setLayoutDirection(Qt::RightToLeft);
     const Integer baseline = top + ascent;
+    // Advances that are the font's own draw as one string, as TextOut does.
+    if (dx && std::equal(own.begin(), own.end(), dx)) dx = nullptr;
     if (!dx) {
         p->drawText(QPoint(left, baseline), text);
     } else {
         Integer pen = left;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            const bool pair = surrogatePairAt(text, i);
             p->drawText(QPoint(pen, baseline), text.mid(i, pair ? 2 : 1));
             pen += dx[i] + (pair ? dx[i + 1] : 0);
             if (pair) ++i;

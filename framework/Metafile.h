@@ -92,6 +92,8 @@ public:
     // The metafile's extent (no painting target exists).
     TRect ClipRect() const override;
 
+    using TCanvas::Ellipse;
+    using TCanvas::Rectangle;
     void LineTo(Integer x, Integer y) override;
     void Polyline(const std::vector<TPoint>& points) override;
     void Polygon(const std::vector<TPoint>& points) override;
