@@ -262,6 +262,7 @@ AnsiString EncodeCUSTOMER(TBarEncoding& e);
 // ------------------------------------------------------------ barcode image
 
 class TBarClipboardWatch;
+class TBarTextMetrics;
 
 // Draws its caption as a barcode of one of twelve symbologies into its
 // picture: bars, the human-readable symbol under them, guide texts above
@@ -422,4 +423,5 @@ private:
     bool watchClipboard_ = false;
     bool fromClipboard_ = false;
     std::unique_ptr<TBarClipboardWatch> watch_;
+    std::unique_ptr<TBarTextMetrics> metrics_;  // of SymbolFont
 };

@@ -2,6 +2,8 @@
 // looked up in the current set; nothing is optimised.
 #include "CBarCodeEncoding.h"
 
+#include <QtCore/QHash>
+
 #include <array>
 
 using namespace CBarCode;
@@ -35,22 +37,28 @@ const char* const SetAFunctions[7] = {"FNC3", "FNC2", "SHIFT", "CODEC", "CODEB",
 const char* const SetBFunctions[8] = {"DEL", "FNC3", "FNC2", "SHIFT", "CODEC", "FNC4", "CODEA", "FNC1"};
 const char* const SetCFunctions[3] = {"CODEB", "CODEA", "FNC1"};
 
-using TSetTexts = std::array<AnsiString, 103>;
+// Each set's texts by value, and the first value of each text.
+struct TSetTexts {
+    std::array<AnsiString, 103> text;
+    QHash<AnsiString, Integer> value;
+};
 
 TSetTexts BuildSet(TCode128Set set) {
     TSetTexts texts;
     for (Integer v = 0; v < 103; ++v) {
+        AnsiString& t = texts.text[v];
         switch (set) {
         case csSetA:
-            texts[v] = v < 64 ? AnsiString(1, char(' ' + v)) : v < 96 ? AnsiString(ControlNames[v - 64]) : AnsiString(SetAFunctions[v - 96]);
+            t = v < 64 ? AnsiString(1, char(' ' + v)) : v < 96 ? AnsiString(ControlNames[v - 64]) : AnsiString(SetAFunctions[v - 96]);
             break;
         case csSetB:
-            texts[v] = v < 95 ? AnsiString(1, char(' ' + v)) : AnsiString(SetBFunctions[v - 95]);
+            t = v < 95 ? AnsiString(1, char(' ' + v)) : AnsiString(SetBFunctions[v - 95]);
             break;
         case csSetC:
-            texts[v] = v < 100 ? AnsiString::number(v).rightJustified(2, '0') : AnsiString(SetCFunctions[v - 100]);
+            t = v < 100 ? AnsiString::number(v).rightJustified(2, '0') : AnsiString(SetCFunctions[v - 100]);
             break;
         }
+        if (!texts.value.contains(t)) texts.value.insert(t, v);
     }
     return texts;
 }
@@ -70,10 +78,7 @@ AnsiString TokenText(const AnsiString& text) {
 }  // namespace
 
 Integer FindCode128Value(TCode128Set set, const AnsiString& token) {
-    const TSetTexts& texts = Texts(set);
-    for (Integer v = 0; v < 103; ++v)
-        if (texts[v] == token) return v;
-    return -1;
+    return Texts(set).value.value(token, -1);
 }
 
 std::vector<AnsiString> ReadCode128Tokens(const AnsiString& caption) {
@@ -130,7 +135,7 @@ AnsiString EncodeCODE128(TBarEncoding& e) {
     const Integer check = sum % 103;
     out += Patterns[check];
     out += StopPattern;
-    e.Symbol = e.SymbolCdDisp ? e.StartChar + e.Caption + TokenText(Texts(set)[check]) : e.Caption;
+    e.Symbol = e.SymbolCdDisp ? e.StartChar + e.Caption + TokenText(Texts(set).text[check]) : e.Caption;
     e.CheckValue = check;
     return out;
 }

@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "Windows.h"
 
+#include <QtCore/QHash>
 #include <QtCore/QObject>
 #include <QtCore/QRegularExpression>
 #include <QtGui/QClipboard>
@@ -13,6 +14,8 @@
 #include <QtGui/QImage>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 // Follows the system clipboard while the image watches it.
 class TBarClipboardWatch : public QObject {
@@ -21,6 +24,34 @@ public:
         if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             connect(app->clipboard(), &QClipboard::dataChanged, this, [image] { image->ClipboardChanged(); });
     }
+};
+
+// Widths of the symbol font's characters, each measured once: text is never
+// kerned, so a text's width is the sum of its characters' widths.
+class TBarTextMetrics {
+public:
+    void Reset() {
+        advances_.clear();
+        height_ = -1;
+    }
+
+    // Width and height of text on canvas, whose font is the symbol font.
+    TSize Extent(TCanvas* canvas, const QString& text) {
+        if (text.isEmpty()) return {};
+        if (height_ < 0) height_ = canvas->TextHeight(QStringLiteral(" "));
+        Integer width = 0;
+        for (QChar c : text) {
+            if (c.isSurrogate()) return {canvas->TextWidth(text), height_};  // measured whole
+            auto known = advances_.constFind(c.unicode());
+            if (known == advances_.constEnd()) known = advances_.insert(c.unicode(), canvas->TextWidth(QString(c)));
+            width += *known;
+        }
+        return {width, height_};
+    }
+
+private:
+    QHash<char16_t, Integer> advances_;
+    Integer height_ = -1;
 };
 
 namespace {
@@ -107,8 +138,12 @@ struct TCBarImage::TLayout {
     Integer X = 0, Y = 0;    // the bar area's top left corner (without the offset)
 };
 
-TCBarImage::TCBarImage(TComponent* AOwner) : TCustomImage(AOwner), symbolFont_(std::make_unique<TFont>()) {
-    symbolFont_->OnChange = [this](TObject*) { Redraw(); };
+TCBarImage::TCBarImage(TComponent* AOwner)
+    : TCustomImage(AOwner), symbolFont_(std::make_unique<TFont>()), metrics_(std::make_unique<TBarTextMetrics>()) {
+    symbolFont_->OnChange = [this](TObject*) {
+        metrics_->Reset();
+        Redraw();
+    };
     OnClipboardChange = [this](TObject* Sender) { ClipboardChangeHandler(Sender); };
 }
 
@@ -437,10 +472,10 @@ bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
     {
         TCanvas* canvas = GetCanvas();
         TFontSelected font(canvas, symbolFont_.get());
-        auto measure = [canvas](const AnsiString& text, Integer& w, Integer& h) {
-            const QString wide = AnsiToWide(text);
-            w = text.isEmpty() ? 0 : canvas->TextWidth(wide);
-            h = text.isEmpty() ? 0 : canvas->TextHeight(wide);
+        auto measure = [&](const AnsiString& text, Integer& w, Integer& h) {
+            const TSize size = metrics_->Extent(canvas, AnsiToWide(text));
+            w = size.cx;
+            h = size.cy;
         };
         measure(symbolDisp_ ? symbol_ : AnsiString(), layout.sw, layout.sh);
         measure(guideTop_, layout.tw, layout.th);
@@ -524,18 +559,33 @@ void TCBarImage::DrawBarcode() {
     drawn_ = true;
 }
 
-// Bars as filled rectangles; spaces only advance.
+// The bars are laid out once in a row of pixels, and the row is repeated
+// down the bar length: every bar a filled rectangle. A 32-bit bitmap takes
+// the rows straight into its scan lines; any other goes through the canvas.
 void TCBarImage::PaintBars(TCanvas* canvas, const AnsiString& elements, const TLayout& layout) {
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(cellColor_);
-    Integer x = layout.X + layout.barOffset;
+    std::vector<QRgb> row(size_t(layout.W), ToQColor(borderColor_).rgb());
+    const QRgb bar = ToQColor(cellColor_).rgb();
+    Integer x = 0;
     for (char d : elements) {
         const Integer w = ElementWidth(d);
-        if ((d - '0') % 2 == 1) canvas->FillRect(Rect(x, layout.Y, x + w, layout.Y + layout.L));
+        if ((d - '0') % 2 == 1) std::fill(row.begin() + x, row.begin() + x + w, bar);
         x += w;
     }
-    canvas->Brush()->SetColor(borderColor_);
-    canvas->Brush()->SetStyle(bsClear);
+    const TRect area = Bounds(layout.X + layout.barOffset, layout.Y, layout.W, layout.L);
+    TBitmap* bitmap = Picture()->Bitmap();
+    if (bitmap->PixelFormat() != pfDevice && bitmap->PixelFormat() != pf32bit) {
+        QImage block(layout.W, layout.L, QImage::Format_RGB32);
+        for (Integer y = 0; y < layout.L; ++y) std::memcpy(block.scanLine(y), row.data(), row.size() * sizeof(QRgb));
+        canvas->StretchImage(area, block, Rect(0, 0, layout.W, layout.L));
+        return;
+    }
+    const Integer left = std::max(0, area.Left);
+    const Integer right = std::min(bitmap->Width(), area.Right);
+    if (left >= right) return;
+    for (Integer y = std::max(0, area.Top); y < std::min(bitmap->Height(), area.Bottom); ++y)
+        std::memcpy(static_cast<QRgb*>(bitmap->ScanLine(y)) + left, row.data() + (left - area.Left),
+                    size_t(right - left) * sizeof(QRgb));
+    bitmap->Changed();
 }
 
 // Position i spans cells i - 1 to i; bits 4, 2 and 1 of its digit fill the
@@ -558,11 +608,14 @@ void TCBarImage::PaintFourState(TCanvas* canvas, const AnsiString& elements, con
     canvas->Brush()->SetStyle(bsClear);
 }
 
-// The symbol under the bars, the frame, and the guides above and below.
+// The symbol under the bars, the frame, and the guides above and below,
+// each text placed by the top of its cell.
 void TCBarImage::PaintTextsAndFrame(TCanvas* canvas, const TLayout& layout) {
     TFontSelected font(canvas, symbolFont_.get());
-    if (symbolDisp_ && !symbol_.isEmpty())
-        canvas->TextOut(layout.X + layout.textOffset, layout.Y + layout.L, AnsiToWide(symbol_));
+    auto text = [canvas](Integer x, Integer y, const AnsiString& ansi) {
+        canvas->ExtTextOut(x, y, 0, nullptr, AnsiToWide(ansi));
+    };
+    if (symbolDisp_ && !symbol_.isEmpty()) text(layout.X + layout.textOffset, layout.Y + layout.L, symbol_);
     if (frame_ > 0) {
         if (barType_ == btITF)
             DrawFrame(canvas, layout.x0, layout.Y, layout.x0 + layout.TW, layout.Y + layout.L);
@@ -571,11 +624,10 @@ void TCBarImage::PaintTextsAndFrame(TCanvas* canvas, const TLayout& layout) {
                       layout.y0 + layout.TH - layout.bh);
     }
     if (!guideTop_.isEmpty())
-        canvas->TextOut(layout.x0 + AlignedOffset(guideTopAlignment_, layout.TW, layout.tw), layout.y0,
-                        AnsiToWide(guideTop_));
+        text(layout.x0 + AlignedOffset(guideTopAlignment_, layout.TW, layout.tw), layout.y0, guideTop_);
     if (!guideBottom_.isEmpty())
-        canvas->TextOut(layout.x0 + AlignedOffset(guideBottomAlignment_, layout.TW, layout.bw),
-                        layout.y0 + layout.TH - layout.bh, AnsiToWide(guideBottom_));
+        text(layout.x0 + AlignedOffset(guideBottomAlignment_, layout.TW, layout.bw), layout.y0 + layout.TH - layout.bh,
+             guideBottom_);
 }
 
 // Four strips of Frame pixels inside the rectangle; Frame is lowered to

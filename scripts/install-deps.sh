@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   libzbar-dev zbar-tools
   qrencode libqrencode-dev
+  libzint-dev
   libicu-dev
   emf2svg poppler-utils
   xvfb xdotool imagemagick x11-utils
