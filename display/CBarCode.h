@@ -262,7 +262,6 @@ AnsiString EncodeCUSTOMER(TBarEncoding& e);
 // ------------------------------------------------------------ barcode image
 
 class TBarClipboardWatch;
-class TBarTextMetrics;
 
 // Draws its caption as a barcode of one of twelve symbologies into its
 // picture: bars, the human-readable symbol under them, guide texts above
@@ -423,5 +422,4 @@ private:
     bool watchClipboard_ = false;
     bool fromClipboard_ = false;
     std::unique_ptr<TBarClipboardWatch> watch_;
-    std::unique_ptr<TBarTextMetrics> metrics_;  // of SymbolFont
 };

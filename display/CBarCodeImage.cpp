@@ -6,7 +6,6 @@
 #include "Forms.h"
 #include "Windows.h"
 
-#include <QtCore/QHash>
 #include <QtCore/QObject>
 #include <QtCore/QRegularExpression>
 #include <QtGui/QClipboard>
@@ -24,34 +23,6 @@ public:
         if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             connect(app->clipboard(), &QClipboard::dataChanged, this, [image] { image->ClipboardChanged(); });
     }
-};
-
-// Widths of the symbol font's characters, each measured once: text is never
-// kerned, so a text's width is the sum of its characters' widths.
-class TBarTextMetrics {
-public:
-    void Reset() {
-        advances_.clear();
-        height_ = -1;
-    }
-
-    // Width and height of text on canvas, whose font is the symbol font.
-    TSize Extent(TCanvas* canvas, const QString& text) {
-        if (text.isEmpty()) return {};
-        if (height_ < 0) height_ = canvas->TextHeight(QStringLiteral(" "));
-        Integer width = 0;
-        for (QChar c : text) {
-            if (c.isSurrogate()) return {canvas->TextWidth(text), height_};  // measured whole
-            auto known = advances_.constFind(c.unicode());
-            if (known == advances_.constEnd()) known = advances_.insert(c.unicode(), canvas->TextWidth(QString(c)));
-            width += *known;
-        }
-        return {width, height_};
-    }
-
-private:
-    QHash<char16_t, Integer> advances_;
-    Integer height_ = -1;
 };
 
 namespace {
@@ -138,12 +109,8 @@ struct TCBarImage::TLayout {
     Integer X = 0, Y = 0;    // the bar area's top left corner (without the offset)
 };
 
-TCBarImage::TCBarImage(TComponent* AOwner)
-    : TCustomImage(AOwner), symbolFont_(std::make_unique<TFont>()), metrics_(std::make_unique<TBarTextMetrics>()) {
-    symbolFont_->OnChange = [this](TObject*) {
-        metrics_->Reset();
-        Redraw();
-    };
+TCBarImage::TCBarImage(TComponent* AOwner) : TCustomImage(AOwner), symbolFont_(std::make_unique<TFont>()) {
+    symbolFont_->OnChange = [this](TObject*) { Redraw(); };
     OnClipboardChange = [this](TObject* Sender) { ClipboardChangeHandler(Sender); };
 }
 
@@ -472,8 +439,8 @@ bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
     {
         TCanvas* canvas = GetCanvas();
         TFontSelected font(canvas, symbolFont_.get());
-        auto measure = [&](const AnsiString& text, Integer& w, Integer& h) {
-            const TSize size = metrics_->Extent(canvas, AnsiToWide(text));
+        auto measure = [canvas](const AnsiString& text, Integer& w, Integer& h) {
+            const TSize size = text.isEmpty() ? TSize() : canvas->TextExtent(AnsiToWide(text));
             w = size.cx;
             h = size.cy;
         };
