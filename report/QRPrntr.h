@@ -43,7 +43,6 @@ public:
 private:
     static constexpr int kChunk = 4096;
 
-    void Splay(Byte c);
     void EmitBits(quint64 bits, int count);
     void FlushOutput();
     void Refill();
@@ -52,7 +51,8 @@ private:
     bool compress_;
     bool finished_ = false;
     bool overrun_ = false;
-    // child_[n][0] is the left, child_[n][1] the right child of internal node n.
+    // child_[n][0] is the left, child_[n][1] the right child of internal
+    // node n; parent_ of nodes 1..512 (kept up to date when compressing).
     Word child_[256][2];
     Byte parent_[513];
     // Code bits not yet written (compressing) or not yet used (expanding),

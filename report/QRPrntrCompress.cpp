@@ -58,24 +58,6 @@ void TQRCompress::Finish() {
     if (unused > 0) stream_.Seek(-unused, soCurrent);
 }
 
-// ------------------------------------------------------------ the tree
-
-void TQRCompress::Splay(Byte c) {
-    Word a = Word(kFirstLeaf + c);
-    for (Word p = parent_[a]; p != kRoot; p = parent_[a]) {
-        const Word g = parent_[p];
-        // b is p's sibling; a takes its place under g, b takes a's under p.
-        const int pSide = child_[g][1] == p;
-        const Word b = child_[g][!pSide];
-        child_[g][!pSide] = a;
-        child_[p][child_[p][1] == a] = b;
-        parent_[a] = Byte(g);
-        parent_[b] = Byte(p);
-        a = g;
-        if (a == kRoot) break;
-    }
-}
-
 // ------------------------------------------------------------ compressing
 
 void TQRCompress::FlushOutput() {
@@ -96,28 +78,37 @@ void TQRCompress::EmitBits(quint64 bits, int count) {
 }
 
 void TQRCompress::CompressByte(Byte c) {
-    // The path is found from the leaf up and sent from the root down.
-    const Word leaf = Word(kFirstLeaf + c);
-    quint64 upward = 0;
+    // One walk up from the leaf notes the path (leaf first) and splays: each
+    // splay step reads the sides of a and of its parent before moving them.
+    quint64 upward[kLastNode / 64 + 1] = {};
     int depth = 0;
-    Word a = leaf;
-    for (; a != kRoot && depth < 64; ++depth, a = parent_[a])
-        upward |= quint64(child_[parent_[a]][1] == a) << depth;
-    if (a == kRoot) {
-        const quint64 downward = reverseBits(upward) >> (64 - depth);
-        if (depth > 32) {
-            EmitBits(downward & 0xFFFFFFFFu, 32);
-            EmitBits(downward >> 32, depth - 32);
-        } else {
-            EmitBits(downward, depth);
-        }
-    } else {
-        bool path[kLastNode];
-        depth = 0;
-        for (a = leaf; a != kRoot; a = parent_[a]) path[depth++] = child_[parent_[a]][1] == a;
-        while (depth > 0) EmitBits(path[--depth], 1);
+    auto note = [&](int side) {
+        upward[depth >> 6] |= quint64(side) << (depth & 63);
+        ++depth;
+    };
+    for (Word a = Word(kFirstLeaf + c); a != kRoot;) {
+        const Word p = parent_[a];
+        const int aSide = child_[p][1] == a;
+        note(aSide);
+        if (p == kRoot) break;
+        const Word g = parent_[p];
+        const int pSide = child_[g][1] == p;
+        note(pSide);
+        const Word b = child_[g][!pSide];
+        child_[g][!pSide] = a;
+        child_[p][aSide] = b;
+        parent_[a] = Byte(g);
+        parent_[b] = Byte(p);
+        a = g;
     }
-    Splay(c);
+    // Sent from the root down.
+    if (depth <= 64) {
+        const quint64 downward = reverseBits(upward[0]) >> (64 - depth);
+        EmitBits(downward & 0xFFFFFFFFu, std::min(depth, 32));
+        if (depth > 32) EmitBits(downward >> 32, depth - 32);
+        return;
+    }
+    for (int i = depth - 1; i >= 0; --i) EmitBits((upward[i >> 6] >> (i & 63)) & 1, 1);
 }
 
 void TQRCompress::CompressBytes(const Byte* data, Int64 count) {
@@ -149,17 +140,31 @@ void TQRCompress::Refill() {
 }
 
 Byte TQRCompress::ExpandByte() {
+    // The descent notes its nodes and turns; the splay then walks them back
+    // up two at a time, so expanding needs no parent links.
+    Word path[kFirstLeaf + 1];
+    Byte side[kFirstLeaf + 1];
+    int depth = 0;
     Word a = kRoot;
+    path[0] = kRoot;
     while (a < kFirstLeaf) {
         if (bitCount_ == 0) Refill();
-        a = child_[a][bits_ & 1];
+        side[depth] = Byte(bits_ & 1);
         bits_ >>= 1;
         --bitCount_;
-        ++bitsUsed_;
+        a = child_[a][side[depth]];
+        path[++depth] = a;
     }
-    const Byte c = Byte(a - kFirstLeaf);
-    Splay(c);
-    return c;
+    bitsUsed_ += depth;
+    // a = path[i] swaps places with the sibling of its parent path[i - 1].
+    for (int i = depth; i >= 2; i -= 2) {
+        const Word g = path[i - 2];
+        const int pSide = side[i - 2];
+        const Word b = child_[g][!pSide];
+        child_[g][!pSide] = path[i];
+        child_[path[i - 1]][side[i - 1]] = b;
+    }
+    return Byte(a - kFirstLeaf);
 }
 
 void TQRCompress::ExpandBytes(Byte* data, Int64 count) {

@@ -382,11 +382,9 @@ Integer TQRPageList::DetectHeaderSize() {
     const Int64 last = std::min(kMarkScanEnd, size - 4);
     s.Seek(0, soBeginning);
     const QByteArray head = s.ReadBytes(Integer(std::max<Int64>(last + 4, 0)));
-    const qsizetype found = QByteArrayView(head).indexOf(QByteArrayView(kEmfMark, 4));
-    // A mark too near the start cannot follow a header: keep looking past it.
-    for (qsizetype at = found; at >= 0; at = QByteArrayView(head).indexOf(QByteArrayView(kEmfMark, 4), at + 1))
-        if (at >= kMarkDistance) return Integer(at - kMarkDistance);
-    return HeaderSize128;
+    // A mark nearer the start than a record's head cannot follow a header.
+    const qsizetype at = QByteArrayView(head).indexOf(QByteArrayView(kEmfMark, 4), kMarkDistance);
+    return at >= 0 ? Integer(at - kMarkDistance) : HeaderSize128;
 }
 
 void TQRPageList::ReadFileHeader() {
@@ -443,8 +441,7 @@ Integer TQRPageList::CountRecords(QString& damage) {
     Integer count = 0;
     while (start < size) {
         Record record;
-        if (count == std::numeric_limits<Integer>::max() || !ReadRecordAt(start, record, count + 1) ||
-            record.number != count + 1) {
+        if (!ReadRecordAt(start, record, count + 1) || record.number != count + 1) {
             damage = damaged(count, QStringLiteral("record %1 at offset %2 is broken").arg(count + 1).arg(start));
             break;
         }
