@@ -406,8 +406,11 @@ void TQRPageList::ReadFileHeader() {
         header[25] = raw[21];
         std::memcpy(header.data() + 26, raw.constData() + 22, 101);
     }
+    // The count of the header, checked against the records; a 120-byte
+    // header holds one page, the others none the links do not give.
+    const bool counted = headerSize_ == HeaderSize128 || headerSize_ == 124;
     Integer stated = std::numeric_limits<Integer>::max();
-    if (headerSize_ == HeaderSize128 || headerSize_ == 124) {
+    if (counted) {
         stated = intAt(header, 8);
         compression_ = header[25] == 1;
     } else if (headerSize_ == 120) {
@@ -416,8 +419,8 @@ void TQRPageList::ReadFileHeader() {
     QString damage;
     const Integer linked = CountRecords(damage);
     pageCount_ = std::clamp(stated, 0, linked);
-    if (damage.isEmpty() && stated != std::numeric_limits<Integer>::max() && stated > linked)
-        damage = damaged(linked, QStringLiteral("the header counts %1 pages").arg(stated));
+    if (damage.isEmpty() && counted && stated != linked)
+        damage = damaged(pageCount_, QStringLiteral("the header counts %1 pages, the file holds %2").arg(stated).arg(linked));
     if (pageCount_ < linked) {
         // Pages past the stated count are not part of the report.
         Record record;

@@ -2,9 +2,12 @@
 // reference reader in tools/voz_reader.py.
 #include "QRPrntrTestSupport.h"
 
+#include "Metafile.h"
+
 #include <gtest/gtest.h>
 
 #include <QtCore/QDir>
+#include <QtCore/QDirIterator>
 #include <QtCore/QFile>
 
 #include <atomic>
@@ -417,6 +420,10 @@ TEST_F(QRDamagedFileTest, BrokenLinksStopTheLoadAtThePagesBeforeThem) {
         QByteArray fewer = good;
         setInt(fewer, 8, 9);
         expectDamaged(fewer, 4, "header counts more pages");
+
+        QByteArray more = good;
+        setInt(more, 8, 2);
+        expectDamaged(more, 2, "header counts fewer pages");
     }
 }
 
@@ -494,4 +501,44 @@ TEST_F(QRDamagedFileTest, FilesTooShortOrMissingRaise) {
     loaded.LoadFromFile(file);
     EXPECT_EQ(loaded.PageCount(), 0);
     EXPECT_TRUE(loaded.GetPageData(1).isEmpty());
+}
+
+// The fuzz corpus of report files (the first byte of each is the harness's
+// mode): whole files load with their pages, damaged ones raise a framework
+// error and keep what comes before the damage.
+TEST_F(QRStoreTest, CorruptFileCorpusLoadsOrFailsCleanly) {
+    const QMap<QString, Integer> whole = {{"plain2", 2}, {"packed2", 2}, {"old124", 1}, {"old96", 1}, {"old120", 1}};
+    QDirIterator it(QStringLiteral(VELMORA_SOURCE_DIR "/fuzz/corpus/report_file"), QDir::Files);
+    int files = 0;
+    while (it.hasNext()) {
+        const QString name = QFileInfo(it.next()).fileName();
+        const QByteArray input = ReadFileBytes(it.filePath());
+        if (input.isEmpty() || input[0] % 2 != 0) continue;
+        ++files;
+        const QString file = path(name);
+        WriteFileBytes(file, input.mid(1));
+        TQRPageList list;
+        bool failed = false;
+        try {
+            list.LoadFromFile(file);
+        } catch (const Exception&) {
+            failed = true;
+        }
+        EXPECT_LE(Int64(list.PageCount()) * 12, input.size()) << name.toStdString();
+        if (whole.contains(name)) {
+            EXPECT_FALSE(failed) << name.toStdString();
+            EXPECT_EQ(list.PageCount(), whole[name]) << name.toStdString();
+        }
+        for (Integer n = 1; n <= list.PageCount(); ++n) {
+            try {
+                if (whole.contains(name))
+                    EXPECT_TRUE(list.GetPage(n)) << name.toStdString() << " page " << n;
+                else
+                    EXPECT_GE(list.GetPageData(n).size(), 52) << name.toStdString() << " page " << n;
+            } catch (const EReadError&) {
+                EXPECT_FALSE(whole.contains(name)) << name.toStdString();
+            }
+        }
+    }
+    EXPECT_GE(files, 15);
 }
