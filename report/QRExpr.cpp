@@ -194,8 +194,8 @@ void SkipOperands(TQRFiFo& FiFo, int count) {
     }
 }
 
-// Evaluates the next element of the queue into r.
-void EvaluateNext(TQRFiFo& FiFo, EvalResult& r) {
+// Evaluates the next element of the queue into r (on every operand: inlined).
+[[gnu::always_inline]] inline void EvaluateNext(TQRFiFo& FiFo, EvalResult& r) {
     if (TQREvElement* e = FiFo.Get()) {
         e->Value(FiFo, r);
         return;
@@ -254,15 +254,22 @@ void TQREvElementFunction::Value(TQRFiFo& FiFo, EvalResult& r) {
     GetArguments(FiFo);
     if (FiFo.Aggregate) Aggregate();
     Calculate(r);
-    arguments_.clear();
+    count_ = 0;
+}
+
+void TQREvElementFunction::ReserveArguments(Integer count) {
+    if (size_t(count) > arguments_.size()) arguments_.resize(size_t(count));
 }
 
 void TQREvElementFunction::GetArguments(TQRFiFo& FiFo) {
-    arguments_.clear();
+    count_ = 0;
     while (TQREvElement* e = FiFo.Get()) {
         if (e->Shape() == TQREvShape::ArgumentEnd) break;
-        arguments_.emplace_back();
-        e->Value(FiFo, arguments_.back());
+        if (size_t(count_) == arguments_.size()) arguments_.emplace_back();
+        EvalResult& argument = arguments_[size_t(count_)];
+        argument = EvalResult();
+        e->Value(FiFo, argument);
+        ++count_;
     }
 }
 
@@ -303,18 +310,18 @@ void TQREvElementDataField::Value(TQRFiFo&, EvalResult& r) {
     }
     try {
         switch (reading_) {
-        case Reading::Integer: r = EvalResult::FromInteger(f->AsInteger()); return;
+        case Reading::Integer: r.SetInteger(f->AsInteger()); return;
         case Reading::Largeint: {
             // A value past 32 bits reads as a float rather than losing its high bits.
             const Int64 v = static_cast<const TLargeintField*>(f)->AsLargeInt();
-            r = v == Int64(Integer(v)) ? EvalResult::FromInteger(Integer(v))
-                                       : EvalResult::FromFloat(double(v));
+            if (v == Int64(Integer(v))) r.SetInteger(Integer(v));
+            else r.SetFloat(double(v));
             return;
         }
-        case Reading::Float: r = EvalResult::FromFloat(f->AsFloat()); return;
-        case Reading::Boolean: r = EvalResult::FromBoolean(f->AsBoolean()); return;
+        case Reading::Float: r.SetFloat(f->AsFloat()); return;
+        case Reading::Boolean: r.SetBoolean(f->AsBoolean()); return;
         case Reading::String:
-        case Reading::Text: r = EvalResult::FromString(f->AsString()); return;
+        case Reading::Text: r.SetString(f->AsString()); return;
         case Reading::Unknown: break;
         }
         r = EvalResult::Error(QRExprMessage(UnknownFieldType, f->FieldName()));
@@ -361,8 +368,8 @@ void MakeText(EvalResult& r) {
 void CoerceOperands(EvalResult& left, EvalResult& right) {
     if (left.Kind == right.Kind) return;
     if (left.IsNumeric() && right.IsNumeric()) {
-        if (left.Kind == rkInteger) left = EvalResult::FromFloat(left.IntResult);
-        else right = EvalResult::FromFloat(right.IntResult);
+        if (left.Kind == rkInteger) left.SetFloat(left.IntResult);
+        else right.SetFloat(right.IntResult);
         return;
     }
     MakeText(left);
@@ -389,7 +396,7 @@ bool Equal(const EvalResult& l, const EvalResult& r) {
 
 void Compare(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     if (op == opEqual || op == opUnequal) {
-        l = EvalResult::FromBoolean(Equal(l, r) == (op == opEqual));
+        l.SetBoolean(Equal(l, r) == (op == opEqual));
         return;
     }
     if (l.Kind == rkBoolean) {
@@ -398,7 +405,7 @@ void Compare(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     }
     // NaN compares false in every direction.
     if (l.Kind == rkFloat && (std::isnan(l.FloatResult) || std::isnan(r.FloatResult))) {
-        l = EvalResult::FromBoolean(false);
+        l.SetBoolean(false);
         return;
     }
     const int order = Order(l, r);
@@ -409,7 +416,7 @@ void Compare(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     case opGreater: v = order > 0; break;
     default: v = order >= 0; break;
     }
-    l = EvalResult::FromBoolean(v);
+    l.SetBoolean(v);
 }
 
 // Integer +, - and *, checked: an overflow is an error value.
@@ -421,7 +428,8 @@ void IntegerArithmetic(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     case opMinus: overflow = __builtin_sub_overflow(l.IntResult, r.IntResult, &v); break;
     default: overflow = __builtin_mul_overflow(l.IntResult, r.IntResult, &v); break;
     }
-    l = overflow ? EvalResult::Error(QRExprMessage(IntegerOverflow)) : EvalResult::FromInteger(v);
+    if (overflow) l = EvalResult::Error(QRExprMessage(IntegerOverflow));
+    else l.SetInteger(v);
 }
 
 void Arithmetic(TQREvOperator op, EvalResult& l, const EvalResult& r) {
@@ -437,7 +445,7 @@ void Arithmetic(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     }
     if (op == opDiv) {
         if (r.AsFloat() == 0) l = EvalResult::Error(QRExprMessage(DivideByZero));
-        else l = EvalResult::FromFloat(l.AsFloat() / r.AsFloat());
+        else l.SetFloat(l.AsFloat() / r.AsFloat());
         return;
     }
     if (l.Kind == rkInteger) {
@@ -469,31 +477,93 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
         r = EvalResult::Error(QRExprMessage(TooDeep));
         return;
     }
-    // The left operand goes straight into the result.
-    EvalResult right;
+    // The left operands down the chain in queue order, then the last right
+    // operand, then each operator from the last one back to this one.
+    TQREvElementOperator* op = this;
+    for (;;) {
+        EvaluateNext(FiFo, op->left_);
+        TQREvElementOperator* next = op->chainNext_;
+        if (!next || FiFo.Peek() != next) break;
+        FiFo.Get();
+        op = next;
+    }
+    r = EvalResult();
     EvaluateNext(FiFo, r);
-    EvaluateNext(FiFo, right);
-    if (r.IsError()) return;
-    if (right.IsError()) {
-        r = right;
+    for (;; op = op->chainPrevious_) {
+        op->Apply(r);
+        if (op == this) break;
+    }
+}
+
+void TQREvElementOperator::Apply(EvalResult& r) {
+    if (left_.IsError()) {
+        r = left_;
         return;
     }
-    CoerceOperands(r, right);
+    if (r.IsError()) return;
+    CoerceOperands(left_, r);
     switch (op_) {
     case opOr:
-    case opAnd: Logical(op_, r, right); break;
+    case opAnd: Logical(op_, left_, r); break;
     case opPlus:
     case opMinus:
     case opMul:
-    case opDiv: Arithmetic(op_, r, right); break;
-    default: Compare(op_, r, right); break;
+    case opDiv: Arithmetic(op_, left_, r); break;
+    default: Compare(op_, left_, r); break;
     }
+    r = left_;
 }
 
 // ------------------------------------------------------------ the queue
 
 TQRFiFo::~TQRFiFo() {
     for (TQREvElement* e : elements_) delete e;
+}
+
+void TQRFiFo::Link() {
+    // The elements still waiting for operands, innermost last, with how
+    // many more they take (-1: up to the end of an argument list) and how
+    // many they have.
+    struct Open {
+        TQREvElement* element;
+        int missing;
+        Integer count;
+    };
+    std::vector<Open> open;
+    const auto close = [](const Open& o) {
+        if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element))
+            function->ReserveArguments(o.count);
+    };
+    // Pops the elements whose last operand is complete.
+    const auto closeComplete = [&] {
+        while (!open.empty() && open.back().missing == 0) {
+            close(open.back());
+            open.pop_back();
+        }
+    };
+    for (TQREvElement* e : elements_) {
+        if (!open.empty()) {
+            Open& parent = open.back();
+            if (parent.missing < 0 && e->Shape() == TQREvShape::ArgumentEnd) {
+                parent.missing = 0;
+                closeComplete();
+                continue;
+            }
+            ++parent.count;
+            if (parent.missing > 0) --parent.missing;
+            auto* op = dynamic_cast<TQREvElementOperator*>(parent.element);
+            auto* right = dynamic_cast<TQREvElementOperator*>(e);
+            if (op && right && parent.count == 2) op->LinkRight(right);
+        }
+        switch (e->Shape()) {
+        case TQREvShape::Binary: open.push_back({e, 2, 0}); break;
+        case TQREvShape::Unary: open.push_back({e, 1, 0}); break;
+        case TQREvShape::Arguments: open.push_back({e, -1, 0}); break;
+        default: closeComplete(); break;
+        }
+    }
+    // A function at the end of the queue takes the arguments it found.
+    for (const Open& o : open) close(o);
 }
 
 // ------------------------------------------------------------ the evaluator
@@ -510,7 +580,7 @@ bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 // and names (the quote, bracket and parenthesis characters themselves
 // excluded). Stops when visit returns true and gives that position, else -1.
 template <class Visit>
-qsizetype WalkTopLevel(const QString& text, qsizetype from, qsizetype to, Visit visit) {
+qsizetype WalkTopLevel(QStringView text, qsizetype from, qsizetype to, Visit visit) {
     bool inString = false;
     bool inName = false;
     qsizetype depth = 0;
@@ -534,11 +604,11 @@ qsizetype WalkTopLevel(const QString& text, qsizetype from, qsizetype to, Visit 
 // Where operators and separators may stand: from the second character to
 // the second-to-last.
 template <class Test>
-qsizetype FindOperator(const QString& text, Test test) {
+qsizetype FindOperator(QStringView text, Test test) {
     return WalkTopLevel(text, 1, text.size() - 1, test);
 }
 
-bool WordAt(const QString& text, qsizetype at, const char* word) {
+bool WordAt(QStringView text, qsizetype at, const char* word) {
     const qsizetype length = qsizetype(std::strlen(word));
     if (at + length > text.size()) return false;
     for (qsizetype k = 0; k < length; ++k)
@@ -550,11 +620,12 @@ bool IsOperatorChar(QChar c) {
     return c == u'+' || c == u'-' || c == u'*' || c == u'/' || c == u'<' || c == u'>' || c == u'=';
 }
 
-// Exchanges a and b at the top level of text. With binaryOnly, a sign that
-// starts the text or follows another operator is a sign of its operand and
-// stays.
-QString SwapTopLevel(QString text, QChar a, QChar b, bool binaryOnly) {
-    WalkTopLevel(text, 0, text.size(), [&](qsizetype i) {
+// Exchanges a and b at the top level of the text from position from on,
+// in place. With binaryOnly, a sign that starts that text or follows
+// another operator is a sign of its operand and stays.
+void SwapTopLevel(QChar* chars, qsizetype from, qsizetype size, QChar a, QChar b, bool binaryOnly) {
+    QChar* text = chars + from;
+    WalkTopLevel(QStringView(text, size - from), 0, size - from, [&](qsizetype i) {
         const QChar c = text[i];
         if (c != a && c != b) return false;
         if (binaryOnly) {
@@ -565,7 +636,6 @@ QString SwapTopLevel(QString text, QChar a, QChar b, bool binaryOnly) {
         text[i] = c == a ? b : a;
         return false;
     });
-    return text;
 }
 
 // The operators of the additive or the multiplicative level: two signs and
@@ -585,7 +655,7 @@ constexpr OperatorLevel kMultiplicative{u'*', opMul, u'/', opDiv, "and ", opAnd}
 // The first operator of level at the top level of text, with its length;
 // -1 when there is none. A word operator starts after its blank, so the left
 // part keeps the blank.
-qsizetype FindLevelOperator(const QString& text, const OperatorLevel& level, TQREvOperator& op,
+qsizetype FindLevelOperator(QStringView text, const OperatorLevel& level, TQREvOperator& op,
                             qsizetype& length) {
     const qsizetype at = FindOperator(text, [&](qsizetype i) {
         const QChar c = text[i];
@@ -614,7 +684,7 @@ QString StripBlanks(const QString& text) {
 QChar QRArgumentSeparator() { return g_argumentSeparator; }
 void SetQRArgumentSeparator(QChar separator) { g_argumentSeparator = separator; }
 
-// Counts the reading routines active at once; past the limit the text is
+// Counts the levels of nesting being read; past the limit the text is
 // marked too deep and the branch is not read further.
 class TQREvaluator::DepthGuard {
 public:
@@ -646,6 +716,7 @@ void TQREvaluator::Prepare(const QString& text) {
         fifo_ = new TQRFiFo;
         Put(new TQREvElementError(QRExprMessage(TooDeep)));
     }
+    fifo_->Link();
 }
 
 void TQREvaluator::Unprepare() {
@@ -656,14 +727,19 @@ void TQREvaluator::Unprepare() {
 }
 
 EvalResult TQREvaluator::Value() {
+    EvalResult r;
+    Evaluate(r);
+    return r;
+}
+
+void TQREvaluator::Evaluate(EvalResult& r) {
     if (!Prepared()) throw Exception(QRExprMessage(NotPrepared));
     const bool outermost = g_evalDepth == 0;
     if (outermost) g_evalTooDeep = false;
-    EvalResult r = EvalResult::Error(QRExprMessage(ErrorInExpression));
     fifo_->Start();
     if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
+    else r = EvalResult::Error(QRExprMessage(ErrorInExpression));
     if (outermost && g_evalTooDeep) r = EvalResult::Error(QRExprMessage(TooDeep));
-    return r;
 }
 
 void TQREvaluator::UpdateAggregates() {
@@ -673,7 +749,7 @@ void TQREvaluator::UpdateAggregates() {
         ~FlagGuard() { flag = false; }
     } guard{fifo_->Aggregate};
     fifo_->Aggregate = true;
-    Value();
+    Evaluate(aggregateResult_);
 }
 
 void TQREvaluator::Reset() {
@@ -704,22 +780,12 @@ TQREvElement* TQREvaluator::QueueElement(Integer index) const {
 
 // ------------------------------------------------------------ reading
 
-bool TQREvaluator::SplitAtOperator(const QString& text, TQREvOperator op, qsizetype at,
-                                   qsizetype length, void (TQREvaluator::*left)(const QString&),
-                                   void (TQREvaluator::*right)(const QString&)) {
-    if (at < 0) return false;
-    QString rightText = text.mid(at + length);
-    if (op == opMinus) rightText = SwapTopLevel(rightText, u'+', u'-', true);
-    else if (op == opDiv) rightText = SwapTopLevel(rightText, u'*', u'/', false);
-    Put(new TQREvElementOperator(op));
-    (this->*left)(text.left(at));
-    (this->*right)(rightText);
-    return true;
+void TQREvaluator::ReadNested(void (TQREvaluator::*read)(const QString&), const QString& text) {
+    DepthGuard guard(*this);
+    if (!guard.TooDeep()) (this->*read)(text);
 }
 
 void TQREvaluator::EvalExpression(const QString& text) {
-    DepthGuard guard(*this);
-    if (guard.TooDeep()) return;
     TQREvOperator op = opEqual;
     qsizetype length = 1;
     const qsizetype at = FindOperator(text, [&](qsizetype i) {
@@ -737,40 +803,55 @@ void TQREvaluator::EvalExpression(const QString& text) {
         length = (op == opUnequal || op == opLessOrEqual || op == opGreaterOrEqual) ? 2 : 1;
         return true;
     });
-    if (!SplitAtOperator(text, op, at, length, &TQREvaluator::EvalSimpleExpression,
-                         &TQREvaluator::EvalSimpleExpression))
+    if (at < 0) {
         EvalSimpleExpression(text);
+        return;
+    }
+    Put(new TQREvElementOperator(op));
+    EvalSimpleExpression(text.left(at));
+    EvalSimpleExpression(text.mid(at + length));
 }
 
-void TQREvaluator::EvalSimpleExpression(const QString& text) {
-    DepthGuard guard(*this);
-    if (guard.TooDeep()) return;
-    TQREvOperator op = opPlus;
-    qsizetype length = 1;
-    const qsizetype at = FindLevelOperator(text, kAdditive, op, length);
-    if (!SplitAtOperator(text, op, at, length, &TQREvaluator::EvalTerm, &TQREvaluator::EvalSimpleExpression))
-        EvalTerm(text);
-}
+void TQREvaluator::EvalSimpleExpression(const QString& text) { ReadChain(text, true); }
 
-void TQREvaluator::EvalTerm(const QString& text) {
-    DepthGuard guard(*this);
-    if (guard.TooDeep()) return;
-    TQREvOperator op = opMul;
-    qsizetype length = 1;
-    const qsizetype at = FindLevelOperator(text, kMultiplicative, op, length);
-    if (!SplitAtOperator(text, op, at, length, &TQREvaluator::EvalFactor, &TQREvaluator::EvalTerm))
-        EvalFactor(text);
+void TQREvaluator::EvalTerm(const QString& text) { ReadChain(text, false); }
+
+// Each operator splits the rest of the text at its first operator of the
+// level. The right part of a minus has its binary signs exchanged, that of
+// a divide its multiplications and divisions (a-b+c is a-(b-c)); the
+// exchange is done in place on the rest, so a long chain is read in time
+// proportional to its length unless it is full of such operators.
+void TQREvaluator::ReadChain(const QString& text, bool additive) {
+    const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
+    const auto readLeft = additive ? &TQREvaluator::EvalTerm : &TQREvaluator::EvalFactor;
+    QString work = text;
+    QChar* chars = work.data();  // detached once: the rest is changed in place
+    const qsizetype size = work.size();
+    qsizetype start = 0;
+    for (;;) {
+        const QStringView rest(chars + start, size - start);
+        TQREvOperator op = level.firstOp;
+        qsizetype length = 1;
+        const qsizetype at = FindLevelOperator(rest, level, op, length);
+        if (at < 0) {
+            (this->*readLeft)(rest.toString());
+            return;
+        }
+        Put(new TQREvElementOperator(op));
+        (this->*readLeft)(rest.left(at).toString());
+        start += at + length;
+        if (op == opMinus) SwapTopLevel(chars, start, size, u'+', u'-', true);
+        else if (op == opDiv) SwapTopLevel(chars, start, size, u'*', u'/', false);
+    }
 }
 
 void TQREvaluator::EvalFactor(const QString& original) {
-    DepthGuard guard(*this);
-    if (guard.TooDeep()) return;
     const QString text = StripBlanks(original);
     const qsizetype n = text.size();
     // "not" is a word of its own: NOTES stays a name.
     if (WordAt(text, 0, "not") && (n == 3 || !(text[3].isLetterOrNumber() || text[3] == u'_'))) {
         Put(new TQREvElementNot);
-        EvalSimpleExpression(text.mid(3));
+        ReadNested(&TQREvaluator::EvalSimpleExpression, text.mid(3));
         return;
     }
     const QChar first = n > 0 ? text[0] : QChar();
@@ -786,12 +867,12 @@ void TQREvaluator::EvalFactor(const QString& original) {
         if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.mid(1, n - 2)));
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("'"))));
     } else if (first == u'(') {
-        if (n >= 2 && last == u')') EvalExpression(text.mid(1, n - 2));
+        if (n >= 2 && last == u')') ReadNested(&TQREvaluator::EvalExpression, text.mid(1, n - 2));
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral(")"))));
     } else if (first == u'+') {
-        EvalFactor(text.mid(1));
+        ReadNested(&TQREvaluator::EvalFactor, text.mid(1));
     } else if (first == u'-') {
-        EvalSimpleExpression(QStringLiteral("0-") + text.mid(1));
+        ReadNested(&TQREvaluator::EvalSimpleExpression, QStringLiteral("0-") + text.mid(1));
     } else {
         Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text)));
     }
@@ -849,11 +930,11 @@ void TQREvaluator::EvalFunction(const QString& name, const QString& arguments) {
     qsizetype start = 0;
     FindOperator(arguments, [&](qsizetype i) {
         if (arguments[i] != separator) return false;
-        EvalExpression(arguments.mid(start, i - start));
+        ReadNested(&TQREvaluator::EvalExpression, arguments.mid(start, i - start));
         start = i + 1;
         return false;
     });
-    if (!arguments.isEmpty()) EvalExpression(arguments.mid(start));
+    if (!arguments.isEmpty()) ReadNested(&TQREvaluator::EvalExpression, arguments.mid(start));
     Put(new TQREvElementArgumentEnd);
 }
 

@@ -11,6 +11,7 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -62,6 +63,19 @@ class TQRShortString {
 public:
     static constexpr int MaxLength = 255;
 
+    // The bytes beyond the length are left as they are, even when value-initialized.
+    TQRShortString() {}
+    // Copies only the bytes in use.
+    TQRShortString(const TQRShortString& other) : length_(other.length_) {
+        if (length_) std::memcpy(data_, other.data_, length_);
+    }
+    TQRShortString& operator=(const TQRShortString& other) {
+        length_ = other.length_;
+        if (length_) std::memmove(data_, other.data_, length_);
+        return *this;
+    }
+
+    void Clear() { length_ = 0; }
     void Assign(const char* data, qsizetype length);
     void Assign(const QByteArray& bytes) { Assign(bytes.constData(), bytes.size()); }
     void Assign(const QString& text);  // converted to the ANSI code page first
@@ -84,6 +98,9 @@ private:
 // One value of an expression, copied by value. The string holds the text of
 // a string result or the message of an error result.
 struct EvalResult {
+    // An error without a message; the unused bytes are not cleared.
+    EvalResult() {}
+
     TQREvResultKind Kind = rkError;
     union {
         Integer IntResult = 0;
@@ -98,6 +115,12 @@ struct EvalResult {
     static EvalResult FromString(const QString& text);
     static EvalResult FromBytes(const QByteArray& bytes);
     static EvalResult Error(const QString& message);
+
+    // In place, leaving the rest of the record as it is but for the text.
+    void SetInteger(Integer v) { Kind = rkInteger; IntResult = v; StrResult.Clear(); }
+    void SetFloat(double v) { Kind = rkFloat; FloatResult = v; StrResult.Clear(); }
+    void SetBoolean(bool v) { Kind = rkBoolean; BoolResult = v; StrResult.Clear(); }
+    void SetString(const QString& text) { Kind = rkString; IntResult = 0; StrResult.Assign(text); }
 
     bool IsError() const { return Kind == rkError; }
     bool IsNumeric() const { return Kind == rkInteger || Kind == rkFloat; }
@@ -138,9 +161,21 @@ public:
     explicit TQREvElementOperator(TQREvOperator op) : TQREvElement(TQREvShape::Binary), op_(op) {}
     TQREvOperator Operator() const { return op_; }
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+    // The operator that is this one's right operand, evaluated in the same
+    // loop: a chain like 1+1+...+1 takes no stack per operator.
+    void LinkRight(TQREvElementOperator* right) {
+        chainNext_ = right;
+        right->chainPrevious_ = this;
+    }
 
 private:
+    // Combines left_ with the right operand in Result.
+    void Apply(EvalResult& Result);
+
     TQREvOperator op_;
+    TQREvElementOperator* chainNext_ = nullptr;
+    TQREvElementOperator* chainPrevious_ = nullptr;
+    EvalResult left_;  // the left operand's value, kept from one evaluation to the next
 };
 
 // The logical negation of its one operand.
@@ -211,15 +246,18 @@ public:
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
     virtual void Aggregate() {}
     virtual void Calculate(EvalResult& Result);
+    // Room for count arguments, made when the queue is prepared.
+    void ReserveArguments(Integer count);
 
 protected:
     // Evaluates every argument up to the end of the list (or of the queue).
     void GetArguments(TQRFiFo& FiFo);
-    Integer ArgumentCount() const { return Integer(arguments_.size()); }
+    Integer ArgumentCount() const { return count_; }
     const EvalResult& Argument(Integer index) const { return arguments_[size_t(index)]; }
 
 private:
     std::vector<EvalResult> arguments_;  // reused from one evaluation to the next
+    Integer count_ = 0;                  // arguments_ in use
 };
 
 // Stands in the queue for an environment entry, which it does not own.
@@ -245,6 +283,11 @@ public:
     TQREvElement* Get() {
         return position_ < elements_.size() ? elements_[position_++] : nullptr;
     }
+    // The element at the read position, which stays; nullptr at the end.
+    TQREvElement* Peek() const { return position_ < elements_.size() ? elements_[position_] : nullptr; }
+    // Once everything is queued: gives each function room for its arguments
+    // and links chains of operators, following the queue as evaluation does.
+    void Link();
     Integer Count() const { return Integer(elements_.size()); }
     TQREvElement* Items(Integer index) const { return elements_[size_t(index)]; }
 
@@ -305,6 +348,8 @@ public:
     void Unprepare();
     // Exception "Evaluator not prepared" when not prepared.
     EvalResult Value();
+    // The same into r, which the evaluation reuses.
+    void Evaluate(EvalResult& r);
     void UpdateAggregates();
     void Reset();
     bool ContainsAggregates() const;
@@ -328,18 +373,22 @@ protected:
 
 private:
     class DepthGuard;
+    // Reads text with read one level of nesting deeper, unless that is too deep.
+    void ReadNested(void (TQREvaluator::*read)(const QString&), const QString& text);
+    // One level of operators, a chain read in a loop: an operator, its left
+    // part a level down, and the rest of the text as its right part.
+    // The additive level reads terms, the multiplicative one factors.
+    void ReadChain(const QString& text, bool additive);
     void EvalNumber(const QString& text);
     void EvalName(const QString& text);
-    bool SplitAtOperator(const QString& text, TQREvOperator op, qsizetype at, qsizetype length,
-                         void (TQREvaluator::*left)(const QString&),
-                         void (TQREvaluator::*right)(const QString&));
     TField* FindDataField(const QString& name, TDataSet*& dataSet);
 
     TQRDataSetsSlot dataSets_;
     TQREvEnvironment* environment_ = nullptr;
     TQRFiFo* fifo_ = nullptr;
+    EvalResult aggregateResult_;  // the unused value of an aggregate update
     Integer readDepth_ = 0;
-    bool tooDeep_ = false;  // the text being read went past QRMaxReadDepth
+    bool tooDeep_ = false;  // the text being read nests deeper than QRMaxReadDepth
 };
 
 // The one-character argument separator, "," from start-up on.

@@ -27,7 +27,7 @@ void TQREvEmbeddedFunction::Value(TQRFiFo&, EvalResult& r) {
         ~InUse() { mark = false; }
     } guard{inUse_};
     inUse_ = true;
-    r = evaluator_.Value();
+    evaluator_.Evaluate(r);
 }
 
 // ------------------------------------------------------------ TQREvEnvironment

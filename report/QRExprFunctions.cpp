@@ -214,13 +214,15 @@ class TQREvCopyFunction : public TQREvElementFunction {
 
 class TQREvTrue : public TQREvElementFunction {
     void Calculate(EvalResult& r) override {
-        r = ArgumentCount() == 0 ? EvalResult::FromBoolean(true) : Message(TooManyArguments);
+        if (ArgumentCount() == 0) r.SetBoolean(true);
+        else r = Message(TooManyArguments);
     }
 };
 
 class TQREvFalse : public TQREvElementFunction {
     void Calculate(EvalResult& r) override {
-        r = ArgumentCount() == 0 ? EvalResult::FromBoolean(false) : Message(TooManyArguments);
+        if (ArgumentCount() == 0) r.SetBoolean(false);
+        else r = Message(TooManyArguments);
     }
 };
 
@@ -233,7 +235,7 @@ class TQREvIntFunction : public TQREvElementFunction {
         Integer v = Argument(0).IntResult;
         if (Argument(0).Kind == rkFloat && !FloatToInteger(Argument(0).FloatResult, false, v))
             r = Message(IntegerOverflow);
-        else r = EvalResult::FromInteger(v);
+        else r.SetInteger(v);
     }
 };
 
@@ -244,14 +246,15 @@ class TQREvFracFunction : public TQREvElementFunction {
             return;
         }
         double whole = 0;
-        r = EvalResult::FromFloat(Argument(0).Kind == rkInteger ? 0.0 : std::modf(Argument(0).FloatResult, &whole));
+        r.SetFloat(Argument(0).Kind == rkInteger ? 0.0 : std::modf(Argument(0).FloatResult, &whole));
     }
 };
 
 class TQREvSQRTFunction : public TQREvElementFunction {
     void Calculate(EvalResult& r) override {
         const double x = ArgumentCount() == 1 && Argument(0).IsNumeric() ? Argument(0).AsFloat() : -1;
-        r = x >= 0 ? EvalResult::FromFloat(std::sqrt(x)) : Message(InvalidSqrt);
+        if (x >= 0) r.SetFloat(std::sqrt(x));
+        else r = Message(InvalidSqrt);
     }
 };
 
@@ -268,7 +271,7 @@ class TQREvDivFunction : public TQREvElementFunction {
             r = Message(IntegerOverflow);
         else if (b == 0) r = Message(DivisionByZero);
         else if (a == std::numeric_limits<Integer>::min() && b == -1) r = Message(IntegerOverflow);
-        else r = EvalResult::FromInteger(a / b);
+        else r.SetInteger(a / b);
     }
 };
 
@@ -304,7 +307,8 @@ public:
     void Aggregate() override { Step("SUM"); }
     void Calculate(EvalResult& r) override {
         if (ArgumentCount() != 1) r = Wrong("SUM");
-        else r = resultSet_ ? sum_ : EvalResult::FromInteger(0);
+        else if (resultSet_) r = sum_;
+        else r.SetInteger(0);
     }
     void Reset() override { resultSet_ = false; }
 
@@ -330,7 +334,7 @@ private:
         if (sum_.Kind == rkInteger && a.Kind == rkInteger &&
             !__builtin_add_overflow(sum_.IntResult, a.IntResult, &v))
             sum_.IntResult = v;
-        else sum_ = EvalResult::FromFloat(sum_.AsFloat() + a.AsFloat());
+        else sum_.SetFloat(sum_.AsFloat() + a.AsFloat());
     }
 };
 
@@ -339,9 +343,13 @@ public:
     void Aggregate() override {
         Step("AVERAGE");
         if (count_ < std::numeric_limits<Integer>::max()) ++count_;
-        average_ = sum_.IsNumeric() ? EvalResult::FromFloat(sum_.AsFloat() / count_) : Wrong("AVERAGE");
+        if (sum_.IsNumeric()) average_.SetFloat(sum_.AsFloat() / count_);
+        else average_ = Wrong("AVERAGE");
     }
-    void Calculate(EvalResult& r) override { r = ArgumentCount() == 1 ? average_ : Wrong("AVERAGE"); }
+    void Calculate(EvalResult& r) override {
+        if (ArgumentCount() == 1) r = average_;
+        else r = Wrong("AVERAGE");
+    }
     void Reset() override {
         TQREvSumFunction::Reset();
         average_ = EvalResult::FromFloat(0);
@@ -375,7 +383,8 @@ public:
     }
     void Calculate(EvalResult& r) override {
         if (ArgumentCount() != 1) r = Wrong(Name());
-        else r = resultSet_ ? stored_ : EvalResult::FromInteger(0);
+        else if (resultSet_) r = stored_;
+        else r.SetInteger(0);
     }
     void Reset() override { resultSet_ = false; }
 
@@ -392,7 +401,7 @@ private:
         }
         const double s = stored_.AsFloat();
         const double v = a.AsFloat();
-        stored_ = EvalResult::FromFloat(Better((v > s) - (v < s)) ? v : s);
+        stored_.SetFloat(Better((v > s) - (v < s)) ? v : s);
     }
 
     EvalResult stored_;
@@ -419,7 +428,7 @@ public:
             return;
         }
         if (FiFo.Aggregate && count_ < std::numeric_limits<Integer>::max()) ++count_;
-        r = EvalResult::FromInteger(count_);
+        r.SetInteger(count_);
     }
     void Reset() override { count_ = 0; }
 

@@ -12,6 +12,7 @@ packages=(
   qrencode libqrencode-dev
   libzint-dev
   libicu-dev
+  qt6-declarative-dev
   emf2svg poppler-utils
   xvfb xdotool imagemagick x11-utils
   python3

@@ -138,16 +138,78 @@ TEST(QRExprRulings, IntegerOverflowIsAnErrorValue) {
 TEST(QRExprRulings, DeepNestingIsAnErrorValue) {
     const QString deepParens = QString(5000, u'(') + "1" + QString(5000, u')');
     EXPECT_TRUE(IsError(Eval(deepParens), "Expression nested too deeply"));
+    // A chain of operators is not nesting: it is read and evaluated in a loop.
     QString longSum = "1";
     for (int i = 0; i < 5000; ++i) longSum += "+1";
-    EXPECT_TRUE(IsError(Eval(longSum), "Expression nested too deeply"));
-    EXPECT_TRUE(IsError(Eval(QString(5000, u'+') + "1"), "Expression nested too deeply"));
+    EXPECT_TRUE(IsInteger(Eval(longSum), 5001));
+    // Every sign here is an operator with an empty left part.
+    EXPECT_TRUE(IsError(Eval(QString(5000, u'+') + "1"), "Error in expression : "));
+    // A sign in front of a parenthesis nests.
+    EXPECT_TRUE(IsError(Eval(QString("-(").repeated(5000) + "1" + QString(5000, u')')),
+                        "Expression nested too deeply"));
     EXPECT_TRUE(IsError(Eval("TYPEOF(" + deepParens + ")"), "Expression nested too deeply"));
     // Reasonable nesting still reads.
     EXPECT_TRUE(IsInteger(Eval(QString(40, u'(') + "2" + QString(40, u')')), 2));
     QString sum = "1";
     for (int i = 0; i < 99; ++i) sum += "+1";
     EXPECT_TRUE(IsInteger(Eval(sum), 100));
+}
+
+// A text of count copies of term joined by op.
+QString Chain(const QString& term, const QString& op, int count) {
+    QStringList terms;
+    for (int i = 0; i < count; ++i) terms << term;
+    return terms.join(op);
+}
+
+QString Nested(const QString& open, const QString& inner, const QString& close, int depth) {
+    return open.repeated(depth) + inner + close.repeated(depth);
+}
+
+TEST(QRExprRulings, FlatChainsOfThousandsOfTermsEvaluate) {
+    EXPECT_TRUE(IsInteger(Eval(Chain("1", "+", 10000)), 10000));
+    EXPECT_TRUE(IsInteger(Eval(Chain("1", " - ", 3000)), 1 - 2999));
+    EXPECT_TRUE(IsInteger(Eval("2*" + Chain("1", "*", 5000)), 2));
+    EXPECT_TRUE(IsFloat(Eval("64/" + Chain("2", "/", 6)), 1.0));
+    EXPECT_TRUE(IsFloat(Eval(Chain("1", "/", 3000)), 1.0));
+    EXPECT_TRUE(IsBoolean(Eval(Chain("FALSE", " or ", 2000) + " or TRUE"), true));
+    EXPECT_TRUE(IsInteger(Eval(Chain("2*3", "+", 4000)), 24000));
+    // Terms in the chain nest as usual.
+    EXPECT_TRUE(IsInteger(Eval(Chain("(1+INT(2.5)-1)", "+", 2000)), 4000));
+}
+
+TEST(QRExprRulings, ChainsGroupFromTheRightAsBefore) {
+    // 1+(2+'a'): the string join starts at the right.
+    EXPECT_TRUE(IsString(Eval("1+2+'a'"), "12a"));
+    EXPECT_TRUE(IsString(Eval(Chain("1", "+", 1000) + "+'a'"), QString(255, u'1')));
+    EXPECT_TRUE(IsInteger(Eval("100-" + Chain("1", "-", 99)), 1));
+    EXPECT_TRUE(IsBoolean(Eval("2=" + Chain("1", "+", 2)), true));
+    // Every operand is evaluated; the leftmost error wins.
+    EXPECT_TRUE(IsError(Eval("1+(1/0)+FOO+" + Chain("1", "+", 3000)), "Cannot divide by 0"));
+    EXPECT_TRUE(IsError(Eval(Chain("1", "+", 3000) + "+FOO+(1/0)"), "Unknown function : FOO"));
+    EXPECT_TRUE(IsError(Eval(Chain("1", "+", 3000) + "+2147483647"), "Integer overflow"));
+}
+
+TEST(QRExprRulings, TheNestingLimitCountsRealNesting) {
+    EXPECT_TRUE(IsInteger(Eval(Nested("(", "2", ")", 100)), 2));
+    EXPECT_TRUE(IsInteger(Eval(Nested("(", "2", ")", QRMaxReadDepth)), 2));
+    EXPECT_TRUE(IsError(Eval(Nested("(", "2", ")", QRMaxReadDepth + 1)), "Expression nested too deeply"));
+    EXPECT_TRUE(IsInteger(Eval(Nested("INT(", "2.5", ")", QRMaxReadDepth)), 2));
+    EXPECT_TRUE(IsError(Eval(Nested("INT(", "2.5", ")", QRMaxReadDepth + 1)), "Expression nested too deeply"));
+    EXPECT_TRUE(IsBoolean(Eval(Nested("not ", "TRUE", "", QRMaxReadDepth)), true));
+    EXPECT_TRUE(IsInteger(Eval(Nested("-(", "1", ")", QRMaxReadDepth / 2)), 1));
+    // Nesting inside a long chain counts only once per level.
+    EXPECT_TRUE(IsInteger(Eval(Chain(Nested("(", "1", ")", QRMaxReadDepth), "+", 50)), 50));
+}
+
+TEST(QRExprRulings, NoTextExhaustsTheStack) {
+    // Reading stops at the limit, however deep the text goes on.
+    for (const QString& text : {QString(100000, u'('), Nested("(", "1", ")", 20000),
+                                Nested("-(", "1", ")", 10000), Nested("not ", "1", "", 10000),
+                                Nested("IF(TRUE,", "1", ",0)", 5000), Chain("(1", "+", 30000)}) {
+        const EvalResult r = Eval(text);
+        EXPECT_TRUE(r.IsError()) << text.left(20).toStdString();
+    }
 }
 
 TEST(QRExprResult, ErrorsPassOnLeftFirst) {

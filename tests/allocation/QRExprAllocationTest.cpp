@@ -1,0 +1,194 @@
+// Heap allocations of prepared expression evaluations, counted by a malloc
+// that stands in for the C library's in this executable only (operator new
+// and Qt's containers both come through it). The results are checked
+// against the same computation in plain C++ over the same records.
+#include "DBClient.h"
+#include "QRExpr.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* block, size_t size);
+}
+
+namespace {
+// Only the thread that opened a count is counted.
+thread_local bool t_counting = false;
+thread_local long t_allocations = 0;
+}  // namespace
+
+extern "C" void* malloc(size_t size) {
+    if (t_counting) ++t_allocations;
+    return __libc_malloc(size);
+}
+
+extern "C" void* calloc(size_t count, size_t size) {
+    if (t_counting) ++t_allocations;
+    return __libc_calloc(count, size);
+}
+
+extern "C" void* realloc(void* block, size_t size) {
+    if (t_counting) ++t_allocations;
+    return __libc_realloc(block, size);
+}
+
+namespace {
+
+// Counts the allocations of the current thread while it exists.
+class AllocationCount {
+public:
+    AllocationCount() {
+        t_allocations = 0;
+        t_counting = true;
+    }
+    ~AllocationCount() { t_counting = false; }
+    AllocationCount(const AllocationCount&) = delete;
+    AllocationCount& operator=(const AllocationCount&) = delete;
+    long Count() const { return t_allocations; }
+};
+
+TEST(AllocationCount, SeesOperatorNewAndQtContainers) {
+    long withNew = 0;
+    long withQString = 0;
+    {
+        AllocationCount count;
+        delete new int(1);
+        withNew = count.Count();
+    }
+    {
+        AllocationCount count;
+        const QString text = QString::number(123456789) + QStringLiteral("abc");
+        withQString = count.Count();
+    }
+    EXPECT_GE(withNew, 1);
+    EXPECT_GE(withQString, 1);
+}
+
+constexpr int kRecords = 300;
+
+class PreparedEvaluation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitializeQRExpr();
+        ds_.SetName("SALES");
+        ds_.FieldDefs().Add("QTY", ftInteger);
+        ds_.FieldDefs().Add("PRICE", ftFloat);
+        ds_.FieldDefs().Add("NAME", ftString, 20);
+        ds_.CreateDataSet();
+        for (int i = 0; i < kRecords; ++i) {
+            ds_.Append();
+            ds_.FieldByName("QTY")->SetAsInteger(i % 17 + 1);
+            ds_.FieldByName("PRICE")->SetAsFloat(100.0 + (i % 101) * 0.25);
+            ds_.FieldByName("NAME")->SetAsString(QStringLiteral("item%1").arg(i % 97));
+            ds_.Post();
+        }
+        sets_.push_back(&ds_);
+    }
+
+    // Updates the aggregates on every record and reads the value; the heap
+    // allocations of all of it, from the first evaluation after preparing.
+    long Run(TQREvaluator& e, EvalResult& result) {
+        long allocations = 0;
+        for (ds_.First(); !ds_.Eof(); ds_.Next()) {
+            AllocationCount count;
+            e.UpdateAggregates();
+            e.Evaluate(result);
+            allocations += count.Count();
+        }
+        return allocations;
+    }
+
+    template <class Step>
+    void ForEachRecord(Step step) {
+        for (ds_.First(); !ds_.Eof(); ds_.Next())
+            step(ds_.FieldByName("QTY")->AsInteger(), ds_.FieldByName("PRICE")->AsFloat(),
+                 ds_.FieldByName("NAME")->AsString());
+    }
+
+    TClientDataSet ds_{nullptr};
+    TQRDataSetList sets_;
+};
+
+TEST_F(PreparedEvaluation, TheBenchmarkExpressionsAllocateNothingAndKeepTheirResults) {
+    double sum = 0;
+    Integer quantities = 0;
+    double maxIf = 0;
+    QString maxName;
+    int count = 0;
+    ForEachRecord([&](Integer qty, double price, const QString& name) {
+        sum += qty * price;
+        quantities += qty;
+        const double v = qty > 5 ? qty * price : 0;
+        if (count == 0 || v > maxIf) maxIf = v;
+        if (count == 0 || name > maxName) maxName = name;
+        ++count;
+    });
+    double priceSum = 0;
+    double average = 0;
+    int seen = 0;
+    ForEachRecord([&](Integer, double price, const QString&) {
+        priceSum += price;
+        average = priceSum / ++seen;
+    });
+    struct Case {
+        const char* text;
+        EvalResult expected;
+    };
+    const Case cases[] = {
+        {"SUM(QTY*PRICE)", EvalResult::FromFloat(sum)},
+        {"SUM(SALES.QTY)+COUNT", EvalResult::FromInteger(quantities + count)},
+        {"AVERAGE(PRICE)", EvalResult::FromFloat(average)},
+        {"MAX(IF(QTY>5, QTY*PRICE, 0))", EvalResult::FromFloat(maxIf)},
+        {"SUM(QTY*PRICE)/COUNT", EvalResult::FromFloat(sum / count)},
+        {"MAX(NAME)", EvalResult::FromString(maxName)},
+    };
+    for (const Case& c : cases) {
+        TQREvaluator e;
+        e.SetDataSets(&sets_);
+        e.Prepare(QString::fromLatin1(c.text));
+        e.Reset();
+        EvalResult result;
+        EXPECT_EQ(Run(e, result), 0) << c.text;
+        EXPECT_EQ(result.Kind, c.expected.Kind) << c.text;
+        EXPECT_EQ(result.Text(), c.expected.Text()) << c.text;
+        if (result.Kind == rkFloat) {
+            EXPECT_EQ(result.FloatResult, c.expected.FloatResult) << c.text;
+        }
+        // A second run after a reset gives the same, still without allocating.
+        e.Reset();
+        EvalResult again;
+        EXPECT_EQ(Run(e, again), 0) << c.text;
+        EXPECT_EQ(again.Text(), result.Text()) << c.text;
+    }
+}
+
+TEST_F(PreparedEvaluation, EntriesChainsAndPlainFunctionsAllocateNothing) {
+    TQREvEnvironment env;
+    env.SetDataSets(&sets_);
+    env.AddFunction("AMOUNT", "QTY*PRICE");
+    env.Prepare();
+    const char* const texts[] = {
+        "SUM(AMOUNT)",
+        "1+2+3+4+5+6+7+8+9+10-QTY-QTY*2",
+        "IF(NAME='item3', 1, 0)+IF((QTY>=3) and (QTY<>7), DIV(QTY, 2), INT(PRICE))",
+        "MIN(SQRT(PRICE)*FRAC(PRICE))",
+        "not (QTY>10) or FALSE",
+    };
+    for (const char* text : texts) {
+        TQREvaluator e;
+        e.SetDataSets(&sets_);
+        e.SetEnvironment(&env);
+        e.Prepare(QString::fromLatin1(text));
+        e.Reset();
+        EvalResult result;
+        EXPECT_EQ(Run(e, result), 0) << text;
+        EXPECT_FALSE(result.IsError()) << text << ": " << result.Message().toStdString();
+    }
+    env.Unprepare();
+}
+
+}  // namespace
