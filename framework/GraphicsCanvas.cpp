@@ -421,16 +421,26 @@ TRect TCanvas::Impl::OuterBox(const TRect& box) const {
 // shape(box, grow) gives the figure's spans in box, its corners grown by
 // grow pixels. Without a pen the figure is one pixel smaller on the right
 // and bottom, as on the platform.
+// Only the paintable area and a pen's width around it are worked out, so
+// that a huge figure costs what its visible part costs.
+TRect TCanvas::Impl::WorkArea() const {
+    TRect area = c.ClipRect();
+    area.Inflate(PenPixels() + 1, PenPixels() + 1);
+    return area;
+}
+
 void TCanvas::Impl::DrawFigure(const TRect& box, const std::function<Spans(const TRect&, Integer)>& shape) {
     c.Changing();
     if (QPainter* p = c.Prepared()) {
         ApplyPenMode(*p);
         const bool outline = c.pen_->Style() != psClear && c.pen_->Mode() != pmNop;
+        const TRect area = WorkArea();
         if (!outline) {
-            FillSpans(*p, shape(TRect(box.Left, box.Top, box.Right - 1, box.Bottom - 1), -1), c.brush_.get());
+            FillSpans(*p, Within(shape(TRect(box.Left, box.Top, box.Right - 1, box.Bottom - 1), -1), area),
+                      c.brush_.get());
         } else {
             const TRect outer = OuterBox(box);
-            const Spans all = shape(outer, outer.Width() - box.Width());
+            const Spans all = Within(shape(outer, outer.Width() - box.Width()), area);
             const Spans inner = Erode(all, PenPixels());
             FillSpans(*p, inner, c.brush_.get());
             RunPainter(*p).Fill(Subtract(all, inner), ToQColor(c.pen_->Color()));
@@ -472,7 +482,8 @@ void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) {
 // radial or chord lines.
 void TCanvas::Impl::ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end) {
     const ArcGeometry arc(box, start, end);
-    DrawFigure(box, [&arc, chord](const TRect& r, Integer) { return arc.Clip(EllipseSpans(r), chord); });
+    const TRect area = WorkArea();
+    DrawFigure(box, [&](const TRect& r, Integer) { return arc.Clip(Within(EllipseSpans(r), area), chord); });
 }
 
 void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {

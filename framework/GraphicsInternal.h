@@ -44,6 +44,8 @@ QRegion SpansRegion(const Spans& spans);
 // The pixels that keep all four neighbours inside, `times` times over.
 Spans Erode(const Spans& spans, Integer times);
 Spans Subtract(const Spans& a, const Spans& b);
+// The parts of the spans inside r.
+Spans Within(const Spans& spans, const TRect& r);
 // The spans as rectangles: equal spans on consecutive rows become one.
 std::vector<QRect> MergedRects(const Spans& spans);
 // The border of region, width pixels wide at the sides and height pixels
@@ -151,6 +153,8 @@ struct TCanvas::Impl {
     void StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Integer& dashPhase) const;
     void StrokePolyline(const std::vector<TPoint>& points, bool closed, bool includeEnd);
     TRect OuterBox(const TRect& box) const;
+    // The paintable area and the margin a pen's border needs around it.
+    TRect WorkArea() const;
     void DrawFigure(const TRect& box, const std::function<GraphicsRaster::Spans(const TRect&, Integer)>& shape);
     void ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end);
 

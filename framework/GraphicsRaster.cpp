@@ -71,6 +71,16 @@ Spans Erode(const Spans& spans, Integer times) {
     return RegionSpans(r);
 }
 
+Spans Within(const Spans& spans, const TRect& r) {
+    Spans out;
+    for (const Span& s : spans) {
+        if (s.y < r.Top || s.y >= r.Bottom) continue;
+        const Integer x0 = std::max(s.x0, r.Left), x1 = std::min(s.x1, r.Right);
+        if (x0 < x1) out.push_back({s.y, x0, x1});
+    }
+    return out;
+}
+
 Spans Subtract(const Spans& a, const Spans& b) {
     return RegionSpans(SpansRegion(a) - SpansRegion(b));
 }

@@ -82,14 +82,14 @@ void TMetafile::SetHeight(Integer height) {
 void TMetafile::SetMMWidth(Integer value) {
     if (value == mmWidth_) return;
     mmWidth_ = value;
-    if (!data_.isEmpty()) putU32(data_, OffFrame + 8, Cardinal(I32(data_.data() + OffFrame) + value));
+    if (!data_.isEmpty()) putU32(data_, OffFrame + 8, U32(data_.data() + OffFrame) + Cardinal(value));
     Changed();
 }
 
 void TMetafile::SetMMHeight(Integer value) {
     if (value == mmHeight_) return;
     mmHeight_ = value;
-    if (!data_.isEmpty()) putU32(data_, OffFrame + 12, Cardinal(I32(data_.data() + OffFrame + 4) + value));
+    if (!data_.isEmpty()) putU32(data_, OffFrame + 12, U32(data_.data() + OffFrame + 4) + Cardinal(value));
     Changed();
 }
 
@@ -110,8 +110,8 @@ void TMetafile::SetData(const QByteArray& data) {
 void TMetafile::takeRecorded(QByteArray data) {
     data_ = std::move(data);
     const TRect frame = RecordView(data_).Rect(OffFrame);
-    mmWidth_ = std::max(0, frame.Right - frame.Left);
-    mmHeight_ = std::max(0, frame.Bottom - frame.Top);
+    mmWidth_ = Integer(std::clamp<Int64>(Int64(frame.Right) - frame.Left, 0, INT32_MAX));
+    mmHeight_ = Integer(std::clamp<Int64>(Int64(frame.Bottom) - frame.Top, 0, INT32_MAX));
     Changed();
 }
 

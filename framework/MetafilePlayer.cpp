@@ -18,8 +18,8 @@ namespace {
 // Mapped coordinates beyond this are refused: the canvas works pixel by
 // pixel, and a damaged file must not make it walk billions of them.
 constexpr double CoordinateLimit = 65536;
-// Font heights and pen widths are kept below this once scaled.
-constexpr double SizeLimit = 4096;
+// Font heights and pen widths are kept below these once scaled.
+constexpr double FontLimit = 4096, PenLimit = 256;
 // Handles beyond this are ignored.
 constexpr Cardinal MaxHandle = 65536;
 
@@ -146,7 +146,7 @@ private:
         TPen* pen = c_.Pen();
         const Cardinal style = state_.pen.style & PS_STYLE_MASK;
         pen->SetStyle(style <= PS_INSIDEFRAME ? TPenStyle(style) : psSolid);
-        pen->SetWidth(scaled(std::max(0, state_.pen.width), sx_, SizeLimit));
+        pen->SetWidth(scaled(std::max(0, state_.pen.width), sx_, PenLimit));
         pen->SetColor(TColor(state_.pen.color));
         pen->SetMode(penMode(state_.rop2));
     }
@@ -162,7 +162,7 @@ private:
         const FontSpec& f = state_.font;
         TFont* font = c_.Font();
         font->SetName(f.face);
-        font->SetHeight(scaled(f.height == 0 ? DefaultFontHeight : f.height, sy_, SizeLimit));
+        font->SetHeight(scaled(f.height == 0 ? DefaultFontHeight : f.height, sy_, FontLimit));
         TFontStyles style;
         if (f.weight >= 600) style << fsBold;
         if (f.italic) style << fsItalic;

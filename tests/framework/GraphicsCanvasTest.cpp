@@ -253,6 +253,30 @@ TEST(GraphicsCanvasFigures, FloodFillStopsAtOtherColours) {
     EXPECT_EQ(PixelAt(*b, 5, 10), 0u);
 }
 
+// Figures far larger than the target are worked out near the target only:
+// the visible part is the same as on a target large enough to hold them.
+TEST(GraphicsCanvasFigures, FiguresLargerThanTheTargetDrawTheirVisiblePartUnchanged) {
+    auto draw = [](TCanvas* c, Integer shift) {
+        c->Pen()->SetWidth(5);
+        c->Pen()->SetColor(clNavy);
+        c->Brush()->SetStyle(bsCross);
+        c->Brush()->SetColor(clRed);
+        c->Pie(shift - 300, shift - 20, shift + 60, shift + 400, shift + 60, shift + 100, shift - 300, shift - 20);
+        c->Brush()->SetStyle(bsSolid);
+        c->Ellipse(shift + 20, shift - 500, shift + 900, shift + 45);
+        c->RoundRect(shift - 40, shift + 30, shift + 45, shift + 700, 80, 60);
+    };
+    auto small = WhiteBitmap(60, 60);
+    draw(small->Canvas(), 0);
+    auto large = WhiteBitmap(1400, 1400);
+    draw(large->Canvas(), 600);
+    const QImage crop = large->Image().copy(600, 600, 60, 60);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x)
+            ASSERT_EQ(small->Image().pixel(x, y) & 0xFFFFFF, crop.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    EXPECT_GT(InkCount(small->Image(), TRect(0, 0, 60, 60)), 1000);
+}
+
 TEST(GraphicsCanvasState, BrushSetsTheBackgroundAndFontTheTextColour) {
     TCanvas c;
     c.Brush()->SetColor(clYellow);

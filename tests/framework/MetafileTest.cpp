@@ -453,6 +453,14 @@ TEST(MetafileDamage, BadSizesCountsAndSignaturesAreRefused) {
     QByteArray longer = good + QByteArray(8, '\0');
     SetField(longer, 48, Cardinal(longer.size()));
     EXPECT_TRUE(LoadError(longer).contains(QStringLiteral("follow the end record")));
+    // A frame whose size overflows is clamped, not wrapped.
+    QByteArray wide = good;
+    SetField(wide, 24, 0x80000000);
+    TMetafile clamped;
+    clamped.SetData(wide);
+    EXPECT_EQ(clamped.MMWidth(), INT32_MAX);
+    auto target = WhiteBitmap(10, 10);
+    target->Canvas()->Draw(0, 0, &clamped);
     // A failed load keeps what the metafile held.
     TMetafile kept;
     kept.SetData(good);
