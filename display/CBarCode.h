@@ -267,10 +267,7 @@ class TBarClipboardWatch;
 // picture: bars, the human-readable symbol under them, guide texts above
 // and below, a frame (bearer bars for ITF), margins, and a rotation. Every
 // property setter redraws at once.
-class TCBarImage : public CBarCode::TCustomImage,
-                   public TZvIntTags<Integer>,
-                   public TZvFloatTags,
-                   public TZvStringTags {
+class TCBarImage : public CBarCode::TCustomImage, public TZvUserTags<Integer> {
 public:
     explicit TCBarImage(TComponent* AOwner);
     ~TCBarImage() override;

@@ -28,6 +28,9 @@ public:
 namespace {
 
 constexpr Integer MaxPasteLength = 256;
+// A barcode larger than this (64M pixels, a 256 MB bitmap) is not drawn:
+// it could not be held, let alone scanned.
+constexpr Int64 MaxBlockPixels = Int64(1) << 26;
 
 // AutoSize and Stretch are off while the picture is being rebuilt, so the
 // control does not follow each intermediate bitmap.
@@ -89,6 +92,18 @@ QImage Rotated(const QImage& source, Integer angle) {
     return dst;
 }
 
+// Fills all but hole with the canvas's brush.
+void FillAround(TCanvas* canvas, const TRect& all, const TRect& hole) {
+    if (hole.IsEmpty()) {
+        canvas->FillRect(all);
+        return;
+    }
+    canvas->FillRect(Rect(all.Left, all.Top, all.Right, hole.Top));
+    canvas->FillRect(Rect(all.Left, hole.Bottom, all.Right, all.Bottom));
+    canvas->FillRect(Rect(all.Left, hole.Top, hole.Left, hole.Bottom));
+    canvas->FillRect(Rect(hole.Right, hole.Top, all.Right, hole.Bottom));
+}
+
 // Horizontal offset of a text of width g within width: by alignment, never
 // negative.
 Integer AlignedOffset(TAlignment alignment, Integer width, Integer g) {
@@ -107,6 +122,7 @@ struct TCBarImage::TLayout {
     Integer x0 = 0, y0 = 0;  // where the block starts
     Integer barOffset = 0, textOffset = 0;
     Integer X = 0, Y = 0;    // the bar area's top left corner (without the offset)
+    TRect BarArea() const { return Bounds(X + barOffset, Y, W, L); }
 };
 
 TCBarImage::TCBarImage(TComponent* AOwner) : TCustomImage(AOwner), symbolFont_(std::make_unique<TFont>()) {
@@ -434,7 +450,8 @@ Integer TCBarImage::FourStateWidth(const AnsiString& elements) const {
     return lo < 0 ? 0 : Integer(hi - lo + 2) * cellWidth_;
 }
 
-// Text sizes, bar area and block size; false when there is nothing to draw.
+// Text sizes, bar area and block size; false when there is nothing to draw
+// or the block is too large to draw.
 bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
     {
         TCanvas* canvas = GetCanvas();
@@ -461,7 +478,7 @@ bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
     barWidth_ = std::max(layout.sw, layout.W);
     layout.TW = marginLeft_ + barWidth_ + marginRight_;
     layout.TH = marginTop_ + barHeight_ + marginBottom_;
-    return true;
+    return Int64(layout.TW + std::max(0, barLeft_)) * Int64(layout.TH + std::max(0, barTop_)) <= MaxBlockPixels;
 }
 
 // The block's origin in the upright picture; sizes the control to the
@@ -515,7 +532,9 @@ void TCBarImage::DrawBarcode() {
     canvas->Pen()->SetStyle(psSolid);
     canvas->Brush()->SetStyle(bsSolid);
     canvas->Brush()->SetColor(borderColor_);
-    canvas->FillRect(Rect(0, 0, Width(), Height()));
+    // The rows of 1-D bars are written whole, their spaces in the
+    // background colour: the background goes around them.
+    FillAround(canvas, Rect(0, 0, Width(), Height()), barType_ == btCUSTOMER ? TRect() : layout.BarArea());
     canvas->Brush()->SetStyle(bsClear);
     if (barType_ == btCUSTOMER) PaintFourState(canvas, elements, layout);
     else PaintBars(canvas, elements, layout);
@@ -538,7 +557,7 @@ void TCBarImage::PaintBars(TCanvas* canvas, const AnsiString& elements, const TL
         if ((d - '0') % 2 == 1) std::fill(row.begin() + x, row.begin() + x + w, bar);
         x += w;
     }
-    const TRect area = Bounds(layout.X + layout.barOffset, layout.Y, layout.W, layout.L);
+    const TRect area = layout.BarArea();
     TBitmap* bitmap = Picture()->Bitmap();
     if (bitmap->PixelFormat() != pfDevice && bitmap->PixelFormat() != pf32bit) {
         QImage block(layout.W, layout.L, QImage::Format_RGB32);

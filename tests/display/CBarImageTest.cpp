@@ -529,3 +529,17 @@ TEST(BarcodeImage, ShowsOnItsFormAndTakesClicks) {
     ClickControl(image);
     EXPECT_EQ(clicks, 1);
 }
+
+TEST(BarcodeImage, ABarcodeTooLargeToHoldIsNotDrawn) {
+    auto image = NewImage(btCODE128);
+    image->SetCellWidth(10);
+    image->SetCaption("SMALL");
+    ASSERT_TRUE(image->Drawn());
+    const QImage before = PictureOf(*image);
+    const int width = image->Width();
+    image->SetCaption(AnsiString(300000, 'A'));  // some 33 million pixels wide
+    EXPECT_FALSE(image->Drawn());
+    EXPECT_EQ(image->Width(), width);
+    EXPECT_EQ(PictureOf(*image), before);
+    EXPECT_EQ(image->Symbol(), AnsiString(300000, 'A'));  // encoded, only not drawn
+}
