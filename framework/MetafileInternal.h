@@ -33,7 +33,7 @@ constexpr Cardinal WhiteBrush = StockObject | 0, NullBrush = StockObject | 5, Bl
 
 // Pen, brush and hatch styles.
 constexpr Cardinal PS_SOLID = 0, PS_NULL = 5, PS_INSIDEFRAME = 6, PS_STYLE_MASK = 0xF;
-constexpr Cardinal BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2;
+constexpr Cardinal BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2, BS_DIBPATTERNPT = 6;
 constexpr Cardinal PATCOPY = 0x00F00021, SRCCOPY = 0x00CC0020;
 constexpr Cardinal GM_COMPATIBLE = 1;
 constexpr Integer ExtTextOutSize = 76;  // up to the string

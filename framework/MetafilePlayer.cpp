@@ -20,6 +20,8 @@ namespace {
 constexpr double CoordinateLimit = 65536;
 // Font heights and pen widths are kept below these once scaled.
 constexpr double FontLimit = 4096, PenLimit = 256;
+// Larger pattern brushes are ignored.
+constexpr Int64 MaxPatternPixels = 1024 * 1024;
 // Handles beyond this are ignored.
 constexpr Cardinal MaxHandle = 65536;
 
@@ -34,6 +36,7 @@ struct BrushSpec {
     Cardinal style = BS_SOLID;
     Cardinal color = 0xFFFFFF;
     Cardinal hatch = 0;
+    QImage pattern;  // BS_DIBPATTERNPT
 };
 struct FontSpec {
     Integer height = DefaultFontHeight;
@@ -153,6 +156,13 @@ private:
     void applyBrush() {
         TBrush* brush = c_.Brush();
         brush->SetColor(TColor(state_.brush.color));
+        if (state_.brush.pattern.isNull()) {
+            brush->SetBitmap(nullptr);
+        } else {
+            TBitmap pattern;
+            pattern.SetImage(state_.brush.pattern);
+            brush->SetBitmap(&pattern);
+        }
         if (state_.brush.style == BS_NULL) brush->SetStyle(bsClear);
         else if (state_.brush.style == BS_HATCHED && state_.brush.hatch <= 5)
             brush->SetStyle(TBrushStyle(bsHorizontal + state_.brush.hatch));
@@ -251,6 +261,10 @@ void Player::play(Cardinal type, const RecordView& rec) {
         case EMR_POLYLINE: case EMR_POLYGON: case 86: case 87:  // and the 16-bit forms
             points(type, rec);
             return;
+        case EMR_SETBRUSHORGEX:
+            if (rec.Has(8, 8))
+                if (auto p = map(rec.Point(8))) c_.SetBrushOrigin(*p);
+            return;
         case EMR_SETPIXELV:
             if (rec.Has(8, 12))
                 if (auto p = map(rec.Point(8))) c_.SetPixel(p->X, p->Y, TColor(rec.U(16) & 0xFFFFFF));
@@ -280,6 +294,7 @@ void Player::play(Cardinal type, const RecordView& rec) {
             if (rec.Has(8, 4)) objects_.remove(rec.U(8));
             return;
         case EMR_CREATEPEN: case EMR_CREATEBRUSHINDIRECT: case EMR_EXTCREATEFONTINDIRECTW: case 95:
+        case EMR_CREATEDIBPATTERNBRUSHPT:
             create(type, rec);
             return;
         default:
@@ -456,7 +471,14 @@ void Player::create(Cardinal type, const RecordView& rec) {
     } else if (type == 95 && rec.Has(0, 44)) {  // extended pen
         objects_.insert(handle, PenSpec{rec.U(28), rec.I(32), rec.U(40) & 0xFFFFFF});
     } else if (type == EMR_CREATEBRUSHINDIRECT && rec.Has(0, 24)) {
-        objects_.insert(handle, BrushSpec{rec.U(12), rec.U(16) & 0xFFFFFF, rec.U(20)});
+        objects_.insert(handle, BrushSpec{rec.U(12), rec.U(16) & 0xFFFFFF, rec.U(20), QImage()});
+    } else if (type == EMR_CREATEDIBPATTERNBRUSHPT && rec.Has(0, 32)) {
+        const Int64 infoAt = rec.U(16), infoSize = rec.U(20), bitsAt = rec.U(24), bitsSize = rec.U(28);
+        if (!rec.Has(infoAt, infoSize) || !rec.Has(bitsAt, bitsSize)) return;
+        QImage pattern = DecodeDib(QByteArrayView(rec.Data(infoAt), infoSize),
+                                   QByteArrayView(rec.Data(bitsAt), bitsSize), rec.U(12));
+        if (!pattern.isNull() && Int64(pattern.width()) * pattern.height() <= MaxPatternPixels)
+            objects_.insert(handle, BrushSpec{BS_DIBPATTERNPT, 0, 0, pattern});
     } else if (type == EMR_EXTCREATEFONTINDIRECTW && rec.Has(0, 12 + LogFontSize)) {
         FontSpec f;
         f.height = rec.I(12);
@@ -497,10 +519,10 @@ void Player::select(Cardinal handle) {
 void Player::stockObject(Cardinal index) {
     static constexpr Cardinal greys[5] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
     if (index <= 4) {
-        state_.brush = BrushSpec{BS_SOLID, greys[index], 0};
+        state_.brush = BrushSpec{BS_SOLID, greys[index], 0, QImage()};
         applyBrush();
     } else if (index == 5) {
-        state_.brush = BrushSpec{BS_NULL, 0, 0};
+        state_.brush = BrushSpec{BS_NULL, 0, 0, QImage()};
         applyBrush();
     } else if (index <= 8) {
         state_.pen = PenSpec{index == 8 ? PS_NULL : PS_SOLID, 0, index == 6 ? 0xFFFFFFu : 0u};

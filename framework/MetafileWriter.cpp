@@ -95,6 +95,7 @@ public:
         Cardinal textAlign = 0;
         Cardinal rop2 = R2_COPYPEN;
         std::optional<TPoint> position = TPoint();
+        TPoint brushOrigin;
     };
 
     void Add(QByteArray record) {
@@ -210,6 +211,17 @@ QByteArray penKey(const TPen& pen) {
     return keyOf({Cardinal(pen.Style()), Cardinal(std::max(0, pen.Width())), 0u, ColorRef(pen.Color())});
 }
 
+// A pattern brush: the bitmap follows the fields that locate it.
+QByteArray patternKey(const TBitmap& pattern) {
+    QByteArray bits;
+    const QByteArray info = EncodeDib(pattern.Image(), bits);
+    const Cardinal infoAt = 32, bitsAt = infoAt + Cardinal(info.size());
+    QByteArray key = keyOf({0u, infoAt, Cardinal(info.size()), bitsAt, Cardinal(bits.size())});
+    key.append(info);
+    key.append(bits);
+    return key;
+}
+
 QByteArray brushKey(const TBrush& brush) {
     const bool hatched = brush.Style() >= bsHorizontal;
     return keyOf({hatched ? BS_HATCHED : BS_SOLID, ColorRef(brush.Color()),
@@ -272,8 +284,18 @@ public:
         return *this;
     }
     Sync& Brush(TBrush* brush) {
-        if (brush->Style() == bsClear) rec_.SelectStock(BrushObject, NullBrush);
-        else rec_.Select(BrushObject, brushKey(*brush), EMR_CREATEBRUSHINDIRECT);
+        if (brush->Style() == bsClear) {
+            rec_.SelectStock(BrushObject, NullBrush);
+        } else if (brush->Bitmap() && !brush->Bitmap()->Empty()) {
+            rec_.Select(BrushObject, patternKey(*brush->Bitmap()), EMR_CREATEDIBPATTERNBRUSHPT);
+            auto& origin = rec_.Now().brushOrigin;
+            if (origin != c_.BrushOrigin()) {
+                origin = c_.BrushOrigin();
+                rec_.Add(Record(EMR_SETBRUSHORGEX).Point(origin).Done());
+            }
+        } else {
+            rec_.Select(BrushObject, brushKey(*brush), EMR_CREATEBRUSHINDIRECT);
+        }
         return *this;
     }
     Sync& Font() {

@@ -88,7 +88,7 @@ TEST(MetafileSvg, RectanglesEllipsesAndTextsAreWhereTheyWereDrawn) {
 
     // Texts: strings, reference points and alignment.
     const auto texts = Named(svg, "text");
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0].text, QStringLiteral("Left aligned 123"));
     EXPECT_EQ(texts[0].Number("x"), 10);
     EXPECT_NEAR(texts[0].Number("y"), 10 + 13 * 0.9, 0.5);  // the reader puts a top-aligned baseline at 0.9 em
@@ -101,6 +101,9 @@ TEST(MetafileSvg, RectanglesEllipsesAndTextsAreWhereTheyWereDrawn) {
     EXPECT_EQ(texts[3].text, QStringLiteral("請求書 合計 ¥12,345"));
     EXPECT_EQ(texts[3].attributes.value(QLatin1String("font-weight")).toString(), QStringLiteral("700"));
     EXPECT_EQ(texts[3].attributes.value(QLatin1String("font-size")).toDouble(), 13);
+    EXPECT_EQ(texts[4].text, QStringLiteral("Upward"));
+    EXPECT_TRUE(texts[4].attributes.value(QLatin1String("transform")).contains(QLatin1String("rotate(-90")))
+        << texts[4].attributes.value(QLatin1String("transform")).toString().toStdString();
 
     // The bitmap and the gradient come as images at their places.
     const auto images = Named(svg, "image");
@@ -148,6 +151,14 @@ TEST(MetafileSvg, EveryKindOfPageConverts) {
     auto inner = RecordMetafile(50, 50, DrawFigures);
     pages.emplace_back(QStringLiteral("metafile-nested"), RecordMetafile(100, 100, [&](TCanvas* c) {
         c->StretchDraw(TRect(0, 0, 100, 100), inner.get());
+    }));
+    pages.emplace_back(QStringLiteral("metafile-pattern"), RecordMetafile(60, 60, [](TCanvas* c) {
+        TBitmap pattern;
+        pattern.SetSize(4, 4);
+        pattern.Canvas()->SetPixel(1, 1, clGreen);
+        c->Brush()->SetBitmap(&pattern);
+        c->SetBrushOrigin(TPoint(2, 2));
+        c->Rectangle(0, 0, 60, 60);
     }));
     pages.emplace_back(QStringLiteral("metafile-empty"), RecordMetafile(100, 100, [](TCanvas*) {}));
     for (auto& [name, page] : pages) {

@@ -76,6 +76,10 @@ void DrawTexts(TCanvas* c) {
     c->Brush()->SetStyle(bsSolid);
     c->Brush()->SetColor(clYellow);
     c->TextRect(TRect(10, 100, 200, 120), 12, 102, QStringLiteral("請求書 合計 ¥12,345"));
+    c->Font()->SetOrientation(900);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(260, 190, QStringLiteral("Upward"));
+    c->Font()->SetOrientation(0);
 }
 
 namespace {
@@ -204,7 +208,7 @@ TEST(MetafileRecords, TextIsWrittenWithItsStringAndAnAdvanceForEveryCharacter) {
 
     auto metafile = RecordMetafile(300, 200, DrawTexts);
     const auto texts = RecordsOfType(*metafile, EMR_EXTTEXTOUTW);
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(RecordText(texts[0]), line);
     EXPECT_EQ(RecordText(texts[3]), QStringLiteral("請求書 合計 ¥12,345"));
     EXPECT_EQ(FieldI32(texts[0], 36), 10);  // reference point
@@ -225,7 +229,8 @@ TEST(MetafileRecords, TextIsWrittenWithItsStringAndAnAdvanceForEveryCharacter) {
     ASSERT_FALSE(colours.empty());
     EXPECT_EQ(FieldU32(colours[0], 8), Cardinal(clNavy));
     const auto fonts = RecordsOfType(*metafile, EMR_EXTCREATEFONTINDIRECTW);
-    ASSERT_EQ(fonts.size(), 2u);
+    ASSERT_EQ(fonts.size(), 3u);
+    EXPECT_EQ(FieldI32(fonts[2], 20), 900);  // escapement
     EXPECT_EQ(fonts[0].size(), 332);
     EXPECT_EQ(FieldI32(fonts[0], 12), -13);
     EXPECT_EQ(FieldI32(fonts[1], 28), 700);  // bold
@@ -288,6 +293,31 @@ TEST(MetafilePlayer, TextPlaysBackAtItsRecordedPlaces) {
     EXPECT_EQ(InkBox(played->Image()), InkBox(direct->Image()));
     EXPECT_EQ(PixelsOffByMoreThanOne(direct->Image(), played->Image()), 0);
     EXPECT_EQ(PixelAt(*played, 199, 119), RgbOf(clYellow));  // the opaque rectangle
+}
+
+TEST(MetafilePlayer, PatternBrushesPlayBackTiledFromTheirOrigin) {
+    auto draw = [](TCanvas* c) {
+        auto pattern = WhiteBitmap(3, 2);
+        pattern->Canvas()->SetPixel(0, 0, clRed);
+        pattern->Canvas()->SetPixel(2, 1, clBlue);
+        c->Brush()->SetBitmap(pattern.get());
+        c->FillRect(TRect(0, 0, 20, 10));
+        c->SetBrushOrigin(TPoint(1, 1));
+        c->Ellipse(0, 10, 30, 30);
+        c->Brush()->SetBitmap(nullptr);
+        c->Brush()->SetColor(clLime);
+        c->FillRect(TRect(20, 0, 30, 10));
+    };
+    auto direct = WhiteBitmap(30, 30);
+    draw(direct->Canvas());
+    auto metafile = RecordMetafile(30, 30, draw);
+    EXPECT_EQ(RecordsOfType(*metafile, EMR_CREATEDIBPATTERNBRUSHPT).size(), 1u);
+    auto played = WhiteBitmap(30, 30);
+    played->Canvas()->Draw(0, 0, metafile.get());
+    EXPECT_EQ(DifferentPixels(direct->Image(), played->Image()), 0);
+    EXPECT_EQ(PixelAt(*played, 3, 0), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*played, 5, 1), RgbOf(clBlue));
+    EXPECT_EQ(PixelAt(*played, 25, 5), RgbOf(clLime));
 }
 
 TEST(MetafilePlayer, StretchDrawMapsTheFrameOntoTheTargetRectangle) {
