@@ -4,7 +4,10 @@
 #include "Classes.h"
 #include "Controls.h"
 
+#include <QtGui/QIcon>
+
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -354,6 +357,8 @@ private:
     friend class TTreeNodes;
     void makeItem(TTreeNode* node);
     void showNode(TTreeNode* node);
+    void showIndicator(TTreeNode* node);
+    QIcon iconOf(TTreeNode* node);
     void dropItems(TTreeNode* node);
     void nodeRemoved(TTreeNode* node);
     void expandNode(TTreeNode* node, bool expand);
@@ -374,6 +379,7 @@ private:
     bool autoExpand_ = false;
     Integer changeDelay_ = 0;
     bool syncing_ = false;
+    std::map<std::pair<qint64, qint64>, QIcon> icons_;
 };
 
 class TTreeView : public TCustomTreeView {

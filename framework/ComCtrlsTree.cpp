@@ -224,7 +224,7 @@ void TTreeNodes::Delete(TTreeNode* node) {
     siblings.erase(siblings.begin() + node->Index());
     TTreeNode* parent = node->parent_;
     delete node;
-    if (parent) view_->showNode(parent);
+    if (parent) view_->showIndicator(parent);
 }
 
 void TTreeNodes::Clear() {
@@ -298,7 +298,7 @@ void TCustomTreeView::makeItem(TTreeNode* node) {
         }
     });
     showNode(node);
-    if (node->parent_) showNode(node->parent_);
+    if (node->parent_) showIndicator(node->parent_);
 }
 
 void TCustomTreeView::showNode(TTreeNode* node) {
@@ -306,15 +306,35 @@ void TCustomTreeView::showNode(TTreeNode* node) {
     if (!item) return;
     Quietly(syncing_, [&] {
         item->setText(0, node->text_);
-        item->setChildIndicatorPolicy(node->HasChildren() ? QTreeWidgetItem::ShowIndicator
-                                                          : QTreeWidgetItem::DontShowIndicatorWhenChildless);
-        QIcon icon;
-        if (images_ && node->imageIndex_ >= 0 && node->imageIndex_ < images_->Count())
-            icon.addPixmap(QPixmap::fromImage(images_->Image(node->imageIndex_)), QIcon::Normal);
-        if (images_ && node->selectedIndex_ >= 0 && node->selectedIndex_ < images_->Count())
-            icon.addPixmap(QPixmap::fromImage(images_->Image(node->selectedIndex_)), QIcon::Selected);
-        item->setIcon(0, icon);
+        showIndicator(node);
+        item->setIcon(0, iconOf(node));
     });
+}
+
+void TCustomTreeView::showIndicator(TTreeNode* node) {
+    if (!node->item_) return;
+    const auto policy =
+        node->HasChildren() ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicatorWhenChildless;
+    if (node->item_->childIndicatorPolicy() != policy)
+        Quietly(syncing_, [&] { node->item_->setChildIndicatorPolicy(policy); });
+}
+
+// Nodes share one icon per pair of images (a large folder has thousands of
+// nodes with the same two); an image that changes gets a new cache key.
+QIcon TCustomTreeView::iconOf(TTreeNode* node) {
+    const auto imageAt = [&](Integer index) -> const QImage* {
+        return images_ && index >= 0 && index < images_->Count() ? &images_->Image(index) : nullptr;
+    };
+    const QImage* normal = imageAt(node->imageIndex_);
+    const QImage* selected = imageAt(node->selectedIndex_);
+    const std::pair<qint64, qint64> key{normal ? normal->cacheKey() : 0, selected ? selected->cacheKey() : 0};
+    if (auto it = icons_.find(key); it != icons_.end()) return it->second;
+    QIcon icon;
+    if (normal) icon.addPixmap(QPixmap::fromImage(*normal), QIcon::Normal);
+    if (selected) icon.addPixmap(QPixmap::fromImage(*selected), QIcon::Selected);
+    if (icons_.size() > 256) icons_.clear();
+    icons_.emplace(key, icon);
+    return icon;
 }
 
 void TCustomTreeView::nodeRemoved(TTreeNode* node) {
@@ -345,6 +365,7 @@ void TCustomTreeView::dropItems(TTreeNode* node) {
 void TCustomTreeView::SetImages(TImageList* images) {
     if (images_) images_->RemoveFreeNotification(this);
     images_ = images;
+    icons_.clear();
     if (images) images->FreeNotification(this);
     for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNext()) showNode(node);
 }
@@ -353,6 +374,7 @@ void TCustomTreeView::Notification(TComponent* AComponent, TOperation Operation)
     TWinControl::Notification(AComponent, Operation);
     if (Operation != opRemove || AComponent != images_) return;
     images_ = nullptr;
+    icons_.clear();
     for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNext()) showNode(node);
 }
 
