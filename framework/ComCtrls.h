@@ -276,6 +276,7 @@ public:
     TTreeNode* Insert(TTreeNode* sibling, const QString& text);
     void Delete(TTreeNode* node);
     void Clear();
+    // Nodes added between the two reach Qt together at the end.
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
 
@@ -288,6 +289,7 @@ private:
     TCustomTreeView* view_;
     std::vector<TTreeNode*> roots_;
     Integer updateCount_ = 0;
+    std::vector<TTreeNode*> pending_;  // added during an update, no Qt item yet
 };
 
 using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
@@ -356,6 +358,10 @@ private:
     friend class TTreeNode;
     friend class TTreeNodes;
     void makeItem(TTreeNode* node);
+    void makeItems(const std::vector<TTreeNode*>& nodes);
+    int qtIndexOf(TTreeNode* node) const;
+    void dropChildItems(TTreeNode* node);
+    static void forgetItems(TTreeNode* node);
     void showNode(TTreeNode* node);
     void showIndicator(TTreeNode* node);
     QIcon iconOf(TTreeNode* node);

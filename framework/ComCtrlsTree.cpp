@@ -136,6 +136,7 @@ void TTreeNode::Delete() {
 }
 
 void TTreeNode::DeleteChildren() {
+    TreeView()->dropChildItems(this);
     while (!children_.empty()) owner_->Delete(children_.back());
     hasChildren_ = false;
     TreeView()->showNode(this);
@@ -183,7 +184,8 @@ TTreeNode* TTreeNodes::insert(TTreeNode* parent, Integer index, const QString& t
     auto& siblings = siblingsOf(parent);
     index = std::clamp(index, 0, Integer(siblings.size()));
     siblings.insert(siblings.begin() + index, node);
-    view_->makeItem(node);
+    if (updateCount_ > 0 && view_->Widget()) pending_.push_back(node);
+    else view_->makeItem(node);
     return node;
 }
 
@@ -219,6 +221,15 @@ TTreeNode* TTreeNodes::Insert(TTreeNode* sibling, const QString& text) {
 
 void TTreeNodes::Delete(TTreeNode* node) {
     if (!node) return;
+    if (!pending_.empty()) {
+        const auto within = [node](TTreeNode* n) {
+            for (; n; n = n->parent_) {
+                if (n == node) return true;
+            }
+            return false;
+        };
+        pending_.erase(std::remove_if(pending_.begin(), pending_.end(), within), pending_.end());
+    }
     view_->nodeRemoved(node);
     auto& siblings = siblingsOf(node->parent_);
     siblings.erase(siblings.begin() + node->Index());
@@ -233,6 +244,10 @@ void TTreeNodes::Clear() {
 
 void TTreeNodes::EndUpdate() {
     if (updateCount_ > 0) --updateCount_;
+    if (updateCount_ > 0 || pending_.empty()) return;
+    const std::vector<TTreeNode*> nodes = std::move(pending_);
+    pending_.clear();
+    view_->makeItems(nodes);
 }
 
 // ------------------------------------------------------------ TCustomTreeView
@@ -287,20 +302,84 @@ TTreeNode* TCustomTreeView::nodeOf(QTreeWidgetItem* item) const {
 void TCustomTreeView::makeItem(TTreeNode* node) {
     auto* tree = dynamic_cast<QTreeWidget*>(Widget());
     if (!tree || node->item_) return;
+    if (node->parent_ && !node->parent_->item_) makeItem(node->parent_);
     Quietly(syncing_, [&] {
         node->item_ = new QTreeWidgetItem;
-        const Integer index = node->Index();
-        if (node->parent_) {
-            if (!node->parent_->item_) makeItem(node->parent_);
-            node->parent_->item_->insertChild(index, node->item_);
-        } else {
-            tree->insertTopLevelItem(index, node->item_);
-        }
+        const int index = qtIndexOf(node);
+        if (node->parent_) node->parent_->item_->insertChild(index, node->item_);
+        else tree->insertTopLevelItem(index, node->item_);
     });
     showNode(node);
     if (node->parent_) showIndicator(node->parent_);
 }
 
+// Where a node's item goes among the Qt items of its siblings: only the
+// siblings that already have one count.
+int TCustomTreeView::qtIndexOf(TTreeNode* node) const {
+    const auto& siblings = items_->siblingsOf(node->parent_);
+    int index = 0;
+    if (siblings.back() == node) {
+        const auto* tree = static_cast<const QTreeWidget*>(Widget());
+        return node->parent_ ? node->parent_->item_->childCount() : tree->topLevelItemCount();
+    }
+    for (TTreeNode* sibling : siblings) {
+        if (sibling == node) break;
+        if (sibling->item_) ++index;
+    }
+    return index;
+}
+
+// Items for nodes added during an update: a run of new last children of one
+// parent goes to Qt in one step, anything else one by one.
+void TCustomTreeView::makeItems(const std::vector<TTreeNode*>& nodes) {
+    auto* tree = dynamic_cast<QTreeWidget*>(Widget());
+    if (!tree) return;
+    for (size_t i = 0; i < nodes.size();) {
+        TTreeNode* parent = nodes[i]->parent_;
+        size_t end = i;
+        while (end < nodes.size() && nodes[end]->parent_ == parent && !nodes[end]->item_) ++end;
+        const auto& siblings = items_->siblingsOf(parent);
+        const size_t count = end - i;
+        const bool appended = count > 1 && (!parent || parent->item_) &&
+                              std::equal(nodes.begin() + qsizetype(i), nodes.begin() + qsizetype(end),
+                                         siblings.end() - qsizetype(count)) &&
+                              size_t(parent ? parent->item_->childCount() : tree->topLevelItemCount()) ==
+                                  siblings.size() - count;
+        if (!appended) {
+            makeItem(nodes[i++]);
+            continue;
+        }
+        QList<QTreeWidgetItem*> made;
+        made.reserve(qsizetype(count));
+        for (size_t k = i; k < end; ++k) {
+            nodes[k]->item_ = new QTreeWidgetItem;
+            showNode(nodes[k]);
+            made.append(nodes[k]->item_);
+        }
+        Quietly(syncing_, [&] {
+            if (parent) parent->item_->addChildren(made);
+            else tree->addTopLevelItems(made);
+        });
+        if (parent) showIndicator(parent);
+        i = end;
+    }
+}
+
+void TCustomTreeView::forgetItems(TTreeNode* node) {
+    node->item_ = nullptr;
+    for (TTreeNode* child : node->children_) forgetItems(child);
+}
+
+// Qt lets go of all the child rows at once (one change of its model instead
+// of one per row); the nodes then forget their items.
+void TCustomTreeView::dropChildItems(TTreeNode* node) {
+    if (!node->item_ || node->children_.empty()) return;
+    Quietly(syncing_, [&] {
+        const QList<QTreeWidgetItem*> taken = node->item_->takeChildren();
+        for (TTreeNode* child : node->children_) forgetItems(child);
+        qDeleteAll(taken);
+    });
+}
 void TCustomTreeView::showNode(TTreeNode* node) {
     QTreeWidgetItem* item = node->item_;
     if (!item) return;

@@ -296,6 +296,57 @@ TEST_F(TreeViewTest, AlphaSortOfTheTreeOrdersRootsAndChildrenAndQtFollows) {
     EXPECT_EQ(Qt()->topLevelItem(1)->child(0)->text(0), "Beta");
 }
 
+TEST_F(TreeViewTest, NodesAddedDuringAnUpdateReachQtInTheirPlaces) {
+    form->ShowActive();
+    tree->Items()->BeginUpdate();
+    auto* x = tree->Items()->AddChild(d, QStringLiteral("x"));
+    tree->Items()->AddChild(d, QStringLiteral("y"));
+    tree->Items()->AddChild(x, QStringLiteral("x1"));       // below a node that has no Qt item yet
+    tree->Items()->AddChildFirst(d, QStringLiteral("w"));  // before the others
+    auto* gone = tree->Items()->AddChild(d, QStringLiteral("gone"));
+    tree->Items()->AddChild(gone, QStringLiteral("gone1"));
+    tree->Items()->Insert(c, QStringLiteral("top"));
+    tree->Items()->Delete(gone);  // deleted before it ever reached Qt
+    EXPECT_EQ(Qt()->topLevelItem(1)->childCount(), 0);
+    tree->Items()->EndUpdate();
+    ASSERT_EQ(Qt()->topLevelItemCount(), 3);
+    EXPECT_EQ(Qt()->topLevelItem(0)->text(0), "top");
+    QTreeWidgetItem* q = Qt()->topLevelItem(2);
+    ASSERT_EQ(q->childCount(), 3);
+    EXPECT_EQ(q->child(0)->text(0), "w");
+    EXPECT_EQ(q->child(1)->text(0), "x");
+    EXPECT_EQ(q->child(2)->text(0), "y");
+    ASSERT_EQ(q->child(1)->childCount(), 1);
+    EXPECT_EQ(q->child(1)->child(0)->text(0), "x1");
+    // A long run of new last children goes to Qt in one piece, in order.
+    tree->Items()->BeginUpdate();
+    for (int i = 0; i < 500; ++i) tree->Items()->AddChild(x, QString::number(i));
+    tree->Items()->EndUpdate();
+    ASSERT_EQ(q->child(1)->childCount(), 501);
+    EXPECT_EQ(q->child(1)->child(500)->text(0), "499");
+    EXPECT_EQ(x->Item(500)->Text(), "499");
+}
+
+TEST_F(TreeViewTest, DeletingAllChildrenEmptiesQtAndTheSelectionWithThem) {
+    for (const char* name : {"a", "b", "c"}) tree->Items()->AddChild(d, QString::fromLatin1(name));
+    tree->Items()->AddChild(d->Item(1), QStringLiteral("b1"));
+    form->ShowActive();
+    d->Expand(true);
+    tree->SetSelected(d->Item(1)->Item(0));
+    log.Clear();
+    d->DeleteChildren();
+    EXPECT_EQ(d->Count(), 0);
+    EXPECT_EQ(tree->Selected(), nullptr);
+    EXPECT_EQ(Qt()->topLevelItem(1)->childCount(), 0);
+    EXPECT_EQ(log.With("changing"), Log{});
+    // New children get new Qt items.
+    tree->Items()->AddChild(d, QStringLiteral("again"));
+    ASSERT_EQ(Qt()->topLevelItem(1)->childCount(), 1);
+    EXPECT_EQ(Qt()->topLevelItem(1)->child(0)->text(0), "again");
+    tree->SetSelected(d->Item(0));
+    EXPECT_EQ(Qt()->currentItem()->text(0), "again");
+}
+
 TEST_F(TreeViewTest, NodesShowTheImagesOfTheImageList) {
     TImageList images(16, 16);
     TBitmap icon;
