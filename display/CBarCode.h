@@ -375,7 +375,9 @@ private:
     void DrawBarcode();
     bool Measure(const AnsiString& elements, TLayout& layout);
     void Place(TLayout& layout);
-    void PaintBars(TCanvas* canvas, const AnsiString& elements, const TLayout& layout);
+    std::vector<uint32_t> BarRow(const AnsiString& elements, const TLayout& layout) const;
+    bool PaintRows(const AnsiString& elements, const TLayout& layout);
+    void PaintBars(TCanvas* canvas, const std::vector<uint32_t>& row, const TLayout& layout);
     void PaintFourState(TCanvas* canvas, const AnsiString& elements, const TLayout& layout);
     void PaintTextsAndFrame(TCanvas* canvas, const TLayout& layout);
     void DrawFrame(TCanvas* canvas, Integer left, Integer top, Integer right, Integer bottom);

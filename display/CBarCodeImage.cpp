@@ -92,18 +92,6 @@ QImage Rotated(const QImage& source, Integer angle) {
     return dst;
 }
 
-// Fills all but hole with the canvas's brush.
-void FillAround(TCanvas* canvas, const TRect& all, const TRect& hole) {
-    if (hole.IsEmpty()) {
-        canvas->FillRect(all);
-        return;
-    }
-    canvas->FillRect(Rect(all.Left, all.Top, all.Right, hole.Top));
-    canvas->FillRect(Rect(all.Left, hole.Bottom, all.Right, all.Bottom));
-    canvas->FillRect(Rect(all.Left, hole.Top, hole.Left, hole.Bottom));
-    canvas->FillRect(Rect(hole.Right, hole.Top, all.Right, hole.Bottom));
-}
-
 // Horizontal offset of a text of width g within width: by alignment, never
 // negative.
 Integer AlignedOffset(TAlignment alignment, Integer width, Integer g) {
@@ -530,14 +518,14 @@ void TCBarImage::DrawBarcode() {
     TCanvas* canvas = GetCanvas();
     canvas->Pen()->SetColor(cellColor_);
     canvas->Pen()->SetStyle(psSolid);
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(borderColor_);
-    // The rows of 1-D bars are written whole, their spaces in the
-    // background colour: the background goes around them.
-    FillAround(canvas, Rect(0, 0, Width(), Height()), barType_ == btCUSTOMER ? TRect() : layout.BarArea());
-    canvas->Brush()->SetStyle(bsClear);
-    if (barType_ == btCUSTOMER) PaintFourState(canvas, elements, layout);
-    else PaintBars(canvas, elements, layout);
+    if (barType_ == btCUSTOMER || !PaintRows(elements, layout)) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(borderColor_);
+        canvas->FillRect(Rect(0, 0, Width(), Height()));
+        canvas->Brush()->SetStyle(bsClear);
+        if (barType_ == btCUSTOMER) PaintFourState(canvas, elements, layout);
+        else PaintBars(canvas, BarRow(elements, layout), layout);
+    }
     PaintTextsAndFrame(canvas, layout);
 
     RotatePicture(angle_);
@@ -545,10 +533,8 @@ void TCBarImage::DrawBarcode() {
     drawn_ = true;
 }
 
-// The bars are laid out once in a row of pixels, and the row is repeated
-// down the bar length: every bar a filled rectangle. A 32-bit bitmap takes
-// the rows straight into its scan lines; any other goes through the canvas.
-void TCBarImage::PaintBars(TCanvas* canvas, const AnsiString& elements, const TLayout& layout) {
+// One row of the bar area: bars in CellColor, spaces in BorderColor.
+std::vector<QRgb> TCBarImage::BarRow(const AnsiString& elements, const TLayout& layout) const {
     std::vector<QRgb> row(size_t(layout.W), ToQColor(borderColor_).rgb());
     const QRgb bar = ToQColor(cellColor_).rgb();
     Integer x = 0;
@@ -557,21 +543,40 @@ void TCBarImage::PaintBars(TCanvas* canvas, const AnsiString& elements, const TL
         if ((d - '0') % 2 == 1) std::fill(row.begin() + x, row.begin() + x + w, bar);
         x += w;
     }
-    const TRect area = layout.BarArea();
+    return row;
+}
+
+// The background and the 1-D bars written straight into the scan lines of
+// a 32-bit bitmap, each pixel once: the bar row repeated down the bar
+// length, the background around it. False for a bitmap of another format.
+bool TCBarImage::PaintRows(const AnsiString& elements, const TLayout& layout) {
     TBitmap* bitmap = Picture()->Bitmap();
-    if (bitmap->PixelFormat() != pfDevice && bitmap->PixelFormat() != pf32bit) {
-        QImage block(layout.W, layout.L, QImage::Format_RGB32);
-        for (Integer y = 0; y < layout.L; ++y) std::memcpy(block.scanLine(y), row.data(), row.size() * sizeof(QRgb));
-        canvas->StretchImage(area, block, Rect(0, 0, layout.W, layout.L));
-        return;
+    if (bitmap->PixelFormat() != pfDevice && bitmap->PixelFormat() != pf32bit) return false;
+    const std::vector<QRgb> row = BarRow(elements, layout);
+    const QRgb background = ToQColor(borderColor_).rgb();
+    const TRect area = layout.BarArea();
+    const Integer width = std::min(Width(), bitmap->Width());
+    const Integer left = std::clamp(area.Left, 0, width);
+    const Integer right = std::clamp(area.Right, left, width);
+    for (Integer y = 0; y < std::min(Height(), bitmap->Height()); ++y) {
+        auto* line = static_cast<QRgb*>(bitmap->ScanLine(y));
+        if (y < area.Top || y >= area.Bottom) {
+            std::fill(line, line + width, background);
+            continue;
+        }
+        std::fill(line, line + left, background);
+        std::copy(row.begin() + (left - area.Left), row.begin() + (right - area.Left), line + left);
+        std::fill(line + right, line + width, background);
     }
-    const Integer left = std::max(0, area.Left);
-    const Integer right = std::min(bitmap->Width(), area.Right);
-    if (left >= right) return;
-    for (Integer y = std::max(0, area.Top); y < std::min(bitmap->Height(), area.Bottom); ++y)
-        std::memcpy(static_cast<QRgb*>(bitmap->ScanLine(y)) + left, row.data() + (left - area.Left),
-                    size_t(right - left) * sizeof(QRgb));
     bitmap->Changed();
+    return true;
+}
+
+// The bar rows through the canvas, for a bitmap that is not 32-bit.
+void TCBarImage::PaintBars(TCanvas* canvas, const std::vector<QRgb>& row, const TLayout& layout) {
+    QImage block(layout.W, layout.L, QImage::Format_RGB32);
+    for (Integer y = 0; y < layout.L; ++y) std::memcpy(block.scanLine(y), row.data(), row.size() * sizeof(QRgb));
+    canvas->StretchImage(layout.BarArea(), block, Rect(0, 0, layout.W, layout.L));
 }
 
 // Position i spans cells i - 1 to i; bits 4, 2 and 1 of its digit fill the

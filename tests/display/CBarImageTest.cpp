@@ -543,3 +543,16 @@ TEST(BarcodeImage, ABarcodeTooLargeToHoldIsNotDrawn) {
     EXPECT_EQ(PictureOf(*image), before);
     EXPECT_EQ(image->Symbol(), AnsiString(300000, 'A'));  // encoded, only not drawn
 }
+
+TEST(BarcodeImage, DrawsTheSameIntoA24BitPicture) {
+    auto image = NewImage(btCODE39);
+    image->SetFrame(2);
+    image->SetGuideTop("G");
+    image->SetBarMarginTop(16);
+    image->SetCaption("PF24");
+    const QImage direct = PictureOf(*image).convertToFormat(QImage::Format_RGB32);
+    image->Picture()->Bitmap()->SetPixelFormat(pf24bit);
+    image->Redraw();
+    ASSERT_EQ(image->Picture()->Bitmap()->PixelFormat(), pf24bit);
+    EXPECT_EQ(PictureOf(*image).convertToFormat(QImage::Format_RGB32), direct);
+}
