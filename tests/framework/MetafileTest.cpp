@@ -295,6 +295,28 @@ TEST(MetafilePlayer, TextPlaysBackAtItsRecordedPlaces) {
     EXPECT_EQ(PixelAt(*played, 199, 119), RgbOf(clYellow));  // the opaque rectangle
 }
 
+// Text placed at the current position continues where the last text and
+// line left it, in the recording as on the canvas.
+TEST(MetafilePlayer, TextAtTheCurrentPositionFollowsOnAfterPlayback) {
+    auto draw = [](TCanvas* c) {
+        c->Font()->SetName(QStringLiteral("Arial"));
+        c->Font()->SetHeight(-12);
+        SetTextAlign(c, TA_UPDATECP);
+        c->MoveTo(5, 5);
+        c->TextOut(0, 0, QStringLiteral("one "));
+        c->TextOut(0, 0, QStringLiteral("two"));
+        c->LineTo(c->PenPos().X + 20, 30);
+        c->TextOut(0, 0, QStringLiteral("three"));
+    };
+    auto direct = WhiteBitmap(160, 50);
+    draw(direct->Canvas());
+    auto metafile = RecordMetafile(160, 50, draw);
+    auto played = WhiteBitmap(160, 50);
+    played->Canvas()->Draw(0, 0, metafile.get());
+    EXPECT_EQ(DifferentPixels(direct->Image(), played->Image()), 0);
+    EXPECT_GT(InkBox(played->Image()).Right, 60);
+}
+
 TEST(MetafilePlayer, PatternBrushesPlayBackTiledFromTheirOrigin) {
     auto draw = [](TCanvas* c) {
         auto pattern = WhiteBitmap(3, 2);
