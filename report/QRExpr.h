@@ -326,6 +326,8 @@ private:
 
 // Nesting limits: a text nested deeper than this gives an error value rather
 // than exhausting the stack, while it is read and while it is evaluated.
+// Parentheses, function arguments, NOT and signs nest; a chain of operators
+// (1+1+...) does not.
 constexpr Integer QRMaxReadDepth = 400;
 constexpr Integer QRMaxEvalDepth = 1000;
 
