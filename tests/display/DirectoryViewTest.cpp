@@ -373,6 +373,41 @@ TEST_F(DirectoryViewTest, AFolderOfTwentyThousandSubfoldersFillsInOnePass) {
     EXPECT_EQ(view->FileName(), "d19990");
 }
 
+namespace {
+
+// Lists the real folders and notes the screen cursor while it reads.
+class CursorWatchingLister : public TFileSystemLister {
+public:
+    std::vector<TDirEntry> List(const QString& path) override {
+        cursors.push_back(Screen->Cursor());
+        return TFileSystemLister::List(path);
+    }
+    std::vector<TCursor> cursors;
+};
+
+}  // namespace
+
+TEST_F(DirectoryViewTest, FoldersAreReadUnderTheHourglassAndTheCursorComesBack) {
+    auto lister = std::make_shared<CursorWatchingLister>();
+    view->SetDirectoryLister(lister);
+    Screen->SetCursor(crDefault);
+    view->BuildDriveList(true);
+    Root()->Expand(false);
+    ASSERT_FALSE(lister->cursors.empty());
+    for (TCursor cursor : lister->cursors) EXPECT_EQ(cursor, crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    // A lister that fails midway leaves the cursor as it was too.
+    class FailingLister : public TDirectoryLister {
+    public:
+        std::vector<TDirEntry> List(const QString&) override { throw EInvalidOperation(QStringLiteral("gone")); }
+    };
+    view->SetDirectoryLister(std::make_shared<FailingLister>());
+    Root()->Collapse(false);
+    EXPECT_THROW(Root()->Expand(false), EInvalidOperation);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_FALSE(Root()->Expanded());
+}
+
 TEST(Wildcards, MatchCaseInsensitivelyWithTheSpecialForms) {
     EXPECT_TRUE(MatchesWildcard("*.*", "README"));
     EXPECT_TRUE(MatchesWildcard("*.*", ".profile"));
