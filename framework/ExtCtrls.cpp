@@ -1,5 +1,7 @@
 #include "ExtCtrls.h"
 
+#include "Metafile.h"
+
 #include <algorithm>
 
 void BevelColors(TBevelCut cut, TColor& top, TColor& bottom) {
@@ -371,8 +373,8 @@ void TImage::PictureChanged(TObject*) {
     TGraphic* g = picture_->Graphic();
     bool opaque = false;
     if (g) {
-        // Icons keep their own transparency.
-        if (!dynamic_cast<TIcon*>(g)) g->SetTransparent(transparent_);
+        // Icons and metafiles keep their own transparency.
+        if (!dynamic_cast<TIcon*>(g) && !dynamic_cast<TMetafile*>(g)) g->SetTransparent(transparent_);
         const TRect d = DestRect();
         opaque = !g->Transparent() && d.Left <= 0 && d.Top <= 0 && d.Right >= Width() && d.Bottom >= Height();
     }

@@ -54,6 +54,8 @@ public:
     void SetMMWidth(Integer value);
     void SetMMHeight(Integer value);
     bool Enhanced() const { return true; }
+    // A metafile paints only what its records draw.
+    bool Transparent() const override { return true; }
     // Removes the records (the size stays).
     void Clear();
 

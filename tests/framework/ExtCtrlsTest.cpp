@@ -1,6 +1,7 @@
 // Panels, bevels, shapes, paint boxes and the picture control, drawn on
 // real widgets and checked pixel by pixel.
 #include "ExtCtrls.h"
+#include "Metafile.h"
 #include "FrameworkTestSupport.h"
 #include "TestSupport.h"
 
@@ -222,6 +223,27 @@ TEST_F(ExtCtrlsTest, ImageDrawsItsPictureAndHandsOutTheBitmapCanvas) {
     } catch (const EInvalidOperation& e) {
         EXPECT_EQ(e.Message(), "ビットマップを持っているときのみイメージの変更が可能です");
     }
+}
+
+// A metafile leaves what it does not draw, so an image showing one never
+// counts as opaque, whatever its own Transparent says.
+TEST_F(ExtCtrlsTest, ImageWithAMetafileStaysTransparent) {
+    auto* image = Place(new TImage(form.get()), form.get(), 0, 0, 40, 30);
+    image->SetStretch(true);
+    TMetafile metafile;
+    metafile.SetWidth(40);
+    metafile.SetHeight(30);
+    {
+        TMetafileCanvas canvas(&metafile);
+        canvas.Ellipse(0, 0, 40, 30);
+    }
+    image->Picture()->SetGraphic(&metafile);
+    EXPECT_TRUE(image->Picture()->Graphic()->Transparent());
+    EXPECT_FALSE(image->ControlStyle().Contains(csOpaque));
+    TBitmap bitmap;
+    bitmap.SetSize(40, 30);
+    image->Picture()->SetGraphic(&bitmap);
+    EXPECT_TRUE(image->ControlStyle().Contains(csOpaque));
 }
 
 TEST_F(ExtCtrlsTest, AutoSizedImageTakesThePicturesSize) {
