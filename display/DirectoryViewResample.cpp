@@ -61,12 +61,13 @@ AxisTaps TapsOf(Integer sourceSize, Integer destSize) {
     return axis;
 }
 
-// One source row scaled along x: three sums per destination column.
-void FilterRow(const Byte* row, const AxisTaps& columns, Integer width, double* out) {
+// One row scaled along x: three sums per destination column.
+template <class T>
+void FilterRow(const T* row, const AxisTaps& columns, Integer width, double* out) {
     for (Integer x = 0; x < width; ++x) {
         double b = 0, g = 0, r = 0;
         for (size_t t = columns.start[size_t(x)]; t < columns.start[size_t(x) + 1]; ++t) {
-            const Byte* p = row + columns.taps[t].index * 3;
+            const T* p = row + columns.taps[t].index * 3;
             const double w = columns.taps[t].weight;
             b += w * p[0];
             g += w * p[1];
@@ -78,12 +79,76 @@ void FilterRow(const Byte* row, const AxisTaps& columns, Integer width, double* 
     }
 }
 
-Byte RoundToByte(double value) {
-    // Adding and taking away 1.5 x 2^52 leaves no fraction bits: the sum is
-    // rounded half to even, as nearbyint does, without a library call.
+
+struct Scaling {
+    const std::vector<const Byte*>& sourceRows;
+    const std::vector<Byte*>& destRows;
+    const AxisTaps& columns;
+    const AxisTaps& rows;
+    Integer width;
+    Integer newWidth;
+    Integer newHeight;
+    double area;
+    TProgressBar* progress;
+};
+
+// The averages rounded into a destination row. Adding and taking away
+// 1.5 x 2^52 leaves no fraction bits: the sum is rounded half to even, as
+// nearbyint does, without a library call. Two plain loops: the first one
+// (divisions and rounding) runs on whole vectors of doubles.
+void Store(std::vector<double>& sums, double area, Byte* out) {
     constexpr double kShift = 6755399441055744.0;
-    const double rounded = (value + kShift) - kShift;
-    return Byte(std::clamp(rounded, 0.0, 255.0));
+    for (double& v : sums) v = std::clamp((v / area + kShift) - kShift, 0.0, 255.0);
+    for (size_t i = 0; i < sums.size(); ++i) out[i] = Byte(int(sums[i]));
+}
+
+// Source rows scaled along x, each once, then combined along y. The rows a
+// destination row reads are a run that only moves down, so a ring of the
+// longest run holds them.
+void AlongXFirst(const Scaling& s) {
+    const AxisTaps& rows = s.rows;
+    size_t ring = 1;
+    for (Integer y = 0; y < s.newHeight; ++y) {
+        const size_t first = rows.start[size_t(y)], end = rows.start[size_t(y) + 1];
+        ring = std::max(ring, size_t(rows.taps[end - 1].index - rows.taps[first].index + 1));
+    }
+    const size_t stride = size_t(s.newWidth) * 3;
+    std::vector<double> filtered(ring * stride);
+    std::vector<double> sums(stride);
+    Integer nextRow = 0;
+    for (Integer y = 0; y < s.newHeight; ++y) {
+        if (s.progress) s.progress->StepIt();
+        const size_t first = rows.start[size_t(y)], end = rows.start[size_t(y) + 1];
+        nextRow = std::max(nextRow, rows.taps[first].index);
+        for (; nextRow <= rows.taps[end - 1].index; ++nextRow)
+            FilterRow(s.sourceRows[size_t(nextRow)], s.columns, s.newWidth, &filtered[size_t(nextRow) % ring * stride]);
+        std::fill(sums.begin(), sums.end(), 0.0);
+        for (size_t t = first; t < end; ++t) {
+            const double weight = rows.taps[t].weight;
+            const double* row = &filtered[size_t(rows.taps[t].index) % ring * stride];
+            for (size_t i = 0; i < stride; ++i) sums[i] += weight * row[i];
+        }
+        Store(sums, s.area, s.destRows[size_t(y)]);
+    }
+}
+
+// For each destination row the source rows it covers combined along y, then
+// that one row scaled along x (the cheaper order when shrinking).
+void AlongYFirst(const Scaling& s) {
+    const size_t sourceStride = size_t(s.width) * 3;
+    std::vector<double> combined(sourceStride);
+    std::vector<double> sums(size_t(s.newWidth) * 3);
+    for (Integer y = 0; y < s.newHeight; ++y) {
+        if (s.progress) s.progress->StepIt();
+        std::fill(combined.begin(), combined.end(), 0.0);
+        for (size_t t = s.rows.start[size_t(y)]; t < s.rows.start[size_t(y) + 1]; ++t) {
+            const double weight = s.rows.taps[t].weight;
+            const Byte* row = s.sourceRows[size_t(s.rows.taps[t].index)];
+            for (size_t i = 0; i < sourceStride; ++i) combined[i] += weight * row[i];
+        }
+        FilterRow(combined.data(), s.columns, s.newWidth, sums.data());
+        Store(sums, s.area, s.destRows[size_t(y)]);
+    }
 }
 
 }  // namespace
@@ -115,32 +180,15 @@ TBitmap* ResampleBitmap(TBitmap* Source, Integer NewWidth, Integer NewHeight, TP
         Progress->SetMax(NewHeight - 1);
         Progress->SetStep(1);
     }
-    // Source rows scaled along x, each made once: the rows a destination row
-    // reads are a run that only moves down, so a ring of the longest run holds them.
-    size_t ring = 1;
-    for (Integer y = 0; y < NewHeight; ++y) {
-        const size_t first = rows.start[size_t(y)], end = rows.start[size_t(y) + 1];
-        ring = std::max(ring, size_t(rows.taps[end - 1].index - rows.taps[first].index + 1));
-    }
-    const size_t stride = size_t(NewWidth) * 3;
-    std::vector<double> filtered(ring * stride);
-    std::vector<double> sums(stride);
-    Integer nextRow = 0;
-    for (Integer y = 0; y < NewHeight; ++y) {
-        if (Progress) Progress->StepIt();
-        const size_t first = rows.start[size_t(y)], end = rows.start[size_t(y) + 1];
-        nextRow = std::max(nextRow, rows.taps[first].index);
-        for (; nextRow <= rows.taps[end - 1].index; ++nextRow)
-            FilterRow(sourceRows[size_t(nextRow)], columns, NewWidth, &filtered[size_t(nextRow) % ring * stride]);
-        std::fill(sums.begin(), sums.end(), 0.0);
-        for (size_t t = first; t < end; ++t) {
-            const double weight = rows.taps[t].weight;
-            const double* row = &filtered[size_t(rows.taps[t].index) % ring * stride];
-            for (size_t i = 0; i < stride; ++i) sums[i] += weight * row[i];
-        }
-        Byte* out = destRows[size_t(y)];
-        for (size_t i = 0; i < stride; ++i) out[i] = RoundToByte(sums[i] / area);
-    }
+    const Scaling scaling{sourceRows, destRows, columns, rows, width, NewWidth, NewHeight, area, Progress};
+    // Reading pixels by index along x costs more than running along whole
+    // rows: scale along whichever axis makes fewer of those reads first.
+    const double readsAlongXFirst = double(height) * columns.taps.size();
+    const double readsAlongYFirst = double(NewHeight) * columns.taps.size();
+    const double rowWorkXFirst = double(rows.taps.size()) * NewWidth;
+    const double rowWorkYFirst = double(rows.taps.size()) * width;
+    if (3 * readsAlongXFirst + rowWorkXFirst <= 3 * readsAlongYFirst + rowWorkYFirst) AlongXFirst(scaling);
+    else AlongYFirst(scaling);
     if (Progress) Progress->SetPosition(0);
     result->Changed();
     return result.release();
