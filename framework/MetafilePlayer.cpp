@@ -202,7 +202,7 @@ private:
     void play(Cardinal type, const RecordView& rec);
     void figure(Cardinal type, const RecordView& rec);
     void points(Cardinal type, const RecordView& rec);
-    void text(const RecordView& rec);
+    void text(Cardinal type, const RecordView& rec);
     void bitBlt(const RecordView& rec);
     void stretchDib(const RecordView& rec);
     void clipRegion(const RecordView& rec);
@@ -269,7 +269,7 @@ void Player::play(Cardinal type, const RecordView& rec) {
             if (rec.Has(8, 12))
                 if (auto p = map(rec.Point(8))) c_.SetPixel(p->X, p->Y, TColor(rec.U(16) & 0xFFFFFF));
             return;
-        case EMR_EXTTEXTOUTW: text(rec); return;
+        case EMR_EXTTEXTOUTW: case EMR_EXTTEXTOUTA: text(type, rec); return;
         case EMR_BITBLT: bitBlt(rec); return;
         case EMR_STRETCHDIBITS: stretchDib(rec); return;
         case EMR_EXTSELECTCLIPRGN: clipRegion(rec); return;
@@ -343,13 +343,49 @@ void Player::points(Cardinal type, const RecordView& rec) {
     else c_.Polyline(pts);
 }
 
-// Glyphs at their recorded advances, scaled; the advances are summed from
-// the start so that rounding does not drift.
-void Player::text(const RecordView& rec) {
-    if (!rec.Has(0, ExtTextOutSize)) return;
+namespace {
+
+constexpr Cardinal ETO_GLYPH_INDEX = 0x10;
+
+// The characters of a text record with the recorded advance of each UTF-16
+// unit (empty when the record has none). 8-bit text is in the ANSI code
+// page: a double-byte character takes the advances of both its bytes.
+bool readText(const RecordView& rec, bool wide, QString& text, std::vector<double>& dx) {
     const Int64 count = rec.U(44), stringAt = rec.U(48), dxAt = rec.U(72);
+    if (!rec.Has(stringAt, count * (wide ? 2 : 1))) return false;
+    const bool hasDx = dxAt != 0 && rec.Has(dxAt, count * 4);
+    if (wide) {
+        text.resize(qsizetype(count));
+        for (Int64 i = 0; i < count; ++i) {
+            text[qsizetype(i)] = QChar(rec.W(stringAt + i * 2));
+            if (hasDx) dx.push_back(rec.I(dxAt + i * 4));
+        }
+        return true;
+    }
+    for (Int64 i = 0; i < count;) {
+        const Int64 length = IsDBCSLeadByte(rec.B(stringAt + i)) && i + 1 < count ? 2 : 1;
+        const QString ch = AnsiToWide(AnsiString(rec.Data(stringAt + i), qsizetype(length)));
+        text += ch;
+        if (hasDx) {
+            double advance = 0;
+            for (Int64 b = 0; b < length; ++b) advance += rec.I(dxAt + (i + b) * 4);
+            dx.push_back(advance);
+            dx.insert(dx.end(), size_t(ch.size() - 1), 0.0);
+        }
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Glyphs at their recorded advances, scaled; the advances are summed from
+// the start so that rounding does not drift. Glyph numbers of another
+// system's fonts cannot be drawn and are left out.
+void Player::text(Cardinal type, const RecordView& rec) {
+    if (!rec.Has(0, ExtTextOutSize)) return;
     const Cardinal options = rec.U(52);
-    if (!rec.Has(stringAt, count * 2)) return;
+    if (options & ETO_GLYPH_INDEX) return;
     auto at = map(rec.Point(36));
     if (!at) return;
     std::optional<TRect> clip;
@@ -357,20 +393,18 @@ void Player::text(const RecordView& rec) {
         clip = map(rec.Rect(56));
         if (!clip) return;
     }
-    QString text(qsizetype(count), Qt::Uninitialized);
-    for (Int64 i = 0; i < count; ++i) text[qsizetype(i)] = QChar(rec.W(stringAt + i * 2));
-    std::vector<Integer> dx;
-    if (dxAt != 0 && rec.Has(dxAt, count * 4)) {
-        dx.resize(size_t(count));
-        double sum = 0;
-        Integer placed = 0;
-        for (Int64 i = 0; i < count; ++i) {
-            sum += rec.I(dxAt + i * 4);
-            const double end = std::floor(sum * sx_ + 0.5);
-            if (!(std::abs(end) <= CoordinateLimit)) return;
-            dx[size_t(i)] = Integer(end) - placed;
-            placed = Integer(end);
-        }
+    QString text;
+    std::vector<double> advances;
+    if (!readText(rec, type == EMR_EXTTEXTOUTW, text, advances)) return;
+    std::vector<Integer> dx(advances.size());
+    double sum = 0;
+    Integer placed = 0;
+    for (size_t i = 0; i < advances.size(); ++i) {
+        sum += advances[i];
+        const double end = std::floor(sum * sx_ + 0.5);
+        if (!(std::abs(end) <= CoordinateLimit)) return;
+        dx[i] = Integer(end) - placed;
+        placed = Integer(end);
     }
     prepare();
     c_.ExtTextOut(at->X, at->Y, options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), clip ? &*clip : nullptr,

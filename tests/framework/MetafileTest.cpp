@@ -317,6 +317,61 @@ TEST(MetafilePlayer, TextAtTheCurrentPositionFollowsOnAfterPlayback) {
     EXPECT_GT(InkBox(played->Image()).Right, 60);
 }
 
+// The same text as an 8-bit record in the ANSI code page (each double-byte
+// character's advance on its lead byte) draws as the wide record does; a
+// record of glyph numbers draws nothing.
+TEST(MetafilePlayer, AnsiTextRecordsPlayAndGlyphNumberRecordsAreLeftOut) {
+    const QString line = QStringLiteral("請求 No.5 ｱｲｳ");
+    auto metafile = RecordMetafile(200, 30, [&](TCanvas* c) {
+        c->Font()->SetHeight(-14);
+        c->TextOut(4, 4, line);
+    });
+    const QByteArray good = Saved(*metafile);
+    Int64 at = 108;
+    while (FieldU32(good, at) != EMR_EXTTEXTOUTW) at += FieldU32(good, at + 4);
+    const QByteArray wide = good.mid(at, FieldU32(good, at + 4));
+
+    const AnsiString bytes = WideToAnsi(line);
+    ASSERT_EQ(AnsiToWide(bytes), line);
+    QByteArray ansi = wide.left(76);
+    SetField(ansi, 0, EMR_EXTTEXTOUTA);
+    SetField(ansi, 44, Cardinal(bytes.size()));
+    QByteArray padded = bytes;
+    while (padded.size() % 4) padded.append('\0');
+    ansi.append(padded);
+    SetField(ansi, 72, Cardinal(ansi.size()));
+    const Int64 wideDx = FieldU32(wide, 72);
+    for (qsizetype b = 0, unit = 0; b < bytes.size(); ++unit) {
+        const bool pair = IsDBCSLeadByte(Byte(bytes[b]));
+        QByteArray advance(4, '\0');
+        SetField(advance, 0, FieldU32(wide, wideDx + unit * 4));
+        ansi.append(advance);
+        if (pair) ansi.append(QByteArray(4, '\0'));
+        b += pair ? 2 : 1;
+    }
+    SetField(ansi, 4, Cardinal(ansi.size()));
+    QByteArray replaced = good;
+    replaced.replace(at, wide.size(), ansi);
+    SetField(replaced, 48, Cardinal(replaced.size()));
+    TMetafile ansiMetafile;
+    ansiMetafile.SetData(replaced);
+
+    auto fromWide = WhiteBitmap(200, 30);
+    fromWide->Canvas()->Draw(0, 0, metafile.get());
+    auto fromAnsi = WhiteBitmap(200, 30);
+    fromAnsi->Canvas()->Draw(0, 0, &ansiMetafile);
+    EXPECT_FALSE(InkBox(fromWide->Image()).IsEmpty());
+    EXPECT_EQ(DifferentPixels(fromWide->Image(), fromAnsi->Image()), 0);
+
+    QByteArray glyphs = good;
+    SetField(glyphs, at + 52, FieldU32(good, at + 52) | 0x10);
+    TMetafile glyphMetafile;
+    glyphMetafile.SetData(glyphs);
+    auto fromGlyphs = WhiteBitmap(200, 30);
+    fromGlyphs->Canvas()->Draw(0, 0, &glyphMetafile);
+    EXPECT_TRUE(InkBox(fromGlyphs->Image()).IsEmpty());
+}
+
 TEST(MetafilePlayer, PatternBrushesPlayBackTiledFromTheirOrigin) {
     auto draw = [](TCanvas* c) {
         auto pattern = WhiteBitmap(3, 2);
