@@ -620,24 +620,6 @@ bool IsOperatorChar(QChar c) {
     return c == u'+' || c == u'-' || c == u'*' || c == u'/' || c == u'<' || c == u'>' || c == u'=';
 }
 
-// Exchanges a and b at the top level of the text from position from on,
-// in place. With binaryOnly, a sign that starts that text or follows
-// another operator is a sign of its operand and stays.
-void SwapTopLevel(QChar* chars, qsizetype from, qsizetype size, QChar a, QChar b, bool binaryOnly) {
-    QChar* text = chars + from;
-    WalkTopLevel(QStringView(text, size - from), 0, size - from, [&](qsizetype i) {
-        const QChar c = text[i];
-        if (c != a && c != b) return false;
-        if (binaryOnly) {
-            qsizetype p = i - 1;
-            while (p >= 0 && text[p] == u' ') --p;
-            if (p < 0 || IsOperatorChar(text[p])) return false;
-        }
-        text[i] = c == a ? b : a;
-        return false;
-    });
-}
-
 // The operators of the additive or the multiplicative level: two signs and
 // a word between blanks.
 struct OperatorLevel {
@@ -669,6 +651,32 @@ qsizetype FindLevelOperator(QStringView text, const OperatorLevel& level, TQREvO
         return c == u' ' && WordAt(text, i + 1, level.word);
     });
     return at >= 0 && op == level.wordOp ? at + 1 : at;
+}
+
+// Whether a sign at position at of text is exchanged by the minus (or
+// divide) before it. With binaryOnly, a sign that starts the text or follows
+// another operator is a sign of its operand and stays.
+bool Exchanges(QStringView text, qsizetype at, bool binaryOnly) {
+    if (!binaryOnly) return true;
+    qsizetype p = at - 1;
+    while (p >= 0 && text[p] == u' ') --p;
+    return p >= 0 && !IsOperatorChar(text[p]);
+}
+
+// length characters of text from position from, with the level's two signs
+// exchanged at the top level where the minus (or divide) before them does it.
+QString ExchangedPiece(QStringView text, qsizetype from, qsizetype length, const OperatorLevel& level,
+                       bool exchanged) {
+    QString piece = text.sliced(from, length).toString();
+    if (!exchanged) return piece;
+    const bool binaryOnly = &level == &kAdditive;
+    WalkTopLevel(piece, 0, length, [&](qsizetype i) {
+        const QChar c = piece[i];
+        if ((c == level.first || c == level.second) && Exchanges(text, from + i, binaryOnly))
+            piece[i] = c == level.first ? level.second : level.first;
+        return false;
+    });
+    return piece;
 }
 
 QString StripBlanks(const QString& text) {
@@ -818,30 +826,31 @@ void TQREvaluator::EvalTerm(const QString& text) { ReadChain(text, false); }
 
 // Each operator splits the rest of the text at its first operator of the
 // level. The right part of a minus has its binary signs exchanged, that of
-// a divide its multiplications and divisions (a-b+c is a-(b-c)); the
-// exchange is done in place on the rest, so a long chain is read in time
-// proportional to its length unless it is full of such operators.
+// a divide its multiplications and divisions (a-b+c is a-(b-c)). Rather
+// than rewriting the rest at each such operator, the reader keeps whether
+// an odd number of them came before and exchanges each piece as it takes
+// it, so a chain is read in time proportional to its length.
 void TQREvaluator::ReadChain(const QString& text, bool additive) {
     const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
     const auto readLeft = additive ? &TQREvaluator::EvalTerm : &TQREvaluator::EvalFactor;
-    QString work = text;
-    QChar* chars = work.data();  // detached once: the rest is changed in place
-    const qsizetype size = work.size();
+    bool exchanged = false;
     qsizetype start = 0;
     for (;;) {
-        const QStringView rest(chars + start, size - start);
+        const QStringView rest = QStringView(text).sliced(start);
         TQREvOperator op = level.firstOp;
         qsizetype length = 1;
         const qsizetype at = FindLevelOperator(rest, level, op, length);
+        const QString piece = ExchangedPiece(text, start, at < 0 ? rest.size() : at, level, exchanged);
         if (at < 0) {
-            (this->*readLeft)(rest.toString());
+            (this->*readLeft)(piece);
             return;
         }
+        if (exchanged && op != level.wordOp && Exchanges(text, start + at, additive))
+            op = op == level.firstOp ? level.secondOp : level.firstOp;
         Put(new TQREvElementOperator(op));
-        (this->*readLeft)(rest.left(at).toString());
+        (this->*readLeft)(piece);
         start += at + length;
-        if (op == opMinus) SwapTopLevel(chars, start, size, u'+', u'-', true);
-        else if (op == opDiv) SwapTopLevel(chars, start, size, u'*', u'/', false);
+        if (op == level.secondOp) exchanged = !exchanged;
     }
 }
 

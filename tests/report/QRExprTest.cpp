@@ -174,6 +174,11 @@ TEST(QRExprRulings, FlatChainsOfThousandsOfTermsEvaluate) {
     EXPECT_TRUE(IsFloat(Eval(Chain("1", "/", 3000)), 1.0));
     EXPECT_TRUE(IsBoolean(Eval(Chain("FALSE", " or ", 2000) + " or TRUE"), true));
     EXPECT_TRUE(IsInteger(Eval(Chain("2*3", "+", 4000)), 24000));
+    // Each minus (divide) exchanges the signs after it: 1-(1-(1-...)).
+    EXPECT_TRUE(IsInteger(Eval(Chain("1-1", "+", 5000)), 0));
+    EXPECT_TRUE(IsInteger(Eval(Chain("1", "-", 5001)), -4999));
+    EXPECT_TRUE(IsFloat(Eval(Chain("2/2", "*", 3000)), 1.0));
+    EXPECT_TRUE(IsInteger(Eval("7" + QString("-1-+1--1").repeated(1000)), 7 - 1000));
     // Terms in the chain nest as usual.
     EXPECT_TRUE(IsInteger(Eval(Chain("(1+INT(2.5)-1)", "+", 2000)), 4000));
 }
