@@ -165,48 +165,18 @@ public:
 // A label with a tiled bitmap background, aligned to its parent's client
 // origin so that it continues the pattern of a panel with the same
 // texture. It is not a TCustomLabel.
-class TCustomTextureLabel : public TGraphicControl, public TZvUserTags<Integer> {
+class TCustomTextureLabel : public TCaptionControl, public TZvUserTags<Integer> {
 public:
     explicit TCustomTextureLabel(TComponent* AOwner);
     ~TCustomTextureLabel() override;
-
-    TAlignment Alignment() const { return alignment_; }
-    void SetAlignment(TAlignment alignment);
-    TTextLayout Layout() const { return layout_; }
-    void SetLayout(TTextLayout layout);
-    bool WordWrap() const { return wordWrap_; }
-    void SetWordWrap(bool on);
-    bool ShowAccelChar() const { return showAccelChar_; }
-    void SetShowAccelChar(bool on);
-    // True exactly when the control is not opaque.
-    bool Transparent() const { return !ControlStyle().Contains(csOpaque); }
-    void SetTransparent(bool on);
-    TWinControl* FocusControl() const { return focusControl_; }
-    void SetFocusControl(TWinControl* control);
-    void SetAutoSize(bool on) override;
 
     TBitmap* Texture() const { return texture_.get(); }
     void SetTexture(TGraphic* graphic);
 
 protected:
-    virtual QString GetLabelText() const;
-    virtual void AdjustBounds();
-    // Draws (or with DT_CALCRECT measures) the caption in Rect; disabled
-    // text is drawn embossed.
-    virtual void DoDrawText(TRect& Rect, Cardinal Flags);
-    void Paint() override;
-    void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-    void CMTextChanged(TMessage& Message) override;
-    void CMFontChanged(TMessage& Message) override;
-    void CMDialogChar(TMessage& Message) override;
+    void PaintBackground(TCanvas* canvas) override;
 
 private:
-    TAlignment alignment_ = taLeftJustify;
-    TTextLayout layout_ = tlTop;
-    bool wordWrap_ = false;
-    bool showAccelChar_ = true;
-    TWinControl* focusControl_ = nullptr;
     std::unique_ptr<TBitmap> texture_;
 };
 

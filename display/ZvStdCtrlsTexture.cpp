@@ -151,132 +151,20 @@ void TTextureCustomPanel::Paint() {
 // ------------------------------------------------------------ TCustomTextureLabel
 
 TCustomTextureLabel::TCustomTextureLabel(TComponent* AOwner)
-    : TGraphicControl(AOwner), texture_(std::make_unique<TBitmap>()) {
-    SetControlStyle(ControlStyle() + csOpaque + csReplicatable);
-    SetBounds(0, 0, 65, 17);
-    TControl::SetAutoSize(true);
+    : TCaptionControl(AOwner), texture_(std::make_unique<TBitmap>()) {
     texture_->OnChange = [this](TObject*) { Invalidate(); };
 }
 
 TCustomTextureLabel::~TCustomTextureLabel() = default;
 
-QString TCustomTextureLabel::GetLabelText() const {
-    return Caption();
-}
-
-void TCustomTextureLabel::SetAlignment(TAlignment alignment) {
-    if (alignment_ == alignment) return;
-    alignment_ = alignment;
-    Invalidate();
-}
-
-void TCustomTextureLabel::SetLayout(TTextLayout layout) {
-    if (layout_ == layout) return;
-    layout_ = layout;
-    Invalidate();
-}
-
-void TCustomTextureLabel::SetShowAccelChar(bool on) {
-    if (showAccelChar_ == on) return;
-    showAccelChar_ = on;
-    Invalidate();
-}
-
-void TCustomTextureLabel::SetWordWrap(bool on) {
-    if (wordWrap_ == on) return;
-    wordWrap_ = on;
-    AdjustBounds();
-    Invalidate();
-}
-
-void TCustomTextureLabel::SetAutoSize(bool on) {
-    if (AutoSize() == on) return;
-    TControl::SetAutoSize(on);
-    AdjustBounds();
-}
-
-void TCustomTextureLabel::SetTransparent(bool on) {
-    if (Transparent() == on) return;
-    SetControlStyle(on ? ControlStyle() - csOpaque : ControlStyle() + csOpaque);
-    Invalidate();
-}
-
-void TCustomTextureLabel::SetFocusControl(TWinControl* control) {
-    if (focusControl_) focusControl_->RemoveFreeNotification(this);
-    focusControl_ = control;
-    if (control) control->FreeNotification(this);
-}
-
 void TCustomTextureLabel::SetTexture(TGraphic* graphic) {
     AssignTexture(texture_.get(), graphic);
 }
 
-void TCustomTextureLabel::Notification(TComponent* AComponent, TOperation Operation) {
-    TGraphicControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == focusControl_) focusControl_ = nullptr;
-}
-
-void TCustomTextureLabel::Loaded() {
-    TGraphicControl::Loaded();
-    AdjustBounds();
-}
-
-void TCustomTextureLabel::CMTextChanged(TMessage& Message) {
-    TGraphicControl::CMTextChanged(Message);
-    Invalidate();
-    AdjustBounds();
-}
-
-void TCustomTextureLabel::CMFontChanged(TMessage& Message) {
-    TGraphicControl::CMFontChanged(Message);
-    AdjustBounds();
-}
-
-void TCustomTextureLabel::CMDialogChar(TMessage& Message) {
-    const WideChar key(char16_t(Message.WParam));
-    if (focusControl_ && Enabled() && showAccelChar_ && IsAccel(key, Caption())) {
-        if (focusControl_->CanFocus()) focusControl_->SetFocus();
-        Message.Result = 1;
-    }
-}
-
-void TCustomTextureLabel::DoDrawText(TRect& Rect, Cardinal Flags) {
-    QString text = GetLabelText();
-    if ((Flags & DT_CALCRECT) && (text.isEmpty() || (showAccelChar_ && text == QLatin1String("&"))))
-        text += QLatin1Char(' ');
-    if (!showAccelChar_) Flags |= DT_NOPREFIX;
-    TCanvas* c = Canvas();
-    c->SetFont(Font());
-    if (Enabled() || (Flags & DT_CALCRECT)) DrawText(c->Handle(), text, -1, Rect, Flags);
-    else DrawDisabledText(c, text, Rect, Flags);
-}
-
-void TCustomTextureLabel::Paint() {
-    TCanvas* c = Canvas();
-    if (!Transparent()) {
-        // Pattern brushes tile from the client origin of the window being
-        // painted, which for a windowless label is its parent's: the label
-        // continues the pattern of a panel with the same texture.
-        c->SetBrushOrigin(TPoint(-Left(), -Top()));
-        FillTextured(c, texture_.get(), Color(), ClientRect());
-    }
-    c->Brush()->SetStyle(bsClear);
-    TRect r = ClientRect();
-    const Cardinal flags = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0) | DrawTextAlignment(alignment_);
-    if (layout_ != tlTop) {
-        TRect calc = r;
-        DoDrawText(calc, flags | DT_CALCRECT);
-        const Integer free = Height() - calc.Bottom;
-        r.Offset(0, layout_ == tlBottom ? free : free / 2);
-    }
-    DoDrawText(r, flags);
-}
-
-void TCustomTextureLabel::AdjustBounds() {
-    if (ComponentState().Contains(csReading) || !AutoSize()) return;
-    TRect r = ClientRect();
-    DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0));
-    Integer x = Left();
-    if (alignment_ == taRightJustify) x += Width() - r.Right;
-    SetBounds(x, Top(), r.Right, r.Bottom);
+void TCustomTextureLabel::PaintBackground(TCanvas* canvas) {
+    // Pattern brushes tile from the client origin of the window being
+    // painted, which for a windowless label is its parent's: the label
+    // continues the pattern of a panel with the same texture.
+    canvas->SetBrushOrigin(TPoint(-Left(), -Top()));
+    FillTextured(canvas, texture_.get(), Color(), ClientRect());
 }

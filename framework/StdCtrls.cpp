@@ -18,72 +18,72 @@ WideChar DialogCharOf(const TMessage& m) {
 
 }  // namespace
 
-// ------------------------------------------------------------ TCustomLabel
+// ------------------------------------------------------------ TCaptionControl
 
-TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
+TCaptionControl::TCaptionControl(TComponent* AOwner) : TGraphicControl(AOwner) {
     SetControlStyle(ControlStyle() + csOpaque + csReplicatable);
     SetBounds(0, 0, 65, 17);
     TControl::SetAutoSize(true);
 }
 
-QString TCustomLabel::GetLabelText() const {
+QString TCaptionControl::GetLabelText() const {
     return Caption();
 }
 
-void TCustomLabel::SetAlignment(TAlignment alignment) {
+void TCaptionControl::SetAlignment(TAlignment alignment) {
     if (alignment_ == alignment) return;
     alignment_ = alignment;
     Invalidate();
 }
 
-void TCustomLabel::SetLayout(TTextLayout layout) {
+void TCaptionControl::SetLayout(TTextLayout layout) {
     if (layout_ == layout) return;
     layout_ = layout;
     Invalidate();
 }
 
-void TCustomLabel::SetWordWrap(bool on) {
+void TCaptionControl::SetWordWrap(bool on) {
     if (wordWrap_ == on) return;
     wordWrap_ = on;
     AdjustBounds();
     Invalidate();
 }
 
-void TCustomLabel::SetTransparent(bool on) {
+void TCaptionControl::SetTransparent(bool on) {
     if (Transparent() == on) return;
     SetControlStyle(on ? ControlStyle() - csOpaque : ControlStyle() + csOpaque);
     Invalidate();
 }
 
-void TCustomLabel::SetShowAccelChar(bool on) {
+void TCaptionControl::SetShowAccelChar(bool on) {
     if (showAccelChar_ == on) return;
     showAccelChar_ = on;
     Invalidate();
 }
 
-void TCustomLabel::SetFocusControl(TWinControl* control) {
+void TCaptionControl::SetFocusControl(TWinControl* control) {
     if (focusControl_) focusControl_->RemoveFreeNotification(this);
     focusControl_ = control;
     if (control) control->FreeNotification(this);
 }
 
-void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {
+void TCaptionControl::Notification(TComponent* AComponent, TOperation Operation) {
     TGraphicControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == focusControl_) focusControl_ = nullptr;
 }
 
-void TCustomLabel::SetAutoSize(bool on) {
+void TCaptionControl::SetAutoSize(bool on) {
     if (AutoSize() == on) return;
     TControl::SetAutoSize(on);
     AdjustBounds();
 }
 
-void TCustomLabel::Loaded() {
+void TCaptionControl::Loaded() {
     TGraphicControl::Loaded();
     AdjustBounds();
 }
 
-void TCustomLabel::DoDrawText(TRect& Rect, Cardinal Flags) {
+void TCaptionControl::DoDrawText(TRect& Rect, Cardinal Flags) {
     QString text = GetLabelText();
     if ((Flags & DT_CALCRECT) && (text.isEmpty() || (showAccelChar_ && text == QLatin1String("&"))))
         text += QLatin1Char(' ');
@@ -94,13 +94,15 @@ void TCustomLabel::DoDrawText(TRect& Rect, Cardinal Flags) {
     else DrawDisabledText(c, text, Rect, Flags);
 }
 
-void TCustomLabel::Paint() {
+void TCaptionControl::PaintBackground(TCanvas* canvas) {
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(ClientRect());
+}
+
+void TCaptionControl::Paint() {
     TCanvas* c = Canvas();
-    if (!Transparent()) {
-        c->Brush()->SetStyle(bsSolid);
-        c->Brush()->SetColor(Color());
-        c->FillRect(ClientRect());
-    }
+    if (!Transparent()) PaintBackground(c);
     c->Brush()->SetStyle(bsClear);
     TRect r = ClientRect();
     const Cardinal flags = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0) | DrawTextAlignment(alignment_);
@@ -113,7 +115,7 @@ void TCustomLabel::Paint() {
     DoDrawText(r, flags);
 }
 
-void TCustomLabel::AdjustBounds() {
+void TCaptionControl::AdjustBounds() {
     if (ComponentState().Contains(csReading) || !AutoSize()) return;
     TRect r = ClientRect();
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0));
@@ -122,17 +124,17 @@ void TCustomLabel::AdjustBounds() {
     SetBounds(x, Top(), r.Right, r.Bottom);
 }
 
-void TCustomLabel::CMTextChanged(TMessage& Message) {
+void TCaptionControl::CMTextChanged(TMessage& Message) {
     TGraphicControl::CMTextChanged(Message);
     AdjustBounds();
 }
 
-void TCustomLabel::CMFontChanged(TMessage& Message) {
+void TCaptionControl::CMFontChanged(TMessage& Message) {
     TGraphicControl::CMFontChanged(Message);
     AdjustBounds();
 }
 
-void TCustomLabel::CMDialogChar(TMessage& Message) {
+void TCaptionControl::CMDialogChar(TMessage& Message) {
     if (focusControl_ && Enabled() && showAccelChar_ && IsAccel(DialogCharOf(Message), Caption()) &&
         focusControl_->CanFocus()) {
         focusControl_->SetFocus();

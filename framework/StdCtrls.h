@@ -10,9 +10,12 @@
 
 // ------------------------------------------------------------ label
 
-class TCustomLabel : public TGraphicControl {
+// A windowless control showing its caption: alignment, layout, word wrap,
+// an accelerator that focuses FocusControl, AutoSize. The framework's label
+// is one; so are labels with other backgrounds that are not TCustomLabels.
+class TCaptionControl : public TGraphicControl {
 public:
-    explicit TCustomLabel(TComponent* AOwner);
+    explicit TCaptionControl(TComponent* AOwner);
 
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment alignment);
@@ -20,7 +23,7 @@ public:
     void SetLayout(TTextLayout layout);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool on);
-    // Transparent: no background; false fills the label with Color.
+    // Transparent: no background; false paints PaintBackground.
     bool Transparent() const { return !ControlStyle().Contains(csOpaque); }
     void SetTransparent(bool on);
     // "&x" underlines x and makes Alt+x focus FocusControl.
@@ -28,16 +31,18 @@ public:
     void SetShowAccelChar(bool on);
     TWinControl* FocusControl() const { return focusControl_; }
     void SetFocusControl(TWinControl* control);
-    // AutoSize sizes the label to its caption (keeping the right edge when
+    // AutoSize sizes the control to its caption (keeping the right edge when
     // right-aligned), except while it is being loaded.
     void SetAutoSize(bool on) override;
 
 protected:
     virtual QString GetLabelText() const;
     // Draws (or with DT_CALCRECT measures) the caption in Rect; a disabled
-    // label draws it twice, in the highlight and then the shadow colour.
+    // control draws it twice, in the highlight and then the shadow colour.
     virtual void DoDrawText(TRect& Rect, Cardinal Flags);
     virtual void AdjustBounds();
+    // The background of an opaque control; the label fills it with Color.
+    virtual void PaintBackground(TCanvas* canvas);
     void Paint() override;
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -51,6 +56,11 @@ private:
     bool wordWrap_ = false;
     bool showAccelChar_ = true;
     TWinControl* focusControl_ = nullptr;
+};
+
+class TCustomLabel : public TCaptionControl {
+public:
+    using TCaptionControl::TCaptionControl;
 };
 
 class TLabel : public TCustomLabel {
