@@ -21,15 +21,14 @@ constexpr Cardinal Version = 0x10000;
 constexpr Integer HeaderSize = 108;
 constexpr Integer MinHeaderSize = 88;
 // Header fields.
-constexpr Integer OffBounds = 8, OffFrame = 24, OffSignature = 40, OffBytes = 48, OffRecords = 52,
-                  OffHandles = 56, OffDevice = 72, OffMillimeters = 80;
+constexpr Integer OffFrame = 24, OffSignature = 40, OffBytes = 48, OffRecords = 52, OffDevice = 72,
+                  OffMillimeters = 80;
 // A file larger than this is refused rather than read into memory.
 constexpr Int64 MaxBytes = Int64(256) * 1024 * 1024;
 
 // Stock objects.
 constexpr Cardinal StockObject = 0x80000000;
-constexpr Cardinal WhiteBrush = StockObject | 0, NullBrush = StockObject | 5, BlackPen = StockObject | 7,
-                   NullPen = StockObject | 8;
+constexpr Cardinal NullBrush = StockObject | 5, NullPen = StockObject | 8;
 
 // Pen, brush and hatch styles.
 constexpr Cardinal PS_SOLID = 0, PS_NULL = 5, PS_INSIDEFRAME = 6, PS_STYLE_MASK = 0xF;
