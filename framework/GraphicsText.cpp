@@ -124,7 +124,7 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
     if (rect && (options & ETO_CLIPPED)) p->setClipRect(toQRect(*rect), Qt::IntersectClip);
     if (rect && (options & ETO_OPAQUE) && !rect->IsEmpty()) p->fillRect(toQRect(*rect), ToQColor(bkColor_));
     p->translate(x, y);
-    if (font_->Orientation() % 3600 != 0) p->rotate(-font_->Orientation() / 10.0);
+    if (font_->Orientation() % 3600 != 0) p->rotate(-(font_->Orientation() / 10.0));
     if (bkMode_ == OPAQUE && width > 0) p->fillRect(QRect(left, top, width, height), ToQColor(bkColor_));
     p->setFont(d_->Font());
     p->setPen(ToQColor(textColor_));

@@ -516,7 +516,7 @@ void Player::create(Cardinal type, const RecordView& rec) {
     } else if (type == EMR_EXTCREATEFONTINDIRECTW && rec.Has(0, 12 + LogFontSize)) {
         FontSpec f;
         f.height = rec.I(12);
-        f.escapement = rec.I(20);
+        f.escapement = rec.I(20) % 3600;
         f.weight = rec.I(28);
         f.italic = rec.B(32) != 0;
         f.underline = rec.B(33) != 0;
