@@ -6,7 +6,12 @@
 #include "SDBGrid.h"
 #include "SEdit.h"
 #include "StdCtrls.h"
+#include "UnAVLabel.h"
+#include "UnBarCode.h"
 #include "UnCalc.h"
+#include "UnDemo.h"
+#include "UnShape.h"
+#include "UnVLabel.h"
 
 #include <functional>
 
@@ -34,18 +39,23 @@ constexpr Integer kTaxRate = 5;
 // Shift turns F6..F12, in this order, into launchers of the other
 // demonstration windows, each shown modally. A window joins by giving its
 // line a routine that shows it; a caption without one does nothing.
+// The windows made at start-up; one that was not made opens nothing.
+void OpenModal(TForm* form) {
+    if (form) form->ShowModal();
+}
+
 struct Launcher {
     const char16_t* caption;
     std::function<void()> open;
 };
 const Launcher kLaunchers[] = {
-    {u"ｺﾝﾎﾟ", nullptr},      // component list, TFrmDemo (UnDemo)
+    {u"ｺﾝﾎﾟ", [] { OpenModal(FrmDemo); }},
     {u"ﾌｧｲﾙ", nullptr},      // folder tree, TForm2 (UnDirectoryView)
-    {u"ｼｪｰﾌﾟ", nullptr},     // shapes, TForm3 (UnShape)
-    {u"Vﾗﾍﾞﾙ", nullptr},     // rotated labels, TFrmZvVLabel (UnVLabel)
-    {u"AVﾗﾍﾞﾙ", nullptr},    // even labels, TFrmZvAVLabel (UnAVLabel)
+    {u"ｼｪｰﾌﾟ", [] { OpenModal(Form3); }},
+    {u"Vﾗﾍﾞﾙ", [] { OpenModal(FrmZvVLabel); }},
+    {u"AVﾗﾍﾞﾙ", [] { OpenModal(FrmZvAVLabel); }},
     {u"ｴﾃﾞｨｯﾄ", nullptr},    // edit boxes, TForm5 (UnSEdit), made for each run and freed after
-    {u"ﾊﾞｰｺｰﾄﾞ", nullptr},   // barcodes, TForm6 (UnBarCode)
+    {u"ﾊﾞｰｺｰﾄﾞ", [] { OpenModal(Form6); }},
 };
 
 // SBtnClick runs one click at a time.

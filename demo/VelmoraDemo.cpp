@@ -5,7 +5,12 @@
 // exists, and the units are finalised in reverse order.
 #include "Forms.h"
 #include "QRExpr.h"
+#include "UnAVLabel.h"
+#include "UnBarCode.h"
+#include "UnDemo.h"
 #include "UnGridTest.h"
+#include "UnShape.h"
+#include "UnVLabel.h"
 #include "ZvCodePage.h"
 #include "ZvTUtils.h"
 
@@ -22,6 +27,11 @@ int main(int argc, char** argv) {
     Application->CreateForm(Form1);
     // The other demonstration windows follow the main window, in this
     // order: TForm2, TForm3, TFrmZvVLabel, TForm6, TFrmZvAVLabel, TFrmDemo.
+    Application->CreateForm(Form3);
+    Application->CreateForm(FrmZvVLabel);
+    Application->CreateForm(Form6);
+    Application->CreateForm(FrmZvAVLabel);
+    Application->CreateForm(FrmDemo);
     Application->Run();
     Application->DestroyComponents();
 

@@ -1,5 +1,7 @@
 #include "DemoTestSupport.h"
 
+#include "SEdit.h"
+
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QTimer>
 #include <QtGui/QImage>
@@ -7,6 +9,8 @@
 #include <QtWidgets/QWidget>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 QImage GrabForm(TCustomForm* form) {
     return form->Handle()->grab().toImage();
@@ -36,4 +40,36 @@ void WhenModalActive(std::function<void(QWidget* modal)> action, QWidget* exclud
         if (modal) modal->close();
     });
     timer->start();
+}
+
+namespace {
+
+bool Overlap(const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+}  // namespace
+
+void ExpectTidyLayout(TWinControl* parent) {
+    // A window's controls stay in its client area, a panel's within the
+    // panel (they may cover its border).
+    const TRect client = dynamic_cast<TCustomForm*>(parent) ? parent->ClientRect()
+                                                             : Bounds(0, 0, parent->Width(), parent->Height());
+    std::vector<TControl*> shown;
+    for (Integer i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        if (c->Visible()) shown.push_back(c);
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const TRect r = shown[i]->BoundsRect();
+        // An entry box sizes its host panel itself, by its own layout rules.
+        const bool sizesParent = dynamic_cast<TEntryBox*>(shown[i]) != nullptr;
+        EXPECT_TRUE(sizesParent || (r.Left >= client.Left && r.Top >= client.Top && r.Right <= client.Right && r.Bottom <= client.Bottom))
+            << shown[i]->Name().toStdString() << " (" << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << ") leaves " << parent->Name().toStdString() << " (" << client.Right << "," << client.Bottom << ")";
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            EXPECT_FALSE(Overlap(r, shown[j]->BoundsRect()))
+                << shown[i]->Name().toStdString() << " overlaps " << shown[j]->Name().toStdString();
+        }
+        if (auto* w = dynamic_cast<TWinControl*>(shown[i])) ExpectTidyLayout(w);
+    }
 }

@@ -19,6 +19,11 @@ QImage GrabControl(TControl* control);
 // modal and active, from inside its modal loop; gives up after timeoutMs.
 void WhenModalActive(std::function<void(QWidget* modal)> action, QWidget* excluded = nullptr, int timeoutMs = 5000);
 
+// Every visible control of parent, at any depth, lies inside its parent
+// (a window's client area) and overlaps none of its visible siblings; a failure names
+// the controls.
+void ExpectTidyLayout(TWinControl* parent);
+
 // Readable failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
