@@ -10,6 +10,7 @@
 #include "UnBarCode.h"
 #include "UnCalc.h"
 #include "UnDemo.h"
+#include "UnSEdit.h"
 #include "UnShape.h"
 #include "UnVLabel.h"
 
@@ -54,7 +55,7 @@ const Launcher kLaunchers[] = {
     {u"ｼｪｰﾌﾟ", [] { OpenModal(Form3); }},
     {u"Vﾗﾍﾞﾙ", [] { OpenModal(FrmZvVLabel); }},
     {u"AVﾗﾍﾞﾙ", [] { OpenModal(FrmZvAVLabel); }},
-    {u"ｴﾃﾞｨｯﾄ", nullptr},    // edit boxes, TForm5 (UnSEdit), made for each run and freed after
+    {u"ｴﾃﾞｨｯﾄ", ShowEditBoxWindow},
     {u"ﾊﾞｰｺｰﾄﾞ", [] { OpenModal(Form6); }},
 };
 
