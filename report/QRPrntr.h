@@ -43,18 +43,23 @@ public:
 private:
     static constexpr int kChunk = 4096;
 
+    // The work of CompressByte and ExpandByte, inlined into the loops.
+    void CodeByte(Byte c);
+    Byte DecodeByte();
     void EmitBits(quint64 bits, int count);
     void FlushOutput();
     void Refill();
+    void LoadBits();
 
     TStream& stream_;
     bool compress_;
     bool finished_ = false;
     bool overrun_ = false;
-    // child_[n][0] is the left, child_[n][1] the right child of internal
-    // node n; parent_ of nodes 1..512 (kept up to date when compressing).
-    Word child_[256][2];
-    Byte parent_[513];
+    // child_[2n] is the left, child_[2n + 1] the right child of internal
+    // node n. up_[m] of nodes 1..512 is 2 * parent + the side m hangs on
+    // (kept up to date when compressing), so walking up reads one word.
+    Word child_[512];
+    Word up_[513];
     // Code bits not yet written (compressing) or not yet used (expanding),
     // the next one in the lowest bit.
     quint64 bits_ = 0;

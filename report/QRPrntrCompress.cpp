@@ -3,6 +3,8 @@
 // 64-bit word holds them in order; the stream sees whole chunks.
 #include "QRPrntr.h"
 
+#include <QtCore/QtEndian>
+
 #include <algorithm>
 
 namespace {
@@ -10,24 +12,18 @@ namespace {
 constexpr Word kRoot = 0;
 constexpr Word kFirstLeaf = 256;
 constexpr Word kLastNode = 512;
-
-quint64 reverseBits(quint64 v) {
-    v = __builtin_bswap64(v);
-    v = ((v >> 4) & 0x0F0F0F0F0F0F0F0FULL) | ((v & 0x0F0F0F0F0F0F0F0FULL) << 4);
-    v = ((v >> 2) & 0x3333333333333333ULL) | ((v & 0x3333333333333333ULL) << 2);
-    return ((v >> 1) & 0x5555555555555555ULL) | ((v & 0x5555555555555555ULL) << 1);
-}
+// Bits of a long path's code held per word while walking up: few codes
+// are longer, and the sweeps of the tests reach several words.
+constexpr int kSpillBits = 16;
 
 }  // namespace
 
 TQRCompress::TQRCompress(TStream& stream, bool compress, Int64 codeLimit)
     : stream_(stream), compress_(compress), codeLeft_(std::max<Int64>(codeLimit, 0)) {
-    for (Word i = 1; i <= kLastNode; ++i) parent_[i] = Byte((i - 1) / 2);
-    parent_[0] = 0;
-    for (Word i = 0; i < kFirstLeaf; ++i) {
-        child_[i][0] = Word(2 * i + 1);
-        child_[i][1] = Word(2 * i + 2);
-    }
+    // The complete tree: node m hangs in entry m - 1.
+    for (Word i = 0; i < kLastNode; ++i) child_[i] = Word(i + 1);
+    for (Word i = 1; i <= kLastNode; ++i) up_[i] = Word(i - 1);
+    up_[kRoot] = 0;
 }
 
 TQRCompress::~TQRCompress() {
@@ -66,57 +62,66 @@ void TQRCompress::FlushOutput() {
     bufferEnd_ = 0;
 }
 
-void TQRCompress::EmitBits(quint64 bits, int count) {
+// Appends count (at most 64) bits; whole 64-bit words go to the buffer.
+Q_ALWAYS_INLINE void TQRCompress::EmitBits(quint64 bits, int count) {
     bits_ |= bits << bitCount_;
     bitCount_ += count;
-    while (bitCount_ >= 8) {
-        buffer_[bufferEnd_++] = Byte(bits_);
-        bits_ >>= 8;
-        bitCount_ -= 8;
-        if (bufferEnd_ == kChunk) FlushOutput();
-    }
+    if (bitCount_ < 64) return;
+    qToLittleEndian(bits_, buffer_ + bufferEnd_);
+    bufferEnd_ += 8;
+    if (bufferEnd_ == kChunk) FlushOutput();
+    bitCount_ -= 64;
+    const int taken = count - bitCount_;
+    bits_ = taken < 64 ? bits >> taken : 0;
 }
 
-void TQRCompress::CompressByte(Byte c) {
-    // One walk up from the leaf notes the path (leaf first) and splays: each
-    // splay step reads the sides of a and of its parent before moving them.
-    quint64 upward[kLastNode / 64 + 1] = {};
-    int depth = 0;
-    auto note = [&](int side) {
-        upward[depth >> 6] |= quint64(side) << (depth & 63);
-        ++depth;
-    };
+Q_ALWAYS_INLINE void TQRCompress::CodeByte(Byte c) {
+    // One walk up from the leaf splays: a swaps places with the sibling of
+    // its parent. The sides passed are noted with the latest in the lowest
+    // bit, as the code goes out from the root down; a deep path spills
+    // whole words, sent after the rest.
+    quint64 spilled[kFirstLeaf / kSpillBits + 1];
+    int spills = 0;
+    quint64 code = 0;
+    int bits = 0;
     for (Word a = Word(kFirstLeaf + c); a != kRoot;) {
-        const Word p = parent_[a];
-        const int aSide = child_[p][1] == a;
-        note(aSide);
-        if (p == kRoot) break;
-        const Word g = parent_[p];
-        const int pSide = child_[g][1] == p;
-        note(pSide);
-        const Word b = child_[g][!pSide];
-        child_[g][!pSide] = a;
-        child_[p][aSide] = b;
-        parent_[a] = Byte(g);
-        parent_[b] = Byte(p);
+        const Word toA = up_[a];
+        const Word p = toA >> 1;
+        if (p == kRoot) {
+            code = code << 1 | (toA & 1);
+            ++bits;
+            break;
+        }
+        const Word toP = up_[p];
+        const Word toB = toP ^ 1;
+        const Word g = toP >> 1;
+        const Word b = child_[toB];
+        child_[toB] = a;
+        child_[toA] = b;
+        up_[a] = toB;
+        up_[b] = toA;
+        code = code << 2 | (toA & 1) << 1 | (toP & 1);
+        bits += 2;
+        if (bits == kSpillBits) {
+            spilled[spills++] = code;
+            code = 0;
+            bits = 0;
+        }
         a = g;
     }
-    // Sent from the root down.
-    if (depth <= 64) {
-        const quint64 downward = reverseBits(upward[0]) >> (64 - depth);
-        EmitBits(downward & 0xFFFFFFFFu, std::min(depth, 32));
-        if (depth > 32) EmitBits(downward >> 32, depth - 32);
-        return;
-    }
-    for (int i = depth - 1; i >= 0; --i) EmitBits((upward[i >> 6] >> (i & 63)) & 1, 1);
+    EmitBits(code, bits);
+    while (spills > 0) EmitBits(spilled[--spills], kSpillBits);
 }
 
 void TQRCompress::CompressBytes(const Byte* data, Int64 count) {
-    for (Int64 i = 0; i < count; ++i) CompressByte(data[i]);
+    for (Int64 i = 0; i < count; ++i) CodeByte(data[i]);
 }
+
+void TQRCompress::CompressByte(Byte c) { CodeByte(c); }
 
 // ------------------------------------------------------------ expanding
 
+// Called with no bits left.
 void TQRCompress::Refill() {
     if (bufferPos_ == bufferEnd_) {
         bufferPos_ = bufferEnd_ = 0;
@@ -125,48 +130,61 @@ void TQRCompress::Refill() {
         bufferEnd_ = got;
         codeLeft_ = got < want ? 0 : codeLeft_ - got;  // a short read: the stream has ended
     }
+    bits_ = 0;
     if (bufferPos_ == bufferEnd_) {
         // Past the end of the code: zero bits, as many as are asked for.
         overrun_ = true;
         bitCount_ = 64;
-        bits_ = 0;
         return;
     }
-    while (bitCount_ <= 56 && bufferPos_ < bufferEnd_) {
-        bits_ |= quint64(buffer_[bufferPos_++]) << bitCount_;
-        bitCount_ += 8;
-        bitsRead_ += 8;
+    const int bytes = std::min(bufferEnd_ - bufferPos_, 8);
+    if (bytes == 8) {
+        bits_ = qFromLittleEndian<quint64>(buffer_ + bufferPos_);
+    } else {
+        for (int i = 0; i < bytes; ++i) bits_ |= quint64(buffer_[bufferPos_ + i]) << (8 * i);
     }
+    bufferPos_ += bytes;
+    bitCount_ = 8 * bytes;
+    bitsRead_ += 8 * bytes;
 }
 
-Byte TQRCompress::ExpandByte() {
-    // The descent notes its nodes and turns; the splay then walks them back
-    // up two at a time, so expanding needs no parent links.
-    Word path[kFirstLeaf + 1];
-    Byte side[kFirstLeaf + 1];
+Q_ALWAYS_INLINE Byte TQRCompress::DecodeByte() {
+    // The descent notes the child_ entry it takes at each level; the splay
+    // then walks them back up two at a time, so expanding needs no parent
+    // links. The bits stay in registers while the descent runs.
+    Word taken[kFirstLeaf];
+    quint64 bits = bits_;
+    int count = bitCount_;
     int depth = 0;
     Word a = kRoot;
-    path[0] = kRoot;
     while (a < kFirstLeaf) {
-        if (bitCount_ == 0) Refill();
-        side[depth] = Byte(bits_ & 1);
-        bits_ >>= 1;
-        --bitCount_;
-        a = child_[a][side[depth]];
-        path[++depth] = a;
+        if (count == 0) {
+            Refill();
+            bits = bits_;
+            count = bitCount_;
+        }
+        const Word entry = Word(2 * a + (bits & 1));
+        bits >>= 1;
+        --count;
+        taken[depth++] = entry;
+        a = child_[entry];
     }
+    bits_ = bits;
+    bitCount_ = count;
     bitsUsed_ += depth;
-    // a = path[i] swaps places with the sibling of its parent path[i - 1].
-    for (int i = depth; i >= 2; i -= 2) {
-        const Word g = path[i - 2];
-        const int pSide = side[i - 2];
-        const Word b = child_[g][!pSide];
-        child_[g][!pSide] = path[i];
-        child_[path[i - 1]][side[i - 1]] = b;
+    // The node in entry taken[i] swaps places with the sibling of its
+    // parent, whose entry is the other one of taken[i - 1]'s node.
+    for (int i = depth - 1; i >= 1; i -= 2) {
+        const Word toB = taken[i - 1] ^ 1;
+        const Word b = child_[toB];
+        child_[toB] = child_[taken[i]];
+        child_[taken[i]] = b;
     }
     return Byte(a - kFirstLeaf);
 }
 
 void TQRCompress::ExpandBytes(Byte* data, Int64 count) {
-    for (Int64 i = 0; i < count; ++i) data[i] = ExpandByte();
+    for (Int64 i = 0; i < count; ++i) data[i] = DecodeByte();
 }
+
+Byte TQRCompress::ExpandByte() { return DecodeByte(); }
