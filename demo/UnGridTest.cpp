@@ -10,6 +10,7 @@
 #include "UnBarCode.h"
 #include "UnCalc.h"
 #include "UnDemo.h"
+#include "UnDirectoryView.h"
 #include "UnSEdit.h"
 #include "UnShape.h"
 #include "UnVLabel.h"
@@ -51,7 +52,7 @@ struct Launcher {
 };
 const Launcher kLaunchers[] = {
     {u"ｺﾝﾎﾟ", [] { OpenModal(FrmDemo); }},
-    {u"ﾌｧｲﾙ", nullptr},      // folder tree, TForm2 (UnDirectoryView)
+    {u"ﾌｧｲﾙ", [] { OpenModal(Form2); }},
     {u"ｼｪｰﾌﾟ", [] { OpenModal(Form3); }},
     {u"Vﾗﾍﾞﾙ", [] { OpenModal(FrmZvVLabel); }},
     {u"AVﾗﾍﾞﾙ", [] { OpenModal(FrmZvAVLabel); }},

@@ -8,6 +8,7 @@
 #include "UnAVLabel.h"
 #include "UnBarCode.h"
 #include "UnDemo.h"
+#include "UnDirectoryView.h"
 #include "UnGridTest.h"
 #include "UnShape.h"
 #include "UnVLabel.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     Application->CreateForm(Form1);
     // The other demonstration windows follow the main window, in this
     // order: TForm2, TForm3, TFrmZvVLabel, TForm6, TFrmZvAVLabel, TFrmDemo.
+    Application->CreateForm(Form2);
     Application->CreateForm(Form3);
     Application->CreateForm(FrmZvVLabel);
     Application->CreateForm(Form6);
