@@ -421,7 +421,8 @@ AnsiString TCBarImage::Encode() {
     return elements;
 }
 
-Integer TCBarImage::ElementWidth(char digit) const {
+// Inlined: the layout and the bar row call it once per element.
+Q_ALWAYS_INLINE Integer TCBarImage::ElementWidth(char digit) const {
     const Integer w = ((digit - '0') / 2 + 1) * cellWidth_;
     return UsesCellRatio(barType_) && w > cellWidth_ ? w * cellRatio_ / 20 : w;
 }

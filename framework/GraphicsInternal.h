@@ -142,6 +142,18 @@ struct TCanvas::Impl {
     std::optional<QRegion> clip;         // narrowed by the clip calls
     std::vector<std::unique_ptr<DCState>> saved;
     std::optional<QFont> qfont;          // cache of the font's Qt font
+    // Qt fonts of the last few fonts, newest first: a font selected and
+    // restored around each text keeps its Qt font and the glyph engine
+    // that font has found.
+    struct RecentFont {
+        QString name;
+        Integer height;
+        TFontStyles style;
+        TFontPitch pitch;
+        Integer pixelsPerInch;
+        QFont font;
+    };
+    std::vector<RecentFont> recentFonts;
 
     void ObjectChanged(TCanvasStates what);
     void ApplyClip(QPainter& p) const;

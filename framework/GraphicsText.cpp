@@ -6,6 +6,7 @@
 #include <QtGui/QPainter>
 #include <QtGui/QTransform>
 
+#include <algorithm>
 #include <numeric>
 
 using namespace GraphicsRaster;
@@ -13,7 +14,21 @@ using namespace GraphicsRaster;
 // ------------------------------------------------------------ fonts and measuring
 
 const QFont& TCanvas::Impl::Font() {
-    if (!qfont) qfont = c.font_->ToQFont();
+    if (qfont) return *qfont;
+    const TFont& f = *c.font_;
+    // What ToQFont reads of the font.
+    const auto same = [&f](const RecentFont& r) {
+        return r.name == f.Name() && r.height == f.Height() && r.style == f.Style() && r.pitch == f.Pitch() &&
+               r.pixelsPerInch == f.PixelsPerInch();
+    };
+    auto it = std::find_if(recentFonts.begin(), recentFonts.end(), same);
+    if (it == recentFonts.end()) {
+        constexpr size_t Kept = 4;
+        if (recentFonts.size() == Kept) recentFonts.pop_back();
+        it = recentFonts.insert(recentFonts.begin(),
+                                {f.Name(), f.Height(), f.Style(), f.Pitch(), f.PixelsPerInch(), f.ToQFont()});
+    }
+    qfont = it->font;
     return *qfont;
 }
 

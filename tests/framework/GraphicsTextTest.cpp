@@ -44,6 +44,36 @@ TEST(GraphicsText, WidthsAreSumsOfCharacterWidths) {
     }
 }
 
+// A canvas keeps the Qt fonts of its last few fonts: switching among more
+// fonts than it keeps, each differing in one thing only, every text must
+// measure and draw as on a canvas that only ever had that font.
+TEST(GraphicsText, SwitchingFontsBackAndForthDrawsAsAFreshCanvas) {
+    auto set = [](TFont* f, int variant) {
+        f->SetName(variant == 1 ? QStringLiteral("Courier New") : QStringLiteral("Arial"));
+        f->SetHeight(variant == 2 ? -22 : variant == 5 ? 18 : -14);
+        f->SetStyle(variant == 3 ? TFontStyles{fsBold} : TFontStyles{});
+        f->SetPitch(variant == 4 ? fpFixed : fpDefault);
+    };
+    const QString text = QStringLiteral("Wim 1l0O");
+    auto draw = [&](TCanvas* c, int variant) {
+        set(c->Font(), variant);
+        c->Brush()->SetStyle(bsClear);
+        c->TextOut(4, 4, text);
+        return c->TextExtent(text);
+    };
+    auto mixed = WhiteBitmap(160, 40);
+    for (int variant : {0, 1, 2, 3, 4, 5, 0, 3, 5, 1}) {
+        auto fresh = WhiteBitmap(160, 40);
+        const TSize expected = draw(fresh->Canvas(), variant);
+        mixed->Canvas()->Brush()->SetStyle(bsSolid);
+        mixed->Canvas()->Brush()->SetColor(clWhite);
+        mixed->Canvas()->FillRect(TRect(0, 0, 160, 40));
+        EXPECT_EQ(draw(mixed->Canvas(), variant), expected) << variant;
+        EXPECT_EQ(mixed->Image(), fresh->Image()) << variant;
+        EXPECT_GT(InkCount(fresh->Image(), TRect(0, 0, 160, 40)), 20) << variant;
+    }
+}
+
 TEST(GraphicsText, HalfWidthKatakanaIsNarrowerThanFullWidth) {
     TCanvas c;
     EXPECT_LT(c.TextWidth(QStringLiteral("ｱ")), c.TextWidth(QStringLiteral("ア")));
