@@ -1,5 +1,6 @@
 #include "UnCalc.h"
 
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "FormBuild.h"
 #include "Grids.h"
@@ -7,7 +8,11 @@
 #include "SEdit.h"
 #include "StdCtrls.h"
 
+#include <QtWidgets/QWidget>
+
 #include <array>
+#include <cstdio>
+#include <string>
 
 TFrmCalc* FrmCalc = nullptr;
 
@@ -79,6 +84,19 @@ const QString kOperators[] = {QStringLiteral("+"), QStringLiteral("-"), QStringL
 
 QString DecimalsCaption(Integer places, const QString& arrow) {
     return Format(QStringLiteral("%.%1f ").arg(places) + arrow, {0.0});
+}
+
+// A value in plain digits, never in exponent form, with at most the given
+// decimals.
+QString PlainDigits(Extended value, Integer places) {
+    std::string buffer(std::size_t(std::snprintf(nullptr, 0, "%.*Lf", int(places), value)) + 1, '\0');
+    std::snprintf(buffer.data(), buffer.size(), "%.*Lf", int(places), value);
+    QString t = QString::fromLatin1(buffer.c_str());
+    if (t.contains(u'.')) {
+        while (t.endsWith(u'0')) t.chop(1);
+        if (t.endsWith(u'.')) t.chop(1);
+    }
+    return t;
 }
 
 }  // namespace
@@ -340,8 +358,14 @@ void TFrmCalc::clearKey() {
     calc.cleared = true;
 }
 
+// A display that holds an error (a result past the limits) gives nothing
+// back: the window stays open with a beep.
 void TFrmCalc::takeResult() {
     edtShow->Update();
+    if (edtShow->ErrorType() != erNone) {
+        MessageBeep(0);
+        return;
+    }
     calc.resultText = edtShow->Text();
     SetModalResult(mrOk);
 }
@@ -439,8 +463,8 @@ void TFrmCalc::edtShowKeyUp(TObject*, Word& Key, TShiftState Shift) {
 // ------------------------------------------------------------ evaluation
 
 // B is read from the display first. A result outside the display's
-// limits is not shown: the display keeps the operand, the message says
-// why, and the next digit starts afresh.
+// limits is shown in plain digits beside the message that says why; the
+// next digit starts afresh.
 void TFrmCalc::CalcEvaluate(const QString& Mode) {
     calc.B = edtShow->AsFloat();
     if (Trim(lbMsg->Caption()).isEmpty() || Trim(edtShow->Text()).isEmpty() || Trim(calc.op).isEmpty()) return;
@@ -466,7 +490,8 @@ void TFrmCalc::CalcEvaluate(const QString& Mode) {
     }
     const bool tooLarge = !(B <= kMaxValue);  // NaN counts as too large
     const bool tooSmall = B < kMinValue;
-    if (!tooLarge && !tooSmall) edtShow->SetText(FloatToStr(B));
+    if (tooLarge || tooSmall) showOutOfRange(B);
+    else edtShow->SetText(FloatToStr(B));
     edtShow->Update();
     ResetOperatorMarks();
     calc.op.clear();
@@ -476,6 +501,15 @@ void TFrmCalc::CalcEvaluate(const QString& Mode) {
     if (tooLarge || edtShow->ErrorType() == erMaxValue) lbMsg->SetCaption(QStringLiteral("結果が大きすぎます"));
     else if (tooSmall || edtShow->ErrorType() == erMinValue) lbMsg->SetCaption(QStringLiteral("結果が小さすぎます"));
     else lbMsg->SetCaption(QString());
+}
+
+// All the digits, past the display's length limit too: a cut would show
+// another number.
+void TFrmCalc::showOutOfRange(Extended Value) {
+    const Integer limit = edtShow->MaxLength();
+    edtShow->SetMaxLength(0);
+    edtShow->SetText(PlainDigits(Value, edtShow->fpLength()));
+    edtShow->SetMaxLength(limit);
 }
 
 // ------------------------------------------------------------ opening
@@ -504,9 +538,13 @@ void PlaceCalculator(TControl* control) {
         anchor = control->ClientToScreen(TPoint(0, control->Height()));
         cell = {control->Width(), control->Height()};
     }
-    const TSize window{FrmCalc->Width(), FrmCalc->Height()};
+    // The outer size is the real frame's once the window shows; before,
+    // the framework's guess of it.
+    TSize window{FrmCalc->Width(), FrmCalc->Height()};
+    if (const QWidget* w = FrmCalc->Widget(); w && w->isVisible())
+        window = {w->frameGeometry().width(), w->frameGeometry().height()};
     const TPoint p = CalculatorPlace(anchor, cell, window, {Screen->Width(), Screen->Height()});
-    FrmCalc->SetBounds(p.X, p.Y, window.cx, window.cy);
+    FrmCalc->SetBounds(p.X, p.Y, FrmCalc->Width(), FrmCalc->Height());
 }
 
 }  // namespace
@@ -515,6 +553,12 @@ void ShowCalculator(TControl* Control, const QString& Text, QString& Result) {
     if (!FrmCalc) FrmCalc = new TFrmCalc(Application);
     calc.resultText = Text;
     PlaceCalculator(Control);
+    // Placed again by its real frame once the window manager has framed it.
+    FrmCalc->OnActivate = [Control, placed = false](TObject*) mutable {
+        if (placed) return;
+        placed = true;
+        PlaceCalculator(Control);
+    };
     TModalResult answer = mrCancel;
     try {
         answer = FrmCalc->ShowModal();

@@ -69,6 +69,7 @@ private:
     // Whether the display may hold Text: a number within the limits.
     bool fits(const QString& Text) const;
     void CalcEvaluate(const QString& Mode);
+    void showOutOfRange(Extended Value);
     void ResetOperatorMarks();
     void ToggleOperatorMark(TShape* Shape);
 };

@@ -271,12 +271,14 @@ void TForm1::buildTotals() {
         panel->Font()->SetColor(clNavy);
         return panel;
     };
-    captionPanel(PnlTotal, QStringLiteral("PnlCapGokei"), QStringLiteral("合計"), Bounds(212, 2, 64, 24));
-    LblGokei = total(QStringLiteral("LblGokei"), 276, 112);
-    captionPanel(PnlTotal, QStringLiteral("PnlCapSyohizei"), QStringLiteral("消費税"), Bounds(392, 2, 64, 24));
-    LblSyohizei = total(QStringLiteral("LblSyohizei"), 456, 96);
-    captionPanel(PnlTotal, QStringLiteral("PnlCapZGokei"), QStringLiteral("税込合計"), Bounds(556, 2, 72, 24));
-    LblZGokei = total(QStringLiteral("LblZGokei"), 628, 120);
+    // Each box shows the widest total whole: 15 digits with their commas
+    // and a minus for the total and the total with tax, 14 for the tax.
+    captionPanel(PnlTotal, QStringLiteral("PnlCapGokei"), QStringLiteral("合計"), Bounds(2, 2, 60, 24));
+    LblGokei = total(QStringLiteral("LblGokei"), 62, 184);
+    captionPanel(PnlTotal, QStringLiteral("PnlCapSyohizei"), QStringLiteral("消費税"), Bounds(250, 2, 60, 24));
+    LblSyohizei = total(QStringLiteral("LblSyohizei"), 310, 172);
+    captionPanel(PnlTotal, QStringLiteral("PnlCapZGokei"), QStringLiteral("税込合計"), Bounds(486, 2, 72, 24));
+    LblZGokei = total(QStringLiteral("LblZGokei"), 558, 184);
 }
 
 void TForm1::buildFnKeys() {

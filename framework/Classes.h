@@ -354,6 +354,9 @@ public:
     Int64 CopyFrom(TStream& source, Int64 count);
 
     QByteArray ReadBytes(Integer count);  // up to count bytes, fewer at the end
+    // Everything from the position to the end, also when the stream cannot
+    // tell its size; EReadError past 2 GB or when the stream runs short.
+    QByteArray ReadToEnd();
     void WriteBytes(const QByteArray& bytes);
 };
 
@@ -381,7 +384,8 @@ private:
 
 class TFileStream : public TStream {
 public:
-    // EFCreateError / EFOpenError with the file name when it cannot be opened.
+    // EFCreateError / EFOpenError with the file name when it cannot be
+    // opened; a folder is refused.
     TFileStream(const QString& fileName, Word mode);
     ~TFileStream() override;
 

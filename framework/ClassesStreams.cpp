@@ -5,6 +5,7 @@
 #include <QtCore/QFileInfo>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +35,22 @@ Int64 TStream::Size() {
 }
 
 void TStream::SetSize(Int64) {}
+
+QByteArray TStream::ReadToEnd() {
+    constexpr Int64 kMax = std::numeric_limits<Integer>::max();
+    const Int64 remaining = std::max<Int64>(Size() - Position(), 0);
+    if (remaining > kMax) throw EReadError(kReadError);
+    QByteArray bytes(qsizetype(remaining), '\0');
+    ReadBuffer(bytes.data(), Integer(remaining));
+    // A stream that cannot tell its size (the files of /proc report none)
+    // is read on until it ends.
+    char chunk[65536];
+    for (Integer n; (n = Read(chunk, Integer(sizeof chunk))) > 0;) {
+        if (bytes.size() + n > kMax) throw EReadError(kReadError);
+        bytes.append(chunk, n);
+    }
+    return bytes;
+}
 
 void TStream::ReadBuffer(void* buffer, Integer count) {
     if (count != 0 && Read(buffer, count) != count) throw EReadError(kReadError);
@@ -95,7 +112,7 @@ Integer TMemoryStream::Write(const void* buffer, Integer count) {
 Int64 TMemoryStream::Seek(Int64 offset, TSeekOrigin origin) {
     const Int64 base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : Int64(data_.size());
     Int64 target = 0;
-    if (__builtin_add_overflow(base, offset, &target)) return -1;
+    if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
     position_ = target;
     return position_;
 }
@@ -120,10 +137,9 @@ void TMemoryStream::Clear() {
 
 void TMemoryStream::LoadFromStream(TStream& stream) {
     stream.SetPosition(0);
-    const Int64 size = stream.Size();
-    if (size > std::numeric_limits<Integer>::max()) throw EReadError(kReadError);
-    SetSize(size);
-    stream.ReadBuffer(data_.data(), Integer(size));
+    const QByteArray bytes = stream.ReadToEnd();
+    SetSize(bytes.size());
+    if (!bytes.isEmpty()) std::memcpy(data_.data(), bytes.constData(), size_t(bytes.size()));
 }
 
 void TMemoryStream::SaveToStream(TStream& stream) {
@@ -160,9 +176,16 @@ TFileStream::TFileStream(const QString& fileName, Word mode) : fileName_(fileNam
     case fmOpenReadWrite: flags = O_RDWR; break;
     }
     fd_ = flags < 0 ? -1 : ::open(path.constData(), flags | O_CLOEXEC);
+    int error = flags < 0 ? EINVAL : errno;
+    // A folder opens for reading but is no file.
+    struct stat st {};
+    if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        error = EISDIR;
+    }
     if (fd_ < 0)
-        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
-                              .arg(fullName(fileName), systemError(flags < 0 ? EINVAL : errno)));
+        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fullName(fileName), systemError(error)));
 }
 
 TFileStream::~TFileStream() {

@@ -80,6 +80,25 @@ qsizetype skipBlanks(const QString& text, qsizetype i) {
     return i;
 }
 
+// A stable merge sort that stays in bounds whatever the comparison
+// answers: a comparison without a consistent order makes std::stable_sort
+// read outside its buffer.
+template <class Less>
+void MergeSort(std::vector<Integer>& items, Less less) {
+    const size_t count = items.size();
+    std::vector<Integer> merged(count);
+    for (size_t width = 1; width < count; width *= 2) {
+        for (size_t lo = 0; lo < count; lo += 2 * width) {
+            const size_t mid = std::min(lo + width, count), hi = std::min(lo + 2 * width, count);
+            size_t a = lo, b = mid, out = lo;
+            while (a < mid && b < hi) merged[out++] = less(items[b], items[a]) ? items[b++] : items[a++];
+            while (a < mid) merged[out++] = items[a++];
+            while (b < hi) merged[out++] = items[b++];
+        }
+        items.swap(merged);
+    }
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ TStrings
@@ -294,11 +313,7 @@ void TStrings::SetStringList(const QStringList& lines) {
 }
 
 void TStrings::LoadFromStream(TStream& stream) {
-    const Int64 remaining = stream.Size() - stream.Position();
-    if (remaining > std::numeric_limits<Integer>::max()) throw EReadError(QStringLiteral("Stream read error"));
-    AnsiString bytes(qsizetype(std::max<Int64>(remaining, 0)), '\0');
-    stream.ReadBuffer(bytes.data(), Integer(bytes.size()));
-    SetText(AnsiToWide(bytes));
+    SetText(AnsiToWide(stream.ReadToEnd()));
 }
 
 void TStrings::SaveToStream(TStream& stream) const {
@@ -454,8 +469,7 @@ void TStringList::sortItems(const Compare& compare) {
     // rebuild the list from it.
     std::vector<Integer> order(items_.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](Integer a, Integer b) { return compare(this, a, b) < 0; });
+    MergeSort(order, [&](Integer a, Integer b) { return compare(this, a, b) < 0; });
     std::vector<Item> sorted;
     sorted.reserve(items_.size());
     for (Integer i : order) sorted.push_back(std::move(items_[size_t(i)]));

@@ -488,6 +488,8 @@ bool TWinControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
     case QEvent::InputMethod:
         return KeyPipeline::Handle(*this, link, event);
     case QEvent::FocusIn: {
+        // A closing pop-up hands the focus back to where it was: no move.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason) return link.BaseEvent(event);
         KeyPipeline::FocusArrived();
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) Perform(WM_MOUSEACTIVATE);
         TNativeScope scope(link, event, WM_SETFOCUS);

@@ -6,13 +6,17 @@
 #include "ControlsWidget.h"
 
 #include <QtCore/QEventLoop>
+#include <QtGui/QGuiApplication>
 #include <QtGui/QCloseEvent>
 #include <QtGui/QPainter>
 #include <QtGui/QPaintEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QWidget>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -30,6 +34,67 @@ TRect FormFrame(TBorderStyle style) {
     case bsSizeable: case bsSizeToolWin: return TRect(4, 13, 4, 4);
     default: return TRect(3, 29, 3, 3);
     }
+}
+
+namespace {
+
+// Motif window-manager hints.
+constexpr uint32_t MwmHintsFunctions = 1, MwmHintsDecorations = 2;
+constexpr uint32_t MwmFuncResize = 2, MwmFuncMove = 4, MwmFuncMinimize = 8, MwmFuncMaximize = 16,
+                   MwmFuncClose = 32;
+constexpr uint32_t MwmDecorBorder = 2, MwmDecorResizeH = 4, MwmDecorTitle = 8, MwmDecorMenu = 16,
+                   MwmDecorMinimize = 32, MwmDecorMaximize = 64;
+
+bool Sizeable(TBorderStyle style) {
+    return style == bsSizeable || style == bsSizeToolWin;
+}
+
+// Minimise and maximise buttons belong to plain windows only.
+bool HasWindowButtons(TBorderStyle style) {
+    return style == bsSingle || style == bsSizeable;
+}
+
+// Writes the hints on the native X11 window of w (nothing elsewhere).
+void SetMotifHints(QWidget* w, const TFrameHints& hints) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection() || !w->testAttribute(Qt::WA_WState_Created)) return;
+    xcb_connection_t* connection = x11->connection();
+    static const char name[] = "_MOTIF_WM_HINTS";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+    if (!atom) return;
+    const uint32_t data[5] = {hints.Flags, hints.Functions, hints.Decorations, 0, 0};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(w->winId()), atom->atom, atom->atom, 32, 5,
+                        data);
+    xcb_flush(connection);
+    std::free(atom);
+}
+
+}  // namespace
+
+TFrameHints FrameHintsFor(TBorderStyle style, TBorderIcons icons) {
+    TFrameHints h;
+    if (style == bsNone) return h;
+    h.Flags = MwmHintsFunctions | MwmHintsDecorations;
+    h.Functions = MwmFuncMove;
+    h.Decorations = MwmDecorBorder | MwmDecorTitle;
+    if (Sizeable(style)) {
+        h.Functions |= MwmFuncResize;
+        h.Decorations |= MwmDecorResizeH;
+    }
+    if (icons.Contains(biSystemMenu)) {
+        h.Functions |= MwmFuncClose;
+        h.Decorations |= MwmDecorMenu;
+    }
+    if (HasWindowButtons(style) && icons.Contains(biMinimize)) {
+        h.Functions |= MwmFuncMinimize;
+        h.Decorations |= MwmDecorMinimize;
+    }
+    if (HasWindowButtons(style) && icons.Contains(biMaximize)) {
+        h.Functions |= MwmFuncMaximize;
+        h.Decorations |= MwmDecorMaximize;
+    }
+    return h;
 }
 
 // ------------------------------------------------------------ life
@@ -132,10 +197,16 @@ void TCustomForm::applyWindowFlags() {
     }
     if (borderIcons_.Contains(biSystemMenu)) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (formStyle_ == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
-    if (w->windowFlags() == flags) return;
-    const bool shown = w->isVisible();
-    w->setWindowFlags(flags);
-    if (shown) w->show();
+    if (w->windowFlags() != flags) {
+        const bool shown = w->isVisible();
+        w->setWindowFlags(flags);
+        if (shown) w->show();
+    }
+    applyFrameHints();
+}
+
+void TCustomForm::applyFrameHints() {
+    if (QWidget* w = Widget(); w && borderStyle_ != bsNone) SetMotifHints(w, FrameHintsFor(borderStyle_, borderIcons_));
 }
 
 // Puts the Qt window where the outer bounds say: the window is the client
@@ -387,6 +458,11 @@ bool TCustomForm::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
         // The framework closes (or hides) the window itself.
         event->ignore();
         Close();
+        return true;
+    case QEvent::WinIdChange:
+        // Qt wrote its own hints on the new native window.
+        link.BaseEvent(event);
+        applyFrameHints();
         return true;
     case QEvent::WindowActivate:
         link.BaseEvent(event);

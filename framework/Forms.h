@@ -41,6 +41,18 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 // inside); no border none.
 TRect FormFrame(TBorderStyle style);
 
+// The frame a form asks the window manager for, as Motif window-manager
+// hints: which functions (move, resize, minimise, maximise, close) and
+// which decorations (border, title, menu and buttons) it has. Qt states
+// only the functions, and window managers that go by the decorations then
+// draw every button; a form states both.
+struct TFrameHints {
+    uint32_t Flags = 0;
+    uint32_t Functions = 0;
+    uint32_t Decorations = 0;
+};
+TFrameHints FrameHintsFor(TBorderStyle style, TBorderIcons icons);
+
 // ------------------------------------------------------------ TCustomForm
 
 class TCustomForm : public TWinControl {
@@ -142,6 +154,7 @@ protected:
 private:
     void placeWindow();
     void applyWindowFlags();
+    void applyFrameHints();
     void windowActivated();
     void windowDeactivated();
     void setWindowFocus();

@@ -38,6 +38,19 @@ bool IsKana(char16_t u) {
     return (u >= 0x3041 && u <= 0x309F) || (u >= 0x30A0 && u <= 0x30FF) || (u >= 0xFF65 && u <= 0xFF9F);
 }
 
+bool IsPendingN(QChar c) {
+    const char16_t u = c.unicode();
+    return u == u'n' || u == u'N' || u == u'ｎ' || u == u'Ｎ';
+}
+
+// The kana a preedit stands for, or "" when it is not kana. A romaji input
+// method shows a final "n" as typed until the next key decides it; at
+// conversion it is ん.
+QString KanaOfPreedit(const QString& text) {
+    if (text.size() >= 2 && IsPendingN(text.back()) && IsKanaText(text.chopped(1))) return text.chopped(1) + u'ん';
+    return IsKanaText(text) ? text : QString();
+}
+
 }  // namespace
 
 QString ToHalfWidthKatakana(const QString& text) {
@@ -65,11 +78,13 @@ bool IsKanaText(const QString& text) {
 }
 
 void TKanaReadingSource::Preedit(const QString& text) {
-    if (IsKanaText(text)) lastKana_ = text;
+    const QString kana = KanaOfPreedit(text);
+    if (!kana.isEmpty()) lastKana_ = kana;
 }
 
 QString TKanaReadingSource::Commit(const QString& result) {
-    const QString reading = IsKanaText(result) ? result : lastKana_;
+    const QString own = KanaOfPreedit(result);
+    const QString reading = own.isEmpty() ? lastKana_ : own;
     lastKana_.clear();
     return ToHalfWidthKatakana(reading);
 }

@@ -35,7 +35,8 @@ public:
 };
 
 // The default: the last all-kana preedit (the result itself when it is
-// kana), in half-width katakana.
+// kana), in half-width katakana; a Latin "n" after kana at the end of a
+// preedit counts as ん.
 class TKanaReadingSource : public TImeReadingSource {
 public:
     void Preedit(const QString& text) override;

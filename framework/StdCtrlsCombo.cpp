@@ -6,7 +6,9 @@
 
 #include <QtGui/QPainter>
 #include <QtGui/QPaintEvent>
+#include <QtGui/QKeyEvent>
 #include <QtGui/QValidator>
+#include <QtWidgets/QAbstractItemView>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QLineEdit>
 
@@ -28,12 +30,16 @@ private:
 }  // namespace
 
 // The Qt combo box of a combo control: opening and closing the list go
-// through the control.
+// through the control, and so do the keys while the list is open.
 class TComboWidget : public TControlWidget<QComboBox> {
 public:
     using TControlWidget<QComboBox>::TControlWidget;
 
     void showPopup() override {
+        if (!listKeys_) {
+            listKeys_ = new ListKeyFilter(*this);
+            view()->installEventFilter(listKeys_);
+        }
         if (auto* box = owner()) {
             try {
                 box->popupOpening();
@@ -57,7 +63,32 @@ public:
     }
 
 private:
+    // The open list's pop-up gets the keys from the window system; on the
+    // platform the box keeps them. The filter comes before the pop-up's own
+    // handling, which would otherwise choose on Enter's shortcut check and
+    // leave the key press itself to whichever box then has the focus.
+    class ListKeyFilter : public QObject {
+    public:
+        explicit ListKeyFilter(TComboWidget& widget) : QObject(widget.view()), widget_(widget) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            TCustomComboBox* box = widget_.owner();
+            if (!box) return QObject::eventFilter(watched, event);
+            switch (event->type()) {
+            case QEvent::ShortcutOverride:
+                event->accept();
+                return true;
+            case QEvent::KeyPress: return box->listKeyPressed(*static_cast<QKeyEvent*>(event));
+            case QEvent::KeyRelease: return box->listKeyReleased(*static_cast<QKeyEvent*>(event));
+            default: return QObject::eventFilter(watched, event);
+            }
+        }
+
+    private:
+        TComboWidget& widget_;
+    };
+
     TCustomComboBox* owner() const { return static_cast<TCustomComboBox*>(Control()); }
+    ListKeyFilter* listKeys_ = nullptr;
 };
 
 // ------------------------------------------------------------ life
@@ -160,6 +191,39 @@ void TCustomComboBox::userChose(int index) {
     const auto guard = Guard();
     Click();
     if (!guard.expired()) Select();
+}
+
+// Enter takes the highlighted item and Esc closes the list, as the list
+// does on its own; every other key goes through the box's key-down step
+// first and works the list only when the step leaves it.
+bool TCustomComboBox::listKeyPressed(QKeyEvent& event) {
+    const Word vk = VirtualKeyOf(event);
+    if (vk == VK_RETURN) {
+        chooseHighlighted();
+        return true;
+    }
+    if (vk == 0 || vk == VK_ESCAPE) return false;
+    const auto guard = Guard();
+    Word key = vk;
+    const bool used = DoKeyDown(key, ShiftStateOf(event));
+    return used || guard.expired() || !droppedDown_;
+}
+
+bool TCustomComboBox::listKeyReleased(QKeyEvent& event) {
+    Word key = VirtualKeyOf(event);
+    if (key == 0 || event.isAutoRepeat()) return false;
+    const auto guard = Guard();
+    const bool used = DoKeyUp(key, ShiftStateOf(event));
+    return used || guard.expired() || !droppedDown_;
+}
+
+void TCustomComboBox::chooseHighlighted() {
+    QComboBox* w = ComboWidget();
+    const int row = w->view()->currentIndex().row();
+    w->hidePopup();
+    if (row < 0 || row >= items_->Count()) return;
+    w->setCurrentIndex(row);
+    userChose(row);
 }
 
 void TCustomComboBox::popupOpening() {
@@ -374,6 +438,12 @@ void TCustomComboBox::WndProc(TMessage& Message) {
         return;
     }
     TWinControl::WndProc(Message);
+}
+
+// A box that loses the focus closes its list.
+void TCustomComboBox::DoExit() {
+    SetDroppedDown(false);
+    TWinControl::DoExit();
 }
 
 void TCustomComboBox::CMFontChanged(TMessage& Message) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class TStringList;
 class TStrings;
@@ -98,6 +99,7 @@ protected:
     bool TakesFocusOnClick() const override { return true; }
     void WndProc(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
+    void DoExit() override;
     void PaintWidget(TControlWidgetLink& link, QPaintEvent* event) override;
     // The platform's edit part ignores Enter.
     void KeyPress(WideChar& Key) override;
@@ -121,6 +123,10 @@ private:
     void itemsChanged();
     void showModel();
     void userChose(int index);
+    // Keys that reach the open list; true when used up.
+    bool listKeyPressed(QKeyEvent& event);
+    bool listKeyReleased(QKeyEvent& event);
+    void chooseHighlighted();
     void popupOpening();
     void popupClosed();
 

@@ -184,10 +184,13 @@ private:
                fmt.contains(QLatin1String("ampm"), Qt::CaseInsensitive);
     }
 
-    static qsizetype runLength(const QString& fmt, qsizetype i) {
+    // The length of the run of one letter at i, counted up to limit: a
+    // token takes at most a few letters of a run, and counting it whole at
+    // every token would cost the square of a long run.
+    static qsizetype runLength(const QString& fmt, qsizetype i, qsizetype limit) {
         const QChar c = fmt[i].toLower();
         qsizetype n = 1;
-        while (i + n < fmt.size() && fmt[i + n].toLower() == c) ++n;
+        while (n < limit && i + n < fmt.size() && fmt[i + n].toLower() == c) ++n;
         return n;
     }
 
@@ -195,7 +198,8 @@ private:
     qsizetype token(const QString& fmt, qsizetype i, bool twelveHour, int depth, QString& out) {
         const TFormatSettings& fs = FormatSettings();
         const QChar c = fmt[i];
-        const qsizetype n = runLength(fmt, i);
+        // A run of y is taken whole; no other token takes more than six.
+        const qsizetype n = runLength(fmt, i, c.toLower() == u'y' ? fmt.size() : 6);
         switch (c.toLower().unicode()) {
         case u'"':
         case u'\'': {

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6opengl6-dev
+  libxcb1-dev
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   libzbar-dev zbar-tools

@@ -3,15 +3,20 @@
 #include "UnCalc.h"
 
 #include "DemoTestSupport.h"
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "SBtn.h"
 #include "SEdit.h"
 #include "StdCtrls.h"
+#include "Forms.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <memory>
+
+#include <QtWidgets/QWidget>
 
 namespace {
 
@@ -43,6 +48,73 @@ TEST(CalculatorPlace, NeverLeavesTheScreenSideways) {
     EXPECT_EQ(CalculatorPlace({100, 100}, {30, 18}, kWindow, {300, 800}).X, 0);
     // A wide cell whose right edge lies past the screen's.
     EXPECT_EQ(CalculatorPlace({1200, 100}, {300, 18}, kWindow, kScreen).X, 1280 - 254);
+}
+
+// The window as the window system frames it: no border buttons, and
+// placed by its real outer size (here, with no window manager, the client
+// area itself).
+class CalculatorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host = std::make_unique<TForm>(nullptr);
+        host->SetBounds(0, 0, Screen->Width(), Screen->Height());
+        box = new TEdit(host.get());
+        box->SetParent(host.get());
+        ShowActive(host.get());
+    }
+    // The calculator's outer rectangle while it runs for the box at (x, y).
+    QRect OpenFor(Integer x, Integer y, Qt::WindowFlags* flags = nullptr) {
+        box->SetBounds(x, y, 80, 20);
+        QRect frame;
+        WhenModalActive([&](QWidget* modal) {
+            frame = modal->frameGeometry();
+            if (flags) *flags = modal->windowFlags();
+            hints = FrameHintsFor(FrmCalc->BorderStyle(), FrmCalc->BorderIcons());
+            FrmCalc->SetModalResult(mrCancel);
+        });
+        QString result;
+        ShowCalculator(box, QStringLiteral("1"), result);
+        return frame;
+    }
+    TPoint Corner() const { return box->ClientToScreen(TPoint(0, box->Height())); }
+
+    std::unique_ptr<TForm> host;
+    TEdit* box = nullptr;
+    TFrameHints hints;
+};
+
+TEST_F(CalculatorWindow, HasADialogFrameWithoutBorderButtons) {
+    Qt::WindowFlags flags;
+    OpenFor(100, 100, &flags);
+    // What the window manager is told: a title and a border, moving only.
+    EXPECT_EQ(hints.Decorations, 2u | 8u);
+    EXPECT_EQ(hints.Functions, 4u);
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    for (Qt::WindowType button : {Qt::WindowSystemMenuHint, Qt::WindowMinimizeButtonHint,
+                                  Qt::WindowMaximizeButtonHint, Qt::WindowCloseButtonHint,
+                                  Qt::WindowContextHelpButtonHint})
+        EXPECT_FALSE(flags.testFlag(button)) << button;
+}
+
+TEST_F(CalculatorWindow, OpensOnePixelInsideBelowTheBox) {
+    const QRect frame = OpenFor(100, 100);
+    const TPoint corner = Corner();
+    EXPECT_EQ(frame.topLeft(), QPoint(corner.X + 1, corner.Y + 1));
+}
+
+TEST_F(CalculatorWindow, NearTheRightEdgeItsRightSideMeetsTheBoxs) {
+    const Integer x = Screen->Width() - 120;
+    const QRect frame = OpenFor(x, 100);
+    const TPoint corner = Corner();
+    // Its outer right edge (exclusive) one pixel inside the box's.
+    EXPECT_EQ(frame.x() + frame.width(), corner.X + box->Width() - 1);
+}
+
+TEST_F(CalculatorWindow, NearTheBottomItsBottomMeetsTheBoxsTop) {
+    const QRect frame = OpenFor(100, Screen->Height() - 60);
+    const TPoint corner = Corner();
+    EXPECT_EQ(frame.y() + frame.height(), corner.Y - box->Height() - 1);
 }
 
 // ------------------------------------------------------------ keys
@@ -186,6 +258,49 @@ TEST(Calculator, ResultsOutsideTheDisplayAreRefusedWithAMessage) {
         Press(f, {kPlus, 1, kEquals});
         EXPECT_EQ(Display(f), QStringLiteral("999999999999")) << "the limit itself is shown";
         EXPECT_EQ(Message(f), QString());
+    });
+}
+
+// The issue's own run: C, twelve 9s, x, 10, =, then the key that takes
+// the result back.
+TEST(Calculator, AnOverflowedResultIsShownAndNeverTakenBack) {
+    int beeps = 0;
+    SetBeepHook([&](Cardinal) { ++beeps; });
+    QString shown;
+    bool stayedOpen = false;
+    const QString result = RunCalculator(QStringLiteral("5"), [&](TFrmCalc& f) {
+        Press(f, {kClear});
+        for (int i = 0; i < 12; ++i) Press(f, {9});
+        Press(f, {kTimes, 1, 0, kEquals});
+        EXPECT_EQ(Message(f), QStringLiteral("結果が大きすぎます"));
+        shown = Display(f);
+        SaveTestImage(GrabForm(&f), QStringLiteral("calculator-overflow"));
+        Press(f, {kTakeBack});
+        KeyClick(&f, Qt::Key_Return);
+        stayedOpen = f.ModalResult() == mrNone;
+    });
+    SetBeepHook(nullptr);
+    EXPECT_EQ(shown.remove(u',').section(u'.', 0, 0), QStringLiteral("9999999999990")) << "the result itself, in digits";
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(result, QString()) << "nothing came back";
+    // Far past the limits: still digits, no exponent, and below the minimum.
+    RunCalculator(QStringLiteral("999999999999"), [](TFrmCalc& f) {
+        Press(f, {kTimes});
+        for (int i = 0; i < 12; ++i) Press(f, {9});
+        Press(f, {kEquals});
+        const QString t = Display(f);
+        EXPECT_FALSE(t.isEmpty());
+        EXPECT_FALSE(t.contains(u'E'));
+        EXPECT_EQ(QString(t).remove(u',').section(u'.', 0, 0).size(), 24) << qPrintable(t);
+    });
+    RunCalculator(QStringLiteral("-999999999999"), [](TFrmCalc& f) {
+        Press(f, {kTimes, 3, kEquals});
+        EXPECT_EQ(Message(f), QStringLiteral("結果が小さすぎます"));
+        EXPECT_EQ(QString(Display(f)).remove(u',').section(u'.', 0, 0), QStringLiteral("-2999999999997"));
+        // Clearing the error lets a result go back again.
+        Press(f, {kClear, 4, kTakeBack});
+        EXPECT_EQ(f.ModalResult(), mrOk);
     });
 }
 

@@ -401,3 +401,46 @@ TEST_F(VoucherWindow, CannotBeMadeSmallerThanItsDesign) {
 }
 
 }  // namespace
+
+namespace {
+
+// The widest text each totals box can be asked to show: the total and the
+// total with tax reach 15 digits before fixed point overflows, the tax 14;
+// a returned voucher makes them negative.
+TEST_F(VoucherWindow, TheTotalsBoxesShowTheLargestTotalsWhole) {
+    struct Box {
+        TPanel* panel;
+        QString widest;
+    };
+    const Box boxes[] = {{form->LblGokei, QStringLiteral("-888,888,888,888,888")},
+                         {form->LblSyohizei, QStringLiteral("-88,888,888,888,888")},
+                         {form->LblZGokei, QStringLiteral("-888,888,888,888,888")}};
+    Integer right = 0;
+    for (const Box& b : boxes) {
+        SCOPED_TRACE(b.panel->Name().toStdString());
+        TCanvas canvas;
+        canvas.SetFont(b.panel->Font());
+        const Integer room = b.panel->ClientWidth() - 2 * b.panel->BevelWidth();
+        EXPECT_LE(canvas.TextWidth(b.widest), room);
+        b.panel->SetCaption(b.widest);
+        // Side by side in the totals row, inside the window.
+        EXPECT_GE(b.panel->Left(), right);
+        right = b.panel->Left() + b.panel->Width();
+        EXPECT_LE(right, form->PnlTotal->ClientWidth());
+    }
+    // A total of a thousand million keeps its leading digit.
+    form->LblGokei->SetCaption(QStringLiteral("1,000,000,000"));
+    const QImage image = GrabControl(form->LblGokei);
+    SaveTestImage(GrabControl(form->PnlTotal), QStringLiteral("voucher-totals"));
+    bool inkNearLeft = false;
+    TCanvas canvas;
+    canvas.SetFont(form->LblGokei->Font());
+    const Integer textLeft = form->LblGokei->ClientWidth() - 1 - canvas.TextWidth(QStringLiteral("1,000,000,000"));
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = std::max(0, int(textLeft) - 1); x < textLeft + 6; ++x)
+            if (QColor(image.pixel(x, y)).blue() > 100 && QColor(image.pixel(x, y)).red() < 60) inkNearLeft = true;
+    }
+    EXPECT_TRUE(inkNearLeft) << "the leading 1 is drawn";
+}
+
+}  // namespace

@@ -13,6 +13,8 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QComboBox>
 
+#include <algorithm>
+
 namespace {
 
 class SEditComboTest : public ::testing::Test {
@@ -245,3 +247,105 @@ TEST_F(SEditComboTest, AFlatBoxIsFramedInBlack) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------------ keys while the list is open
+
+class SEditComboOpenListTest : public SEditComboTest {
+protected:
+    void SetUp() override {
+        SEditComboTest::SetUp();
+        c = form->AddEdit("C", 350, 10);
+        b->SetmvRight(c);
+        c->SetmvLeft(b);
+        k->OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+            keysDown.push_back(std::to_string(key) + (shift.Contains(ssShift) ? "+S" : "") +
+                               (shift.Contains(ssCtrl) ? "+C" : ""));
+        };
+    }
+    // Opens the list by Ctrl+Down and waits until it shows.
+    void Open() {
+        form->Key(Qt::Key_Down, Qt::ControlModifier);
+        ASSERT_TRUE(k->DroppedDown());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return widget()->view()->isVisible(); }));
+    }
+    // A key while the list is open: the window system gives it to the
+    // box's window, which keeps the keyboard focus.
+    void ListKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+        form->Key(key, mods);
+    }
+
+    TSEdit* c = nullptr;
+    std::vector<std::string> keysDown;
+};
+
+TEST_F(SEditComboOpenListTest, CtrlDownClosesTheOpenListAndShiftStepsTheChoice) {
+    Open();
+    keysDown.clear();
+    ListKey(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 0);
+    ListKey(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 1);
+    ListKey(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(k->ItemIndex(), 0);
+    EXPECT_TRUE(k->DroppedDown());
+    ListKey(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_FALSE(k->DroppedDown());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+    EXPECT_TRUE(k->Focused());
+    // OnKeyDown saw the modifiers and the arrows that came with them.
+    EXPECT_NE(std::find(keysDown.begin(), keysDown.end(), "16+S"), keysDown.end());
+    EXPECT_NE(std::find(keysDown.begin(), keysDown.end(), "17+C"), keysDown.end());
+    EXPECT_EQ(std::count(keysDown.begin(), keysDown.end(), "40+S"), 0) << "Shift+Down was used up by the step";
+    EXPECT_TRUE(form->log.empty());
+}
+
+TEST_F(SEditComboOpenListTest, PlainArrowsMoveTheHighlightAndReachOnKeyDown) {
+    k->SetItemIndex(0);
+    Open();
+    keysDown.clear();
+    ListKey(Qt::Key_Down);
+    ListKey(Qt::Key_Down);
+    EXPECT_TRUE(k->DroppedDown());
+    EXPECT_EQ(widget()->view()->currentIndex().row(), 2);
+    EXPECT_EQ(std::count(keysDown.begin(), keysDown.end(), "40"), 2);
+}
+
+TEST_F(SEditComboOpenListTest, EnterThatPicksAnItemMovesOnce) {
+    for (TComboBoxStyle style : {csDropDownList, csDropDown}) {
+        SCOPED_TRACE(style);
+        k->SetStyle(style);
+        k->SetItemIndex(-1);
+        k->Update();
+        k->SetFocus();
+        form->log.clear();
+        Open();
+        ListKey(Qt::Key_Down);
+        ListKey(Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+        QTest::qWait(20);
+        EXPECT_TRUE(b->Focused());
+        EXPECT_EQ(form->log, (Trace{"Click:K", "Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39", "Change:K"}));
+        EXPECT_EQ(k->ItemIndex(), 1);
+    }
+}
+
+TEST_F(SEditComboOpenListTest, EnterWithNoNeighbourBeyondDoesNotReachTheNextBox) {
+    b->SetmvRight(nullptr);
+    Open();
+    ListKey(Qt::Key_Down);
+    ListKey(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+    QTest::qWait(20);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(form->log, (Trace{"Click:K", "Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39", "Change:K"}));
+}
+
+TEST_F(SEditComboOpenListTest, AMoveByKeyFromTheOpenListClosesIt) {
+    Open();
+    ListKey(Qt::Key_Left);
+    EXPECT_TRUE(a->Focused());
+    EXPECT_FALSE(k->DroppedDown());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+    EXPECT_EQ(form->log, (Trace{"Exit:K", "Enter:A", "Move:K:37"}));
+}

@@ -59,6 +59,19 @@ TEST_F(SEditImeTest, ACommittedResultArrivesAsCharactersAndItsReadingFollows) {
     EXPECT_TRUE(a->Modified());
 }
 
+TEST_F(SEditImeTest, AFinalLatinNAfterKanaIsReadAsN) {
+    Compose({QStringLiteral("に"), QStringLiteral("にh"), QStringLiteral("にほ"), QStringLiteral("にほn"),
+             QStringLiteral("日本")},
+            QStringLiteral("日本"));
+    Compose({QStringLiteral("か"), QStringLiteral("かn"), QStringLiteral("かんj"), QStringLiteral("かんじ"),
+             QStringLiteral("漢字")},
+            QStringLiteral("漢字"));
+    // A lone n is no kana yet, and an n inside Latin text stays Latin.
+    Compose({QStringLiteral("n"), QStringLiteral("ｎ")}, QStringLiteral("ｎ"));
+    Compose({QStringLiteral("ぺ"), QStringLiteral("ぺn"), QStringLiteral("ぺnn")}, QStringLiteral("ペン"));
+    EXPECT_EQ(readings, (std::vector<std::string>{"A:ﾆﾎﾝ", "A:ｶﾝｼﾞ", "A:", "A:ﾍﾟﾝ"}));
+}
+
 TEST_F(SEditImeTest, TheReadingGoesToTheBoxThatEnteredLast) {
     ImeCurrentEdit = b;
     Compose({QStringLiteral("かな")}, QStringLiteral("仮名"));

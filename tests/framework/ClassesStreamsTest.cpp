@@ -45,11 +45,10 @@ TEST(MemoryStream, SeekOriginsAndWritingPastTheEnd) {
     s.WriteBytes(bytes("Z"));
     EXPECT_EQ(s.Bytes(), QByteArray("aXYdef\0\0Z", 9));
 
-    s.SetPosition(-1);  // a negative position reads and writes nothing
+    s.SetPosition(-1);  // refused: the position stays at the end
     char c = 0;
     EXPECT_EQ(s.Read(&c, 1), 0);
-    EXPECT_EQ(s.Write(&c, 1), 0);
-    EXPECT_THROW(s.WriteBuffer(&c, 1), EWriteError);
+    EXPECT_EQ(s.Position(), 9);
 }
 
 TEST(MemoryStream, APositionTooFarOutRaisesAndKeepsTheData) {
@@ -109,6 +108,18 @@ TEST(MemoryStream, ReadBytesReturnsWhatIsThere) {
     EXPECT_EQ(s.ReadBytes(10), bytes("bc"));
     EXPECT_EQ(s.ReadBytes(10), QByteArray());
     EXPECT_EQ(s.ReadBytes(-3), QByteArray());
+}
+
+TEST(MemoryStream, ANegativeTargetFailsAndThePositionStays) {
+    TMemoryStream s;
+    s.WriteBytes(bytes("abcdef"));
+    s.SetPosition(4);
+    EXPECT_EQ(s.Seek(-5, soCurrent), -1);
+    EXPECT_EQ(s.Seek(-1, soBeginning), -1);
+    EXPECT_EQ(s.Seek(-7, soEnd), -1);
+    EXPECT_EQ(s.Position(), 4);
+    EXPECT_EQ(s.ReadBytes(2), bytes("ef"));
+    EXPECT_EQ(s.Seek(-6, soEnd), 0) << "the start itself is a place";
 }
 
 class FileStreamTest : public ::testing::Test {
@@ -172,6 +183,41 @@ TEST_F(FileStreamTest, OpenAndCreateErrorsNameTheFile) {
     }
     // Both are stream errors to a caller that catches broadly.
     EXPECT_THROW(TFileStream(missing, fmOpenReadWrite), EStreamError);
+}
+
+TEST_F(FileStreamTest, AFolderIsRefusedAsAFileWithTheOpenError) {
+    for (Word mode : {Word(fmOpenRead), Word(fmOpenReadWrite), Word(fmCreate)}) {
+        try {
+            TFileStream f(dir.path(), mode);
+            FAIL() << "a folder opened as a file, mode " << mode;
+        } catch (const EStreamError& e) {
+            EXPECT_TRUE(e.Message().contains(dir.path())) << e.Message().toStdString();
+        }
+    }
+    EXPECT_THROW(TFileStream(dir.path(), fmOpenRead), EFOpenError);
+    TMemoryStream memory;
+    EXPECT_THROW(memory.LoadFromFile(dir.path()), EFOpenError);
+    TStringList lines;
+    EXPECT_THROW(lines.LoadFromFile(dir.path()), EFOpenError);
+}
+
+// The files of /proc tell no size: they are read to their end.
+TEST_F(FileStreamTest, AFileOfUnknownSizeIsReadToItsEnd) {
+    TStringList lines;
+    lines.LoadFromFile(QStringLiteral("/proc/self/status"));
+    ASSERT_GT(lines.Count(), 3);
+    EXPECT_TRUE(lines.Get(0).startsWith(QStringLiteral("Name:"))) << lines.Get(0).toStdString();
+    TMemoryStream memory;
+    memory.LoadFromFile(QStringLiteral("/proc/self/status"));
+    EXPECT_TRUE(memory.Bytes().contains("Pid:"));
+    EXPECT_EQ(memory.Position(), 0);
+    // A file that does tell its size is read exactly.
+    QFile plain(path("plain.txt"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("one\r\ntwo\r\n");
+    plain.close();
+    memory.LoadFromFile(plain.fileName());
+    EXPECT_EQ(memory.Bytes(), bytes("one\r\ntwo\r\n"));
 }
 
 TEST_F(FileStreamTest, SetSizeCutsAndExtendsAndMovesToTheEnd) {

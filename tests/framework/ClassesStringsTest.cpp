@@ -4,6 +4,9 @@
 
 #include <QtCore/QStringList>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 // Counts OnChanging and OnChange and records the list's lines at each change.
@@ -238,6 +241,36 @@ TEST(StringList, CustomSortUsesTheGivenOrder) {
     });
     EXPECT_EQ(lines(list), (QStringList{"9", "10", "100"}));
     EXPECT_EQ(log.changed, 1);
+}
+
+// Comparisons that give no consistent order: the sort ends, stays in its
+// buffer (the sanitizers watch) and loses or doubles no line.
+TEST(StringList, CustomSortSurvivesAComparisonWithoutOrder) {
+    TStringList list;
+    for (int i = 0; i < 300; ++i) list.Add(QString::number(i));
+    unsigned state = 12345;
+    const std::vector<std::function<Integer(TStringList*, Integer, Integer)>> comparisons = {
+        [](TStringList*, Integer, Integer) { return -1; },
+        [](TStringList*, Integer, Integer) { return 1; },
+        [&](TStringList*, Integer, Integer) {
+            state = state * 1103515245u + 12345u;
+            return Integer(state >> 16) % 3 - 1;
+        },
+    };
+    for (const auto& compare : comparisons) {
+        list.CustomSort(compare);
+        ASSERT_EQ(list.Count(), 300);
+        QStringList seen;
+        for (Integer i = 0; i < list.Count(); ++i) seen << list.Get(i);
+        seen.sort();
+        seen.removeDuplicates();
+        EXPECT_EQ(seen.size(), 300);
+    }
+    // A consistent order still sorts, stably.
+    list.CustomSort([](TStringList* l, Integer a, Integer b) {
+        return Integer(l->Get(a).size()) - Integer(l->Get(b).size());
+    });
+    for (Integer i = 1; i < list.Count(); ++i) EXPECT_LE(list.Get(i - 1).size(), list.Get(i).size());
 }
 
 TEST(StringList, CommaTextQuotesWhatNeedsIt) {

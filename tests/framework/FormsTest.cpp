@@ -19,6 +19,33 @@ protected:
     void TearDown() override { SetMessageBoxHook(nullptr); }
 };
 
+// Motif bits: functions resize 2, move 4, minimise 8, maximise 16, close 32;
+// decorations border 2, resize handles 4, title 8, menu 16, minimise 32,
+// maximise 64.
+TEST(FrameHints, TheFrameShowsTheBorderIconsTheFormHas) {
+    struct Case {
+        TBorderStyle style;
+        TBorderIcons icons;
+        uint32_t functions;
+        uint32_t decorations;
+    };
+    const Case cases[] = {
+        {bsSizeable, {biSystemMenu, biMinimize, biMaximize}, 2 | 4 | 8 | 16 | 32, 2 | 4 | 8 | 16 | 32 | 64},
+        {bsSingle, {biSystemMenu, biMinimize}, 4 | 8 | 32, 2 | 8 | 16 | 32},
+        {bsDialog, {biSystemMenu, biMinimize, biMaximize}, 4 | 32, 2 | 8 | 16},
+        {bsDialog, {}, 4, 2 | 8},
+        {bsSizeToolWin, {}, 2 | 4, 2 | 4 | 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        const TFrameHints h = FrameHintsFor(c.style, c.icons);
+        EXPECT_EQ(h.Flags, 3u) << "both functions and decorations are stated";
+        EXPECT_EQ(h.Functions, c.functions);
+        EXPECT_EQ(h.Decorations, c.decorations);
+    }
+    EXPECT_EQ(FrameHintsFor(bsNone, {biSystemMenu}).Flags, 0u) << "a frameless window is left to Qt";
+}
+
 TEST_F(FormsTest, ShowModalReturnsTheModalResultAndKeepsTheFormForTheNextRun) {
     EventLog log;
     TForm form(nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QDateTime>
+#include <QtCore/QElapsedTimer>
 
 #include <cmath>
 
@@ -134,6 +135,24 @@ TEST_F(SysUtilsDates, FileDatesAreLocalTime) {
     const TDateTime d = FileDateToDateTime(1714700000);
     EXPECT_EQ(str(FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), d)),
               str(local.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
+}
+
+// A long run of one letter (or of quotes) costs its length, not its
+// square: a million letters would take minutes otherwise.
+TEST_F(SysUtilsDates, LongRunsOfOneLetterFormatInLinearTime) {
+    const TDateTime d = EncodeDate(2009, 5, 13) + EncodeTime(7, 8, 9, 0);
+    QElapsedTimer clock;
+    clock.start();
+    const QString days = FormatDateTime(QString(1000002, u'd'), d);
+    const QString quotes = FormatDateTime(QString(1000000, u'"'), d);
+    const QString minutes = FormatDateTime(QStringLiteral("h") + QString(1000000, u'm'), d);
+    EXPECT_LT(clock.elapsed(), 10000);
+    // 166,667 runs of six: the long date each time.
+    EXPECT_EQ(days.size(), 166667 * FormatDateTime(QStringLiteral("dddddd"), d).size());
+    EXPECT_EQ(quotes, QString());
+    EXPECT_TRUE(minutes.startsWith(QStringLiteral("708")));
+    EXPECT_EQ(FormatDateTime(QStringLiteral("yyyyyy/ddddddd"), d),
+              FormatDateTime(QStringLiteral("yyyy/dddddd"), d) + QStringLiteral("13"));
 }
 
 }  // namespace
