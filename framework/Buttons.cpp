@@ -388,7 +388,7 @@ void TSpeedButton::Paint() {
         canvas->FillRect(paintRect);
     }
     const TPoint offset = pressed ? TPoint(1, 1) : TPoint(0, 0);
-    glyph_->Draw(canvas, paintRect, offset, Caption(), layout_, margin_, spacing_, state_, Transparent());
+    glyph_->Draw(canvas, paintRect, offset, FaceCaption(), layout_, margin_, spacing_, state_, Transparent());
 }
 
 void TSpeedButton::Loaded() {

@@ -187,6 +187,8 @@ protected:
     void UpdateTracking();
 
     void Paint() override;
+    // The text painted on the face (a tool button shows none).
+    virtual QString FaceCaption() const { return Caption(); }
     void Loaded() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     void MouseMove(TShiftState Shift, Integer X, Integer Y) override;

@@ -1,6 +1,8 @@
-// Page controls with tab sheets, progress bars, status bars and tree views.
+// Page controls with tab sheets, progress bars, status bars, tool bars and
+// tree views.
 #pragma once
 
+#include "Buttons.h"
 #include "Classes.h"
 #include "Controls.h"
 
@@ -391,4 +393,85 @@ private:
 class TTreeView : public TCustomTreeView {
 public:
     using TCustomTreeView::TCustomTreeView;
+};
+
+// ------------------------------------------------------------ tool bars
+
+class TToolBar;
+
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsSeparator, tbsDivider };
+
+// A flat button of a tool bar, showing the tool bar's image ImageIndex and
+// no caption. A check button stays down after a click until the next; check
+// buttons side by side with Grouped set form a group in which one is down
+// (none only with AllowAllUp). Separators and dividers (an etched line)
+// are gaps that take no clicks.
+class TToolButton : public TSpeedButton {
+public:
+    explicit TToolButton(TComponent* AOwner);
+    ~TToolButton() override;
+
+    TToolButtonStyle Style() const { return style_; }
+    void SetStyle(TToolButtonStyle style);
+    bool Grouped() const { return grouped_; }
+    void SetGrouped(bool on);
+    // Whether the last down button of a group may be released; a check
+    // button outside a group always toggles.
+    bool AllowAllUp() const { return allowAllUp_; }
+    void SetAllowAllUp(bool on);
+    Integer ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(Integer index);
+    TToolBar* ToolBar() const;
+    bool IsSeparator() const { return style_ == tbsSeparator || style_ == tbsDivider; }
+
+protected:
+    void Paint() override;
+    QString FaceCaption() const override { return QString(); }
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+private:
+    friend class TToolBar;
+    // The group this button belongs to: 0 for a plain button or a gap.
+    void SetGroup(Integer group, bool allowAllUp);
+    void StyleChanged();
+
+    TToolButtonStyle style_ = tbsButton;
+    bool grouped_ = false;
+    bool allowAllUp_ = false;
+    Integer imageIndex_ = -1;
+    Integer ownGroup_;  // a group index no other button has
+};
+
+// Lays its controls out in one row, in Controls order: tool buttons
+// ButtonWidth x ButtonHeight (gaps keep their width), other controls their
+// own size. Aligned to the top by default.
+class TToolBar : public TWinControl {
+public:
+    explicit TToolBar(TComponent* AOwner);
+    ~TToolBar() override;
+
+    Integer ButtonWidth() const { return buttonWidth_; }
+    void SetButtonWidth(Integer width);
+    Integer ButtonHeight() const { return buttonHeight_; }
+    void SetButtonHeight(Integer height);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool on);
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* images);
+    Integer ButtonCount() const;
+    TToolButton* Buttons(Integer index) const;  // EListError out of range
+
+protected:
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    std::vector<TToolButton*> ToolButtons() const;
+    void UpdateGroups();
+
+    Integer buttonWidth_ = 23;
+    Integer buttonHeight_ = 22;
+    bool flat_ = true;
+    TImageList* images_ = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <QtGui/QCursor>
 #include <QtGui/QMouseEvent>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QToolTip>
 #include <QtWidgets/QWidget>
 
 #include <algorithm>
@@ -319,7 +320,6 @@ void TControl::InitWidget() {
     w->setFocusPolicy(Qt::NoFocus);
     w->setFont(font_->ToQFont());
     w->setEnabled(enabled_);
-    if (showHint_) w->setToolTip(hint_);
     if (cursor_ != crDefault) w->setCursor(CursorShapeOf(cursor_));
     placeWidget();
     if (parent_) w->setVisible(visible_);
@@ -604,14 +604,13 @@ void TControl::SetText(const QString& text) {
     Perform(CM_TEXTCHANGED);
 }
 
-void TControl::SetHint(const QString& hint) {
-    hint_ = hint;
-    if (widget_) widget_->setToolTip(showHint_ ? hint_ : QString());
+bool TControl::ShowHint() const {
+    return parentShowHint_ && parent_ ? parent_->ShowHint() : showHint_;
 }
 
 void TControl::SetShowHint(bool on) {
     showHint_ = on;
-    if (widget_) widget_->setToolTip(showHint_ ? hint_ : QString());
+    parentShowHint_ = false;
 }
 
 void TControl::SetCursor(TCursor cursor) {
@@ -925,6 +924,16 @@ bool TControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
         TNativeScope scope(link, event, WM_CONTEXTMENU);
         Perform(WM_CONTEXTMENU, 0, pos);
         event->accept();
+        return true;
+    }
+    case QEvent::ToolTip: {
+        // Asked when the mouse rests: a control without a hint lets its parent answer.
+        const QString hint = hint_.section(u'|', 0, 0);
+        if (!ShowHint() || hint.isEmpty()) {
+            event->ignore();
+            return false;
+        }
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), hint, widget_);
         return true;
     }
     case QEvent::Enter:

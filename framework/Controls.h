@@ -310,10 +310,15 @@ public:
     void SetCaption(const QString& text) { SetText(text); }
     QString Text() const { return GetText(); }
 
+    // The text before a "|" shows as the control's tooltip while ShowHint is
+    // set; with ParentShowHint (the default) ShowHint is the parent's, and
+    // setting ShowHint clears ParentShowHint.
     const QString& Hint() const { return hint_; }
-    void SetHint(const QString& hint);
-    bool ShowHint() const { return showHint_; }
+    void SetHint(const QString& hint) { hint_ = hint; }
+    bool ShowHint() const;
     void SetShowHint(bool on);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool on) { parentShowHint_ = on; }
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor cursor);
     TControlStyle ControlStyle() const { return controlStyle_; }
@@ -463,6 +468,7 @@ private:
     QString text_;
     QString hint_;
     bool showHint_ = false;
+    bool parentShowHint_ = true;
     TCursor cursor_ = crDefault;
     TControlStyle controlStyle_;
     TControlState controlState_;

@@ -6,6 +6,8 @@
 #include "Controls.h"
 #include "Forms.h"
 
+#include <QtCore/QStringList>
+
 #include <functional>
 #include <vector>
 
@@ -61,3 +63,92 @@ void ShowMessage(const QString& msg);
 
 bool MessageBeep(Cardinal type);
 void Beep();
+
+// ------------------------------------------------------------ file dialogs
+
+enum class TFileDialogKind { Open, Save };
+
+// What a file dialog asks; whoever answers sets FileName and FilterIndex.
+struct TFileDialogRequest {
+    TFileDialogKind Kind = TFileDialogKind::Open;
+    QString Title;
+    QStringList NameFilters;  // one "desc (patterns)" per filter line
+    Integer FilterIndex = 1;  // 1-based
+    QString InitialDir;
+    QString FileName;
+};
+
+// Answers file dialogs instead of showing them: true when a file was
+// chosen (nil: the real dialog again).
+using TFileDialogHook = std::function<bool(TFileDialogRequest& Request)>;
+void SetFileDialogHook(TFileDialogHook hook);
+
+// The filter lines of "desc|mask|desc|mask...", a mask holding patterns
+// separated by ";": "Reports (*.VOZ;*.TXT)" or "Reports|*.VOZ;*.TXT" both
+// give "Reports (*.VOZ *.TXT)". Patterns match in any case.
+QStringList FileDialogNameFilters(const QString& filter);
+
+// Choosing a file to open; the name need not exist.
+class TOpenDialog : public TComponent {
+public:
+    explicit TOpenDialog(TComponent* AOwner);
+
+    const QString& Title() const { return title_; }
+    void SetTitle(const QString& title) { title_ = title; }
+    const QString& Filter() const { return filter_; }
+    void SetFilter(const QString& filter) { filter_ = filter; }
+    // The filter line shown first, and after Execute the one chosen
+    // (1-based; out of range shows the first).
+    Integer FilterIndex() const { return filterIndex_; }
+    void SetFilterIndex(Integer index) { filterIndex_ = index; }
+    // Appended (after a ".") to a chosen name that has no extension.
+    const QString& DefaultExt() const { return defaultExt_; }
+    void SetDefaultExt(const QString& ext);
+    const QString& InitialDir() const { return initialDir_; }
+    void SetInitialDir(const QString& dir) { initialDir_ = dir; }
+    // The name proposed, and after Execute the name chosen (full path).
+    const QString& FileName() const { return fileName_; }
+    void SetFileName(const QString& name) { fileName_ = name; }
+
+    // True when the user chose a file; Cancel changes nothing.
+    bool Execute();
+
+protected:
+    virtual TFileDialogKind Kind() const { return TFileDialogKind::Open; }
+
+private:
+    QString title_;
+    QString filter_;
+    Integer filterIndex_ = 1;
+    QString defaultExt_;
+    QString initialDir_;
+    QString fileName_;
+};
+
+// Choosing a name to save under; an existing file is not questioned.
+class TSaveDialog : public TOpenDialog {
+public:
+    using TOpenDialog::TOpenDialog;
+
+protected:
+    TFileDialogKind Kind() const override { return TFileDialogKind::Save; }
+};
+
+// ------------------------------------------------------------ input boxes
+
+struct TInputQueryRequest {
+    QString Caption;
+    QString Prompt;
+    QString Value;  // in: the default; out: the text entered
+};
+
+// Answers input boxes instead of showing them: true for OK (nil: the real box).
+using TInputQueryHook = std::function<bool(TInputQueryRequest& Request)>;
+void SetInputQueryHook(TInputQueryHook hook);
+
+// A box with the prompt above a one-line edit holding value (selected), OK
+// and Cancel; true and the text in value for OK (or Enter), false and value
+// unchanged for Cancel (or Esc).
+bool InputQuery(const QString& caption, const QString& prompt, QString& value);
+// The text entered, or defaultValue on Cancel.
+QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue);

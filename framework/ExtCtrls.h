@@ -1,4 +1,4 @@
-// Panels, bevels, shapes, paint boxes and the picture control.
+// Panels, bevels, shapes, paint boxes, the picture control and splitters.
 #pragma once
 
 #include "Controls.h"
@@ -193,4 +193,43 @@ private:
     bool transparent_ = false;
     bool incrementalDisplay_ = false;
     bool drawing_ = false;
+};
+
+// ------------------------------------------------------------ splitter
+
+// A bar between aligned controls: dragging it with the left button resizes
+// the control aligned to the same side that it touches (alLeft by default:
+// the control on its left), keeping MinSize for that control and for the
+// rest of the parent. OnMoved follows a drag that changed the size.
+class TSplitter : public TGraphicControl {
+public:
+    explicit TSplitter(TComponent* AOwner);
+
+    Integer MinSize() const { return minSize_; }
+    void SetMinSize(Integer size);
+    bool Beveled() const { return beveled_; }
+    void SetBeveled(bool on);
+
+    TNotifyEvent OnMoved;
+
+protected:
+    void Paint() override;
+    // The cursor follows the alignment (a left-right or an up-down arrow).
+    void RequestAlign() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+private:
+    TControl* ResizedControl() const;
+    Integer MaxSize(const TControl* resized) const;
+    Integer ParentPosition(Integer X, Integer Y) const;
+
+    Integer minSize_ = 30;
+    bool beveled_ = false;
+    TControl* resized_ = nullptr;  // while dragging
+    std::weak_ptr<TControl*> resizedGuard_;
+    Integer downPosition_ = 0;
+    Integer startSize_ = 0;
+    Integer maxSize_ = 0;
 };
