@@ -9,11 +9,15 @@
 #include <QtCore/QByteArray>
 #include <QtCore/QString>
 
+#include <array>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
 
 class TMetafile;
+class TPrinter;
+struct DevMode;
 
 // ------------------------------------------------------------ page coder
 
@@ -177,4 +181,158 @@ private:
     // never reads bytes past the pages known to be whole.
     Int64 lastRecord_ = 0;
     Int64 recordsEnd_ = HeaderSize128;
+};
+
+// ------------------------------------------------------------ papers and bins
+
+// Paper sizes in the order of the Windows paper codes: value i is code i
+// for 0..68, Custom is code 256 (user-defined).
+enum class TQRPaperSize {
+    Default, Letter, LetterSmall, Tabloid, Ledger, Legal, Statement, Executive, A3, A4, A4Small, A5, B4, B5,
+    Folio, Quarto, qr10X14, qr11X17, Note, Env9, Env10, Env11, Env12, Env14, CSheet, DSheet, ESheet, EnvDL,
+    EnvC5, EnvC3, EnvC4, EnvC6, EnvC65, EnvB4, EnvB5, EnvB6, EnvItaly, EnvMonarch, EnvPersonal, FanfoldUSStd,
+    FanfoldGerStd, FanfoldGerLegal, B4ISO, PostcardJap, qr9X11, qr10X11, qr15X11, EnvInvite, Reserved1,
+    Reserved2, LetterExtra, LegalExtra, TabloidExtra, A4Extra, LetterTrans, A4Trans, LetterExtraTrans,
+    SuperASuperAA4, SuperBSuperBA3, LetterPlus, A4Plus, A5Trans, B5Trans, A3Extra, A5Extra, B5Extra, A2,
+    A3Trans, A3ExtraTrans, Custom
+};
+constexpr int QRPaperSizeCount = 70;
+
+enum class TQRBin {
+    First, Upper, Lower, Middle, Manual, Envelope, EnvManual, Auto, Tractor, SmallFormat, LargeFormat,
+    LargeCapacity, Cassette, Last
+};
+constexpr int QRBinCount = 14;
+
+// Portrait width and length of a paper in millimetres (0 x 0 for Default
+// and Custom).
+struct TQRPaperDimension {
+    Extended Width;
+    Extended Length;
+};
+
+Integer QRPaperCode(TQRPaperSize paper);
+const TQRPaperDimension& QRPaperDimension(TQRPaperSize paper);
+// The display name of a paper ("A4 210 x 297 mm").
+const QString& QRPaperName(TQRPaperSize paper);
+Integer QRBinCode(TQRBin bin);
+// The first paper size (bin) whose code is code; Default (First) when none.
+TQRPaperSize QRPaperOfCode(Integer code);
+TQRBin QRBinOfCode(Integer code);
+
+// ------------------------------------------------------------ printer settings
+
+using TQRPrinterEvent = std::function<void(TObject* Sender, bool& Cancel, DevMode* DevMode)>;
+
+// The report's view of one printer: its device mode and capabilities in
+// 0.1 mm and dots per inch; setters change only what the driver supports.
+class TPrinterSettings : public TObject {
+public:
+    TPrinterSettings();
+    ~TPrinterSettings() override;
+
+    TPrinter* Printer() const { return printer_; }
+    // Not owned; a printer with printers is read at once.
+    void SetPrinter(TPrinter* printer);
+
+    // Reads the selected printer unless it is the one read last.
+    void ReadFromPrinter();
+    // Writes the settings into the printer's device mode.
+    void ApplySettings();
+    // Forgets the printer read last, so the next read reads it again.
+    void Invalidate() { lastIndexRead_ = -1; }
+
+    // All bits of flag are in the device mode of the last read.
+    bool Supports(Cardinal flag) const;
+    bool PaperSupported(TQRPaperSize paper) const { return supported_[size_t(paper)]; }
+
+    Integer Copies() const { return copies_; }
+    void SetCopies(Integer value);
+    Integer Orientation() const { return orientation_; }
+    void SetOrientation(Integer value);
+    bool Duplex() const { return duplex_; }
+    void SetDuplex(bool value);
+    TQRBin OutputBin() const { return outputBin_; }
+    void SetOutputBin(TQRBin value);
+    TQRPaperSize PaperSize() const { return paperSize_; }
+    void SetPaperSize(TQRPaperSize value);
+    Integer PaperWidth() const { return paperWidth_; }
+    void SetPaperWidth(Integer value) { paperWidth_ = value; }
+    Integer PaperLength() const { return paperLength_; }
+    void SetPaperLength(Integer value) { paperLength_ = value; }
+    // Portrait paper size for printing (0.1 mm): the table's for a standard
+    // paper, the stored width and length for Default and Custom.
+    Integer PrintPaperWidth() const;
+    Integer PrintPaperLength() const;
+
+    Integer XResolution() const { return xResolution_; }
+    Integer YResolution() const { return yResolution_; }
+    Integer TopOffset() const { return topOffset_; }
+    Integer LeftOffset() const { return leftOffset_; }
+
+    bool PrintMetafile = false;
+    bool UseStandardprinter = false;
+    Integer ExtendedDuplex = 0;
+    bool UseCustomBinCode = false;
+    Integer CustomBinCode = 0;
+    bool UseCustomPaperCode = false;
+    Integer CustomPaperCode = 0;
+    Integer PrintQuality = 0;
+    Integer Collate = 0;
+    Integer ColorOption = 0;
+    Integer MemoryLimit = 250000;
+    TQRPrinterEvent OnGetDeviceMode;
+    TQRPrinterEvent OnApplySettings;
+
+private:
+    void ReadCapabilities(const DevMode& mode);
+    void ReadPapers();
+
+    TPrinter* printer_ = nullptr;
+    Integer lastIndexRead_ = -1;
+    QString device_, driver_, port_;
+    std::unique_ptr<DevMode> mode_;  // of the last read
+    Integer copies_ = 1;
+    bool duplex_ = false;
+    Integer orientation_ = 0;
+    TQRBin outputBin_ = TQRBin::First;
+    TQRPaperSize paperSize_ = TQRPaperSize::A4;
+    std::array<bool, QRPaperSizeCount> supported_{};
+    Integer paperWidth_ = 0;
+    Integer paperLength_ = 0;
+    Integer xResolution_ = 0;
+    Integer yResolution_ = 0;
+    Integer topOffset_ = 0;
+    Integer leftOffset_ = 0;
+};
+
+// The paper of the application printer's device mode (Default when it
+// names none this table knows).
+TQRPaperSize DefaultPrinterPaperSize();
+
+// The printer options a report stores with its form.
+class TQRPrinterSettings : public TPersistent {
+public:
+    Integer Copies = 1;
+    bool Duplex = false;
+    TQRBin OutputBin = TQRBin::Auto;
+    Byte Option = 1;
+    Integer PrinterIndex = -1;
+    QString Text;
+    Integer FirstPage = 0;
+    Integer LastPage = 0;
+    bool UseStandardprinter = false;
+    Integer ExtendedDuplex = 0;
+    Integer MemoryLimit = 250000;
+    Integer PrintQuality = 0;
+    Integer Collate = 0;
+    Integer ColorOption = 0;
+    bool UseCustomBinCode = false;
+    Integer CustomBinCode = 0;
+    bool UseCustomPaperCode = false;
+    Integer CustomPaperCode = 0;
+    bool PrintMetaFile = false;
+
+    // Loads the driver's defaults into printer's device mode.
+    static void ResetDeviceMode(TPrinter& printer);
 };
