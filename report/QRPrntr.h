@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class TMetafile;
 class TPrinter;
@@ -336,3 +337,183 @@ public:
     // Loads the driver's defaults into printer's device mode.
     static void ResetDeviceMode(TPrinter& printer);
 };
+
+// ------------------------------------------------------------ report printer
+
+class TControl;
+class TCanvas;
+class TCustomForm;
+class TMetafileCanvas;
+
+VELMORA_EXCEPTION(EQRError, Exception);
+
+// A control held without owning it; it reads nil once the control is gone.
+class TQRControlLink : public TComponent {
+public:
+    TQRControlLink() : TComponent(nullptr) {}
+    ~TQRControlLink() override { Set(nullptr); }
+    TControl* Get() const { return control_; }
+    void Set(TControl* control);
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TControl* control_ = nullptr;
+};
+
+enum TQRPrinterDestination { qrdMetafile, qrdPrinter };
+enum TQRPrinterStatus { mpReady, mpBusy, mpFinished };
+
+class TQRPrinter;
+
+// Makes the progress form Print shows while it prints: a form owned by
+// the application that sends its Cancel to the printer. None registered:
+// Print shows no progress form.
+using TQRProgressFormFactory = std::function<std::unique_ptr<TCustomForm>(TQRPrinter* printer)>;
+void RegisterQRProgressForm(TQRProgressFormFactory factory);
+
+// Set when pages were last loaded from a report file.
+bool QRReportLoaded();
+
+// Records a report's pages as metafiles in its page store, or draws them
+// on a printer; tells the preview how far it has come by posted messages.
+class TQRPrinter : public TPersistent {
+public:
+    // The application's printer when useStandardPrinter, else an own one.
+    explicit TQRPrinter(TComponent* parentReport = nullptr, bool useStandardPrinter = false,
+                        Integer memoryLimit = 250000);
+    ~TQRPrinter() override;
+
+    void BeginDoc();
+    void NewPage();
+    void EndDoc();
+    void AbortDoc();
+    void Cleanup();
+    void Cancel() { cancelled_ = true; }
+    // Page n as a new metafile, or nil.
+    std::unique_ptr<TMetafile> GetPage(Integer n);
+    void Load(const QString& fileName);
+    void Save(const QString& fileName);
+    // Prints the recorded pages FirstPage..LastPage.
+    void Print();
+    void ClosePreview();
+
+    // Report measurements (0.1 mm) in device units.
+    Integer XPos(Extended value) const;
+    Integer YPos(Extended value) const;
+    Integer XSize(Extended value) const;
+    Integer YSize(Extended value) const;
+    // The paper in its orientation, 0.1 mm.
+    Integer PaperWidth() const;
+    Integer PaperLength() const;
+
+    TPrinter* Printer() const { return printer_; }
+    TPrinterSettings& PrinterSettings() { return *settings_; }
+    TQRPageList& PageList() { return *pageList_; }
+    TComponent* ParentReport() const { return parentReport_; }
+    TCanvas* Canvas() const { return canvas_; }
+    TQRPrinterStatus Status() const { return status_; }
+    Integer PageCount() const { return pageCount_; }
+    Integer PageNumber() const { return pageNumber_; }
+    Integer AvailablePages() const { return availablePages_; }
+    bool Cancelled() const { return cancelled_; }
+    bool PrinterPresent() const { return printerPresent_; }
+    bool Loaded() const { return loaded_; }
+    Extended XFactor() const { return xFactor_; }
+    Extended YFactor() const { return yFactor_; }
+    Integer LeftOffset() const { return leftOffset_; }
+    Integer TopOffset() const { return topOffset_; }
+    Integer Progress() const { return progress_; }
+    // Stores and posts WM_USER with the per cent to the preview control.
+    void SetProgress(Integer value);
+
+    TControl* PreviewControl() const { return preview_.Get(); }
+    void SetPreviewControl(TControl* control) { preview_.Set(control); }
+    TControl* Client() const { return client_.Get(); }
+    void SetClient(TControl* control) { client_.Set(control); }
+    bool ShowingPreview() const { return previewOpen_; }
+    void SetShowingPreview(bool value) { previewOpen_ = value; }
+
+    bool Compression() const { return pageList_->Compression(); }
+    void SetCompression(bool value) { pageList_->SetCompression(value); }
+    Integer PrinterIndex() const;
+    void SetPrinterIndex(Integer index);
+
+    TQRPrinterDestination Destination = qrdMetafile;
+    Integer FirstPage = 0;
+    Integer LastPage = 0;
+    QString Title;
+    bool ShowProgress = false;
+    TNotifyEvent OnEndOfPrint;
+    TNotifyEvent OnPreviewClosed;
+    TNotifyEvent OnAfterPrint;
+
+private:
+    bool InRange() const;
+    bool LastOfRange() const { return LastPage > 0 && pageNumber_ == LastPage; }
+    void OpenMetafilePage();
+    void ClosePage(bool store);
+    void OpenPrinterPage();
+    void UsePrinterFactors(Extended fallbackY);
+    void UseScreenFactors();
+    void PageAvailable();
+    void GuessPaper();
+    void PrintPage(Integer page);
+
+    TComponent* parentReport_;
+    TPrinter* printer_ = nullptr;
+    std::unique_ptr<TPrinter> ownPrinter_;
+    std::unique_ptr<TPrinterSettings> settings_;
+    std::unique_ptr<TQRPageList> pageList_;
+    std::unique_ptr<TMetafile> page_;
+    std::unique_ptr<TMetafileCanvas> pageCanvas_;
+    TCanvas* canvas_ = nullptr;
+    TQRControlLink preview_;
+    TQRControlLink client_;
+    TQRPrinterStatus status_ = mpReady;
+    Integer pageCount_ = 0;
+    Integer pageNumber_ = 0;
+    Integer availablePages_ = 0;
+    Integer progress_ = 0;
+    Integer leftOffset_ = 0;
+    Integer topOffset_ = 0;
+    Extended xFactor_ = 0.37795L;
+    Extended yFactor_ = 0.37795L;
+    bool cancelled_ = false;
+    bool printerPresent_ = false;
+    bool previewOpen_ = false;
+    bool loaded_ = false;
+};
+
+// ------------------------------------------------------------ registries
+
+// Shows a report's pages; the base shows nothing.
+class TQRPreviewInterface : public TComponent {
+public:
+    using TComponent::TComponent;
+    virtual TCustomForm* Show(TQRPrinter* printer);
+    virtual TCustomForm* ShowModal(TQRPrinter* printer);
+};
+using TQRPreviewInterfaceFactory = std::function<std::unique_ptr<TQRPreviewInterface>(TComponent* owner)>;
+void RegisterQRPreviewInterface(TQRPreviewInterfaceFactory factory);
+std::unique_ptr<TQRPreviewInterface> NewQRPreviewInterface(TComponent* owner);
+
+// The export filters a report can be saved with, by description and
+// file extension (without the dot).
+class TQRExportFilterLibrary : public TObject {
+public:
+    struct Entry {
+        QString Description;
+        QString Extension;
+    };
+    void Add(const Entry& entry) { entries_.push_back(entry); }
+    // The save dialog's filter: the report file first, then each filter.
+    QString SaveDialogFilter() const;
+    // The entry whose extension is extension (exact), or nil.
+    const Entry* Find(const QString& extension) const;
+
+private:
+    std::vector<Entry> entries_;
+};
+TQRExportFilterLibrary& QRExportFilterLibrary();
