@@ -459,6 +459,7 @@ private:
     void UseScreenFactors();
     void PageAvailable();
     void GuessPaper();
+    void PrintPages(Integer first, Integer last);
     void PrintPage(Integer page);
 
     TComponent* parentReport_;

@@ -244,7 +244,7 @@ void TQRPrinter::GuessPaper() {
     const auto first = pageList_->GetPage(1);
     if (!first) return;
     const auto fits = [](Integer size, Integer pixels, Extended factor) {
-        return size == Integer(pixels / factor / 40) || size == Integer((pixels + 1) / factor / 40);
+        return size == Integer(pixels / factor / 40) || size == Integer((Int64(pixels) + 1) / factor / 40);
     };
     const Integer w = first->Width(), h = first->Height();
     for (int i = int(TQRPaperSize::Letter); i <= int(TQRPaperSize::ESheet); ++i) {
@@ -276,17 +276,29 @@ void TQRPrinter::Print() {
         PostMessage(Client(), kPrintAgainMessage);
         return;
     }
-    if (status_ != mpFinished || !printerPresent_) return;
+    // Pages drawn straight on a printer were not kept: nothing to print.
+    if (status_ != mpFinished || !printerPresent_ || !pageList_->Stream()) return;
+    const Integer first = FirstPage < 1 ? 1 : FirstPage;
+    const Integer last = LastPage < 1 ? pageCount_ : std::min(LastPage, pageCount_);
+    if (first > last) return;
     cancelled_ = false;
     printer_->SetTitle(Title);
     if (printer_->Printing()) printer_->Abort();
     settings_->ApplySettings();
     printer_->BeginDoc();
-    const Integer first = FirstPage < 1 ? 1 : FirstPage;
-    const Integer last = LastPage < 1 ? pageCount_ : std::min(LastPage, pageCount_);
+    try {
+        PrintPages(first, last);
+    } catch (...) {
+        if (printer_->Printing()) printer_->Abort();
+        throw;
+    }
+    if (OnAfterPrint) OnAfterPrint(this);
+    if (printer_->Printing()) printer_->EndDoc();
+}
 
-    // The progress form stands in for the preview while printing; the
-    // preview gets its messages back afterwards, if it still exists.
+// The progress form stands in for the preview while printing; the preview
+// gets its messages back afterwards, if it still exists.
+void TQRPrinter::PrintPages(Integer first, Integer last) {
     TQRControlLink saved;
     saved.Set(PreviewControl());
     struct Restore {
@@ -300,20 +312,16 @@ void TQRPrinter::Print() {
         SetPreviewControl(progressForm.get());
         progressForm->Show();
     }
-
     for (Integer page = first; page <= last; ++page) {
         Application->ProcessMessages();
         if (cancelled_) break;
-        if (progressForm) SetProgress(RoundInt(Extended(page - first + 1) / (last - first + 1) * 100));
+        if (progressForm) SetProgress(Integer(Round(Extended(page - first + 1) / (last - first + 1) * 100)));
         pageNumber_ = page;
         PrintPage(page);
         if (cancelled_) break;
         if (page != last) printer_->NewPage();
     }
     if (cancelled_ && printer_->Printing()) printer_->Abort();
-    progressForm.reset();
-    if (OnAfterPrint) OnAfterPrint(this);
-    if (printer_->Printing()) printer_->EndDoc();
 }
 
 // Draws a stored page over the whole paper: the canvas starts at the

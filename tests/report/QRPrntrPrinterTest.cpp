@@ -187,6 +187,10 @@ TEST_F(QRPrinterTest, DirectPrintKeepsToTheRangeWithoutBlankPages) {
     all.Destination = qrdPrinter;
     Produce(all, 3);
     EXPECT_EQ(PdfPageSizes(all.Printer()->OutputFileName()).size(), 3u);
+    // Those pages were not kept: printing them again prints nothing.
+    const int files = PdfFiles().size();
+    all.Print();
+    EXPECT_EQ(PdfFiles().size(), files);
 }
 
 TEST_F(QRPrinterTest, PrinterUnitsFollowItsResolutionAndMargins) {
@@ -351,6 +355,23 @@ TEST_F(QRPrinterProgressTest, ProgressCountsFromTheFirstPageOfTheRange) {
     Application->ProcessMessages();
     EXPECT_TRUE(preview.received.empty());  // the form had the messages
     EXPECT_EQ(PdfPageSizes(printer.Printer()->OutputFileName()).size(), 4u);
+}
+
+TEST_F(QRPrinterProgressTest, ProgressRoundsHalvesToEvenAndAnEmptyRangePrintsNothing) {
+    TQRPrinter printer;
+    Produce(printer, 10);
+    printer.ShowProgress = true;
+    printer.FirstPage = 5;
+    printer.LastPage = 4;
+    printer.Print();
+    EXPECT_TRUE(PdfFiles().isEmpty());
+    EXPECT_TRUE(TTestProgressForm::progress().empty());
+
+    printer.FirstPage = 3;
+    printer.LastPage = 0;  // to the last page
+    printer.Print();
+    EXPECT_EQ(TTestProgressForm::progress(), (std::vector<Integer>{12, 25, 38, 50, 62, 75, 88}));
+    EXPECT_EQ(printer.Progress(), 100);
 }
 
 TEST_F(QRPrinterProgressTest, CancelFromTheProgressFormStopsAtThePageItWasOn) {
