@@ -170,6 +170,23 @@ TEST_F(QRPrinterTest, PrintsLetterInLandscape) {
     SavePdfPage(file, 2, "qrprinter_letter_landscape");
 }
 
+// A CUPS PDF queue, where one runs, takes the same report as a job.
+TEST_F(QRPrinterTest, PrintsThroughACupsPdfQueueWhereOneRuns) {
+    TQRPrinter printer;
+    TStrings* names = printer.Printer()->Printers();
+    Integer queue = -1;
+    for (Integer i = 1; i < names->Count() && queue < 0; ++i)
+        if (names->Get(i).contains("PDF", Qt::CaseInsensitive)) queue = i;
+    if (queue < 0) GTEST_SKIP() << "no CUPS PDF queue";
+    printer.SetPrinterIndex(queue);
+    EXPECT_EQ(printer.PrinterIndex(), queue);
+    Produce(printer, 3);
+    printer.Print();
+    EXPECT_FALSE(printer.Printer()->Printing());
+    EXPECT_FALSE(printer.Printer()->Aborted());
+    EXPECT_TRUE(PdfFiles().isEmpty());  // the queue had the job, not the PDF printer
+}
+
 // Drawing straight onto the printer: pages outside the range go nowhere,
 // and a page start right after NewPage adds no blank page.
 TEST_F(QRPrinterTest, DirectPrintKeepsToTheRangeWithoutBlankPages) {
