@@ -293,6 +293,13 @@ public:
     virtual QPainter* Painter();
     // Resolution used for font sizes and text measurement.
     Integer PixelsPerInch() const;
+    // A device capability (GetDeviceCaps index) the canvas answers itself,
+    // as a printer's does; false: GetDeviceCaps asks the paint device.
+    virtual bool DeviceCaps(Integer index, Integer& value) const {
+        (void)index;
+        (void)value;
+        return false;
+    }
 
     // ---- drawing objects
     TFont* Font() const { return font_.get(); }

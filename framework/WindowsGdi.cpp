@@ -461,6 +461,7 @@ bool RestoreDC(HDC dc, Integer savedDC) {
 }
 
 Integer GetDeviceCaps(HDC dc, Integer index) {
+    if (Integer own = 0; dc && dc->DeviceCaps(index, own)) return own;
     const QPaintDevice* device = dc ? dc->Device() : nullptr;
     if (dc && dc->HandleAllocated() && dc->Painter()) device = dc->Painter()->device();
     switch (index) {

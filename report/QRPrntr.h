@@ -9,11 +9,16 @@
 #include <QtCore/QByteArray>
 #include <QtCore/QString>
 
+#include <array>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class TMetafile;
+class TPrinter;
+struct DevMode;
 
 // ------------------------------------------------------------ page coder
 
@@ -183,3 +188,338 @@ private:
     Int64 lastRecord_ = 0;
     Int64 recordsEnd_ = HeaderSize128;
 };
+
+// ------------------------------------------------------------ papers and bins
+
+// Paper sizes in the order of the Windows paper codes: value i is code i
+// for 0..68, Custom is code 256 (user-defined).
+enum class TQRPaperSize {
+    Default, Letter, LetterSmall, Tabloid, Ledger, Legal, Statement, Executive, A3, A4, A4Small, A5, B4, B5,
+    Folio, Quarto, qr10X14, qr11X17, Note, Env9, Env10, Env11, Env12, Env14, CSheet, DSheet, ESheet, EnvDL,
+    EnvC5, EnvC3, EnvC4, EnvC6, EnvC65, EnvB4, EnvB5, EnvB6, EnvItaly, EnvMonarch, EnvPersonal, FanfoldUSStd,
+    FanfoldGerStd, FanfoldGerLegal, B4ISO, PostcardJap, qr9X11, qr10X11, qr15X11, EnvInvite, Reserved1,
+    Reserved2, LetterExtra, LegalExtra, TabloidExtra, A4Extra, LetterTrans, A4Trans, LetterExtraTrans,
+    SuperASuperAA4, SuperBSuperBA3, LetterPlus, A4Plus, A5Trans, B5Trans, A3Extra, A5Extra, B5Extra, A2,
+    A3Trans, A3ExtraTrans, Custom
+};
+constexpr int QRPaperSizeCount = 70;
+
+enum class TQRBin {
+    First, Upper, Lower, Middle, Manual, Envelope, EnvManual, Auto, Tractor, SmallFormat, LargeFormat,
+    LargeCapacity, Cassette, Last
+};
+constexpr int QRBinCount = 14;
+
+// Portrait width and length of a paper in millimetres (0 x 0 for Default
+// and Custom).
+struct TQRPaperDimension {
+    Extended Width;
+    Extended Length;
+};
+
+Integer QRPaperCode(TQRPaperSize paper);
+const TQRPaperDimension& QRPaperDimension(TQRPaperSize paper);
+// The display name of a paper ("A4 210 x 297 mm").
+const QString& QRPaperName(TQRPaperSize paper);
+Integer QRBinCode(TQRBin bin);
+// The first paper size (bin) whose code is code; Default (First) when none.
+TQRPaperSize QRPaperOfCode(Integer code);
+TQRBin QRBinOfCode(Integer code);
+
+// ------------------------------------------------------------ printer settings
+
+using TQRPrinterEvent = std::function<void(TObject* Sender, bool& Cancel, DevMode* DevMode)>;
+
+// The report's view of one printer: its device mode and capabilities in
+// 0.1 mm and dots per inch; setters change only what the driver supports.
+class TPrinterSettings : public TObject {
+public:
+    TPrinterSettings();
+    ~TPrinterSettings() override;
+
+    TPrinter* Printer() const { return printer_; }
+    // Not owned; a printer with printers is read at once.
+    void SetPrinter(TPrinter* printer);
+
+    // Reads the selected printer unless it is the one read last.
+    void ReadFromPrinter();
+    // Writes the settings into the printer's device mode.
+    void ApplySettings();
+    // Forgets the printer read last, so the next read reads it again.
+    void Invalidate() { lastIndexRead_ = -1; }
+
+    // All bits of flag are in the device mode of the last read.
+    bool Supports(Cardinal flag) const;
+    bool PaperSupported(TQRPaperSize paper) const { return supported_[size_t(paper)]; }
+
+    Integer Copies() const { return copies_; }
+    void SetCopies(Integer value);
+    Integer Orientation() const { return orientation_; }
+    void SetOrientation(Integer value);
+    bool Duplex() const { return duplex_; }
+    void SetDuplex(bool value);
+    TQRBin OutputBin() const { return outputBin_; }
+    void SetOutputBin(TQRBin value);
+    TQRPaperSize PaperSize() const { return paperSize_; }
+    void SetPaperSize(TQRPaperSize value);
+    Integer PaperWidth() const { return paperWidth_; }
+    void SetPaperWidth(Integer value) { paperWidth_ = value; }
+    Integer PaperLength() const { return paperLength_; }
+    void SetPaperLength(Integer value) { paperLength_ = value; }
+    // Portrait paper size for printing (0.1 mm): the table's for a standard
+    // paper, the stored width and length for Default and Custom.
+    Integer PrintPaperWidth() const;
+    Integer PrintPaperLength() const;
+
+    Integer XResolution() const { return xResolution_; }
+    Integer YResolution() const { return yResolution_; }
+    Integer TopOffset() const { return topOffset_; }
+    Integer LeftOffset() const { return leftOffset_; }
+
+    bool PrintMetafile = false;
+    bool UseStandardprinter = false;
+    Integer ExtendedDuplex = 0;
+    bool UseCustomBinCode = false;
+    Integer CustomBinCode = 0;
+    bool UseCustomPaperCode = false;
+    Integer CustomPaperCode = 0;
+    Integer PrintQuality = 0;
+    Integer Collate = 0;
+    Integer ColorOption = 0;
+    Integer MemoryLimit = 250000;
+    TQRPrinterEvent OnGetDeviceMode;
+    TQRPrinterEvent OnApplySettings;
+
+private:
+    void ReadCapabilities(const DevMode& mode);
+    void ReadPapers();
+
+    TPrinter* printer_ = nullptr;
+    Integer lastIndexRead_ = -1;
+    QString device_, driver_, port_;
+    std::unique_ptr<DevMode> mode_;  // of the last read
+    Integer copies_ = 1;
+    bool duplex_ = false;
+    Integer orientation_ = 0;
+    TQRBin outputBin_ = TQRBin::First;
+    TQRPaperSize paperSize_ = TQRPaperSize::A4;
+    std::array<bool, QRPaperSizeCount> supported_{};
+    Integer paperWidth_ = 0;
+    Integer paperLength_ = 0;
+    Integer xResolution_ = 0;
+    Integer yResolution_ = 0;
+    Integer topOffset_ = 0;
+    Integer leftOffset_ = 0;
+};
+
+// The paper of the application printer's device mode (Default when it
+// names none this table knows).
+TQRPaperSize DefaultPrinterPaperSize();
+
+// The printer options a report stores with its form.
+class TQRPrinterSettings : public TPersistent {
+public:
+    Integer Copies = 1;
+    bool Duplex = false;
+    TQRBin OutputBin = TQRBin::Auto;
+    Byte Option = 1;
+    Integer PrinterIndex = -1;
+    QString Text;
+    Integer FirstPage = 0;
+    Integer LastPage = 0;
+    bool UseStandardprinter = false;
+    Integer ExtendedDuplex = 0;
+    Integer MemoryLimit = 250000;
+    Integer PrintQuality = 0;
+    Integer Collate = 0;
+    Integer ColorOption = 0;
+    bool UseCustomBinCode = false;
+    Integer CustomBinCode = 0;
+    bool UseCustomPaperCode = false;
+    Integer CustomPaperCode = 0;
+    bool PrintMetaFile = false;
+
+    // Loads the driver's defaults into printer's device mode.
+    static void ResetDeviceMode(TPrinter& printer);
+};
+
+// ------------------------------------------------------------ report printer
+
+class TControl;
+class TCanvas;
+class TCustomForm;
+class TMetafileCanvas;
+
+VELMORA_EXCEPTION(EQRError, Exception);
+
+// A control held without owning it; it reads nil once the control is gone.
+class TQRControlLink : public TComponent {
+public:
+    TQRControlLink() : TComponent(nullptr) {}
+    ~TQRControlLink() override { Set(nullptr); }
+    TControl* Get() const { return control_; }
+    void Set(TControl* control);
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TControl* control_ = nullptr;
+};
+
+enum TQRPrinterDestination { qrdMetafile, qrdPrinter };
+enum TQRPrinterStatus { mpReady, mpBusy, mpFinished };
+
+class TQRPrinter;
+
+// Makes the progress form Print shows while it prints: a form owned by
+// the application that sends its Cancel to the printer. None registered:
+// Print shows no progress form.
+using TQRProgressFormFactory = std::function<std::unique_ptr<TCustomForm>(TQRPrinter* printer)>;
+void RegisterQRProgressForm(TQRProgressFormFactory factory);
+
+// Set when pages were last loaded from a report file.
+bool QRReportLoaded();
+
+// Records a report's pages as metafiles in its page store, or draws them
+// on a printer; tells the preview how far it has come by posted messages.
+class TQRPrinter : public TPersistent {
+public:
+    // The application's printer when useStandardPrinter, else an own one.
+    explicit TQRPrinter(TComponent* parentReport = nullptr, bool useStandardPrinter = false,
+                        Integer memoryLimit = 250000);
+    ~TQRPrinter() override;
+
+    void BeginDoc();
+    void NewPage();
+    void EndDoc();
+    void AbortDoc();
+    void Cleanup();
+    void Cancel() { cancelled_ = true; }
+    // Page n as a new metafile, or nil.
+    std::unique_ptr<TMetafile> GetPage(Integer n);
+    void Load(const QString& fileName);
+    void Save(const QString& fileName);
+    // Prints the recorded pages FirstPage..LastPage.
+    void Print();
+    void ClosePreview();
+
+    // Report measurements (0.1 mm) in device units.
+    Integer XPos(Extended value) const;
+    Integer YPos(Extended value) const;
+    Integer XSize(Extended value) const;
+    Integer YSize(Extended value) const;
+    // The paper in its orientation, 0.1 mm.
+    Integer PaperWidth() const;
+    Integer PaperLength() const;
+
+    TPrinter* Printer() const { return printer_; }
+    TPrinterSettings& PrinterSettings() { return *settings_; }
+    TQRPageList& PageList() { return *pageList_; }
+    TComponent* ParentReport() const { return parentReport_; }
+    TCanvas* Canvas() const { return canvas_; }
+    TQRPrinterStatus Status() const { return status_; }
+    Integer PageCount() const { return pageCount_; }
+    Integer PageNumber() const { return pageNumber_; }
+    Integer AvailablePages() const { return availablePages_; }
+    bool Cancelled() const { return cancelled_; }
+    bool PrinterPresent() const { return printerPresent_; }
+    bool Loaded() const { return loaded_; }
+    Extended XFactor() const { return xFactor_; }
+    Extended YFactor() const { return yFactor_; }
+    Integer LeftOffset() const { return leftOffset_; }
+    Integer TopOffset() const { return topOffset_; }
+    Integer Progress() const { return progress_; }
+    // Stores and posts WM_USER with the per cent to the preview control.
+    void SetProgress(Integer value);
+
+    TControl* PreviewControl() const { return preview_.Get(); }
+    void SetPreviewControl(TControl* control) { preview_.Set(control); }
+    TControl* Client() const { return client_.Get(); }
+    void SetClient(TControl* control) { client_.Set(control); }
+    bool ShowingPreview() const { return previewOpen_; }
+    void SetShowingPreview(bool value) { previewOpen_ = value; }
+
+    bool Compression() const { return pageList_->Compression(); }
+    void SetCompression(bool value) { pageList_->SetCompression(value); }
+    Integer PrinterIndex() const;
+    void SetPrinterIndex(Integer index);
+
+    TQRPrinterDestination Destination = qrdMetafile;
+    Integer FirstPage = 0;
+    Integer LastPage = 0;
+    QString Title;
+    bool ShowProgress = false;
+    TNotifyEvent OnEndOfPrint;
+    TNotifyEvent OnPreviewClosed;
+    TNotifyEvent OnAfterPrint;
+
+private:
+    bool InRange() const;
+    bool LastOfRange() const { return LastPage > 0 && pageNumber_ == LastPage; }
+    void OpenMetafilePage();
+    void ClosePage(bool store);
+    void OpenPrinterPage();
+    void UsePrinterFactors(Extended fallbackY);
+    void UseScreenFactors();
+    void PageAvailable();
+    void GuessPaper();
+    void PrintPages(Integer first, Integer last);
+    void PrintPage(Integer page);
+
+    TComponent* parentReport_;
+    TPrinter* printer_ = nullptr;
+    std::unique_ptr<TPrinter> ownPrinter_;
+    std::unique_ptr<TPrinterSettings> settings_;
+    std::unique_ptr<TQRPageList> pageList_;
+    std::unique_ptr<TMetafile> page_;
+    std::unique_ptr<TMetafileCanvas> pageCanvas_;
+    TCanvas* canvas_ = nullptr;
+    TQRControlLink preview_;
+    TQRControlLink client_;
+    TQRPrinterStatus status_ = mpReady;
+    Integer pageCount_ = 0;
+    Integer pageNumber_ = 0;
+    Integer availablePages_ = 0;
+    Integer progress_ = 0;
+    Integer leftOffset_ = 0;
+    Integer topOffset_ = 0;
+    Extended xFactor_ = 0.37795L;
+    Extended yFactor_ = 0.37795L;
+    bool cancelled_ = false;
+    bool printerPresent_ = false;
+    bool previewOpen_ = false;
+    bool loaded_ = false;
+};
+
+// ------------------------------------------------------------ registries
+
+// Shows a report's pages; the base shows nothing.
+class TQRPreviewInterface : public TComponent {
+public:
+    using TComponent::TComponent;
+    virtual TCustomForm* Show(TQRPrinter* printer);
+    virtual TCustomForm* ShowModal(TQRPrinter* printer);
+};
+using TQRPreviewInterfaceFactory = std::function<std::unique_ptr<TQRPreviewInterface>(TComponent* owner)>;
+void RegisterQRPreviewInterface(TQRPreviewInterfaceFactory factory);
+std::unique_ptr<TQRPreviewInterface> NewQRPreviewInterface(TComponent* owner);
+
+// The export filters a report can be saved with, by description and
+// file extension (without the dot).
+class TQRExportFilterLibrary : public TObject {
+public:
+    struct Entry {
+        QString Description;
+        QString Extension;
+    };
+    void Add(const Entry& entry) { entries_.push_back(entry); }
+    // The save dialog's filter: the report file first, then each filter.
+    QString SaveDialogFilter() const;
+    // The entry whose extension is extension (exact), or nil.
+    const Entry* Find(const QString& extension) const;
+
+private:
+    std::vector<Entry> entries_;
+};
+TQRExportFilterLibrary& QRExportFilterLibrary();

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   libzbar-dev zbar-tools
+  libcups2-dev
   qrencode libqrencode-dev
   libzint-dev
   libicu-dev

@@ -1,0 +1,404 @@
+#include "Printers.h"
+
+#include "Graphics.h"
+
+#include <QtCore/QFile>
+#include <QtGui/QPageLayout>
+#include <QtGui/QPageSize>
+#include <QtPrintSupport/QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+// The printer's canvas: draws on the job's pages only while a job runs,
+// starts the next page when drawing follows EndPage, and answers the
+// printer's device capabilities.
+class TPrinterCanvas : public TCanvas {
+public:
+    explicit TPrinterCanvas(TPrinter& printer) : printer_(printer) {}
+    TPrinter& Printer() const { return printer_; }
+
+    QPainter* Painter() override {
+        if (!printer_.Printing()) return nullptr;
+        QPainter* painter = TCanvas::Painter();
+        if (painter) printer_.StartPage();
+        return painter;
+    }
+    // Opens the job's painter (the first page) without starting a page,
+    // its origin at the top left of the printable area.
+    bool Open() {
+        QPainter* painter = TCanvas::Painter();
+        if (painter)
+            painter->translate(printer_.DeviceCaps(PHYSICALOFFSETX), printer_.DeviceCaps(PHYSICALOFFSETY));
+        return painter != nullptr;
+    }
+
+    bool DeviceCaps(Integer index, Integer& value) const override {
+        switch (index) {
+            case LOGPIXELSX:
+            case LOGPIXELSY:
+            case PHYSICALWIDTH:
+            case PHYSICALHEIGHT:
+            case PHYSICALOFFSETX:
+            case PHYSICALOFFSETY:
+            case HORZRES:
+            case VERTRES: value = printer_.DeviceCaps(index); return true;
+            default: return false;
+        }
+    }
+
+private:
+    TPrinter& printer_;
+};
+
+namespace {
+
+template <typename T, typename V>
+bool Holds(const std::vector<T>& list, V value) {
+    return std::find(list.begin(), list.end(), T(value)) != list.end();
+}
+
+bool InRange(SmallInt value, SmallInt low, SmallInt high) {
+    return value >= low && value <= high;
+}
+
+// The driver's defaults with the fields of wanted that the driver supports
+// and whose values it can take.
+DevMode Sanitized(const TPrinterDriver& driver, const DevMode* wanted) {
+    DevMode mode = driver.DefaultMode();
+    if (!wanted) return mode;
+    const DevMode defaults = mode;
+    const Cardinal take = wanted->dmFields & mode.dmFields;
+    const auto has = [take](Cardinal field) { return (take & field) != 0; };
+    if (has(DM_ORIENTATION) && InRange(wanted->dmOrientation, DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE))
+        mode.dmOrientation = wanted->dmOrientation;
+    if (has(DM_PAPERSIZE) && (Holds(driver.Papers(), wanted->dmPaperSize) || wanted->dmPaperSize == DMPAPER_USER))
+        mode.dmPaperSize = wanted->dmPaperSize;
+    if (has(DM_PAPERLENGTH) && wanted->dmPaperLength >= 0) mode.dmPaperLength = wanted->dmPaperLength;
+    if (has(DM_PAPERWIDTH) && wanted->dmPaperWidth >= 0) mode.dmPaperWidth = wanted->dmPaperWidth;
+    if (DevModePaperSize(mode).isEmpty()) {
+        mode.dmPaperSize = defaults.dmPaperSize;
+        mode.dmPaperLength = defaults.dmPaperLength;
+        mode.dmPaperWidth = defaults.dmPaperWidth;
+    }
+    if (has(DM_COPIES)) mode.dmCopies = std::clamp<SmallInt>(wanted->dmCopies, 1, 9999);
+    if (has(DM_DEFAULTSOURCE) && Holds(driver.Bins(), wanted->dmDefaultSource))
+        mode.dmDefaultSource = wanted->dmDefaultSource;
+    if (has(DM_PRINTQUALITY) && (wanted->dmPrintQuality > 0 || InRange(wanted->dmPrintQuality, DMRES_HIGH, DMRES_DRAFT)))
+        mode.dmPrintQuality = wanted->dmPrintQuality;
+    if (has(DM_YRESOLUTION) && wanted->dmYResolution > 0) mode.dmYResolution = wanted->dmYResolution;
+    if (has(DM_COLOR) && InRange(wanted->dmColor, DMCOLOR_MONOCHROME, DMCOLOR_COLOR)) mode.dmColor = wanted->dmColor;
+    if (has(DM_DUPLEX) && InRange(wanted->dmDuplex, DMDUP_SIMPLEX, DMDUP_HORIZONTAL)) mode.dmDuplex = wanted->dmDuplex;
+    if (has(DM_COLLATE) && InRange(wanted->dmCollate, DMCOLLATE_FALSE, DMCOLLATE_TRUE))
+        mode.dmCollate = wanted->dmCollate;
+    return mode;
+}
+
+QPageSize PageSizeOf(const DevMode& mode) {
+    const QSizeF mm = DevModePaperSize(mode);
+    const QPageSize named(QPageSize::id(int(mode.dmPaperSize)));
+    if (named.isValid() && named.id() != QPageSize::Custom && named.size(QPageSize::Millimeter) == mm) return named;
+    return QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
+
+// Resolution a job draws at when the driver cannot tell one.
+constexpr Integer kFallbackResolution = 72;
+
+std::vector<std::unique_ptr<TPrinterDriver>> SystemDrivers() {
+    std::vector<std::unique_ptr<TPrinterDriver>> drivers;
+    drivers.push_back(NewPdfPrinterDriver());
+    for (auto& queue : CupsPrinterDrivers()) drivers.push_back(std::move(queue));
+    return drivers;
+}
+
+std::unique_ptr<TPrinter>& GlobalPrinter() {
+    static std::unique_ptr<TPrinter> printer;
+    return printer;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ TPrinter
+
+TPrinter::TPrinter() : TPrinter(SystemDrivers()) {}
+
+TPrinter::TPrinter(std::vector<std::unique_ptr<TPrinterDriver>> drivers)
+    : drivers_(std::move(drivers)), names_(std::make_unique<TStringList>()),
+      canvas_(std::make_unique<TPrinterCanvas>(*this)) {
+    if (drivers_.empty()) throw EPrinter(QStringLiteral("There is no default printer currently selected"));
+    for (const auto& driver : drivers_) names_->Add(driver->DeviceName());
+    SetPrinterIndex(0);
+}
+
+TPrinter::~TPrinter() {
+    if (Printing()) Abort();
+    canvas_->SetDevice(nullptr);
+}
+
+void TPrinter::RequireIdle() const {
+    if (Printing()) throw EPrinter(QStringLiteral("Printing in progress"));
+}
+
+void TPrinter::RequirePrinting() const {
+    if (!Printing()) throw EPrinter(QStringLiteral("Printer is not currently printing"));
+}
+
+void TPrinter::SetPrinterIndex(Integer index) {
+    RequireIdle();
+    if (index == -1) index = 0;
+    if (index < 0 || index >= Integer(drivers_.size()))
+        throw EPrinter(QStringLiteral("Printer selected is not valid"));
+    index_ = index;
+    mode_ = Driver().DefaultMode();
+    ConfigureJob();
+}
+
+void TPrinter::GetPrinter(QString& device, QString& driver, QString& port, DevMode*& mode) {
+    device = Driver().DeviceName();
+    driver = Driver().DriverName();
+    port = Driver().PortName();
+    mode = &mode_;
+}
+
+void TPrinter::SetPrinter(const QString& device, const QString&, const QString&, const DevMode* mode) {
+    RequireIdle();
+    const Integer index = names_->IndexOf(device);
+    if (index < 0) throw EPrinter(QStringLiteral("Printer selected is not valid"));
+    const DevMode wanted = mode ? *mode : DevMode();  // copy: mode may be our own
+    index_ = index;
+    mode_ = Sanitized(Driver(), mode ? &wanted : nullptr);
+    ConfigureJob();
+}
+
+void TPrinter::SetTitle(const QString& title) {
+    title_ = title;
+}
+
+TPrinterOrientation TPrinter::Orientation() const {
+    return mode_.dmOrientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
+}
+
+void TPrinter::SetOrientation(TPrinterOrientation orientation) {
+    RequireIdle();
+    DevMode wanted = mode_;
+    wanted.dmOrientation = orientation == poLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    mode_ = Sanitized(Driver(), &wanted);
+    ConfigureJob();
+}
+
+void TPrinter::SetCopies(Integer copies) {
+    RequireIdle();
+    DevMode wanted = mode_;
+    wanted.dmCopies = SmallInt(std::clamp(copies, 1, 9999));
+    mode_ = Sanitized(Driver(), &wanted);
+}
+
+// A fresh Qt printer set up as the selected printer with its device mode;
+// the canvas measures and draws on it.
+void TPrinter::ConfigureJob() {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    const Integer resolution = Driver().Resolution(mode_);
+    printer->setResolution(resolution > 0 ? resolution : kFallbackResolution);
+    const auto orientation = Orientation() == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    printer->setPageLayout(QPageLayout(PageSizeOf(mode_), orientation, QMarginsF(), QPageLayout::Millimeter));
+    printer->setFullPage(true);  // the canvas moves its origin to the printable area itself
+    printer->setColorMode(mode_.dmColor == DMCOLOR_MONOCHROME ? QPrinter::GrayScale : QPrinter::Color);
+    printer->setCreator(QStringLiteral("Velmora"));
+    canvas_->SetDevice(printer.get());
+    job_ = std::move(printer);
+}
+
+// From the paper's true size: the PDF pages Qt writes round it to whole
+// points, which must not leak into what the printer reports.
+Integer TPrinter::DeviceCaps(Integer index) const {
+    const Integer resolution = Driver().Resolution(mode_);
+    if (resolution <= 0) return 0;
+    QSizeF paper = DevModePaperSize(mode_);
+    if (Orientation() == poLandscape) paper.transpose();
+    const QMarginsF margins = Driver().Margins(mode_);
+    const auto pixels = [resolution](qreal mm) { return Integer(std::lround(mm * resolution / 25.4)); };
+    switch (index) {
+        case LOGPIXELSX:
+        case LOGPIXELSY: return resolution;
+        case PHYSICALWIDTH: return pixels(paper.width());
+        case PHYSICALHEIGHT: return pixels(paper.height());
+        case PHYSICALOFFSETX: return pixels(margins.left());
+        case PHYSICALOFFSETY: return pixels(margins.top());
+        case HORZRES: return pixels(paper.width() - margins.left() - margins.right());
+        case VERTRES: return pixels(paper.height() - margins.top() - margins.bottom());
+        default: return 0;
+    }
+}
+
+TCanvas* TPrinter::Canvas() const {
+    return canvas_.get();
+}
+
+HDC TPrinter::Handle() const {
+    return canvas_.get();
+}
+
+QStringList PaperNames(const TPrinterDriver& driver) {
+    QStringList names;
+    for (Word code : driver.Papers()) names << QPageSize(QPageSize::id(int(code))).name();
+    return names;
+}
+
+std::vector<TPoint> PaperSizes(const TPrinterDriver& driver) {
+    std::vector<TPoint> sizes;
+    for (Word code : driver.Papers()) {
+        const QSizeF mm = QPageSize(QPageSize::id(int(code))).size(QPageSize::Millimeter);
+        sizes.push_back({qRound(mm.width() * 10), qRound(mm.height() * 10)});
+    }
+    return sizes;
+}
+
+// ------------------------------------------------------------ jobs
+
+void TPrinter::BeginDoc() {
+    RequireIdle();
+    aborted_ = false;
+    outputFile_.clear();
+    jobFile_ = Driver().JobFile(title_);
+    ConfigureJob();
+    job_->setOutputFileName(jobFile_);
+    job_->setDocName(title_);
+    state_ = TPrinterState::Printing;
+    if (!canvas_->Open()) {
+        state_ = TPrinterState::Idle;
+        QFile::remove(jobFile_);
+        throw EPrinter(QStringLiteral("Cannot write the print job to %1").arg(jobFile_));
+    }
+    pageNumber_ = 1;
+    pageOpen_ = true;
+}
+
+void TPrinter::StartPage() {
+    RequirePrinting();
+    if (pageOpen_) return;
+    job_->newPage();
+    ++pageNumber_;
+    pageOpen_ = true;
+}
+
+void TPrinter::EndPage() {
+    RequirePrinting();
+    pageOpen_ = false;
+}
+
+void TPrinter::NewPage() {
+    EndPage();
+    StartPage();
+}
+
+void TPrinter::EndDoc() {
+    RequirePrinting();
+    FinishJob(true);
+}
+
+void TPrinter::Abort() {
+    RequirePrinting();
+    FinishJob(false);
+    aborted_ = true;
+}
+
+// Closes the job's file and either hands it on or removes it; the printer
+// is idle afterwards whatever happens.
+void TPrinter::FinishJob(bool keep) {
+    canvas_->ReleaseHandle();
+    const bool written = job_->printerState() != QPrinter::Error;
+    state_ = TPrinterState::Idle;
+    pageOpen_ = false;
+    pageNumber_ = 0;
+    const QString file = std::exchange(jobFile_, QString());
+    ConfigureJob();
+    if (!keep) {
+        QFile::remove(file);
+        return;
+    }
+    if (!written) {
+        QFile::remove(file);
+        throw EPrinter(QStringLiteral("Cannot write the print job to %1").arg(file));
+    }
+    QString message;
+    if (!Driver().Submit(file, title_, mode_, message))
+        throw EPrinter(QStringLiteral("The print job could not be sent to %1: %2").arg(Driver().DeviceName(), message));
+    if (QFile::exists(file)) outputFile_ = file;
+}
+
+// ------------------------------------------------------------ globals
+
+TPrinter* Printer() {
+    auto& printer = GlobalPrinter();
+    if (!printer) printer = std::make_unique<TPrinter>();
+    return printer.get();
+}
+
+TPrinter* SetPrinter(TPrinter* printer) {
+    TPrinter* old = GlobalPrinter().release();
+    GlobalPrinter().reset(printer);
+    return old;
+}
+
+Integer StartPage(HDC dc) {
+    auto* canvas = dynamic_cast<TPrinterCanvas*>(dc);
+    if (!canvas || !canvas->Printer().Printing()) return 0;
+    canvas->Printer().StartPage();
+    return 1;
+}
+
+Integer EndPage(HDC dc) {
+    auto* canvas = dynamic_cast<TPrinterCanvas*>(dc);
+    if (!canvas || !canvas->Printer().Printing()) return 0;
+    canvas->Printer().EndPage();
+    return 1;
+}
+
+namespace {
+
+template <typename T>
+Integer Fill(const std::vector<T>& items, void* output) {
+    if (output) std::copy(items.begin(), items.end(), static_cast<T*>(output));
+    return Integer(items.size());
+}
+
+// Names in fixed-width cells of WideChars, cut to fit with their terminator.
+Integer FillNames(const QStringList& names, Integer width, void* output) {
+    if (output) {
+        auto* cells = static_cast<WideChar*>(output);
+        for (const QString& name : names) {
+            const QString cut = name.left(width - 1);
+            std::fill(cells, cells + width, QChar(0));
+            std::copy(cut.begin(), cut.end(), cells);
+            cells += width;
+        }
+    }
+    return Integer(names.size());
+}
+
+Integer Capable(const DevMode& mode, Cardinal field, Integer yes) {
+    return (mode.dmFields & field) ? yes : 0;
+}
+
+}  // namespace
+
+Integer DeviceCapabilities(const QString& device, const QString&, Word capability, void* output) {
+    TPrinter* printer = Printer();
+    const Integer index = printer->Printers()->IndexOf(device);
+    if (index < 0) return -1;
+    const TPrinterDriver& driver = printer->Driver(index);
+    const DevMode mode = driver.DefaultMode();
+    switch (capability) {
+        case DC_PAPERS: return Fill(driver.Papers(), output);
+        case DC_BINS: return Fill(driver.Bins(), output);
+        case DC_PAPERSIZE: return Fill(PaperSizes(driver), output);
+        case DC_PAPERNAMES: return FillNames(PaperNames(driver), 64, output);
+        case DC_BINNAMES: return FillNames(driver.BinNames(), 24, output);
+        case DC_COPIES: return (mode.dmFields & DM_COPIES) ? 9999 : 1;
+        case DC_DUPLEX: return Capable(mode, DM_DUPLEX, 1);
+        case DC_COLLATE: return Capable(mode, DM_COLLATE, 1);
+        case DC_COLORDEVICE: return Capable(mode, DM_COLOR, 1);
+        default: return -1;
+    }
+}
