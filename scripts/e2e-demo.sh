@@ -178,6 +178,23 @@ scan() {
     -bordercolor white -border 20 -scale 200% "$work/$1-scan.png"
   zbarimg -q -Scodabar.min-length=1 "$work/$1-scan.png" 2>/dev/null || true
 }
+# Scans (as scan does) until every pattern after the region is found, for up
+# to 10 seconds: a window under load paints late. Prints what was read last.
+await_codes() {
+  local name=$1 x=$2 y=$3 w=$4 h=$5 codes pattern ok
+  shift 5
+  for _ in $(seq 50); do
+    codes=$(scan "$name" "$x" "$y" "$w" "$h")
+    ok=1
+    for pattern in "$@"; do
+      printf '%s' "$codes" | grep -q "$pattern" || ok=""
+    done
+    [ -n "$ok" ] && return 0
+    sleep 0.2
+  done
+  echo "$codes"
+  return 1
+}
 # The bytes of the QR codes in the scan of screenshot $1, as they stand.
 qr_bytes() {
   zbarimg -q --raw -Sdisable -Sqrcode.enable -Sbinary "$work/$1-scan.png" 2>/dev/null || true
@@ -202,8 +219,8 @@ command -v zbarimg >/dev/null || has_tool_zbar=""
 shot before-windows $bar
 open_window F6 コンポーネント一覧
 if [ -n "$has_tool_zbar" ]; then
-  codes=$(scan list 0 0 781 200)
-  printf '%s' "$codes" | grep -q "Codabar:A123456789012A" || fail "zbar does not read the barcode of the component list: $codes"
+  codes=$(await_codes list 0 0 781 200 "Codabar:A123456789012A" "QR-Code:") ||
+    fail "zbar does not read the codes of the component list: $codes"
   [ "$(qr_bytes list | od -An -tx1 | tr -d ' \n')" = "8fcb56656c6d6f7261" ] ||
     fail "zbar does not read the QR code \"祥Velmora\" in CP932"
 fi
@@ -250,17 +267,15 @@ closed Form5 "\"閉じる\""
 
 open_window F12 Form6
 if [ -n "$has_tool_zbar" ]; then
-  codes=$(scan barcode 0 40 600 260)
-  printf '%s' "$codes" | grep -q "Codabar:A1234567890A" || fail "zbar does not read the NW7 barcode: $codes"
-  printf '%s' "$codes" | grep -q "QR-Code:Velmora" || fail "zbar does not read the QR code: $codes"
+  codes=$(await_codes barcode 0 40 600 260 "Codabar:A1234567890A" "QR-Code:Velmora") ||
+    fail "zbar does not read the NW7 barcode and the QR code: $codes"
   retype 120 284 btCODE39      # 種類
   retype 120 254 4711          # barcode data
   retype 480 254 "Demo 42"     # QR data
   retype 350 284 2             # module size
   retype 490 284 90            # angle
-  codes=$(scan barcode-changed 0 40 600 260)
-  printf '%s' "$codes" | grep -q "CODE-39:4711" || fail "zbar does not read the changed barcode: $codes"
-  printf '%s' "$codes" | grep -q "QR-Code:Demo 42" || fail "zbar does not read the changed QR code: $codes"
+  codes=$(await_codes barcode-changed 0 40 600 260 "CODE-39:4711" "QR-Code:Demo 42") ||
+    fail "zbar does not read the changed barcode and QR code: $codes"
 fi
 click_at 546 322
 closed Form6 "\"閉じる\""
