@@ -78,6 +78,7 @@ void TForm5::buildRow(Integer row, const std::vector<Box>& boxes) {
                                          Bounds(0, kRowHeight * row, 640, kRowHeight));
     rowPanel->SetAlign(alTop);
     rowPanel->SetAlignment(taRightJustify);
+    rowPanel->SetBorderWidth(3);  // keeps the caption off the right edge
     rowPanel->SetTag(1);
     rowPanel->OnResize = [this](TObject* s) { Panel1Resize(s); };
     Rows.push_back(rowPanel);
@@ -88,6 +89,7 @@ void TForm5::buildRow(Integer row, const std::vector<Box>& boxes) {
                                           Bounds(x, 8, kLabelWidth, 16));
         label->SetCaption(QString::fromUtf16(b.caption));
         label->SetTag(1);
+        label->SetLayout(tlCenter);
         if (row > 0) label->SetAlign(alLeft);
         auto* host = MakeControl<TPanel>(this, rowPanel, QStringLiteral("Panel%1").arg(n + Integer(i) + 1),
                                          Bounds(x + kLabelWidth, 3, kHostWidth, 24));
@@ -115,6 +117,7 @@ void TForm5::buildPlainRow() {
     auto* row = MakeControl<TPanel>(this, Panel24, QStringLiteral("Panel25"), Bounds(0, kRowHeight * 6, 640, kRowHeight));
     row->SetAlign(alTop);
     row->SetAlignment(taRightJustify);
+    row->SetBorderWidth(3);
     row->SetTag(1);
     row->OnResize = [this](TObject* s) { Panel1Resize(s); };
     Rows.push_back(row);

@@ -38,6 +38,7 @@ TCanvas::~TCanvas() {
 void TCanvas::Impl::ObjectChanged(TCanvasStates what) {
     if (what == csFontValid) {
         qfont.reset();
+        rawFont.reset();
         c.textColor_ = ColorToRGB(c.font_->Color());
     } else if (what == csBrushValid) {
         const TColor rgb = ColorToRGB(c.brush_->Color());

@@ -7,6 +7,7 @@
 
 #include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>
+#include <QtGui/QRawFont>
 
 #include <algorithm>
 #include <cstdlib>
@@ -142,6 +143,7 @@ struct TCanvas::Impl {
     std::optional<QRegion> clip;         // narrowed by the clip calls
     std::vector<std::unique_ptr<DCState>> saved;
     std::optional<QFont> qfont;          // cache of the font's Qt font
+    std::optional<QRawFont> rawFont;     // its first face, made when first drawn with
     // Qt fonts of the last few fonts, newest first: a font selected and
     // restored around each text keeps its Qt font and the glyph engine
     // that font has found.
@@ -171,6 +173,7 @@ struct TCanvas::Impl {
     void ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end);
 
     const QFont& Font();
+    bool DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& text, const std::vector<Integer>& advances);
     QFontMetrics Metrics();
     const QPaintDevice* MeasuringDevice() const;
 };

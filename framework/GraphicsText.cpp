@@ -3,6 +3,7 @@
 #include "GraphicsInternal.h"
 
 #include <QtGui/QFontMetrics>
+#include <QtGui/QGlyphRun>
 #include <QtGui/QPainter>
 #include <QtGui/QTransform>
 
@@ -101,6 +102,36 @@ std::vector<Integer> TCanvas::CharAdvances(const QString& text) {
 
 // ------------------------------------------------------------ output
 
+// Printable ASCII that the font's first face holds, drawn upright as its
+// glyphs at the advances measured: where the text layout would place
+// them, without shaping the text again. False for anything else, which
+// the layout draws.
+bool TCanvas::Impl::DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& text,
+                                    const std::vector<Integer>& advances) {
+    const QFont& font = Font();
+    if (text.isEmpty() || font.underline() || font.strikeOut() || c.font_->Orientation() % 3600 != 0 ||
+        p.layoutDirection() == Qt::RightToLeft)
+        return false;
+    for (QChar ch : text)
+        if (ch.unicode() < 0x20 || ch.unicode() > 0x7E) return false;
+    if (!rawFont) rawFont = QRawFont::fromFont(font);
+    const QList<quint32> glyphs = rawFont->glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0)) return false;
+    QList<QPointF> positions;
+    positions.reserve(text.size());
+    Integer x = origin.x();
+    for (Integer advance : advances) {
+        positions.append(QPointF(x, origin.y()));
+        x += advance;
+    }
+    QGlyphRun run;
+    run.setRawFont(*rawFont);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    p.drawGlyphRun(QPointF(0, 0), run);
+    return true;
+}
+
 void TCanvas::TextOut(Integer x, Integer y, const QString& text) {
     ExtTextOut(x, y, 0, nullptr, text);
     if (!(textAlign_ & TA_UPDATECP)) penPos_ = {x + TextWidth(text), y};
@@ -148,7 +179,7 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
     // Advances that are the font's own draw as one string, as TextOut does.
     if (dx && std::equal(own.begin(), own.end(), dx)) dx = nullptr;
     if (!dx) {
-        p->drawText(QPoint(left, baseline), text);
+        if (!d_->DrawPlainGlyphs(*p, QPoint(left, baseline), text, own)) p->drawText(QPoint(left, baseline), text);
     } else {
         Integer pen = left;
         for (qsizetype i = 0; i < text.size(); ++i) {

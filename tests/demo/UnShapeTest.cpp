@@ -80,6 +80,14 @@ TEST(ShapeWindow, AClickOnAShapeKeepsItAClickOnTheBackgroundClosesIt) {
     ExpectOnlyBackgroundCloses(form.get(), form->Shapes[6], QPoint(600, 330));
 }
 
+TEST(ShapeWindow, ADisabledShapeLetsTheClickReachTheWindow) {
+    auto form = ShownWindow<TForm3>();
+    TZvShape* shape = form->ZvShapes[30];
+    shape->SetEnabled(false);
+    ClickControl(shape);
+    EXPECT_FALSE(form->Visible());
+}
+
 TEST(RotatedLabelWindow, NineLabelsAtEachAngleKeepTheirCaptions) {
     auto form = ShownWindow<TFrmZvVLabel>();
     EXPECT_EQ(form->Caption(), "FrmZvVLabel");

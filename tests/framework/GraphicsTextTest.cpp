@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGui/QPainter>
+
 #include <numeric>
 
 namespace {
@@ -71,6 +73,46 @@ TEST(GraphicsText, SwitchingFontsBackAndForthDrawsAsAFreshCanvas) {
         EXPECT_EQ(draw(mixed->Canvas(), variant), expected) << variant;
         EXPECT_EQ(mixed->Image(), fresh->Image()) << variant;
         EXPECT_GT(InkCount(fresh->Image(), TRect(0, 0, 160, 40)), 20) << variant;
+    }
+}
+
+// Plain text drawn as glyphs must put every pixel where Qt's own text
+// layout puts it, in every face, size and style, on 24- and 32-bit images.
+TEST(GraphicsText, PlainTextDrawsAsTheTextLayoutDoes) {
+    struct Face {
+        const char* name;
+        Integer height;
+        TFontStyles style;
+    };
+    const Face faces[] = {{"Arial", -12, {}},        {"Arial", -20, {fsBold}},      {"Courier New", -16, {fsItalic}},
+                          {"ＭＳ Ｐゴシック", -14, {}}, {"Times New Roman", 24, {}}, {"Arial", -9, {fsBold, fsItalic}}};
+    const QString texts[] = {QStringLiteral("0123456789"), QStringLiteral("Wim 1l0O"), QStringLiteral("AVAWaTo.,"),
+                             QStringLiteral("*CODE-39*"), QStringLiteral("{}[]|~`^_"), QStringLiteral("ffi fl Tj")};
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        for (const Face& face : faces) {
+            for (const QString& text : texts) {
+                auto ours = WhiteBitmap(260, 50);
+                ours->SetPixelFormat(format);
+                TCanvas* c = ours->Canvas();
+                c->Font()->SetName(QString::fromUtf8(face.name));
+                c->Font()->SetHeight(face.height);
+                c->Font()->SetStyle(face.style);
+                c->Font()->SetColor(clNavy);
+                c->Brush()->SetStyle(bsClear);
+                c->TextOut(5, 7, text);
+
+                QImage layout = ours->Image();
+                layout.fill(Qt::white);
+                QPainter p(&layout);
+                p.setRenderHint(QPainter::TextAntialiasing, false);
+                p.setFont(c->Font()->ToQFont());
+                p.setPen(ToQColor(clNavy));
+                p.drawText(QPoint(5, 7 + c->TextAscent()), text);
+                p.end();
+                EXPECT_EQ(ours->Image(), layout) << face.name << " " << text.toStdString() << " " << format;
+                EXPECT_GT(InkCount(layout, TRect(0, 0, 260, 50)), 10);
+            }
+        }
     }
 }
 
