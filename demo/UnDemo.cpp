@@ -13,6 +13,7 @@
 #include "ComCtrls.h"
 #include "DemoTextures.h"
 #include "ExtCtrls.h"
+#include "FnKeyBar.h"
 #include "FormBuild.h"
 #include "SBtn.h"
 #include "SDBGrid.h"
@@ -30,14 +31,6 @@ const QString kClose = QStringLiteral("閉じる");
 
 // SBtnClick runs one click at a time.
 bool busy = false;
-
-bool IsFnKey(Word key) { return key >= VK_F1 && key <= VK_F12; }
-
-bool IsHeld(Word key) {
-    TKeyboardState state{};
-    GetKeyboardState(state);
-    return key < 256 && (state[key] & 0x80) != 0;
-}
 
 }  // namespace
 
@@ -268,28 +261,11 @@ void TFrmDemo::announceFocused() {
 }
 
 void TFrmDemo::FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
-    const auto guard = Guard();
-    SetFnCaptions(Sender, Key, Shift);
-    TSBtn* button = IsFnKey(Key) ? FnButton(Key - VK_F1 + 1) : nullptr;
-    if (button) SBtnClick(button);
-    if (guard.expired()) return;
-    // A modal window may have taken the key's release: then the key is
-    // neither consumed nor shown pressed.
-    if (Key == 0 || !IsHeld(Key)) return;
-    SetFnCaptions(Sender, Key, Shift);
-    if (!button) return;
-    button->SetGroupIndex(1);
-    button->SetDown(true);
-    Key = 0;
+    FnBarKeyDown(this, SBtn, Key, [&] { SetFnCaptions(Sender, Key, Shift); }, [this](TSBtn* b) { SBtnClick(b); });
 }
 
 void TFrmDemo::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift) {
-    SetFnCaptions(Sender, Key, Shift);
-    if (!IsFnKey(Key)) return;
-    TSBtn* button = FnButton(Key - VK_F1 + 1);
-    button->SetGroupIndex(0);
-    button->SetDown(false);
-    Key = 0;
+    FnBarKeyUp(SBtn, Key, [&] { SetFnCaptions(Sender, Key, Shift); });
 }
 
 void TFrmDemo::SBtnClick(TObject* Sender) {

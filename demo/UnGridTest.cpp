@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "ExtCtrls.h"
+#include "FnKeyBar.h"
 #include "SBtn.h"
 #include "SDBGrid.h"
 #include "SEdit.h"
@@ -63,8 +64,6 @@ const Launcher kLaunchers[] = {
 // SBtnClick runs one click at a time.
 bool busy = false;
 
-bool IsFnKey(Word key) { return key >= VK_F1 && key <= VK_F12; }
-
 // A cell's value by column title (0 for a title the grid lacks).
 Currency CellCurrency(TSDBGrid* grid, const QString& title, Integer row) {
     const auto cell = grid->FieldByName(title, row);
@@ -74,12 +73,6 @@ Currency CellCurrency(TSDBGrid* grid, const QString& title, Integer row) {
 Integer CellInteger(TSDBGrid* grid, const QString& title, Integer row) {
     const auto cell = grid->FieldByName(title, row);
     return cell ? cell->AsInteger() : 0;
-}
-
-bool IsHeld(Word key) {
-    TKeyboardState state{};
-    GetKeyboardState(state);
-    return key < 256 && (state[key] & 0x80) != 0;
 }
 
 // a / b rounded to the nearest whole number, halves to even (b > 0).
@@ -255,8 +248,8 @@ void RefireShiftCtrlState(TObject* Form) {
     auto* form = dynamic_cast<TForm*>(Form);
     if (!form || !form->OnKeyDown) return;
     TShiftState shift;
-    if (IsHeld(VK_SHIFT)) shift << ssShift;
-    if (IsHeld(VK_CONTROL)) shift << ssCtrl;
+    if (IsKeyHeld(VK_SHIFT)) shift << ssShift;
+    if (IsKeyHeld(VK_CONTROL)) shift << ssCtrl;
     Word key = 0;
     form->OnKeyDown(form, key, shift);
 }
@@ -350,28 +343,11 @@ void TForm1::announceFocused() {
 }
 
 void TForm1::FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
-    const auto guard = Guard();
-    SetFnCaptions(Sender, Key, Shift);
-    TSBtn* button = IsFnKey(Key) ? FnButton(Key - VK_F1 + 1) : nullptr;
-    if (button) SBtnClick(button);
-    if (guard.expired()) return;
-    // A modal window may have taken the key's release: then the key is
-    // neither consumed nor shown pressed.
-    if (Key == 0 || !IsHeld(Key)) return;
-    SetFnCaptions(Sender, Key, Shift);
-    if (!button) return;
-    button->SetGroupIndex(1);
-    button->SetDown(true);
-    Key = 0;
+    FnBarKeyDown(this, SBtn, Key, [&] { SetFnCaptions(Sender, Key, Shift); }, [this](TSBtn* b) { SBtnClick(b); });
 }
 
 void TForm1::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift) {
-    SetFnCaptions(Sender, Key, Shift);
-    if (!IsFnKey(Key)) return;
-    TSBtn* button = FnButton(Key - VK_F1 + 1);
-    button->SetGroupIndex(0);
-    button->SetDown(false);
-    Key = 0;
+    FnBarKeyUp(SBtn, Key, [&] { SetFnCaptions(Sender, Key, Shift); });
 }
 
 void TForm1::SBtnClick(TObject* Sender) {
