@@ -94,13 +94,6 @@ DevMode Sanitized(const TPrinterDriver& driver, const DevMode* wanted) {
     return mode;
 }
 
-QPageSize PageSizeOf(const DevMode& mode) {
-    const QSizeF mm = DevModePaperSize(mode);
-    const QPageSize named(QPageSize::id(int(mode.dmPaperSize)));
-    if (named.isValid() && named.id() != QPageSize::Custom && named.size(QPageSize::Millimeter) == mm) return named;
-    return QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-}
-
 // Resolution a job draws at when the driver cannot tell one.
 constexpr Integer kFallbackResolution = 72;
 
@@ -117,6 +110,13 @@ std::unique_ptr<TPrinter>& GlobalPrinter() {
 }
 
 }  // namespace
+
+QPageSize DevModePageSize(const DevMode& mode) {
+    const QSizeF mm = DevModePaperSize(mode);
+    const QPageSize named(QPageSize::id(int(mode.dmPaperSize)));
+    if (named.isValid() && named.id() != QPageSize::Custom && named.size(QPageSize::Millimeter) == mm) return named;
+    return QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
 
 // ------------------------------------------------------------ TPrinter
 
@@ -201,7 +201,7 @@ void TPrinter::ConfigureJob() {
     const Integer resolution = Driver().Resolution(mode_);
     printer->setResolution(resolution > 0 ? resolution : kFallbackResolution);
     const auto orientation = Orientation() == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
-    printer->setPageLayout(QPageLayout(PageSizeOf(mode_), orientation, QMarginsF(), QPageLayout::Millimeter));
+    printer->setPageLayout(QPageLayout(DevModePageSize(mode_), orientation, QMarginsF(), QPageLayout::Millimeter));
     printer->setFullPage(true);  // the canvas moves its origin to the printable area itself
     printer->setColorMode(mode_.dmColor == DMCOLOR_MONOCHROME ? QPrinter::GrayScale : QPrinter::Color);
     printer->setCreator(QStringLiteral("Velmora"));

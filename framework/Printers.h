@@ -19,6 +19,7 @@
 #include <QtCore/QMarginsF>
 #include <QtCore/QSizeF>
 #include <QtCore/QStringList>
+#include <QtGui/QPageSize>
 
 #include <memory>
 #include <vector>
@@ -74,6 +75,8 @@ struct DevMode {
 // The portrait paper size of mode in millimetres (length and width when
 // set, else the paper code; an unknown code gives an empty size).
 QSizeF DevModePaperSize(const DevMode& mode);
+// The same as a page size: the named size when it is one, else a custom size.
+QPageSize DevModePageSize(const DevMode& mode);
 
 // ------------------------------------------------------------ drivers
 
@@ -86,6 +89,8 @@ public:
     virtual QString DeviceName() const = 0;
     virtual QString DriverName() const = 0;
     virtual QString PortName() const = 0;
+    // The CUPS queue a job goes to (empty: the job is a file).
+    virtual QString QueueName() const { return QString(); }
     // The driver's defaults; dmFields holds every field it supports.
     virtual DevMode DefaultMode() const = 0;
     // Paper codes (DMPAPER_) and bins (DMBIN_) in the driver's order, with

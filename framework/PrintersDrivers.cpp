@@ -96,6 +96,7 @@ public:
     QString DeviceName() const override { return info_.printerName(); }
     QString DriverName() const override { return info_.makeAndModel(); }
     QString PortName() const override { return QStringLiteral("cups:") + info_.printerName(); }
+    QString QueueName() const override { return info_.printerName(); }
 
     DevMode DefaultMode() const override {
         Cardinal fields = kPaperFields | DM_COPIES | DM_COLLATE | DM_DEFAULTSOURCE | DM_PRINTQUALITY | DM_YRESOLUTION;
