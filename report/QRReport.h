@@ -3,11 +3,14 @@
 #pragma once
 
 #include "Classes.h"
+#include "ExtCtrls.h"
 #include "Graphics.h"
 #include "Printers.h"
 #include "QRPrntr.h"
 #include "SysUtils.h"
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 class TControl;
@@ -132,7 +135,7 @@ public:
     void SetRuler(bool value);
 
     void SetUnits(TQRUnit value) override;
-    // Sizes the report control to the page in the current unit.
+    // Sizes the report control to the page in pixels at the zoom.
     void Update() override;
 
 private:
@@ -159,7 +162,7 @@ public:
     void SetWidth(Extended v) { StoreValue(iWidth, v); Changed(); }
     TControl* Band() const { return band_; }
 
-    // Sets the band's pixel width and height from Width and Height.
+    // Sets the band's pixel width and height (at the zoom) from Width and Height.
     void Update() override;
     // The band was resized on the design surface: take each pixel value
     // that differs.
@@ -185,7 +188,7 @@ public:
     void SetWidth(Extended v) { StoreValue(iWidth, v); Changed(); }
     TControl* Control() const { return control_; }
 
-    // Sets the control's pixel bounds from Left, Top, Width and Height.
+    // Sets the control's pixel bounds (at the zoom) from Left, Top, Width and Height.
     void Update() override;
     // The control was moved or resized on the design surface.
     void TakeBounds(Integer left, Integer top, Integer width, Integer height);
@@ -244,3 +247,278 @@ void PaintFrame(const TQRFrame& frame, TCanvas& canvas, const TRect& rect, Exten
 // owner uses as its name.
 QString UniqueName(const TComponent* owner, const QString& base);
 bool IsActive(const TDataSet* dataSet);
+
+// ------------------------------------------------------------ panels, printables, bands
+
+class TCustomRazorUze;
+class TQRCustomBand;
+
+// The base of the report and of every band: a frame and a zoom that is
+// passed down to everything on the panel.
+class TQRBasePanel : public TCustomPanel {
+public:
+    explicit TQRBasePanel(TComponent* AOwner);
+
+    TQRFrame* Frame() const { return frame_.get(); }
+    void SetFrame(const TQRFrame& frame);
+    Integer Zoom() const { return zoom_; }
+    virtual void SetZoom(Integer value);
+
+protected:
+    void Paint() override;
+
+private:
+    std::unique_ptr<TQRFrame> frame_;
+    Integer zoom_ = 100;
+};
+
+// The base of every control that prints on a band or on the report.
+class TQRPrintable : public TCustomControl {
+public:
+    explicit TQRPrintable(TComponent* AOwner);
+
+    TQRPrintableSize* Size() const { return size_.get(); }
+    TQRFrame* Frame() const { return frame_.get(); }
+    bool AlignToBand() const { return alignToBand_; }
+    void SetAlignToBand(bool value);
+    TAlignment Alignment() const { return alignment_; }
+    virtual void SetAlignment(TAlignment value);
+    bool Transparent() const;
+    void SetTransparent(bool value);
+    bool IsPrinting() const { return isPrinting_; }
+    TCustomRazorUze* ParentReport() const { return parentReport_; }
+    void SetParentReport(TCustomRazorUze* report) { parentReport_ = report; }
+    // False while the control has more to print in the next column.
+    bool Finished() const { return finished_; }
+    void SetFinished(bool value) { finished_ = value; }
+
+    void SetParent(TWinControl* AParent) override;
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    void SetZoom(Integer value);
+    // Enabled, or not visible: such a control takes part in a run.
+    virtual bool TakesPart() const { return Enabled() || !Visible(); }
+    virtual void Prepare();
+    virtual void Unprepare();
+    // Operation 2 re-applies AlignToBand; the base ignores the others.
+    virtual void Notify(TObject* Sender, Integer Operation);
+
+protected:
+    void Paint() override;
+    virtual void ApplyAlignToBand();
+
+private:
+    void JoinReport(TCustomRazorUze* report, TQRUnit unit);
+
+    std::unique_ptr<TQRPrintableSize> size_;
+    std::unique_ptr<TQRFrame> frame_;
+    bool aligning_ = false;
+    TAlignment alignment_ = taLeftJustify;
+    bool alignToBand_ = false;
+    bool isPrinting_ = false;
+    TCustomRazorUze* parentReport_ = nullptr;
+    bool finished_ = true;
+};
+
+enum TQRBandType {
+    rbTitle, rbPageHeader, rbDetail, rbPageFooter, rbSummary, rbGroupHeader, rbGroupFooter, rbSubDetail,
+    rbColumnHeader, rbOverlay, rbWild, rbChild
+};
+// "TitleBand", "PageHeaderBand", ...: the base of a new band's name.
+QString QRBandDefaultName(TQRBandType type);
+// "Title", "Page Header", ...: the caption on the design surface.
+QString QRBandCaption(TQRBandType type);
+
+enum TCBPrintOrder { cboBeforeParent, cboAfterParent, cboBeforeAndAfter };
+
+class TQRChildBand;
+
+class TQRCustomBand : public TQRBasePanel {
+public:
+    explicit TQRCustomBand(TComponent* AOwner);
+    ~TQRCustomBand() override;
+
+    TQRBandType BandType() const { return bandType_; }
+    TQRBandSize* Size() const { return size_.get(); }
+    TCustomRazorUze* ParentReport() const { return parentReport_; }
+    void SetParentReport(TCustomRazorUze* report);
+
+    bool AlignToBottom() const { return alignToBottom_; }
+    void SetAlignToBottom(bool v) { alignToBottom_ = v; }
+    bool TransparentBand() const { return transparentBand_; }
+    void SetTransparentBand(bool v) { transparentBand_ = v; }
+    bool ForceNewColumn() const { return forceNewColumn_; }
+    void SetForceNewColumn(bool v) { forceNewColumn_ = v; }
+    bool ForceNewPage() const { return forceNewPage_; }
+    void SetForceNewPage(bool v) { forceNewPage_ = v; }
+    bool PreCaluculateBandHeight() const { return preCalculate_; }
+    void SetPreCaluculateBandHeight(bool v) { preCalculate_ = v; }
+    bool KeepOnOnePage() const { return keepOnOnePage_; }
+    void SetKeepOnOnePage(bool v) { keepOnOnePage_ = v; }
+
+    // Another band printed together with this one; a value whose LinkBand
+    // chain leads back here is refused.
+    TQRCustomBand* LinkBand() const { return linkBand_; }
+    void SetLinkBand(TQRCustomBand* band);
+    // The child band naming this band as its parent, if any.
+    TQRChildBand* ChildBand() const;
+    bool HasChild() const { return ChildBand() != nullptr; }
+    // True creates a child band; false frees it, linking a grandchild to
+    // this band so the chain stays whole.
+    void SetHasChild(bool value);
+
+    void SetEnabled(bool on) override;
+    void SetParent(TWinControl* AParent) override;
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    void SetZoom(Integer value) override;
+
+    std::function<void(TQRCustomBand* Sender, bool& PrintBand)> BeforePrint;
+    std::function<void(TQRCustomBand* Sender, bool BandPrinted)> AfterPrint;
+
+protected:
+    void SetBandTypeValue(TQRBandType type) { bandType_ = type; }
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TCustomRazorUze;
+
+    std::unique_ptr<TQRBandSize> size_;
+    TCustomRazorUze* parentReport_ = nullptr;
+    TQRCustomBand* linkBand_ = nullptr;
+    TQRBandType bandType_ = rbTitle;
+    bool alignToBottom_ = false;
+    bool transparentBand_ = false;
+    bool forceNewColumn_ = false;
+    bool forceNewPage_ = false;
+    bool preCalculate_ = false;
+    bool keepOnOnePage_ = false;
+    bool layingOut_ = false;
+};
+
+class TQRBand : public TQRCustomBand {
+public:
+    explicit TQRBand(TComponent* AOwner) : TQRCustomBand(AOwner) {}
+    // Rebuilds the report's order and layout.
+    void SetBandType(TQRBandType type);
+};
+
+class TQRChildBand : public TQRCustomBand {
+public:
+    explicit TQRChildBand(TComponent* AOwner);
+
+    // A value whose chain of parent bands leads back here is refused.
+    TQRCustomBand* ParentBand() const { return parentBand_; }
+    void SetParentBand(TQRCustomBand* band);
+    TCBPrintOrder PrintOrder() const { return printOrder_; }
+    void SetPrintOrder(TCBPrintOrder v) { printOrder_ = v; }
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TQRCustomBand* parentBand_ = nullptr;
+    TCBPrintOrder printOrder_ = cboBeforeParent;
+};
+
+// ------------------------------------------------------------ the report at design time
+
+enum class TRazorUzeortOption { FirstPageHeader, LastPageFooter, Compression };
+using TRazorUzeortOptions = Set<TRazorUzeortOption>;
+
+class TRazorUzeBands : public TPersistent {
+public:
+    explicit TRazorUzeBands(TCustomRazorUze* report) : report_(report) {}
+
+    bool HasTitle() const { return Has(rbTitle); }
+    void SetHasTitle(bool v) { SetHas(rbTitle, v); }
+    bool HasPageHeader() const { return Has(rbPageHeader); }
+    void SetHasPageHeader(bool v) { SetHas(rbPageHeader, v); }
+    bool HasColumnHeader() const { return Has(rbColumnHeader); }
+    void SetHasColumnHeader(bool v) { SetHas(rbColumnHeader, v); }
+    bool HasDetail() const { return Has(rbDetail); }
+    void SetHasDetail(bool v) { SetHas(rbDetail, v); }
+    bool HasPageFooter() const { return Has(rbPageFooter); }
+    void SetHasPageFooter(bool v) { SetHas(rbPageFooter, v); }
+    bool HasSummary() const { return Has(rbSummary); }
+    void SetHasSummary(bool v) { SetHas(rbSummary, v); }
+
+    bool Has(TQRBandType type) const;
+    // True creates a band of the type on the report; false frees it.
+    void SetHas(TQRBandType type, bool value);
+
+private:
+    TCustomRazorUze* report_;
+};
+
+class TCustomRazorUze : public TQRBasePanel {
+public:
+    explicit TCustomRazorUze(TComponent* AOwner);
+    ~TCustomRazorUze() override;
+
+    TQRPage* Page() const { return page_.get(); }
+    TRazorUzeBands* Bands() const { return bands_.get(); }
+    TQRUnit Units() const { return page_->Units(); }
+    // The page's unit, then every band's and every printable's.
+    virtual void SetUnits(TQRUnit value);
+    // 1 to 300; other values are ignored.
+    void SetZoom(Integer value) override;
+
+    TRazorUzeortOptions Options() const { return options_; }
+    void SetOptions(TRazorUzeortOptions v) { options_ = v; }
+    const QString& ReportTitle() const { return reportTitle_; }
+    void SetReportTitle(const QString& v) { reportTitle_ = v; }
+    TColor BackgroundColor() const { return backgroundColor_; }
+    void SetBackgroundColor(TColor v) { backgroundColor_ = v; }
+    bool ShowProgress() const { return showProgress_; }
+    void SetShowProgress(bool v) { showProgress_ = v; }
+    bool SnapToGrid() const { return snapToGrid_; }
+    void SetSnapToGrid(bool v) { snapToGrid_ = v; }
+    // 500 whenever the stored value is not positive.
+    Integer PreviewWidth() const { return previewWidth_ > 0 ? previewWidth_ : 500; }
+    void SetPreviewWidth(Integer v) { previewWidth_ = v; }
+    Integer PreviewHeight() const { return previewHeight_ > 0 ? previewHeight_ : 500; }
+    void SetPreviewHeight(Integer v) { previewHeight_ = v; }
+
+    // Every band whose parent is the report, in the order they joined.
+    const std::vector<TQRCustomBand*>& BandList() const { return bandList_; }
+    // The bands in design order.
+    const std::vector<TQRCustomBand*>& PrintOrder() const { return printOrder_; }
+    // The first band of the type in the band list.
+    TQRCustomBand* BandOfType(TQRBandType type) const;
+    // The first child band whose parent band is band.
+    TQRChildBand* ChildOf(const TQRCustomBand* band) const;
+    // The band at the top of band's chain of parent bands.
+    const TQRCustomBand* TopOfChain(const TQRCustomBand* band) const;
+
+    // Column width and printable width, tenths of a millimetre.
+    Integer ColumnWidth() const;
+    Integer PrintableWidth() const;
+
+    // Rebuilds the design order and lays the bands out top-down.
+    void RebuildOrder();
+
+protected:
+    // The bands the controller prints, in walk order (nothing without one).
+    virtual void AddControllerBands(std::vector<TQRCustomBand*>& order) const;
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+
+private:
+    friend class TQRCustomBand;
+
+    void AddBand(TQRCustomBand* band);
+    void RemoveBand(TQRCustomBand* band);
+    void AddWithChildren(std::vector<TQRCustomBand*>& order, TQRCustomBand* band) const;
+    void LayoutBands();
+
+    std::unique_ptr<TQRPage> page_;
+    std::unique_ptr<TRazorUzeBands> bands_;
+    std::vector<TQRCustomBand*> bandList_;
+    std::vector<TQRCustomBand*> printOrder_;
+    TRazorUzeortOptions options_{TRazorUzeortOption::FirstPageHeader, TRazorUzeortOption::LastPageFooter};
+    QString reportTitle_;
+    TColor backgroundColor_ = clWhite;
+    bool showProgress_ = true;
+    bool snapToGrid_ = true;
+    Integer previewWidth_ = 500;
+    Integer previewHeight_ = 500;
+    bool layingOut_ = false;
+};

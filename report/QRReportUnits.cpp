@@ -230,6 +230,7 @@ void TQRPage::Update()
     TWinControl* report = ParentReport();
     if (Updating() || !report)
         return;
+    TQRUnitSwitch pixels(*this, TQRUnit::Pixels);
     WhileUpdating([&] {
         report->SetBounds(report->Left(), report->Top(), Integer(Round(Width())), Integer(Round(Length())));
     });
@@ -255,6 +256,7 @@ void TQRBandSize::Update()
 {
     if (!band_)
         return;
+    TQRUnitSwitch pixels(*this, TQRUnit::Pixels);
     WhileUpdating([&] {
         band_->SetBounds(band_->Left(), band_->Top(), Integer(Round(Width())), Integer(Round(Height())));
     });
@@ -280,6 +282,7 @@ void TQRPrintableSize::Update()
 {
     if (!control_)
         return;
+    TQRUnitSwitch pixels(*this, TQRUnit::Pixels);
     WhileUpdating([&] {
         control_->SetBounds(Integer(Round(Left())), Integer(Round(Top())), Integer(Round(Width())),
                             Integer(Round(Height())));

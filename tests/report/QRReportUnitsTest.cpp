@@ -175,7 +175,7 @@ TEST_F(QRUnitsTest, PageSizesItsReportInThePixelsOfTheZoom)
     page.SetParentReport(report.get());
     page.SetZoom(50);
     {
-        TQRUnitSwitch pixels(page, TQRUnit::Pixels);
+        TQRUnitSwitch inches(page, TQRUnit::Inches);
         EXPECT_EQ(page.SavedUnits(), TQRUnit::MM);
         page.Update();
     }
@@ -197,31 +197,29 @@ TEST_F(QRUnitsTest, UnitSwitchReturnsOnException)
     EXPECT_EQ(size.Units(), TQRUnit::MM);
 }
 
-TEST_F(QRUnitsTest, PrintableSizeMovesItsControlWithHalfEvenRounding)
+TEST_F(QRUnitsTest, PrintableSizeMovesItsControlInPixels)
 {
     TCustomPanel control(nullptr);
     TQRPrintableSize size(&control);
-    size.SetUnits(TQRUnit::Native);
-    size.SetLeft(12.5L);   // halves go to even
-    size.SetTop(13.5L);
-    size.SetWidth(40.4L);
-    size.SetHeight(2.5L);
-    EXPECT_EQ(control.Left(), 12);
-    EXPECT_EQ(control.Top(), 14);
-    EXPECT_EQ(control.Width(), 40);
-    EXPECT_EQ(control.Height(), 2);
+    size.SetLeft(10);    // 37.80 px
+    size.SetTop(20);     // 75.59
+    size.SetWidth(30);   // 113.39
+    size.SetHeight(5);   // 18.90
+    EXPECT_EQ(control.Left(), 38);
+    EXPECT_EQ(control.Top(), 76);
+    EXPECT_EQ(control.Width(), 113);
+    EXPECT_EQ(control.Height(), 19);
+    size.SetZoom(200);
+    size.Update();
+    EXPECT_EQ(control.Width(), 227);
 
-    // Moved on the design surface: only the changed values are taken.
-    size.SetUnits(TQRUnit::MM);
-    size.SetLeft(10);
-    size.SetTop(20);
-    size.SetWidth(30);
-    size.SetHeight(5);
-    const long double topBefore = size.RawValue(TQRPrintableSize::iTop);
-    // 10 mm is 37.8 -> 38 pixels, 20 mm 75.6 -> 76, 5 mm 18.9 -> 19.
+    // Moved on the design surface: only the changed values are taken, so
+    // the unchanged ones keep their exact millimetres.
+    size.SetZoom(100);
     size.TakeBounds(38, 76, 96, 19);
-    EXPECT_NEAR(double(size.RawValue(TQRPrintableSize::iLeft)), 100, 1e-9) << "same pixel, value kept";
-    EXPECT_EQ(size.RawValue(TQRPrintableSize::iTop), topBefore);
+    EXPECT_EQ(size.RawValue(TQRPrintableSize::iLeft), 100);
+    EXPECT_EQ(size.RawValue(TQRPrintableSize::iTop), 200);
+    EXPECT_EQ(size.RawValue(TQRPrintableSize::iHeight), 50);
     EXPECT_NEAR(double(size.Width()), 25.4, 1e-9);
     EXPECT_EQ(size.Units(), TQRUnit::MM);
 }
@@ -235,9 +233,9 @@ TEST_F(QRUnitsTest, BandSizeDefaultsAndUpdate)
     size.SetUnits(TQRUnit::Inches);
     size.SetHeight(1);
     size.SetWidth(2);
-    EXPECT_EQ(band.Height(), 1);
-    EXPECT_EQ(band.Width(), 2);
-    size.TakeBounds(192, 3);  // 2 inches are 192 pixels: unchanged
+    EXPECT_EQ(band.Height(), 96);
+    EXPECT_EQ(band.Width(), 192);
+    size.TakeBounds(192, 3);
     EXPECT_NEAR(double(size.RawValue(TQRBandSize::iHeight)), 3 * 254 / 96.0L, 1e-9);
     EXPECT_NEAR(double(size.RawValue(TQRBandSize::iWidth)), 508, 1e-9);
 }
