@@ -299,6 +299,9 @@ public:
     virtual bool TakesPart() const { return Enabled() || !Visible(); }
     virtual void Prepare();
     virtual void Unprepare();
+    // Prints at the report position (X, Y), tenths of a millimetre; the
+    // base draws the frame. Descendants print their content first.
+    virtual void Print(Integer X, Integer Y);
     // Operation 2 re-applies AlignToBand; the base ignores the others.
     virtual void Notify(TObject* Sender, Integer Operation);
 
@@ -375,11 +378,23 @@ public:
     std::function<void(TQRCustomBand* Sender, bool BandPrinted)> AfterPrint;
 
 protected:
+    // Height and width in tenths of a millimetre.
+    Extended NativeHeight() const { return size_->RawValue(TQRBandSize::iHeight); }
+    Extended NativeWidth() const { return size_->RawValue(TQRBandSize::iWidth); }
+    // Extra height taken by stretching controls in the current print.
+    Extended Expanded() const { return expanded_; }
+    // The band's rectangle on the page in device units, last print.
+    const TRect& PrintRect() const { return printRect_; }
+
+protected:
     void SetBandTypeValue(TQRBandType type) { bandType_ = type; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     friend class TCustomRazorUze;
+
+    Extended expanded_ = 0;
+    TRect printRect_;
 
     std::unique_ptr<TQRBandSize> size_;
     TCustomRazorUze* parentReport_ = nullptr;
@@ -423,6 +438,34 @@ private:
 
 enum class TRazorUzeortOption { FirstPageHeader, LastPageFooter, Compression };
 using TRazorUzeortOptions = Set<TRazorUzeortOption>;
+
+// Where a band went: page, column and position in tenths of a millimetre.
+struct TQRBandPlaced {
+    TQRCustomBand* Band;
+    Integer Page;
+    Integer Column;
+    Integer X;
+    Integer Y;
+    Integer Height;
+};
+
+// The state of one run, kept on the report.
+struct TQRRunContext {
+    bool StopRequest = false;
+    Integer RecordNumber = 0;
+    // True while band printing itself moves to a new column.
+    bool InColumnBreak = false;
+    bool Composite = false;
+    // A title or column header printed last: the next forced page break is
+    // not taken.
+    bool TitleJustPrinted = false;
+    bool ColumnBreakSeen = false;
+    bool InNewPage = false;
+};
+
+// Most passes a band makes over its controls before a control that never
+// finishes is given up as an error.
+constexpr int QRMaxBandPasses = 1000;
 
 class TRazorUzeBands : public TPersistent {
 public:
@@ -496,7 +539,43 @@ public:
     // Rebuilds the design order and lays the bands out top-down.
     void RebuildOrder();
 
+    // ---- the run
+    TQRPrinter* QRPrinter() const { return qrPrinter_; }
+    void SetQRPrinter(TQRPrinter* printer) { qrPrinter_ = printer; }
+    bool Available() const { return available_; }
+    bool Cancelled() const { return cancelled_; }
+    void Cancel();
+    bool DrawOnCanvas() const { return drawOnCanvas_; }
+    Integer CurrentX() const { return currentX_; }
+    Integer CurrentY() const { return currentY_; }
+    Integer CurrentColumn() const { return currentColumn_; }
+    Integer ColumnTop() const { return columnTop_; }
+    Integer PageNumber() const { return pageNumber_; }
+    Extended ReservedFooter() const { return reservedFooter_; }
+    const TQRRunContext& Run() const { return run_; }
+    TQRRunContext& Run() { return run_; }
+
+    // Runs the report into the report printer (which the caller set).
+    virtual void CreateReport(bool Composite);
+    void NewPage();
+    void NewColumn();
+    void EndPage();
+    // Space left in the column, tenths of a millimetre.
+    Integer AvailableSpace() const;
+    void PrintBand(TQRCustomBand* band);
+    // Called by printable controls that stretch while printing: true while
+    // the band still fits with extra more.
+    bool ExpandBand(TQRCustomBand* band, Extended extra, Extended& newHeight, bool& done);
+
+    std::function<void(TCustomRazorUze* Sender, bool& PrintReport)> BeforePrint;
+    std::function<void(TCustomRazorUze* Sender)> OnStartPage;
+    std::function<void(TCustomRazorUze* Sender)> OnEndPage;
+    // Every band printed, where it went.
+    std::function<void(const TQRBandPlaced& placed)> OnBandPlaced;
+
 protected:
+    // The data walk; the controller prints the detail bands here.
+    virtual void RunController() {}
     // The bands the controller prints, in walk order (nothing without one).
     virtual void AddControllerBands(std::vector<TQRCustomBand*>& order) const;
     void AlignControls(TControl* AControl, TRect& Rect) override;
@@ -506,6 +585,22 @@ private:
 
     void AddBand(TQRCustomBand* band);
     void RemoveBand(TQRCustomBand* band);
+    void RunSteps(bool composite);
+    void CopySettingsToPrinter();
+    void SetRunUnits(TQRUnit unit);
+    std::vector<TQRPrintable*> Printables() const;
+    Integer PaperLengthForPrinting() const;
+    Integer SpaceWith(Extended reserved) const;
+    bool Fits(const TQRCustomBand* band, Extended extra) const;
+    Extended LinkedHeight(const TQRCustomBand* band, bool follow) const;
+    bool ForceNewPageStep();
+    bool ForceNewColumnStep();
+    void SpaceCheck(TQRCustomBand* band);
+    void AlignBandToBottom(const TQRCustomBand* band);
+    void PrintChild(TQRCustomBand* band, bool before);
+    void PrintBandBody(TQRCustomBand* band);
+    void PrintControls(TQRCustomBand* band);
+    void PrintBandSelf(TQRCustomBand* band);
     void AddWithChildren(std::vector<TQRCustomBand*>& order, TQRCustomBand* band) const;
     void LayoutBands();
 
@@ -521,4 +616,17 @@ private:
     Integer previewWidth_ = 500;
     Integer previewHeight_ = 500;
     bool layingOut_ = false;
+
+    TQRPrinter* qrPrinter_ = nullptr;
+    bool available_ = true;
+    bool cancelled_ = false;
+    bool lastPageDone_ = false;
+    bool drawOnCanvas_ = true;
+    Integer currentX_ = 0;
+    Integer currentY_ = -1;
+    Integer currentColumn_ = 1;
+    Integer columnTop_ = 0;
+    Integer pageNumber_ = 0;
+    Extended reservedFooter_ = 0;
+    TQRRunContext run_;
 };

@@ -161,6 +161,19 @@ void TQRPrintable::Prepare() { isPrinting_ = true; }
 
 void TQRPrintable::Unprepare() { isPrinting_ = false; }
 
+void TQRPrintable::Print(Integer X, Integer Y)
+{
+    TQRPrinter* printer = parentReport_ ? parentReport_->QRPrinter() : nullptr;
+    if (!printer || !printer->Canvas() || !parentReport_->DrawOnCanvas() || !frame_->AnyFrame())
+        return;
+    const Extended left = X + size_->RawValue(TQRPrintableSize::iLeft);
+    const Extended top = Y + size_->RawValue(TQRPrintableSize::iTop);
+    const TRect r(printer->XPos(left), printer->YPos(top),
+                  printer->XPos(left + size_->RawValue(TQRPrintableSize::iWidth)),
+                  printer->YPos(top + size_->RawValue(TQRPrintableSize::iHeight)));
+    PaintFrame(*frame_, *printer->Canvas(), r, printer->XFactor(), printer->YFactor());
+}
+
 void TQRPrintable::Notify(TObject*, Integer Operation)
 {
     if (Operation == 2)

@@ -1,0 +1,267 @@
+// The run of a report: CreateReport, pages and columns, the space left on
+// the page and the forced breaks.
+#include "QRReport.h"
+
+#include "Controls.h"
+
+namespace {
+
+Integer RoundToInt(Extended v) { return Integer(Round(v)); }
+
+// Runs a cleanup when the scope ends, also when an exception passes.
+template <class F> class ScopeExit {
+public:
+    explicit ScopeExit(F f) : f_(std::move(f)) {}
+    ~ScopeExit() { f_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    F f_;
+};
+
+}  // namespace
+
+void TCustomRazorUze::Cancel()
+{
+    if (available_)
+        return;
+    cancelled_ = true;
+    if (qrPrinter_)
+        qrPrinter_->Cancel();
+}
+
+std::vector<TQRPrintable*> TCustomRazorUze::Printables() const
+{
+    std::vector<TQRPrintable*> list;
+    auto collect = [&](const TWinControl* parent) {
+        for (Integer i = 0; i < parent->ControlCount(); ++i)
+            if (auto* p = dynamic_cast<TQRPrintable*>(parent->Controls(i)))
+                list.push_back(p);
+    };
+    collect(this);
+    for (const TQRCustomBand* band : bandList_)
+        collect(band);
+    return list;
+}
+
+void TCustomRazorUze::CopySettingsToPrinter()
+{
+    TPrinterSettings& settings = qrPrinter_->PrinterSettings();
+    settings.SetPaperSize(page_->PaperSize());
+    if (page_->PaperSize() == TQRPaperSize::Custom) {
+        settings.SetPaperWidth(RoundToInt(page_->RawValue(TQRPage::iWidth)));
+        settings.SetPaperLength(RoundToInt(page_->RawValue(TQRPage::iLength)));
+    }
+    settings.SetOrientation(Integer(page_->Orientation()));
+    qrPrinter_->Title = reportTitle_;
+    qrPrinter_->SetCompression(options_.Contains(TRazorUzeortOption::Compression));
+}
+
+void TCustomRazorUze::CreateReport(bool Composite)
+{
+    if (!available_)
+        return;
+    const bool wasVisible = Visible();
+    {
+        TQRUnitSwitch native(*page_, TQRUnit::Native);
+        if (page_->Width() - page_->LeftMargin() - page_->RightMargin() < 0) {
+            page_->SetLeftMargin(0);
+            page_->SetRightMargin(0);
+        }
+        if (page_->Length() - page_->TopMargin() - page_->BottomMargin() < 0) {
+            page_->SetTopMargin(0);
+            page_->SetBottomMargin(0);
+        }
+    }
+    available_ = false;
+    cancelled_ = false;
+    lastPageDone_ = false;
+    run_ = TQRRunContext();
+    ScopeExit idle([&] {
+        SetVisible(wasVisible);
+        available_ = true;
+    });
+    bool printReport = true;
+    if (BeforePrint)
+        BeforePrint(this, printReport);
+    if (printReport)
+        RunSteps(Composite);
+}
+
+void TCustomRazorUze::SetRunUnits(TQRUnit unit) { SetUnits(unit); }
+
+void TCustomRazorUze::RunSteps(bool composite)
+{
+    if (!qrPrinter_)
+        throw EQRError(QStringLiteral("The report has no report printer"));
+    const TQRUnit savedUnit = Units();
+    SetRunUnits(TQRUnit::Native);
+    ScopeExit units([&] { SetRunUnits(savedUnit); });
+
+    bool docOpen = false;
+    if (!composite) {
+        CopySettingsToPrinter();
+        qrPrinter_->BeginDoc();
+        docOpen = true;
+        currentY_ = -1;
+        pageNumber_ = 0;
+    } else {
+        page_->SetOrientation(TPrinterOrientation(qrPrinter_->PrinterSettings().Orientation()));
+        page_->SetPaperSize(qrPrinter_->PrinterSettings().PaperSize());
+    }
+    // An error closes the printer's document before it passes on.
+    ScopeExit closeDoc([&] {
+        if (docOpen)
+            qrPrinter_->AbortDoc();
+    });
+    currentColumn_ = page_->Columns();
+
+    reservedFooter_ = 0;
+    for (TQRCustomBand* band : bandList_)
+        if (band->BandType() == rbPageFooter && band->Enabled())
+            for (const TQRCustomBand* b = band; b; b = ChildOf(b))
+                reservedFooter_ += b->NativeHeight();
+    for (TQRCustomBand* band : bandList_)
+        band->SetParentReport(this);
+    const std::vector<TQRPrintable*> printables = Printables();
+    for (TQRPrintable* p : printables)
+        if (p->Parent() == this)
+            p->SetParentReport(this);
+    currentX_ = RoundToInt(page_->LeftMargin());
+
+    {
+        ScopeExit unprepare([&] {
+            for (TQRPrintable* p : printables)
+                p->Unprepare();
+        });
+        for (TQRPrintable* p : printables)
+            p->Prepare();
+        run_.Composite = composite;
+        RunController();
+        if (!composite || Tag() == 999) {
+            currentX_ = RoundToInt(page_->LeftMargin());
+            lastPageDone_ = true;
+            if (!cancelled_)
+                EndPage();
+        }
+    }
+    if (!composite) {
+        docOpen = false;
+        if (!cancelled_ && drawOnCanvas_)
+            qrPrinter_->EndDoc();
+        else
+            qrPrinter_->AbortDoc();
+    }
+}
+
+void TCustomRazorUze::NewPage()
+{
+    // A page header that itself needed a new page would recurse for ever.
+    if (run_.InNewPage)
+        throw EQRError(QStringLiteral("A page header or footer does not fit on the page"));
+    run_.InNewPage = true;
+    ScopeExit leave([&] { run_.InNewPage = false; });
+    EndPage();
+    ++pageNumber_;
+    qrPrinter_->NewPage();
+    currentY_ = RoundToInt(page_->TopMargin());
+    if (OnStartPage)
+        OnStartPage(this);
+    if (backgroundColor_ != clWhite && drawOnCanvas_ && qrPrinter_->Canvas()) {
+        TCanvas* canvas = qrPrinter_->Canvas();
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(backgroundColor_);
+        canvas->FillRect(TRect(0, 0, RoundToInt(page_->Width() * qrPrinter_->XFactor()),
+                               RoundToInt(page_->Length() * qrPrinter_->YFactor())));
+    }
+    if (pageNumber_ > 1 || options_.Contains(TRazorUzeortOption::FirstPageHeader))
+        PrintBand(BandOfType(rbPageHeader));
+    columnTop_ = currentY_;
+    currentColumn_ = 1;
+    if (pageNumber_ == 1)
+        if (const TQRCustomBand* title = BandOfType(rbTitle))
+            columnTop_ += RoundToInt(title->NativeHeight());
+}
+
+void TCustomRazorUze::NewColumn()
+{
+    if (currentColumn_ >= page_->Columns()) {
+        currentColumn_ = 1;
+        currentX_ = RoundToInt(page_->LeftMargin());
+        NewPage();
+    } else {
+        const TQRCustomBand* detail = BandOfType(rbDetail);
+        const Integer width = detail ? RoundToInt(detail->NativeWidth()) : ColumnWidth();
+        currentX_ += width + RoundToInt(page_->ColumnSpace());
+        currentY_ = columnTop_;
+        ++currentColumn_;
+    }
+    if (currentColumn_ != 1 || pageNumber_ != 1)
+        PrintBand(BandOfType(rbColumnHeader));
+}
+
+void TCustomRazorUze::EndPage()
+{
+    if (pageNumber_ <= 0)
+        return;
+    currentY_ = RoundToInt(page_->Length() - page_->BottomMargin() - reservedFooter_);
+    currentX_ = RoundToInt(page_->LeftMargin());
+    if (!lastPageDone_ || options_.Contains(TRazorUzeortOption::LastPageFooter))
+        PrintBand(BandOfType(rbPageFooter));
+    for (Integer i = 0; i < ControlCount(); ++i)
+        if (auto* p = dynamic_cast<TQRPrintable*>(Controls(i)))
+            p->Print(0, 0);
+    if (drawOnCanvas_ && Frame()->AnyFrame() && qrPrinter_->Canvas()) {
+        const TRect area(qrPrinter_->XPos(page_->LeftMargin()), qrPrinter_->YPos(page_->TopMargin()),
+                         qrPrinter_->XPos(page_->Width() - page_->RightMargin()),
+                         qrPrinter_->YPos(page_->Length() - page_->BottomMargin()));
+        PaintFrame(*Frame(), *qrPrinter_->Canvas(), area, qrPrinter_->XFactor(), qrPrinter_->YFactor());
+    }
+    if (OnEndPage)
+        OnEndPage(this);
+}
+
+Integer TCustomRazorUze::PaperLengthForPrinting() const
+{
+    const TPrinterSettings& settings = qrPrinter_->PrinterSettings();
+    const bool landscape = page_->Orientation() == poLandscape;
+    if (landscape && settings.PaperSize() != TQRPaperSize::Custom)
+        return settings.PrintPaperWidth();
+    return settings.PrintPaperLength();
+}
+
+Integer TCustomRazorUze::SpaceWith(Extended reserved) const
+{
+    if (available_ || currentY_ == -1 || !qrPrinter_)
+        return 0;
+    return RoundToInt(PaperLengthForPrinting() - page_->RawValue(TQRPage::iBottomMargin) - reserved - currentY_);
+}
+
+Integer TCustomRazorUze::AvailableSpace() const { return SpaceWith(reservedFooter_); }
+
+bool TCustomRazorUze::ForceNewPageStep()
+{
+    if (available_)
+        return false;
+    if (run_.TitleJustPrinted) {
+        run_.TitleJustPrinted = false;
+        return false;
+    }
+    do
+        NewColumn();
+    while (currentColumn_ != 1);
+    return true;
+}
+
+bool TCustomRazorUze::ForceNewColumnStep()
+{
+    if (available_)
+        return false;
+    if (!run_.ColumnBreakSeen && currentColumn_ < 2) {
+        run_.ColumnBreakSeen = true;
+        return false;
+    }
+    NewColumn();
+    return true;
+}

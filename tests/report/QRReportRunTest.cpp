@@ -1,0 +1,465 @@
+// A report run: where each band goes (page, column, position in tenths of
+// a millimetre), worked out by hand for an A4 portrait page with 10 mm
+// margins (printable length 2770 from y 100 to 2870).
+#include "QRReport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <tuple>
+
+namespace {
+
+// A report whose data walk is a script of band prints.
+class TScriptReport : public TCustomRazorUze {
+public:
+    using TCustomRazorUze::TCustomRazorUze;
+    std::function<void(TScriptReport&)> Walk;
+
+protected:
+    void RunController() override
+    {
+        if (Walk)
+            Walk(*this);
+    }
+};
+
+// A control that asks for more height, line by line, while it prints.
+class TStretcher : public TQRPrintable {
+public:
+    using TQRPrintable::TQRPrintable;
+    int Grow = 0;
+    Extended Step = 0;
+    std::vector<bool> Answers;
+
+    void Print(Integer X, Integer Y) override
+    {
+        auto* band = static_cast<TQRCustomBand*>(Parent());
+        bool done = false;
+        for (int i = 0; i < Grow; ++i) {
+            Extended height = 0;
+            Answers.push_back(ParentReport()->ExpandBand(band, Step, height, done));
+        }
+        TQRPrintable::Print(X, Y);
+    }
+};
+
+// A control with more to print in the next column, Columns times over
+// (or for ever when Columns < 0).
+class TSpanner : public TQRPrintable {
+public:
+    using TQRPrintable::TQRPrintable;
+    int Columns = 0;
+    int Printed = 0;
+
+    void Print(Integer X, Integer Y) override
+    {
+        ++Printed;
+        SetFinished(Columns >= 0 && Printed >= Columns);
+        TQRPrintable::Print(X, Y);
+    }
+};
+
+using Placed = std::tuple<QString, Integer, Integer, Integer, Integer, Integer>;  // name, page, column, x, y, h
+
+class QRRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        report = std::make_unique<TScriptReport>(nullptr);
+        report->SetUnits(TQRUnit::MM);
+        report->Page()->SetPaperSize(TQRPaperSize::A4);
+        printer = std::make_unique<TQRPrinter>(report.get());
+        report->SetQRPrinter(printer.get());
+        report->OnBandPlaced = [this](const TQRBandPlaced& p) {
+            placed.emplace_back(p.Band->Name(), p.Page, p.Column, p.X, p.Y, p.Height);
+        };
+    }
+
+    TQRBand* Band(const QString& name, TQRBandType type, long double heightMM)
+    {
+        auto* band = new TQRBand(report.get());
+        band->SetName(name);
+        band->SetParent(report.get());
+        band->SetBandType(type);
+        band->Size()->SetHeight(heightMM);
+        return band;
+    }
+
+    void Run(std::function<void(TScriptReport&)> walk)
+    {
+        report->Walk = std::move(walk);
+        report->CreateReport(false);
+    }
+
+    std::vector<Placed> OnPage(Integer page) const
+    {
+        std::vector<Placed> list;
+        for (const Placed& p : placed)
+            if (std::get<1>(p) == page)
+                list.push_back(p);
+        return list;
+    }
+
+    std::unique_ptr<TScriptReport> report;
+    std::unique_ptr<TQRPrinter> printer;
+    std::vector<Placed> placed;
+};
+
+}  // namespace
+
+TEST_F(QRRun, PagesHeadersFootersAndSummary)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    TQRBand* title = Band("Title", rbTitle, 20);
+    Band("Header", rbPageHeader, 10);
+    Band("Footer", rbPageFooter, 15);
+    TQRBand* summary = Band("Summary", rbSummary, 5);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(title);
+        for (int i = 0; i < 30; ++i)
+            r.PrintBand(detail);
+        r.PrintBand(summary);
+    });
+
+    // Page 1: header at 100, title at 200, details from 400; the footer
+    // keeps 150 free, so 23 details fit (the last ends at 2700 <= 2720).
+    std::vector<Placed> page1 = {{"Header", 1, 1, 100, 100, 100}, {"Title", 1, 1, 100, 200, 200}};
+    for (int i = 0; i < 23; ++i)
+        page1.emplace_back("Detail", 1, 1, 100, 400 + 100 * i, 100);
+    page1.emplace_back("Footer", 1, 1, 100, 2720, 150);
+    EXPECT_EQ(OnPage(1), page1);
+
+    std::vector<Placed> page2 = {{"Header", 2, 1, 100, 100, 100}};
+    for (int i = 0; i < 7; ++i)
+        page2.emplace_back("Detail", 2, 1, 100, 200 + 100 * i, 100);
+    page2.emplace_back("Summary", 2, 1, 100, 900, 50);
+    page2.emplace_back("Footer", 2, 1, 100, 2720, 150);
+    EXPECT_EQ(OnPage(2), page2);
+    EXPECT_EQ(printer->PageCount(), 2);
+    EXPECT_TRUE(report->Available());
+    EXPECT_EQ(report->Units(), TQRUnit::MM);
+}
+
+TEST_F(QRRun, FirstPageHeaderAndLastPageFooterOff)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 100);
+    Band("Header", rbPageHeader, 10);
+    Band("Footer", rbPageFooter, 10);
+    report->SetOptions({});
+    Run([&](TScriptReport& r) {
+        for (int i = 0; i < 3; ++i)
+            r.PrintBand(detail);
+    });
+    // 2970 - 100 - 100 (footer) - 100 = 2670 per page: two 1000 details.
+    const std::vector<Placed> expected = {
+        {"Detail", 1, 1, 100, 100, 1000}, {"Detail", 1, 1, 100, 1100, 1000}, {"Footer", 1, 1, 100, 2770, 100},
+        {"Header", 2, 1, 100, 100, 100},  {"Detail", 2, 1, 100, 200, 1000},
+    };
+    EXPECT_EQ(placed, expected);
+}
+
+TEST_F(QRRun, ThreeColumns)
+{
+    report->Page()->SetColumns(3);
+    report->Page()->SetColumnSpace(5);
+    TQRBand* detail = Band("Detail", rbDetail, 100);
+    Run([&](TScriptReport& r) {
+        for (int i = 0; i < 7; ++i)
+            r.PrintBand(detail);
+    });
+    // Column width (1900 - 2 x 50) / 3 = 600: columns at 100, 750, 1400.
+    const std::vector<Placed> expected = {
+        {"Detail", 1, 1, 100, 100, 1000},  {"Detail", 1, 1, 100, 1100, 1000},
+        {"Detail", 1, 2, 750, 100, 1000},  {"Detail", 1, 2, 750, 1100, 1000},
+        {"Detail", 1, 3, 1400, 100, 1000}, {"Detail", 1, 3, 1400, 1100, 1000},
+        {"Detail", 2, 1, 100, 100, 1000},
+    };
+    EXPECT_EQ(placed, expected);
+}
+
+TEST_F(QRRun, ABandTallerThanThePagePrintsInPlace)
+{
+    TQRBand* tall = Band("Tall", rbDetail, 300);
+    TQRBand* small = Band("Small", rbDetail, 5);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(tall);
+        r.PrintBand(small);
+        r.PrintBand(tall);
+    });
+    const std::vector<Placed> expected = {
+        {"Tall", 1, 1, 100, 100, 3000}, {"Small", 2, 1, 100, 100, 50}, {"Tall", 2, 1, 100, 150, 3000}};
+    EXPECT_EQ(placed, expected);
+}
+
+TEST_F(QRRun, DisabledBandsAndBeforePrintVeto)
+{
+    TQRBand* off = Band("Off", rbDetail, 10);
+    TQRBand* veto = Band("Veto", rbDetail, 10);
+    TQRBand* on = Band("On", rbDetail, 10);
+    off->SetEnabled(false);
+    std::vector<QString> events;
+    for (TQRBand* b : {off, veto, on}) {
+        b->BeforePrint = [&](TQRCustomBand* s, bool& print) {
+            events.push_back("before " + s->Name());
+            if (s == veto)
+                print = false;
+        };
+        b->AfterPrint = [&](TQRCustomBand* s, bool printed) {
+            events.push_back("after " + s->Name() + (printed ? " yes" : " no"));
+        };
+    }
+    Run([&](TScriptReport& r) {
+        r.PrintBand(off);
+        r.PrintBand(veto);
+        EXPECT_EQ(r.PageNumber(), 0) << "nothing printed yet, no page begun";
+        r.PrintBand(on);
+    });
+    EXPECT_EQ(events, (std::vector<QString>{"after Off no", "before Veto", "after Veto no", "before On", "after On yes"}));
+    EXPECT_EQ(placed, (std::vector<Placed>{{"On", 1, 1, 100, 100, 100}}));
+}
+
+TEST_F(QRRun, ChildBandsBeforeAndAfter)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    detail->SetHasChild(true);
+    TQRChildBand* child = detail->ChildBand();
+    child->SetName("Child");
+    child->Size()->SetHeight(4);
+    child->SetPrintOrder(cboBeforeAndAfter);
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    const std::vector<Placed> expected = {
+        {"Child", 1, 1, 100, 100, 40}, {"Detail", 1, 1, 100, 140, 100}, {"Child", 1, 1, 100, 240, 40}};
+    EXPECT_EQ(placed, expected);
+}
+
+TEST_F(QRRun, FirstForcedBreakIsTakenWithoutATitle)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    TQRBand* summary = Band("Summary", rbSummary, 10);
+    summary->SetForceNewPage(true);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(detail);
+        r.PrintBand(summary);
+    });
+    EXPECT_EQ(placed, (std::vector<Placed>{{"Detail", 1, 1, 100, 100, 100}, {"Summary", 2, 1, 100, 100, 100}}));
+}
+
+TEST_F(QRRun, OneForcedBreakRightAfterTheTitleIsSwallowed)
+{
+    TQRBand* title = Band("Title", rbTitle, 10);
+    TQRBand* group = Band("Group", rbDetail, 10);
+    group->SetForceNewPage(true);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(title);
+        r.PrintBand(group);
+        r.PrintBand(group);
+    });
+    const std::vector<Placed> expected = {
+        {"Title", 1, 1, 100, 100, 100}, {"Group", 1, 1, 100, 200, 100}, {"Group", 2, 1, 100, 100, 100}};
+    EXPECT_EQ(placed, expected);
+}
+
+TEST_F(QRRun, SwallowedForcedBreakStillChecksTheSpace)
+{
+    TQRBand* title = Band("Title", rbTitle, 270);
+    TQRBand* group = Band("Group", rbDetail, 10);
+    group->SetForceNewPage(true);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(title);
+        r.PrintBand(group);  // 70 left below the title: too little
+    });
+    EXPECT_EQ(placed, (std::vector<Placed>{{"Title", 1, 1, 100, 100, 2700}, {"Group", 2, 1, 100, 100, 100}}));
+}
+
+TEST_F(QRRun, PageHeaderTallerThanThePageEndsWithoutRecursion)
+{
+    Band("Header", rbPageHeader, 300);
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    Run([&](TScriptReport& r) {
+        for (int i = 0; i < 3; ++i)
+            r.PrintBand(detail);
+    });
+    // Each detail finds no room below the header and takes a page of its own.
+    EXPECT_EQ(printer->PageCount(), 3);
+    EXPECT_EQ(OnPage(3).back(), Placed("Detail", 3, 1, 100, 3100, 100));
+}
+
+TEST_F(QRRun, PaperOfLengthZeroPrintsOnePage)
+{
+    TQRPage* page = report->Page();
+    page->SetPaperSize(TQRPaperSize::Custom);
+    page->SetLength(0);
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    Run([&](TScriptReport& r) {
+        for (int i = 0; i < 3; ++i)
+            r.PrintBand(detail);
+    });
+    EXPECT_EQ(placed.size(), 3u);
+    EXPECT_EQ(std::get<1>(placed.back()), 1);
+    EXPECT_EQ(page->TopMargin(), 0) << "negative printable length drops the margins";
+}
+
+TEST_F(QRRun, StretchingControlsKeepGrowingWhileTheBandFits)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    auto* stretcher = new TStretcher(report.get());
+    stretcher->SetParent(detail);
+    stretcher->Grow = 3;
+    stretcher->Step = 50;
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    EXPECT_EQ(stretcher->Answers, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(placed, (std::vector<Placed>{{"Detail", 1, 1, 100, 100, 250}}));
+    EXPECT_FALSE(stretcher->IsPrinting()) << "unprepared after the run";
+}
+
+TEST_F(QRRun, AColumnHeaderAfterABreakCannotForceASecondPage)
+{
+    Band("Header", rbPageHeader, 10);
+    TQRBand* column = Band("Columns", rbColumnHeader, 10);
+    column->SetForceNewPage(true);
+    TQRBand* detail = Band("Detail", rbDetail, 100);
+    Run([&](TScriptReport& r) {
+        for (int i = 0; i < 4; ++i)
+            r.PrintBand(detail);
+    });
+    // Page 1: header, two details (to 2200; 2870 - 2200 < 1000). Page 2:
+    // header, column header, details: never a page of headers only.
+    EXPECT_EQ(printer->PageCount(), 2);
+    const std::vector<Placed> page2 = {{"Header", 2, 1, 100, 100, 100},
+                                       {"Columns", 2, 1, 100, 200, 100},
+                                       {"Detail", 2, 1, 100, 300, 1000},
+                                       {"Detail", 2, 1, 100, 1300, 1000}};
+    EXPECT_EQ(OnPage(2), page2);
+}
+
+TEST_F(QRRun, SummaryUsesTheFooterSpaceOnlyForItsFitTest)
+{
+    report->SetOptions({TRazorUzeortOption::FirstPageHeader});  // no footer on the last page
+    Band("Footer", rbPageFooter, 15);
+    TQRBand* filler = Band("Filler", rbDetail, 262);  // 100 .. 2720: no room left above the footer
+    TQRBand* summary = Band("Summary", rbSummary, 20);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(filler);
+        r.PrintBand(summary);  // 150 left with the footer's space: still too little
+    });
+    // The summary breaks; page 1's footer stays where footers go.
+    const std::vector<Placed> expected = {
+        {"Filler", 1, 1, 100, 100, 2620}, {"Footer", 1, 1, 100, 2720, 150}, {"Summary", 2, 1, 100, 100, 200}};
+    EXPECT_EQ(placed, expected);
+}
+
+TEST_F(QRRun, SummaryMayTakeTheFooterSpaceOnTheLastPage)
+{
+    report->SetOptions({TRazorUzeortOption::FirstPageHeader});
+    Band("Footer", rbPageFooter, 15);
+    TQRBand* filler = Band("Filler", rbDetail, 262);
+    TQRBand* summary = Band("Summary", rbSummary, 10);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(filler);
+        r.PrintBand(summary);
+    });
+    EXPECT_EQ(placed, (std::vector<Placed>{{"Filler", 1, 1, 100, 100, 2620}, {"Summary", 1, 1, 100, 2720, 100}}));
+}
+
+TEST_F(QRRun, LinkedHeightsAddTenthsOnly)
+{
+    TQRBand* first = Band("First", rbDetail, 7);
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    TQRBand* linked = Band("Linked", rbDetail, 10);
+    TQRBand* a = Band("A", rbDetail, 10);
+    a->SetLinkBand(linked);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(first);
+        for (int i = 0; i < 25; ++i)
+            r.PrintBand(detail);
+        r.PrintBand(a);  // 200 left: exactly A and its linked band
+    });
+    EXPECT_EQ(placed.back(), Placed("A", 1, 1, 100, 2670, 100));
+}
+
+TEST_F(QRRun, AlignToBottom)
+{
+    Band("Footer", rbPageFooter, 15);
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    TQRBand* big = Band("Big", rbDetail, 200);
+    big->SetAlignToBottom(true);
+    TQRBand* bottom = Band("Bottom", rbSummary, 5);
+    bottom->SetAlignToBottom(true);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(detail);
+        r.PrintBand(detail);
+        r.PrintBand(big);     // 2000 + 100 + 150 <= 2970 - 300: y = 2970 - 2000 - 250 = 720
+        r.PrintBand(bottom);  // 50 + 250 > 2970 - 2720: stays, then breaks to page 2
+        r.PrintBand(bottom);  // y = 2970 - 50 - 250 = 2670
+    });
+    const std::vector<Placed> expected = {
+        {"Detail", 1, 1, 100, 100, 100}, {"Detail", 1, 1, 100, 200, 100}, {"Big", 1, 1, 100, 720, 2000},
+        {"Footer", 1, 1, 100, 2720, 150}, {"Bottom", 2, 1, 100, 100, 50},  {"Bottom", 2, 1, 100, 2670, 50},
+        {"Footer", 2, 1, 100, 2720, 150},
+    };
+    EXPECT_EQ(placed, expected);
+}
+
+TEST_F(QRRun, AControlThatNeverFinishesEndsWithAnError)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    auto* spanner = new TSpanner(report.get());
+    spanner->SetParent(detail);
+    spanner->Columns = -1;
+    EXPECT_THROW(Run([&](TScriptReport& r) { r.PrintBand(detail); }), EQRError);
+    EXPECT_EQ(spanner->Printed, QRMaxBandPasses);
+    // The run unwound: the report, its units, its controls and the printer are free again.
+    EXPECT_TRUE(report->Available());
+    EXPECT_EQ(report->Units(), TQRUnit::MM);
+    EXPECT_FALSE(spanner->IsPrinting());
+    EXPECT_EQ(printer->Status(), mpFinished);
+}
+
+TEST_F(QRRun, AControlOverThreeColumnsPrintsAloneInTheLaterOnes)
+{
+    report->Page()->SetColumns(3);
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    auto* spanner = new TSpanner(report.get());
+    spanner->SetParent(detail);
+    spanner->Columns = 3;
+    auto* other = new TSpanner(report.get());
+    other->SetParent(detail);
+    other->Columns = 1;
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    EXPECT_EQ(spanner->Printed, 3);
+    EXPECT_EQ(other->Printed, 1);
+    // Placed where it began; it ends in the third column.
+    EXPECT_EQ(placed, (std::vector<Placed>{{"Detail", 1, 1, 100, 100, 100}}));
+    EXPECT_EQ(printer->PageCount(), 1) << "three columns of page 1";
+}
+
+TEST_F(QRRun, AnErrorInABandUnwindsTheRun)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    auto* control = new TQRPrintable(report.get());
+    control->SetParent(detail);
+    detail->BeforePrint = [](TQRCustomBand*, bool&) { throw EQRError("no data"); };
+    EXPECT_THROW(Run([&](TScriptReport& r) { r.PrintBand(detail); }), EQRError);
+    EXPECT_TRUE(report->Available());
+    EXPECT_EQ(report->Units(), TQRUnit::MM);
+    EXPECT_EQ(detail->Size()->Units(), TQRUnit::MM);
+    EXPECT_FALSE(control->IsPrinting());
+    EXPECT_EQ(printer->Status(), mpFinished);
+
+    // The next run works.
+    detail->BeforePrint = nullptr;
+    printer->Cleanup();
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    EXPECT_EQ(placed, (std::vector<Placed>{{"Detail", 1, 1, 100, 100, 100}}));
+}
+
+TEST_F(QRRun, ReportBeforePrintVetoBeginsNoDocument)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    report->BeforePrint = [](TCustomRazorUze*, bool& print) { print = false; };
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    EXPECT_TRUE(placed.empty());
+    EXPECT_EQ(printer->Status(), mpReady);
+    EXPECT_TRUE(report->Available());
+}
