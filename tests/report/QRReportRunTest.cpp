@@ -3,8 +3,13 @@
 // margins (printable length 2770 from y 100 to 2870).
 #include "QRReport.h"
 
+#include "EmfSvg.h"
+#include "Metafile.h"
+
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+#include <cmath>
 #include <memory>
 #include <tuple>
 
@@ -462,4 +467,50 @@ TEST_F(QRRun, ReportBeforePrintVetoBeginsNoDocument)
     EXPECT_TRUE(placed.empty());
     EXPECT_EQ(printer->Status(), mpReady);
     EXPECT_TRUE(report->Available());
+}
+
+TEST_F(QRRun, PagesInTheStoreReadByAnotherReader)
+{
+    if (ConverterMissing())
+        GTEST_SKIP() << "emf2svg-conv is not installed (scripts/install-deps.sh installs it)";
+    TQRBand* title = Band("Title", rbTitle, 20);
+    title->SetColor(clYellow);
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    detail->SetColor(clAqua);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(title);
+        r.PrintBand(detail);
+    });
+    ASSERT_EQ(printer->PageCount(), 1);
+    const auto page = printer->GetPage(1);
+    ASSERT_NE(page, nullptr);
+    const auto svg = ConvertToSvg(*page, QStringLiteral("qrreport-run-page1"));
+    // Band fills at 96 dpi: x 100 -> 38, title y 100..300 -> 38..113,
+    // detail y 300..400 -> 113..151, width 1900 -> 718 (38..756).
+    // The reader draws a fill as a closed path "M x,y L ... Z": take its bounds.
+    struct Box { double x, y, w, h; QString fill; };
+    std::vector<Box> boxes;
+    for (const SvgElement& e : Named(svg, "path")) {
+        const QStringList numbers = e.attributes.value(QLatin1String("d")).toString().split(
+            QRegularExpression(QStringLiteral("[^0-9.]+")), Qt::SkipEmptyParts);
+        if (numbers.size() < 8)
+            continue;
+        double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+        for (qsizetype i = 0; i + 1 < numbers.size(); i += 2) {
+            x0 = std::min(x0, numbers[i].toDouble());
+            x1 = std::max(x1, numbers[i].toDouble());
+            y0 = std::min(y0, numbers[i + 1].toDouble());
+            y1 = std::max(y1, numbers[i + 1].toDouble());
+        }
+        boxes.push_back({x0, y0, x1 - x0, y1 - y0, e.attributes.value(QLatin1String("style")).toString()});
+    }
+    auto found = [&](double x, double y, double w, double h, const char* fill) {
+        for (const Box& b : boxes)
+            if (std::abs(b.x - x) <= 1 && std::abs(b.y - y) <= 1 && std::abs(b.w - w) <= 1 &&
+                std::abs(b.h - h) <= 1 && b.fill.contains(QLatin1String(fill)))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(found(38, 38, 718, 75, "#ffff00")) << "title band";
+    EXPECT_TRUE(found(38, 113, 718, 38, "#00ffff")) << "detail band";
 }
