@@ -6,6 +6,7 @@
 #include "ExtCtrls.h"
 #include "Graphics.h"
 #include "Printers.h"
+#include "QRExpr.h"
 #include "QRPrntr.h"
 #include "SysUtils.h"
 
@@ -499,6 +500,9 @@ public:
 
     TQRPage* Page() const { return page_.get(); }
     TRazorUzeBands* Bands() const { return bands_.get(); }
+    // The report's own named expressions: PAGENUMBER, COLUMNNUMBER and
+    // REPORTTITLE, kept current during a run.
+    TQREvEnvironment* Functions() const { return functions_.get(); }
     TQRUnit Units() const { return page_->Units(); }
     // The page's unit, then every band's and every printable's.
     virtual void SetUnits(TQRUnit value);
@@ -606,6 +610,9 @@ private:
 
     std::unique_ptr<TQRPage> page_;
     std::unique_ptr<TRazorUzeBands> bands_;
+    std::unique_ptr<TQREvEnvironment> functions_;
+    TQREvElement* pageNumberEntry_ = nullptr;
+    TQREvElement* columnNumberEntry_ = nullptr;
     std::vector<TQRCustomBand*> bandList_;
     std::vector<TQRCustomBand*> printOrder_;
     TRazorUzeortOptions options_{TRazorUzeortOption::FirstPageHeader, TRazorUzeortOption::LastPageFooter};

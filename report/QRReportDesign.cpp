@@ -40,8 +40,14 @@ void TRazorUzeBands::SetHas(TQRBandType type, bool value)
 // ------------------------------------------------------------ TCustomRazorUze
 
 TCustomRazorUze::TCustomRazorUze(TComponent* AOwner)
-    : TQRBasePanel(AOwner), page_(std::make_unique<TQRPage>()), bands_(std::make_unique<TRazorUzeBands>(this))
+    : TQRBasePanel(AOwner),
+      page_(std::make_unique<TQRPage>()),
+      bands_(std::make_unique<TRazorUzeBands>(this)),
+      functions_(std::make_unique<TQREvEnvironment>())
 {
+    functions_->AddFunction(QStringLiteral("PAGENUMBER"), QStringLiteral("0"));
+    functions_->AddFunction(QStringLiteral("COLUMNNUMBER"), QStringLiteral("0"));
+    functions_->AddFunction(QStringLiteral("REPORTTITLE"), QStringLiteral("''"));
     SetColor(clWhite);
     SetBounds(0, 0, Width(), Height());
     page_->SetParentReport(this);

@@ -130,6 +130,19 @@ void TCustomRazorUze::RunSteps(bool composite)
             p->SetParentReport(this);
     currentX_ = RoundToInt(page_->LeftMargin());
 
+    TQREvEnvironment* global = GlobalEnvironment();
+    if (global)
+        global->Prepare();
+    functions_->Prepare();
+    ScopeExit environments([&] {
+        pageNumberEntry_ = columnNumberEntry_ = nullptr;
+        functions_->Unprepare();
+        if (global)
+            global->Unprepare();
+    });
+    pageNumberEntry_ = functions_->GetConstant(QStringLiteral("PAGENUMBER"));
+    columnNumberEntry_ = functions_->GetConstant(QStringLiteral("COLUMNNUMBER"));
+    TQREvEnvironment::SetConstant(functions_->GetConstant(QStringLiteral("REPORTTITLE")), reportTitle_);
     {
         ScopeExit unprepare([&] {
             for (TQRPrintable* p : printables)
@@ -164,6 +177,7 @@ void TCustomRazorUze::NewPage()
     ScopeExit leave([&] { run_.InNewPage = false; });
     EndPage();
     ++pageNumber_;
+    TQREvEnvironment::SetConstant(pageNumberEntry_, pageNumber_);
     qrPrinter_->NewPage();
     currentY_ = RoundToInt(page_->TopMargin());
     if (OnStartPage)
@@ -197,6 +211,7 @@ void TCustomRazorUze::NewColumn()
         currentY_ = columnTop_;
         ++currentColumn_;
     }
+    TQREvEnvironment::SetConstant(columnNumberEntry_, currentColumn_);
     if (currentColumn_ != 1 || pageNumber_ != 1)
         PrintBand(BandOfType(rbColumnHeader));
 }

@@ -168,11 +168,21 @@ TEST_F(QRRun, ThreeColumns)
 {
     report->Page()->SetColumns(3);
     report->Page()->SetColumnSpace(5);
+    report->SetReportTitle(QStringLiteral("Sales by area"));
     TQRBand* detail = Band("Detail", rbDetail, 100);
+    // The report's named expressions follow the page and column.
+    std::vector<std::pair<Integer, Integer>> numbers;
+    detail->AfterPrint = [&](TQRCustomBand*, bool) {
+        numbers.emplace_back(report->Functions()->Value("PAGENUMBER").IntResult,
+                             report->Functions()->Value("COLUMNNUMBER").IntResult);
+        EXPECT_EQ(report->Functions()->Value("REPORTTITLE").Text(), QStringLiteral("Sales by area"));
+    };
     Run([&](TScriptReport& r) {
         for (int i = 0; i < 7; ++i)
             r.PrintBand(detail);
     });
+    EXPECT_EQ(numbers, (std::vector<std::pair<Integer, Integer>>{{1, 1}, {1, 1}, {1, 2}, {1, 2}, {1, 3}, {1, 3}, {2, 1}}));
+    EXPECT_FALSE(report->Functions()->Prepared()) << "released after the run";
     // Column width (1900 - 2 x 50) / 3 = 600: columns at 100, 750, 1400.
     const std::vector<Placed> expected = {
         {"Detail", 1, 1, 100, 100, 1000},  {"Detail", 1, 1, 100, 1100, 1000},
