@@ -559,6 +559,9 @@ public:
     const TQRRunContext& Run() const { return run_; }
     TQRRunContext& Run() { return run_; }
 
+    // Prints the report on the selected printer through a report printer
+    // of its own; the previous report printer is put back afterwards.
+    void Print();
     // Runs the report into the report printer (which the caller set).
     virtual void CreateReport(bool Composite);
     void NewPage();
@@ -572,6 +575,7 @@ public:
     bool ExpandBand(TQRCustomBand* band, Extended extra, Extended& newHeight, bool& done);
 
     std::function<void(TCustomRazorUze* Sender, bool& PrintReport)> BeforePrint;
+    TNotifyEvent AfterPrint;
     std::function<void(TCustomRazorUze* Sender)> OnStartPage;
     std::function<void(TCustomRazorUze* Sender)> OnEndPage;
     // Every band printed, where it went.

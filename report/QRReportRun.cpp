@@ -45,6 +45,24 @@ std::vector<TQRPrintable*> TCustomRazorUze::Printables() const
     return list;
 }
 
+void TCustomRazorUze::Print()
+{
+    if (!available_)
+        return;
+    TQRPrinter* previous = qrPrinter_;
+    TQRPrinter printer(this);
+    printer.OnAfterPrint = [this](TObject*) {
+        if (AfterPrint)
+            AfterPrint(this);
+    };
+    qrPrinter_ = &printer;
+    ScopeExit restore([&] { qrPrinter_ = previous; });
+    if (!printer.PrinterPresent())
+        return;
+    printer.Destination = qrdPrinter;
+    CreateReport(false);
+}
+
 void TCustomRazorUze::CopySettingsToPrinter()
 {
     TPrinterSettings& settings = qrPrinter_->PrinterSettings();

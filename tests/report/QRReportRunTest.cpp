@@ -5,6 +5,10 @@
 
 #include "EmfSvg.h"
 #include "Metafile.h"
+#include "PdfTools.h"
+#include "QRPrntrPrinterSupport.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -523,4 +527,25 @@ TEST_F(QRRun, PagesInTheStoreReadByAnotherReader)
     };
     EXPECT_TRUE(found(38, 38, 718, 75, "#ffff00")) << "title band";
     EXPECT_TRUE(found(38, 113, 718, 38, "#00ffff")) << "detail band";
+}
+
+TEST_F(QRRun, PrintGoesToThePrinterAsAPdf)
+{
+    TPdfFolder pdf;
+    TQRBand* detail = Band("Detail", rbDetail, 100);
+    report->Walk = [&](TScriptReport& r) {
+        for (int i = 0; i < 5; ++i)
+            r.PrintBand(detail);
+    };
+    report->Print();
+    EXPECT_EQ(report->QRPrinter(), printer.get()) << "the previous report printer is back";
+    EXPECT_TRUE(report->Available());
+    const QStringList files = QDir(pdf.Path()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    // Two 100 mm details to a page: three A4 pages.
+    const std::vector<QSizeF> pages = PdfPageSizes(pdf.Path() + QLatin1Char('/') + files[0]);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_NEAR(pages[0].width(), 595, 1);
+    EXPECT_NEAR(pages[0].height(), 842, 1);
+    EXPECT_EQ(placed.size(), 5u);
 }
