@@ -549,3 +549,36 @@ TEST_F(QRRun, PrintGoesToThePrinterAsAPdf)
     EXPECT_NEAR(pages[0].height(), 842, 1);
     EXPECT_EQ(placed.size(), 5u);
 }
+
+TEST_F(QRRun, CancelEndsTheDocumentUnfinished)
+{
+    Band("Footer", rbPageFooter, 10);
+    TQRBand* detail = Band("Detail", rbDetail, 100);
+    Run([&](TScriptReport& r) {
+        r.PrintBand(detail);
+        r.Cancel();
+        EXPECT_TRUE(r.Cancelled());
+        EXPECT_TRUE(printer->Cancelled());
+    });
+    // No footer on the cancelled last page.
+    EXPECT_EQ(placed, (std::vector<Placed>{{"Detail", 1, 1, 100, 100, 1000}}));
+    EXPECT_EQ(printer->Status(), mpFinished);
+    EXPECT_TRUE(report->Available());
+    report->Cancel();
+    EXPECT_TRUE(report->Cancelled()) << "outside a run Cancel leaves the run's answer";
+}
+
+TEST_F(QRRun, TheFirstForcedColumnOfARunOnlyMarksItself)
+{
+    report->Page()->SetColumns(3);
+    TQRBand* detail = Band("Detail", rbDetail, 10);
+    detail->SetForceNewColumn(true);
+    Run([&](TScriptReport& r) {
+        for (int i = 0; i < 4; ++i)
+            r.PrintBand(detail);
+    });
+    const std::vector<Placed> expected = {
+        {"Detail", 1, 1, 100, 100, 100}, {"Detail", 1, 1, 100, 200, 100},
+        {"Detail", 1, 2, 100 + 633, 100, 100}, {"Detail", 1, 3, 100 + 2 * 633, 100, 100}};
+    EXPECT_EQ(placed, expected);
+}
