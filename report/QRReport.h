@@ -379,6 +379,9 @@ public:
     std::function<void(TQRCustomBand* Sender, bool BandPrinted)> AfterPrint;
 
 protected:
+    // Design surface: background, a thin outline, the frame at screen scale
+    // and the band's caption at the bottom left.
+    void Paint() override;
     // Height and width in tenths of a millimetre.
     Extended NativeHeight() const { return size_->RawValue(TQRBandSize::iHeight); }
     Extended NativeWidth() const { return size_->RawValue(TQRBandSize::iWidth); }

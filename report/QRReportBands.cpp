@@ -249,6 +249,24 @@ void TQRCustomBand::SetParentReport(TCustomRazorUze* report)
         size_->SetZoom(report->Zoom());
 }
 
+void TQRCustomBand::Paint()
+{
+    TQRBasePanel::Paint();
+    TCanvas* canvas = Canvas();
+    const TRect r = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(DesignMarkColor);
+    canvas->FrameRect(r);
+    const Extended factor = DesignFactor(Zoom());
+    PaintFrame(*Frame(), *canvas, r, factor, factor);
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Font()->SetName(QStringLiteral("Small Fonts"));
+    canvas->Font()->SetSize(6);
+    canvas->Font()->SetColor(bandType_ == rbChild ? clBlue : DesignMarkColor);
+    const QString caption = QRBandCaption(bandType_);
+    canvas->TextOut(r.Left + 2, r.Bottom - canvas->TextHeight(caption) - 1, caption);
+}
+
 void TQRCustomBand::SetEnabled(bool on)
 {
     TQRBasePanel::SetEnabled(on);

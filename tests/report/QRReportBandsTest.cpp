@@ -239,3 +239,29 @@ TEST_F(QRBands, PrintablePaintsItsFrameAndMarksOnTheDesignSurface)
     EXPECT_FALSE(printable->IsPrinting());
     report->SetParent(nullptr);
 }
+
+TEST_F(QRBands, BandsShowTheirCaptionOnTheDesignSurface)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 900, 600);
+    report->SetParent(&form);
+    TQRBand* detail = AddBand(rbDetail, 10);
+    detail->SetColor(clYellow);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Handle()));
+    const QImage image = detail->Handle()->grab().toImage();
+    SaveTestImage(image, "qrband-design");
+    EXPECT_EQ(image.pixelColor(0, 10), QColor(0x80, 0x80, 0x80)) << "outline";
+    EXPECT_EQ(image.pixelColor(image.width() / 2, 5), QColor(Qt::yellow));
+    // The caption's ink sits at the bottom left, nowhere on the right.
+    auto inked = [&](int x0, int x1) {
+        int n = 0;
+        for (int y = 1; y < image.height() - 1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += image.pixelColor(x, y) != QColor(Qt::yellow);
+        return n;
+    };
+    EXPECT_GT(inked(2, 40), 5);
+    EXPECT_EQ(inked(image.width() / 2, image.width() - 1), 0);
+    report->SetParent(nullptr);
+}
