@@ -663,3 +663,16 @@ bool TCEdit::IsSameAsEntry() const {
         return ParseNumber(now) == ParseNumber(entry);
     }
 }
+
+// ------------------------------------------------------------ input method
+
+Qt::InputMethodHints TCEdit::ImeClosedHints() const {
+    switch (numericType_) {
+    case ntDontCare: return TCustomEdit::ImeClosedHints();
+    case ntDateym: case ntDateymd: return Qt::ImhDate | Qt::ImhPreferNumbers;
+    case ntTimehm: case ntTimehms: return Qt::ImhTime | Qt::ImhPreferNumbers;
+    case ntZeroFillInteger: return Qt::ImhDigitsOnly;
+    case ntInteger: return charTypes_.Contains(ctMinus) ? Qt::ImhFormattedNumbersOnly : Qt::ImhDigitsOnly;
+    default: return Qt::ImhFormattedNumbersOnly;
+    }
+}

@@ -338,6 +338,9 @@ public:
 protected:
     friend TErrorType Validate(TCEdit* Box, bool ReportBadValue);
 
+    // Number, date and time boxes ask for digits.
+    Qt::InputMethodHints ImeClosedHints() const override;
+
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void DoEnter() override;
     void DoExit() override;

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QEvent;
+class QVariant;
 class QPaintEvent;
 class QWidget;
 class TControl;
@@ -539,6 +540,10 @@ public:
 
     TImeMode ImeMode() const { return imeMode_; }
     void SetImeMode(TImeMode mode);
+    // The answer to the input method's question about the widget (native:
+    // the Qt class's own): imClose and imDisable shut the input method out
+    // and ask it for direct input of what the control takes.
+    QVariant ImeQuery(Qt::InputMethodQuery query, const QVariant& native) const;
     const QString& ImeName() const { return imeName_; }
     void SetImeName(const QString& name) { imeName_ = name; }
     bool Ctl3D() const { return ctl3D_; }
@@ -562,6 +567,10 @@ protected:
     friend class TControl;
     friend class TCustomForm;
     friend struct KeyPipeline;
+
+    // What a control with the input method shut out takes: Latin text
+    // unless the control says digits.
+    virtual Qt::InputMethodHints ImeClosedHints() const;
 
     QWidget* CreateWidget(QWidget* parent) override;
     void InitWidget() override;

@@ -7,6 +7,7 @@
 
 #include "Controls.h"
 
+#include <QtCore/QVariant>
 #include <QtWidgets/QWidget>
 
 #include <utility>
@@ -43,6 +44,11 @@ public:
         : Base(std::forward<Args>(args)...), TControlWidgetLink(control) {}
     QWidget* Widget() override { return this; }
     bool BaseEvent(QEvent* event) override { return Base::event(event); }
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
+        const QVariant native = Base::inputMethodQuery(query);
+        const auto* control = dynamic_cast<const TWinControl*>(Control());
+        return control ? control->ImeQuery(query, native) : native;
+    }
 
 protected:
     bool event(QEvent* event) override { return Forward(event); }

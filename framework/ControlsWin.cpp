@@ -5,7 +5,10 @@
 #include "ControlsWidget.h"
 #include "Forms.h"
 
+#include <QtCore/QVariant>
 #include <QtGui/QFocusEvent>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QInputMethod>
 #include <QtGui/QPaintEvent>
 #include <QtGui/QPainter>
 #include <QtGui/QPalette>
@@ -160,7 +163,25 @@ void TWinControl::SetImeMode(TImeMode mode) {
     if (QWidget* w = Widget()) {
         const bool off = mode == imDisable || mode == imClose;
         w->setAttribute(Qt::WA_InputMethodEnabled, off ? false : imeByClass_);
+        // The input method asks again when the focus moves; a box that has
+        // it tells it now.
+        if (w->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
     }
+}
+
+// Qt's line edit answers the input method without looking at
+// WA_InputMethodEnabled: the closing modes answer here.
+QVariant TWinControl::ImeQuery(Qt::InputMethodQuery query, const QVariant& native) const {
+    if (imeMode_ != imClose && imeMode_ != imDisable) return native;
+    switch (query) {
+    case Qt::ImEnabled: return false;
+    case Qt::ImHints: return int(Qt::InputMethodHints::fromInt(native.toInt()) | ImeClosedHints());
+    default: return native;
+    }
+}
+
+Qt::InputMethodHints TWinControl::ImeClosedHints() const {
+    return Qt::ImhLatinOnly | Qt::ImhPreferLatin;
 }
 
 void TWinControl::SetCtl3D(bool on) {

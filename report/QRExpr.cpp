@@ -46,6 +46,7 @@ qsizetype WholeCharacters(const char* data, qsizetype length, qsizetype limit) {
 }  // namespace
 
 void TQRShortString::Assign(const char* data, qsizetype length) {
+    if (length < 0) length = 0;  // a negative count copies nothing
     if (length > MaxLength) length = WholeCharacters(data, length, MaxLength);
     length_ = Byte(length);
     std::memcpy(data_, data, size_t(length));

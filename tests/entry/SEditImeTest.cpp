@@ -6,6 +6,7 @@
 #include "EntryTestSupport.h"
 
 #include <QtCore/QCoreApplication>
+#include <QtGui/QGuiApplication>
 #include <QtGui/QInputMethodEvent>
 
 namespace {
@@ -127,6 +128,66 @@ TEST_F(SEditImeTest, TheReceiverIsForgottenWhenItsExitStepRuns) {
     EXPECT_EQ(ImeCurrentEdit, b);
     delete b;
     EXPECT_EQ(ImeCurrentEdit, nullptr);
+}
+
+// What the input method hears when it asks the focused widget, as a
+// platform input method asks.
+QVariant AskFocused(Qt::InputMethodQuery query) {
+    QObject* focus = QGuiApplication::focusObject();
+    if (!focus) return QVariant();
+    QInputMethodQueryEvent event(query);
+    QCoreApplication::sendEvent(focus, &event);
+    return event.value(query);
+}
+
+Qt::InputMethodHints HintsOfFocused() {
+    return Qt::InputMethodHints::fromInt(AskFocused(Qt::ImHints).toInt());
+}
+
+TEST_F(SEditImeTest, TheClosingModesShutTheInputMethodOutOfTheBox) {
+    for (TImeMode mode : {imDontCare, imOpen, imHira, imSAlpha, imClose, imDisable}) {
+        SCOPED_TRACE(mode);
+        a->SetImeMode(mode);
+        const bool closed = mode == imClose || mode == imDisable;
+        EXPECT_EQ(AskFocused(Qt::ImEnabled).toBool(), !closed);
+        EXPECT_EQ(HintsOfFocused().testFlag(Qt::ImhLatinOnly), closed);
+    }
+    // Set before the box has the focus, and asked when it gets it.
+    b->SetNumericType(ntInteger);
+    b->SetCharTypes({});  // no minus sign: digits alone
+    b->SetImeMode(imClose);
+    b->SetFocus();
+    EXPECT_FALSE(AskFocused(Qt::ImEnabled).toBool());
+    EXPECT_TRUE(HintsOfFocused().testFlag(Qt::ImhDigitsOnly));
+    b->SetCharTypes({ctMinus, ctPeriod});
+    b->SetNumericType(ntCurrency);
+    EXPECT_TRUE(HintsOfFocused().testFlag(Qt::ImhFormattedNumbersOnly));
+    b->SetNumericType(ntDateymd);
+    EXPECT_TRUE(HintsOfFocused().testFlag(Qt::ImhDate));
+}
+
+TEST(SEditImeModes, TheComboEditPartAndTheGridEditorAreShutOutToo) {
+    TraceForm form;
+    TSComboBox* combo = form.AddCombo("K", 10, 10);
+    combo->SetStyle(csDropDown);
+    form.ShowActive();
+    for (TImeMode mode : {imHira, imClose, imDisable, imDontCare}) {
+        SCOPED_TRACE(mode);
+        combo->SetImeMode(mode);
+        combo->SetFocus();
+        EXPECT_EQ(AskFocused(Qt::ImEnabled).toBool(), mode == imHira || mode == imDontCare);
+    }
+    GridForm grid;
+    grid.VoucherColumns();
+    grid.grid->GridColumns()->Items(4)->SetImeMode(imClose);
+    grid.grid->GridColumns()->Items(3)->SetImeMode(imHira);
+    grid.ShowActive();
+    grid.grid->SetFocus();
+    grid.grid->SetCol(4);
+    EXPECT_FALSE(AskFocused(Qt::ImEnabled).toBool()) << "the quantity column";
+    grid.Key(Qt::Key_Left);
+    ASSERT_EQ(grid.grid->Col(), 3);
+    EXPECT_TRUE(AskFocused(Qt::ImEnabled).toBool()) << "the name column";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "DBClient.h"
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -447,3 +448,16 @@ TEST_F(QRExprDataFields, UnknownFieldClassesGiveAnError) {
 }
 
 }  // namespace
+
+TEST(QRShortString, HostileLengthsStayInsideTheBuffer) {
+    const char text[] = "abc";
+    TQRShortString s;
+    s.Assign(text, 3);
+    s.Assign(text, -1);  // a negative count copies nothing
+    EXPECT_EQ(s.Length(), 0);
+    s.Assign(text, std::numeric_limits<qsizetype>::min());
+    EXPECT_EQ(s.Length(), 0);
+    const QByteArray longText(1000, 'x');
+    s.Assign(longText);
+    EXPECT_EQ(s.Length(), TQRShortString::MaxLength);
+}
