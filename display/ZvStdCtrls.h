@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Graphics.h"
 #include "StdCtrls.h"
 #include "Types.h"
@@ -92,30 +93,13 @@ private:
 
 // A container like the framework's panel (bevels, border, caption) whose
 // background is a bitmap tiled from its client origin. It is not a TPanel.
-class TTextureCustomPanel : public TCustomControl, public TZvUserTags<Integer> {
+class TTextureCustomPanel : public TBevelPanelControl, public TZvUserTags<Integer> {
 public:
     explicit TTextureCustomPanel(TComponent* AOwner);
     ~TTextureCustomPanel() override;
 
-    TAlignment Alignment() const { return alignment_; }
-    void SetAlignment(TAlignment alignment);
-    TBevelCut BevelInner() const { return bevelInner_; }
-    void SetBevelInner(TBevelCut cut);
-    TBevelCut BevelOuter() const { return bevelOuter_; }
-    void SetBevelOuter(TBevelCut cut);
-    TBevelWidth BevelWidth() const { return bevelWidth_; }
-    void SetBevelWidth(TBevelWidth width);
-    TBorderWidth BorderWidth() const { return borderWidth_; }
-    void SetBorderWidth(TBorderWidth width);
-    TBorderStyle BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(TBorderStyle style);
-    // Stored only (a resized widget is always repainted whole, and no tool
-    // control asks): strip-wise repainting and locking.
-    bool FullRepaint() const { return fullRepaint_; }
-    void SetFullRepaint(bool on) { fullRepaint_ = on; }
-    bool Locked() const { return locked_; }
-    void SetLocked(bool on) { locked_ = on; }
-    // Stored only: docking is not provided.
+    // Stored only: docking is not provided (FullRepaint and Locked, from
+    // the base, are stored only too: a resized widget is repainted whole).
     bool UseDockManager() const { return useDockManager_; }
     void SetUseDockManager(bool on) { useDockManager_ = on; }
     bool DockSite() const { return dockSite_; }
@@ -126,30 +110,10 @@ public:
     TBitmap* Texture() const { return texture_.get(); }
     void SetTexture(TGraphic* graphic);
 
-    // Client area less BorderWidth and each bevel.
-    void AdjustClientRect(TRect& Rect) override;
-
-    TNotifyEvent OnPaint;
-
 protected:
-    void Paint() override;
-    void PaintBorder(TCanvas* canvas) override;
-    TRect BorderInsets() const override;
-    void CMTextChanged(TMessage& Message) override;
-    void WndProc(TMessage& Message) override;
+    void PaintFace(TCanvas* canvas, TRect& r) override;
 
 private:
-    void bevelsChanged();
-    void fillBackground(TRect r);
-
-    TAlignment alignment_ = taCenter;
-    TBevelCut bevelInner_ = bvNone;
-    TBevelCut bevelOuter_ = bvRaised;
-    TBevelWidth bevelWidth_ = 1;
-    TBorderWidth borderWidth_ = 0;
-    TBorderStyle borderStyle_ = bsNone;
-    bool fullRepaint_ = true;
-    bool locked_ = false;
     bool useDockManager_ = true;
     bool dockSite_ = false;
     std::unique_ptr<TBitmap> texture_;

@@ -40,50 +40,50 @@ void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, 
     ++rect.Bottom;
 }
 
-// ------------------------------------------------------------ TCustomPanel
+// ------------------------------------------------------------ TBevelPanelControl
 
-TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+TBevelPanelControl::TBevelPanelControl(TComponent* AOwner) : TCustomControl(AOwner) {
     SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks,
-                     csReplicatable, csParentBackground});
+                     csReplicatable});
     SetBounds(0, 0, 185, 41);
     SetColor(clBtnFace);
 }
 
-void TCustomPanel::SetAlignment(TAlignment alignment) {
+void TBevelPanelControl::SetAlignment(TAlignment alignment) {
     alignment_ = alignment;
     Invalidate();
 }
 
-void TCustomPanel::bevelsChanged() {
+void TBevelPanelControl::bevelsChanged() {
     Realign();
     Invalidate();
 }
 
-void TCustomPanel::SetBevelInner(TBevelCut cut) {
+void TBevelPanelControl::SetBevelInner(TBevelCut cut) {
     if (bevelInner_ == cut) return;
     bevelInner_ = cut;
     bevelsChanged();
 }
 
-void TCustomPanel::SetBevelOuter(TBevelCut cut) {
+void TBevelPanelControl::SetBevelOuter(TBevelCut cut) {
     if (bevelOuter_ == cut) return;
     bevelOuter_ = cut;
     bevelsChanged();
 }
 
-void TCustomPanel::SetBevelWidth(TBevelWidth width) {
+void TBevelPanelControl::SetBevelWidth(TBevelWidth width) {
     if (bevelWidth_ == width || width < 1) return;
     bevelWidth_ = width;
     bevelsChanged();
 }
 
-void TCustomPanel::SetBorderWidth(TBorderWidth width) {
+void TBevelPanelControl::SetBorderWidth(TBorderWidth width) {
     if (borderWidth_ == width || width < 0) return;
     borderWidth_ = width;
     bevelsChanged();
 }
 
-void TCustomPanel::SetBorderStyle(TBorderStyle style) {
+void TBevelPanelControl::SetBorderStyle(TBorderStyle style) {
     if (style != bsNone) style = bsSingle;
     if (borderStyle_ == style) return;
     borderStyle_ = style;
@@ -94,18 +94,11 @@ void TCustomPanel::SetBorderStyle(TBorderStyle style) {
     bevelsChanged();
 }
 
-void TCustomPanel::SetParentBackground(bool on) {
-    if (ParentBackground() == on) return;
-    SetControlStyle(on ? ControlStyle() + csParentBackground : ControlStyle() - csParentBackground);
-    // Repaints with (or without) the panel's own colour.
-    Perform(CM_COLORCHANGED);
-}
-
-TRect TCustomPanel::BorderInsets() const {
+TRect TBevelPanelControl::BorderInsets() const {
     return PanelBorderInsets(borderStyle_, Ctl3D());
 }
 
-void TCustomPanel::AdjustClientRect(TRect& Rect) {
+void TBevelPanelControl::AdjustClientRect(TRect& Rect) {
     TCustomControl::AdjustClientRect(Rect);
     InflateRect(Rect, -borderWidth_, -borderWidth_);
     Integer bevel = 0;
@@ -114,21 +107,21 @@ void TCustomPanel::AdjustClientRect(TRect& Rect) {
     InflateRect(Rect, -bevel, -bevel);
 }
 
-void TCustomPanel::WndProc(TMessage& Message) {
+void TBevelPanelControl::WndProc(TMessage& Message) {
     TCustomControl::WndProc(Message);
     if (Message.Msg == CM_CTL3DCHANGED && borderStyle_ == bsSingle) bevelsChanged();
 }
 
-void TCustomPanel::CMTextChanged(TMessage& Message) {
+void TBevelPanelControl::CMTextChanged(TMessage& Message) {
     TCustomControl::CMTextChanged(Message);
     Invalidate();
 }
 
-void TCustomPanel::PaintBorder(TCanvas* canvas) {
+void TBevelPanelControl::PaintBorder(TCanvas* canvas) {
     PaintPanelBorder(canvas, Width(), Height(), Ctl3D());
 }
 
-void TCustomPanel::Paint() {
+void TBevelPanelControl::Paint() {
     TCanvas* c = Canvas();
     TRect r = ClientRect();
     TColor top, bottom;
@@ -136,16 +129,10 @@ void TCustomPanel::Paint() {
         BevelColors(bevelOuter_, top, bottom);
         Frame3D(c, r, top, bottom, bevelWidth_);
     }
-    if (ParentBackground()) InflateRect(r, -borderWidth_, -borderWidth_);
-    else Frame3D(c, r, Color(), Color(), borderWidth_);
+    PaintFace(c, r);
     if (bevelInner_ != bvNone) {
         BevelColors(bevelInner_, top, bottom);
         Frame3D(c, r, top, bottom, bevelWidth_);
-    }
-    if (!ParentBackground()) {
-        c->Brush()->SetStyle(bsSolid);
-        c->Brush()->SetColor(Color());
-        c->FillRect(r);
     }
     c->Brush()->SetStyle(bsClear);
     c->SetFont(Font());
@@ -155,6 +142,28 @@ void TCustomPanel::Paint() {
     r.Bottom = r.Top + h;
     DrawText(c->Handle(), Caption(), -1, r, DT_EXPANDTABS | DT_VCENTER | DrawTextAlignment(alignment_));
     if (OnPaint) OnPaint(this);
+}
+
+// ------------------------------------------------------------ TCustomPanel
+
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TBevelPanelControl(AOwner) {
+    SetControlStyle(ControlStyle() + csParentBackground);
+}
+
+void TCustomPanel::SetParentBackground(bool on) {
+    if (ParentBackground() == on) return;
+    SetControlStyle(on ? ControlStyle() + csParentBackground : ControlStyle() - csParentBackground);
+    // Repaints with (or without) the panel's own colour.
+    Perform(CM_COLORCHANGED);
+}
+
+void TCustomPanel::PaintFace(TCanvas* canvas, TRect& r) {
+    if (!ParentBackground()) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(Color());
+        canvas->FillRect(r);
+    }
+    InflateRect(r, -BorderWidth(), -BorderWidth());
 }
 
 // ------------------------------------------------------------ TBevel

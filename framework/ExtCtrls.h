@@ -20,9 +20,12 @@ void PaintPanelBorder(TCanvas* canvas, Integer width, Integer height, bool ctl3D
 
 // ------------------------------------------------------------ panels
 
-class TCustomPanel : public TCustomControl {
+// A container with two bevels, a border strip between them, an optional
+// line around it and a caption centred in it. The framework's panel is one;
+// so are panels with other faces that are not TCustomPanels.
+class TBevelPanelControl : public TCustomControl {
 public:
-    explicit TCustomPanel(TComponent* AOwner);
+    explicit TBevelPanelControl(TComponent* AOwner);
 
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment alignment);
@@ -32,16 +35,12 @@ public:
     void SetBevelOuter(TBevelCut cut);
     TBevelWidth BevelWidth() const { return bevelWidth_; }
     void SetBevelWidth(TBevelWidth width);
-    // Space between the bevels, painted in the panel's colour.
+    // Space between the bevels, painted with the panel's face.
     TBorderWidth BorderWidth() const { return borderWidth_; }
     void SetBorderWidth(TBorderWidth width);
     // bsSingle adds a line around the client area (two sunken lines with Ctl3D).
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle style);
-    // The parent's background shows through (the themed look); false
-    // paints the panel's own Color.
-    bool ParentBackground() const { return ControlStyle().Contains(csParentBackground); }
-    void SetParentBackground(bool on);
     bool FullRepaint() const { return fullRepaint_; }
     void SetFullRepaint(bool on) { fullRepaint_ = on; }
     bool Locked() const { return locked_; }
@@ -53,6 +52,9 @@ public:
     TNotifyEvent OnPaint;
 
 protected:
+    // Paints the face inside the outer bevel (border strip included) and
+    // leaves r shrunk by the border strip.
+    virtual void PaintFace(TCanvas* canvas, TRect& r) = 0;
     void Paint() override;
     void PaintBorder(TCanvas* canvas) override;
     TRect BorderInsets() const override;
@@ -70,6 +72,19 @@ private:
     TBorderStyle borderStyle_ = bsNone;
     bool fullRepaint_ = true;
     bool locked_ = false;
+};
+
+class TCustomPanel : public TBevelPanelControl {
+public:
+    explicit TCustomPanel(TComponent* AOwner);
+
+    // The parent's background shows through (the themed look); false
+    // paints the panel's own Color.
+    bool ParentBackground() const { return ControlStyle().Contains(csParentBackground); }
+    void SetParentBackground(bool on);
+
+protected:
+    void PaintFace(TCanvas* canvas, TRect& r) override;
 };
 
 class TPanel : public TCustomPanel {
