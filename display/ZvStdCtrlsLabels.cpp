@@ -8,6 +8,18 @@
 
 namespace {
 
+// The background of a label: the part to repaint in its colour, or a clear
+// brush for the text of a transparent one.
+void FillLabelBackground(TCanvas* c, bool transparent, TColor color) {
+    if (transparent) {
+        c->Brush()->SetStyle(bsClear);
+        return;
+    }
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(color);
+    c->FillRect(c->ClipRect());
+}
+
 // Which edge the text keeps on one axis.
 enum class Edge { Start, End, Centre };
 
@@ -83,13 +95,7 @@ Integer TZvAVLabel::layoutOffset(Integer textHeight) const {
 
 void TZvAVLabel::Paint() {
     TCanvas* c = Canvas();
-    if (Transparent()) {
-        c->Brush()->SetStyle(bsClear);
-    } else {
-        c->Brush()->SetStyle(bsSolid);
-        c->Brush()->SetColor(Color());
-        c->FillRect(c->ClipRect());
-    }
+    FillLabelBackground(c, Transparent(), Color());
     const TPoint shadow = ShadowOffset();
     c->SetFont(Font());
     if (avPitch_) paintEvenPitch(shadow);
@@ -226,13 +232,7 @@ TPoint TZvVLabel::StartPoint(Integer tw, Integer th) const {
 
 void TZvVLabel::Paint() {
     TCanvas* c = Canvas();
-    if (Transparent()) {
-        c->Brush()->SetStyle(bsClear);
-    } else {
-        c->Brush()->SetStyle(bsSolid);
-        c->Brush()->SetColor(Color());
-        c->FillRect(c->ClipRect());
-    }
+    FillLabelBackground(c, Transparent(), Color());
     const QString text = Caption();
     if (!Enabled() || text.isEmpty()) return;
     // A font of the control's face, height and character set at normal
