@@ -168,6 +168,9 @@ public:
     // The visible part of the cell, grid lines excluded; empty when the
     // cell is out of view.
     TRect CellRect(Integer ACol, Integer ARow) const;
+    // Cells stepped over while placing cells on screen, all grids together:
+    // lets a test check that a cell out of view is found without a walk.
+    static qint64 AxisWalkSteps() { return axisWalkSteps_; }
     // The cell under a point; -1, -1 outside the cells.
     TGridCoord MouseCoord(Integer X, Integer Y) const;
     void MouseToCell(Integer X, Integer Y, Integer& ACol, Integer& ARow) const;
@@ -250,6 +253,7 @@ protected:
 
 private:
     struct AxisView;
+    static inline qint64 axisWalkSteps_ = 0;
     AxisView colAxis() const;
     AxisView rowAxis() const;
     void applyFrame();

@@ -25,7 +25,10 @@ struct TCustomGrid::AxisView {
         for (Integer i = 0; i < fixed; ++i) e += step(i);
         return e;
     }
-    // Where cell i starts, or -1 for a scrolling cell above or left of the view.
+    // Where cell i starts, or -1 for a scrolling cell above or left of the
+    // view. The walk stops at the view's edge, so a cell beyond it costs no
+    // more than one in view: the answer is then some position at or past
+    // extent.
     Integer start(Integer i) const {
         Integer pos = 0;
         if (i < fixed) {
@@ -34,7 +37,10 @@ struct TCustomGrid::AxisView {
         }
         if (i < first) return -1;
         pos = fixedExtent();
-        for (Integer k = first; k < i; ++k) pos += step(k);
+        for (Integer k = first; k < i && pos < extent; ++k) {
+            ++axisWalkSteps_;
+            pos += step(k);
+        }
         return pos;
     }
     // The cell whose area (with its line) holds p, or -1.
@@ -80,8 +86,14 @@ struct TCustomGrid::AxisView {
     Integer firstShowing(Integer cell) const {
         if (cell < fixed) return first;
         if (cell < first) return cell;
-        AxisView probe = *this;
-        while (probe.first < cell && probe.start(cell) + size(cell) > extent) ++probe.first;
-        return probe.first;
+        // Back from the cell while the cells above it still fit.
+        const Integer room = extent - fixedExtent();
+        Integer f = cell;
+        Integer used = size(cell);
+        while (f > first && used + step(f - 1) <= room) {
+            --f;
+            used += step(f);
+        }
+        return f;
     }
 };

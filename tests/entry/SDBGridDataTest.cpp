@@ -119,6 +119,26 @@ TEST_F(SDBGridDataTest, WholeNumbersByTheThreeRoundingModes) {
     EXPECT_EQ(grid->LastText(), "Invalid Format");
 }
 
+// Clearing and filling walk the same few rows for each row written, so ten
+// times the rows cost ten times the steps, not a hundred.
+TEST_F(SDBGridDataTest, ResettingAndFillingAColumnCostTheSameForEveryRow) {
+    form->ShowActive();
+    auto stepsFor = [&](Integer rows) {
+        const qint64 before = TCustomGrid::AxisWalkSteps();
+        grid->ResetRows(rows, true);
+        QString text;
+        for (Integer r = 1; r <= rows; ++r) grid->SetCurrencyByName(QStringLiteral("金額"), r, text, Currency(r));
+        return TCustomGrid::AxisWalkSteps() - before;
+    };
+    const qint64 small = stepsFor(500);
+    const qint64 large = stepsFor(5000);
+    EXPECT_GT(small, 0);
+    EXPECT_LT(large, 12 * small);
+    QString text;
+    EXPECT_EQ(grid->GetCurrencyByName(QStringLiteral("金額"), 4321, text), Currency(4321));
+    EXPECT_EQ(grid->Cells(0, 5000), "5000");
+}
+
 // Day numbers: Python's (date(...) - date(1899, 12, 30)).days.
 TEST_F(SDBGridDataTest, DatesAndTimesByTitle) {
     grid->SetCells(8, 1, QStringLiteral("2024/05/03"));

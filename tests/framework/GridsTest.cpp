@@ -7,6 +7,7 @@
 #include "Grids.h"
 #include "TestSupport.h"
 
+#include <QtGui/QKeyEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractScrollArea>
 #include <QtWidgets/QApplication>
@@ -194,6 +195,67 @@ TEST_F(GridsTest, KeysMoveWithinTheScrollingCellsAndPageDownScrolls) {
     EXPECT_FALSE(last.IsEmpty());
     EXPECT_LE(last.Bottom, grid->ClientHeight());
     EXPECT_TRUE(grid->CellRect(4, 2).IsEmpty());
+}
+
+// A cell beyond the view is placed without walking the rows before it:
+// writing or jumping to a far row costs what a row in view costs.
+TEST_F(GridsTest, CellsFarFromTheViewAreFoundWithoutWalkingToThem) {
+    grid->SetRowCount(5000);
+    grid->SetFocus();
+    const Integer page = grid->VisibleRowCount() + 2;
+    qint64 before = TCustomGrid::AxisWalkSteps();
+    EXPECT_TRUE(grid->CellRect(1, 4000).IsEmpty());
+    grid->SetCells(1, 4999, "far");
+    EXPECT_LE(TCustomGrid::AxisWalkSteps() - before, 2 * page);
+    EXPECT_EQ(grid->Cells(1, 4999), "far");
+
+    before = TCustomGrid::AxisWalkSteps();
+    KeyClick(form.get(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_LE(TCustomGrid::AxisWalkSteps() - before, 10 * page);
+    EXPECT_EQ(grid->Row(), 4999);
+    // The view moved as little as it could: the last row shows whole, the
+    // one above the view would not fit beside it.
+    const TRect last = grid->CellRect(1, 4999);
+    ASSERT_FALSE(last.IsEmpty());
+    EXPECT_LE(last.Bottom, grid->ClientHeight());
+    EXPECT_GT(last.Bottom + (last.Height() + 1), grid->ClientHeight());
+    EXPECT_EQ(grid->TopRow(), 4999 - grid->VisibleRowCount() + 1);
+
+    // Above the view: nothing to walk at all.
+    before = TCustomGrid::AxisWalkSteps();
+    grid->SetCells(1, 2, "near the top");
+    EXPECT_TRUE(grid->CellRect(1, 2).IsEmpty());
+    EXPECT_EQ(TCustomGrid::AxisWalkSteps() - before, 0);
+}
+
+// Paint events reaching one widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+// A move by key only marks cells for painting: a burst of moves leaves one
+// paint behind, not one each.
+TEST_F(GridsTest, KeyMovesCoalesceIntoOnePaint) {
+    grid->SetRowCount(200);
+    grid->SetFocus();
+    QApplication::processEvents();
+    PaintCounter paints(static_cast<QAbstractScrollArea*>(grid->Widget())->viewport());
+    for (int i = 0; i < 30; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    }
+    EXPECT_EQ(grid->Row(), 31);
+    EXPECT_EQ(paints.count, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(paints.count, 1);
 }
 
 // ------------------------------------------------------------ widths and geometry
