@@ -253,6 +253,7 @@ bool IsActive(const TDataSet* dataSet);
 
 class TCustomRazorUze;
 class TQRCustomBand;
+class TQRCustomController;
 
 // The base of the report and of every band: a frame and a zoom that is
 // passed down to everything on the panel.
@@ -375,6 +376,10 @@ public:
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
     void SetZoom(Integer value) override;
 
+    // The controller whose notify clients hear of each print of this band.
+    TQRCustomController* NotifyController() const { return notifyController_; }
+    void SetNotifyController(TQRCustomController* controller) { notifyController_ = controller; }
+
     std::function<void(TQRCustomBand* Sender, bool& PrintBand)> BeforePrint;
     std::function<void(TQRCustomBand* Sender, bool BandPrinted)> AfterPrint;
 
@@ -403,6 +408,7 @@ private:
     std::unique_ptr<TQRBandSize> size_;
     TCustomRazorUze* parentReport_ = nullptr;
     TQRCustomBand* linkBand_ = nullptr;
+    TQRCustomController* notifyController_ = nullptr;
     TQRBandType bandType_ = rbTitle;
     bool alignToBottom_ = false;
     bool transparentBand_ = false;
@@ -496,6 +502,10 @@ private:
     TCustomRazorUze* report_;
 };
 
+// A new band of the type on the report, owned by the report's owner (the
+// report without one) and named after the type.
+TQRBand* CreateReportBand(TCustomRazorUze* report, TQRBandType type);
+
 class TCustomRazorUze : public TQRBasePanel {
 public:
     explicit TCustomRazorUze(TComponent* AOwner);
@@ -546,6 +556,18 @@ public:
     // Rebuilds the design order and lays the bands out top-down.
     void RebuildOrder();
 
+    // ---- the data walk
+    TQRCustomController* Controller() const { return controller_.get(); }
+    // Registers a printable told of every detail band print (operation 0).
+    void AddNotifyClient(TQRPrintable* Printable);
+    // Every data set on the report's form, for evaluators; nullptr outside a run.
+    TQRDataSetList* AllDataSets() { return dataSets_.get(); }
+    bool PrintIfEmpty() const;
+    virtual void SetPrintIfEmpty(bool value);
+    // Page limit of a run into the preview; 0 for none.
+    Integer PagesInPreview() const { return pagesInPreview_; }
+    void SetPagesInPreview(Integer value) { pagesInPreview_ = value; }
+
     // ---- the run
     TQRPrinter* QRPrinter() const { return qrPrinter_; }
     void SetQRPrinter(TQRPrinter* printer) { qrPrinter_ = printer; }
@@ -586,9 +608,12 @@ public:
 
 protected:
     // The data walk; the controller prints the detail bands here.
-    virtual void RunController() {}
-    // The bands the controller prints, in walk order (nothing without one).
+    virtual void RunController();
+    // The bands the controller prints, in walk order.
     virtual void AddControllerBands(std::vector<TQRCustomBand*>& order) const;
+    // Gives the controller the report's own bands (nothing in the base).
+    virtual void HandBandsToController() const {}
+    void SetController(std::unique_ptr<TQRCustomController> controller);
     void AlignControls(TControl* AControl, TRect& Rect) override;
 
 private:
@@ -596,6 +621,8 @@ private:
 
     void AddBand(TQRCustomBand* band);
     void RemoveBand(TQRCustomBand* band);
+    // Every data set owned by the report's form, through its windowed controls.
+    void BuildDataSetList();
     void RunSteps(bool composite);
     void CopySettingsToPrinter();
     void SetRunUnits(TQRUnit unit);
@@ -615,8 +642,11 @@ private:
     void AddWithChildren(std::vector<TQRCustomBand*>& order, TQRCustomBand* band) const;
     void LayoutBands();
 
+    std::unique_ptr<TQRCustomController> controller_;
     std::unique_ptr<TQRPage> page_;
     std::unique_ptr<TRazorUzeBands> bands_;
+    std::unique_ptr<TQRDataSetList> dataSets_;
+    Integer pagesInPreview_ = 0;
     std::unique_ptr<TQREvEnvironment> functions_;
     TQREvElement* pageNumberEntry_ = nullptr;
     TQREvElement* columnNumberEntry_ = nullptr;
@@ -643,4 +673,266 @@ private:
     Integer pageNumber_ = 0;
     Extended reservedFooter_ = 0;
     TQRRunContext run_;
+};
+
+
+// ------------------------------------------------------------ controller, groups and sub-details
+
+class TQRGroup;
+class TQRController;
+class TQRControllerBand;
+class TQuery;
+
+using TQROnNeedDataEvent = std::function<void(TObject* Sender, bool& MoreData)>;
+
+// Decides which bands print for each record of one level of the report:
+// group headers and footers, sub-details before and after the detail, the
+// detail, and the level's header and footer.
+class TQRCustomController : public TComponent {
+public:
+    // Serves master (the report, a controller or a controller band) for
+    // owner (the report or a sub-detail band); created without an owner.
+    TQRCustomController(TComponent* owner, TComponent* master);
+    ~TQRCustomController() override;
+
+    TComponent* Master() const { return master_; }
+    // Only a report, a controller or a controller band is taken.
+    void SetMaster(TComponent* master);
+    // The component the controller belongs to.
+    TComponent* ControllerOwner() const { return controllerOwner_; }
+    TCustomRazorUze* ParentReport() const { return parentReport_; }
+    void SetParentReport(TCustomRazorUze* report) { parentReport_ = report; }
+
+    bool PrintIfEmpty() const { return printIfEmpty_; }
+    void SetPrintIfEmpty(bool value) { printIfEmpty_ = value; }
+    bool PrintBefore() const { return printBefore_; }
+    virtual void SetPrintBefore(bool value) { printBefore_ = value; }
+
+    TQRCustomBand* Header() const { return header_; }
+    TQRCustomBand* Detail() const { return detail_; }
+    TQRCustomBand* Footer() const { return footer_; }
+
+    const std::vector<TQRCustomController*>& AfterList() const { return after_; }
+    const std::vector<TQRCustomController*>& BeforeList() const { return before_; }
+    // Outermost first.
+    const std::vector<TQRGroup*>& Groups() const { return groups_; }
+
+    void AddNotifyClient(TQRPrintable* Printable);
+    // Tells every client that the detail band printed (operation 0).
+    void NotifyClients();
+
+    // Finds the groups and sub-details serving the owner, by ownership.
+    virtual void Prepare();
+    // The data walk; the base only prints the empty report when asked to.
+    virtual void Execute();
+    virtual void PreparePrint();
+    virtual void Unprepare();
+    virtual void ExecuteAfter();
+    virtual void ExecuteBefore();
+    virtual void PrintEmptyReport();
+    // The controller's bands in walk order.
+    virtual void AddBands(std::vector<TQRCustomBand*>& order) const;
+
+    // Runs the group check of every group, outermost first; true when one broke.
+    bool CheckGroups();
+    // A new column or page began: reprints the headers of groups marked
+    // ReprintOnNewPage, here and in the sub-details.
+    void ReprintHeaders();
+
+protected:
+    virtual void AddDataSetToList() {}
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void SetBand(TQRCustomBand*& slot, TQRCustomBand* band);
+    TQRPrinter* Printer() const;
+    void PrintGroupHeaders();
+    // Footers of the groups whose Broke is set, innermost first.
+    void PrintGroupFooters();
+    void PrintFooter();
+
+    TQRCustomBand* header_ = nullptr;
+    TQRCustomBand* detail_ = nullptr;
+    TQRCustomBand* footer_ = nullptr;
+
+private:
+    void ScanForServants(const TComponent* owner);
+    bool ReprintBlocked() const;
+
+    TComponent* controllerOwner_;
+    TComponent* master_ = nullptr;
+    TCustomRazorUze* parentReport_ = nullptr;
+    std::vector<TQRCustomController*> after_;
+    std::vector<TQRCustomController*> before_;
+    std::vector<TQRGroup*> groups_;
+    std::vector<TQRPrintable*> notifyClients_;
+    bool printIfEmpty_ = true;
+    bool printBefore_ = false;
+    bool printingFooters_ = false;
+};
+
+class TQRController : public TQRCustomController {
+public:
+    TQRController(TComponent* owner, TComponent* master);
+
+    TDataSet* DataSet() const { return dataSet_; }
+    void SetDataSet(TDataSet* value);
+    void SetDetail(TQRCustomBand* band) { SetBand(detail_, band); }
+    void SetHeader(TQRCustomBand* band) { SetBand(header_, band); }
+    void SetFooter(TQRCustomBand* band) { SetBand(footer_, band); }
+    Integer RecordNumber() const { return recordNumber_; }
+    // True when a parameter of the data set (a query) names an entry of
+    // the report's Functions.
+    bool ParamsBound() const { return paramsBound_; }
+
+    void PreparePrint() override;
+    void Execute() override;
+
+    TQROnNeedDataEvent OnNeedData;
+
+protected:
+    void AddDataSetToList() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    bool AskForData();
+    void BindParams(TQuery& query);
+    void Walk(bool moreData);
+    bool Advance();
+    void ShowProgress();
+
+    TDataSet* dataSet_ = nullptr;
+    Integer recordNumber_ = 0;
+    Integer recordCount_ = 1;
+    bool paramsBound_ = false;
+};
+
+// A group header band: prints when Expression changes, with its footer band
+// printed before the change.
+class TQRGroup : public TQRCustomBand {
+public:
+    explicit TQRGroup(TComponent* AOwner);
+
+    const QString& Expression() const { return expression_; }
+    void SetExpression(const QString& value) { expression_ = value; }
+    TQRBand* FooterBand() const { return footerBand_; }
+    // Makes the band a group footer.
+    void SetFooterBand(TQRBand* band);
+    // A report or a controller band; other components are ignored.
+    TComponent* Master() const { return master_; }
+    void SetMaster(TComponent* value);
+    bool ReprintOnNewPage() const { return reprintOnNewPage_; }
+    void SetReprintOnNewPage(bool value) { reprintOnNewPage_ = value; }
+
+    // Run state.
+    bool Broke() const { return broke_; }
+    bool HasValue() const { return hasValue_; }
+    bool HeaderPrinted() const { return headerPrinted_; }
+    Integer HeaderPage() const { return headerPage_; }
+    const EvalResult& LastValue() const { return lastValue_; }
+
+    void SetParent(TWinControl* AParent) override;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TQRCustomController;
+    friend class TQRController;
+
+    void PreparePrint(TCustomRazorUze* report);
+    void Unprepare();
+    // Evaluates and sets Broke by comparing with the stored value.
+    void Check();
+    // Evaluates, stores and breaks.
+    void TakeValue();
+    void SetBroke(bool value);
+
+    QString expression_;
+    TQRBand* footerBand_ = nullptr;
+    TComponent* master_ = nullptr;
+    bool reprintOnNewPage_ = false;
+    TQREvaluator evaluator_;
+    EvalResult lastValue_;
+    bool broke_ = false;
+    bool hasValue_ = false;
+    bool headerPrinted_ = false;
+    // Broke and the header not printed since: a new page need not repeat it.
+    bool headerPending_ = false;
+    Integer headerPage_ = 1;
+};
+
+// A band with a controller of its own, whose detail band it is.
+class TQRControllerBand : public TQRCustomBand {
+public:
+    explicit TQRControllerBand(TComponent* AOwner);
+    ~TQRControllerBand() override;
+
+    TQRController* Controller() const { return controller_.get(); }
+    // The report or another controller band; a chain of masters leading back
+    // to this band is refused.
+    TComponent* Master() const { return master_; }
+    void SetMaster(TComponent* value);
+
+    void SetParent(TWinControl* AParent) override;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    std::unique_ptr<TQRController> controller_;
+    TComponent* master_ = nullptr;
+};
+
+class TQRSubDetail;
+
+// Switches that create or free a sub-detail's header and footer bands.
+class TQRSubDetailGroupBands : public TPersistent {
+public:
+    explicit TQRSubDetailGroupBands(TQRSubDetail* owner) : owner_(owner) {}
+    bool HasHeader() const;
+    void SetHasHeader(bool value);
+    bool HasFooter() const;
+    void SetHasFooter(bool value);
+
+private:
+    TQRSubDetail* owner_;
+};
+
+// A detail band over a data set of its own, printed for each master record.
+class TQRSubDetail : public TQRControllerBand {
+public:
+    explicit TQRSubDetail(TComponent* AOwner);
+    ~TQRSubDetail() override;
+
+    TDataSet* DataSet() const { return Controller()->DataSet(); }
+    void SetDataSet(TDataSet* value) { Controller()->SetDataSet(value); }
+    void SetOnNeedData(TQROnNeedDataEvent event) { Controller()->OnNeedData = std::move(event); }
+    bool PrintBefore() const { return Controller()->PrintBefore(); }
+    // Rebuilds the report's design order.
+    void SetPrintBefore(bool value);
+    bool PrintIfEmpty() const { return Controller()->PrintIfEmpty(); }
+    void SetPrintIfEmpty(bool value) { Controller()->SetPrintIfEmpty(value); }
+    TQRCustomBand* HeaderBand() const { return Controller()->Header(); }
+    // Makes the band a group header.
+    void SetHeaderBand(TQRBand* band);
+    TQRCustomBand* FooterBand() const { return Controller()->Footer(); }
+    // Makes the band a group footer.
+    void SetFooterBand(TQRBand* band);
+    TQRSubDetailGroupBands* Bands() const { return bands_.get(); }
+    void AddNotifyClient(TQRPrintable* Printable) { Controller()->AddNotifyClient(Printable); }
+
+private:
+    std::unique_ptr<TQRSubDetailGroupBands> bands_;
+};
+
+// The report with a data set walked by its controller.
+class TRazorUze : public TCustomRazorUze {
+public:
+    explicit TRazorUze(TComponent* AOwner);
+
+    // The controller's data set.
+    TDataSet* DataSet() const;
+    void SetDataSet(TDataSet* value);
+
+protected:
+    void HandBandsToController() const override;
 };

@@ -23,15 +23,21 @@ Integer RoundToInt(Extended v) { return Integer(Round(v)); }
 
 bool TRazorUzeBands::Has(TQRBandType type) const { return report_->BandOfType(type) != nullptr; }
 
+TQRBand* CreateReportBand(TCustomRazorUze* report, TQRBandType type)
+{
+    TComponent* owner = report->Owner() ? report->Owner() : report;
+    auto* created = new TQRBand(owner);
+    created->SetName(UniqueName(owner, QRBandDefaultName(type)));
+    created->SetBandType(type);
+    created->SetParent(report);
+    return created;
+}
+
 void TRazorUzeBands::SetHas(TQRBandType type, bool value)
 {
     TQRCustomBand* band = report_->BandOfType(type);
     if (value && !band) {
-        TComponent* owner = report_->Owner() ? report_->Owner() : report_;
-        auto* created = new TQRBand(owner);
-        created->SetName(UniqueName(owner, QRBandDefaultName(type)));
-        created->SetBandType(type);
-        created->SetParent(report_);
+        CreateReportBand(report_, type);
     } else if (!value && band) {
         delete band;
     }
@@ -41,6 +47,7 @@ void TRazorUzeBands::SetHas(TQRBandType type, bool value)
 
 TCustomRazorUze::TCustomRazorUze(TComponent* AOwner)
     : TQRBasePanel(AOwner),
+      controller_(std::make_unique<TQRCustomController>(this, this)),
       page_(std::make_unique<TQRPage>()),
       bands_(std::make_unique<TRazorUzeBands>(this)),
       functions_(std::make_unique<TQREvEnvironment>())
@@ -153,7 +160,26 @@ void TCustomRazorUze::AddWithChildren(std::vector<TQRCustomBand*>& order, TQRCus
         order.push_back(band);
 }
 
-void TCustomRazorUze::AddControllerBands(std::vector<TQRCustomBand*>&) const {}
+void TCustomRazorUze::AddControllerBands(std::vector<TQRCustomBand*>& order) const
+{
+    HandBandsToController();
+    // A run keeps the lists it prepared.
+    if (available_)
+        controller_->Prepare();
+    controller_->AddBands(order);
+}
+
+void TCustomRazorUze::SetController(std::unique_ptr<TQRCustomController> controller)
+{
+    controller_ = std::move(controller);
+    RebuildOrder();
+}
+
+bool TCustomRazorUze::PrintIfEmpty() const { return controller_->PrintIfEmpty(); }
+
+void TCustomRazorUze::SetPrintIfEmpty(bool value) { controller_->SetPrintIfEmpty(value); }
+
+void TCustomRazorUze::AddNotifyClient(TQRPrintable* Printable) { controller_->AddNotifyClient(Printable); }
 
 void TCustomRazorUze::RebuildOrder()
 {
@@ -177,6 +203,10 @@ void TCustomRazorUze::RebuildOrder()
     // Children whose parent band is not on this report come last.
     for (TQRCustomBand* band : bandList_)
         AddWithChildren(order, band);
+    // The controller may still name a band that is leaving the report.
+    std::erase_if(order, [this](const TQRCustomBand* band) {
+        return std::find(bandList_.begin(), bandList_.end(), band) == bandList_.end();
+    });
     printOrder_ = std::move(order);
     LayoutBands();
 }

@@ -104,8 +104,12 @@ void TCustomRazorUze::PrintChild(TQRCustomBand* band, bool before)
 void TCustomRazorUze::SpaceCheck(TQRCustomBand* band)
 {
     const TQRBandType type = band->BandType();
-    if (NeverBreaks(type))
+    // Such a band may still be the first of the run: it opens page 1.
+    if (NeverBreaks(type)) {
+        if (pageNumber_ == 0)
+            NewColumn();
         return;
+    }
     // A summary that may use the footer's space tests its fit without it;
     // the footer keeps its place should the summary still break.
     const bool summaryUsesFooter = type == rbSummary && !options_.Contains(TRazorUzeortOption::LastPageFooter);
@@ -130,6 +134,9 @@ void TCustomRazorUze::PrintBandSelf(TQRCustomBand* band)
         band->BeforePrint(band, printIt);
     if (band->BandType() == rbSummary)
         currentX_ = RoundToInt(page_->LeftMargin());
+    // A disabled detail band still counts as printed for its clients.
+    if (!band->Enabled() && band->NotifyController())
+        band->NotifyController()->NotifyClients();
     if (printIt) {
         PrintChild(band, true);
         const TQRBandType type = band->BandType();
@@ -143,6 +150,8 @@ void TCustomRazorUze::PrintBandSelf(TQRCustomBand* band)
         }
         if (!broke)
             SpaceCheck(band);
+        if (band->NotifyController())
+            band->NotifyController()->NotifyClients();
         if (band->KeepOnOnePage() && RoundToInt(band->NativeHeight()) > AvailableSpace())
             NewColumn();
         PrintBandBody(band);

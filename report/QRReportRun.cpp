@@ -3,6 +3,8 @@
 #include "QRReport.h"
 
 #include "Controls.h"
+#include "DB.h"
+#include "Forms.h"
 
 namespace {
 
@@ -29,6 +31,28 @@ void TCustomRazorUze::Cancel()
     cancelled_ = true;
     if (qrPrinter_)
         qrPrinter_->Cancel();
+}
+
+void TCustomRazorUze::RunController() { controller_->Execute(); }
+
+void TCustomRazorUze::BuildDataSetList()
+{
+    dataSets_ = std::make_unique<TQRDataSetList>();
+    const TComponent* form = GetParentForm(this);
+    if (!form)
+        form = Owner();
+    // Components of the form, and of windowed controls within it.
+    std::function<void(const TComponent*)> collect = [&](const TComponent* root) {
+        for (Integer i = 0; i < root->ComponentCount(); ++i) {
+            TComponent* c = root->Components(i);
+            if (auto* dataSet = dynamic_cast<TDataSet*>(c))
+                dataSets_->push_back(dataSet);
+            else if (dynamic_cast<TWinControl*>(c))
+                collect(c);
+        }
+    };
+    if (form)
+        collect(form);
 }
 
 std::vector<TQRPrintable*> TCustomRazorUze::Printables() const
@@ -97,9 +121,11 @@ void TCustomRazorUze::CreateReport(bool Composite)
     lastPageDone_ = false;
     run_ = TQRRunContext();
     ScopeExit idle([&] {
+        dataSets_.reset();
         SetVisible(wasVisible);
         available_ = true;
     });
+    BuildDataSetList();
     bool printReport = true;
     if (BeforePrint)
         BeforePrint(this, printReport);
@@ -148,19 +174,26 @@ void TCustomRazorUze::RunSteps(bool composite)
             p->SetParentReport(this);
     currentX_ = RoundToInt(page_->LeftMargin());
 
+    HandBandsToController();
+    controller_->SetParentReport(this);
+    controller_->Prepare();
     TQREvEnvironment* global = GlobalEnvironment();
     if (global)
         global->Prepare();
+    functions_->SetDataSets(dataSets_.get());
     functions_->Prepare();
     ScopeExit environments([&] {
         pageNumberEntry_ = columnNumberEntry_ = nullptr;
         functions_->Unprepare();
+        functions_->SetDataSets(nullptr);
         if (global)
             global->Unprepare();
     });
     pageNumberEntry_ = functions_->GetConstant(QStringLiteral("PAGENUMBER"));
     columnNumberEntry_ = functions_->GetConstant(QStringLiteral("COLUMNNUMBER"));
     TQREvEnvironment::SetConstant(functions_->GetConstant(QStringLiteral("REPORTTITLE")), reportTitle_);
+    ScopeExit unprepareController([&] { controller_->Unprepare(); });
+    controller_->PreparePrint();
     {
         ScopeExit unprepare([&] {
             for (TQRPrintable* p : printables)
@@ -230,8 +263,10 @@ void TCustomRazorUze::NewColumn()
         ++currentColumn_;
     }
     TQREvEnvironment::SetConstant(columnNumberEntry_, currentColumn_);
-    if (currentColumn_ != 1 || pageNumber_ != 1)
+    if (currentColumn_ != 1 || pageNumber_ != 1) {
         PrintBand(BandOfType(rbColumnHeader));
+        controller_->ReprintHeaders();
+    }
 }
 
 void TCustomRazorUze::EndPage()
