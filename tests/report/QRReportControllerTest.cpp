@@ -509,6 +509,29 @@ TEST_F(QRSubDetails, FreeingDataSetsAndBandsClearsTheProperties)
     EXPECT_EQ(log, (Log{"Detail", "Sub", "SubFoot"}));
 }
 
+TEST_F(QRSubDetails, ASubDetailOfASubDetailRunsForEachOfItsRecords)
+{
+    auto* inner = Make<TQRSubDetail>(QStringLiteral("Inner"), 10);
+    inner->SetMaster(sub);
+    int left = 0;
+    inner->SetOnNeedData([&](TObject* sender, bool& more) {
+        EXPECT_EQ(sender, inner);
+        more = left-- > 0;
+    });
+    // Each walk of the inner band starts with two records.
+    sub->AfterPrint = [&](TQRCustomBand*, bool) { left = 2; };
+    sub->SetPrintIfEmpty(false);
+    // A master chain leading back to the band is refused.
+    sub->SetMaster(inner);
+    EXPECT_EQ(sub->Master(), report.get());
+    Run();
+    const Log expected = {"Detail 1", "SubHead",  "Sub 10",  "Inner",  "Inner",   "Sub 11",   "Inner", "Inner",
+                          "SubFoot",  "Detail 2", "Detail 3", "SubHead", "Sub 30", "Inner", "Inner", "SubFoot"};
+    EXPECT_EQ(log, expected);
+    ASSERT_EQ(sub->Controller()->AfterList().size(), 1u);
+    EXPECT_EQ(sub->Controller()->AfterList().front(), inner->Controller());
+}
+
 TEST(QRSubDetailQuery, AParameterNamedInFunctionsTakesTheMasterValue)
 {
     InitializeQRExpr();
@@ -558,6 +581,62 @@ TEST(QRSubDetailQuery, AParameterNamedInFunctionsTakesTheMasterValue)
     EXPECT_EQ(log, (Log{"Aoki", "cap", "pen", "Baba", "pad", "Chiba", "ink"}));
     EXPECT_TRUE(sub->Controller()->ParamsBound());
     EXPECT_EQ(orders.ParamByName(QStringLiteral("CUSTID"))->AsInteger(), 3);
+}
+
+TEST(QRQueryParameters, EachParameterTakesAValueOfItsOwnKindOnly)
+{
+    InitializeQRExpr();
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("events.db"));
+    auto exec = [&](const QString& sql) {
+        TQuery q(nullptr);
+        q.SetDatabaseName(db);
+        q.SQL()->SetText(sql);
+        q.ExecSQL();
+    };
+    exec("CREATE TABLE ev (day DATE, kind VARCHAR(5), pri INTEGER, done BOOLEAN, price REAL, tag VARCHAR(5), "
+         "name VARCHAR(10))");
+    exec("INSERT INTO ev VALUES ('2024-02-29', 'b', 2, 1, 2.5, 'x', 'hit'), "
+         "('2024-02-28', 'b', 2, 1, 2.5, 'x', 'day'), ('2024-02-29', 'a', 2, 1, 2.5, 'x', 'kind'), "
+         "('2024-02-29', 'b', 3, 1, 2.5, 'x', 'pri'), ('2024-02-29', 'b', 2, 0, 2.5, 'x', 'done'), "
+         "('2024-02-29', 'b', 2, 1, 1.5, 'x', 'price'), ('2024-02-29', 'b', 2, 1, 2.5, '3', 'tag')");
+    TQuery query(nullptr);
+    query.SetDatabaseName(db);
+    query.SQL()->SetText(QStringLiteral("SELECT name FROM ev WHERE day = :DAY AND kind = :KIND AND pri = :PRI "
+                                        "AND done = :DONE AND price = :PRICE AND tag = :TAG"));
+    query.ParamByName(QStringLiteral("DAY"))->SetDataType(ftDate);
+    query.ParamByName(QStringLiteral("KIND"))->SetDataType(ftString);
+    query.ParamByName(QStringLiteral("PRI"))->SetDataType(ftSmallint);
+    query.ParamByName(QStringLiteral("DONE"))->SetDataType(ftBoolean);
+    query.ParamByName(QStringLiteral("PRICE"))->SetDataType(ftCurrency);
+    query.ParamByName(QStringLiteral("TAG"))->SetAsString(QStringLiteral("x"));
+    query.Open();
+
+    TRazorUze report(nullptr);
+    report.SetUnits(TQRUnit::MM);
+    TQRPrinter printer(&report);
+    report.SetQRPrinter(&printer);
+    report.SetDataSet(&query);
+    report.SetPrintIfEmpty(false);
+    TQREvEnvironment& functions = *report.Functions();
+    functions.AddFunction(QStringLiteral("DAY"), QStringLiteral("'2024/02/29'"));
+    functions.AddFunction(QStringLiteral("KIND"), QStringLiteral("'b'"));
+    functions.AddFunction(QStringLiteral("PRI"), QStringLiteral("1+1"));
+    functions.AddFunction(QStringLiteral("DONE"), QStringLiteral("1=1"));
+    functions.AddFunction(QStringLiteral("PRICE"), QStringLiteral("5/2"));
+    // A number for a text parameter: the parameter keeps its value.
+    functions.AddFunction(QStringLiteral("TAG"), QStringLiteral("3"));
+    Log names;
+    auto* detail = new TQRBand(&report);
+    detail->SetParent(&report);
+    detail->SetBandType(rbDetail);
+    detail->BeforePrint = [&](TQRCustomBand*, bool&) {
+        names.push_back(query.FieldByName(QStringLiteral("NAME"))->AsString());
+    };
+    report.CreateReport(false);
+    EXPECT_EQ(names, (Log{"hit"}));
+    EXPECT_EQ(query.ParamByName(QStringLiteral("DAY"))->AsDate(), EncodeDate(2024, 2, 29));
+    EXPECT_EQ(query.ParamByName(QStringLiteral("TAG"))->AsString(), QStringLiteral("x"));
 }
 
 // ------------------------------------------------------------ the data set list
