@@ -374,9 +374,11 @@ class TQRPrinter;
 
 // Makes the progress form Print shows while it prints: a form owned by
 // the application that sends its Cancel to the printer. None registered:
-// Print shows no progress form.
+// Print shows no progress form. Answers the factory registered before.
 using TQRProgressFormFactory = std::function<std::unique_ptr<TCustomForm>(TQRPrinter* printer)>;
-void RegisterQRProgressForm(TQRProgressFormFactory factory);
+TQRProgressFormFactory RegisterQRProgressForm(TQRProgressFormFactory factory);
+// A new progress form for printer, or nil when none is registered.
+std::unique_ptr<TCustomForm> NewQRProgressForm(TQRPrinter* printer);
 
 // Set when pages were last loaded from a report file.
 bool QRReportLoaded();
@@ -450,6 +452,9 @@ public:
     Integer LastPage = 0;
     QString Title;
     bool ShowProgress = false;
+    // Set while the parent report exports through a filter: its pages are
+    // handed to the filter, not kept.
+    bool ParentExporting = false;
     TNotifyEvent OnEndOfPrint;
     TNotifyEvent OnPreviewClosed;
     TNotifyEvent OnAfterPrint;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -46,8 +47,12 @@ constexpr Cardinal kPreviewClosedMessage = WM_USER + 4;
 
 }  // namespace
 
-void RegisterQRProgressForm(TQRProgressFormFactory factory) {
-    ProgressFormFactory() = std::move(factory);
+TQRProgressFormFactory RegisterQRProgressForm(TQRProgressFormFactory factory) {
+    return std::exchange(ProgressFormFactory(), std::move(factory));
+}
+
+std::unique_ptr<TCustomForm> NewQRProgressForm(TQRPrinter* printer) {
+    return ProgressFormFactory() ? ProgressFormFactory()(printer) : nullptr;
 }
 
 bool QRReportLoaded() {
@@ -204,7 +209,7 @@ void TQRPrinter::AbortDoc() {
         if (printer_->Printing()) printer_->Abort();
         ClosePage(false);
     } else {
-        ClosePage(true);
+        ClosePage(!ParentExporting);
     }
     canvas_ = nullptr;
     status_ = mpFinished;
@@ -307,7 +312,7 @@ void TQRPrinter::PrintPages(Integer first, Integer last) {
         ~Restore() { printer.SetPreviewControl(saved.Get()); }
     } restore{*this, saved};
     std::unique_ptr<TCustomForm> progressForm;
-    if (ShowProgress && ProgressFormFactory()) progressForm = ProgressFormFactory()(this);
+    if (ShowProgress) progressForm = NewQRProgressForm(this);
     if (progressForm) {
         SetPreviewControl(progressForm.get());
         progressForm->Show();

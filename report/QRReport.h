@@ -444,6 +444,59 @@ private:
     TCBPrintOrder printOrder_ = cboBeforeParent;
 };
 
+// ------------------------------------------------------------ export
+
+// A figure the report hands an export filter: a band or page background,
+// a side of a frame, or a full-height line; bounds in device units.
+enum class TQRExportShapeKind { Rectangle, HorLine, VertLine };
+struct TQRExportShape {
+    TQRExportShapeKind Kind = TQRExportShapeKind::Rectangle;
+    TRect Bounds;
+    TColor PenColor = clBlack;
+    Integer PenWidth = 1;
+    TPenStyle PenStyle = psSolid;
+    TColor BrushColor = clWhite;
+    TBrushStyle BrushStyle = bsSolid;
+};
+
+// Receives a report run instead of (or beside) the page canvas. A run
+// calls Start once, then per page NewPage, what the page holds and
+// EndPage, and Finish at the end; positions are device units of the page
+// unless said otherwise. The base does nothing with what it gets.
+class TQRExportFilter : public TObject {
+public:
+    explicit TQRExportFilter(QString fileName = {}) : fileName_(std::move(fileName)) {}
+
+    const QString& FileName() const { return fileName_; }
+    // The report exporting and the report printer it had before the run.
+    TCustomRazorUze* Report() const { return report_; }
+    TQRPrinter* PreviousPrinter() const { return previousPrinter_; }
+    void SetReport(TCustomRazorUze* report, TQRPrinter* previousPrinter);
+    bool Started() const { return started_; }
+
+    // Paper width and length in tenths of a millimetre, and the report font.
+    virtual void Start(Integer PaperWidth, Integer PaperHeight, TFont* Font);
+    virtual void NewPage() {}
+    virtual void EndPage() {}
+    virtual void Finish() { started_ = false; }
+    // A band ended: its extra height and where it began (0.1 mm).
+    virtual void EndBand(TQRCustomBand* Band, Extended Expanded, Integer X, Integer Y);
+    // A printable control that exports itself at (X, Y).
+    virtual void AcceptControl(Extended X, Extended Y, TQRPrintable* Control);
+    // One line of text with its top-left (left, centre or right by Alignment) at (X, Y).
+    virtual void TextOut(Extended X, Extended Y, TFont* Font, TColor BGColor, TAlignment Alignment,
+                         const QString& Text);
+    virtual void Shape(const TQRExportShape& Shape);
+    // True: the page is as long as the paper whatever has been placed on it.
+    virtual bool UseFullPageLength() const { return false; }
+
+private:
+    QString fileName_;
+    TCustomRazorUze* report_ = nullptr;
+    TQRPrinter* previousPrinter_ = nullptr;
+    bool started_ = false;
+};
+
 // ------------------------------------------------------------ the report at design time
 
 enum class TRazorUzeortOption { FirstPageHeader, LastPageFooter, Compression };
@@ -599,6 +652,20 @@ public:
     // the band still fits with extra more.
     bool ExpandBand(TQRCustomBand* band, Extended extra, Extended& newHeight, bool& done);
 
+    // ---- export
+    bool Exporting() const { return exportFilter_ != nullptr; }
+    TQRExportFilter* ExportFilter() const { return exportFilter_; }
+    // Runs the report into filter through a fresh report printer; nothing
+    // is drawn, everything goes to the filter.
+    void ExportToFilter(TQRExportFilter* filter);
+    // The composite form: into filter through printer, as part of a run
+    // that printer's document holds.
+    void ExportToFilter(TQRExportFilter* filter, TQRPrinter* printer);
+    // A frame on rect (device units): drawn when the report draws on its
+    // canvas, handed to the filter as shapes when it exports. control is
+    // the printable framed, whose colour fills the rectangle for the filter.
+    void PrintFrame(const TQRFrame& frame, const TRect& rect, const TQRPrintable* control = nullptr);
+
     std::function<void(TCustomRazorUze* Sender, bool& PrintReport)> BeforePrint;
     TNotifyEvent AfterPrint;
     std::function<void(TCustomRazorUze* Sender)> OnStartPage;
@@ -641,6 +708,8 @@ private:
     void PrintBandSelf(TQRCustomBand* band);
     void AddWithChildren(std::vector<TQRCustomBand*>& order, TQRCustomBand* band) const;
     void LayoutBands();
+    void EndPageBody();
+    void ExportShape(TQRExportShapeKind kind, const TRect& bounds, TColor color, Integer penWidth, bool clearPen);
 
     std::unique_ptr<TQRCustomController> controller_;
     std::unique_ptr<TQRPage> page_;
@@ -662,6 +731,7 @@ private:
     bool layingOut_ = false;
 
     TQRPrinter* qrPrinter_ = nullptr;
+    TQRExportFilter* exportFilter_ = nullptr;
     bool available_ = true;
     bool cancelled_ = false;
     bool lastPageDone_ = false;

@@ -164,14 +164,14 @@ void TQRPrintable::Unprepare() { isPrinting_ = false; }
 void TQRPrintable::Print(Integer X, Integer Y)
 {
     TQRPrinter* printer = parentReport_ ? parentReport_->QRPrinter() : nullptr;
-    if (!printer || !printer->Canvas() || !parentReport_->DrawOnCanvas() || !frame_->AnyFrame())
+    if (!printer || !frame_->AnyFrame())
         return;
     const Extended left = X + size_->RawValue(TQRPrintableSize::iLeft);
     const Extended top = Y + size_->RawValue(TQRPrintableSize::iTop);
     const TRect r(printer->XPos(left), printer->YPos(top),
                   printer->XPos(left + size_->RawValue(TQRPrintableSize::iWidth)),
                   printer->YPos(top + size_->RawValue(TQRPrintableSize::iHeight)));
-    PaintFrame(*frame_, *printer->Canvas(), r, printer->XFactor(), printer->YFactor());
+    parentReport_->PrintFrame(*frame_, r, this);
 }
 
 void TQRPrintable::Notify(TObject*, Integer Operation)

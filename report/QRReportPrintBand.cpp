@@ -170,9 +170,12 @@ void TCustomRazorUze::PrintBandBody(TQRCustomBand* band)
 {
     const Extended height = band->NativeHeight();
     const Extended width = band->NativeWidth();
-    if (!band->TransparentBand())
+    if (!band->TransparentBand()) {
         band->printRect_ = TRect(qrPrinter_->XPos(currentX_), qrPrinter_->YPos(currentY_),
                                  qrPrinter_->XPos(currentX_ + width), qrPrinter_->YPos(currentY_ + height));
+        if (exportFilter_)
+            ExportShape(TQRExportShapeKind::Rectangle, band->printRect_, band->Color(), 1, true);
+    }
     const TQRBandPlaced placed{band, pageNumber_, currentColumn_, currentX_, currentY_, 0};
     band->expanded_ = 0;
     if (band->Height() != 0) {
@@ -185,6 +188,8 @@ void TCustomRazorUze::PrintBandBody(TQRCustomBand* band)
         PrintControls(band);
         currentY_ += RoundToInt(height + band->expanded_);
     }
+    if (exportFilter_)
+        exportFilter_->EndBand(band, band->expanded_, placed.X, placed.Y);
     if (OnBandPlaced) {
         TQRBandPlaced record = placed;
         record.Height = RoundToInt(height + band->expanded_);
@@ -214,12 +219,11 @@ void TCustomRazorUze::PrintControls(TQRCustomBand* band)
             maxExpanded = std::max(maxExpanded, band->expanded_);
         }
         band->expanded_ = maxExpanded;
-        if (drawOnCanvas_ && qrPrinter_->Canvas()) {
+        if (drawOnCanvas_ || exportFilter_) {
             band->printRect_ = TRect(qrPrinter_->XPos(currentX_), qrPrinter_->YPos(currentY_),
                                      qrPrinter_->XPos(currentX_ + width),
                                      qrPrinter_->YPos(currentY_ + height + band->expanded_ + 1.0L));
-            PaintFrame(*band->Frame(), *qrPrinter_->Canvas(), band->printRect_, qrPrinter_->XFactor(),
-                       qrPrinter_->YFactor());
+            PrintFrame(*band->Frame(), band->printRect_);
         }
         if (allFinished)
             return;

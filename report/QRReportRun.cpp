@@ -6,6 +6,8 @@
 #include "DB.h"
 #include "Forms.h"
 
+#include <QtCore/QScopeGuard>
+
 namespace {
 
 Integer RoundToInt(Extended v) { return Integer(Round(v)); }
@@ -160,6 +162,8 @@ void TCustomRazorUze::RunSteps(bool composite)
             qrPrinter_->AbortDoc();
     });
     currentColumn_ = page_->Columns();
+    if (exportFilter_ && !exportFilter_->Started())
+        exportFilter_->Start(RoundToInt(page_->Width()), RoundToInt(page_->Length()), Font());
 
     reservedFooter_ = 0;
     for (TQRCustomBand* band : bandList_)
@@ -208,6 +212,8 @@ void TCustomRazorUze::RunSteps(bool composite)
             lastPageDone_ = true;
             if (!cancelled_)
                 EndPage();
+            if (exportFilter_)
+                exportFilter_->Finish();
         }
     }
     if (!composite) {
@@ -227,18 +233,27 @@ void TCustomRazorUze::NewPage()
     run_.InNewPage = true;
     ScopeExit leave([&] { run_.InNewPage = false; });
     EndPage();
+    if (exportFilter_)
+        exportFilter_->NewPage();
     ++pageNumber_;
     TQREvEnvironment::SetConstant(pageNumberEntry_, pageNumber_);
-    qrPrinter_->NewPage();
+    // An export run keeps one printer page for the whole document.
+    if (drawOnCanvas_ || pageNumber_ == 1)
+        qrPrinter_->NewPage();
     currentY_ = RoundToInt(page_->TopMargin());
     if (OnStartPage)
         OnStartPage(this);
-    if (backgroundColor_ != clWhite && drawOnCanvas_ && qrPrinter_->Canvas()) {
-        TCanvas* canvas = qrPrinter_->Canvas();
-        canvas->Brush()->SetStyle(bsSolid);
-        canvas->Brush()->SetColor(backgroundColor_);
-        canvas->FillRect(TRect(0, 0, RoundToInt(page_->Width() * qrPrinter_->XFactor()),
-                               RoundToInt(page_->Length() * qrPrinter_->YFactor())));
+    if (backgroundColor_ != clWhite) {
+        const TRect page(0, 0, RoundToInt(page_->Width() * qrPrinter_->XFactor()),
+                         RoundToInt(page_->Length() * qrPrinter_->YFactor()));
+        if (drawOnCanvas_ && qrPrinter_->Canvas()) {
+            TCanvas* canvas = qrPrinter_->Canvas();
+            canvas->Brush()->SetStyle(bsSolid);
+            canvas->Brush()->SetColor(backgroundColor_);
+            canvas->FillRect(page);
+        }
+        if (exportFilter_)
+            ExportShape(TQRExportShapeKind::Rectangle, page, backgroundColor_, 1, true);
     }
     if (pageNumber_ > 1 || options_.Contains(TRazorUzeortOption::FirstPageHeader))
         PrintBand(BandOfType(rbPageHeader));
@@ -271,8 +286,15 @@ void TCustomRazorUze::NewColumn()
 
 void TCustomRazorUze::EndPage()
 {
-    if (pageNumber_ <= 0)
-        return;
+    if (pageNumber_ > 0)
+        EndPageBody();
+    // The filter hears of every page end, also the one before page 1.
+    if (exportFilter_)
+        exportFilter_->EndPage();
+}
+
+void TCustomRazorUze::EndPageBody()
+{
     currentY_ = RoundToInt(page_->Length() - page_->BottomMargin() - reservedFooter_);
     currentX_ = RoundToInt(page_->LeftMargin());
     if (!lastPageDone_ || options_.Contains(TRazorUzeortOption::LastPageFooter))
@@ -280,12 +302,9 @@ void TCustomRazorUze::EndPage()
     for (Integer i = 0; i < ControlCount(); ++i)
         if (auto* p = dynamic_cast<TQRPrintable*>(Controls(i)))
             p->Print(0, 0);
-    if (drawOnCanvas_ && Frame()->AnyFrame() && qrPrinter_->Canvas()) {
-        const TRect area(qrPrinter_->XPos(page_->LeftMargin()), qrPrinter_->YPos(page_->TopMargin()),
-                         qrPrinter_->XPos(page_->Width() - page_->RightMargin()),
-                         qrPrinter_->YPos(page_->Length() - page_->BottomMargin()));
-        PaintFrame(*Frame(), *qrPrinter_->Canvas(), area, qrPrinter_->XFactor(), qrPrinter_->YFactor());
-    }
+    PrintFrame(*Frame(), TRect(qrPrinter_->XPos(page_->LeftMargin()), qrPrinter_->YPos(page_->TopMargin()),
+                               qrPrinter_->XPos(page_->Width() - page_->RightMargin()),
+                               qrPrinter_->YPos(page_->Length() - page_->BottomMargin())));
     if (OnEndPage)
         OnEndPage(this);
 }
@@ -303,6 +322,8 @@ Integer TCustomRazorUze::SpaceWith(Extended reserved) const
 {
     if (available_ || currentY_ == -1 || !qrPrinter_)
         return 0;
+    if (exportFilter_ && exportFilter_->UseFullPageLength())
+        return PaperLengthForPrinting();
     return RoundToInt(PaperLengthForPrinting() - page_->RawValue(TQRPage::iBottomMargin) - reserved - currentY_);
 }
 
