@@ -6,18 +6,51 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <typeinfo>
 
 // ------------------------------------------------------------ TObject
 
-QString TObject::ClassName() const {
-    const char* mangled = typeid(*this).name();
+QString TObject::ClassName() const { return ClassNameOf(typeid(*this)); }
+
+QString ClassNameOf(const std::type_info& type) {
+    const char* mangled = type.name();
     int status = 0;
     char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
     QString name = QString::fromLatin1(status == 0 && plain ? plain : mangled);
     std::free(plain);
     const qsizetype scope = name.lastIndexOf(QLatin1String("::"));
     return scope >= 0 ? name.mid(scope + 2) : name;
+}
+
+// ------------------------------------------------------------ class registry
+
+namespace {
+
+std::map<QString, TComponentFactory>& ClassRegistry() {
+    static std::map<QString, TComponentFactory> registry;
+    return registry;
+}
+
+}  // namespace
+
+void RegisterClass(const QString& className, TComponentFactory factory) {
+    ClassRegistry()[className.toUpper()] = std::move(factory);
+}
+
+void UnRegisterClass(const QString& className) {
+    ClassRegistry().erase(className.toUpper());
+}
+
+TComponentFactory GetClass(const QString& className) {
+    const auto found = ClassRegistry().find(className.toUpper());
+    return found == ClassRegistry().end() ? TComponentFactory() : found->second;
+}
+
+TComponentFactory FindClass(const QString& className) {
+    TComponentFactory factory = GetClass(className);
+    if (!factory) throw EClassNotFound(QStringLiteral("Class %1 not found").arg(className));
+    return factory;
 }
 
 // ------------------------------------------------------------ TPersistent

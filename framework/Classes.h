@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 // ------------------------------------------------------------ TObject
@@ -31,6 +32,31 @@ void FreeAndNil(T*& p) {
     T* q = p;
     p = nullptr;
     delete q;
+}
+
+// ------------------------------------------------------------ class registry
+
+class TComponent;
+
+// Makes a component of a registered class with the given owner.
+using TComponentFactory = std::function<TComponent*(TComponent* AOwner)>;
+
+// Stored forms and report files name the classes they hold; a class is
+// registered once under its name (case-insensitive; a second registration
+// of a name replaces the first).
+void RegisterClass(const QString& className, TComponentFactory factory);
+void UnRegisterClass(const QString& className);
+// The class's factory, or an empty one when the name is not registered.
+TComponentFactory GetClass(const QString& className);
+// As GetClass; EClassNotFound ("Class <name> not found") when not registered.
+TComponentFactory FindClass(const QString& className);
+
+// The plain name of a C++ class ("TQRLabel"), as ClassName reports it.
+QString ClassNameOf(const std::type_info& type);
+
+// Registers T under its own class name.
+template <class T> void RegisterComponentClass() {
+    RegisterClass(ClassNameOf(typeid(T)), [](TComponent* owner) -> TComponent* { return new T(owner); });
 }
 
 // ------------------------------------------------------------ TPersistent

@@ -44,6 +44,7 @@ VELMORA_EXCEPTION(EFOpenError, EStreamError);
 VELMORA_EXCEPTION(EFCreateError, EStreamError);
 VELMORA_EXCEPTION(EListError, Exception);
 VELMORA_EXCEPTION(EComponentError, Exception);
+VELMORA_EXCEPTION(EClassNotFound, Exception);
 VELMORA_EXCEPTION(EAssertionFailed, Exception);
 
 // Raises EAssertionFailed with the platform's Japanese text when cond is false.

@@ -1,5 +1,6 @@
 // The base panel, the printable base and the band classes.
 #include "QRReport.h"
+#include "QRReportInternal.h"
 
 #include "Controls.h"
 
@@ -28,22 +29,6 @@ constexpr BandName BandNames[] = {
 constexpr TColor DisabledPanelColor = 0xC0C0C0;
 constexpr TColor DesignMarkColor = 0x808080;
 constexpr Integer DesignBandHeight = 40;
-
-// Sets a flag for the life of the guard, also when an exception passes.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = was_; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag_;
-    bool was_;
-};
-
-// Device units per tenth of a millimetre on the design surface.
-Extended DesignFactor(Integer zoom) { return Extended(96) / 254 * zoom / 100; }
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // The run of a report: CreateReport, pages and columns, the space left on
 // the page and the forced breaks.
 #include "QRReport.h"
+#include "QRReportInternal.h"
 
 #include "Controls.h"
 #include "DB.h"
@@ -11,18 +12,6 @@
 namespace {
 
 Integer RoundToInt(Extended v) { return Integer(Round(v)); }
-
-// Runs a cleanup when the scope ends, also when an exception passes.
-template <class F> class ScopeExit {
-public:
-    explicit ScopeExit(F f) : f_(std::move(f)) {}
-    ~ScopeExit() { f_(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    F f_;
-};
 
 }  // namespace
 

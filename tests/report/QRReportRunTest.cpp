@@ -7,6 +7,7 @@
 #include "Metafile.h"
 #include "PdfTools.h"
 #include "QRPrntrPrinterSupport.h"
+#include "QRReportTestSupport.h"
 
 #include <QDir>
 
@@ -18,20 +19,6 @@
 #include <tuple>
 
 namespace {
-
-// A report whose data walk is a script of band prints.
-class TScriptReport : public TCustomRazorUze {
-public:
-    using TCustomRazorUze::TCustomRazorUze;
-    std::function<void(TScriptReport&)> Walk;
-
-protected:
-    void RunController() override
-    {
-        if (Walk)
-            Walk(*this);
-    }
-};
 
 // A control that asks for more height, line by line, while it prints.
 class TStretcher : public TQRPrintable {
@@ -71,34 +58,14 @@ public:
 
 using Placed = std::tuple<QString, Integer, Integer, Integer, Integer, Integer>;  // name, page, column, x, y, h
 
-class QRRun : public ::testing::Test {
+class QRRun : public QRReportFixture {
 protected:
     void SetUp() override
     {
-        report = std::make_unique<TScriptReport>(nullptr);
-        report->SetUnits(TQRUnit::MM);
-        report->Page()->SetPaperSize(TQRPaperSize::A4);
-        printer = std::make_unique<TQRPrinter>(report.get());
-        report->SetQRPrinter(printer.get());
+        QRReportFixture::SetUp();
         report->OnBandPlaced = [this](const TQRBandPlaced& p) {
             placed.emplace_back(p.Band->Name(), p.Page, p.Column, p.X, p.Y, p.Height);
         };
-    }
-
-    TQRBand* Band(const QString& name, TQRBandType type, long double heightMM)
-    {
-        auto* band = new TQRBand(report.get());
-        band->SetName(name);
-        band->SetParent(report.get());
-        band->SetBandType(type);
-        band->Size()->SetHeight(heightMM);
-        return band;
-    }
-
-    void Run(std::function<void(TScriptReport&)> walk)
-    {
-        report->Walk = std::move(walk);
-        report->CreateReport(false);
     }
 
     std::vector<Placed> OnPage(Integer page) const
@@ -110,8 +77,6 @@ protected:
         return list;
     }
 
-    std::unique_ptr<TScriptReport> report;
-    std::unique_ptr<TQRPrinter> printer;
     std::vector<Placed> placed;
 };
 

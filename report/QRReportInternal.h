@@ -1,0 +1,35 @@
+// Small helpers the report units share: scope guards and the design
+// surface's scale.
+#pragma once
+
+#include "Types.h"
+
+#include <utility>
+
+// Sets a flag for the life of the guard, also when an exception passes.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = was_; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& flag_;
+    bool was_;
+};
+
+// Runs a cleanup when the scope ends, also when an exception passes.
+template <class F> class ScopeExit {
+public:
+    explicit ScopeExit(F f) : f_(std::move(f)) {}
+    ~ScopeExit() { f_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    F f_;
+};
+
+// Device units per tenth of a millimetre on the design surface.
+inline Extended DesignFactor(Integer zoom) { return Extended(96) / 254 * zoom / 100; }

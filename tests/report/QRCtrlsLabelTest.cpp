@@ -1,0 +1,419 @@
+// The report label: breaking text into lines, caption and name, auto-size
+// anchoring, "FontSize" streaming, painting, and printing in a real run
+// (pages read back by the metafile converter).
+#include "QRCtrls.h"
+
+#include "../framework/GraphicsTestSupport.h"
+#include "EmfSvg.h"
+#include "Forms.h"
+#include "Metafile.h"
+#include "QRReportTestSupport.h"
+#include "TestSupport.h"
+#include "WidgetTestSupport.h"
+
+#include <QtGui/QImage>
+#include <QtWidgets/QWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+// Ten pixels a UTF-16 unit plus the one pixel a report adds to every width.
+Integer Pitch10(const QString& text) { return 10 * Integer(text.size()) + 1; }
+
+QStringList Break(const QString& text, Integer width, bool wordWrap = true)
+{
+    return QRBreakLines(text, width, false, wordWrap, Pitch10);
+}
+
+bool HasLoneSurrogate(const QString& line)
+{
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i].isHighSurrogate() && (i + 1 == line.size() || !line[i + 1].isLowSurrogate()))
+            return true;
+        if (line[i].isLowSurrogate() && (i == 0 || !line[i - 1].isHighSurrogate()))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(QRLabelLines, WordsKeepTheirTrailingBlankOrHyphen)
+{
+    // "one " measures 41 and "one two " 81: at 60 one word fits a line.
+    EXPECT_EQ(Break("one two three", 60), QStringList({"one ", "two ", "three"}));
+    // A line exactly as wide as the control still fits.
+    EXPECT_EQ(Break("one two three", 81), QStringList({"one two ", "three"}));
+    EXPECT_EQ(Break("well-known fact", 70), QStringList({"well-", "known ", "fact"}));
+}
+
+TEST(QRLabelLines, OverLongWordsAreCutAndTheRestIsLost)
+{
+    // Narrower than 45: "abcd" (41); "abcde" measures 51.
+    EXPECT_EQ(Break("abcdefghij", 45), QStringList({"abcd"}));
+    // After a word that fits, an over-long one is cut on a line of its own.
+    EXPECT_EQ(Break("ab abcdefghij cd", 45), QStringList({"ab ", "abcd", "cd"}));
+}
+
+TEST(QRLabelLines, WithoutWordWrapTheOverflowingWordAndTheLastLineGo)
+{
+    EXPECT_EQ(Break("one two three", 60, false), QStringList({"one "}));
+    // A second overflow still emits the line collected up to it.
+    EXPECT_EQ(Break("aa bb cc dd ee ff", 70, false), QStringList({"aa bb ", "dd ee "}));
+    // Each paragraph is cut on its own.
+    EXPECT_EQ(Break("one two\rsix", 60, false), QStringList({"one ", "six"}));
+}
+
+TEST(QRLabelLines, ReturnsEndParagraphsAndLineFeedsVanish)
+{
+    EXPECT_EQ(Break("ab\r\ncd\r\n", 100), QStringList({"ab", "cd"}));
+    EXPECT_EQ(Break("ab\r\rc\nd", 100), QStringList({"ab", "", "cd"}));
+    EXPECT_TRUE(Break("", 100).isEmpty());
+    // Auto-sized: every paragraph is one line, however wide.
+    EXPECT_EQ(QRBreakLines("one two three\r\nfour", 10, true, true, Pitch10),
+              QStringList({"one two three", "four"}));
+}
+
+TEST(QRLabelLines, SurrogatePairsAreNeverSplit)
+{
+    const QString pair = QString::fromUtf8("\xF0\xA0\x80\x8B");  // U+2000B, two units
+    const QString word = pair + pair + pair;
+    // At 35 one pair (21) fits; a pair and a half (31) would as well.
+    const QStringList cut = Break(word, 35);
+    EXPECT_EQ(cut, QStringList({pair}));
+    const QStringList mixed = Break("a" + word + " b" + word, 55);
+    for (const QString& line : mixed)
+        EXPECT_FALSE(HasLoneSurrogate(line)) << line.toStdString();
+    EXPECT_EQ(mixed.first(), "a" + pair + pair);
+}
+
+TEST(QRLabelLines, NarrowControlsEndWithEmptyLines)
+{
+    // Nothing measures 1 or less: every word is shortened to nothing.
+    for (Integer width : {0, 1}) {
+        const QStringList lines = Break("alpha beta gamma-delta\repsilon", width);
+        EXPECT_EQ(lines, QStringList({"", ""})) << "width " << width;
+    }
+}
+
+// ------------------------------------------------------------ on a band
+
+namespace {
+
+class QRLabelOnBand : public QRReportFixture {
+protected:
+    void SetUp() override
+    {
+        QRReportFixture::SetUp();
+        band = Band("Detail", rbDetail, 10);
+        band->SetBounds(0, 0, 700, 40);
+    }
+
+    TQRLabel* NewLabel(const QString& name, Integer left = 100, Integer width = 100)
+    {
+        auto* label = new TQRLabel(report.get());
+        label->SetName(name);
+        label->SetBounds(left, 4, width, 4);
+        label->SetParent(band);
+        return label;
+    }
+
+    // A text's width as the report measures it at 100 %.
+    static Integer ReportWidth(TQRLabel* label, const QString& text)
+    {
+        TCanvas measure;
+        measure.SetFont(label->Font());
+        return measure.TextWidth(text) + 1;
+    }
+
+    TQRBand* band = nullptr;
+};
+
+}  // namespace
+
+TEST_F(QRLabelOnBand, CaptionFollowsTheNameUntilSetByHand)
+{
+    TQRLabel* label = NewLabel("QRLabel1");
+    EXPECT_EQ(label->Caption(), "QRLabel1");
+    EXPECT_EQ(label->PrintText(), "QRLabel1");
+    label->SetName("Total");
+    EXPECT_EQ(label->Caption(), "Total");
+    label->SetCaption("Amount");
+    label->SetName("Sum");
+    EXPECT_EQ(label->Caption(), "Amount");
+    label->SetCaption(QString());
+    label->SetName("Other");
+    EXPECT_EQ(label->Caption(), "Other");
+}
+
+TEST_F(QRLabelOnBand, AutoSizeKeepsTheAlignmentAnchored)
+{
+    TQRLabel* right = NewLabel("Right", 300, 100);
+    right->SetAlignment(taRightJustify);
+    right->SetCaption("ab");
+    const Integer rightEdge = right->Left() + right->Width();
+    right->SetCaption("a much longer caption");
+    EXPECT_EQ(right->Width(), ReportWidth(right, "a much longer caption"));
+    EXPECT_EQ(right->Left() + right->Width(), rightEdge);
+
+    TQRLabel* centred = NewLabel("Centred", 300, 100);
+    centred->SetAlignment(taCenter);
+    centred->SetCaption("abcd");
+    const Integer middle2 = 2 * centred->Left() + centred->Width();
+    centred->SetCaption("abcd efgh ijkl mnop");
+    EXPECT_NEAR(2 * centred->Left() + centred->Width(), middle2, 1);
+
+    TQRLabel* left = NewLabel("Left", 300, 100);
+    left->SetCaption("x");
+    left->SetCaption("a much longer caption");
+    EXPECT_EQ(left->Left(), 300);
+
+    // Right-to-left alignment mirrors: left-justified text keeps its right edge.
+    TQRLabel* mirrored = NewLabel("Mirrored", 300, 100);
+    mirrored->SetBiDiMode(bdRightToLeft);
+    mirrored->SetCaption("ab");
+    const Integer mirroredEdge = mirrored->Left() + mirrored->Width();
+    mirrored->SetCaption("a much longer caption");
+    EXPECT_EQ(mirrored->Left() + mirrored->Width(), mirroredEdge);
+}
+
+TEST_F(QRLabelOnBand, HeightIsRaisedToOneLineAndFrameSidesWiden)
+{
+    TQRLabel* label = NewLabel("Framed");
+    TCanvas measure;
+    measure.SetFont(label->Font());
+    const Integer lineHeight = measure.TextHeight("W") + 1;
+    EXPECT_EQ(label->Height(), lineHeight);
+    const Integer plain = label->Width();
+    label->Frame()->SetDrawLeft(true);
+    label->Frame()->SetDrawRight(true);
+    label->Frame()->SetWidth(2);
+    label->SetCaption(label->Caption());
+    // 2 points at 96 dpi: round(96 / 254 x 254 / 72 x 2) = 3 pixels a side.
+    EXPECT_EQ(label->Width(), plain + 6);
+}
+
+TEST_F(QRLabelOnBand, WrappedLinesFollowTheControlWidth)
+{
+    TQRLabel* label = NewLabel("Wrapped", 100, 100);
+    label->SetAutoSize(false);
+    const Integer oneTwo = ReportWidth(label, "one two ");
+    const Integer one = ReportWidth(label, "one ");
+    label->SetBounds(100, 4, (one + oneTwo) / 2, 20);
+    label->SetCaption("one two three");
+    EXPECT_EQ(label->Lines(), QStringList({"one ", "two ", "three"}));
+    label->SetWordWrap(false);
+    label->SetCaption("one two three");
+    EXPECT_EQ(label->Lines(), QStringList({"one "}));
+}
+
+TEST_F(QRLabelOnBand, FontSizeIsStoredAndAppliedWhenLoaded)
+{
+    TQRLabel* source = NewLabel("Source");
+    source->Font()->SetSize(14);
+    TMemoryStream stream;
+    source->WriteFontSize(stream);
+    source->Font()->SetSize(300);
+    source->WriteFontSize(stream);
+    stream.SetPosition(0);
+
+    TQRLabel* target = NewLabel("Target");
+    target->BeginLoading();
+    target->ReadFontSize(stream);
+    EXPECT_EQ(target->FontSize(), 14);
+    target->EndLoading();
+    EXPECT_EQ(target->Font()->Size(), 14);
+    // Sizes past a byte take the 16-bit form.
+    target->ReadFontSize(stream);
+    EXPECT_EQ(target->FontSize(), 300);
+
+    TMemoryStream bad;
+    const Byte junk[] = {7, 1, 2};
+    bad.WriteBuffer(junk, 3);
+    bad.SetPosition(0);
+    EXPECT_THROW(target->ReadFontSize(bad), EReadError);
+}
+
+// ------------------------------------------------------------ painting
+
+TEST(QRLabelPaint, RightAlignedTextOnItsColourAtTheRightEdge)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 240, 80);
+    form.SetColor(clWhite);
+    auto* label = new TQRLabel(&form);
+    label->SetParent(&form);
+    label->SetAutoSize(false);
+    label->SetBounds(20, 20, 200, 30);
+    label->SetColor(clYellow);
+    label->SetAlignment(taRightJustify);
+    label->SetCaption("Total 1,234");
+    label->Font()->SetColor(clBlack);
+    ShowActive(&form);
+    const QImage shot = form.Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    SaveTestImage(shot, "qrlabel-paint-right");
+
+    int textLeft = 1000, textRight = -1, yellow = 0;
+    for (int y = 20; y < 50; ++y)
+        for (int x = 20; x < 220; ++x) {
+            const QRgb p = shot.pixel(x, y) & 0xFFFFFF;
+            if (p == 0xFFFF00)
+                ++yellow;
+            else if (qGray(p) < 100) {
+                textLeft = std::min(textLeft, x);
+                textRight = std::max(textRight, x);
+            }
+        }
+    ASSERT_GE(textRight, 0) << "no text drawn";
+    EXPECT_GT(yellow, 200 * 30 / 2);
+    // Right-aligned: the text ends at the control's right edge, well right of the middle.
+    EXPECT_GE(textRight, 210);
+    EXPECT_GT(textLeft, 120);
+    // Nothing outside the control.
+    EXPECT_EQ(shot.pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+// ------------------------------------------------------------ printing
+
+namespace {
+
+struct PageText {
+    QString text;
+    double y;
+};
+
+// The texts on page n of the run, top to bottom.
+std::vector<PageText> TextsOnPage(TQRPrinter& printer, Integer n, const QString& name)
+{
+    std::vector<PageText> texts;
+    const auto page = printer.GetPage(n);
+    if (!page)
+        return texts;
+    for (const SvgElement& e : Named(ConvertToSvg(*page, name), "text"))
+        texts.push_back({e.text, e.Number("y")});
+    std::sort(texts.begin(), texts.end(), [](const PageText& a, const PageText& b) { return a.y < b.y; });
+    return texts;
+}
+
+QStringList Words(const std::vector<PageText>& texts)
+{
+    QStringList words;
+    for (const PageText& t : texts)
+        words << t.text;
+    return words;
+}
+
+class QRLabelRun : public QRReportFixture {
+protected:
+    void SetUp() override
+    {
+        QRReportFixture::SetUp();
+        if (ConverterMissing())
+            GTEST_SKIP() << "emf2svg-conv is not installed (scripts/install-deps.sh installs it)";
+    }
+
+    // A 270 mm title, then a 5 mm detail 2 mm above the bottom margin's
+    // footer space: room for the detail but not for one more line.
+    TQRLabel* LabelNearThePageEnd()
+    {
+        title = Band("Title", rbTitle, 270);
+        detail = Band("Detail", rbDetail, 5);
+        auto* label = new TQRLabel(report.get());
+        label->SetName("Lines");
+        label->SetParent(detail);
+        label->SetCaption("L1\r\nL2\r\nL3\r\nL4\r\nL5");
+        return label;
+    }
+
+    void RunTitleAndDetail()
+    {
+        Run([&](TScriptReport& r) {
+            r.PrintBand(title);
+            r.PrintBand(detail);
+        });
+    }
+
+    TQRBand* title = nullptr;
+    TQRBand* detail = nullptr;
+};
+
+}  // namespace
+
+TEST_F(QRLabelRun, AutoStretchContinuesAtTheTopOfTheNextPage)
+{
+    TQRLabel* label = LabelNearThePageEnd();
+    label->SetAutoStretch(true);
+    RunTitleAndDetail();
+    ASSERT_EQ(printer->PageCount(), 2);
+    EXPECT_EQ(Words(TextsOnPage(*printer, 1, "qrlabel-stretch-page1")), QStringList({"L1"}));
+    const std::vector<PageText> page2 = TextsOnPage(*printer, 2, "qrlabel-stretch-page2");
+    ASSERT_EQ(Words(page2), QStringList({"L2", "L3", "L4", "L5"}));
+    // At the top margin (10 mm = 38 px at 96 dpi), one line apart.
+    EXPECT_LT(page2[0].y, 38 + 20);
+    const double pitch = page2[1].y - page2[0].y;
+    EXPECT_GT(pitch, 8);
+    EXPECT_NEAR(page2[3].y - page2[2].y, pitch, 1);
+    EXPECT_TRUE(label->Finished());
+}
+
+TEST_F(QRLabelRun, WithoutAutoStretchTheLinesPastTheBottomAreCut)
+{
+    LabelNearThePageEnd();
+    RunTitleAndDetail();
+    ASSERT_EQ(printer->PageCount(), 1);
+    EXPECT_EQ(Words(TextsOnPage(*printer, 1, "qrlabel-cut-page1")), QStringList({"L1"}));
+}
+
+TEST_F(QRLabelRun, OnPrintReplacesThePrintedTextButNotTheCaption)
+{
+    TQRLabel* label = LabelNearThePageEnd();
+    QString seen;
+    label->OnPrint = [&](TObject* sender, QString& value) {
+        EXPECT_EQ(sender, label);
+        seen = value;
+        value = QStringLiteral("Replaced");
+    };
+    RunTitleAndDetail();
+    EXPECT_EQ(seen, "L1\r\nL2\r\nL3\r\nL4\r\nL5");
+    EXPECT_EQ(Words(TextsOnPage(*printer, 1, "qrlabel-onprint-page1")), QStringList({"Replaced"}));
+    EXPECT_EQ(label->Caption(), "L1\r\nL2\r\nL3\r\nL4\r\nL5");
+    EXPECT_EQ(label->PrintText(), label->Caption());
+}
+
+TEST_F(QRLabelRun, ALineThatFitsNoPageEndsTheRunWithAnError)
+{
+    // A frame 40 points thick above the text pushes the first line below the
+    // control, and a band of 275 mm leaves no room to grow on any page.
+    title = Band("Title", rbTitle, 5);
+    detail = Band("Detail", rbDetail, 275);
+    auto* label = new TQRLabel(report.get());
+    label->SetParent(detail);
+    label->SetCaption("never fits");
+    label->SetAutoStretch(true);
+    label->Frame()->SetDrawTop(true);
+    label->Frame()->SetWidth(40);
+    int pages = 0;
+    report->OnStartPage = [&](TCustomRazorUze*) { ++pages; };
+    EXPECT_THROW(RunTitleAndDetail(), EQRError);
+    EXPECT_LE(pages, 3);
+    EXPECT_TRUE(report->Available());
+}
+
+TEST_F(QRLabelRun, ANarrowStretchingLabelFinishes)
+{
+    detail = Band("Detail", rbDetail, 5);
+    for (Integer width : {0, 1}) {
+        auto* label = new TQRLabel(report.get());
+        label->SetParent(detail);
+        label->SetAutoSize(false);
+        label->SetAutoStretch(true);
+        label->SetBounds(10 + 20 * width, 2, width, 10);
+        label->SetCaption(QString("word ").repeated(200));
+    }
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    EXPECT_EQ(printer->PageCount(), 1);
+}
