@@ -959,11 +959,13 @@ class TQRSubDetailGroupBands : public TPersistent {
 public:
     explicit TQRSubDetailGroupBands(TQRSubDetail* owner) : owner_(owner) {}
     bool HasHeader() const;
-    void SetHasHeader(bool value);
+    void SetHasHeader(bool value) { SetHas(true, value); }
     bool HasFooter() const;
-    void SetHasFooter(bool value);
+    void SetHasFooter(bool value) { SetHas(false, value); }
 
 private:
+    void SetHas(bool header, bool value);
+
     TQRSubDetail* owner_;
 };
 

@@ -670,26 +670,25 @@ void TQRSubDetail::SetFooterBand(TQRBand* band)
 
 bool TQRSubDetailGroupBands::HasHeader() const { return owner_->HeaderBand() != nullptr; }
 
-void TQRSubDetailGroupBands::SetHasHeader(bool value)
-{
-    if (value == HasHeader() || !owner_->ParentReport())
-        return;
-    if (value)
-        owner_->SetHeaderBand(CreateReportBand(owner_->ParentReport(), rbGroupHeader));
-    else
-        delete owner_->HeaderBand();
-}
-
 bool TQRSubDetailGroupBands::HasFooter() const { return owner_->FooterBand() != nullptr; }
 
-void TQRSubDetailGroupBands::SetHasFooter(bool value)
+void TQRSubDetailGroupBands::SetHas(bool header, bool value)
 {
-    if (value == HasFooter() || !owner_->ParentReport())
+    TQRCustomBand* band = header ? owner_->HeaderBand() : owner_->FooterBand();
+    if (value == (band != nullptr))
         return;
-    if (value)
-        owner_->SetFooterBand(CreateReportBand(owner_->ParentReport(), rbGroupFooter));
+    if (!value) {
+        delete band;
+        return;
+    }
+    // New bands go on the report the sub-detail sits on.
+    if (!owner_->ParentReport())
+        return;
+    TQRBand* created = CreateReportBand(owner_->ParentReport(), header ? rbGroupHeader : rbGroupFooter);
+    if (header)
+        owner_->SetHeaderBand(created);
     else
-        delete owner_->FooterBand();
+        owner_->SetFooterBand(created);
 }
 
 // ------------------------------------------------------------ TRazorUze

@@ -200,6 +200,18 @@ TEST_F(QRGroups, CancelStopsTheWalkWithoutFootersOrSummary)
     EXPECT_TRUE(report->Available());
 }
 
+TEST_F(QRGroups, AStopRequestEndsTheWalkWithFootersAndSummary)
+{
+    detail->AfterPrint = [&](TQRCustomBand*, bool) {
+        if (data->FieldByName(QStringLiteral("AMOUNT"))->AsInteger() == 2)
+            report->Run().StopRequest = true;
+    };
+    Run();
+    const Log expected = {"Title",    "Country JP",     "City Osaka", "Detail 1",          "CityFoot Osaka",
+                          "City Tokyo", "Detail 2", "CityFoot Tokyo", "CountryFoot Tokyo", "Summary Tokyo"};
+    EXPECT_EQ(log, expected);
+}
+
 TEST_F(QRGroups, AFailingExpressionBreaksOnlyOnce)
 {
     country->SetExpression(QStringLiteral("NOSUCH.FIELD"));
@@ -230,10 +242,10 @@ TEST(QRGroupCheck, AChangeOfResultKindBreaks)
     auto* detail = new TQRBand(&report);
     detail->SetParent(&report);
     detail->SetBandType(rbDetail);
-    // 1 and '1' hold the same digits but differ in kind.
+    // 0 and '0' hold the same digit but differ in kind.
     auto* group = new TQRGroup(&report);
     group->SetParent(&report);
-    group->SetExpression(QStringLiteral("IF(T.FLAG, 1, '1')"));
+    group->SetExpression(QStringLiteral("IF(T.FLAG, 0, '0')"));
     std::vector<int> headers;
     int record = 0;
     detail->AfterPrint = [&](TQRCustomBand*, bool) { ++record; };
@@ -332,6 +344,12 @@ TEST_F(QREmpty, ClientsHearOfEveryDetailPrintButNotOfAVeto)
     EXPECT_EQ(counter->Told, 3);
     // The run leaves no controller on the band.
     EXPECT_EQ(detail->NotifyController(), nullptr);
+
+    // Each run starts with no clients.
+    counter->Told = 0;
+    counter->Register = nullptr;
+    Run();
+    EXPECT_EQ(counter->Told, 0);
 }
 
 // ------------------------------------------------------------ pages
@@ -406,6 +424,17 @@ TEST_F(QRReprint, AHeaderWhoseFirstDetailBreaksThePageIsRepeated)
                           "Group",    "Detail 3", "Foot"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(pages["Group"], (std::vector<Integer>{1, 2, 3, 4}));
+}
+
+TEST_F(QRReprint, AFooterOnANewPageIsNotPrecededByItsHeader)
+{
+    // Page 2 holds 10 + 10 + 10 + 100 = 130: the 200 mm footer opens page 3.
+    footer->Size()->SetHeight(200);
+    Run();
+    EXPECT_EQ(pages["Group"], (std::vector<Integer>{1, 2}));
+    EXPECT_EQ(pages["Foot"], (std::vector<Integer>{3}));
+    EXPECT_EQ(log.back(), QStringLiteral("Foot"));
+    EXPECT_EQ(log[log.size() - 2], QStringLiteral("ColHead"));
 }
 
 // ------------------------------------------------------------ sub-details
@@ -483,6 +512,25 @@ TEST_F(QRSubDetails, PrintBeforeTheMasterDetailAndSkipEmptyOnes)
     EXPECT_EQ(order, (std::vector<QString>{"SubHead", "Sub", "SubFoot", "Detail"}));
 }
 
+TEST_F(QRSubDetails, GroupsOfASubDetailStartAfreshForEachMasterRecord)
+{
+    TQRBand* groupFooter = Make(QStringLiteral("InnerFoot"), rbGroupFooter, 10);
+    // The same value for every order: only a new walk breaks the group.
+    TQRGroup* group = Group(QStringLiteral("InnerGroup"), QStringLiteral("'all'"), groupFooter);
+    group->SetMaster(sub);
+    sub->SetPrintIfEmpty(false);
+    Run();
+    const Log expected = {"Detail 1", "SubHead",    "InnerGroup", "Sub 10",    "Sub 11",     "InnerFoot",
+                          "SubFoot",  "Detail 2",   "Detail 3",   "SubHead",   "InnerGroup", "Sub 30",
+                          "InnerFoot", "SubFoot"};
+    EXPECT_EQ(log, expected);
+    EXPECT_TRUE(report->Controller()->Groups().empty());
+    std::vector<QString> order;
+    for (const TQRCustomBand* band : report->PrintOrder())
+        order.push_back(band->Name());
+    EXPECT_EQ(order, (std::vector<QString>{"Detail", "SubHead", "InnerGroup", "Sub", "InnerFoot", "SubFoot"}));
+}
+
 TEST_F(QRSubDetails, ClientsOfTheSubDetailHearOfItsPrints)
 {
     auto* counter = new TNotifyCounter(report.get());
@@ -495,7 +543,7 @@ TEST_F(QRSubDetails, ClientsOfTheSubDetailHearOfItsPrints)
 
 TEST_F(QRSubDetails, FreeingDataSetsAndBandsClearsTheProperties)
 {
-    delete sub->HeaderBand();
+    sub->Bands()->SetHasHeader(false);
     EXPECT_EQ(sub->HeaderBand(), nullptr);
     EXPECT_FALSE(sub->Bands()->HasHeader());
     orders.reset();
