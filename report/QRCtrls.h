@@ -87,6 +87,7 @@ private:
     Extended PrinterLineHeight(TCanvas& canvas, const TQRPrinter& printer) const;
     void PrintLines(PrintArea& area, bool continuing);
     void DrawLine(PrintArea& area, const QString& line);
+    void ExportBackground(const TRect& rect) const;
 
     QString caption_;
     QString printText_;

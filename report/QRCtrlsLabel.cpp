@@ -317,12 +317,14 @@ void TQRCustomLabel::Print(Integer X, Integer Y)
     area.lineHeight = lineHeight;
     FormatLines();
     area.bottom = area.top + Size()->RawValue(TQRPrintableSize::iHeight);
-    const bool fill = ParentReport()->DrawOnCanvas() && !Transparent();
-    if (fill) {
+    const TRect background(printer->XPos(area.left), printer->YPos(area.top), printer->XPos(area.right),
+                           printer->YPos(area.bottom));
+    if (ParentReport()->Exporting() && !Transparent() && Color() != clWhite)
+        ExportBackground(background);
+    if (ParentReport()->DrawOnCanvas() && !Transparent()) {
         canvas.Brush()->SetStyle(bsSolid);
         canvas.Brush()->SetColor(Color());
-        canvas.FillRect(TRect(printer->XPos(area.left), printer->YPos(area.top), printer->XPos(area.right),
-                              printer->YPos(area.bottom)));
+        canvas.FillRect(background);
     }
     const bool continuing = !Finished();
     if (!continuing)
@@ -367,9 +369,21 @@ void TQRCustomLabel::PrintLines(PrintArea& area, bool continuing)
 
 void TQRCustomLabel::DrawLine(PrintArea& area, const QString& line)
 {
+    const Integer y = area.printer->YPos(area.y);
+    if (area.report->Exporting())
+        area.report->ExportFilter()->TextOut(area.x, y, Font(), Color(), Alignment(), line);
     if (!area.report->DrawOnCanvas() || line.isEmpty())
         return;
     area.canvas->Font()->Assign(Font());
-    ExtTextOutW(area.canvas->Handle(), area.x, area.printer->YPos(area.y), area.options, nullptr, line, -1,
-                nullptr);
+    ExtTextOutW(area.canvas->Handle(), area.x, y, area.options, nullptr, line, -1, nullptr);
+}
+
+void TQRCustomLabel::ExportBackground(const TRect& rect) const
+{
+    TQRExportShape shape;
+    shape.Bounds = rect;
+    shape.PenStyle = psClear;
+    shape.PenColor = Color();
+    shape.BrushColor = Color();
+    ParentReport()->ExportFilter()->Shape(shape);
 }

@@ -1,15 +1,19 @@
 // Start-up of the report engine's classes: report files and forms create
-// bands and controls by their class names.
+// the report, its bands and its controls by their class names.
 #include "QRCtrls.h"
 
 #include "DBTables.h"
 
 void RegisterQRReportClasses()
 {
+    RegisterComponentClass<TRazorUze>();
     RegisterComponentClass<TQRBand>();
-    RegisterComponentClass<TQRChildBand>();
+    RegisterComponentClass<TQRGroup>();
+    RegisterComponentClass<TQRSubDetail>();
     RegisterComponentClass<TQRLabel>();
+    RegisterComponentClass<TQRExpr>();
     RegisterComponentClass<TQRShape>();
     RegisterComponentClass<TTable>();
     RegisterComponentClass<TQuery>();
+    RegisterComponentClass<TQRChildBand>();
 }

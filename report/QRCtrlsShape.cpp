@@ -105,13 +105,17 @@ void TQRShape::Print(Integer X, Integer Y)
     if (!TakesPart() || !ParentReport())
         return;
     TQRPrinter* printer = ParentReport()->QRPrinter();
-    if (printer && printer->Canvas() && ParentReport()->DrawOnCanvas()) {
+    if (!printer)
+        return;
+    const Extended left = X + Size()->RawValue(TQRPrintableSize::iLeft);
+    const Extended top = Y + Size()->RawValue(TQRPrintableSize::iTop);
+    const Integer x = printer->XPos(left), y = printer->YPos(top);
+    if (ParentReport()->Exporting())
+        ParentReport()->ExportFilter()->AcceptControl(x, y, this);
+    if (printer->Canvas() && ParentReport()->DrawOnCanvas()) {
         TCanvas& canvas = *printer->Canvas();
         canvas.SetBrush(brush_.get());
         canvas.SetPen(pen_.get());
-        const Extended left = X + Size()->RawValue(TQRPrintableSize::iLeft);
-        const Extended top = Y + Size()->RawValue(TQRPrintableSize::iTop);
-        const Integer x = printer->XPos(left), y = printer->YPos(top);
         const Integer w = printer->XPos(left + Size()->RawValue(TQRPrintableSize::iWidth)) - x;
         const Integer h = printer->YPos(top + Size()->RawValue(TQRPrintableSize::iHeight)) - y;
         // The corner comes from the width on screen, as the design shows it.

@@ -705,6 +705,8 @@ private:
     void PrintChild(TQRCustomBand* band, bool before);
     void PrintBandBody(TQRCustomBand* band);
     void PrintControls(TQRCustomBand* band);
+    // Lines of Tag-1000 vertical-line shapes from the top of rect to its bottom.
+    void PrintFullHeightLines(const TQRCustomBand* band, const TRect& rect);
     void PrintBandSelf(TQRCustomBand* band);
     void AddWithChildren(std::vector<TQRCustomBand*>& order, TQRCustomBand* band) const;
     void LayoutBands();

@@ -1,6 +1,7 @@
 // Band printing: breaks, background, the passes over the band's controls,
 // the frame and the move down the page.
 #include "QRReport.h"
+#include "QRCtrls.h"
 
 #include "Controls.h"
 
@@ -224,6 +225,7 @@ void TCustomRazorUze::PrintControls(TQRCustomBand* band)
                                      qrPrinter_->XPos(currentX_ + width),
                                      qrPrinter_->YPos(currentY_ + height + band->expanded_ + 1.0L));
             PrintFrame(*band->Frame(), band->printRect_);
+            PrintFullHeightLines(band, band->printRect_);
         }
         if (allFinished)
             return;
@@ -231,5 +233,37 @@ void TCustomRazorUze::PrintControls(TQRCustomBand* band)
         NewColumn();
         run_.InColumnBreak = false;
         band->expanded_ = 0;
+    }
+}
+
+void TCustomRazorUze::PrintFullHeightLines(const TQRCustomBand* band, const TRect& rect)
+{
+    // Placed by the design width in pixels: a band without one has none.
+    if (band->Width() <= 0)
+        return;
+    for (Integer i = 0; i < band->ControlCount(); ++i) {
+        auto* shape = dynamic_cast<TQRShape*>(band->Controls(i));
+        if (!shape || shape->Tag() != 1000 || shape->Shape() != qrsVertLine)
+            continue;
+        const Extended middle = shape->Left() + shape->Width() / 2;
+        const Integer x = rect.Left + RoundToInt((rect.Right - rect.Left) * 1.0L * middle / band->Width());
+        const Integer penWidth = shape->Pen()->Width();
+        if (drawOnCanvas_ && qrPrinter_->Canvas()) {
+            TPen* pen = qrPrinter_->Canvas()->Pen();
+            pen->SetStyle(psSolid);
+            pen->SetWidth(penWidth);
+            pen->SetColor(shape->Pen()->Color());
+            qrPrinter_->Canvas()->MoveTo(x, rect.Top);
+            qrPrinter_->Canvas()->LineTo(x, rect.Bottom);
+        }
+        if (exportFilter_) {
+            TQRExportShape line;
+            line.Kind = TQRExportShapeKind::VertLine;
+            line.Bounds = TRect(x, rect.Top, x + std::max(penWidth, 1), rect.Bottom);
+            line.PenColor = shape->Pen()->Color();
+            line.PenWidth = penWidth;
+            line.BrushStyle = bsClear;
+            exportFilter_->Shape(line);
+        }
     }
 }

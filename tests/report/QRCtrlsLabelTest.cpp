@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
 
+#include <QtCore/QRegularExpression>
 #include <QtGui/QImage>
 #include <QtWidgets/QWidget>
 
@@ -416,4 +417,39 @@ TEST_F(QRLabelRun, ANarrowStretchingLabelFinishes)
     }
     Run([&](TScriptReport& r) { r.PrintBand(detail); });
     EXPECT_EQ(printer->PageCount(), 1);
+}
+
+// ------------------------------------------------------------ export
+
+TEST_F(QRLabelOnBand, ExportedLinesAndColouredBackgroundGoToTheFilter)
+{
+    auto* coloured = new TQRLabel(report.get());
+    coloured->SetName("Coloured");
+    coloured->SetParent(band);
+    coloured->SetCaption("one\rtwo");
+    coloured->SetColor(clYellow);
+    coloured->SetHeight(36);
+    auto* glass = new TQRLabel(report.get());
+    glass->SetName("Glass");
+    glass->SetParent(band);
+    glass->SetLeft(300);
+    glass->SetColor(clAqua);
+    glass->SetTransparent(true);
+    glass->SetCaption("three");
+    report->Walk = [&](TScriptReport& r) { r.PrintBand(band); };
+    TRecordingFilter filter;
+    report->ExportToFilter(&filter);
+    const QString calls = filter.Calls.join('\n');
+    // Yellow is 00ffff in the colour's BGR order; the transparent label sends none.
+    EXPECT_EQ(filter.Calls.filter(QRegularExpression("^rect .* 00ffff pen clear")).size(), 1) << calls.toStdString();
+    EXPECT_TRUE(filter.Calls.filter(QRegularExpression("^rect .* ffff00 ")).isEmpty()) << calls.toStdString();
+    const QStringList texts = filter.Calls.filter(QRegularExpression("^text "));
+    ASSERT_EQ(texts.size(), 3) << calls.toStdString();
+    EXPECT_TRUE(texts[0].startsWith("text one at 38,"));
+    EXPECT_TRUE(texts[1].startsWith("text two at 38,"));
+    EXPECT_TRUE(texts[2].startsWith("text three at "));
+    // One line apart, and nothing drawn on a page.
+    const auto y = [](const QString& call) { return call.section(',', -1).toDouble(); };
+    EXPECT_GT(y(texts[1]), y(texts[0]) + 8);
+    EXPECT_EQ(printer->PageCount(), 0);
 }

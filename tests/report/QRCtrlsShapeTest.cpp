@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
 
+#include <QtCore/QRegularExpression>
 #include <QtGui/QImage>
 #include <QtWidgets/QWidget>
 
@@ -305,7 +306,7 @@ TEST(QRClasses, ReportClassesAreCreatedByName)
 {
     RegisterQRReportClasses();
     TComponent owner(nullptr);
-    for (const char* name : {"TQRShape", "TQRLabel", "TQRBand", "TQRChildBand", "tqrshape"}) {
+    for (const char* name : {"TRazorUze", "TQRBand", "TQRGroup", "TQRSubDetail", "TQRLabel", "TQRExpr", "TQRShape", "TTable", "TQuery", "TQRChildBand", "tqrshape"}) {
         TComponent* made = FindClass(name)(&owner);
         ASSERT_NE(made, nullptr) << name;
         EXPECT_EQ(made->ClassName().toUpper(), QString(name).toUpper());
@@ -313,4 +314,51 @@ TEST(QRClasses, ReportClassesAreCreatedByName)
     }
     EXPECT_FALSE(GetClass("TQRNothing"));
     EXPECT_THROW(FindClass("TQRNothing"), EClassNotFound);
+}
+
+// ------------------------------------------------------------ full-height lines and export
+
+TEST_F(QRShapePrint, Tag1000VerticalLinesRunTheWholeBandHeight)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 20);
+    auto* line = new TQRShape(report.get());
+    line->SetParent(detail);
+    line->SetShape(qrsVertLine);
+    line->SetBounds(100, 0, 11, 20);
+    line->SetTag(1000);
+    auto* plain = new TQRShape(report.get());
+    plain->SetParent(detail);
+    plain->SetShape(qrsVertLine);
+    plain->SetBounds(300, 0, 11, 20);
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    const QImage page = PrintedPage("qrshape-fullheight");
+    ASSERT_FALSE(page.isNull());
+    // The band begins 10 mm (38 px) in and down and is 20 mm (76 px) high;
+    // at 96 dpi its design pixels are the page's, so the middle (105) lands at 143.
+    EXPECT_GE(BlackInColumn(page, 38 + 105, 38, 38 + 76), 74);
+    // Without the tag a line stays the shape's own 20 pixels.
+    EXPECT_EQ(BlackInColumn(page, 38 + 305, 38, 38 + 76), 20);
+}
+
+TEST_F(QRShapePrint, AnExportedShapeIsHandedOverAtItsPlace)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 20);
+    auto* shape = new TQRShape(report.get());
+    shape->SetName("Box");
+    shape->SetParent(detail);
+    shape->Size()->SetLeft(10);
+    shape->Size()->SetTop(5);
+    auto* line = new TQRShape(report.get());
+    line->SetParent(detail);
+    line->SetShape(qrsVertLine);
+    line->SetBounds(100, 0, 11, 20);
+    line->SetTag(1000);
+    line->Pen()->SetWidth(2);
+    report->Walk = [&](TScriptReport& r) { r.PrintBand(detail); };
+    TRecordingFilter filter;
+    report->ExportToFilter(&filter);
+    // 20 mm and 15 mm from the page's corner: 76 and 57 at 96 dpi.
+    EXPECT_TRUE(filter.Calls.contains("control Box at 76,57")) << filter.Calls.join('\n').toStdString();
+    const QStringList vlines = filter.Calls.filter(QRegularExpression("^vline 143,38,145,11[45] "));
+    EXPECT_EQ(vlines.size(), 1) << filter.Calls.join('\n').toStdString();
 }

@@ -2,6 +2,7 @@
 // Positions are worked out by hand for an A4 page with 10 mm margins on
 // the 96-dpi screen scale (0.1 mm x 96 / 254).
 #include "QRReport.h"
+#include "QRReportTestSupport.h"
 
 #include "Forms.h"
 
@@ -12,59 +13,6 @@
 #include <memory>
 
 namespace {
-
-class TScriptReport : public TCustomRazorUze {
-public:
-    using TCustomRazorUze::TCustomRazorUze;
-    std::function<void(TScriptReport&)> Walk;
-
-protected:
-    void RunController() override
-    {
-        if (Walk)
-            Walk(*this);
-    }
-};
-
-QString Describe(const TRect& r) { return QStringLiteral("%1,%2,%3,%4").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom); }
-
-// Keeps every call as one line of text, in order.
-class TRecordingFilter : public TQRExportFilter {
-public:
-    QStringList Calls;
-    bool FullPage = false;
-
-    void Start(Integer PaperWidth, Integer PaperHeight, TFont* Font) override
-    {
-        TQRExportFilter::Start(PaperWidth, PaperHeight, Font);
-        Calls << QStringLiteral("start %1x%2 %3 %4").arg(PaperWidth).arg(PaperHeight).arg(Font->Name()).arg(Font->Size());
-    }
-    void NewPage() override { Calls << QStringLiteral("newpage"); }
-    void EndPage() override { Calls << QStringLiteral("endpage"); }
-    void Finish() override
-    {
-        TQRExportFilter::Finish();
-        Calls << QStringLiteral("finish");
-    }
-    void EndBand(TQRCustomBand* Band, Extended Expanded, Integer X, Integer Y) override
-    {
-        Calls << QStringLiteral("band %1 +%2 at %3,%4").arg(Band->Name()).arg(double(Expanded)).arg(X).arg(Y);
-    }
-    void TextOut(Extended X, Extended Y, TFont*, TColor, TAlignment, const QString& Text) override
-    {
-        Calls << QStringLiteral("text %1 at %2,%3").arg(Text).arg(double(X)).arg(double(Y));
-    }
-    void Shape(const TQRExportShape& s) override
-    {
-        static const char* kinds[] = {"rect", "hline", "vline"};
-        Calls << QStringLiteral("%1 %2 %3 pen%4%5")
-                     .arg(QLatin1String(kinds[int(s.Kind)]), Describe(s.Bounds))
-                     .arg(s.BrushColor, 6, 16, QLatin1Char('0'))
-                     .arg(s.PenStyle == psClear ? QStringLiteral(" clear") : QStringLiteral(" "))
-                     .arg(s.PenStyle == psClear ? QString() : QString::number(s.PenWidth));
-    }
-    bool UseFullPageLength() const override { return FullPage; }
-};
 
 // A printable that exports a line of text, as the text controls do.
 class TTextOut : public TQRPrintable {
