@@ -17,6 +17,7 @@
 class TControl;
 class TWinControl;
 class TDataSet;
+class TMetafile;
 
 // ------------------------------------------------------------ units
 
@@ -241,6 +242,11 @@ private:
 
 // Draws the frame's sides on rect as filled strips that meet at the corners.
 void PaintFrame(const TQRFrame& frame, TCanvas& canvas, const TRect& rect, Extended xFactor, Extended yFactor);
+
+// The design ruler over rect: grid lines every 5 mm (numbered in
+// centimetres), quarter inch (numbered in inches) or 10 characters of a
+// fontSize-point font, at zoom per cent; none for pixels and native units.
+void DrawQRRuler(TCanvas& canvas, const TRect& rect, TQRUnit unit, Integer zoom, Integer fontSize);
 
 // ------------------------------------------------------------ unit routines
 
@@ -555,6 +561,15 @@ private:
     TCustomRazorUze* report_;
 };
 
+// The printer options a report keeps, with the orientation the print
+// dialog chose.
+class TRazorUzePrinterSettings : public TQRPrinterSettings {
+public:
+    TPrinterOrientation Orientation = poPortrait;
+};
+
+struct TQRCompositeRun;
+
 // A new band of the type on the report, owned by the report's owner (the
 // report without one) and named after the type.
 TQRBand* CreateReportBand(TCustomRazorUze* report, TQRBandType type);
@@ -666,6 +681,28 @@ public:
     // the printable framed, whose colour fills the rectangle for the filter.
     void PrintFrame(const TQRFrame& frame, const TRect& rect, const TQRPrintable* control = nullptr);
 
+    // ---- printer set-up, messages and composite runs
+    TRazorUzePrinterSettings* PrinterSettings() const { return printerSettings_.get(); }
+    // What the print dialog chose last.
+    TRazorUzePrinterSettings* DialogSettings() const { return dialogSettings_.get(); }
+    // Copies the report's paper and printer options into printer's settings.
+    void CopySettingsTo(TQRPrinter& printer);
+    // Runs the print dialog preset from PrinterSettings: Tag 1 when it is
+    // cancelled, 0 when its choice was taken.
+    void PrinterSetup();
+    // The report frees printer when it is done with it (WM_USER+4).
+    void AdoptQRPrinter(std::unique_ptr<TQRPrinter> printer);
+    // The first page of the last run, shown on the design surface.
+    TMetafile* DesignPage() const { return designPage_.get(); }
+    // The composite run the report belongs to, if any; Print hands over to it.
+    TQRCompositeRun* CompositeRun() const { return compositeRun_; }
+    void SetCompositeRun(TQRCompositeRun* run) { compositeRun_ = run; }
+    // Where a composite run goes on from: position (0.1 mm), page and column.
+    void ContinueRun(Integer x, Integer y, Integer pageNumber, Integer column);
+    // WM_USER+1 (first page ready), WM_USER+2 (print again), WM_USER+4
+    // (cancel the run, or let go of the report printer).
+    void WndProc(TMessage& Message) override;
+
     std::function<void(TCustomRazorUze* Sender, bool& PrintReport)> BeforePrint;
     TNotifyEvent AfterPrint;
     std::function<void(TCustomRazorUze* Sender)> OnStartPage;
@@ -682,6 +719,8 @@ protected:
     virtual void HandBandsToController() const {}
     void SetController(std::unique_ptr<TQRCustomController> controller);
     void AlignControls(TControl* AControl, TRect& Rect) override;
+    // The design surface: page picture, ruler, margins, column lines, frame.
+    void Paint() override;
 
 private:
     friend class TQRCustomBand;
@@ -691,7 +730,6 @@ private:
     // Every data set owned by the report's form, through its windowed controls.
     void BuildDataSetList();
     void RunSteps(bool composite);
-    void CopySettingsToPrinter();
     void SetRunUnits(TQRUnit unit);
     std::vector<TQRPrintable*> Printables() const;
     Integer PaperLengthForPrinting() const;
@@ -733,7 +771,12 @@ private:
     bool layingOut_ = false;
 
     TQRPrinter* qrPrinter_ = nullptr;
+    std::unique_ptr<TQRPrinter> ownPrinter_;
     TQRExportFilter* exportFilter_ = nullptr;
+    std::unique_ptr<TRazorUzePrinterSettings> printerSettings_ = std::make_unique<TRazorUzePrinterSettings>();
+    std::unique_ptr<TRazorUzePrinterSettings> dialogSettings_ = std::make_unique<TRazorUzePrinterSettings>();
+    std::unique_ptr<TMetafile> designPage_;
+    TQRCompositeRun* compositeRun_ = nullptr;
     bool available_ = true;
     bool cancelled_ = false;
     bool lastPageDone_ = false;
@@ -747,6 +790,26 @@ private:
     TQRRunContext run_;
 };
 
+
+// ------------------------------------------------------------ composite runs
+
+// Several reports printed or exported as one document through one report
+// printer (Printer; the caller owns it). With a Filter the reports export.
+struct TQRCompositeRun {
+    std::vector<TCustomRazorUze*> Reports;
+    TQRPrinter* Printer = nullptr;
+    TQRExportFilter* Filter = nullptr;
+    bool Cancelled = false;
+};
+
+// The first report's printer settings go to the run's printer.
+void CompositeApplySettings(TQRCompositeRun& run);
+void CompositeBeginDoc(TQRCompositeRun& run);
+// Each report in turn goes on where the one before ended; the last one
+// ends its own last page. Stops after a cancelled report.
+void CompositeRunReports(TQRCompositeRun& run);
+// Ends the document, as unfinished when a report was cancelled.
+void CompositeEndDoc(TQRCompositeRun& run);
 
 // ------------------------------------------------------------ controller, groups and sub-details
 

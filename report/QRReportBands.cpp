@@ -239,6 +239,8 @@ void TQRCustomBand::Paint()
     TQRBasePanel::Paint();
     TCanvas* canvas = Canvas();
     const TRect r = ClientRect();
+    if (parentReport_ && parentReport_->Page()->Ruler())
+        DrawQRRuler(*canvas, r, parentReport_->Units(), Zoom(), parentReport_->Font()->Size());
     canvas->Brush()->SetStyle(bsSolid);
     canvas->Brush()->SetColor(DesignMarkColor);
     canvas->FrameRect(r);

@@ -3,6 +3,7 @@
 #include "QRReport.h"
 
 #include "Controls.h"
+#include "Metafile.h"
 #include "Windows.h"
 
 #include <algorithm>

@@ -6,6 +6,7 @@
 #include "Controls.h"
 #include "DB.h"
 #include "Forms.h"
+#include "Metafile.h"
 
 #include <QtCore/QScopeGuard>
 
@@ -60,35 +61,36 @@ std::vector<TQRPrintable*> TCustomRazorUze::Printables() const
     return list;
 }
 
-void TCustomRazorUze::Print()
+void TCustomRazorUze::CopySettingsTo(TQRPrinter& printer)
 {
-    if (!available_)
-        return;
-    TQRPrinter* previous = qrPrinter_;
-    TQRPrinter printer(this);
-    printer.OnAfterPrint = [this](TObject*) {
-        if (AfterPrint)
-            AfterPrint(this);
-    };
-    qrPrinter_ = &printer;
-    ScopeExit restore([&] { qrPrinter_ = previous; });
-    if (!printer.PrinterPresent())
-        return;
-    printer.Destination = qrdPrinter;
-    CreateReport(false);
-}
-
-void TCustomRazorUze::CopySettingsToPrinter()
-{
-    TPrinterSettings& settings = qrPrinter_->PrinterSettings();
+    const TRazorUzePrinterSettings& own = *printerSettings_;
+    // A printer change re-reads the settings: before anything else.
+    if (own.PrinterIndex >= 0)
+        printer.SetPrinterIndex(own.PrinterIndex);
+    TPrinterSettings& settings = printer.PrinterSettings();
     settings.SetPaperSize(page_->PaperSize());
     if (page_->PaperSize() == TQRPaperSize::Custom) {
         settings.SetPaperWidth(RoundToInt(page_->RawValue(TQRPage::iWidth)));
         settings.SetPaperLength(RoundToInt(page_->RawValue(TQRPage::iLength)));
     }
     settings.SetOrientation(Integer(page_->Orientation()));
-    qrPrinter_->Title = reportTitle_;
-    qrPrinter_->SetCompression(options_.Contains(TRazorUzeortOption::Compression));
+    settings.SetCopies(own.Copies);
+    settings.SetOutputBin(own.OutputBin);
+    settings.SetDuplex(own.Duplex);
+    printer.FirstPage = own.FirstPage;
+    printer.LastPage = own.LastPage;
+    settings.UseStandardprinter = own.UseStandardprinter;
+    settings.PrintMetafile = own.PrintMetaFile;
+    settings.UseCustomBinCode = own.UseCustomBinCode;
+    settings.CustomBinCode = own.CustomBinCode;
+    settings.UseCustomPaperCode = own.UseCustomPaperCode;
+    settings.CustomPaperCode = own.CustomPaperCode;
+    settings.PrintQuality = own.PrintQuality;
+    settings.Collate = own.Collate;
+    settings.ColorOption = own.ColorOption;
+    settings.ExtendedDuplex = own.ExtendedDuplex;
+    printer.Title = reportTitle_;
+    printer.SetCompression(options_.Contains(TRazorUzeortOption::Compression));
 }
 
 void TCustomRazorUze::CreateReport(bool Composite)
@@ -96,6 +98,7 @@ void TCustomRazorUze::CreateReport(bool Composite)
     if (!available_)
         return;
     const bool wasVisible = Visible();
+    designPage_.reset();
     {
         TQRUnitSwitch native(*page_, TQRUnit::Native);
         if (page_->Width() - page_->LeftMargin() - page_->RightMargin() < 0) {
@@ -111,7 +114,7 @@ void TCustomRazorUze::CreateReport(bool Composite)
     cancelled_ = false;
     lastPageDone_ = false;
     run_ = TQRRunContext();
-    ScopeExit idle([&] {
+    const auto idle = qScopeGuard([&] {
         dataSets_.reset();
         SetVisible(wasVisible);
         available_ = true;
@@ -132,11 +135,11 @@ void TCustomRazorUze::RunSteps(bool composite)
         throw EQRError(QStringLiteral("The report has no report printer"));
     const TQRUnit savedUnit = Units();
     SetRunUnits(TQRUnit::Native);
-    ScopeExit units([&] { SetRunUnits(savedUnit); });
+    const auto units = qScopeGuard([&] { SetRunUnits(savedUnit); });
 
     bool docOpen = false;
     if (!composite) {
-        CopySettingsToPrinter();
+        CopySettingsTo(*qrPrinter_);
         qrPrinter_->BeginDoc();
         docOpen = true;
         currentY_ = -1;
@@ -146,7 +149,7 @@ void TCustomRazorUze::RunSteps(bool composite)
         page_->SetPaperSize(qrPrinter_->PrinterSettings().PaperSize());
     }
     // An error closes the printer's document before it passes on.
-    ScopeExit closeDoc([&] {
+    const auto closeDoc = qScopeGuard([&] {
         if (docOpen)
             qrPrinter_->AbortDoc();
     });
@@ -175,7 +178,7 @@ void TCustomRazorUze::RunSteps(bool composite)
         global->Prepare();
     functions_->SetDataSets(dataSets_.get());
     functions_->Prepare();
-    ScopeExit environments([&] {
+    const auto environments = qScopeGuard([&] {
         pageNumberEntry_ = columnNumberEntry_ = nullptr;
         functions_->Unprepare();
         functions_->SetDataSets(nullptr);
@@ -185,10 +188,10 @@ void TCustomRazorUze::RunSteps(bool composite)
     pageNumberEntry_ = functions_->GetConstant(QStringLiteral("PAGENUMBER"));
     columnNumberEntry_ = functions_->GetConstant(QStringLiteral("COLUMNNUMBER"));
     TQREvEnvironment::SetConstant(functions_->GetConstant(QStringLiteral("REPORTTITLE")), reportTitle_);
-    ScopeExit unprepareController([&] { controller_->Unprepare(); });
+    const auto unprepareController = qScopeGuard([&] { controller_->Unprepare(); });
     controller_->PreparePrint();
     {
-        ScopeExit unprepare([&] {
+        const auto unprepare = qScopeGuard([&] {
             for (TQRPrintable* p : printables)
                 p->Unprepare();
         });
@@ -220,7 +223,7 @@ void TCustomRazorUze::NewPage()
     if (run_.InNewPage)
         throw EQRError(QStringLiteral("A page header or footer does not fit on the page"));
     run_.InNewPage = true;
-    ScopeExit leave([&] { run_.InNewPage = false; });
+    const auto leave = qScopeGuard([&] { run_.InNewPage = false; });
     EndPage();
     if (exportFilter_)
         exportFilter_->NewPage();

@@ -217,6 +217,9 @@ void TQRPage::SetRuler(bool value)
         return;
     ruler_ = value;
     RepaintReport();
+    // The bands draw their part of the ruler in the report's unit.
+    if (auto* report = dynamic_cast<TCustomRazorUze*>(ParentReport()))
+        report->SetUnits(report->Units());
 }
 
 void TQRPage::SetUnits(TQRUnit value)

@@ -247,6 +247,7 @@ TEST_F(QRBands, BandsShowTheirCaptionOnTheDesignSurface)
     report->SetParent(&form);
     TQRBand* detail = AddBand(rbDetail, 10);
     detail->SetColor(clYellow);
+    report->Page()->SetRuler(false);
     form.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Handle()));
     const QImage image = detail->Handle()->grab().toImage();
