@@ -1,6 +1,7 @@
 // The report's design surface: the first page of the last run, the ruler,
 // the margins, the column gaps and the frame.
 #include "QRReport.h"
+#include "QRReportInternal.h"
 
 #include "Controls.h"
 #include "Metafile.h"
@@ -18,9 +19,6 @@ constexpr TColor kMarginLine = 0xFF8080;
 constexpr TColor kColumnLine = 0x606060;
 
 Integer RoundToInt(Extended v) { return Integer(Round(v)); }
-
-// Screen pixels per tenth of a millimetre at zoom.
-Extended DesignScale(Integer zoom) { return Extended(96) / 254 * zoom / 100; }
 
 struct RulerSteps {
     Extended across;  // 0.1 mm between lines, left to right
@@ -56,7 +54,7 @@ void DrawQRRuler(TCanvas& canvas, const TRect& rect, TQRUnit unit, Integer zoom,
     RulerSteps steps;
     if (!StepsFor(unit, fontSize, steps))
         return;
-    const Extended scale = DesignScale(zoom);
+    const Extended scale = DesignFactor(zoom);
     canvas.Pen()->SetWidth(1);
     canvas.Pen()->SetStyle(psSolid);
     canvas.Brush()->SetStyle(bsClear);
@@ -92,7 +90,7 @@ void TCustomRazorUze::Paint()
         canvas->StretchDraw(client, designPage_.get());
     if (page_->Ruler())
         DrawQRRuler(*canvas, client, Units(), Zoom(), Font()->Size());
-    const Extended scale = DesignScale(Zoom());
+    const Extended scale = DesignFactor(Zoom());
     const auto at = [&](TQRPage::Index index) { return RoundToInt(page_->RawValue(index) * scale); };
     const TRect margins(at(TQRPage::iLeftMargin), at(TQRPage::iTopMargin),
                         RoundToInt((page_->RawValue(TQRPage::iWidth) - page_->RawValue(TQRPage::iRightMargin)) * scale),

@@ -1,11 +1,11 @@
 // The export path: a run whose bands, frames and backgrounds go to an
 // export filter instead of the page canvas.
 #include "QRReport.h"
+#include "QRReportInternal.h"
 
 #include "Controls.h"
 #include "Forms.h"
 
-#include <QtCore/QScopeGuard>
 
 // ------------------------------------------------------------ TQRExportFilter
 
@@ -56,7 +56,7 @@ void TCustomRazorUze::ExportToFilter(TQRExportFilter* filter)
     auto printer = std::make_unique<TQRPrinter>(this);
     printer->ParentExporting = true;
     qrPrinter_ = printer.get();
-    const auto restore = qScopeGuard([&] {
+    ScopeExit restore([&] {
         exportFilter_ = nullptr;
         drawOnCanvas_ = true;
         qrPrinter_ = previous;
@@ -78,7 +78,7 @@ void TCustomRazorUze::ExportToFilter(TQRExportFilter* filter, TQRPrinter* printe
     printer->ParentExporting = true;
     TQRControlLink previousPreview;
     previousPreview.Set(printer->PreviewControl());
-    const auto restore = qScopeGuard([&] {
+    ScopeExit restore([&] {
         printer->SetPreviewControl(previousPreview.Get());
         printer->ParentExporting = wasExporting;
         exportFilter_ = nullptr;

@@ -2,6 +2,7 @@
 // form, the printer set-up dialog, the report's window messages and the
 // composite run of several reports in one document.
 #include "QRReport.h"
+#include "QRReportInternal.h"
 
 #include "Controls.h"
 #include "Forms.h"
@@ -10,7 +11,6 @@
 #include "QRPrnSu.h"
 #include "Windows.h"
 
-#include <QtCore/QScopeGuard>
 
 namespace {
 
@@ -44,7 +44,7 @@ void TCustomRazorUze::Print()
         TQRCompositeRun& run = *compositeRun_;
         TQRPrinter* const shared = run.Printer;
         run.Printer = &printer;
-        const auto restore = qScopeGuard([&] { run.Printer = shared; });
+        ScopeExit restore([&] { run.Printer = shared; });
         CompositeApplySettings(run);
         CompositeBeginDoc(run);
         CompositeRunReports(run);
@@ -62,7 +62,7 @@ void TCustomRazorUze::Print()
             AfterPrint(this);
     };
     qrPrinter_ = &printer;
-    const auto restore = qScopeGuard([&] { qrPrinter_ = previous; });
+    ScopeExit restore([&] { qrPrinter_ = previous; });
     if (!printer.PrinterPresent())
         return;
     printer.Destination = qrdPrinter;
@@ -179,7 +179,7 @@ void CompositeRunReports(TQRCompositeRun& run)
         const bool last = i + 1 == run.Reports.size();
         const Integer oldTag = report.Tag();
         TQRPrinter* const oldPrinter = report.QRPrinter();
-        const auto restore = qScopeGuard([&] {
+        ScopeExit restore([&] {
             report.SetTag(oldTag);
             report.SetQRPrinter(oldPrinter);
         });

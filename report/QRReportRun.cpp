@@ -8,7 +8,6 @@
 #include "Forms.h"
 #include "Metafile.h"
 
-#include <QtCore/QScopeGuard>
 
 namespace {
 
@@ -114,7 +113,7 @@ void TCustomRazorUze::CreateReport(bool Composite)
     cancelled_ = false;
     lastPageDone_ = false;
     run_ = TQRRunContext();
-    const auto idle = qScopeGuard([&] {
+    ScopeExit idle([&] {
         dataSets_.reset();
         SetVisible(wasVisible);
         available_ = true;
@@ -135,7 +134,7 @@ void TCustomRazorUze::RunSteps(bool composite)
         throw EQRError(QStringLiteral("The report has no report printer"));
     const TQRUnit savedUnit = Units();
     SetRunUnits(TQRUnit::Native);
-    const auto units = qScopeGuard([&] { SetRunUnits(savedUnit); });
+    ScopeExit units([&] { SetRunUnits(savedUnit); });
 
     bool docOpen = false;
     if (!composite) {
@@ -149,7 +148,7 @@ void TCustomRazorUze::RunSteps(bool composite)
         page_->SetPaperSize(qrPrinter_->PrinterSettings().PaperSize());
     }
     // An error closes the printer's document before it passes on.
-    const auto closeDoc = qScopeGuard([&] {
+    ScopeExit closeDoc([&] {
         if (docOpen)
             qrPrinter_->AbortDoc();
     });
@@ -178,7 +177,7 @@ void TCustomRazorUze::RunSteps(bool composite)
         global->Prepare();
     functions_->SetDataSets(dataSets_.get());
     functions_->Prepare();
-    const auto environments = qScopeGuard([&] {
+    ScopeExit environments([&] {
         pageNumberEntry_ = columnNumberEntry_ = nullptr;
         functions_->Unprepare();
         functions_->SetDataSets(nullptr);
@@ -188,10 +187,10 @@ void TCustomRazorUze::RunSteps(bool composite)
     pageNumberEntry_ = functions_->GetConstant(QStringLiteral("PAGENUMBER"));
     columnNumberEntry_ = functions_->GetConstant(QStringLiteral("COLUMNNUMBER"));
     TQREvEnvironment::SetConstant(functions_->GetConstant(QStringLiteral("REPORTTITLE")), reportTitle_);
-    const auto unprepareController = qScopeGuard([&] { controller_->Unprepare(); });
+    ScopeExit unprepareController([&] { controller_->Unprepare(); });
     controller_->PreparePrint();
     {
-        const auto unprepare = qScopeGuard([&] {
+        ScopeExit unprepare([&] {
             for (TQRPrintable* p : printables)
                 p->Unprepare();
         });
@@ -223,7 +222,7 @@ void TCustomRazorUze::NewPage()
     if (run_.InNewPage)
         throw EQRError(QStringLiteral("A page header or footer does not fit on the page"));
     run_.InNewPage = true;
-    const auto leave = qScopeGuard([&] { run_.InNewPage = false; });
+    ScopeExit leave([&] { run_.InNewPage = false; });
     EndPage();
     if (exportFilter_)
         exportFilter_->NewPage();
