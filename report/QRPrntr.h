@@ -48,23 +48,27 @@ public:
 private:
     static constexpr int kChunk = 4096;
 
-    // The work of CompressByte and ExpandByte, inlined into the loops.
-    void CodeByte(Byte c);
-    Byte DecodeByte();
-    void EmitBits(quint64 bits, int count);
+    // The work of CompressBytes and ExpandBytes, inlined into their loops;
+    // the bits at hand stay in the loop's registers.
+    void CodeByte(Byte c, quint64& bits, int& count);
+    Cardinal DescendAndSplay(Cardinal first, Cardinal entry, quint64& bits, int& count, Cardinal& top0, Cardinal& top1);
+    void EmitBits(quint64 code, int codeBits, quint64& bits, int& count);
     void FlushOutput();
     void Refill();
-    void LoadBits();
 
     TStream& stream_;
     bool compress_;
     bool finished_ = false;
     bool overrun_ = false;
-    // child_[2n] is the left, child_[2n + 1] the right child of internal
-    // node n. up_[m] of nodes 1..512 is 2 * parent + the side m hangs on
-    // (kept up to date when compressing), so walking up reads one word.
-    Word child_[512];
-    Word up_[513];
+    // child_[2n + s] holds 2m for the child m on side s of internal node n:
+    // the index of m's own pair of entries, so a descent adds the next bit
+    // and reads on. Nodes 256.. are leaves. ExpandBytes keeps the root's
+    // pair in registers while it runs.
+    Cardinal child_[512];
+    // Compressing: up_[2m] = up_[2m + 1] = the index of the child_ entry
+    // holding node m, so the entry that holds a node leads straight to the
+    // entry that holds its parent.
+    Cardinal up_[1026];
     // Code bits not yet written (compressing) or not yet used (expanding),
     // the next one in the lowest bit.
     quint64 bits_ = 0;
@@ -74,10 +78,6 @@ private:
     int bufferPos_ = 0;
     int bufferEnd_ = 0;
     Int64 codeLeft_;
-    // Expanding: bits taken so far from the bytes read, to give back the
-    // bytes read ahead and not begun.
-    Int64 bitsRead_ = 0;
-    Int64 bitsUsed_ = 0;
 };
 
 // ------------------------------------------------------------ page stream

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr Word kRoot = 0;
-constexpr Word kFirstLeaf = 256;
-constexpr Word kLastNode = 512;
+constexpr Cardinal kNodes = 513;
+// child_ values at or above this one are leaves (2 * 256 and up).
+constexpr Cardinal kFirstLeafEntry = 512;
 // Bits of a long path's code held per word while walking up: few codes
 // are longer, and the sweeps of the tests reach several words.
 constexpr int kSpillBits = 16;
@@ -21,9 +21,10 @@ constexpr int kSpillBits = 16;
 TQRCompress::TQRCompress(TStream& stream, bool compress, Int64 codeLimit)
     : stream_(stream), compress_(compress), codeLeft_(std::max<Int64>(codeLimit, 0)) {
     // The complete tree: node m hangs in entry m - 1.
-    for (Word i = 0; i < kLastNode; ++i) child_[i] = Word(i + 1);
-    for (Word i = 1; i <= kLastNode; ++i) up_[i] = Word(i - 1);
-    up_[kRoot] = 0;
+    for (Cardinal i = 0; i < 2 * 256; ++i) child_[i] = 2 * (i + 1);
+    if (!compress) return;
+    up_[0] = up_[1] = 0;  // the root's: never read
+    for (Cardinal m = 1; m < kNodes; ++m) up_[2 * m] = up_[2 * m + 1] = m - 1;
 }
 
 TQRCompress::~TQRCompress() {
@@ -49,8 +50,10 @@ void TQRCompress::Finish() {
         FlushOutput();
         return;
     }
-    // Give back the code bytes read ahead whose first bit was not used.
-    const Int64 unused = bitsRead_ / 8 - (bitsUsed_ + 7) / 8;
+    // Give back the code bytes read ahead and not begun: those still in the
+    // buffer and the whole bytes among the bits at hand (zero bits made up
+    // past the end of the code were never read).
+    const Int64 unused = Int64(bufferEnd_ - bufferPos_) + (overrun_ ? 0 : bitCount_ / 8);
     if (unused > 0) stream_.Seek(-unused, soCurrent);
 }
 
@@ -62,62 +65,68 @@ void TQRCompress::FlushOutput() {
     bufferEnd_ = 0;
 }
 
-// Appends count (at most 64) bits; whole 64-bit words go to the buffer.
-Q_ALWAYS_INLINE void TQRCompress::EmitBits(quint64 bits, int count) {
-    bits_ |= bits << bitCount_;
-    bitCount_ += count;
-    if (bitCount_ < 64) return;
-    qToLittleEndian(bits_, buffer_ + bufferEnd_);
+// Appends codeBits (at most 64) bits to the word at hand; whole 64-bit
+// words go to the buffer.
+Q_ALWAYS_INLINE void TQRCompress::EmitBits(quint64 code, int codeBits, quint64& bits, int& count) {
+    bits |= code << count;
+    count += codeBits;
+    if (count < 64) return;
+    qToLittleEndian(bits, buffer_ + bufferEnd_);
     bufferEnd_ += 8;
     if (bufferEnd_ == kChunk) FlushOutput();
-    bitCount_ -= 64;
-    const int taken = count - bitCount_;
-    bits_ = taken < 64 ? bits >> taken : 0;
+    count -= 64;
+    const int taken = codeBits - count;
+    bits = taken < 64 ? code >> taken : 0;
 }
 
-Q_ALWAYS_INLINE void TQRCompress::CodeByte(Byte c) {
-    // One walk up from the leaf splays: a swaps places with the sibling of
-    // its parent. The sides passed are noted with the latest in the lowest
-    // bit, as the code goes out from the root down; a deep path spills
-    // whole words, sent after the rest.
-    quint64 spilled[kFirstLeaf / kSpillBits + 1];
+Q_ALWAYS_INLINE void TQRCompress::CodeByte(Byte c, quint64& bits, int& count) {
+    // One walk up from the leaf splays: a swaps places with the sibling b of
+    // its parent p. The sides passed are noted with the latest in the lowest
+    // bit, as the code goes out from the root down; a deep path spills whole
+    // words, sent after the rest.
+    quint64 spilled[256 / kSpillBits + 1];
     int spills = 0;
     quint64 code = 0;
-    int bits = 0;
-    for (Word a = Word(kFirstLeaf + c); a != kRoot;) {
-        const Word toA = up_[a];
-        const Word p = toA >> 1;
-        if (p == kRoot) {
-            code = code << 1 | (toA & 1);
-            ++bits;
+    int codeBits = 0;
+    Cardinal a = 2 * (256 + Cardinal(c));
+    Cardinal toA = up_[a];
+    for (;;) {
+        if (toA < 2) {  // p is the root
+            code = code << 1 | toA;
+            ++codeBits;
             break;
         }
-        const Word toP = up_[p];
-        const Word toB = toP ^ 1;
-        const Word g = toP >> 1;
-        const Word b = child_[toB];
+        const Cardinal toP = up_[toA];
+        const Cardinal toB = toP ^ 1;
+        const Cardinal b = child_[toB];
         child_[toB] = a;
         child_[toA] = b;
-        up_[a] = toB;
-        up_[b] = toA;
+        up_[a] = up_[a + 1] = toB;
+        up_[b] = up_[b + 1] = toA;
         code = code << 2 | (toA & 1) << 1 | (toP & 1);
-        bits += 2;
-        if (bits == kSpillBits) {
+        codeBits += 2;
+        if (codeBits == kSpillBits) {
             spilled[spills++] = code;
             code = 0;
-            bits = 0;
+            codeBits = 0;
         }
-        a = g;
+        a = toP & ~1u;  // on from the grandparent
+        if (a == 0) break;
+        toA = up_[toP];
     }
-    EmitBits(code, bits);
-    while (spills > 0) EmitBits(spilled[--spills], kSpillBits);
+    EmitBits(code, codeBits, bits, count);
+    while (spills > 0) EmitBits(spilled[--spills], kSpillBits, bits, count);
 }
 
 void TQRCompress::CompressBytes(const Byte* data, Int64 count) {
-    for (Int64 i = 0; i < count; ++i) CodeByte(data[i]);
+    quint64 bits = bits_;
+    int bitCount = bitCount_;
+    for (Int64 i = 0; i < count; ++i) CodeByte(data[i], bits, bitCount);
+    bits_ = bits;
+    bitCount_ = bitCount;
 }
 
-void TQRCompress::CompressByte(Byte c) { CodeByte(c); }
+void TQRCompress::CompressByte(Byte c) { CompressBytes(&c, 1); }
 
 // ------------------------------------------------------------ expanding
 
@@ -145,46 +154,76 @@ void TQRCompress::Refill() {
     }
     bufferPos_ += bytes;
     bitCount_ = 8 * bytes;
-    bitsRead_ += 8 * bytes;
 }
 
-Q_ALWAYS_INLINE Byte TQRCompress::DecodeByte() {
+// Goes on below the root's child in entry `first` (one bit taken already)
+// and splays; returns the leaf's entry pair index.
+Q_ALWAYS_INLINE Cardinal TQRCompress::DescendAndSplay(Cardinal first, Cardinal entry, quint64& bits, int& count,
+                                                       Cardinal& top0, Cardinal& top1) {
     // The descent notes the child_ entry it takes at each level; the splay
-    // then walks them back up two at a time, so expanding needs no parent
-    // links. The bits stay in registers while the descent runs.
-    Word taken[kFirstLeaf];
-    quint64 bits = bits_;
-    int count = bitCount_;
-    int depth = 0;
-    Word a = kRoot;
-    while (a < kFirstLeaf) {
+    // walks them back up two at a time (the node in entry taken[i] swaps
+    // places with the sibling of its parent, whose entry is the other one of
+    // taken[i - 1]'s pair), so expanding needs no parent links.
+    Cardinal taken[256];
+    taken[0] = first;
+    int depth = 1;
+    do {
         if (count == 0) {
             Refill();
             bits = bits_;
             count = bitCount_;
         }
-        const Word entry = Word(2 * a + (bits & 1));
+        entry += Cardinal(bits & 1);
         bits >>= 1;
         --count;
         taken[depth++] = entry;
-        a = child_[entry];
-    }
-    bits_ = bits;
-    bitCount_ = count;
-    bitsUsed_ += depth;
-    // The node in entry taken[i] swaps places with the sibling of its
-    // parent, whose entry is the other one of taken[i - 1]'s node.
-    for (int i = depth - 1; i >= 1; i -= 2) {
-        const Word toB = taken[i - 1] ^ 1;
-        const Word b = child_[toB];
+        entry = child_[entry];
+    } while (entry < kFirstLeafEntry);
+    int i = depth - 1;
+    for (; i >= 2; i -= 2) {
+        const Cardinal toB = taken[i - 1] ^ 1;
+        const Cardinal b = child_[toB];
         child_[toB] = child_[taken[i]];
         child_[taken[i]] = b;
     }
-    return Byte(a - kFirstLeaf);
+    if (i == 1) {
+        // The sibling of the path's first node is one of the root's pair.
+        Cardinal& sibling = first ? top0 : top1;
+        const Cardinal moved = child_[taken[1]];
+        child_[taken[1]] = sibling;
+        sibling = moved;
+    }
+    return entry;
 }
 
 void TQRCompress::ExpandBytes(Byte* data, Int64 count) {
-    for (Int64 i = 0; i < count; ++i) data[i] = DecodeByte();
+    // The root's pair is read at every byte and rewritten at many: it stays
+    // in registers here.
+    quint64 bits = bits_;
+    int bitCount = bitCount_;
+    Cardinal top0 = child_[0];
+    Cardinal top1 = child_[1];
+    for (Int64 i = 0; i < count; ++i) {
+        if (bitCount == 0) {
+            Refill();
+            bits = bits_;
+            bitCount = bitCount_;
+        }
+        const Cardinal first = Cardinal(bits & 1);
+        bits >>= 1;
+        --bitCount;
+        Cardinal entry = first ? top1 : top0;
+        if (entry < kFirstLeafEntry) entry = DescendAndSplay(first, entry, bits, bitCount, top0, top1);
+        data[i] = Byte(entry / 2 - 256);
+    }
+    bits_ = bits;
+    bitCount_ = bitCount;
+    child_[0] = top0;
+    child_[1] = top1;
 }
 
-Byte TQRCompress::ExpandByte() { return DecodeByte(); }
+Byte TQRCompress::ExpandByte() {
+    Byte c = 0;
+    ExpandBytes(&c, 1);
+    return c;
+}
