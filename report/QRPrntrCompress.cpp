@@ -188,10 +188,10 @@ Q_ALWAYS_INLINE Cardinal TQRCompress::DescendAndSplay(Cardinal first, Cardinal e
     }
     if (i == 1) {
         // The sibling of the path's first node is one of the root's pair.
-        Cardinal& sibling = first ? top0 : top1;
         const Cardinal moved = child_[taken[1]];
-        child_[taken[1]] = sibling;
-        sibling = moved;
+        child_[taken[1]] = first ? top0 : top1;
+        top0 = first ? moved : top0;
+        top1 = first ? top1 : moved;
     }
     return entry;
 }
