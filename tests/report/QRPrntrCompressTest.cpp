@@ -1,5 +1,6 @@
 // The page coder: the published vectors, bit packing, limits and round
-// trips, checked against the reference coder in tools/splay_coder.py.
+// trips, checked against the reference coder in tools/splay_coder.py and
+// against the plain coder below.
 #include "QRPrntrTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,121 @@
 namespace {
 
 QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+
+// The coder as plainly as it can be written: child and parent tables, one
+// bit at a time through a bit position and a mask table, one byte at a time
+// in and out. The coder under test keeps its tree and bits otherwise.
+class PlainCoder {
+public:
+    PlainCoder() {
+        for (int i = 1; i <= 512; ++i) parent_[i] = quint8((i - 1) / 2);
+        for (int i = 0; i < 256; ++i) {
+            left_[i] = quint16(2 * i + 1);
+            right_[i] = quint16(2 * i + 2);
+        }
+    }
+
+    static QByteArray Compress(const QByteArray& data) {
+        PlainCoder coder;
+        QByteArray out;
+        for (char c : data) coder.compressByte(Byte(c), out);
+        if (coder.bitPos_ != 0) out += char(coder.code_);
+        return out;
+    }
+
+    static QByteArray Expand(const QByteArray& code, int count) {
+        PlainCoder coder;
+        coder.bitPos_ = 7;
+        int next = 0;
+        QByteArray out;
+        for (int i = 0; i < count; ++i) {
+            int a = 0;
+            while (a < 256) {
+                if (coder.bitPos_ == 7) {
+                    coder.code_ = next < code.size() ? Byte(code[next++]) : 0;
+                    coder.bitPos_ = 0;
+                } else {
+                    ++coder.bitPos_;
+                }
+                a = coder.code_ & kMask[coder.bitPos_] ? coder.right_[a] : coder.left_[a];
+            }
+            out += char(a - 256);
+            coder.splay(a - 256);
+        }
+        return out;
+    }
+
+private:
+    static constexpr Byte kMask[8] = {1, 2, 4, 8, 16, 32, 64, 128};
+
+    void compressByte(Byte c, QByteArray& out) {
+        bool path[256];
+        int depth = 0;
+        for (int a = 256 + c; a != 0; a = parent_[a]) path[depth++] = right_[parent_[a]] == a;
+        while (depth > 0) {
+            if (path[--depth]) code_ |= kMask[bitPos_];
+            if (bitPos_ == 7) {
+                out += char(code_);
+                code_ = 0;
+                bitPos_ = 0;
+            } else {
+                ++bitPos_;
+            }
+        }
+        splay(c);
+    }
+
+    void splay(int c) {
+        int a = 256 + c;
+        while (a != 0) {
+            const int p = parent_[a];
+            if (p == 0) break;
+            const int g = parent_[p];
+            int b = left_[g];
+            if (b == p) {
+                b = right_[g];
+                right_[g] = quint16(a);
+            } else {
+                left_[g] = quint16(a);
+            }
+            if (a == left_[p]) left_[p] = quint16(b);
+            else right_[p] = quint16(b);
+            parent_[a] = quint8(g);
+            parent_[b] = quint8(p);
+            a = g;
+        }
+    }
+
+    quint16 left_[256];
+    quint16 right_[256];
+    quint8 parent_[513] = {};
+    int bitPos_ = 0;
+    Byte code_ = 0;
+};
+
+// Inputs of many shapes: uniform and skewed noise, runs, slowly drifting
+// values, sweeps that drive leaves deep, and page-like bytes.
+QList<QByteArray> VariedInputs(quint32 seed) {
+    std::mt19937 random(seed);
+    QList<QByteArray> inputs;
+    for (int shape = 0; shape < 6; ++shape) {
+        QByteArray data(int(random() % 6000), '\0');
+        int level = 128;
+        for (int i = 0; i < data.size(); ++i) {
+            switch (shape) {
+            case 0: data[i] = char(random()); break;
+            case 1: data[i] = char(random() % 9 == 0 ? random() : random() % 3); break;
+            case 2: data[i] = char(i / int(1 + random() % 40) % 5); break;
+            case 3: data[i] = char(level += int(random() % 7) - 3); break;
+            case 4: data[i] = char(i % 512 < 256 ? i % 256 : 511 - i % 512); break;
+            default: data[i] = char(random() % 4 ? 0 : random() % 64); break;
+            }
+        }
+        inputs << data;
+    }
+    inputs << MakeReportLikePage(seed, 60 + int(random() % 200)) << MakeEmfBytes(seed, 2000 + int(random() % 20000));
+    return inputs;
+}
 
 }  // namespace
 
@@ -121,4 +237,64 @@ TEST(QRCompress, ExpandingPastTheCodeYieldsZeroBitsAndSaysSo) {
     // With zero bits only the leftmost leaf is ever reached.
     const QByteArray expectedTail = ExpandBytes(hex("463d01") + QByteArray(40, '\0'), 43).mid(3);
     EXPECT_EQ(QByteArray(reinterpret_cast<char*>(out), 40), expectedTail);
+}
+
+TEST(QRCompress, MatchesThePlainCoderByteForByte) {
+    // The plain coder itself must reproduce the published vectors first.
+    EXPECT_EQ(PlainCoder::Compress("abc"), hex("463d01"));
+    EXPECT_EQ(PlainCoder::Compress(QByteArray(10, 'a')), hex("46c51f"));
+    EXPECT_EQ(PlainCoder::Compress(QByteArray(1, '\xff')), hex("0000"));
+    for (quint32 seed = 1; seed <= 12; ++seed) {
+        for (const QByteArray& data : VariedInputs(seed)) {
+            const QByteArray code = CompressBytes(data);
+            ASSERT_EQ(code, PlainCoder::Compress(data)) << "seed " << seed << ", " << data.size() << " bytes";
+            ASSERT_EQ(ExpandBytes(code, Integer(data.size())), data);
+            ASSERT_EQ(PlainCoder::Expand(code, int(data.size())), data);
+        }
+    }
+}
+
+TEST(QRCompress, ByteCallsAndBlockCallsMix) {
+    // Single bytes and blocks share one tree and one bit stream, in both
+    // directions, whatever the split.
+    const QByteArray data = VariedInputs(77)[1] + MakeReportLikePage(5, 80);
+    std::mt19937 random(3);
+    TMemoryStream code;
+    {
+        TQRCompress coder(code, true);
+        for (int at = 0; at < data.size();) {
+            const int n = std::min(int(random() % 5), int(data.size()) - at);
+            if (n == 0) coder.CompressByte(Byte(data[at++]));
+            else coder.CompressBytes(reinterpret_cast<const Byte*>(data.constData()) + at, n), at += n;
+        }
+    }
+    ASSERT_EQ(code.Bytes(), PlainCoder::Compress(data));
+    code.SetPosition(0);
+    TQRCompress expander(code, false, code.Size());
+    QByteArray back(data.size(), '\0');
+    for (int at = 0; at < back.size();) {
+        const int n = std::min(int(random() % 5), int(back.size()) - at);
+        if (n == 0) back[at++] = char(expander.ExpandByte());
+        else expander.ExpandBytes(reinterpret_cast<Byte*>(back.data()) + at, n), at += n;
+    }
+    EXPECT_EQ(back, data);
+    EXPECT_FALSE(expander.Overrun());
+}
+
+TEST(QRCompress, ExpanderWithoutLimitStopsRightAfterItsCode) {
+    // A record's code followed by much more data: the bytes read ahead into
+    // the coder's buffer go back to the stream.
+    for (int tail : {1, 7, 8, 9, 100, 5000, 9000}) {
+        const QByteArray data = MakeReportLikePage(quint32(tail), 40);
+        const QByteArray code = CompressBytes(data);
+        TMemoryStream stream;
+        stream.WriteBytes(code + QByteArray(tail, 'T'));
+        stream.SetPosition(0);
+        QByteArray back(data.size(), '\0');
+        TQRCompress coder(stream, false);
+        coder.ExpandBytes(reinterpret_cast<Byte*>(back.data()), back.size());
+        coder.Finish();
+        EXPECT_EQ(back, data) << tail;
+        EXPECT_EQ(stream.Position(), code.size()) << tail;
+    }
 }
