@@ -121,7 +121,19 @@ Q_ALWAYS_INLINE void TQRCompress::CodeByte(Byte c, quint64& bits, int& count) {
 void TQRCompress::CompressBytes(const Byte* data, Int64 count) {
     quint64 bits = bits_;
     int bitCount = bitCount_;
-    for (Int64 i = 0; i < count; ++i) CodeByte(data[i], bits, bitCount);
+    for (Int64 i = 0; i < count;) {
+        const Cardinal toA = up_[2 * (256 + Cardinal(data[i]))];
+        if (toA >= 2 || count - i < 8) {
+            CodeByte(data[i++], bits, bitCount);
+            continue;
+        }
+        // A child of the root costs one bit and changes nothing: a run of it
+        // goes out at once.
+        const quint64 others = qFromLittleEndian<quint64>(data + i) ^ (data[i] * 0x0101010101010101ull);
+        const int run = others ? qCountTrailingZeroBits(others) / 8 : 8;
+        EmitBits(toA ? (1u << run) - 1 : 0, run, bits, bitCount);
+        i += run;
+    }
     bits_ = bits;
     bitCount_ = bitCount;
 }
@@ -213,7 +225,20 @@ void TQRCompress::ExpandBytes(Byte* data, Int64 count) {
         bits >>= 1;
         --bitCount;
         Cardinal entry = first ? top1 : top0;
-        if (entry < kFirstLeafEntry) entry = DescendAndSplay(first, entry, bits, bitCount, top0, top1);
+        if (entry < kFirstLeafEntry) {
+            entry = DescendAndSplay(first, entry, bits, bitCount, top0, top1);
+        } else if (count - i >= 8) {
+            // A child of the root changes nothing: every further bit equal
+            // to this one among those at hand is the same byte again (at
+            // most 7 more, as one word of 8 bytes is written).
+            const quint64 others = (first ? ~bits : bits) | (bitCount < 7 ? ~0ull << bitCount : 1ull << 7);
+            const int again = qCountTrailingZeroBits(others);
+            qToUnaligned(quint64(entry / 2 - 256) * 0x0101010101010101ull, data + i);
+            bits >>= again;
+            bitCount -= again;
+            i += again;
+            continue;
+        }
         data[i] = Byte(entry / 2 - 256);
     }
     bits_ = bits;

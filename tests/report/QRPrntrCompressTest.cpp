@@ -298,3 +298,25 @@ TEST(QRCompress, ExpanderWithoutLimitStopsRightAfterItsCode) {
         EXPECT_EQ(stream.Position(), code.size()) << tail;
     }
 }
+
+TEST(QRCompress, RunsOfTheCommonestByteAtEveryLengthAndEnd) {
+    // Once 0 sits next to the root its runs cost a bit a byte; runs of every
+    // length, broken by other bytes, ending at every distance from the end
+    // of the block and from the ends of the code's bit words.
+    std::mt19937 random(11);
+    QByteArray data(20, '\0');
+    for (int run = 1; run <= 70; ++run) {
+        data += QByteArray(run, '\0');
+        data += char(1 + random() % (run % 3 ? 3 : 200));
+    }
+    for (int n = data.size() - 24; n <= data.size(); ++n) {
+        const QByteArray part = data.left(n);
+        const QByteArray code = CompressBytes(part);
+        ASSERT_EQ(code, PlainCoder::Compress(part)) << n;
+        ASSERT_EQ(ExpandBytes(code, n), part) << n;
+    }
+    for (int start = 0; start < 64; ++start) {
+        const QByteArray shifted = QByteArray(start, 'q') + data;
+        ASSERT_EQ(ExpandBytes(PlainCoder::Compress(shifted), Integer(shifted.size())), shifted) << start;
+    }
+}
