@@ -4,6 +4,7 @@
 // window closes; the windows are freed while the Qt application still
 // exists, and the units are finalised in reverse order.
 #include "Forms.h"
+#include "QRCtrls.h"
 #include "QRExpr.h"
 #include "UnAVLabel.h"
 #include "UnBarCode.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     ZvCodePageInitialize();
     ZvTUtilsInitialize();
     InitializeQRExpr();
+    RegisterQRReportClasses();
 
     Application->Initialize();
     Application->SetTitle(QStringLiteral("カスタムコンポーネント・デモ"));

@@ -61,8 +61,6 @@ public:
     void Unprepare() override;
     void Print(Integer X, Integer Y) override;
     virtual void FormatLines();
-    // Whether the lines come from the print text.
-    virtual bool PrintsFromText() const { return true; }
 
     TQRLabelOnPrintEvent OnPrint;
 
@@ -92,10 +90,7 @@ private:
     QString caption_;
     QString printText_;
     QString wideCaption_;
-    QString widePrintText_;
     QStringList lines_;
-    // Kept for the editors; never printed.
-    QStringList spareLines_;
     bool formatted_ = false;
     bool layingOut_ = false;
     Integer nextLine_ = 0;

@@ -84,8 +84,8 @@ void TQRCustomLabel::SetText(const QString& text)
 
 void TQRCustomLabel::SetWidecaption(const QString& text)
 {
+    // Stored for the editors; the lines always come from the print text.
     wideCaption_ = text;
-    widePrintText_ = text;
     formatted_ = false;
     FormatLines();
     Invalidate();
