@@ -285,6 +285,8 @@ namespace {
 struct PageText {
     QString text;
     double y;
+    double x;
+    QString anchor;
 };
 
 // The texts on page n of the run, top to bottom.
@@ -295,7 +297,7 @@ std::vector<PageText> TextsOnPage(TQRPrinter& printer, Integer n, const QString&
     if (!page)
         return texts;
     for (const SvgElement& e : Named(ConvertToSvg(*page, name), "text"))
-        texts.push_back({e.text, e.Number("y")});
+        texts.push_back({e.text, e.Number("y"), e.Number("x"), e.attributes.value("text-anchor").toString()});
     std::sort(texts.begin(), texts.end(), [](const PageText& a, const PageText& b) { return a.y < b.y; });
     return texts;
 }
@@ -452,4 +454,31 @@ TEST_F(QRLabelOnBand, ExportedLinesAndColouredBackgroundGoToTheFilter)
     const auto y = [](const QString& call) { return call.section(',', -1).toDouble(); };
     EXPECT_GT(y(texts[1]), y(texts[0]) + 8);
     EXPECT_EQ(printer->PageCount(), 0);
+}
+
+TEST_F(QRLabelRun, AlignedTextIsAnchoredAtTheEdgeOrMiddleItHadWhenPrintingBegan)
+{
+    detail = Band("Detail", rbDetail, 20);
+    auto make = [&](const QString& name, TAlignment alignment, Integer top) {
+        auto* label = new TQRLabel(report.get());
+        label->SetName(name);
+        label->SetBounds(300, top, 100, 10);
+        label->SetParent(detail);
+        label->SetAlignment(alignment);
+        label->OnPrint = [](TObject*, QString& value) { value = QStringLiteral("a much longer text"); };
+        return label;
+    };
+    TQRLabel* right = make("Right", taRightJustify, 0);
+    TQRLabel* centre = make("Centre", taCenter, 30);
+    const double rightEdge = 38 + right->Left() + right->Width();
+    const double middle = 38 + centre->Left() + centre->Width() / 2.0;
+    Run([&](TScriptReport& r) { r.PrintBand(detail); });
+    const std::vector<PageText> texts = TextsOnPage(*printer, 1, "qrlabel-aligned-page1");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].anchor, "end");
+    EXPECT_NEAR(texts[0].x, rightEdge, 1);
+    EXPECT_EQ(texts[1].anchor, "middle");
+    EXPECT_NEAR(texts[1].x, middle, 1.5);
+    // The controls sized themselves around the same anchors for the longer text.
+    EXPECT_NEAR(38 + right->Left() + right->Width(), rightEdge, 1);
 }

@@ -362,3 +362,20 @@ TEST_F(QRShapePrint, AnExportedShapeIsHandedOverAtItsPlace)
     const QStringList vlines = filter.Calls.filter(QRegularExpression("^vline 143,38,145,11[45] "));
     EXPECT_EQ(vlines.size(), 1) << filter.Calls.join('\n').toStdString();
 }
+
+TEST_F(QRShapePrint, ABandWithoutDesignWidthPlacesNoFullHeightLine)
+{
+    // A band left off the report is never laid out: it keeps a width of 0.
+    auto* detail = new TQRBand(report.get());
+    detail->SetBandType(rbDetail);
+    detail->Size()->SetHeight(20);
+    detail->Size()->SetWidth(0);
+    auto* line = new TQRShape(report.get());
+    line->SetParent(detail);
+    line->SetShape(qrsVertLine);
+    line->SetBounds(0, 0, 11, 20);
+    line->SetTag(1000);
+    ASSERT_EQ(detail->Width(), 0);
+    EXPECT_NO_THROW(Run([&](TScriptReport& r) { r.PrintBand(detail); }));
+    EXPECT_EQ(printer->PageCount(), 1);
+}
