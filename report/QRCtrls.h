@@ -91,7 +91,6 @@ private:
     QString printText_;
     QString wideCaption_;
     QStringList lines_;
-    bool formatted_ = false;
     bool layingOut_ = false;
     Integer nextLine_ = 0;
     Integer fontSize_ = 0;

@@ -77,7 +77,6 @@ void TQRCustomLabel::SetText(const QString& text)
 {
     caption_ = text;
     printText_ = text;
-    formatted_ = false;
     FormatLines();
     Invalidate();
 }
@@ -86,7 +85,6 @@ void TQRCustomLabel::SetWidecaption(const QString& text)
 {
     // Stored for the editors; the lines always come from the print text.
     wideCaption_ = text;
-    formatted_ = false;
     FormatLines();
     Invalidate();
 }
@@ -126,7 +124,6 @@ void TQRCustomLabel::SetParent(TWinControl* AParent)
 void TQRCustomLabel::CMFontChanged(TMessage& Message)
 {
     TQRPrintable::CMFontChanged(Message);
-    formatted_ = false;
     FormatLines();
 }
 
@@ -181,10 +178,8 @@ TAlignment TQRCustomLabel::DrawnAlignment() const
 
 void TQRCustomLabel::FormatLines()
 {
-    if (!Parent()) {
-        formatted_ = true;
+    if (!Parent())
         return;
-    }
     TCanvas measure;
     measure.SetFont(Font());
     lines_ = QRBreakLines(printText_, Width(), autoSize_, wordWrap_,
@@ -198,7 +193,6 @@ void TQRCustomLabel::FormatLines()
         if (autoSize_)
             AutoSizeToLines(measure);
     }
-    formatted_ = true;
 }
 
 void TQRCustomLabel::AutoSizeToLines(TCanvas& measure)

@@ -10,6 +10,7 @@
 #include "QRReportTestSupport.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
+#include "Windows.h"
 
 #include <QtCore/QRegularExpression>
 #include <QtGui/QImage>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -148,6 +150,10 @@ TEST_F(QRLabelOnBand, CaptionFollowsTheNameUntilSetByHand)
     label->SetCaption(QString());
     label->SetName("Other");
     EXPECT_EQ(label->Caption(), "Other");
+    // The wide caption is kept, but the lines come from the print text.
+    label->SetWidecaption("wide");
+    EXPECT_EQ(label->Widecaption(), "wide");
+    EXPECT_EQ(label->Lines(), QStringList({"Other"}));
 }
 
 TEST_F(QRLabelOnBand, AutoSizeKeepsTheAlignmentAnchored)
@@ -481,4 +487,40 @@ TEST_F(QRLabelRun, AlignedTextIsAnchoredAtTheEdgeOrMiddleItHadWhenPrintingBegan)
     EXPECT_NEAR(texts[1].x, middle, 1.5);
     // The controls sized themselves around the same anchors for the longer text.
     EXPECT_NEAR(38 + right->Left() + right->Width(), rightEdge, 1);
+}
+
+TEST_F(QRLabelOnBand, RightToLeftReadingMarksTheTextRecords)
+{
+    auto* rtl = new TQRLabel(report.get());
+    rtl->SetParent(band);
+    rtl->SetCaption("rtl");
+    rtl->SetBiDiMode(bdRightToLeftReadingOnly);
+    auto* ltr = new TQRLabel(report.get());
+    ltr->SetParent(band);
+    ltr->SetLeft(300);
+    ltr->SetCaption("ltr");
+    Run([&](TScriptReport& r) { r.PrintBand(band); });
+    const auto page = printer->GetPage(1);
+    ASSERT_NE(page, nullptr);
+    // Each text record with the alignment in force and its output options.
+    constexpr Cardinal SetTextAlignRecord = 22, ExtTextOutWRecord = 84;
+    Cardinal align = 0;
+    std::vector<std::pair<Cardinal, Cardinal>> texts;
+    EnumMetafileRecords(*page, [&](const TMetafileRecord& record) {
+        const auto at = [&](int offset) {
+            quint32 v = 0;
+            std::memcpy(&v, record.Bytes.data() + offset, 4);
+            return Cardinal(v);
+        };
+        if (record.Type == SetTextAlignRecord)
+            align = at(8);
+        else if (record.Type == ExtTextOutWRecord)
+            texts.emplace_back(align, at(52));
+        return true;
+    });
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].first & TA_RTLREADING, TA_RTLREADING);
+    EXPECT_EQ(texts[0].second & ETO_RTLREADING, ETO_RTLREADING);
+    EXPECT_EQ(texts[1].first & TA_RTLREADING, 0u);
+    EXPECT_EQ(texts[1].second & ETO_RTLREADING, 0u);
 }
