@@ -524,3 +524,40 @@ TEST_F(QRLabelOnBand, RightToLeftReadingMarksTheTextRecords)
     EXPECT_EQ(texts[1].first & TA_RTLREADING, 0u);
     EXPECT_EQ(texts[1].second & ETO_RTLREADING, 0u);
 }
+
+TEST(QRLabelPaint, AFrameMovesTheTextInAndStaysVisible)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 240, 80);
+    form.SetColor(clWhite);
+    auto* label = new TQRLabel(&form);
+    label->SetParent(&form);
+    label->SetAutoSize(false);
+    label->SetBounds(20, 20, 200, 40);
+    label->SetCaption("Framed");
+    label->Font()->SetColor(clNavy);
+    label->Frame()->SetDrawLeft(true);
+    label->Frame()->SetDrawTop(true);
+    label->Frame()->SetColor(clRed);
+    label->Frame()->SetWidth(6);  // 8 screen pixels
+    ShowActive(&form);
+    const QImage shot = form.Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    SaveTestImage(shot, "qrlabel-paint-frame");
+    // The red strips, 8 pixels on the left and on the top.
+    EXPECT_EQ(shot.pixel(20 + 7, 40) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_NE(shot.pixel(20 + 8, 40) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(100, 20 + 7) & 0xFFFFFF, 0xFF0000u);
+    // The text starts inside the frame.
+    int textLeft = 1000, textTop = 1000;
+    for (int y = 20; y < 60; ++y)
+        for (int x = 20; x < 220; ++x)
+            if ((shot.pixel(x, y) & 0xFFFFFF) == 0x000080u) {
+                textLeft = std::min(textLeft, x);
+                textTop = std::min(textTop, y);
+            }
+    ASSERT_LT(textLeft, 1000) << "no text drawn";
+    EXPECT_GE(textLeft, 20 + 8);
+    EXPECT_GE(textTop, 20 + 8);
+    EXPECT_LT(textLeft, 20 + 8 + 4);
+}
