@@ -37,7 +37,8 @@ TCanvas::~TCanvas() {
 // brushes a transparent one; the font sets the text colour.
 void TCanvas::Impl::ObjectChanged(TCanvasStates what) {
     if (what == csFontValid) {
-        qfont.reset();
+        recent.reset();
+        metrics.reset();
         rawFont.reset();
         c.textColor_ = ColorToRGB(c.font_->Color());
     } else if (what == csBrushValid) {

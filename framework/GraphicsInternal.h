@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -142,20 +143,15 @@ struct TCanvas::Impl {
     std::optional<QRegion> paintArea;    // what a bound painter may paint
     std::optional<QRegion> clip;         // narrowed by the clip calls
     std::vector<std::unique_ptr<DCState>> saved;
-    std::optional<QFont> qfont;          // cache of the font's Qt font
+    struct RecentFont;
+    // The thread's recent fonts, newest first.
+    static std::vector<std::shared_ptr<RecentFont>>& RecentFonts();
+    // The font's entry among the thread's recent fonts, its Qt font and its
+    // metrics on the measuring device; all dropped when the font changes.
+    std::shared_ptr<RecentFont> recent;
+    std::optional<QFontMetrics> metrics;
+    QPoint metricsDpi;
     std::optional<QRawFont> rawFont;     // its first face, made when first drawn with
-    // Qt fonts of the last few fonts, newest first: a font selected and
-    // restored around each text keeps its Qt font and the glyph engine
-    // that font has found.
-    struct RecentFont {
-        QString name;
-        Integer height;
-        TFontStyles style;
-        TFontPitch pitch;
-        Integer pixelsPerInch;
-        QFont font;
-    };
-    std::vector<RecentFont> recentFonts;
 
     void ObjectChanged(TCanvasStates what);
     void ApplyClip(QPainter& p) const;
@@ -174,6 +170,6 @@ struct TCanvas::Impl {
 
     const QFont& Font();
     bool DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& text, const std::vector<Integer>& advances);
-    QFontMetrics Metrics();
+    const QFontMetrics& Metrics();
     const QPaintDevice* MeasuringDevice() const;
 };

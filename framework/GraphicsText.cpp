@@ -14,23 +14,45 @@ using namespace GraphicsRaster;
 
 // ------------------------------------------------------------ fonts and measuring
 
+// Qt fonts of the last few fonts, newest first, shared by the canvases of
+// a thread: a font selected and restored around each text, or measured on
+// a canvas made for one text, keeps its Qt font, the glyph engine that font
+// has found and its metrics.
+struct TCanvas::Impl::RecentFont {
+    QString name;
+    Integer height;
+    TFontStyles style;
+    TFontPitch pitch;
+    Integer pixelsPerInch;
+    QFont font;
+    // Metrics by the measuring device's resolution (x, y dots per inch).
+    std::vector<std::pair<QPoint, QFontMetrics>> metrics;
+};
+
+std::vector<std::shared_ptr<TCanvas::Impl::RecentFont>>& TCanvas::Impl::RecentFonts() {
+    thread_local std::vector<std::shared_ptr<RecentFont>> fonts;
+    return fonts;
+}
+
 const QFont& TCanvas::Impl::Font() {
-    if (qfont) return *qfont;
+    if (recent) return recent->font;
     const TFont& f = *c.font_;
     // What ToQFont reads of the font.
-    const auto same = [&f](const RecentFont& r) {
-        return r.name == f.Name() && r.height == f.Height() && r.style == f.Style() && r.pitch == f.Pitch() &&
-               r.pixelsPerInch == f.PixelsPerInch();
+    const auto same = [&f](const std::shared_ptr<RecentFont>& r) {
+        return r->name == f.Name() && r->height == f.Height() && r->style == f.Style() && r->pitch == f.Pitch() &&
+               r->pixelsPerInch == f.PixelsPerInch();
     };
+    auto& recentFonts = RecentFonts();
     auto it = std::find_if(recentFonts.begin(), recentFonts.end(), same);
     if (it == recentFonts.end()) {
-        constexpr size_t Kept = 4;
+        constexpr size_t Kept = 8;
         if (recentFonts.size() == Kept) recentFonts.pop_back();
         it = recentFonts.insert(recentFonts.begin(),
-                                {f.Name(), f.Height(), f.Style(), f.Pitch(), f.PixelsPerInch(), f.ToQFont()});
+                                std::make_shared<RecentFont>(RecentFont{f.Name(), f.Height(), f.Style(), f.Pitch(),
+                                                                        f.PixelsPerInch(), f.ToQFont(), {}}));
     }
-    qfont = it->font;
-    return *qfont;
+    recent = *it;
+    return recent->font;
 }
 
 // The device text is measured for: the target's, or a 96-dpi image.
@@ -46,17 +68,28 @@ const QPaintDevice* TCanvas::Impl::MeasuringDevice() const {
     return &reference;
 }
 
-QFontMetrics TCanvas::Impl::Metrics() {
-    return QFontMetrics(Font(), const_cast<QPaintDevice*>(MeasuringDevice()));
+// Metrics depend on the font and on the device's resolution only.
+const QFontMetrics& TCanvas::Impl::Metrics() {
+    const QPaintDevice* device = MeasuringDevice();
+    const QPoint dpi(device->logicalDpiX(), device->logicalDpiY());
+    if (metrics && metricsDpi == dpi) return *metrics;
+    const QFont& font = Font();
+    auto& known = recent->metrics;
+    auto it = std::find_if(known.begin(), known.end(), [&dpi](const auto& m) { return m.first == dpi; });
+    if (it == known.end()) it = known.insert(known.end(), {dpi, QFontMetrics(font, const_cast<QPaintDevice*>(device))});
+    metrics = it->second;
+    metricsDpi = dpi;
+    return *metrics;
 }
-
 
 Integer TCanvas::TextWidth(const QString& text) {
     return TextExtent(text).cx;
 }
 
-Integer TCanvas::TextHeight(const QString& text) {
-    return TextExtent(text).cy;
+// The cell height, whatever the text.
+Integer TCanvas::TextHeight(const QString&) {
+    const QFontMetrics& fm = d_->Metrics();
+    return fm.ascent() + fm.descent();
 }
 
 Integer TCanvas::TextAscent() {
@@ -91,7 +124,7 @@ std::vector<Integer> advancesOf(const QFontMetrics& fm, const QString& text) {
 
 // The width is the sum of the characters' advances, as text is placed.
 TSize TCanvas::TextExtent(const QString& text) {
-    const QFontMetrics fm = d_->Metrics();
+    const QFontMetrics& fm = d_->Metrics();
     const std::vector<Integer> advances = advancesOf(fm, text);
     return {std::accumulate(advances.begin(), advances.end(), 0), fm.ascent() + fm.descent()};
 }
@@ -153,7 +186,7 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
         Changed();
         return;
     }
-    const QFontMetrics fm = d_->Metrics();
+    const QFontMetrics& fm = d_->Metrics();
     const Integer ascent = fm.ascent(), height = fm.ascent() + fm.descent();
     const std::vector<Integer> own = advancesOf(fm, text);
     const Integer width = std::accumulate(dx ? dx : own.data(), (dx ? dx : own.data()) + text.size(), 0);

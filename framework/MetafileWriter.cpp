@@ -29,10 +29,16 @@ constexpr Cardinal R2_COPYPEN = 13;
 // A record under construction.
 class Record {
 public:
-    explicit Record(Cardinal type) { U(type).U(0); }
+    // Room for the common records, so that building one seldom reallocates.
+    explicit Record(Cardinal type) {
+        b_.reserve(128);
+        U(type).U(0);
+    }
     Record& U(Cardinal v) {
         const Cardinal le = qToLittleEndian(v);
-        b_.append(reinterpret_cast<const char*>(&le), 4);
+        const qsizetype at = b_.size();
+        b_.resize(at + 4);
+        std::memcpy(b_.data() + at, &le, 4);
         return *this;
     }
     Record& I(Integer v) { return U(Cardinal(v)); }

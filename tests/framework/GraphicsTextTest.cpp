@@ -8,6 +8,7 @@
 
 #include <QtGui/QPainter>
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -74,6 +75,39 @@ TEST(GraphicsText, SwitchingFontsBackAndForthDrawsAsAFreshCanvas) {
         EXPECT_EQ(mixed->Image(), fresh->Image()) << variant;
         EXPECT_GT(InkCount(fresh->Image(), TRect(0, 0, 160, 40)), 20) << variant;
     }
+}
+
+// Canvases share the Qt fonts of recent fonts: whatever was measured
+// before, on whichever canvas, a font that differs from a recent one in a
+// single thing measures as its own Qt font does on a 96-dpi device.
+TEST(GraphicsText, RecentFontsAreToldApartByEveryThingThatShapesThem) {
+    auto set = [](TFont* f, int variant) {
+        f->SetPixelsPerInch(variant == 6 ? 300 : 96);
+        f->SetName(variant == 1 ? QStringLiteral("Courier New") : QStringLiteral("Arial"));
+        f->SetHeight(variant == 2 ? -22 : variant == 5 ? 18 : variant == 6 || variant == 7 ? 0 : -14);
+        f->SetStyle(variant == 3 ? TFontStyles{fsBold} : TFontStyles{});
+        f->SetPitch(variant == 4 ? fpFixed : fpDefault);
+    };
+    QImage reference(1, 1, QImage::Format_RGB32);
+    reference.setDotsPerMeterX(3780);
+    reference.setDotsPerMeterY(3780);
+    const QString text = QStringLiteral("Wim 1l0O 漢字");
+    std::vector<TSize> seen;
+    for (int variant : {0, 1, 2, 3, 4, 5, 6, 7, 0, 7, 6, 3, 5, 1, 2, 4}) {
+        TFont font;
+        set(&font, variant);
+        const QFontMetrics fm(font.ToQFont(), &reference);
+        TSize expected{0, fm.ascent() + fm.descent()};
+        for (QChar ch : text) expected.cx += fm.horizontalAdvance(ch);
+        TCanvas canvas;
+        set(canvas.Font(), variant);
+        EXPECT_EQ(canvas.TextExtent(text), expected) << variant;
+        EXPECT_EQ(canvas.TextHeight(text), expected.cy) << variant;
+        seen.push_back(expected);
+    }
+    // The variants do measure differently, so a mix-up would show.
+    std::sort(seen.begin(), seen.end(), [](TSize a, TSize b) { return std::pair(a.cx, a.cy) < std::pair(b.cx, b.cy); });
+    EXPECT_GE(std::unique(seen.begin(), seen.end()) - seen.begin(), 6);
 }
 
 // Plain text drawn as glyphs must put every pixel where Qt's own text
