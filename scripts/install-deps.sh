@@ -15,7 +15,7 @@ packages=(
   libzint-dev
   libicu-dev
   qt6-declarative-dev
-  emf2svg poppler-utils
+  emf2svg poppler-utils sqlite3
   xvfb xdotool imagemagick x11-utils
   python3
   zlib1g-dev

@@ -30,8 +30,10 @@ std::vector<QSizeF> PdfPageSizes(const QString& file) {
     return sizes;
 }
 
-QStringList PdfPageTexts(const QString& file) {
-    QStringList pages = Run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).split(QChar('\f'));
+QStringList PdfPageTexts(const QString& file, bool layout) {
+    QStringList arguments{file, QStringLiteral("-")};
+    if (layout) arguments.prepend(QStringLiteral("-layout"));
+    QStringList pages = Run(QStringLiteral("pdftotext"), arguments).split(QChar('\f'));
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
     return pages;
 }

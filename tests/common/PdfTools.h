@@ -11,8 +11,9 @@
 
 // Size of every page in points, in order; empty when the file is no PDF.
 std::vector<QSizeF> PdfPageSizes(const QString& file);
-// The text of each page, in order (pdftotext, pages split on form feeds).
-QStringList PdfPageTexts(const QString& file);
+// The text of each page, in order (pdftotext, pages split on form feeds);
+// with layout, each page's words keep their lines and columns.
+QStringList PdfPageTexts(const QString& file, bool layout = false);
 // Box in points of the first word equal to word (empty when absent).
 QRectF PdfWordBox(const QString& file, const QString& word);
 // Renders page (1-based) as <TestOutputDir>/<name>.png at dpi; returns the path.
