@@ -105,11 +105,15 @@ public:
         Expr(summary, 130, QStringLiteral("SUM(LIST.AMOUNT)"), QString::fromLatin1(kAmountMask));
     }
 
-    Integer Run() {
+    // The page count; storeBytes is the size of the page store, in a
+    // temporary file once it passed the memory limit (inFile).
+    Integer Run(Int64& storeBytes, bool& inFile) {
         TQRPrinter store(report_.get());
         report_->SetQRPrinter(&store);
         report_->CreateReport(false);
         report_->SetQRPrinter(nullptr);
+        storeBytes = store.PageList().Stream()->Size();
+        inFile = !store.PageList().Stream()->InMemory();
         return store.PageCount();
     }
 
@@ -275,6 +279,8 @@ struct Result {
     double Seconds = 0;
     int Pages = 0;
     long RssKb = 0;
+    Int64 StoreBytes = 0;
+    bool InFile = false;
 };
 
 int RunSide(const QString& mode, int count, const QString& side) {
@@ -284,15 +290,18 @@ int RunSide(const QString& mode, int count, const QString& side) {
     QTemporaryDir dir;
     const auto start = Clock::now();
     int pages = 0;
+    Int64 storeBytes = 0;
+    bool inFile = false;
     if (side == QLatin1String("ours")) {
         TListReport report(data.get(), onePerPage);
-        pages = report.Run();
+        pages = report.Run(storeBytes, inFile);
     } else {
         TDirectList direct(dir.filePath(QStringLiteral("direct.pdf")), *data, onePerPage);
         pages = direct.Run();
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("RESULT %.6f %d %ld\n", seconds, pages, PeakRssKb());
+    std::printf("RESULT %.6f %d %ld %lld %d\n", seconds, pages, PeakRssKb(), static_cast<long long>(storeBytes),
+                inFile ? 1 : 0);
     return 0;
 }
 
@@ -307,7 +316,8 @@ Result RunChild(const QString& mode, int count, const QString& side) {
     for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
         if (line.startsWith("RESULT ")) {
             const QList<QByteArray> parts = line.split(' ');
-            result = {parts[1].toDouble(), parts[2].toInt(), parts[3].toLong()};
+            result = {parts[1].toDouble(), parts[2].toInt(), parts[3].toLong(), parts[4].toLongLong(),
+                      parts[5].toInt() != 0};
         }
     if (result.Pages == 0)
         std::fprintf(stderr, "%s %d %s: the child gave no figures (exit %d)\n", qPrintable(mode), count,
@@ -326,9 +336,11 @@ void CompareList(int records) {
 
 void PagesOnly(int pages) {
     const Result ours = RunChild(QStringLiteral("pages"), pages, QStringLiteral("ours"));
-    std::printf("pages %7d records: ours %7d pages %8.3f s %8.0f pages/s peak RSS %6.1f MB (limit 200 MB: %s)\n",
+    std::printf("pages %7d records: ours %7d pages %8.3f s %8.0f pages/s peak RSS %6.1f MB (limit 200 MB: %s), "
+                "page store %.1f MB %s\n",
                 pages, ours.Pages, ours.Seconds, ours.Pages / ours.Seconds, ours.RssKb / 1024.0,
-                ours.RssKb < 200 * 1024 ? "under" : "OVER");
+                ours.RssKb < 200 * 1024 ? "under" : "OVER", ours.StoreBytes / 1048576.0,
+                ours.InFile ? "in its temporary file" : "in memory");
 }
 
 std::vector<int> Counts(const QStringList& args, int from, std::vector<int> defaults) {
