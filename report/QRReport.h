@@ -316,11 +316,16 @@ public:
 protected:
     void Paint() override;
     virtual void ApplyAlignToBand();
+    // The Size pushes its bounds; a design bound still 0 then takes the
+    // value the form gave while loading.
+    void Loaded() override;
 
 private:
     void JoinReport(TCustomRazorUze* report, TQRUnit unit);
 
     std::unique_ptr<TQRPrintableSize> size_;
+    // Non-zero bounds given while loading: left, top, width, height.
+    Integer designBounds_[4] = {0, 0, 0, 0};
     std::unique_ptr<TQRFrame> frame_;
     bool aligning_ = false;
     TAlignment alignment_ = taLeftJustify;
@@ -719,6 +724,8 @@ protected:
     virtual void HandBandsToController() const {}
     void SetController(std::unique_ptr<TQRCustomController> controller);
     void AlignControls(TControl* AControl, TRect& Rect) override;
+    // Rebuilds the design order and layout once the bands are all there.
+    void Loaded() override;
     // The design surface: page picture, ruler, margins, column lines, frame.
     void Paint() override;
 

@@ -130,8 +130,14 @@ void TQRPrintable::SetParent(TWinControl* AParent)
 void TQRPrintable::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
 {
     TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-    if (size_ && !ComponentState().Contains(csLoading))
+    if (ComponentState().Contains(csLoading)) {
+        const Integer given[4] = {ALeft, ATop, AWidth, AHeight};
+        for (int i = 0; i < 4; ++i)
+            if (given[i] != 0)
+                designBounds_[i] = given[i];
+    } else if (size_) {
         size_->TakeBounds(Left(), Top(), Width(), Height());
+    }
     if (alignToBand_ && !aligning_)
         ApplyAlignToBand();
 }
@@ -140,6 +146,17 @@ void TQRPrintable::SetZoom(Integer value)
 {
     size_->SetZoom(value);
     size_->Update();
+}
+
+void TQRPrintable::Loaded()
+{
+    TCustomControl::Loaded();
+    size_->Update();
+    const Integer now[4] = {Left(), Top(), Width(), Height()};
+    Integer bounds[4];
+    for (int i = 0; i < 4; ++i)
+        bounds[i] = now[i] == 0 ? designBounds_[i] : now[i];
+    SetBounds(bounds[0], bounds[1], bounds[2], bounds[3]);
 }
 
 void TQRPrintable::Prepare() { isPrinting_ = true; }

@@ -212,6 +212,12 @@ void TCustomRazorUze::RebuildOrder()
     LayoutBands();
 }
 
+void TCustomRazorUze::Loaded()
+{
+    TQRBasePanel::Loaded();
+    RebuildOrder();
+}
+
 void TCustomRazorUze::AlignControls(TControl* AControl, TRect& Rect)
 {
     TQRBasePanel::AlignControls(AControl, Rect);

@@ -23,10 +23,26 @@ TQRUnit DefaultUnit() { return QRMeasurementIsUS() ? TQRUnit::Inches : TQRUnit::
 // Font size used for Characters when there is no report or its size is 0.
 constexpr Integer FallbackFontSize = 10;
 
+// The largest measurement taken from a stream, tenths of a millimetre
+// (10 km): every unit and zoom still gives a pixel size in range.
+constexpr Extended MaxMeasurement = 1e8L;
+
 // Stream value types of a "Values" list.
 constexpr Byte vaNull = 0;
 constexpr Byte vaList = 1;
 constexpr Byte vaExtended = 5;
+
+// An 80-bit value in the one encoding the FPU computes with: the explicit
+// integer bit is set exactly when the exponent is not zero.
+bool WellFormed(const unsigned char raw[10])
+{
+    quint64 mantissa = 0;
+    quint16 signAndExponent = 0;
+    std::memcpy(&mantissa, raw, 8);
+    std::memcpy(&signAndExponent, raw + 8, 2);
+    const bool integerBit = (mantissa >> 63) != 0;
+    return (signAndExponent & 0x7FFF) == 0 ? !integerBit : integerBit;
+}
 
 Byte ReadByte(TStream& stream)
 {
@@ -137,7 +153,9 @@ void TQRUnitBase::ReadValues(TStream& stream)
         stream.ReadBuffer(raw, sizeof raw);
         Extended v = 0;
         std::memcpy(&v, raw, sizeof raw);
-        if (!std::isfinite(v))
+        // NaN and infinities fail the comparison; far larger values would
+        // overflow the pixel bounds.
+        if (!WellFormed(raw) || !(std::fabs(v) <= MaxMeasurement))
             throw EReadError("Invalid Values list");
         read.push_back(v);
     }

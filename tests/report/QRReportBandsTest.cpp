@@ -266,3 +266,37 @@ TEST_F(QRBands, BandsShowTheirCaptionOnTheDesignSurface)
     EXPECT_EQ(inked(image.width() / 2, image.width() - 1), 0);
     report->SetParent(nullptr);
 }
+
+TEST_F(QRBands, LoadingLaysOutOnceEverythingIsThereAndKeepsTheFormsBounds)
+{
+    owner->BeginLoading();
+    TQRBand* detail = AddBand(rbDetail, 10);
+    auto* printable = new TQRPrintable(owner.get());
+    printable->SetParent(detail);
+    // The form gives bounds while its sizes are still being read; a Size
+    // read with a width of 0 leaves the form's width to stand.
+    printable->SetBounds(30, 5, 40, 12);
+    TMemoryStream values;
+    {
+        TQRPrintableSize read(nullptr);
+        read.SetHeight(4);
+        read.SetLeft(2);
+        read.SetTop(1);
+        read.SetWidth(0);
+        read.WriteValues(values);
+    }
+    values.SetPosition(0);
+    printable->Size()->ReadValues(values);
+    EXPECT_TRUE(report->PrintOrder().empty()) << "no layout while loading";
+    owner->EndLoading();
+
+    ASSERT_EQ(report->PrintOrder().size(), 1u);
+    EXPECT_EQ(report->PrintOrder()[0], detail);
+    EXPECT_EQ(detail->Top(), Px(100)) << "laid out at the top margin";
+    // Left, top and height from the Size (2, 1 and 4 mm); the width from the form.
+    EXPECT_EQ(printable->Left(), Px(20));
+    EXPECT_EQ(printable->Top(), Px(10));
+    EXPECT_EQ(printable->Height(), Px(40));
+    EXPECT_EQ(printable->Width(), 40);
+    EXPECT_NEAR(double(printable->Size()->Width()), 40 * 25.4 / 96, 1e-9) << "the Size takes it";
+}

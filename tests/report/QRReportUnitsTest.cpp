@@ -258,6 +258,15 @@ TEST_F(QRUnitsTest, ValuesStreamRoundTrip)
         EXPECT_EQ(copy.RawValue(i), page.RawValue(i)) << i;
 }
 
+// bytes with its first extended value replaced by raw (x87 layout, low byte first).
+QByteArray WithFirstValue(QByteArray bytes, std::initializer_list<unsigned char> raw)
+{
+    int i = 2;
+    for (unsigned char b : raw)
+        bytes[i++] = char(b);
+    return bytes;
+}
+
 TEST_F(QRUnitsTest, MalformedValuesAreRefusedAndChangeNothing)
 {
     TQRPrintableSize good(nullptr);
@@ -275,6 +284,8 @@ TEST_F(QRUnitsTest, MalformedValuesAreRefusedAndChangeNothing)
         bytes.left(bytes.size() - 1) + bytes.mid(1, 11) + QByteArray(1, 0),  // too many
         QByteArray("\x01\x02\x00", 3),              // wrong value type
         nan,
+        WithFirstValue(bytes, {0, 0, 0, 0, 0, 0, 0, 0x48, 0x06, 0x40}),  // no integer bit: not a number to the FPU
+        WithFirstValue(bytes, {0, 0, 0, 0, 0, 0, 0xED, 0x96, 0x49, 0x40}),  // 2^74: no pixel size holds it
     };
     for (const QByteArray& b : bad) {
         TQRPrintableSize target(nullptr);
