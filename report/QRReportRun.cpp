@@ -63,8 +63,10 @@ std::vector<TQRPrintable*> TCustomRazorUze::Printables() const
 void TCustomRazorUze::CopySettingsTo(TQRPrinter& printer)
 {
     const TRazorUzePrinterSettings& own = *printerSettings_;
-    // A printer change re-reads the settings: before anything else.
-    if (own.PrinterIndex >= 0)
+    // A printer change re-reads the settings: before anything else. An
+    // index kept from a printer since gone leaves the current printer.
+    if (own.PrinterIndex >= 0 && printer.PrinterPresent() &&
+        own.PrinterIndex < printer.Printer()->Printers()->Count())
         printer.SetPrinterIndex(own.PrinterIndex);
     TPrinterSettings& settings = printer.PrinterSettings();
     settings.SetPaperSize(page_->PaperSize());

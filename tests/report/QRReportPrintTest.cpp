@@ -11,6 +11,7 @@
 #include "Windows.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QRegularExpression>
 #include <QtCore/QTimer>
 #include <QtPrintSupport/QPrintDialog>
 #include <QtTest/QTest>
@@ -130,11 +131,11 @@ TEST_F(QRPrintProgress, AnErrorInAPrintUnwindsEverything)
     TQRBand* detail = Band(report, "Detail", rbDetail, 10);
     auto* control = new TQRPrintable(report);
     control->SetParent(detail);
-    report->Functions()->AddFunction(QStringLiteral("LATE"), QStringLiteral("1"));
     TQRPrinter* runPrinter = nullptr;
     detail->BeforePrint = [&](TQRCustomBand*, bool&) {
         runPrinter = report->QRPrinter();
         EXPECT_EQ(runPrinter->Status(), mpBusy);
+        EXPECT_TRUE(report->Functions()->Prepared());
         throw EQRError("broken");
     };
     report->Walk = [&](TScriptReport& r) { r.PrintBand(detail); };
@@ -143,6 +144,7 @@ TEST_F(QRPrintProgress, AnErrorInAPrintUnwindsEverything)
     EXPECT_THROW(report->Print(), EQRError);
     EXPECT_NE(runPrinter, nullptr);
     EXPECT_EQ(TCountedForm::alive, 0) << "the progress form is freed";
+    EXPECT_FALSE(report->Functions()->Prepared());
     EXPECT_EQ(report->QRPrinter(), &previous);
     EXPECT_TRUE(report->Available());
     EXPECT_EQ(report->Units(), TQRUnit::MM);
@@ -507,4 +509,54 @@ TEST_F(QRDesignSurface, ThePagePictureShowsOnTheDesignSurface)
     EXPECT_EQ(image.pixelColor(400, 100), QColor(Qt::yellow));
     EXPECT_EQ(image.pixelColor(400, 200), QColor(Qt::white));
     printer->Cleanup();
+}
+
+TEST_F(QRComposite, ExportedTogetherTheFilterSeesOneDocument)
+{
+    TScriptReport* first = NewReport();
+    TScriptReport* second = NewReport();
+    TQRBand* d1 = Band(first, "D1", rbDetail, 100);
+    TQRBand* d2 = Band(second, "D2", rbDetail, 100);
+    first->Walk = [&](TScriptReport& r) {
+        for (int i = 0; i < 3; ++i)
+            r.PrintBand(d1);
+    };
+    second->Walk = [&](TScriptReport& r) { r.PrintBand(d2); };
+    TRecordingFilter filter;
+    TQRPrinter printer(first);
+    TQRCompositeRun run;
+    run.Reports = {first, second};
+    run.Printer = &printer;
+    run.Filter = &filter;
+    CompositeApplySettings(run);
+    CompositeBeginDoc(run);
+    CompositeRunReports(run);
+    CompositeEndDoc(run);
+    const QStringList ends = filter.Calls.filter(QRegularExpression(QStringLiteral("^(start|newpage|finish|band)")));
+    EXPECT_EQ(ends.join(QLatin1Char('|')).toStdString(),
+              QStringLiteral("start 2100x2970 %1 %2|newpage|band D1 +0 at 100,100|band D1 +0 at 100,1100|"
+                             "newpage|band D1 +0 at 100,100|band D2 +0 at 100,1100|finish")
+                  .arg(first->Font()->Name())
+                  .arg(first->Font()->Size())
+                  .toStdString());
+    EXPECT_EQ(printer.Status(), mpFinished);
+    EXPECT_EQ(printer.PageCount(), 1) << "one printer page for the export";
+    EXPECT_EQ(printer.PageList().PageCount(), 0) << "exported pages are not kept";
+    EXPECT_TRUE(first->DrawOnCanvas());
+    EXPECT_FALSE(second->Exporting());
+}
+
+TEST_F(QRComposite, APrinterIndexOfAPrinterSinceGoneKeepsTheCurrentPrinter)
+{
+    TScriptReport* report = NewReport();
+    TQRBand* detail = Band(report, "Detail", rbDetail, 10);
+    report->PrinterSettings()->PrinterIndex = 99;
+    report->PrinterSettings()->Copies = 2;
+    report->Walk = [&](TScriptReport& r) { r.PrintBand(detail); };
+    TQRPrinter printer(report);
+    const Integer index = printer.PrinterIndex();
+    report->SetQRPrinter(&printer);
+    report->CreateReport(false);
+    EXPECT_EQ(printer.PrinterIndex(), index);
+    EXPECT_EQ(printer.PageCount(), 1);
 }
