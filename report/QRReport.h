@@ -756,6 +756,7 @@ private:
     void AddWithChildren(std::vector<TQRCustomBand*>& order, TQRCustomBand* band) const;
     void LayoutBands();
     void EndPageBody();
+    void ReleasePrinter();
     void ExportShape(TQRExportShapeKind kind, const TRect& bounds, TColor color, Integer penWidth, bool clearPen);
 
     std::unique_ptr<TQRCustomController> controller_;

@@ -145,14 +145,27 @@ void TCustomRazorUze::WndProc(TMessage& Message)
         if (!available_) {
             Cancel();
         } else {
-            // The preview that used the printer is gone; nothing else will.
-            qrPrinter_ = nullptr;
-            ownPrinter_.reset();
+            ReleasePrinter();
         }
         return;
     default:
         TQRBasePanel::WndProc(Message);
     }
+}
+
+// The preview is done with the report printer: its window closes first
+// (marked closed beforehand, so closing does not ask again) and the
+// printer goes.
+void TCustomRazorUze::ReleasePrinter()
+{
+    if (qrPrinter_ && qrPrinter_->ShowingPreview()) {
+        qrPrinter_->SetShowingPreview(false);
+        TControl* preview = qrPrinter_->PreviewControl();
+        if (TCustomForm* window = preview ? GetParentForm(preview) : nullptr)
+            window->Close();
+    }
+    qrPrinter_ = nullptr;
+    ownPrinter_.reset();
 }
 
 // ------------------------------------------------------------ composite runs

@@ -3,6 +3,7 @@
 #include "QRReport.h"
 #include "QRReportTestSupport.h"
 
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "Metafile.h"
 #include "PdfTools.h"
@@ -220,6 +221,33 @@ TEST_F(QRMessages, PrintAgainAndCloseRequests)
     report->AdoptQRPrinter(std::make_unique<TWatchedPrinter>(report, freed));
     SendMessage(report, WM_USER + 4);
     EXPECT_TRUE(freed);
+    EXPECT_EQ(report->QRPrinter(), nullptr);
+}
+
+TEST_F(QRMessages, LettingGoOfThePrinterClosesItsOpenPreviewFirst)
+{
+    TScriptReport* report = NewReport();
+    TForm window(nullptr);
+    auto* preview = new TPanel(&window);
+    preview->SetParent(&window);
+    window.Show();
+    bool freed = false;
+    auto printer = std::make_unique<TWatchedPrinter>(report, freed);
+    printer->SetPreviewControl(preview);
+    printer->SetClient(report);
+    printer->SetShowingPreview(true);
+    int closedPreviews = 0;
+    printer->OnPreviewClosed = [&](TObject*) { ++closedPreviews; };
+    // The window closing tells the printer, which tells the report again.
+    window.OnClose = [&](TObject*, TCloseAction&) {
+        if (!freed)
+            report->QRPrinter()->ClosePreview();
+    };
+    report->AdoptQRPrinter(std::move(printer));
+    SendMessage(report, WM_USER + 4);
+    EXPECT_FALSE(window.Visible());
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(closedPreviews, 0) << "already marked closed";
     EXPECT_EQ(report->QRPrinter(), nullptr);
 }
 
