@@ -310,6 +310,11 @@ void TQRCustomLabel::Print(Integer X, Integer Y)
     PrintArea area = BeginPrint(X, Y);
     area.lineHeight = lineHeight;
     FormatLines();
+    // The background covers the control as formatted for this value, not
+    // as it stood before (an auto-sized control may have shrunk beside a
+    // neighbour printed already); the text stays anchored as it began.
+    area.left = X + Size()->RawValue(TQRPrintableSize::iLeft);
+    area.right = area.left + Size()->RawValue(TQRPrintableSize::iWidth);
     area.bottom = area.top + Size()->RawValue(TQRPrintableSize::iHeight);
     const TRect background(printer->XPos(area.left), printer->YPos(area.top), printer->XPos(area.right),
                            printer->YPos(area.bottom));

@@ -38,15 +38,25 @@ QStringList PdfPageTexts(const QString& file, bool layout) {
     return pages;
 }
 
-QRectF PdfWordBox(const QString& file, const QString& word) {
+std::vector<PdfWord> PdfWords(const QString& file) {
     QXmlStreamReader xml(Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")}));
+    std::vector<PdfWord> words;
+    int page = 0;
     while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QStringLiteral("word")) continue;
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == QStringLiteral("page")) ++page;
+        if (xml.name() != QStringLiteral("word")) continue;
         const auto attributes = xml.attributes();
         const auto value = [&attributes](const char* name) { return attributes.value(QLatin1String(name)).toDouble(); };
         const QRectF box(QPointF(value("xMin"), value("yMin")), QPointF(value("xMax"), value("yMax")));
-        if (xml.readElementText() == word) return box;
+        words.push_back({page, box, xml.readElementText()});
     }
+    return words;
+}
+
+QRectF PdfWordBox(const QString& file, const QString& word) {
+    for (const PdfWord& w : PdfWords(file))
+        if (w.Text == word) return w.Box;
     return {};
 }
 

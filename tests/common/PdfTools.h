@@ -14,6 +14,13 @@ std::vector<QSizeF> PdfPageSizes(const QString& file);
 // The text of each page, in order (pdftotext, pages split on form feeds);
 // with layout, each page's words keep their lines and columns.
 QStringList PdfPageTexts(const QString& file, bool layout = false);
+// Every word of the file with its page (1-based) and box in points.
+struct PdfWord {
+    int Page;
+    QRectF Box;
+    QString Text;
+};
+std::vector<PdfWord> PdfWords(const QString& file);
 // Box in points of the first word equal to word (empty when absent).
 QRectF PdfWordBox(const QString& file, const QString& word);
 // Renders page (1-based) as <TestOutputDir>/<name>.png at dpi; returns the path.

@@ -12,11 +12,14 @@
 #include "TestSupport.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QRegularExpression>
 #include <QtCore/QTemporaryDir>
+#include <QtGui/QImage>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -278,6 +281,39 @@ std::vector<Printed> ExpectedTokens(const QString& database)
     return tokens;
 }
 
+// The words of a page that pdftotext reads but that do not show whole on
+// the page rendered at dpi (painted over, even in part, by something
+// printed later): the report's font is of even pitch, so each character's
+// share of the word's box needs ink.
+QString HiddenWords(const QString& pdf, int page, const QString& png, int dpi)
+{
+    const QImage image(png);
+    EXPECT_FALSE(image.isNull()) << png.toStdString();
+    const double scale = dpi / 72.0;
+    const auto inked = [&image](const QRect& box) {
+        for (int y = std::max(0, box.top()); y <= std::min(image.height() - 1, box.bottom()); ++y)
+            for (int x = std::max(0, box.left()); x <= std::min(image.width() - 1, box.right()); ++x)
+                if (qGray(image.pixel(x, y)) < 192)
+                    return true;
+        return false;
+    };
+    QStringList hidden;
+    for (const PdfWord& word : PdfWords(pdf)) {
+        if (word.Page != page)
+            continue;
+        const QRectF box(word.Box.topLeft() * scale, word.Box.bottomRight() * scale);
+        const int parts = int(word.Text.size());
+        for (int i = 0; i < parts; ++i) {
+            const double w = box.width() / parts;
+            if (!inked(QRectF(box.left() + i * w, box.top(), w, box.height()).toAlignedRect())) {
+                hidden << word.Text;
+                break;
+            }
+        }
+    }
+    return hidden.join(QLatin1Char(' '));
+}
+
 QString TheOnlyPdf(const QString& folder)
 {
     const QStringList files = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files);
@@ -305,6 +341,12 @@ protected:
         report->SetQRPrinter(nullptr);
         report->Print();
         pdf = TheOnlyPdf(pdfFolder.Path());
+        // Kept beside the page pictures for a look.
+        const QString kept = TestOutputDir() + QStringLiteral("/qrsample-%1.pdf")
+                                                   .arg(QLatin1String(
+                                                       ::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        QFile::remove(kept);
+        QFile::copy(pdf, kept);
         return PdfPageTexts(pdf, true);
     }
 
@@ -347,8 +389,12 @@ TEST_F(QRSampleReport, PrintsTheGroupsTotalsAndLinesSqliteFinds)
         EXPECT_EQ(text.last().trimmed(), QStringLiteral("- %1 -").arg(p + 1));
     }
     EXPECT_TRUE(pages.first().contains(QStringLiteral("Orders by country and customer")));
-    for (int p = 1; p <= std::min<int>(3, storedPages); ++p)
+    // What the text layer holds must also show: no control paints over another.
+    for (int p = 1; p <= std::min<int>(3, storedPages); ++p) {
         SavePdfPage(pdf, p, QStringLiteral("qrsample-page%1").arg(p), 60);
+        const QString png = SavePdfPage(pdf, p, QStringLiteral("qrsample-check%1").arg(p), 150);
+        EXPECT_EQ(HiddenWords(pdf, p, png, 150).toStdString(), "") << "page " << p;
+    }
 }
 
 TEST_F(QRSampleReport, OneRecordOpensAndClosesEveryLevel)
