@@ -91,6 +91,7 @@ private:
     QString printText_;
     QString wideCaption_;
     QStringList lines_;
+    QString linesText_;  // the print text the lines were made from
     bool layingOut_ = false;
     Integer nextLine_ = 0;
     Integer fontSize_ = 0;

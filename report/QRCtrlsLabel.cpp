@@ -184,6 +184,7 @@ void TQRCustomLabel::FormatLines()
     measure.SetFont(Font());
     lines_ = QRBreakLines(printText_, Width(), autoSize_, wordWrap_,
                           [&](const QString& text) { return TextWidth(measure, text); });
+    linesText_ = printText_;
     if (ParentReport() && !layingOut_) {
         const Integer lineHeight = LineHeight(measure);
         if (Height() < lineHeight) {
@@ -309,7 +310,11 @@ void TQRCustomLabel::Print(Integer X, Integer Y)
     }
     PrintArea area = BeginPrint(X, Y);
     area.lineHeight = lineHeight;
-    FormatLines();
+    // A continuation goes on with the lines it began: formatting a long
+    // text again for every page would cost its length once per page.
+    const bool continuing = !Finished();
+    if (!continuing || printText_ != linesText_)
+        FormatLines();
     // The background covers the control as formatted for this value, not
     // as it stood before (an auto-sized control may have shrunk beside a
     // neighbour printed already); the text stays anchored as it began.
@@ -325,7 +330,6 @@ void TQRCustomLabel::Print(Integer X, Integer Y)
         canvas.Brush()->SetColor(Color());
         canvas.FillRect(background);
     }
-    const bool continuing = !Finished();
     if (!continuing)
         nextLine_ = 0;
     PrintLines(area, continuing);

@@ -667,6 +667,9 @@ public:
     void EndPage();
     // Space left in the column, tenths of a millimetre.
     Integer AvailableSpace() const;
+    // The space band may take: a summary on a last page without its page
+    // footer may also take the footer's space.
+    Integer SpaceFor(const TQRCustomBand* band) const;
     void PrintBand(TQRCustomBand* band);
     // Called by printable controls that stretch while printing: true while
     // the band still fits with extra more.
@@ -741,6 +744,7 @@ private:
     std::vector<TQRPrintable*> Printables() const;
     Integer PaperLengthForPrinting() const;
     Integer SpaceWith(Extended reserved) const;
+    Extended ReservedFor(const TQRCustomBand* band) const;
     bool Fits(const TQRCustomBand* band, Extended extra) const;
     Extended LinkedHeight(const TQRCustomBand* band, bool follow) const;
     bool ForceNewPageStep();

@@ -159,7 +159,12 @@ void TQRPrintable::Loaded()
     SetBounds(bounds[0], bounds[1], bounds[2], bounds[3]);
 }
 
-void TQRPrintable::Prepare() { isPrinting_ = true; }
+void TQRPrintable::Prepare()
+{
+    isPrinting_ = true;
+    // A run that ended with an error may have left the control half printed.
+    finished_ = true;
+}
 
 void TQRPrintable::Unprepare() { isPrinting_ = false; }
 

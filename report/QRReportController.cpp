@@ -304,7 +304,7 @@ void TQRCustomController::PrintFooter()
         return;
     if (parentReport_->PageNumber() == 0)
         parentReport_->NewPage();
-    if (BandHeight(footer_) > parentReport_->AvailableSpace())
+    if (BandHeight(footer_) > parentReport_->SpaceFor(footer_))
         parentReport_->NewColumn();
     parentReport_->PrintBand(footer_);
 }

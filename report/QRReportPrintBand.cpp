@@ -6,6 +6,7 @@
 #include "Controls.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -60,11 +61,18 @@ Extended TCustomRazorUze::LinkedHeight(const TQRCustomBand* band, bool follow) c
     return height;
 }
 
-void TCustomRazorUze::AlignBandToBottom(const TQRCustomBand* band)
+Extended TCustomRazorUze::ReservedFor(const TQRCustomBand* band) const
 {
     const bool summaryUsesFooter = band->BandType() == rbSummary &&
                                    !options_.Contains(TRazorUzeortOption::LastPageFooter);
-    const Extended reserved = summaryUsesFooter ? 0 : reservedFooter_;
+    return summaryUsesFooter ? 0 : reservedFooter_;
+}
+
+Integer TCustomRazorUze::SpaceFor(const TQRCustomBand* band) const { return SpaceWith(ReservedFor(band)); }
+
+void TCustomRazorUze::AlignBandToBottom(const TQRCustomBand* band)
+{
+    const Extended reserved = ReservedFor(band);
     const Extended bottom = page_->RawValue(TQRPage::iBottomMargin);
     const Integer paper = PaperLengthForPrinting();
     if (RoundToInt(band->NativeHeight() + bottom + reserved) <= paper - currentY_)
@@ -111,10 +119,8 @@ void TCustomRazorUze::SpaceCheck(TQRCustomBand* band)
             NewColumn();
         return;
     }
-    // A summary that may use the footer's space tests its fit without it;
-    // the footer keeps its place should the summary still break.
-    const bool summaryUsesFooter = type == rbSummary && !options_.Contains(TRazorUzeortOption::LastPageFooter);
-    const Integer space = SpaceWith(summaryUsesFooter ? 0 : reservedFooter_);
+    // The footer keeps its place should a summary still break.
+    const Integer space = SpaceFor(band);
     const Integer needed = RoundToInt(LinkedHeight(band, true));
     const Extended emptyPage = page_->RawValue(TQRPage::iLength) -
                                (page_->RawValue(TQRPage::iBottomMargin) + page_->RawValue(TQRPage::iTopMargin));
@@ -171,6 +177,10 @@ void TCustomRazorUze::PrintBandBody(TQRCustomBand* band)
 {
     const Extended height = band->NativeHeight();
     const Extended width = band->NativeWidth();
+    // Positions are 32-bit: a band reaching past them is refused, not wrapped.
+    constexpr Extended farthest = 1e9L;
+    if (!(std::fabs(currentY_ + height) < farthest && std::fabs(currentX_ + width) < farthest))
+        throw EQRError(QStringLiteral("Band %1 is too large to print").arg(band->Name()));
     if (!band->TransparentBand()) {
         band->printRect_ = TRect(qrPrinter_->XPos(currentX_), qrPrinter_->YPos(currentY_),
                                  qrPrinter_->XPos(currentX_ + width), qrPrinter_->YPos(currentY_ + height));
