@@ -891,7 +891,8 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void SetBand(TQRCustomBand*& slot, TQRCustomBand* band);
     TQRPrinter* Printer() const;
-    void PrintGroupHeaders();
+    // Headers of the groups whose Broke is set among the first end ones.
+    void PrintGroupHeaders(size_t end = SIZE_MAX);
     // Footers of the groups whose Broke is set, innermost first.
     void PrintGroupFooters();
     void PrintFooter();
@@ -902,7 +903,8 @@ protected:
 
 private:
     void ScanForServants(const TComponent* owner);
-    bool ReprintBlocked() const;
+    // The groups outside the first one whose header is about to print.
+    size_t GroupsOutsidePending() const;
 
     TComponent* controllerOwner_;
     TComponent* master_ = nullptr;

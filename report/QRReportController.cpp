@@ -269,9 +269,10 @@ bool TQRCustomController::CheckGroups()
     return false;
 }
 
-void TQRCustomController::PrintGroupHeaders()
+void TQRCustomController::PrintGroupHeaders(size_t end)
 {
-    for (TQRGroup* group : groups_) {
+    for (size_t i = 0; i < std::min(end, groups_.size()); ++i) {
+        TQRGroup* group = groups_[i];
         if (!group->Broke())
             continue;
         parentReport_->PrintBand(group);
@@ -309,21 +310,27 @@ void TQRCustomController::PrintFooter()
     parentReport_->PrintBand(footer_);
 }
 
-bool TQRCustomController::ReprintBlocked() const
+size_t TQRCustomController::GroupsOutsidePending() const
 {
-    // Footers close their groups; a header about to print needs no repeat.
-    return printingFooters_ ||
-           std::any_of(groups_.begin(), groups_.end(), [](const TQRGroup* g) { return g->headerPending_; });
+    const auto pending =
+        std::find_if(groups_.begin(), groups_.end(), [](const TQRGroup* g) { return g->headerPending_; });
+    return size_t(pending - groups_.begin());
 }
 
 void TQRCustomController::ReprintHeaders()
 {
-    if (!parentReport_ || ReprintBlocked())
+    // Footers close their groups.
+    if (!parentReport_ || printingFooters_)
         return;
-    for (TQRCustomController* sub : before_)
-        sub->ReprintHeaders();
+    // A header about to print needs no repeat, nor do the groups inside it
+    // or the sub-details of the records it opens; the groups outside it do.
+    const size_t end = GroupsOutsidePending();
+    const bool nonePending = end == groups_.size();
+    if (nonePending)
+        for (TQRCustomController* sub : before_)
+            sub->ReprintHeaders();
     bool broke = false;
-    for (size_t i = 0; i < groups_.size() && !broke; ++i) {
+    for (size_t i = 0; i < end && !broke; ++i) {
         TQRGroup* group = groups_[i];
         const bool again = group->reprintOnNewPage_ && group->headerPrinted_ &&
                            group->headerPage_ != parentReport_->PageNumber();
@@ -331,14 +338,15 @@ void TQRCustomController::ReprintHeaders()
         if (!again)
             continue;
         group->headerPage_ = parentReport_->PageNumber();
-        for (size_t inner = i + 1; inner < groups_.size(); ++inner)
+        for (size_t inner = i + 1; inner < end; ++inner)
             groups_[inner]->TakeValue();
         broke = true;
     }
     if (broke)
-        PrintGroupHeaders();
-    for (TQRCustomController* sub : after_)
-        sub->ReprintHeaders();
+        PrintGroupHeaders(end);
+    if (nonePending)
+        for (TQRCustomController* sub : after_)
+            sub->ReprintHeaders();
 }
 
 // ------------------------------------------------------------ TQRController

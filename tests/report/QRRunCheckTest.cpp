@@ -220,3 +220,40 @@ TEST_F(QRRunCheck, OneGroupToAPageWithChildBands)
         printed << line;
     EXPECT_EQ(printed, regions);
 }
+
+TEST_F(QRRunCheck, AnOuterHeaderRepeatsAboveAnInnerHeaderThatOpensThePage)
+{
+    Sql("CREATE TABLE s (id INTEGER, country TEXT, city TEXT);");
+    QString insert;
+    for (int i = 1; i <= 60; ++i)
+        insert += QStringLiteral("INSERT INTO s VALUES (%1, 'JP', 'C%2');").arg(i).arg(i / 9);
+    Sql(insert);
+    TQuery& s = Query("S", "SELECT * FROM s ORDER BY id");
+    report->SetDataSet(&s);
+    Make("Heads", rbColumnHeader, 10);
+    Make("Detail", rbDetail, 10);
+    auto* country = Make<TQRGroup>("Country", 10);
+    country->SetExpression("S.COUNTRY");
+    country->SetReprintOnNewPage(true);
+    Text(country, "S.COUNTRY", 0);
+    auto* city = Make<TQRGroup>("City", 30);
+    city->SetExpression("S.CITY");
+    Run();
+    // Page 1: column header 100, country 200, city C0 300..600, its 8
+    // details to 1400, C1 1400..1700 with 9 to 2600; C2 would end at 2900,
+    // past 2870, and opens page 2 below the column and country headers:
+    // C2 at 300, 9 details to 1500, C3 at 1500, 9 to 2700. Pages 3 and 4
+    // go on the same way.
+    const QStringList cities = SqliteLines("SELECT COUNT(DISTINCT city) FROM s;");
+    ASSERT_EQ(printer->PageCount(), (cities.first().toInt() + 1) / 2);
+    for (Integer page = 1; page <= printer->PageCount(); ++page) {
+        EXPECT_EQ(PlacedOn("Heads", page), std::vector<Integer>{100}) << page;
+        EXPECT_EQ(PlacedOn("Country", page), std::vector<Integer>{200}) << page;
+        EXPECT_EQ(PlacedOn("City", page).front(), 300) << page;
+        const std::vector<PageText> texts = TextsOnPage(page, QStringLiteral("reprint"));
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.front().text, "JP") << page;
+    }
+    EXPECT_EQ(PlacedOn("City", 1), (std::vector<Integer>{300, 1400}));
+    EXPECT_EQ(PlacedOn("City", 2), (std::vector<Integer>{300, 1500}));
+}
