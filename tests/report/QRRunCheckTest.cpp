@@ -4,7 +4,11 @@
 // 10 mm margins: the printable area runs from y 100 to 2870 (0.1 mm).
 #include "QRRunCheckSupport.h"
 
+#include "PdfTools.h"
 #include "QRCtrls.h"
+#include "QRPrntrPrinterSupport.h"
+
+#include <QtCore/QDir>
 
 #include <gtest/gtest.h>
 
@@ -256,4 +260,43 @@ TEST_F(QRRunCheck, AnOuterHeaderRepeatsAboveAnInnerHeaderThatOpensThePage)
     }
     EXPECT_EQ(PlacedOn("City", 1), (std::vector<Integer>{300, 1400}));
     EXPECT_EQ(PlacedOn("City", 2), (std::vector<Integer>{300, 1500}));
+}
+
+TEST_F(QRRunCheck, PrintedToPdfTheTotalsAndRepeatedHeadersReadBack)
+{
+    TPdfFolder pdf;
+    FillSales(*this, 90);
+    TQuery& sales = Query("SALES", "SELECT * FROM sales ORDER BY region, id");
+    report->SetDataSet(&sales);
+    TQRBand* detail = Make("Detail", rbDetail, 8);
+    Text(detail, "SALES.ID", 0);
+    TQRBand* footer = Make("Footer", rbGroupFooter, 10);
+    Label(footer, "Total", 0);
+    Text(footer, "SUM(SALES.AMOUNT)", 40, "0.00")->SetResetAfterPrint(true);
+    auto* group = Make<TQRGroup>("Group", 10);
+    group->SetExpression("SALES.REGION");
+    group->SetReprintOnNewPage(true);
+    group->SetFooterBand(footer);
+    Text(group, "'Region ' + SALES.REGION", 0);
+    report->Print();
+    const QStringList files = QDir(pdf.Path()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    const QString file = pdf.Path() + QLatin1Char('/') + files.first();
+    const QStringList pages = PdfPageTexts(file, true);
+    ASSERT_GE(pages.size(), 3);
+    ASSERT_EQ(PdfPageSizes(file).size(), size_t(pages.size()));
+    // Every page opens with the header of the region it goes on with.
+    for (const QString& page : pages)
+        EXPECT_TRUE(page.trimmed().startsWith(QLatin1String("Region "))) << page.left(40).toStdString();
+    QStringList totals;
+    for (const QString& page : pages)
+        for (const QString& line : page.split(QLatin1Char('\n')))
+            if (line.trimmed().startsWith(QLatin1String("Total")))
+                totals << line.trimmed().mid(5).simplified();
+    EXPECT_EQ(totals, SqliteLines("SELECT printf('%.2f', SUM(amount)) FROM sales GROUP BY region ORDER BY region;"));
+    // The first footer's top in points: 0.1 mm x 72 / 254, text a little below.
+    const std::vector<Integer> firstFooter = PlacedOn("Footer", 1);
+    ASSERT_FALSE(firstFooter.empty());
+    const QRectF total = PdfWordBox(file, QStringLiteral("Total"));
+    EXPECT_NEAR(total.top(), firstFooter.front() * 72.0 / 254, 4);
 }
