@@ -292,12 +292,18 @@ int RunSide(const QString& mode, int count, const QString& side) {
     int pages = 0;
     Int64 storeBytes = 0;
     bool inFile = false;
-    if (side == QLatin1String("ours")) {
-        TListReport report(data.get(), onePerPage);
-        pages = report.Run(storeBytes, inFile);
-    } else {
-        TDirectList direct(dir.filePath(QStringLiteral("direct.pdf")), *data, onePerPage);
-        pages = direct.Run();
+    try {
+        if (side == QLatin1String("ours")) {
+            TListReport report(data.get(), onePerPage);
+            pages = report.Run(storeBytes, inFile);
+        } else {
+            TDirectList direct(dir.filePath(QStringLiteral("direct.pdf")), *data, onePerPage);
+            pages = direct.Run();
+        }
+    } catch (const Exception& e) {
+        // The page store ends at 2 GB (32-bit offsets): some 800,000 one-record pages.
+        std::fprintf(stderr, "%s %d %s: %s\n", qPrintable(mode), count, qPrintable(side), qPrintable(e.Message()));
+        return 1;
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::printf("RESULT %.6f %d %ld %lld %d\n", seconds, pages, PeakRssKb(), static_cast<long long>(storeBytes),
