@@ -18,6 +18,14 @@ bool NeverBreaks(TQRBandType type)
     return type == rbPageHeader || type == rbColumnHeader || type == rbOverlay || type == rbPageFooter;
 }
 
+// Marks every control of the band finished: what it had left is dropped.
+void FinishControls(TQRCustomBand* band)
+{
+    for (Integer i = 0; i < band->ControlCount(); ++i)
+        if (auto* p = dynamic_cast<TQRPrintable*>(band->Controls(i)))
+            p->SetFinished(true);
+}
+
 // Bands that ignore ForceNewPage and ForceNewColumn.
 bool IgnoresForcedBreaks(TQRBandType type)
 {
@@ -239,6 +247,11 @@ void TCustomRazorUze::PrintControls(TQRCustomBand* band)
         }
         if (allFinished)
             return;
+        // Such a band cannot go on in another column: the rest is cut.
+        if (NeverBreaks(band->BandType())) {
+            FinishControls(band);
+            return;
+        }
         run_.InColumnBreak = true;
         NewColumn();
         run_.InColumnBreak = false;

@@ -155,3 +155,38 @@ TEST_F(QRRunCheckRobust, ACancelMidRunThenAWholeRun)
     EXPECT_EQ(PlacedOn("Summary", 5), std::vector<Integer>{2500});
     EXPECT_EQ(printer->Status(), mpFinished);
 }
+
+TEST_F(QRRunCheckRobust, StretchingTextInPageHeadersAndFootersIsCutWhereTheyEnd)
+{
+    TQRBand* header = Make("Header", rbPageHeader, 5);
+    Label(header, "H1\r\nH2\r\nH3", 0)->SetAutoStretch(true);
+    TQRBand* footer = Make("Footer", rbPageFooter, 5);
+    Label(footer, "F1\r\nF2\r\nF3\r\nF4\r\nF5\r\nF6", 0)->SetAutoStretch(true);
+    Sales(6);
+    TQuery& sales = Query("SALES", "SELECT * FROM sales ORDER BY id");
+    report->SetDataSet(&sales);
+    TQRBand* detail = Make("Detail", rbDetail, 100);
+    Text(detail, "SALES.ID", 0);
+    Run();
+    // The header may grow down the page; the footer sits on the bottom
+    // margin and has no room to grow: every page shows the same first
+    // lines of it, never the rest on a page of its own.
+    ASSERT_EQ(printer->PageCount(), 3);
+    QStringList footerOnPage1;
+    for (Integer n = 1; n <= 3; ++n) {
+        QStringList header, footer;
+        for (const PageText& t : TextsOnPage(n, QStringLiteral("cut"))) {
+            if (t.text.startsWith(QLatin1Char('H')))
+                header << t.text;
+            else if (t.text.startsWith(QLatin1Char('F')))
+                footer << t.text;
+        }
+        EXPECT_EQ(header, (QStringList{"H1", "H2", "H3"})) << n;
+        ASSERT_FALSE(footer.isEmpty()) << n;
+        EXPECT_EQ(footer.first(), "F1") << n;
+        EXPECT_LT(footer.size(), 6) << n;
+        if (n == 1)
+            footerOnPage1 = footer;
+        EXPECT_EQ(footer, footerOnPage1) << n;
+    }
+}
