@@ -300,3 +300,60 @@ TEST_F(QRRunCheck, PrintedToPdfTheTotalsAndRepeatedHeadersReadBack)
     const QRectF total = PdfWordBox(file, QStringLiteral("Total"));
     EXPECT_NEAR(total.top(), firstFooter.front() * 72.0 / 254, 4);
 }
+
+TEST_F(QRRunCheck, AStretchingLabelGoesOnInTheNextColumnsBelowTheirHeaders)
+{
+    Sql("CREATE TABLE memo (id INTEGER); INSERT INTO memo VALUES (1);");
+    TQuery& memo = Query("MEMO", "SELECT * FROM memo");
+    report->SetDataSet(&memo);
+    report->Page()->SetColumnSpace(10);
+    report->Page()->SetColumns(2);
+    Make("Title", rbTitle, 20);
+    Make("Heads", rbColumnHeader, 10);
+    TQRBand* detail = Make("Detail", rbDetail, 5);
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i)
+        lines << QStringLiteral("M%1").arg(i, 3, 10, QLatin1Char('0'));
+    Label(detail, lines.join(QStringLiteral("\r\n")), 0)->SetAutoStretch(true);
+    auto* under = Make<TQRChildBand>("Under", 10);
+    under->SetParentBand(detail);
+    under->SetPrintOrder(cboAfterParent);
+    Run();
+    // Columns (1900 - 100) / 2 = 900 wide at x 100 and 1100 (37.8 and
+    // 415.7 px). On page 1 both start below the title and the column
+    // header at 400 (151.2 px), on page 2 below the header at 200 (75.6 px).
+    struct Column { Integer page; bool second; double top; };
+    std::vector<Column> columns;
+    QStringList printed;
+    double offset = 0, pitch = 0, lastY = 0;
+    for (Integer n = 1; n <= printer->PageCount(); ++n) {
+        std::vector<PageText> texts = TextsOnPage(n, QStringLiteral("columns"));
+        std::stable_sort(texts.begin(), texts.end(), [](const PageText& a, const PageText& b) { return a.x < b.x - 100; });
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const bool second = texts[i].x > 415.7 - 1;
+            EXPECT_NEAR(texts[i].x, second ? 415.7 : 37.8, 1.5) << texts[i].text.toStdString();
+            if (i == 0 || second != (texts[i - 1].x > 415.7 - 1))
+                columns.push_back({n, second, texts[i].y});
+            else if (pitch == 0)
+                pitch = texts[i].y - texts[i - 1].y;
+            printed << texts[i].text;
+            lastY = texts[i].y;
+        }
+    }
+    EXPECT_EQ(printed, lines);
+    ASSERT_GE(columns.size(), 3u);
+    offset = columns[0].top - 151.2;
+    EXPECT_EQ(columns[1].page, 1);
+    EXPECT_TRUE(columns[1].second);
+    EXPECT_NEAR(columns[1].top - offset, 151.2, 1.5);
+    EXPECT_EQ(columns[2].page, 2);
+    EXPECT_FALSE(columns[2].second);
+    EXPECT_NEAR(columns[2].top - offset, 75.6, 1.5);
+    // The child follows the last line, in the column where the text ended.
+    ASSERT_EQ(placed.back().name, "Under");
+    EXPECT_EQ(placed.back().page, columns.back().page);
+    EXPECT_EQ(placed.back().column, columns.back().second ? 2 : 1);
+    const double lastBottom = lastY - offset + pitch;
+    EXPECT_NEAR(placed.back().y * 96 / 254.0, lastBottom, pitch + 1);
+    EXPECT_GE(placed.back().y * 96 / 254.0, lastBottom - 1);
+}
