@@ -357,3 +357,29 @@ TEST_F(QRRunCheck, AStretchingLabelGoesOnInTheNextColumnsBelowTheirHeaders)
     EXPECT_NEAR(placed.back().y * 96 / 254.0, lastBottom, pitch + 1);
     EXPECT_GE(placed.back().y * 96 / 254.0, lastBottom - 1);
 }
+
+TEST_F(QRRunCheck, PageAndColumnNumbersInHeadersAndFooters)
+{
+    FillSales(*this, 40);
+    TQuery& sales = Query("SALES", "SELECT * FROM sales ORDER BY id");
+    report->SetDataSet(&sales);
+    report->SetReportTitle("Sales");
+    report->Page()->SetColumns(2);
+    TQRBand* heads = Make("Heads", rbColumnHeader, 10);
+    Text(heads, "'Col ' + STR(COLUMNNUMBER)", 0);
+    TQRBand* footer = Make("Footer", rbPageFooter, 10);
+    Text(footer, "REPORTTITLE + ' page ' + STR(PAGENUMBER)", 0);
+    Make("Detail", rbDetail, 30);
+    Run();
+    // Below the column header (100..200) 30 mm details end by 2870 less
+    // the footer's 100: 8 to a column (to 2600), 16 to a page; 40 rows
+    // take 3 pages, the last with one column.
+    ASSERT_EQ(printer->PageCount(), 3);
+    for (Integer n = 1; n <= 3; ++n) {
+        QStringList texts;
+        for (const PageText& t : TextsOnPage(n, QStringLiteral("numbers")))
+            texts << t.text;
+        const QStringList columns = n < 3 ? QStringList{"Col 1", "Col 2"} : QStringList{"Col 1"};
+        EXPECT_EQ(texts, columns + QStringList{QStringLiteral("Sales page %1").arg(n)}) << n;
+    }
+}
