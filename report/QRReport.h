@@ -748,6 +748,8 @@ private:
     bool Fits(const TQRCustomBand* band, Extended extra) const;
     Extended LinkedHeight(const TQRCustomBand* band, bool follow) const;
     bool ForceNewPageStep();
+    // Ends the page's remaining columns: the next band starts a page.
+    void NewPageAfterColumns();
     bool ForceNewColumnStep();
     void SpaceCheck(TQRCustomBand* band);
     void AlignBandToBottom(const TQRCustomBand* band);

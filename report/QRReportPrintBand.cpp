@@ -147,8 +147,13 @@ void TCustomRazorUze::PrintBandSelf(TQRCustomBand* band)
     bool printIt = band->Enabled();
     if (printIt && band->BeforePrint)
         band->BeforePrint(band, printIt);
-    if (band->BandType() == rbSummary)
+    if (band->BandType() == rbSummary) {
+        // As wide as the page, past column 1 it would print over the
+        // columns to its left.
+        if (printIt && currentColumn_ > 1 && pageNumber_ > 0)
+            NewPageAfterColumns();
         currentX_ = RoundToInt(page_->LeftMargin());
+    }
     // A disabled detail band still counts as printed for its clients.
     if (!band->Enabled() && band->NotifyController())
         band->NotifyController()->NotifyClients();

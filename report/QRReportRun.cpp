@@ -330,10 +330,15 @@ bool TCustomRazorUze::ForceNewPageStep()
         run_.TitleJustPrinted = false;
         return false;
     }
+    NewPageAfterColumns();
+    return true;
+}
+
+void TCustomRazorUze::NewPageAfterColumns()
+{
     do
         NewColumn();
     while (currentColumn_ != 1);
-    return true;
 }
 
 bool TCustomRazorUze::ForceNewColumnStep()

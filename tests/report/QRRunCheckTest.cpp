@@ -383,3 +383,33 @@ TEST_F(QRRunCheck, PageAndColumnNumbersInHeadersAndFooters)
         EXPECT_EQ(texts, columns + QStringList{QStringLiteral("Sales page %1").arg(n)}) << n;
     }
 }
+
+TEST_F(QRRunCheck, ASummaryAfterTheFirstColumnStartsAPageOfItsOwn)
+{
+    FillSales(*this, 12);
+    TQuery& sales = Query("SALES", "SELECT * FROM sales ORDER BY id");
+    report->SetDataSet(&sales);
+    report->Page()->SetColumns(2);
+    TQRBand* detail = Make("Detail", rbDetail, 30);
+    Text(detail, "SALES.ID", 0);
+    TQRBand* summary = Make("Summary", rbSummary, 20);
+    Text(summary, "'Rows ' + STR(COUNT)", 0);
+    Run();
+    // 9 details of 300 fill column 1 (100..2800), 3 go on in column 2 to
+    // 1000. The summary spans both columns: at 1000 it would cover column
+    // 1's rows, so it opens page 2 at the top margin, column 1.
+    EXPECT_EQ(PlacedOn("Detail", 1).size(), 12u);
+    ASSERT_EQ(printer->PageCount(), 2);
+    EXPECT_EQ(PlacedOn("Summary", 2), std::vector<Integer>{100});
+    EXPECT_EQ(placed.back().x, 100);
+    const std::vector<PageText> page2 = TextsOnPage(2, QStringLiteral("summary"));
+    ASSERT_EQ(page2.size(), 1u);
+    EXPECT_EQ(page2.front().text, "Rows " + SqliteLines("SELECT COUNT(*) FROM sales;").first());
+    // In column 1 the columns to its right are empty: it stays.
+    Sql("DELETE FROM sales WHERE id > 5;");
+    sales.Close();
+    sales.Open();
+    Run();
+    EXPECT_EQ(printer->PageCount(), 1);
+    EXPECT_EQ(PlacedOn("Summary", 1), std::vector<Integer>{100 + 5 * 300});
+}
