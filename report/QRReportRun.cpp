@@ -137,6 +137,11 @@ void TCustomRazorUze::RunSteps(bool composite)
     const TQRUnit savedUnit = Units();
     SetRunUnits(TQRUnit::Native);
     ScopeExit units([&] { SetRunUnits(savedUnit); });
+    // Columns that overlap or have no width would print off their places.
+    if (page_->ColumnSpace() < 0)
+        throw EQRError(QStringLiteral("The space between columns is negative"));
+    if (ColumnWidth() <= 0)
+        throw EQRError(QStringLiteral("The columns do not fit between the margins"));
 
     bool docOpen = false;
     if (!composite) {

@@ -155,3 +155,29 @@ TEST_F(QRRunCheckHostile, AVeryLongStretchingTextPrintsEveryWordInLinearTime)
             words += text.split(QLatin1Char(' '), Qt::SkipEmptyParts).size();
     EXPECT_EQ(words, 5 * repeats);
 }
+
+TEST_F(QRRunCheckHostile, ColumnsThatCannotFitAreRefused)
+{
+    DetailAndSummary(10);
+    report->Page()->SetColumns(2);
+    const std::pair<long double, const char*> cases[] = {
+        {1000, "The columns do not fit between the margins"},  // (190 - 1000) / 2 mm wide
+        {-50, "The space between columns is negative"},
+    };
+    for (const auto& [space, message] : cases) {
+        report->Page()->SetColumnSpace(space);
+        try {
+            Run();
+            ADD_FAILURE() << "no error for a space of " << double(space);
+        } catch (const EQRError& e) {
+            EXPECT_EQ(e.Message(), message);
+        }
+        EXPECT_TRUE(report->Available());
+        EXPECT_EQ(report->Units(), TQRUnit::MM);
+        EXPECT_TRUE(placed.empty());
+    }
+    // (1900 - 1898) / 2: columns one tenth of a millimetre wide still run.
+    report->Page()->SetColumnSpace(189.8L);
+    Run();
+    EXPECT_EQ(PlacedOn("Detail", 1), std::vector<Integer>{100});
+}
