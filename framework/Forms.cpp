@@ -167,7 +167,9 @@ void TCustomForm::Paint() {
 
 // ------------------------------------------------------------ the window
 
-QWidget* TCustomForm::CreateWidget(QWidget*) {
+QWidget* TCustomForm::CreateWidget(QWidget* parent) {
+    // A form placed on a control is a plain child window of it.
+    if (Parent()) return new TControlWidget<QWidget>(this, parent);
     auto* w = new TControlWidget<QWidget>(this, nullptr, Qt::Window);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     return w;
@@ -175,6 +177,7 @@ QWidget* TCustomForm::CreateWidget(QWidget*) {
 
 void TCustomForm::InitWidget() {
     TWinControl::InitWidget();
+    if (Parent()) return;
     QWidget* w = Widget();
     w->setWindowTitle(Caption());
     applyWindowFlags();
@@ -183,7 +186,7 @@ void TCustomForm::InitWidget() {
 
 void TCustomForm::applyWindowFlags() {
     QWidget* w = Widget();
-    if (!w) return;
+    if (!w || Parent()) return;
     Qt::WindowFlags flags;
     switch (borderStyle_) {
     case bsNone: flags = Qt::Window | Qt::FramelessWindowHint; break;
@@ -238,6 +241,7 @@ TRect TCustomForm::ClientRect() const {
 }
 
 TPoint TCustomForm::ClientOffset() const {
+    if (Parent()) return TWinControl::ClientOffset();
     QWidget* w = Widget();
     if (w && w->isVisible()) {
         const QPoint origin = w->mapToGlobal(QPoint(0, 0));
@@ -308,6 +312,10 @@ void TCustomForm::CMVisibleChanged(TMessage&) {
 }
 
 void TCustomForm::showWindow() {
+    if (Parent()) {
+        Widget()->show();
+        return;
+    }
     if (position_ == poScreenCenter || position_ == poDesktopCenter) {
         SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
     } else if (position_ == poMainFormCenter || position_ == poOwnerFormCenter) {
@@ -453,6 +461,8 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
 }
 
 bool TCustomForm::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
+    // A form on a control has no window of its own to close, move or activate.
+    if (Parent()) return TWinControl::WidgetEvent(link, event);
     switch (event->type()) {
     case QEvent::Close:
         // The framework closes (or hides) the window itself.

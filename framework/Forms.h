@@ -198,6 +198,7 @@ public:
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
     QWidget* ClientWidget() override;
+    void InitWidget() override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
     void WMSize(TMessage& Message) override;
 
@@ -263,6 +264,11 @@ public:
     void Terminate();
     bool Terminated() const { return terminated_; }
     void ProcessMessages();
+    // Processes messages until done() holds (checked every
+    // WaitCheckInterval ms, in a loop of its own) or the program ends:
+    // a step of a window waiting for the user without spinning.
+    void WaitUntil(const std::function<bool()>& done);
+    static constexpr int WaitCheckInterval = 10;
 
     // Called in a catch block: OnException, else a message box with the
     // exception's text. Handlers never let an exception into Qt.

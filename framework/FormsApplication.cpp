@@ -6,6 +6,7 @@
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEventLoop>
+#include <QtCore/QTimer>
 #include <QtGui/QGuiApplication>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollArea>
@@ -109,6 +110,19 @@ void TApplication::ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void TApplication::WaitUntil(const std::function<bool()>& done) {
+    if (done() || terminated_) return;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || terminated_) loop.quit();
+    });
+    check.start(WaitCheckInterval);
+    modalLoops_.push_back(&loop);
+    loop.exec();
+    modalLoops_.erase(std::remove(modalLoops_.begin(), modalLoops_.end(), &loop), modalLoops_.end());
+}
+
 void TApplication::HandleException(TObject* Sender) {
     std::exception_ptr current = std::current_exception();
     if (!current) return;
@@ -154,6 +168,11 @@ QWidget* TScrollBox::CreateWidget(QWidget* parent) {
     return area;
 }
 
+void TScrollBox::InitWidget() {
+    TWinControl::InitWidget();
+    updateRange();
+}
+
 QWidget* TScrollBox::ClientWidget() {
     Handle();
     return contents_;
@@ -175,16 +194,26 @@ void TScrollBox::WMSize(TMessage& Message) {
     updateRange();
 }
 
-// The scrolled area covers every child.
+// The scrolled area covers every child, and at least the inside of the
+// frame less the scroll bars the children need: no bar shows while they fit.
 void TScrollBox::updateRange() {
-    if (!contents_) return;
-    Integer right = ClientWidth(), bottom = ClientHeight();
+    if (!contents_ || !Widget()) return;
+    Integer right = 0, bottom = 0;
     for (Integer i = 0; i < ControlCount(); ++i) {
         const TControl* c = Controls(i);
         if (!c->Visible()) continue;
         right = std::max(right, c->Left() + c->Width());
         bottom = std::max(bottom, c->Top() + c->Height());
     }
-    contents_->resize(right, bottom);
+    const auto* area = static_cast<QScrollArea*>(Widget());
+    QSize inside = area->maximumViewportSize();
+    const int barW = area->verticalScrollBar()->sizeHint().width();
+    const int barH = area->horizontalScrollBar()->sizeHint().height();
+    // Each bar narrows the room, which may call for the other one.
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool vertical = bottom > inside.height(), horizontal = right > inside.width();
+        inside = area->maximumViewportSize() - QSize(vertical ? barW : 0, horizontal ? barH : 0);
+    }
+    contents_->resize(std::max(right, Integer(inside.width())), std::max(bottom, Integer(inside.height())));
 }
 

@@ -9,6 +9,8 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
+#include <algorithm>
+
 namespace {
 
 // A plain character of a dialog-character message (Alt not needed).
@@ -431,6 +433,11 @@ void TCustomMemo::InitWidget() {
     TWinControl::InitWidget();
     applyOptions();
     linesChanged();
+    if (!pendingSelection_) return;
+    // The selection made before the editor existed.
+    const QString plain = dynamic_cast<QPlainTextEdit*>(Widget())->toPlainText();
+    selectPlain(fromTextPos(plain, selStart_), fromTextPos(plain, selStart_ + selLength_));
+    pendingSelection_ = false;
 }
 
 void TCustomMemo::applyOptions() {
@@ -474,7 +481,96 @@ void TCustomMemo::Clear() {
 }
 
 void TCustomMemo::SelectAll() {
+    selStart_ = 0;
+    selLength_ = Integer(GetText().size());
+    pendingSelection_ = true;
     if (auto* e = dynamic_cast<QPlainTextEdit*>(Widget())) e->selectAll();
+}
+
+Integer TCustomMemo::toTextPos(const QString& plain, Integer pos) const {
+    pos = std::clamp(pos, Integer(0), Integer(plain.size()));
+    return pos + Integer(QStringView(plain).left(pos).count(QLatin1Char('\n')));
+}
+
+Integer TCustomMemo::fromTextPos(const QString& plain, Integer pos) const {
+    Integer units = 0;
+    Integer i = 0;
+    for (; i < plain.size(); ++i) {
+        const Integer width = plain[i] == QLatin1Char('\n') ? 2 : 1;
+        if (units + width > pos) break;
+        units += width;
+    }
+    return i;
+}
+
+void TCustomMemo::selectPlain(Integer anchor, Integer position) {
+    auto* e = dynamic_cast<QPlainTextEdit*>(Widget());
+    QTextCursor cursor = e->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    e->setTextCursor(cursor);
+}
+
+Integer TCustomMemo::SelStart() const {
+    auto* e = dynamic_cast<QPlainTextEdit*>(Widget());
+    if (!e) return selStart_;
+    return toTextPos(e->toPlainText(), e->textCursor().selectionStart());
+}
+
+void TCustomMemo::SetSelStart(Integer start) {
+    auto* e = dynamic_cast<QPlainTextEdit*>(Widget());
+    if (!e) {
+        selStart_ = std::clamp(start, Integer(0), Integer(GetText().size()));
+        selLength_ = 0;
+        pendingSelection_ = true;
+        return;
+    }
+    const Integer pos = fromTextPos(e->toPlainText(), start);
+    selectPlain(pos, pos);
+}
+
+Integer TCustomMemo::SelLength() const {
+    auto* e = dynamic_cast<QPlainTextEdit*>(Widget());
+    if (!e) return selLength_;
+    const QString plain = e->toPlainText();
+    const QTextCursor cursor = e->textCursor();
+    return toTextPos(plain, cursor.selectionEnd()) - toTextPos(plain, cursor.selectionStart());
+}
+
+void TCustomMemo::SetSelLength(Integer length) {
+    auto* e = dynamic_cast<QPlainTextEdit*>(Widget());
+    const Integer start = SelStart();
+    if (!e) {
+        selLength_ = std::clamp(length, Integer(0), Integer(GetText().size()) - start);
+        pendingSelection_ = true;
+        return;
+    }
+    const QString plain = e->toPlainText();
+    selectPlain(fromTextPos(plain, start), fromTextPos(plain, start + std::max(length, Integer(0))));
+}
+
+QString TCustomMemo::SelText() const {
+    return GetText().mid(SelStart(), SelLength());
+}
+
+void TCustomMemo::SetSelText(const QString& text) {
+    const Integer start = SelStart();
+    const QString whole = GetText();
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    auto* e = dynamic_cast<QPlainTextEdit*>(Widget());
+    if (!e) {
+        QString joined = whole;
+        joined.replace(start, SelLength(), text);
+        SetText(joined);
+        selStart_ = start + Integer(text.size());
+        selLength_ = 0;
+        pendingSelection_ = true;
+        return;
+    }
+    QTextCursor cursor = e->textCursor();
+    cursor.insertText(plain);
+    e->setTextCursor(cursor);
 }
 
 // The lines changed by code: the editor shows them.
@@ -533,6 +629,9 @@ TCustomListBox::~TCustomListBox() {
 QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
     auto* list = new TControlWidget<QListWidget>(this, parent);
     QObject::connect(list, &QListWidget::currentRowChanged, list, [this](int row) { userSelected(row); });
+    // The items lie on the list's viewport, whose mouse events the list
+    // does not forward: a double click on an item raises OnDblClick here.
+    QObject::connect(list, &QAbstractItemView::doubleClicked, list, [this](const QModelIndex&) { DblClick(); });
     return list;
 }
 

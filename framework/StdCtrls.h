@@ -215,6 +215,17 @@ public:
     void Clear();
     void SelectAll();
 
+    // ---- selection and caret, in units of Text: a line break counts two
+    // (CR LF), as the platform's edit control counts it.
+    Integer SelStart() const;
+    // Collapses the selection at start.
+    void SetSelStart(Integer start);
+    Integer SelLength() const;
+    void SetSelLength(Integer length);
+    QString SelText() const;
+    // Replaces the selection (or inserts at the caret); CR LF breaks lines.
+    void SetSelText(const QString& text);
+
     TNotifyEvent OnChange;
 
 protected:
@@ -229,7 +240,16 @@ private:
     void widgetEdited();
     void applyOptions();
 
+    // Positions of the editor (a line break is one unit) to and from Text's.
+    Integer toTextPos(const QString& plain, Integer pos) const;
+    Integer fromTextPos(const QString& plain, Integer pos) const;
+    void selectPlain(Integer anchor, Integer position);
+
     std::unique_ptr<TStringList> lines_;
+    // The selection while there is no editor, in Text's units.
+    Integer selStart_ = 0;
+    Integer selLength_ = 0;
+    bool pendingSelection_ = false;
     bool readOnly_ = false;
     bool wordWrap_ = true;
     bool wantTabs_ = false;

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 class TControl;
@@ -333,6 +334,33 @@ private:
     bool isPrinting_ = false;
     TCustomRazorUze* parentReport_ = nullptr;
     bool finished_ = true;
+};
+
+// The quick editor of a printable control: its common properties, read
+// and set, and a small dialog to edit them.
+class TQRPrintableEditor : public TObject {
+public:
+    explicit TQRPrintableEditor(TQRPrintable* Control) : control_(Control) {}
+
+    TQRPrintable* Control() const { return control_; }
+    virtual TColor Color() const { return clNone; }
+    virtual TFont* Font() const { return nullptr; }
+    // The class of control the editor is for.
+    virtual const std::type_info& ControlClass() const { return typeid(TQRPrintable); }
+    virtual QString Text() const { return QString(); }
+    // The prefix of a new control's name.
+    virtual QString Identifier() const { return QString(); }
+    virtual QString Description() const { return QString(); }
+    virtual TAlignment Alignment() const { return taLeftJustify; }
+    virtual void SetAlignment(TAlignment) {}
+    virtual void SetColor(TColor Value) = 0;
+    virtual void SetFont(TFont* Value) = 0;
+    virtual void SetText(const QString& Value) = 0;
+    // Runs the editor's dialog; true when its settings were applied.
+    virtual bool Edit() = 0;
+
+private:
+    TQRPrintable* control_;
 };
 
 enum TQRBandType {

@@ -3,10 +3,13 @@
 // client size convention, centring and the screen.
 #include "Dialogs.h"
 #include "FrameworkTestSupport.h"
+#include "StdCtrls.h"
 
 #include <QtCore/QTimer>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QScrollArea>
+#include <QtWidgets/QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -287,6 +290,67 @@ TEST_F(FormsTest, StayOnTopAndDialogBorderSetTheWindowFlags) {
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+}
+
+TEST_F(FormsTest, AFormPlacedOnAControlIsAChildWindowOfIt) {
+    TForm host(nullptr);
+    host.SetBorderStyle(bsDialog);
+    host.SetClientSize(300, 200);
+    TForm inner(nullptr);
+    inner.SetBorderStyle(bsNone);
+    inner.SetParent(&host);
+    inner.SetBounds(0, 0, 300, 200);
+    auto* button = new TButton(&inner);
+    button->SetParent(&inner);
+    button->SetBounds(10, 10, 80, 25);
+    int clicks = 0;
+    button->OnClick = [&](TObject*) { ++clicks; };
+    host.Show();
+    inner.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.Handle()));
+    EXPECT_FALSE(inner.Handle()->isWindow());
+    EXPECT_EQ(inner.Handle()->parentWidget(), host.Handle());
+    EXPECT_EQ(GetParentForm(button), &host);
+    EXPECT_TRUE(inner.Handle()->isVisible());
+    QTest::mouseClick(host.Handle()->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 22));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(FormsTest, WaitUntilRunsTheLoopTillTheConditionHolds) {
+    bool done = false;
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 3) done = true;
+    });
+    timer.start(5);
+    Application->WaitUntil([&] { return done; });
+    EXPECT_TRUE(done);
+    EXPECT_GE(ticks, 3);
+    // A condition that already holds returns at once.
+    Application->WaitUntil([] { return true; });
+}
+
+TEST_F(FormsTest, AScrollBoxShowsScrollBarsOnlyWhenItsChildrenDoNotFit) {
+    TForm form(nullptr);
+    form.SetClientSize(300, 200);
+    auto box = [&](Integer childHeight) {
+        auto* b = new TScrollBox(&form);
+        b->SetParent(&form);
+        b->SetBounds(10, 10, 200, 100);
+        auto* child = new TButton(&form);
+        child->SetParent(b);
+        child->SetBounds(0, 0, 150, childHeight);
+        return static_cast<QScrollArea*>(b->Handle());
+    };
+    QScrollArea* fits = box(60);
+    QScrollArea* tall = box(300);
+    form.Show();
+    QApplication::processEvents();
+    EXPECT_EQ(fits->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(fits->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(tall->verticalScrollBar()->maximum(), 300 - tall->viewport()->height());
+    EXPECT_EQ(tall->horizontalScrollBar()->maximum(), 0);
 }
 
 }  // namespace

@@ -301,6 +301,43 @@ TEST_F(StdCtrlsTest, ListBoxSelectsByCodeAndByKeys) {
     EXPECT_EQ(static_cast<QListWidget*>(list->Widget())->count(), 1);
 }
 
+TEST_F(StdCtrlsTest, MemoSelectionCountsALineBreakAsTwoUnitsOfText) {
+    auto* memo = Place(new TMemo(form.get()), form.get(), 10, 10, 200, 100);
+    memo->SetText(QStringLiteral("ab\r\ncd"));
+    // Chosen before the editor exists, the selection waits for it.
+    memo->SelectAll();
+    form->ShowActive();
+    EXPECT_EQ(memo->SelStart(), 0);
+    EXPECT_EQ(memo->SelLength(), 6);
+    memo->SetSelStart(4);
+    memo->SetSelLength(2);
+    EXPECT_EQ(memo->SelText(), QStringLiteral("cd"));
+    memo->SetSelText(QStringLiteral("X\r\nY"));
+    EXPECT_EQ(memo->Text(), QStringLiteral("ab\r\nX\r\nY"));
+    // The caret follows what went in.
+    EXPECT_EQ(memo->SelStart(), 8);
+    EXPECT_EQ(memo->SelLength(), 0);
+    memo->SetFocus();
+    KeyClicks(form.get(), QStringLiteral("z"));
+    EXPECT_EQ(memo->Text(), QStringLiteral("ab\r\nX\r\nYz"));
+}
+
+TEST_F(StdCtrlsTest, DoubleClickOnAListItemRaisesOnDblClick) {
+    auto* list = Place(new TListBox(form.get()), form.get(), 10, 10, 120, 100);
+    list->Items()->Add(QStringLiteral("売上"));
+    list->Items()->Add(QStringLiteral("返品"));
+    int doubles = 0;
+    list->OnDblClick = [&](TObject*) { ++doubles; };
+    form->ShowActive();
+    auto* widget = static_cast<QListWidget*>(list->Widget());
+    const QPoint at = widget->visualItemRect(widget->item(1)).center();
+    QTest::mouseClick(widget->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(doubles, 0);
+    QTest::mouseDClick(widget->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(list->ItemIndex(), 1);
+}
+
 // ---- a sample form
 
 TEST(SampleForm, JapaneseCaptionsRenderWithAnIpaFaceAt96Dpi) {
