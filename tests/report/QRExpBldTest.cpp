@@ -180,8 +180,9 @@ TEST_F(QRExpBldTest, ValidateShowsTheResultOrTheError) {
 }
 
 TEST_F(QRExpBldTest, ValidationTextOfEachResultKind) {
-    TQRExpressionBuilder builder(nullptr, nullptr, nullptr);
-    const bool globalPrepared = GlobalEnvironment()->Prepared();
+    TQREvEnvironment local;
+    local.AddFunction(QStringLiteral("half"), QStringLiteral("0.5"));
+    TQRExpressionBuilder builder(nullptr, nullptr, &local);
     auto check = [&](const QString& text) {
         builder.ExprEdit->SetText(text);
         return builder.ValidationText();
@@ -192,8 +193,9 @@ TEST_F(QRExpBldTest, ValidationTextOfEachResultKind) {
     EXPECT_EQ(check(QStringLiteral("''")), QStringLiteral("ERROR: "));
     EXPECT_EQ(check(QStringLiteral("NOSUCHNAME")),
               QStringLiteral("ERROR: ") + QRExprMessage(QRExprText::UnknownFunction, QStringLiteral("NOSUCHNAME")));
-    // The check leaves the environments as it found them.
-    EXPECT_EQ(GlobalEnvironment()->Prepared(), globalPrepared);
+    EXPECT_EQ(check(QStringLiteral("HALF*4")), QStringLiteral("There are no errors. The result is : 2"));
+    // The check leaves the local environment as it found it.
+    EXPECT_FALSE(local.Prepared());
 }
 
 TEST_F(QRExpBldTest, TypedLineBreaksVanishOnOk) {
