@@ -5,8 +5,11 @@
 #include "Buttons.h"
 #include "DBClient.h"
 #include "Dialogs.h"
+#include "Grids.h"
+#include "StdCtrls.h"
 #include "ExtCtrls.h"
 #include "QRDialogTestSupport.h"
+#include "QREnvEd.h"
 #include "QRExpr.h"
 #include "QRExprTestSupport.h"
 #include "StdCtrlsEdit.h"
@@ -289,6 +292,42 @@ TEST_F(QRExpBldTest, VariablesListLocalNamesFirstAndShowTheirExpressions) {
     EXPECT_TRUE(names.contains(QStringLiteral("APPSTARTTIME")));
     EXPECT_EQ(firstValue, QStringLiteral("0.05"));
     EXPECT_EQ(chosenValue, QStringLiteral("'local wins'"));
+}
+
+TEST_F(QRExpBldTest, ModifyVariablesEditsTheLocalDefinesAndTheListFollows) {
+    TQREvEnvironment local;
+    local.AddFunction(QStringLiteral("first"), QStringLiteral("1"));
+    TQREnvironmentEditor* editor = nullptr;
+    bool localChosen = false, globalAllowed = false;
+    script.Then(BUILDER_READY, [&] { ClickControl(b->InsertVariableBtn); })
+        .Then([&] { return OnPage(b, b->VariablePage); }, [&] { ClickControl(b->ModifyVariables); })
+        .Then([&] { editor = TopForm<TQREnvironmentEditor>(); return editor && editor->Active(); },
+              [&] {
+                  localChosen = editor->LocalCB->Checked();
+                  globalAllowed = editor->GlobalCB->Enabled();
+                  ClickControl(editor->AddBtn);
+              })
+        .Then([&] { return editor->Adding() && editor->NameEdit->Focused(); },
+              [&] {
+                  TypeInto(editor, QStringLiteral("second"));
+                  ClickControl(editor->NewOKBtn);
+              })
+        .Then([&] { return !editor->Adding(); }, [&] { ClickControl(editor->VariableOKBtn); })
+        .Then([&] { return !TopForm<TQREnvironmentEditor>() && b->Active() &&
+                           IndexOf(b->AvailableVariables, QStringLiteral("SECOND")) == 1; },
+              [&] {
+                  ClickListItem(b->AvailableVariables, 1);
+                  ClickControl(b->VariableOKBtn);
+              })
+        .Then([&] { return OnPage(b, b->MainPage); }, [&] { ClickControl(b->OK); });
+    script.Start();
+    QString expression;
+    EXPECT_TRUE(ExpressionBuilder(QString(), expression, nullptr, &local, nullptr));
+    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(localChosen);
+    EXPECT_TRUE(globalAllowed);
+    EXPECT_EQ(local.Count(), 2);
+    EXPECT_EQ(expression, QStringLiteral("SECOND"));
 }
 
 TEST_F(QRExpBldTest, ClosingTheWindowDuringAPageCancelsEverything) {
