@@ -104,6 +104,8 @@ private:
 class TQRLabel : public TQRCustomLabel {
 public:
     explicit TQRLabel(TComponent* AOwner) : TQRCustomLabel(AOwner) {}
+    // A TQRLabelEditor.
+    std::unique_ptr<TQRPrintableEditor> CreateEditor() override;
 };
 
 // ------------------------------------------------------------ expression
@@ -117,6 +119,8 @@ QString QRValueText(const EvalResult& value, const QString& mask);
 class TQRExpr : public TQRCustomLabel {
 public:
     explicit TQRExpr(TComponent* AOwner);
+    // A TQRExprEditor.
+    std::unique_ptr<TQRPrintableEditor> CreateEditor() override;
     ~TQRExpr() override;
 
     const QString& Expression() const { return expression_; }

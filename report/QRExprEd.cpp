@@ -8,6 +8,8 @@
 #include "StdCtrlsCombo.h"
 #include "StdCtrlsEdit.h"
 
+#include <memory>
+
 namespace {
 constexpr Integer MaskRow = 28;
 }  // namespace
@@ -69,4 +71,10 @@ void TQRExprEditor::LoadForm(TQRLabelEditorForm& form) const {
 void TQRExprEditor::ApplyForm(const TQRLabelEditorForm& form, const TQRLabelSettings& settings) {
     TQRLabelEditor::ApplyForm(form, settings);
     static_cast<TQRExpr*>(Control())->SetMask(static_cast<const TQRExprEditorForm&>(form).Mask->Text());
+}
+
+// ------------------------------------------------------------ the control's answer
+
+std::unique_ptr<TQRPrintableEditor> TQRExpr::CreateEditor() {
+    return std::make_unique<TQRExprEditor>(this);
 }

@@ -158,3 +158,9 @@ bool TQRLabelEditor::Edit() {
     ApplyForm(*form, settings);
     return true;
 }
+
+// ------------------------------------------------------------ the control's answer
+
+std::unique_ptr<TQRPrintableEditor> TQRLabel::CreateEditor() {
+    return std::make_unique<TQRLabelEditor>(this);
+}

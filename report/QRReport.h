@@ -281,6 +281,35 @@ private:
     Integer zoom_ = 100;
 };
 
+class TQRPrintable;
+
+// The quick editor of a printable control: its common properties, read
+// and set, and a small dialog to edit them.
+class TQRPrintableEditor : public TObject {
+public:
+    explicit TQRPrintableEditor(TQRPrintable* Control) : control_(Control) {}
+
+    TQRPrintable* Control() const { return control_; }
+    virtual TColor Color() const { return clNone; }
+    virtual TFont* Font() const { return nullptr; }
+    // The class of control the editor is for.
+    virtual const std::type_info& ControlClass() const;
+    virtual QString Text() const { return QString(); }
+    // The prefix of a new control's name.
+    virtual QString Identifier() const { return QString(); }
+    virtual QString Description() const { return QString(); }
+    virtual TAlignment Alignment() const { return taLeftJustify; }
+    virtual void SetAlignment(TAlignment) {}
+    virtual void SetColor(TColor Value) = 0;
+    virtual void SetFont(TFont* Value) = 0;
+    virtual void SetText(const QString& Value) = 0;
+    // Runs the editor's dialog; true when its settings were applied.
+    virtual bool Edit() = 0;
+
+private:
+    TQRPrintable* control_;
+};
+
 // The base of every control that prints on a band or on the report.
 class TQRPrintable : public TCustomControl {
 public:
@@ -313,6 +342,8 @@ public:
     virtual void Print(Integer X, Integer Y);
     // Operation 2 re-applies AlignToBand; the base ignores the others.
     virtual void Notify(TObject* Sender, Integer Operation);
+    // The quick editor of the control; nil when it has none.
+    virtual std::unique_ptr<TQRPrintableEditor> CreateEditor() { return nullptr; }
 
 protected:
     void Paint() override;
@@ -336,32 +367,9 @@ private:
     bool finished_ = true;
 };
 
-// The quick editor of a printable control: its common properties, read
-// and set, and a small dialog to edit them.
-class TQRPrintableEditor : public TObject {
-public:
-    explicit TQRPrintableEditor(TQRPrintable* Control) : control_(Control) {}
-
-    TQRPrintable* Control() const { return control_; }
-    virtual TColor Color() const { return clNone; }
-    virtual TFont* Font() const { return nullptr; }
-    // The class of control the editor is for.
-    virtual const std::type_info& ControlClass() const { return typeid(TQRPrintable); }
-    virtual QString Text() const { return QString(); }
-    // The prefix of a new control's name.
-    virtual QString Identifier() const { return QString(); }
-    virtual QString Description() const { return QString(); }
-    virtual TAlignment Alignment() const { return taLeftJustify; }
-    virtual void SetAlignment(TAlignment) {}
-    virtual void SetColor(TColor Value) = 0;
-    virtual void SetFont(TFont* Value) = 0;
-    virtual void SetText(const QString& Value) = 0;
-    // Runs the editor's dialog; true when its settings were applied.
-    virtual bool Edit() = 0;
-
-private:
-    TQRPrintable* control_;
-};
+inline const std::type_info& TQRPrintableEditor::ControlClass() const {
+    return typeid(TQRPrintable);
+}
 
 enum TQRBandType {
     rbTitle, rbPageHeader, rbDetail, rbPageFooter, rbSummary, rbGroupHeader, rbGroupFooter, rbSubDetail,

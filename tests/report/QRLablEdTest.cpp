@@ -182,6 +182,15 @@ TEST_F(QRLablEdTest, SlotsAnswerForTheirControls) {
     auto* expr = OnBand<TQRExpr>(QStringLiteral("Expr1"));
     TQRLabelEditor labelEditor(label);
     TQRExprEditor exprEditor(expr);
+    // Each control answers with its own editor, holding it.
+    const auto asked = label->CreateEditor();
+    ASSERT_NE(dynamic_cast<TQRLabelEditor*>(asked.get()), nullptr);
+    EXPECT_EQ(dynamic_cast<TQRExprEditor*>(asked.get()), nullptr);
+    EXPECT_EQ(asked->Control(), label);
+    const auto askedExpr = expr->CreateEditor();
+    ASSERT_NE(dynamic_cast<TQRExprEditor*>(askedExpr.get()), nullptr);
+    EXPECT_EQ(askedExpr->Control(), expr);
+    EXPECT_EQ(TQRShape(nullptr).CreateEditor(), nullptr);
     EXPECT_EQ(labelEditor.Identifier(), QStringLiteral("QRLABEL"));
     EXPECT_EQ(exprEditor.Identifier(), QStringLiteral("QREXPR"));
     EXPECT_EQ(labelEditor.Description(), QStringLiteral("Text Control"));
