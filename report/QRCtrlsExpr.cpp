@@ -2,6 +2,7 @@
 // data sets and named values, keeps its aggregates in step with the
 // records of its master and prints the value through a mask.
 #include "QRCtrls.h"
+#include "QRReportInternal.h"
 
 #include "SysUtils.h"
 
@@ -89,20 +90,14 @@ void TQRExpr::SetMask(const QString& value)
 
 void TQRExpr::SetMaster(TComponent* value)
 {
-    if (master_ == value)
-        return;
-    if (master_)
-        RemoveFreeNotification(master_);
-    master_ = value;
-    if (master_)
-        FreeNotification(master_);
+    if (master_ != value)
+        ReferTo(this, master_, value);
 }
 
 void TQRExpr::Notification(TComponent* AComponent, TOperation Operation)
 {
     TQRCustomLabel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == master_)
-        master_ = nullptr;
+    ForgetIfRemoved(master_, AComponent, Operation);
 }
 
 void TQRExpr::Prepare()

@@ -315,11 +315,7 @@ void TQRCustomBand::SetLinkBand(TQRCustomBand* band)
     for (TQRCustomBand* b = band; b; b = b->linkBand_)
         if (b == this)
             return;
-    if (linkBand_)
-        linkBand_->RemoveFreeNotification(this);
-    linkBand_ = band;
-    if (band)
-        band->FreeNotification(this);
+    ReferTo(this, linkBand_, band);
 }
 
 TQRChildBand* TQRCustomBand::ChildBand() const { return parentReport_ ? parentReport_->ChildOf(this) : nullptr; }
@@ -341,8 +337,7 @@ void TQRCustomBand::SetHasChild(bool value)
 void TQRCustomBand::Notification(TComponent* AComponent, TOperation Operation)
 {
     TQRBasePanel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == linkBand_)
-        linkBand_ = nullptr;
+    ForgetIfRemoved(linkBand_, AComponent, Operation);
 }
 
 void TQRBand::SetBandType(TQRBandType type)
@@ -364,11 +359,7 @@ void TQRChildBand::SetParentBand(TQRCustomBand* band)
         auto* child = dynamic_cast<const TQRChildBand*>(b);
         b = child ? child->parentBand_ : nullptr;
     }
-    if (parentBand_)
-        parentBand_->RemoveFreeNotification(this);
-    parentBand_ = band;
-    if (band)
-        band->FreeNotification(this);
+    ReferTo(this, parentBand_, band);
     if (ParentReport())
         ParentReport()->RebuildOrder();
 }
@@ -376,6 +367,5 @@ void TQRChildBand::SetParentBand(TQRCustomBand* band)
 void TQRChildBand::Notification(TComponent* AComponent, TOperation Operation)
 {
     TQRCustomBand::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == parentBand_)
-        parentBand_ = nullptr;
+    ForgetIfRemoved(parentBand_, AComponent, Operation);
 }

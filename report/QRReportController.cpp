@@ -1,5 +1,6 @@
 // The data walk: controllers, groups and sub-details.
 #include "QRReport.h"
+#include "QRReportInternal.h"
 
 #include "DB.h"
 #include "DBTables.h"
@@ -77,6 +78,25 @@ bool IsMasterKind(const TComponent* c)
 {
     return dynamic_cast<const TCustomRazorUze*>(c) || dynamic_cast<const TQRCustomController*>(c) ||
            dynamic_cast<const TQRControllerBand*>(c);
+}
+
+// Groups and controller bands answer to the report or to a controller band.
+bool IsBandMasterKind(const TComponent* c)
+{
+    return dynamic_cast<const TQRControllerBand*>(c) || dynamic_cast<const TCustomRazorUze*>(c);
+}
+
+// A group or controller band with no master of its own follows the report it sits on.
+template <class Band> void FollowReportByDefault(Band& band)
+{
+    if (!band.Master() && band.ParentReport())
+        band.SetMaster(band.ParentReport());
+}
+
+void RebuildReportOrder(const TQRCustomBand& band)
+{
+    if (band.ParentReport())
+        band.ParentReport()->RebuildOrder();
 }
 
 }  // namespace
@@ -355,20 +375,14 @@ TQRController::TQRController(TComponent* owner, TComponent* master) : TQRCustomC
 
 void TQRController::SetDataSet(TDataSet* value)
 {
-    if (dataSet_ == value)
-        return;
-    if (dataSet_)
-        dataSet_->RemoveFreeNotification(this);
-    dataSet_ = value;
-    if (dataSet_)
-        dataSet_->FreeNotification(this);
+    if (dataSet_ != value)
+        ReferTo(this, dataSet_, value);
 }
 
 void TQRController::Notification(TComponent* AComponent, TOperation Operation)
 {
     TQRCustomController::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == dataSet_)
-        dataSet_ = nullptr;
+    ForgetIfRemoved(dataSet_, AComponent, Operation);
 }
 
 void TQRController::AddDataSetToList()
@@ -512,44 +526,30 @@ void TQRGroup::SetFooterBand(TQRBand* band)
 {
     if (footerBand_ == band)
         return;
-    if (footerBand_)
-        footerBand_->RemoveFreeNotification(this);
-    footerBand_ = band;
-    if (band) {
-        band->FreeNotification(this);
+    ReferTo(this, footerBand_, band);
+    if (band)
         band->SetBandType(rbGroupFooter);
-    }
 }
 
 void TQRGroup::SetMaster(TComponent* value)
 {
-    if (value && !dynamic_cast<TQRControllerBand*>(value) && !dynamic_cast<TCustomRazorUze*>(value))
+    if (value && !IsBandMasterKind(value))
         return;
-    if (master_)
-        master_->RemoveFreeNotification(this);
-    master_ = value;
-    if (master_)
-        master_->FreeNotification(this);
-    if (ParentReport())
-        ParentReport()->RebuildOrder();
+    ReferTo(this, master_, value);
+    RebuildReportOrder(*this);
 }
 
 void TQRGroup::SetParent(TWinControl* AParent)
 {
     TQRCustomBand::SetParent(AParent);
-    if (!master_ && ParentReport())
-        SetMaster(ParentReport());
+    FollowReportByDefault(*this);
 }
 
 void TQRGroup::Notification(TComponent* AComponent, TOperation Operation)
 {
     TQRCustomBand::Notification(AComponent, Operation);
-    if (Operation != opRemove)
-        return;
-    if (AComponent == footerBand_)
-        footerBand_ = nullptr;
-    if (AComponent == master_)
-        master_ = nullptr;
+    ForgetIfRemoved(footerBand_, AComponent, Operation);
+    ForgetIfRemoved(master_, AComponent, Operation);
 }
 
 void TQRGroup::PreparePrint(TCustomRazorUze* report)
@@ -615,34 +615,27 @@ TQRControllerBand::~TQRControllerBand()
 
 void TQRControllerBand::SetMaster(TComponent* value)
 {
-    if (value && !dynamic_cast<TQRControllerBand*>(value) && !dynamic_cast<TCustomRazorUze*>(value))
+    if (value && !IsBandMasterKind(value))
         return;
     for (auto* band = dynamic_cast<TQRControllerBand*>(value); band;
          band = dynamic_cast<TQRControllerBand*>(band->master_))
         if (band == this)
             return;
-    if (master_)
-        master_->RemoveFreeNotification(this);
-    master_ = value;
-    if (master_)
-        master_->FreeNotification(this);
+    ReferTo(this, master_, value);
     controller_->SetMaster(value);
-    if (ParentReport())
-        ParentReport()->RebuildOrder();
+    RebuildReportOrder(*this);
 }
 
 void TQRControllerBand::SetParent(TWinControl* AParent)
 {
     TQRCustomBand::SetParent(AParent);
-    if (!master_ && ParentReport())
-        SetMaster(ParentReport());
+    FollowReportByDefault(*this);
 }
 
 void TQRControllerBand::Notification(TComponent* AComponent, TOperation Operation)
 {
     TQRCustomBand::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == master_)
-        master_ = nullptr;
+    ForgetIfRemoved(master_, AComponent, Operation);
 }
 
 // ------------------------------------------------------------ TQRSubDetail
@@ -658,8 +651,7 @@ TQRSubDetail::~TQRSubDetail() = default;
 void TQRSubDetail::SetPrintBefore(bool value)
 {
     Controller()->SetPrintBefore(value);
-    if (ParentReport())
-        ParentReport()->RebuildOrder();
+    RebuildReportOrder(*this);
 }
 
 void TQRSubDetail::SetHeaderBand(TQRBand* band)

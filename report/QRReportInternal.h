@@ -2,6 +2,7 @@
 // surface's scale.
 #pragma once
 
+#include "Classes.h"
 #include "Types.h"
 
 #include <utility>
@@ -30,6 +31,24 @@ public:
 private:
     F f_;
 };
+
+// Points ref at value and moves holder's free notice from the old component
+// to the new one, so that ref never outlives what it points at.
+template <class T> void ReferTo(TComponent* holder, T*& ref, T* value)
+{
+    if (ref)
+        ref->RemoveFreeNotification(holder);
+    ref = value;
+    if (ref)
+        ref->FreeNotification(holder);
+}
+
+// Drops ref when the component it points at is being freed.
+template <class T> void ForgetIfRemoved(T*& ref, const TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == opRemove && ref == AComponent)
+        ref = nullptr;
+}
 
 // Device units per tenth of a millimetre on the design surface.
 inline Extended DesignFactor(Integer zoom) { return Extended(96) / 254 * zoom / 100; }
