@@ -1,16 +1,34 @@
 #include "WidgetTestSupport.h"
 
+#include "TestSupport.h"
+
+#include <QtGui/QImage>
 #include <QtGui/QWindow>
 #include <QtTest/QTest>
 #include <QtWidgets/QWidget>
 
 #include <gtest/gtest.h>
 
+std::unique_ptr<TForm> WhiteForm(Integer width, Integer height) {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(0, 0, width, height);
+    form->SetColor(clWhite);
+    return form;
+}
+
 void ShowActive(TCustomForm* form) {
     form->Show();
     QWidget* w = form->Handle();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+QImage ShowAndGrab(TCustomForm* form, const QString& name) {
+    if (!form->Visible()) ShowActive(form);
+    const QImage shot = form->Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (!name.isEmpty()) SaveTestImage(shot, name);
+    return shot;
 }
 
 QWindow* WindowOf(TCustomForm* form) {

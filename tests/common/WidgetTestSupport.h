@@ -5,12 +5,22 @@
 #include "Forms.h"
 
 #include <QtCore/QPoint>
+#include <QtCore/QString>
 #include <QtCore/Qt>
 
+#include <memory>
+
+class QImage;
 class QWindow;
 
+// A borderless white form of the given size, not shown yet: what controls
+// draw on it is read back with ShowAndGrab.
+std::unique_ptr<TForm> WhiteForm(Integer width, Integer height);
 // Shows the form and waits until its window is active.
 void ShowActive(TCustomForm* form);
+// The whole form as it is drawn now (shown first if it is hidden), in
+// 32-bit RGB, saved under name when one is given.
+QImage ShowAndGrab(TCustomForm* form, const QString& name = QString());
 
 // Real keys through the form's window: they reach whatever widget has the
 // focus at that moment, press and release alike.

@@ -25,13 +25,6 @@ inline std::ostream& operator<<(std::ostream& out, const TRect& r) {
 
 class DisplayFormTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(0, 0, 320, 240);
-        form->SetColor(clWhite);
-    }
-
     // Places control on parent (the form by default) at the given bounds.
     template <class T>
     T* Place(T* control, Integer left, Integer top, Integer width, Integer height, TWinControl* parent = nullptr) {
@@ -41,12 +34,7 @@ protected:
     }
 
     // The whole form as it is drawn now, saved under name when one is given.
-    QImage Grab(const QString& name = QString()) {
-        if (!form->Visible()) ShowActive(form.get());
-        const QImage shot = form->Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        if (!name.isEmpty()) SaveTestImage(shot, name);
-        return shot;
-    }
+    QImage Grab(const QString& name = QString()) { return ShowAndGrab(form.get(), name); }
 
     // The part of the form a control covers.
     QImage GrabControl(TControl* control, const QString& name = QString()) {
@@ -54,7 +42,7 @@ protected:
         return Grab(name).copy(origin.X, origin.Y, control->Width(), control->Height());
     }
 
-    std::unique_ptr<TForm> form;
+    std::unique_ptr<TForm> form = WhiteForm(320, 240);
 };
 
 // A white w x h picture drawn by draw on a bitmap's canvas.

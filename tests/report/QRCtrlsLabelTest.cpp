@@ -246,23 +246,33 @@ TEST_F(QRLabelOnBand, FontSizeIsStoredAndAppliedWhenLoaded)
 
 // ------------------------------------------------------------ painting
 
-TEST(QRLabelPaint, RightAlignedTextOnItsColourAtTheRightEdge)
+namespace {
+
+// A fixed-size label at (20, 20), 200 pixels wide, on a white form.
+class QRLabelPaint : public ::testing::Test {
+protected:
+    TQRLabel* Place(Integer height, const QString& caption, TColor textColor)
+    {
+        auto* label = new TQRLabel(form.get());
+        label->SetParent(form.get());
+        label->SetAutoSize(false);
+        label->SetBounds(20, 20, 200, height);
+        label->SetCaption(caption);
+        label->Font()->SetColor(textColor);
+        return label;
+    }
+
+    std::unique_ptr<TForm> form = WhiteForm(240, 80);
+};
+
+}  // namespace
+
+TEST_F(QRLabelPaint, RightAlignedTextOnItsColourAtTheRightEdge)
 {
-    TForm form(nullptr);
-    form.SetBorderStyle(bsNone);
-    form.SetBounds(0, 0, 240, 80);
-    form.SetColor(clWhite);
-    auto* label = new TQRLabel(&form);
-    label->SetParent(&form);
-    label->SetAutoSize(false);
-    label->SetBounds(20, 20, 200, 30);
+    TQRLabel* label = Place(30, "Total 1,234", clBlack);
     label->SetColor(clYellow);
     label->SetAlignment(taRightJustify);
-    label->SetCaption("Total 1,234");
-    label->Font()->SetColor(clBlack);
-    ShowActive(&form);
-    const QImage shot = form.Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    SaveTestImage(shot, "qrlabel-paint-right");
+    const QImage shot = ShowAndGrab(form.get(), "qrlabel-paint-right");
 
     int textLeft = 1000, textRight = -1, yellow = 0;
     for (int y = 20; y < 50; ++y)
@@ -525,25 +535,14 @@ TEST_F(QRLabelOnBand, RightToLeftReadingMarksTheTextRecords)
     EXPECT_EQ(texts[1].second & ETO_RTLREADING, 0u);
 }
 
-TEST(QRLabelPaint, AFrameMovesTheTextInAndStaysVisible)
+TEST_F(QRLabelPaint, AFrameMovesTheTextInAndStaysVisible)
 {
-    TForm form(nullptr);
-    form.SetBorderStyle(bsNone);
-    form.SetBounds(0, 0, 240, 80);
-    form.SetColor(clWhite);
-    auto* label = new TQRLabel(&form);
-    label->SetParent(&form);
-    label->SetAutoSize(false);
-    label->SetBounds(20, 20, 200, 40);
-    label->SetCaption("Framed");
-    label->Font()->SetColor(clNavy);
+    TQRLabel* label = Place(40, "Framed", clNavy);
     label->Frame()->SetDrawLeft(true);
     label->Frame()->SetDrawTop(true);
     label->Frame()->SetColor(clRed);
     label->Frame()->SetWidth(6);  // 8 screen pixels
-    ShowActive(&form);
-    const QImage shot = form.Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    SaveTestImage(shot, "qrlabel-paint-frame");
+    const QImage shot = ShowAndGrab(form.get(), "qrlabel-paint-frame");
     // The red strips, 8 pixels on the left and on the top.
     EXPECT_EQ(shot.pixel(20 + 7, 40) & 0xFFFFFF, 0xFF0000u);
     EXPECT_NE(shot.pixel(20 + 8, 40) & 0xFFFFFF, 0xFF0000u);

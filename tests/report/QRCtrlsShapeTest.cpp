@@ -42,14 +42,6 @@ int BlackInRow(const QImage& image, int y, int from, int to)
 
 class QRShapePaint : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(0, 0, 300, 200);
-        form->SetColor(clWhite);
-    }
-
     TQRShape* Place(Integer left, Integer top, Integer width, Integer height)
     {
         auto* shape = new TQRShape(form.get());
@@ -58,16 +50,7 @@ protected:
         return shape;
     }
 
-    QImage Grab(const QString& name)
-    {
-        if (!form->Visible())
-            ShowActive(form.get());
-        const QImage shot = form->Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        SaveTestImage(shot, name);
-        return shot;
-    }
-
-    std::unique_ptr<TForm> form;
+    std::unique_ptr<TForm> form = WhiteForm(300, 200);
 };
 
 }  // namespace
@@ -145,7 +128,7 @@ TEST_F(QRShapePaint, VerticalLineOfAnOddWidthLiesAtTheIntegerHalf)
     shape->SetShape(qrsVertLine);
     TQRShape* horizontal = Place(100, 10, 65, 41);
     horizontal->SetShape(qrsHorLine);
-    const QImage shot = Grab("qrshape-lines");
+    const QImage shot = ShowAndGrab(form.get(), "qrshape-lines");
     EXPECT_EQ(BlackInColumn(shot, 10 + 32, 10, 75), 65);
     EXPECT_EQ(BlackInColumn(shot, 10 + 31, 10, 75), 0);
     EXPECT_EQ(BlackInColumn(shot, 10 + 33, 10, 75), 0);
@@ -159,7 +142,7 @@ TEST_F(QRShapePaint, RoundRectCornersFollowTheFactor)
     TQRShape* round = Place(150, 10, 100, 60);
     round->SetShape(qrsRoundRect);
     round->SetRoundFactor(0.5f);
-    const QImage shot = Grab("qrshape-roundrect");
+    const QImage shot = ShowAndGrab(form.get(), "qrshape-roundrect");
     // Factor 0: the corner pixel is drawn.
     EXPECT_TRUE(IsBlack(shot, 10, 10));
     EXPECT_TRUE(IsBlack(shot, 109, 69));
@@ -184,7 +167,7 @@ TEST_F(QRShapePaint, FiguresOfTheEdgesAndDiagonals)
     right->SetShape(qrsRightDiagonal);
     TQRShape* circle = Place(210, 10, 40, 40);
     circle->SetShape(qrsCircle);
-    const QImage shot = Grab("qrshape-figures");
+    const QImage shot = ShowAndGrab(form.get(), "qrshape-figures");
     EXPECT_EQ(BlackInRow(shot, 10, 10, 50), 40);
     EXPECT_EQ(BlackInRow(shot, 39, 10, 50), 40);
     EXPECT_EQ(BlackInRow(shot, 25, 10, 50), 0);
@@ -204,12 +187,12 @@ TEST_F(QRShapePaint, FiguresOfTheEdgesAndDiagonals)
 TEST_F(QRShapePaint, ChangingThePenColourRepaints)
 {
     TQRShape* shape = Place(10, 10, 65, 65);
-    EXPECT_TRUE(IsBlack(Grab("qrshape-pen-before"), 10, 40));
+    EXPECT_TRUE(IsBlack(ShowAndGrab(form.get(), "qrshape-pen-before"), 10, 40));
     shape->Pen()->SetColor(clRed);
-    const QImage after = Grab("qrshape-pen-after");
+    const QImage after = ShowAndGrab(form.get(), "qrshape-pen-after");
     EXPECT_EQ(after.pixel(10, 40) & 0xFFFFFF, 0xFF0000u);
     shape->Brush()->SetColor(clAqua);
-    EXPECT_EQ(Grab("qrshape-brush-after").pixel(40, 40) & 0xFFFFFF, 0x00FFFFu);
+    EXPECT_EQ(ShowAndGrab(form.get(), "qrshape-brush-after").pixel(40, 40) & 0xFFFFFF, 0x00FFFFu);
 }
 
 // ------------------------------------------------------------ printed

@@ -580,78 +580,90 @@ TEST_F(QRSubDetails, ASubDetailOfASubDetailRunsForEachOfItsRecords)
     EXPECT_EQ(sub->Controller()->AfterList().front(), inner->Controller());
 }
 
-TEST(QRSubDetailQuery, AParameterNamedInFunctionsTakesTheMasterValue)
-{
-    InitializeQRExpr();
+// A report in millimetres over queries on a scratch database.
+class QRQueryReport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitializeQRExpr();
+        report.SetUnits(TQRUnit::MM);
+        report.SetQRPrinter(&printer);
+    }
+
+    void Exec(const QString& sql)
+    {
+        TQuery query(nullptr);
+        Point(query, sql);
+        query.ExecSQL();
+    }
+
+    void Point(TQuery& query, const QString& sql)
+    {
+        query.SetDatabaseName(dir.filePath(QStringLiteral("data.db")));
+        query.SQL()->SetText(sql);
+    }
+
+    // Logs the field of the current record each time the band prints.
+    void LogField(TQRCustomBand* band, TDataSet& data, const QString& field)
+    {
+        band->SetParent(&report);
+        band->BeforePrint = [this, &data, field](TQRCustomBand*, bool&) {
+            log.push_back(data.FieldByName(field)->AsString());
+        };
+    }
+
+    TQRBand* LoggingDetail(TDataSet& data, const QString& field)
+    {
+        auto* detail = new TQRBand(&report);
+        LogField(detail, data, field);
+        detail->SetBandType(rbDetail);
+        return detail;
+    }
+
     QTemporaryDir dir;
-    const QString db = dir.filePath(QStringLiteral("orders.db"));
-    auto exec = [&](const QString& sql) {
-        TQuery q(nullptr);
-        q.SetDatabaseName(db);
-        q.SQL()->SetText(sql);
-        q.ExecSQL();
-    };
-    exec("CREATE TABLE cust (id INTEGER, name VARCHAR(10))");
-    exec("CREATE TABLE orders (cust INTEGER, item VARCHAR(10))");
-    exec("INSERT INTO cust VALUES (1, 'Aoki'), (2, 'Baba'), (3, 'Chiba')");
-    exec("INSERT INTO orders VALUES (1, 'pen'), (3, 'ink'), (1, 'cap'), (2, 'pad')");
+    Log log;
+    TRazorUze report{nullptr};
+    TQRPrinter printer{&report};
+};
+
+TEST_F(QRQueryReport, AParameterNamedInFunctionsTakesTheMasterValue)
+{
+    Exec("CREATE TABLE cust (id INTEGER, name VARCHAR(10))");
+    Exec("CREATE TABLE orders (cust INTEGER, item VARCHAR(10))");
+    Exec("INSERT INTO cust VALUES (1, 'Aoki'), (2, 'Baba'), (3, 'Chiba')");
+    Exec("INSERT INTO orders VALUES (1, 'pen'), (3, 'ink'), (1, 'cap'), (2, 'pad')");
     TQuery cust(nullptr);
     cust.SetName(QStringLiteral("CUST"));
-    cust.SetDatabaseName(db);
-    cust.SQL()->SetText(QStringLiteral("SELECT * FROM cust ORDER BY id"));
+    Point(cust, QStringLiteral("SELECT * FROM cust ORDER BY id"));
     cust.Open();
     TQuery orders(nullptr);
-    orders.SetDatabaseName(db);
-    orders.SQL()->SetText(QStringLiteral("SELECT item FROM orders WHERE cust = :CUSTID ORDER BY item"));
+    Point(orders, QStringLiteral("SELECT item FROM orders WHERE cust = :CUSTID ORDER BY item"));
     orders.ParamByName(QStringLiteral("CUSTID"))->SetDataType(ftInteger);
     orders.Open();
 
-    TRazorUze report(nullptr);
-    report.SetUnits(TQRUnit::MM);
-    TQRPrinter printer(&report);
-    report.SetQRPrinter(&printer);
     report.SetDataSet(&cust);
     report.Functions()->AddFunction(QStringLiteral("CUSTID"), QStringLiteral("CUST.ID"));
-    Log log;
-    auto* detail = new TQRBand(&report);
-    detail->SetParent(&report);
-    detail->SetBandType(rbDetail);
-    detail->BeforePrint = [&](TQRCustomBand*, bool&) {
-        log.push_back(cust.FieldByName(QStringLiteral("NAME"))->AsString());
-    };
+    LoggingDetail(cust, QStringLiteral("NAME"));
     auto* sub = new TQRSubDetail(&report);
-    sub->SetParent(&report);
+    LogField(sub, orders, QStringLiteral("ITEM"));
     sub->SetDataSet(&orders);
-    sub->BeforePrint = [&](TQRCustomBand*, bool&) {
-        log.push_back(orders.FieldByName(QStringLiteral("ITEM"))->AsString());
-    };
     report.CreateReport(false);
     EXPECT_EQ(log, (Log{"Aoki", "cap", "pen", "Baba", "pad", "Chiba", "ink"}));
     EXPECT_TRUE(sub->Controller()->ParamsBound());
     EXPECT_EQ(orders.ParamByName(QStringLiteral("CUSTID"))->AsInteger(), 3);
 }
 
-TEST(QRQueryParameters, EachParameterTakesAValueOfItsOwnKindOnly)
+TEST_F(QRQueryReport, EachParameterTakesAValueOfItsOwnKindOnly)
 {
-    InitializeQRExpr();
-    QTemporaryDir dir;
-    const QString db = dir.filePath(QStringLiteral("events.db"));
-    auto exec = [&](const QString& sql) {
-        TQuery q(nullptr);
-        q.SetDatabaseName(db);
-        q.SQL()->SetText(sql);
-        q.ExecSQL();
-    };
-    exec("CREATE TABLE ev (day DATE, kind VARCHAR(5), pri INTEGER, done BOOLEAN, price REAL, tag VARCHAR(5), "
+    Exec("CREATE TABLE ev (day DATE, kind VARCHAR(5), pri INTEGER, done BOOLEAN, price REAL, tag VARCHAR(5), "
          "name VARCHAR(10))");
-    exec("INSERT INTO ev VALUES ('2024-02-29', 'b', 2, 1, 2.5, 'x', 'hit'), "
+    Exec("INSERT INTO ev VALUES ('2024-02-29', 'b', 2, 1, 2.5, 'x', 'hit'), "
          "('2024-02-28', 'b', 2, 1, 2.5, 'x', 'day'), ('2024-02-29', 'a', 2, 1, 2.5, 'x', 'kind'), "
          "('2024-02-29', 'b', 3, 1, 2.5, 'x', 'pri'), ('2024-02-29', 'b', 2, 0, 2.5, 'x', 'done'), "
          "('2024-02-29', 'b', 2, 1, 1.5, 'x', 'price'), ('2024-02-29', 'b', 2, 1, 2.5, '3', 'tag')");
     TQuery query(nullptr);
-    query.SetDatabaseName(db);
-    query.SQL()->SetText(QStringLiteral("SELECT name FROM ev WHERE day = :DAY AND kind = :KIND AND pri = :PRI "
-                                        "AND done = :DONE AND price = :PRICE AND tag = :TAG"));
+    Point(query, QStringLiteral("SELECT name FROM ev WHERE day = :DAY AND kind = :KIND AND pri = :PRI "
+                                "AND done = :DONE AND price = :PRICE AND tag = :TAG"));
     query.ParamByName(QStringLiteral("DAY"))->SetDataType(ftDate);
     query.ParamByName(QStringLiteral("KIND"))->SetDataType(ftString);
     query.ParamByName(QStringLiteral("PRI"))->SetDataType(ftSmallint);
@@ -660,10 +672,6 @@ TEST(QRQueryParameters, EachParameterTakesAValueOfItsOwnKindOnly)
     query.ParamByName(QStringLiteral("TAG"))->SetAsString(QStringLiteral("x"));
     query.Open();
 
-    TRazorUze report(nullptr);
-    report.SetUnits(TQRUnit::MM);
-    TQRPrinter printer(&report);
-    report.SetQRPrinter(&printer);
     report.SetDataSet(&query);
     report.SetPrintIfEmpty(false);
     TQREvEnvironment& functions = *report.Functions();
@@ -674,15 +682,9 @@ TEST(QRQueryParameters, EachParameterTakesAValueOfItsOwnKindOnly)
     functions.AddFunction(QStringLiteral("PRICE"), QStringLiteral("5/2"));
     // A number for a text parameter: the parameter keeps its value.
     functions.AddFunction(QStringLiteral("TAG"), QStringLiteral("3"));
-    Log names;
-    auto* detail = new TQRBand(&report);
-    detail->SetParent(&report);
-    detail->SetBandType(rbDetail);
-    detail->BeforePrint = [&](TQRCustomBand*, bool&) {
-        names.push_back(query.FieldByName(QStringLiteral("NAME"))->AsString());
-    };
+    LoggingDetail(query, QStringLiteral("NAME"));
     report.CreateReport(false);
-    EXPECT_EQ(names, (Log{"hit"}));
+    EXPECT_EQ(log, (Log{"hit"}));
     EXPECT_EQ(query.ParamByName(QStringLiteral("DAY"))->AsDate(), EncodeDate(2024, 2, 29));
     EXPECT_EQ(query.ParamByName(QStringLiteral("TAG"))->AsString(), QStringLiteral("x"));
 }

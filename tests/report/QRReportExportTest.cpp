@@ -29,25 +29,18 @@ public:
     }
 };
 
-class QRExport : public ::testing::Test {
+// Runs go to a recording filter; no progress window on the way.
+class QRExport : public QRReportFixture {
 protected:
     void SetUp() override
     {
-        report = std::make_unique<TScriptReport>(nullptr);
-        report->SetUnits(TQRUnit::MM);
-        report->Page()->SetPaperSize(TQRPaperSize::A4);
+        QRReportFixture::SetUp();
         report->SetShowProgress(false);
-        printer = std::make_unique<TQRPrinter>(report.get());
-        report->SetQRPrinter(printer.get());
     }
 
     TQRBand* Band(const QString& name, TQRBandType type, long double heightMM, TColor color)
     {
-        auto* band = new TQRBand(report.get());
-        band->SetName(name);
-        band->SetParent(report.get());
-        band->SetBandType(type);
-        band->Size()->SetHeight(heightMM);
+        TQRBand* band = QRReportFixture::Band(name, type, heightMM);
         band->SetColor(color);
         return band;
     }
@@ -58,8 +51,12 @@ protected:
         return QStringLiteral("start 2100x2970 %1 %2").arg(report->Font()->Name()).arg(report->Font()->Size());
     }
 
-    std::unique_ptr<TScriptReport> report;
-    std::unique_ptr<TQRPrinter> printer;
+    // Line by line, so that a failure shows where the calls part.
+    void ExpectCalls(const QStringList& expected) const
+    {
+        EXPECT_EQ(filter.Calls.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
+    }
+
     TRecordingFilter filter;
 };
 
@@ -116,7 +113,7 @@ TEST_F(QRExport, ShapesTextsAndPageEndsArriveInOrderAtTheirPositions)
         QStringLiteral("endpage"),
         QStringLiteral("finish"),
     };
-    EXPECT_EQ(filter.Calls.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
+    ExpectCalls(expected);
     EXPECT_TRUE(report->DrawOnCanvas());
     EXPECT_FALSE(report->Exporting());
     EXPECT_EQ(report->QRPrinter(), printer.get()) << "the previous report printer is back";
@@ -158,7 +155,7 @@ TEST_F(QRExport, PageBackgroundAndReportFrameGoToTheFilter)
         QStringLiteral("endpage"),
         QStringLiteral("finish"),
     };
-    EXPECT_EQ(filter.Calls.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
+    ExpectCalls(expected);
 }
 
 TEST_F(QRExport, AFilterWithoutPagesGetsTheWholePaperAsSpace)

@@ -379,28 +379,58 @@ TEST_F(QRPrinterSetup, AFinishedRunOffersItsPages)
 
 // ------------------------------------------------------------ composite runs
 
-class QRComposite : public QRPrintBase {};
+// Two reports run as one, each with a detail band; the second prints its
+// detail once.
+class QRComposite : public QRPrintBase {
+protected:
+    void TwoReports(long double detailMM)
+    {
+        first = NewReport();
+        second = NewReport();
+        d1 = Band(first, "D1", rbDetail, detailMM);
+        d2 = Band(second, "D2", rbDetail, detailMM);
+        second->Walk = [this](TScriptReport& r) { r.PrintBand(d2); };
+    }
+
+    void FirstPrintsDetail(int times)
+    {
+        first->Walk = [this, times](TScriptReport& r) {
+            for (int i = 0; i < times; ++i)
+                r.PrintBand(d1);
+        };
+    }
+
+    // The steps a composite print takes, on a printer of the test's own.
+    void RunByHand(TQRPrinter& printer, TQRExportFilter* filter = nullptr)
+    {
+        run.Reports = {first, second};
+        run.Printer = &printer;
+        run.Filter = filter;
+        CompositeApplySettings(run);
+        CompositeBeginDoc(run);
+        CompositeRunReports(run);
+        CompositeEndDoc(run);
+    }
+
+    TScriptReport* first = nullptr;
+    TScriptReport* second = nullptr;
+    TQRBand* d1 = nullptr;
+    TQRBand* d2 = nullptr;
+    TQRCompositeRun run;
+};
 
 TEST_F(QRComposite, TwoReportsShareOneDocument)
 {
     TPdfFolder pdf;
-    TScriptReport* first = NewReport();
-    TScriptReport* second = NewReport();
-    TQRBand* d1 = Band(first, "D1", rbDetail, 100);
+    TwoReports(100);
     Band(first, "F1", rbPageFooter, 10);
-    TQRBand* d2 = Band(second, "D2", rbDetail, 100);
     Band(second, "F2", rbPageFooter, 10);
-    first->Walk = [&](TScriptReport& r) {
-        for (int i = 0; i < 3; ++i)
-            r.PrintBand(d1);
-    };
-    second->Walk = [&](TScriptReport& r) { r.PrintBand(d2); };
+    FirstPrintsDetail(3);
     first->SetTag(7);
     second->SetTag(8);
     QStringList afterPrint;
     first->AfterPrint = [&](TObject*) { afterPrint << QStringLiteral("first"); };
     second->AfterPrint = [&](TObject*) { afterPrint << QStringLiteral("second %1").arg(second->Tag()); };
-    TQRCompositeRun run;
     run.Reports = {first, second};
     first->SetCompositeRun(&run);
     first->Print();
@@ -422,24 +452,14 @@ TEST_F(QRComposite, TwoReportsShareOneDocument)
 
 TEST_F(QRComposite, ACancelledReportStopsTheRun)
 {
-    TScriptReport* first = NewReport();
-    TScriptReport* second = NewReport();
-    TQRBand* d1 = Band(first, "D1", rbDetail, 10);
-    TQRBand* d2 = Band(second, "D2", rbDetail, 10);
-    first->Walk = [&](TScriptReport& r) {
+    TwoReports(10);
+    first->Walk = [this](TScriptReport& r) {
         r.PrintBand(d1);
         r.Cancel();
     };
-    second->Walk = [&](TScriptReport& r) { r.PrintBand(d2); };
     TQRPrinter printer(first);
-    TQRCompositeRun run;
-    run.Reports = {first, second};
-    run.Printer = &printer;
-    CompositeApplySettings(run);
-    CompositeBeginDoc(run);
-    CompositeRunReports(run);
+    RunByHand(printer);
     EXPECT_TRUE(run.Cancelled);
-    CompositeEndDoc(run);
     EXPECT_EQ(placed, (std::vector<Placed>{{"D1", {1, 100}}}));
     EXPECT_EQ(printer.Status(), mpFinished);
 }
@@ -541,25 +561,11 @@ TEST_F(QRDesignSurface, ThePagePictureShowsOnTheDesignSurface)
 
 TEST_F(QRComposite, ExportedTogetherTheFilterSeesOneDocument)
 {
-    TScriptReport* first = NewReport();
-    TScriptReport* second = NewReport();
-    TQRBand* d1 = Band(first, "D1", rbDetail, 100);
-    TQRBand* d2 = Band(second, "D2", rbDetail, 100);
-    first->Walk = [&](TScriptReport& r) {
-        for (int i = 0; i < 3; ++i)
-            r.PrintBand(d1);
-    };
-    second->Walk = [&](TScriptReport& r) { r.PrintBand(d2); };
+    TwoReports(100);
+    FirstPrintsDetail(3);
     TRecordingFilter filter;
     TQRPrinter printer(first);
-    TQRCompositeRun run;
-    run.Reports = {first, second};
-    run.Printer = &printer;
-    run.Filter = &filter;
-    CompositeApplySettings(run);
-    CompositeBeginDoc(run);
-    CompositeRunReports(run);
-    CompositeEndDoc(run);
+    RunByHand(printer, &filter);
     const QStringList ends = filter.Calls.filter(QRegularExpression(QStringLiteral("^(start|newpage|finish|band)")));
     EXPECT_EQ(ends.join(QLatin1Char('|')).toStdString(),
               QStringLiteral("start 2100x2970 %1 %2|newpage|band D1 +0 at 100,100|band D1 +0 at 100,1100|"

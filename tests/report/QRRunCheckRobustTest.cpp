@@ -96,8 +96,7 @@ TEST_F(QRRunCheckRobust, TheSameReportRunTwicePrintsTheSame)
     Text(detail, "SALES.ID", 0);
     TQRBand* footer = Make("Foot", rbGroupFooter, 10);
     Text(footer, "SUM(SALES.AMOUNT)", 0)->SetResetAfterPrint(true);
-    auto* group = Make<TQRGroup>("Group", 10);
-    group->SetExpression("SALES.REGION");
+    auto* group = Group("Group", 10, "SALES.REGION");
     group->SetFooterBand(footer);
     group->SetReprintOnNewPage(true);
     Make("Summary", rbSummary, 10);

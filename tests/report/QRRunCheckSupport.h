@@ -89,6 +89,19 @@ protected:
         band->SetBandType(type);
         return band;
     }
+    TQRGroup* Group(const QString& name, long double heightMM, const QString& expression)
+    {
+        auto* group = Make<TQRGroup>(name, heightMM);
+        group->SetExpression(expression);
+        return group;
+    }
+    // A group that prints the value it breaks on at its left edge.
+    TQRGroup* ShowingGroup(const QString& name, long double heightMM, const QString& expression)
+    {
+        TQRGroup* group = Group(name, heightMM, expression);
+        Text(group, expression, 0);
+        return group;
+    }
     TQRExpr* Text(TQRCustomBand* band, const QString& expression, long double leftMM, const QString& mask = {})
     {
         auto* expr = new TQRExpr(report.get());

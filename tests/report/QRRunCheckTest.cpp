@@ -47,8 +47,7 @@ TEST_F(QRRunCheck, GroupFootersAddUpAsSqliteDoes)
     Text(footer, "AVERAGE(SALES.AMOUNT)", 120, "0.00")->SetResetAfterPrint(true);
     // A running total beside them: never reset.
     Text(footer, "SUM(SALES.AMOUNT)", 160, "0.00");
-    auto* group = Make<TQRGroup>("Group", 10);
-    group->SetExpression("SALES.REGION");
+    auto* group = Group("Group", 10, "SALES.REGION");
     group->SetFooterBand(footer);
     Run();
 
@@ -202,10 +201,8 @@ TEST_F(QRRunCheck, OneGroupToAPageWithChildBands)
     report->SetDataSet(&sales);
     Make("Title", rbTitle, 20);
     Make("Detail", rbDetail, 10);
-    auto* group = Make<TQRGroup>("Group", 10);
-    group->SetExpression("SALES.REGION");
+    auto* group = ShowingGroup("Group", 10, "SALES.REGION");
     group->SetForceNewPage(true);
-    Text(group, "SALES.REGION", 0);
     auto* child = Make<TQRChildBand>("Under", 5);
     child->SetParentBand(group);
     child->SetPrintOrder(cboAfterParent);
@@ -236,12 +233,9 @@ TEST_F(QRRunCheck, AnOuterHeaderRepeatsAboveAnInnerHeaderThatOpensThePage)
     report->SetDataSet(&s);
     Make("Heads", rbColumnHeader, 10);
     Make("Detail", rbDetail, 10);
-    auto* country = Make<TQRGroup>("Country", 10);
-    country->SetExpression("S.COUNTRY");
+    auto* country = ShowingGroup("Country", 10, "S.COUNTRY");
     country->SetReprintOnNewPage(true);
-    Text(country, "S.COUNTRY", 0);
-    auto* city = Make<TQRGroup>("City", 30);
-    city->SetExpression("S.CITY");
+    auto* city = Group("City", 30, "S.CITY");
     Run();
     // Page 1: column header 100, country 200, city C0 300..600, its 8
     // details to 1400, C1 1400..1700 with 9 to 2600; C2 would end at 2900,
@@ -273,8 +267,7 @@ TEST_F(QRRunCheck, PrintedToPdfTheTotalsAndRepeatedHeadersReadBack)
     TQRBand* footer = Make("Footer", rbGroupFooter, 10);
     Label(footer, "Total", 0);
     Text(footer, "SUM(SALES.AMOUNT)", 40, "0.00")->SetResetAfterPrint(true);
-    auto* group = Make<TQRGroup>("Group", 10);
-    group->SetExpression("SALES.REGION");
+    auto* group = Group("Group", 10, "SALES.REGION");
     group->SetReprintOnNewPage(true);
     group->SetFooterBand(footer);
     Text(group, "'Region ' + SALES.REGION", 0);

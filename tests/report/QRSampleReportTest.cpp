@@ -132,19 +132,8 @@ private:
         Expr(footer, 90, QStringLiteral("'- ' + PAGENUMBER + ' -'"));
 
         // The outer group first: creation order sets the nesting.
-        auto* country = Group(QStringLiteral("ORDERS.COUNTRY"), 8);
-        Label(country, 0, QStringLiteral("Country"));
-        Expr(country, 25, QStringLiteral("ORDERS.COUNTRY"));
-        Label(country->FooterBand(), 0, QStringLiteral("Country total"));
-        Expr(country->FooterBand(), 35, QStringLiteral("ORDERS.COUNTRY"));
-        Totals(country->FooterBand(), true);
-
-        auto* customer = Group(QStringLiteral("ORDERS.CUSTOMER"), 7);
-        Label(customer, 5, QStringLiteral("Customer"));
-        Expr(customer, 30, QStringLiteral("ORDERS.CUSTOMER"));
-        Label(customer->FooterBand(), 5, QStringLiteral("Customer total"));
-        Expr(customer->FooterBand(), 35, QStringLiteral("ORDERS.CUSTOMER"));
-        Totals(customer->FooterBand(), true);
+        Group(QStringLiteral("ORDERS.COUNTRY"), 8, QStringLiteral("Country"), 0, 25);
+        Group(QStringLiteral("ORDERS.CUSTOMER"), 7, QStringLiteral("Customer"), 5, 30);
 
         TQRBand* detail = Band(rbDetail, 6);
         Label(detail, 10, QStringLiteral("Order"));
@@ -178,14 +167,21 @@ private:
         Totals(summary, false);
     }
 
-    TQRGroup* Group(const QString& expression, Extended height)
+    // A group with its caption and value in the header; its footer has
+    // "<caption> total", the value and the group's totals.
+    void Group(const QString& expression, Extended height, const QString& caption, Extended left, Extended valueLeft)
     {
         auto* group = new TQRGroup(form_.get());
         group->SetParent(report_);
         group->SetExpression(expression);
         group->Size()->SetHeight(height);
-        group->SetFooterBand(Band(rbGroupFooter, 7));
-        return group;
+        Label(group, left, caption);
+        Expr(group, valueLeft, expression);
+        TQRBand* footer = Band(rbGroupFooter, 7);
+        group->SetFooterBand(footer);
+        Label(footer, left, caption + QStringLiteral(" total"));
+        Expr(footer, 35, expression);
+        Totals(footer, true);
     }
 
     std::unique_ptr<TComponent> form_;
