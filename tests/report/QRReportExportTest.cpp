@@ -51,9 +51,14 @@ protected:
         return QStringLiteral("start 2100x2970 %1 %2").arg(report->Font()->Name()).arg(report->Font()->Size());
     }
 
-    // Line by line, so that a failure shows where the calls part.
-    void ExpectCalls(const QStringList& expected) const
+    // What the filter got between the opening of an export (its start line
+    // and the change to the first page) and its close (the last page's end
+    // and finish); compared line by line, so that a failure shows where the
+    // calls part.
+    void ExpectExport(const QStringList& pages) const
     {
+        const QStringList expected = QStringList{StartLine(), QStringLiteral("endpage"), QStringLiteral("newpage")} +
+                                     pages + QStringList{QStringLiteral("endpage"), QStringLiteral("finish")};
         EXPECT_EQ(filter.Calls.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
     }
 
@@ -86,10 +91,7 @@ TEST_F(QRExport, ShapesTextsAndPageEndsArriveInOrderAtTheirPositions)
     // Detail at x 100, width 1900 -> 38..756; y 100, 1300, 2500 -> 38, 491, 945;
     // frame rectangles run 0.1 mm lower (1301 -> 492); a 1-point line is
     // round(0.378 x 254 / 72) = 1 pixel; text 2 mm down: 120 -> 45, 1320 -> 499.
-    const QStringList expected = {
-        StartLine(),
-        QStringLiteral("endpage"),
-        QStringLiteral("newpage"),
+    ExpectExport({
         QStringLiteral("rect 38,38,756,491 00ff00 pen clear"),
         QStringLiteral("text hello at 57,45"),
         QStringLiteral("hline 38,38,756,39 000000 pen 1"),
@@ -110,10 +112,7 @@ TEST_F(QRExport, ShapesTextsAndPageEndsArriveInOrderAtTheirPositions)
         QStringLiteral("vline 38,38,39,492 000000 pen 1"),
         QStringLiteral("band Detail +0 at 100,100"),
         QStringLiteral("band Footer +0 at 100,2770"),
-        QStringLiteral("endpage"),
-        QStringLiteral("finish"),
-    };
-    ExpectCalls(expected);
+    });
     EXPECT_TRUE(report->DrawOnCanvas());
     EXPECT_FALSE(report->Exporting());
     EXPECT_EQ(report->QRPrinter(), printer.get()) << "the previous report printer is back";
@@ -143,19 +142,13 @@ TEST_F(QRExport, PageBackgroundAndReportFrameGoToTheFilter)
     // Page 2100 x 2970 -> 794 x 1123; printable area 38,38 .. 756,1085; a
     // 3-point line is round(0.378 x 254 / 72 x 3) = 4 pixels. The control
     // sits at its Size on the page: 2 x 2 mm at (2, 2) mm -> 8,8 .. 15,15.
-    const QStringList expected = {
-        StartLine(),
-        QStringLiteral("endpage"),
-        QStringLiteral("newpage"),
+    ExpectExport({
         QStringLiteral("rect 0,0,794,1123 00ffff pen clear"),
         QStringLiteral("rect 8,8,15,15 123456 pen clear"),
         QStringLiteral("hline 8,8,15,9 000000 pen 1"),
         QStringLiteral("hline 38,1081,756,1085 000000 pen 4"),
         QStringLiteral("vline 752,38,756,1085 000000 pen 4"),
-        QStringLiteral("endpage"),
-        QStringLiteral("finish"),
-    };
-    ExpectCalls(expected);
+    });
 }
 
 TEST_F(QRExport, AFilterWithoutPagesGetsTheWholePaperAsSpace)
