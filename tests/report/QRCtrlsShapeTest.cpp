@@ -213,6 +213,18 @@ protected:
         SaveTestImage(image, name);
         return image;
     }
+
+    // A vertical line 11 pixels wide and 20 high at left on the band; Tag
+    // 1000 asks for it to run the band's whole height.
+    TQRShape* VerticalLine(TQRCustomBand* band, Integer left, Integer tag = 0)
+    {
+        auto* line = new TQRShape(report.get());
+        line->SetParent(band);
+        line->SetShape(qrsVertLine);
+        line->SetBounds(left, 0, 11, 20);
+        line->SetTag(tag);
+        return line;
+    }
 };
 
 }  // namespace
@@ -304,15 +316,8 @@ TEST(QRClasses, ReportClassesAreCreatedByName)
 TEST_F(QRShapePrint, Tag1000VerticalLinesRunTheWholeBandHeight)
 {
     TQRBand* detail = Band("Detail", rbDetail, 20);
-    auto* line = new TQRShape(report.get());
-    line->SetParent(detail);
-    line->SetShape(qrsVertLine);
-    line->SetBounds(100, 0, 11, 20);
-    line->SetTag(1000);
-    auto* plain = new TQRShape(report.get());
-    plain->SetParent(detail);
-    plain->SetShape(qrsVertLine);
-    plain->SetBounds(300, 0, 11, 20);
+    VerticalLine(detail, 100, 1000);
+    VerticalLine(detail, 300);
     Run([&](TScriptReport& r) { r.PrintBand(detail); });
     const QImage page = PrintedPage("qrshape-fullheight");
     ASSERT_FALSE(page.isNull());
@@ -331,11 +336,7 @@ TEST_F(QRShapePrint, AnExportedShapeIsHandedOverAtItsPlace)
     shape->SetParent(detail);
     shape->Size()->SetLeft(10);
     shape->Size()->SetTop(5);
-    auto* line = new TQRShape(report.get());
-    line->SetParent(detail);
-    line->SetShape(qrsVertLine);
-    line->SetBounds(100, 0, 11, 20);
-    line->SetTag(1000);
+    TQRShape* line = VerticalLine(detail, 100, 1000);
     line->Pen()->SetWidth(2);
     report->Walk = [&](TScriptReport& r) { r.PrintBand(detail); };
     TRecordingFilter filter;
@@ -353,11 +354,7 @@ TEST_F(QRShapePrint, ABandWithoutDesignWidthPlacesNoFullHeightLine)
     detail->SetBandType(rbDetail);
     detail->Size()->SetHeight(20);
     detail->Size()->SetWidth(0);
-    auto* line = new TQRShape(report.get());
-    line->SetParent(detail);
-    line->SetShape(qrsVertLine);
-    line->SetBounds(0, 0, 11, 20);
-    line->SetTag(1000);
+    VerticalLine(detail, 0, 1000);
     ASSERT_EQ(detail->Width(), 0);
     EXPECT_NO_THROW(Run([&](TScriptReport& r) { r.PrintBand(detail); }));
     EXPECT_EQ(printer->PageCount(), 1);

@@ -235,7 +235,7 @@ TEST_F(QRRunCheck, AnOuterHeaderRepeatsAboveAnInnerHeaderThatOpensThePage)
     Make("Detail", rbDetail, 10);
     auto* country = ShowingGroup("Country", 10, "S.COUNTRY");
     country->SetReprintOnNewPage(true);
-    auto* city = Group("City", 30, "S.CITY");
+    Group("City", 30, "S.CITY");
     Run();
     // Page 1: column header 100, country 200, city C0 300..600, its 8
     // details to 1400, C1 1400..1700 with 9 to 2600; C2 would end at 2900,
