@@ -12,6 +12,7 @@
 #include <QtGui/QContextMenuEvent>
 #include <QtGui/QCursor>
 #include <QtGui/QMouseEvent>
+#include <QtGui/QWheelEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QToolTip>
 #include <QtWidgets/QWidget>
@@ -78,6 +79,16 @@ TPoint LParamToPoint(LPARAM l) {
 }
 
 WPARAM MouseKeys(const QMouseEvent& e) {
+    WPARAM keys = 0;
+    if (e.buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
+    if (e.buttons() & Qt::RightButton) keys |= MK_RBUTTON;
+    if (e.buttons() & Qt::MiddleButton) keys |= MK_MBUTTON;
+    if (e.modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
+    if (e.modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
+    return keys;
+}
+
+WPARAM WheelKeys(const QWheelEvent& e) {
     WPARAM keys = 0;
     if (e.buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
     if (e.buttons() & Qt::RightButton) keys |= MK_RBUTTON;
@@ -700,6 +711,7 @@ void TControl::WndProc(TMessage& Message) {
     }
     switch (Message.Msg) {
     case WM_CONTEXTMENU: WMContextMenu(Message); return;
+    case WM_MOUSEWHEEL: WMMouseWheel(Message); return;
     case CM_FONTCHANGED: CMFontChanged(Message); return;
     case CM_TEXTCHANGED: CMTextChanged(Message); return;
     case CM_COLORCHANGED: CMColorChanged(Message); return;
@@ -849,6 +861,37 @@ void TControl::WMMouse(TMessage& Message) {
     }
 }
 
+bool TControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+    bool handled = false;
+    if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+    if (handled) return true;
+    const TMouseWheelUpDownEvent& upDown = WheelDelta < 0 ? OnMouseWheelDown : OnMouseWheelUp;
+    if (upDown) upDown(this, Shift, MousePos, handled);
+    return handled;
+}
+
+void TControl::WMMouseWheel(TMessage& Message) {
+    const Integer delta = SmallInt(HiWord(Cardinal(Message.WParam)));
+    if (DoMouseWheel(KeysToShiftState(Message.WParam), delta, LParamToPoint(Message.LParam))) {
+        Message.Result = 1;
+        return;
+    }
+    if (TNativeEvent* native = CurrentNativeEvent(); native && native->Link == link_ && !native->Delivered) {
+        native->Event->ignore();
+        DeliverNativeEvent(Message, link_);
+        if (native->Event->isAccepted()) {
+            Message.Result = 1;
+            return;
+        }
+    }
+    if (parent_) {
+        TNativeEvent* saved = CurrentNativeEvent();
+        CurrentNativeEvent() = nullptr;
+        Message.Result = parent_->Perform(WM_MOUSEWHEEL, Message.WParam, Message.LParam);
+        CurrentNativeEvent() = saved;
+    }
+}
+
 void TControl::mouseDown(TMouseButton button, TShiftState shift, TPoint pos, bool dbl) {
     if (button == mbLeft) {
         if (dbl) {
@@ -914,6 +957,20 @@ bool TControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
         TNativeScope scope(link, event, msg);
         const TPoint offset = widgetClientOffset();
         Perform(msg, MouseKeys(*me), PointToLParam(me->position().toPoint() - QPoint(offset.X, offset.Y)));
+        event->accept();
+        return true;
+    }
+    case QEvent::Wheel: {
+        // The control chain has its turn here; Qt's own walk up the
+        // parent widgets would hand the wheel to the same parents again.
+        auto* we = static_cast<QWheelEvent*>(event);
+        if (!enabled_) {
+            we->ignore();
+            return false;
+        }
+        const WPARAM wParam = WPARAM(MakeLong(Word(WheelKeys(*we)), Word(SmallInt(we->angleDelta().y()))));
+        TNativeScope scope(link, event, WM_MOUSEWHEEL);
+        Perform(WM_MOUSEWHEEL, wParam, PointToLParam(we->globalPosition().toPoint()));
         event->accept();
         return true;
     }

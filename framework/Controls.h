@@ -52,6 +52,10 @@ constexpr Cardinal WM_RBUTTONDBLCLK = 0x0206;
 constexpr Cardinal WM_MBUTTONDOWN = 0x0207;
 constexpr Cardinal WM_MBUTTONUP = 0x0208;
 constexpr Cardinal WM_MBUTTONDBLCLK = 0x0209;
+// WParam: low word MK_ flags, high word the signed wheel delta (120 a notch);
+// LParam: the screen point.
+constexpr Cardinal WM_MOUSEWHEEL = 0x020A;
+constexpr Integer WHEEL_DELTA = 120;
 
 // WM_GETDLGCODE answers: the keys a control keeps from dialog navigation.
 constexpr LRESULT DLGC_WANTARROWS = 0x0001;
@@ -158,6 +162,9 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, WideChar& Key)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
@@ -365,6 +372,11 @@ public:
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    // The wheel: OnMouseWheel first, then OnMouseWheelUp or Down by the
+    // sign of the delta; a wheel nobody handles goes on to the parent.
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
     TContextPopupEvent OnContextPopup;
     TCanResizeEvent OnCanResize;
     TConstrainedResizeEvent OnConstrainedResize;
@@ -398,6 +410,8 @@ protected:
     virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
     virtual void Resize();
+    // True when the wheel was used here (MousePos on the screen).
+    virtual bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos);
     virtual bool CanResize(Integer& NewWidth, Integer& NewHeight);
     virtual void ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight);
     // New size for AutoSize; false keeps the size.
@@ -427,6 +441,9 @@ protected:
     // The mouse messages: WParam MK_ flags, LParam the client point
     // (MakeLong of X, Y as 16-bit values).
     virtual void WMMouse(TMessage& Message);
+    // WM_MOUSEWHEEL: DoMouseWheel, then the Qt class of the widget under the
+    // mouse, then the parent; Result 1 when someone used it.
+    virtual void WMMouseWheel(TMessage& Message);
 
     // Whether the text holds Key as its accelerator ("&x").
     static bool IsAccel(WideChar Key, const QString& text);

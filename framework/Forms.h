@@ -16,6 +16,7 @@
 #include <vector>
 
 class QEventLoop;
+class QScrollBar;
 
 using TModalResult = Integer;
 constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
@@ -188,23 +189,59 @@ public:
 
 // ------------------------------------------------------------ TScrollBox
 
+class TScrollBox;
+
+// One scroll bar of a scroll box. Range is the extent of the contents;
+// Position runs from 0 to Range less the client size.
+class TControlScrollBar {
+public:
+    TControlScrollBar(TScrollBox& box, Qt::Orientation kind) : box_(box), kind_(kind) {}
+    Integer Range() const;
+    Integer Position() const;
+    // Kept within 0..Range less the client size.
+    void SetPosition(Integer value);
+    // The step of the arrows and of ScrollBy callers (8 by default).
+    Integer Increment() const { return increment_; }
+    void SetIncrement(Integer value);
+    // The contents follow the thumb while it is dragged.
+    bool Tracking() const { return tracking_; }
+    void SetTracking(bool on);
+
+private:
+    friend class TScrollBox;
+    QScrollBar* Bar() const;
+    void Apply();
+    void Apply(QScrollBar* bar) const;
+    TScrollBox& box_;
+    Qt::Orientation kind_;
+    Integer increment_ = 8;
+    bool tracking_ = false;
+};
+
 // A container whose children scroll when they do not fit.
 class TScrollBox : public TWinControl {
 public:
     explicit TScrollBox(TComponent* AOwner);
+    ~TScrollBox() override;
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle style);
+    TControlScrollBar* HorzScrollBar() const { return horz_.get(); }
+    TControlScrollBar* VertScrollBar() const { return vert_.get(); }
 
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
+    void InitWidget() override;
     QWidget* ClientWidget() override;
     void InitWidget() override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
     void WMSize(TMessage& Message) override;
 
 private:
+    friend class TControlScrollBar;
     void updateRange();
     QWidget* contents_ = nullptr;
+    std::unique_ptr<TControlScrollBar> horz_;
+    std::unique_ptr<TControlScrollBar> vert_;
     TBorderStyle borderStyle_ = bsSingle;
 };
 

@@ -154,17 +154,84 @@ Integer TApplication::MessageBox(const QString& Text, const QString& Caption, Ca
 
 // ------------------------------------------------------------ TScrollBox
 
-TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) {
+namespace {
+
+// The wheel over the scroll area's background reaches the control too.
+class TScrollAreaWidget : public TControlWidget<QScrollArea> {
+public:
+    using TControlWidget<QScrollArea>::TControlWidget;
+
+protected:
+    bool viewportEvent(QEvent* event) override {
+        if (event->type() == QEvent::Wheel) return Forward(event);
+        return QScrollArea::viewportEvent(event);
+    }
+};
+
+}  // namespace
+
+Integer TControlScrollBar::Range() const {
+    Integer extent = 0;
+    for (Integer i = 0; i < box_.ControlCount(); ++i) {
+        const TControl* c = box_.Controls(i);
+        if (!c->Visible()) continue;
+        extent = std::max(extent, kind_ == Qt::Vertical ? c->Top() + c->Height() : c->Left() + c->Width());
+    }
+    return extent;
+}
+
+QScrollBar* TControlScrollBar::Bar() const {
+    auto* area = dynamic_cast<QScrollArea*>(box_.Widget());
+    if (!area) return nullptr;
+    return kind_ == Qt::Vertical ? area->verticalScrollBar() : area->horizontalScrollBar();
+}
+
+Integer TControlScrollBar::Position() const {
+    const QScrollBar* bar = Bar();
+    return bar ? bar->value() : 0;
+}
+
+void TControlScrollBar::SetPosition(Integer value) {
+    box_.updateRange();
+    if (QScrollBar* bar = Bar()) bar->setValue(value);
+}
+
+void TControlScrollBar::SetIncrement(Integer value) {
+    increment_ = std::max<Integer>(1, value);
+    Apply();
+}
+
+void TControlScrollBar::SetTracking(bool on) {
+    tracking_ = on;
+    Apply();
+}
+
+void TControlScrollBar::Apply() {
+    if (QScrollBar* bar = Bar()) Apply(bar);
+}
+
+void TControlScrollBar::Apply(QScrollBar* bar) const {
+    bar->setSingleStep(increment_);
+    bar->setTracking(tracking_);
+}
+
+TScrollBox::TScrollBox(TComponent* AOwner)
+    : TWinControl(AOwner), horz_(std::make_unique<TControlScrollBar>(*this, Qt::Horizontal)),
+      vert_(std::make_unique<TControlScrollBar>(*this, Qt::Vertical)) {
     SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
     SetBounds(0, 0, 185, 41);
 }
 
+TScrollBox::~TScrollBox() = default;
+
 QWidget* TScrollBox::CreateWidget(QWidget* parent) {
-    auto* area = new TControlWidget<QScrollArea>(this, parent);
+    auto* area = new TScrollAreaWidget(this, parent);
     area->setFrameShape(borderStyle_ == bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
     contents_ = new QWidget;
     area->setWidget(contents_);
     area->setWidgetResizable(false);
+    horz_->Apply(area->horizontalScrollBar());
+    vert_->Apply(area->verticalScrollBar());
     return area;
 }
 

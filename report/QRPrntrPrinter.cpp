@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "Metafile.h"
 #include "Printers.h"
+#include "QRPrev.h"
 #include "Windows.h"
 
 #include <algorithm>
@@ -94,6 +95,7 @@ TQRPrinter::TQRPrinter(TComponent* parentReport, bool useStandardPrinter, Intege
 
 TQRPrinter::~TQRPrinter() {
     if (status_ != mpReady) Cleanup();
+    if (auto* preview = dynamic_cast<TQRPreview*>(PreviewControl())) preview->PrinterFreed(this);
 }
 
 void TQRPrinter::BeginDoc() {

@@ -4,6 +4,7 @@
 
 #include "Classes.h"
 #include "ExtCtrls.h"
+#include "Forms.h"
 #include "Graphics.h"
 #include "Printers.h"
 #include "QRExpr.h"
@@ -546,6 +547,26 @@ private:
 
 // ------------------------------------------------------------ the report at design time
 
+// ------------------------------------------------------------ preview settings
+
+enum TQRZoomState { qrZoomToFit, qrZoomToWidth, qrZoomOther, qrZoom100 };
+enum TStandPrevEventType { spOpen, spClose, spCopy, spPrint, spPrintSetup, spLoad, spSave, spCancel };
+// A handler that sets Handled keeps the preview window from acting.
+using TQRStandPrevEvent =
+    std::function<void(TObject* Sender, TStandPrevEventType eventType, const QString& contName, bool& Handled)>;
+enum TPrevSaveType { stVOZ, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML };
+
+// How the standard preview window shows a report's pages.
+struct TQRPreviewSettings {
+    TFormStyle PrevFormStyle = fsNormal;
+    TWindowState PreviewInitialState = wsNormal;
+    bool PrevShowThumbs = true;
+    bool PrevShowSearch = true;
+    TQRZoomState PrevInitialZoom = qrZoomToFit;
+    TPrevSaveType PreviewDefaultSaveType = stVOZ;
+    TQRStandPrevEvent OnStandPrevEvent;
+};
+
 enum class TRazorUzeortOption { FirstPageHeader, LastPageFooter, Compression };
 using TRazorUzeortOptions = Set<TRazorUzeortOption>;
 
@@ -646,6 +667,8 @@ public:
     void SetPreviewWidth(Integer v) { previewWidth_ = v; }
     Integer PreviewHeight() const { return previewHeight_ > 0 ? previewHeight_ : 500; }
     void SetPreviewHeight(Integer v) { previewHeight_ = v; }
+    TQRPreviewSettings& Preview() { return preview_; }
+    const TQRPreviewSettings& Preview() const { return preview_; }
 
     // Every band whose parent is the report, in the order they joined.
     const std::vector<TQRCustomBand*>& BandList() const { return bandList_; }
@@ -818,6 +841,7 @@ private:
     bool snapToGrid_ = true;
     Integer previewWidth_ = 500;
     Integer previewHeight_ = 500;
+    TQRPreviewSettings preview_;
     bool layingOut_ = false;
 
     TQRPrinter* qrPrinter_ = nullptr;

@@ -1,0 +1,249 @@
+// The standard preview window's toolbar actions: zoom, pages, go to, search,
+// copy, printer set-up, print, load, save and cancel.
+#include "QRPrev.h"
+
+#include "Clipbrd.h"
+#include "ComCtrls.h"
+#include "Dialogs.h"
+#include "Grids.h"
+#include "Metafile.h"
+#include "Printers.h"
+#include "QRPrevSearch.h"
+#include "QRPrnSu.h"
+#include "QRSearchDlg.h"
+#include "StdCtrls.h"
+
+#include <QtCore/QFileInfo>
+
+namespace {
+
+const char* const kSaveTypeExtensions[] = {".VOZ", ".PDF", ".XLS", ".HTML", ".RTF", ".CSV", ".TXT", ".XML"};
+
+// An extension without its leading "." keeps the three characters after it.
+QString DropDot(const QString& extension) {
+    return extension.startsWith(QLatin1Char('.')) ? extension.mid(1, 3) : extension;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ zoom and pages
+
+void TQRStandardPreview::ZoomFitClick() {
+    Application->ProcessMessages();
+    QRPreview->ZoomToFit();
+}
+
+void TQRStandardPreview::ZoomToWidthClick() {
+    Application->ProcessMessages();
+    QRPreview->ZoomToWidth();
+}
+
+void TQRStandardPreview::Zoom100Click() {
+    Application->ProcessMessages();
+    QRPreview->SetZoom(100);
+}
+
+void TQRStandardPreview::GotoPage(Integer page) {
+    QRPreview->SetPageNumber(page);
+    UpdateStatus();
+    const TQRPrinter* printer = QRPrinter();
+    if (!printer || page < 1 || page > printer->PageCount() || page > ThumbGrid->RowCount()) return;
+    goingToPage_ = true;
+    ThumbGrid->SetRow(page - 1);
+    goingToPage_ = false;
+}
+
+void TQRStandardPreview::FirstPageClick() {
+    GotoPage(1);
+}
+
+void TQRStandardPreview::PreviousPageClick() {
+    GotoPage(QRPreview->PageNumber() - 1);
+}
+
+void TQRStandardPreview::NextPageClick() {
+    GotoPage(QRPreview->PageNumber() + 1);
+}
+
+void TQRStandardPreview::LastPageClick() {
+    const TQRPrinter* printer = QRPrinter();
+    if (!printer) return;
+    GotoPage(printer->Status() == mpFinished ? printer->PageCount() : printer->PageCount() - 1);
+}
+
+// A number out of range, or no number at all, shows page 1.
+void TQRStandardPreview::GotoPageClick() {
+    const TQRPrinter* printer = QRPrinter();
+    if (!printer) return;
+    const Integer count = printer->PageCount();
+    const QString text = InputBox(QStringLiteral("Select a page from 1 to %1").arg(count),
+                                  QStringLiteral("Enter page number"), QString::number(QRPreview->PageNumber()));
+    const Integer page = StrToIntDef(text.trimmed(), 0);
+    GotoPage(page < 1 || page > count ? 1 : page);
+}
+
+// ------------------------------------------------------------ search
+
+void TQRStandardPreview::FindClick() {
+    TQRPrinter* printer = QRPrinter();
+    if (!printer || printer->Status() == mpBusy) return;
+    QString text;
+    bool matchCase = false;
+    {
+        TSearchDlg dialog(nullptr);
+        dialog.ShowModal();
+        if (dialog.Cancelled()) return;
+        text = dialog.Edit1->Text();
+        matchCase = dialog.CheckBox1->Checked();
+    }
+    SearchResultBox->SetEnabled(true);
+    SearchTextLabel->SetCaption(text);
+    TStrings* lines = SearchResultBox->Items();
+    lines->Clear();
+    for (Integer page = 1; page <= printer->PageCount(); ++page) {
+        const auto metafile = printer->GetPage(page);
+        if (metafile && SearchMetafileText(text, *metafile, matchCase))
+            lines->AddObject(QStringLiteral("Page %1").arg(page), reinterpret_cast<TObject*>(qintptr(page)));
+    }
+    if (lines->Count() == 0) {
+        lines->Add(QStringLiteral("No matching text"));
+        SearchResultBox->SetEnabled(false);
+    }
+    if (showSearch_) Tabs->SetActivePage(TabSearchResult);
+}
+
+void TQRStandardPreview::SearchResultClick() {
+    const Integer index = SearchResultBox->ItemIndex();
+    const TQRPrinter* printer = QRPrinter();
+    Integer page = 1;
+    if (index >= 0 && index < SearchResultBox->Items()->Count()) {
+        const auto stored = Integer(reinterpret_cast<qintptr>(SearchResultBox->Items()->Objects(index)));
+        if (printer && stored >= 1 && stored <= printer->PageCount()) page = stored;
+    }
+    GotoPage(page);
+}
+
+// ------------------------------------------------------------ copy, set-up, print
+
+void TQRStandardPreview::CopyClick() {
+    if (Fire(spCopy, QStringLiteral("Copy"))) return;
+    if (TMetafile* page = QRPreview->PreviewImage()->PageMetafile()) Clipboard()->Assign(page);
+}
+
+void TQRStandardPreview::PrintSetupClick() {
+    if (Fire(spPrintSetup, QStringLiteral("PrintSetup"))) return;
+    TCustomRazorUze* report = CurrentReport();
+    TQRPrinter* printer = QRPrinter();
+    if (!report || !printer) return;
+    TPrinterSettings& settings = printer->PrinterSettings();
+    TQRPrintDialog dialog(nullptr);
+    dialog.SetCopies(settings.Copies());
+    dialog.MinPage = 1;
+    dialog.MaxPage = std::max<Integer>(1, printer->PageCount());
+    dialog.FromPage = 1;
+    dialog.ToPage = dialog.MaxPage;
+    if (!dialog.Execute()) return;
+    printer->SetPrinterIndex(dialog.Printer()->PrinterIndex());
+    settings.SetCopies(dialog.Copies());
+    settings.SetDuplex(dialog.Duplex);
+    settings.SetOutputBin(QRBinOfCode(dialog.OutputBin > 255 ? dialog.OutputBin - 256 : dialog.OutputBin));
+    report->Page()->SetOrientation(dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait);
+}
+
+void TQRStandardPreview::PrintClick() {
+    if (Fire(spPrint, QStringLiteral("Print"))) return;
+    TQRPrinter* printer = QRPrinter();
+    if (!printer) return;
+    TCustomRazorUze* report = CurrentReport();
+    if (!printer->Loaded() && report)
+        report->Print();
+    else
+        printer->Print();
+}
+
+void TQRStandardPreview::CancelClick() {
+    if (Fire(spCancel, QStringLiteral("Cancel"))) return;
+    if (TCustomRazorUze* report = CurrentReport()) report->Run().StopRequest = true;
+}
+
+void TQRStandardPreview::ExitClick() {
+    Close();
+}
+
+// ------------------------------------------------------------ load and save
+
+void TQRStandardPreview::LoadReportClick() {
+    if (Fire(spLoad, QStringLiteral("Load"))) return;
+    TQRPrinter* printer = QRPrinter();
+    if (!printer) return;
+    TOpenDialog dialog(Application);
+    dialog.SetTitle(QStringLiteral("Load report"));
+    dialog.SetFilter(QStringLiteral("RazorUzeort file (*.VOZ)|*.VOZ"));
+    if (!dialog.Execute()) return;
+    const QString fileName = dialog.FileName();
+    if (!FileExists(fileName)) {
+        MessageBox(this, QStringLiteral("File does not exist"), Caption(), MB_OK);
+        return;
+    }
+    // A damaged file is found before the pages shown now are given up.
+    try {
+        TQRPageList probe;
+        probe.LoadFromFile(fileName);
+    } catch (const Exception& e) {
+        MessageBox(this, QStringLiteral("The report file %1 cannot be read: %2").arg(fileName, e.Message()),
+                   Caption(), MB_OK | MB_ICONERROR);
+        return;
+    }
+    printer->Load(fileName);
+    title_ = fileName;
+    thumbs_.clear();
+    QRPreview->SetPageNumber(1);
+    QRPreview->PreviewImage()->SetPageNumber(1);
+    TPrinterSettings& settings = printer->PrinterSettings();
+    orientation_ = settings.Orientation();
+    if (TCustomRazorUze* report = CurrentReport()) {
+        report->Page()->SetOrientation(orientation_ == 1 ? poLandscape : poPortrait);
+        report->Page()->SetPaperSize(settings.PaperSize());
+    }
+    QRPreview->UpdateZoom();
+    ThumbLayout();
+    PageAvailable(printer->PageCount());
+    goingToPage_ = true;
+    ThumbGrid->SetRow(0);
+    goingToPage_ = false;
+    Print->SetEnabled(true);
+    SaveReport->SetEnabled(false);
+    SaveReport->SetVisible(false);
+    UpdateStatus();
+}
+
+void TQRStandardPreview::SaveReportClick() {
+    if (Fire(spSave, QStringLiteral("Save"))) return;
+    const TCustomRazorUze* report = CurrentReport();
+    const QString extension =
+        QString::fromLatin1(kSaveTypeExtensions[report ? report->Preview().PreviewDefaultSaveType : stVOZ]);
+    TSaveDialog dialog(Application);
+    dialog.SetTitle(QStringLiteral("Save report"));
+    dialog.SetFilter(extension + QStringLiteral("|*") + extension + QLatin1Char('|') +
+                     QRExportFilterLibrary().SaveDialogFilter());
+    dialog.SetFileName(QLatin1Char('*') + extension);
+    if (dialog.Execute()) SaveAs(dialog.FileName(), dialog.FilterIndex());
+}
+
+// A name without an extension takes the one of the filter line chosen.
+void TQRStandardPreview::SaveAs(QString fileName, Integer filterIndex) {
+    TQRPrinter* printer = QRPrinter();
+    if (!printer) return;
+    const TCustomRazorUze* report = CurrentReport();
+    QString extension = ExtractFileExt(fileName).toUpper();
+    if (extension.isEmpty()) {
+        if (filterIndex == 1)
+            extension = QString::fromLatin1(kSaveTypeExtensions[report ? report->Preview().PreviewDefaultSaveType : stVOZ]);
+        else if (filterIndex == 2)
+            extension = QStringLiteral("VOZ");
+        extension = DropDot(extension);
+        fileName += QLatin1Char('.') + extension;
+    }
+    extension = DropDot(extension);
+    if (extension == QLatin1String("VOZ")) printer->Save(fileName);
+}
