@@ -11,6 +11,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollArea>
 #include <QtWidgets/QScrollBar>
+#include <QtGui/QKeyEvent>
 
 #include <algorithm>
 
@@ -166,6 +167,9 @@ protected:
         if (event->type() == QEvent::Wheel) return Forward(event);
         return QScrollArea::viewportEvent(event);
     }
+    // A scroll box has no keys of its own: the arrows and page keys reach
+    // its handlers only.
+    void keyPressEvent(QKeyEvent* event) override { QWidget::keyPressEvent(event); }
 };
 
 }  // namespace

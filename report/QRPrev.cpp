@@ -147,6 +147,7 @@ TQRPreview::TQRPreview(TComponent* AOwner) : TScrollBox(AOwner), image_(new TQRP
     SetBounds(Left(), Top(), 250, 250);
     HorzScrollBar()->SetTracking(true);
     VertScrollBar()->SetTracking(true);
+    SetTabStop(true);
     image_->SetParent(this);
     image_->SetBounds(0, 0, image_->Width(), image_->Height());
     const auto update = [this](TObject*) { UpdateZoom(); };
@@ -283,6 +284,10 @@ void TQRPreview::RefreshPage(Integer available) {
 
 void TQRPreview::WndProc(TMessage& Message) {
     switch (Message.Msg) {
+    case WM_GETDLGCODE:
+        // The arrows scroll the page rather than move the focus.
+        Message.Result = DLGC_WANTARROWS;
+        return;
     case kProgressMessage:
         if (OnProgressUpdate) OnProgressUpdate(this, Integer(Message.WParam));
         return;

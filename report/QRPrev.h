@@ -179,33 +179,33 @@ public:
     // The keys of the window (it previews every key).
     void FormKeyDown(Word& Key, TShiftState Shift);
 
-    TToolBar* ToolBar1;
-    TToolButton* ZoomFit;
-    TToolButton* ZoomToWidth;
-    TToolButton* Zoom100;
-    TToolButton* FirstPage;
-    TToolButton* PreviousPage;
-    TToolButton* nextPage;
-    TToolButton* LastPage;
-    TToolButton* GotoPageButton;
-    TToolButton* FindButton;
-    TToolButton* copybutton;
-    TToolButton* PrintSetup;
-    TToolButton* Print;
-    TToolButton* LoadReport;
-    TToolButton* SaveReport;
-    TToolButton* CancelButton;
-    TSpeedButton* ExitButton;
-    TPageControl* Tabs;
-    TTabSheet* TabThumbs;
-    TTabSheet* TabSearchResult;
-    TDrawGrid* ThumbGrid;
-    TGroupBox* GroupBox1;
-    TLabel* SearchTextLabel;
-    TListBox* SearchResultBox;
-    TQRPreview* QRPreview;
-    TStatusBar* StatusBar;
-    TProgressBar* ProgressBar;
+    TToolBar* ToolBar1 = nullptr;
+    TToolButton* ZoomFit = nullptr;
+    TToolButton* ZoomToWidth = nullptr;
+    TToolButton* Zoom100 = nullptr;
+    TToolButton* FirstPage = nullptr;
+    TToolButton* PreviousPage = nullptr;
+    TToolButton* nextPage = nullptr;
+    TToolButton* LastPage = nullptr;
+    TToolButton* GotoPageButton = nullptr;
+    TToolButton* FindButton = nullptr;
+    TToolButton* copybutton = nullptr;
+    TToolButton* PrintSetup = nullptr;
+    TToolButton* Print = nullptr;
+    TToolButton* LoadReport = nullptr;
+    TToolButton* SaveReport = nullptr;
+    TToolButton* CancelButton = nullptr;
+    TSpeedButton* ExitButton = nullptr;
+    TPageControl* Tabs = nullptr;
+    TTabSheet* TabThumbs = nullptr;
+    TTabSheet* TabSearchResult = nullptr;
+    TDrawGrid* ThumbGrid = nullptr;
+    TGroupBox* GroupBox1 = nullptr;
+    TLabel* SearchTextLabel = nullptr;
+    TListBox* SearchResultBox = nullptr;
+    TQRPreview* QRPreview = nullptr;
+    TStatusBar* StatusBar = nullptr;
+    TProgressBar* ProgressBar = nullptr;
 
 protected:
     void WndProc(TMessage& Message) override;
@@ -248,6 +248,7 @@ private:
     QString title_;
     bool goingToPage_ = false;
     bool flipping_ = false;
+    bool layingOutThumbs_ = false;
     std::map<Integer, std::unique_ptr<TBitmap>> thumbs_;
     std::unique_ptr<TImageList> images_;
 };

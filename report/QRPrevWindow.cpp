@@ -275,6 +275,7 @@ void TQRStandardPreview::ApplyInitialZoom() {
 
 void TQRStandardPreview::Show() {
     TForm::Show();
+    if (QRPreview->CanFocus()) QRPreview->SetFocus();
     UpdateStatus();
 }
 
@@ -395,7 +396,12 @@ void TQRStandardPreview::ScrollKey(Word key) {
 
 void TQRStandardPreview::ThumbLayout() {
     TQRPrinter* printer = QRPrinter();
-    if (!printer) return;
+    if (!printer || layingOutThumbs_) return;
+    layingOutThumbs_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{layingOutThumbs_};
     thumbs_.clear();
     TPrinterSettings& settings = printer->PrinterSettings();
     const Extended paperWidth = settings.PrintPaperWidth();

@@ -15,9 +15,9 @@ public:
     TQRPrinter* QRPrinter() const { return printer_; }
     void CancelClick();
 
-    TProgressBar* Gauge;
-    TLabel* Info;
-    TButton* CancelButton;
+    TProgressBar* Gauge = nullptr;
+    TLabel* Info = nullptr;
+    TButton* CancelButton = nullptr;
 
 protected:
     // WM_USER: the printer's progress.

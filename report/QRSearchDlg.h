@@ -16,11 +16,11 @@ public:
 
     bool Cancelled() const { return cancelled_; }
 
-    TLabel* Label1;
-    TEdit* Edit1;
-    TCheckBox* CheckBox1;
-    TSpeedButton* SpeedButton1;  // cancel
-    TSpeedButton* SpeedButton2;  // search
+    TLabel* Label1 = nullptr;
+    TEdit* Edit1 = nullptr;
+    TCheckBox* CheckBox1 = nullptr;
+    TSpeedButton* SpeedButton1 = nullptr;  // cancel
+    TSpeedButton* SpeedButton2 = nullptr;  // search
 
 private:
     void Finish(bool cancelled);

@@ -1,0 +1,557 @@
+// The standard preview window driven by real keys, clicks and the wheel:
+// toolbar, pages, go to, search, save and load, printing, progress, a
+// damaged file, a report still running, and a 1,000-page report.
+#include "QRPrev.h"
+#include "QRPrevTestSupport.h"
+#include "QRPrgres.h"
+#include "QRPrntrPrinterSupport.h"
+#include "QRSearchDlg.h"
+
+#include "Buttons.h"
+#include "Clipbrd.h"
+#include "ComCtrls.h"
+#include "Dialogs.h"
+#include "Grids.h"
+#include "PdfTools.h"
+#include "StdCtrls.h"
+#include "StdCtrlsEdit.h"
+#include "TestSupport.h"
+#include "WidgetTestSupport.h"
+
+#include <QtCore/QDir>
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QFile>
+#include <QtCore/QTimer>
+#include <QtGui/QImage>
+#include <QtGui/QWheelEvent>
+#include <QtTest/QTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QListWidget>
+#include <QtWidgets/QWidget>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// Calls act with the first form of type T once one is on the screen.
+template <class T>
+void WhenShown(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (Integer i = 0; i < Screen->FormCount(); ++i) {
+            auto* form = dynamic_cast<T*>(Screen->Forms(i));
+            if (!form || !form->Visible()) continue;
+            timer->stop();
+            timer->deleteLater();
+            QTest::qWaitForWindowActive(WindowOf(form));
+            act(form);
+            return;
+        }
+    });
+    timer->start(5);
+}
+
+class QRStandardPreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetMessageBoxHook([this](const TMessageBoxRequest& request) {
+            messages.push_back(request.Text);
+            return IDOK;
+        });
+    }
+    void TearDown() override {
+        SetMessageBoxHook(nullptr);
+        SetInputQueryHook(nullptr);
+        SetFileDialogHook(nullptr);
+        if (auto alive = guard.lock(); alive && *alive) delete window;
+    }
+
+    TQRStandardPreview* Open(TQRPrinter& printer) {
+        window = new TQRStandardPreview(nullptr, &printer);
+        guard = window->Guard();
+        window->SetWindowState(wsNormal);
+        window->SetClientSize(740, 499);
+        window->Show();
+        ShowActive(window);
+        return window;
+    }
+    bool WindowAlive() const {
+        auto alive = guard.lock();
+        return alive && *alive;
+    }
+    Integer Page() const { return window->QRPreview->PageNumber(); }
+    QString Panel(int index) const { return window->StatusBar->Panels()->Items(index)->Text(); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { KeyClick(window, key, mods); }
+    // A wheel notch over the page, delivered as the window system does.
+    void Wheel(int delta) {
+        QWidget* target = window->QRPreview->PreviewImage()->Handle();
+        const QPointF local(20, 20);
+        QWheelEvent event(local, target->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    }
+    // Runs act on the search dialog once it is up, then returns.
+    void Search(const QString& text, bool matchCase) {
+        WhenShown<TSearchDlg>([=](TSearchDlg* dialog) {
+            EXPECT_EQ(dialog->Caption(), "Search for Text");
+            dialog->Edit1->SetText(text);
+            if (matchCase) {
+                // On the box itself, left of its text.
+                const TPoint box = dialog->ScreenToClient(dialog->CheckBox1->ClientToScreen(TPoint(8, 10)));
+                MouseClick(dialog, QPoint(box.X, box.Y));
+                EXPECT_TRUE(dialog->CheckBox1->Checked());
+            }
+            ClickControl(dialog->SpeedButton2);
+        });
+        ClickControl(window->FindButton);
+    }
+    QStringList ResultLines() const {
+        QStringList lines;
+        TStrings* items = window->SearchResultBox->Items();
+        for (Integer i = 0; i < items->Count(); ++i) lines << items->Strings(i);
+        return lines;
+    }
+
+    TPdfFolder pdf;
+    TQRStandardPreview* window = nullptr;
+    std::weak_ptr<TControl*> guard;
+    QStringList messages;
+};
+
+TEST_F(QRStandardPreviewTest, WindowTextsAndTheToolbarPagesAndZoom) {
+    TQRPrinter printer;
+    printer.Title = QStringLiteral("Monthly sales");
+    ProducePages(printer, 5);
+    Open(printer);
+    EXPECT_EQ(window->Caption(), "Report Preview : Monthly sales");
+    EXPECT_EQ(window->TabThumbs->Caption(), "ThumbNails");
+    EXPECT_EQ(window->TabSearchResult->Caption(), "Search Results");
+    EXPECT_EQ(window->GroupBox1->Caption(), "Search Text");
+    EXPECT_EQ(window->ExitButton->Caption(), "&Close");
+    EXPECT_EQ(window->copybutton->Hint(), "Copy page to clipboard");
+    EXPECT_EQ(window->ZoomFit->Hint(), "Zoom to fit");
+    EXPECT_TRUE(window->Print->Enabled());
+    EXPECT_FALSE(window->CancelButton->Enabled());
+    EXPECT_TRUE(window->Zoom100->Down());
+    EXPECT_EQ(window->QRPreview->Zoom(), 100);
+    EXPECT_EQ(window->ThumbGrid->RowCount(), 5);
+    EXPECT_EQ(Panel(1), "Page 1 of 5");
+    EXPECT_EQ(Panel(2), "Monthly sales");
+
+    ClickControl(window->nextPage);
+    EXPECT_EQ(Page(), 2);
+    EXPECT_EQ(Panel(1), "Page 2 of 5");
+    EXPECT_EQ(window->ThumbGrid->Row(), 1);
+    ClickControl(window->LastPage);
+    EXPECT_EQ(Page(), 5);
+    ClickControl(window->nextPage);
+    EXPECT_EQ(Page(), 5);
+    ClickControl(window->PreviousPage);
+    EXPECT_EQ(Page(), 4);
+    ClickControl(window->FirstPage);
+    EXPECT_EQ(Page(), 1);
+    ClickControl(window->PreviousPage);
+    EXPECT_EQ(Page(), 1);
+
+    ClickControl(window->ZoomFit);
+    EXPECT_EQ(window->QRPreview->ZoomState(), qrZoomToFit);
+    EXPECT_TRUE(window->ZoomFit->Down());
+    EXPECT_LE(window->QRPreview->PreviewImage()->Height(), window->QRPreview->ClientHeight());
+    ClickControl(window->ZoomToWidth);
+    EXPECT_EQ(window->QRPreview->ZoomState(), qrZoomToWidth);
+    EXPECT_FALSE(window->ZoomFit->Down());
+    ClickControl(window->Zoom100);
+    EXPECT_EQ(window->QRPreview->Zoom(), 100);
+    EXPECT_EQ(window->QRPreview->ZoomState(), qrZoomOther);
+
+    // A thumbnail clicked shows its page.
+    const TRect cell = window->ThumbGrid->CellRect(0, 2);
+    const TPoint at = window->ThumbGrid->ClientToScreen(TPoint(cell.Left + 20, cell.Top + 20));
+    const TPoint client = window->ScreenToClient(at);
+    MouseClick(window, QPoint(client.X, client.Y));
+    EXPECT_EQ(Page(), 3);
+    QTest::qWait(20);
+    SaveTestImage(GrabControl(window), "qrprev_window");
+
+    ClickControl(window->ExitButton);
+    QTest::qWait(10);
+    EXPECT_FALSE(WindowAlive());
+    EXPECT_EQ(printer.PreviewControl(), nullptr);
+}
+
+TEST_F(QRStandardPreviewTest, KeysFlipPagesAndTheWheelTurnsTheWayItIsTurned) {
+    TQRPrinter printer;
+    ProducePages(printer, 6);
+    Open(printer);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(Page(), 2);
+    Key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(Page(), 6);
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(Page(), 5);
+    Key(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(Page(), 1);
+    Key(Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier);  // not exactly Ctrl: one page on
+    EXPECT_EQ(Page(), 2);
+    Key(Qt::Key_End);
+    EXPECT_EQ(Page(), 6);
+    Key(Qt::Key_Home);
+    EXPECT_EQ(Page(), 1);
+
+    // At zoom 100 the page scrolls before it flips.
+    TControlScrollBar* bar = window->QRPreview->VertScrollBar();
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Page(), 1);
+    EXPECT_EQ(bar->Position(), 0);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Page(), 1);
+    EXPECT_EQ(bar->Position(), bar->Increment());
+    bar->SetPosition(bar->Range() - window->QRPreview->ClientHeight());
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Page(), 2);
+    EXPECT_EQ(bar->Position(), 0);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Page(), 1);
+    EXPECT_GT(bar->Position(), 0);  // at the bottom of the page before
+
+    // A page that fits flips with every notch.
+    ClickControl(window->ZoomFit);
+    Wheel(-120);
+    EXPECT_EQ(Page(), 2);
+    Wheel(-120);
+    EXPECT_EQ(Page(), 3);
+    Wheel(120);
+    EXPECT_EQ(Page(), 2);
+    Wheel(120);
+    EXPECT_EQ(Page(), 1);
+    Wheel(120);
+    EXPECT_EQ(Page(), 1);
+
+    Key(Qt::Key_Escape);
+    QTest::qWait(10);
+    EXPECT_FALSE(WindowAlive());
+}
+
+TEST_F(QRStandardPreviewTest, GoToPageTakesANumberAndShowsPageOneForAnythingElse) {
+    TQRPrinter printer;
+    ProducePages(printer, 5);
+    Open(printer);
+    QString answer;
+    TInputQueryRequest asked;
+    bool pressOk = true;
+    SetInputQueryHook([&](TInputQueryRequest& request) {
+        asked = request;
+        request.Value = answer;
+        return pressOk;
+    });
+    answer = QStringLiteral("4");
+    ClickControl(window->GotoPageButton);
+    EXPECT_EQ(asked.Caption, "Select a page from 1 to 5");
+    EXPECT_EQ(asked.Prompt, "Enter page number");
+    EXPECT_EQ(asked.Value, "1");
+    EXPECT_EQ(Page(), 4);
+    for (const char* text : {"0", "6", "abc", "", "-2"}) {
+        ClickControl(window->LastPage);
+        answer = QString::fromLatin1(text);
+        ClickControl(window->GotoPageButton);
+        EXPECT_EQ(Page(), 1) << text;
+    }
+    // Cancel gives back the default text: the page stays.
+    ClickControl(window->nextPage);
+    pressOk = false;
+    ClickControl(window->GotoPageButton);
+    EXPECT_EQ(Page(), 2);
+}
+
+TEST_F(QRStandardPreviewTest, SearchListsThePagesWithTheTextLatinAndJapanese) {
+    TQRPrinter printer;
+    ProducePages(printer, 4);
+    Open(printer);
+    Search(QStringLiteral("第3頁"), false);
+    EXPECT_EQ(ResultLines(), QStringList{"Page 3"});
+    EXPECT_TRUE(window->SearchResultBox->Enabled());
+    EXPECT_EQ(window->SearchTextLabel->Caption(), "第3頁");
+    EXPECT_EQ(window->Tabs->ActivePage(), window->TabSearchResult);
+
+    Search(QStringLiteral("invoice line"), false);
+    EXPECT_EQ(ResultLines(), (QStringList{"Page 1", "Page 2", "Page 3", "Page 4"}));
+    auto* list = qobject_cast<QListWidget*>(window->SearchResultBox->Handle());
+    ASSERT_NE(list, nullptr);
+    const auto clickLine = [&](int row) {
+        const QPoint at = list->viewport()->mapTo(list->window(), list->visualItemRect(list->item(row)).center());
+        MouseClick(window, at);
+    };
+    clickLine(2);
+    EXPECT_EQ(Page(), 3);
+    clickLine(3);
+    EXPECT_EQ(Page(), 4);
+
+    Search(QStringLiteral("invoice line"), true);
+    EXPECT_EQ(ResultLines(), QStringList{"No matching text"});
+    EXPECT_FALSE(window->SearchResultBox->Enabled());
+    Search(QStringLiteral("Invoice line 2 T"), true);
+    EXPECT_EQ(ResultLines(), QStringList{"Page 2"});
+
+    // Cancelled: the list stays as it was.
+    WhenShown<TSearchDlg>([](TSearchDlg* dialog) { ClickControl(dialog->SpeedButton1); });
+    ClickControl(window->FindButton);
+    EXPECT_EQ(ResultLines(), QStringList{"Page 2"});
+}
+
+TEST_F(QRStandardPreviewTest, SavedReportLoadsInAFreshWindowAndPrintsPagesTwoToThree) {
+    const QString path = QDir(pdf.Path()).filePath(QStringLiteral("report"));
+    {
+        TQRPrinter printer;
+        ProducePages(printer, 4);
+        Open(printer);
+        TFileDialogRequest seen;
+        SetFileDialogHook([&](TFileDialogRequest& request) {
+            seen = request;
+            request.FileName = path;
+            request.FilterIndex = 2;
+            return true;
+        });
+        ClickControl(window->SaveReport);
+        EXPECT_EQ(seen.Kind, TFileDialogKind::Save);
+        EXPECT_EQ(seen.Title, "Save report");
+        ASSERT_EQ(seen.NameFilters.size(), 2);
+        EXPECT_EQ(seen.FileName, "*.VOZ");
+        ASSERT_TRUE(QFile::exists(path + ".VOZ"));
+        delete window;
+    }
+    TQRPrinter viewer;
+    Open(viewer);
+    EXPECT_EQ(Panel(1), "Page 1 of 0");
+    SetFileDialogHook([&](TFileDialogRequest& request) {
+        EXPECT_EQ(request.Title, "Load report");
+        request.FileName = path + ".VOZ";
+        return true;
+    });
+    ClickControl(window->LoadReport);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(viewer.PageCount(), 4);
+    EXPECT_EQ(Panel(1), "Page 1 of 4");
+    EXPECT_EQ(Panel(2), path + ".VOZ");
+    EXPECT_EQ(window->ThumbGrid->RowCount(), 4);
+    EXPECT_NE(window->QRPreview->PreviewImage()->PageMetafile(), nullptr);
+    EXPECT_FALSE(window->SaveReport->Visible());
+    EXPECT_TRUE(window->Print->Enabled());
+    Search(QStringLiteral("第4頁"), true);
+    EXPECT_EQ(ResultLines(), QStringList{"Page 4"});
+
+    viewer.FirstPage = 2;
+    viewer.LastPage = 3;
+    ClickControl(window->Print);
+    const QStringList files = QDir(pdf.Path()).entryList({"*.pdf"}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    const QString file = QDir(pdf.Path()).filePath(files[0]);
+    EXPECT_EQ(PdfPageSizes(file).size(), 2u);
+    const QStringList texts = PdfPageTexts(file);
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_TRUE(texts[0].contains("Invoice line 2 Total")) << texts[0].toStdString();
+    EXPECT_TRUE(texts[1].contains("Invoice line 3 Total")) << texts[1].toStdString();
+    EXPECT_TRUE(texts[1].contains(JapaneseLine(3).left(3))) << texts[1].toStdString();
+}
+
+TEST_F(QRStandardPreviewTest, DamagedOrMissingFilesLeaveTheWindowAsItWas) {
+    const QString good = QDir(pdf.Path()).filePath(QStringLiteral("good.VOZ"));
+    const QString bad = QDir(pdf.Path()).filePath(QStringLiteral("bad.VOZ"));
+    TQRPrinter printer;
+    ProducePages(printer, 3);
+    printer.Save(good);
+    QFile source(good);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    bytes[128 + 4] = char(0x7F);  // the first record's link points far away
+    bytes[128 + 7] = char(0x7F);
+    QFile target(bad);
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.write(bytes);
+    target.close();
+
+    Open(printer);
+    ClickControl(window->nextPage);
+    QString chosen = bad;
+    SetFileDialogHook([&](TFileDialogRequest& request) {
+        request.FileName = chosen;
+        return true;
+    });
+    ClickControl(window->LoadReport);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("cannot be read")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(bad));
+    EXPECT_EQ(printer.PageCount(), 3);
+    EXPECT_EQ(Page(), 2);
+    EXPECT_TRUE(window->SaveReport->Visible());
+    ClickControl(window->nextPage);
+    EXPECT_EQ(Page(), 3);
+    EXPECT_NE(window->QRPreview->PreviewImage()->PageMetafile(), nullptr);
+
+    chosen = QDir(pdf.Path()).filePath(QStringLiteral("none.VOZ"));
+    ClickControl(window->LoadReport);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1], "File does not exist");
+    EXPECT_EQ(printer.PageCount(), 3);
+}
+
+TEST_F(QRStandardPreviewTest, ProgressShowsEveryFifthPerCentAndClearsAtTheEnd) {
+    TQRPrinter printer;
+    ProducePages(printer, 1);
+    Open(printer);
+    EXPECT_EQ(Panel(0), "0%");
+    QStringList shown;
+    for (Integer value : {3, 5, 7, 10}) {
+        PostMessage(window->QRPreview, WM_USER, WPARAM(value));
+        Application->ProcessMessages();
+        shown << Panel(0);
+    }
+    EXPECT_EQ(shown, (QStringList{"0%", "5%", "5%", "10%"}));
+    PostMessage(window->QRPreview, WM_USER, 100);
+    Application->ProcessMessages();
+    EXPECT_EQ(Panel(0), "");
+}
+
+TEST_F(QRStandardPreviewTest, WhileTheReportRunsTheWindowShowsPagesAndWillNotClose) {
+    TQRPrinter printer;
+    Open(printer);
+    bool checked = false;
+    ProducePages(printer, 4, [&](int n) {
+        printer.SetProgress(n * 25);
+        Application->ProcessMessages();
+        if (n != 3) return;
+        checked = true;
+        EXPECT_EQ(Panel(1), "Page 1 of 3");
+        EXPECT_NE(window->QRPreview->PreviewImage()->PageMetafile(), nullptr);
+        EXPECT_TRUE(window->CancelButton->Enabled());
+        EXPECT_FALSE(window->nextPage->Enabled());
+        EXPECT_FALSE(window->FindButton->Enabled());
+        EXPECT_FALSE(window->SaveReport->Enabled());
+        EXPECT_EQ(window->ThumbGrid->RowCount(), 2);
+        window->Close();
+        Application->ProcessMessages();
+        EXPECT_TRUE(WindowAlive());
+        EXPECT_TRUE(window->Visible());
+    });
+    Application->ProcessMessages();
+    ASSERT_TRUE(checked);
+    EXPECT_TRUE(window->nextPage->Enabled());
+    EXPECT_FALSE(window->CancelButton->Enabled());
+    EXPECT_EQ(window->ThumbGrid->RowCount(), 4);
+    EXPECT_EQ(Panel(1), "Page 1 of 4");
+    window->Close();
+    QTest::qWait(10);
+    EXPECT_FALSE(WindowAlive());
+}
+
+TEST_F(QRStandardPreviewTest, ReportHandlerSeesEveryActionAndMayTakeIt) {
+    TForm owner(nullptr);
+    auto* report = new TCustomRazorUze(&owner);
+    report->SetReportTitle(QStringLiteral("Quarterly"));
+    report->Preview().PrevInitialZoom = qrZoomToWidth;
+    report->Preview().PrevShowSearch = false;
+    QStringList fired;
+    bool take = true;
+    report->Preview().OnStandPrevEvent = [&](TObject* sender, TStandPrevEventType type, const QString& name,
+                                             bool& handled) {
+        EXPECT_TRUE(sender == window || type == spOpen);
+        fired << QString::number(type) + name;
+        handled = take;
+    };
+    TQRPrinter printer(report);
+    ProducePages(printer, 2);
+    Open(printer);
+    EXPECT_EQ(fired, QStringList{QString::number(spOpen)});
+    EXPECT_EQ(window->QRPreview->ZoomState(), qrZoomToWidth);
+    EXPECT_TRUE(window->ZoomToWidth->Down());
+    EXPECT_FALSE(window->FindButton->Visible());
+    EXPECT_EQ(Panel(2), "Quarterly");
+    EXPECT_EQ(printer.Title, "Quarterly");
+
+    Clipboard()->SetAsText(QStringLiteral("before"));
+    ClickControl(window->copybutton);
+    EXPECT_EQ(Clipboard()->AsText(), "before");
+    ClickControl(window->SaveReport);
+    ClickControl(window->LoadReport);
+    ClickControl(window->CancelButton);  // disabled: no click
+    window->CancelClick();
+    EXPECT_FALSE(report->Run().StopRequest);
+    EXPECT_EQ(fired, (QStringList{QString::number(spOpen), QString::number(spCopy) + "Copy",
+                                  QString::number(spSave) + "Save", QString::number(spLoad) + "Load",
+                                  QString::number(spCancel) + "Cancel"}));
+    take = false;
+    ClickControl(window->copybutton);
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_ENHMETAFILE));
+    window->CancelClick();
+    EXPECT_TRUE(report->Run().StopRequest);
+    delete window;
+}
+
+TEST_F(QRStandardPreviewTest, ProgressFormShowsMultiplesOfFiveAndCancelsThePrinter) {
+    TQRPrinter printer;
+    ProducePages(printer, 2);
+    TQRProgressForm form(nullptr, &printer);
+    EXPECT_EQ(form.Caption(), "Printing progress");
+    printer.SetPreviewControl(&form);
+    printer.SetProgress(7);
+    Application->ProcessMessages();
+    EXPECT_EQ(form.Gauge->Position(), 0);
+    EXPECT_EQ(form.Info->Caption(), "");
+    printer.SetProgress(35);
+    Application->ProcessMessages();
+    EXPECT_EQ(form.Gauge->Position(), 35);
+    EXPECT_EQ(form.Info->Caption(), "35%  Completed");
+    ShowActive(&form);
+    ClickControl(form.CancelButton);
+    EXPECT_TRUE(printer.Cancelled());
+}
+
+TEST_F(QRStandardPreviewTest, PrintingShowsTheRegisteredProgressForm) {
+    TQRPrinter printer;
+    ProducePages(printer, 3);
+    printer.ShowProgress = true;
+    bool seen = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        for (Integer i = 0; i < Screen->FormCount(); ++i)
+            if (dynamic_cast<TQRProgressForm*>(Screen->Forms(i))) seen = true;
+    });
+    timer.start(0);
+    printer.Print();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(PdfPageSizes(printer.Printer()->OutputFileName()).size(), 3u);
+}
+
+// 1,000 pages: the first shows while the rest are made, and flipping pages
+// is timed (the figure is printed).
+TEST_F(QRStandardPreviewTest, ThousandPagesFirstShowsEarlyAndPagesFlipQuickly) {
+    constexpr int kPages = 1000;
+    TQRPrinter printer;
+    Open(printer);
+    int shownAt = 0;
+    ProducePages(printer, kPages, [&](int n) {
+        Application->ProcessMessages();
+        if (!shownAt && window->QRPreview->PreviewImage()->PageMetafile()) shownAt = n;
+    });
+    Application->ProcessMessages();
+    ASSERT_GT(shownAt, 0);
+    EXPECT_LE(shownAt, 3);
+    EXPECT_EQ(Panel(1), QStringLiteral("Page 1 of %1").arg(kPages));
+    ClickControl(window->ZoomFit);
+    QElapsedTimer clock;
+    clock.start();
+    constexpr int kFlips = 200;
+    for (int i = 0; i < kFlips; ++i) {
+        Key(Qt::Key_PageDown);
+        window->QRPreview->PreviewImage()->Repaint();
+    }
+    const double perFlip = double(clock.nsecsElapsed()) / 1e6 / kFlips;
+    EXPECT_EQ(Page(), kFlips + 1);
+    Key(Qt::Key_End);
+    EXPECT_EQ(Page(), kPages);
+    std::printf("[ figure ] page flip with repaint, 1000-page report: %.2f ms\n", perFlip);
+    EXPECT_LT(perFlip, 100.0);
+}
+
+}  // namespace
