@@ -3,6 +3,7 @@
 #include "QRPrev.h"
 
 #include "Metafile.h"
+#include "QRPrgres.h"
 #include "ShellAPI.h"
 
 #include <algorithm>
@@ -322,3 +323,21 @@ void OpenHyperlink(TWinControl* owner, const QString& Link) {
         OpenWithShell(owner, Link);
     }
 }
+
+// ------------------------------------------------------------ start-up
+
+namespace {
+
+// The engine shows its pages and its printing progress in these windows;
+// the report printer refers to this unit, so every program that prints
+// has them.
+const bool registered = [] {
+    RegisterQRPreviewInterface(
+        [](TComponent* owner) { return std::make_unique<TQRStandardPreviewInterface>(owner); });
+    RegisterQRProgressForm([](TQRPrinter* printer) -> std::unique_ptr<TCustomForm> {
+        return std::make_unique<TQRProgressForm>(Application, printer);
+    });
+    return true;
+}();
+
+}  // namespace

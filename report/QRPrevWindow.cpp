@@ -5,7 +5,6 @@
 #include "ComCtrls.h"
 #include "Grids.h"
 #include "Metafile.h"
-#include "QRPrgres.h"
 #include "StdCtrls.h"
 
 #include <QtCore/QEventLoop>
@@ -339,6 +338,8 @@ void TQRStandardPreview::PageAvailable(Integer) {
         Pause(100);
     }
     ThumbGrid->Invalidate();
+    TCustomRazorUze* report = CurrentReport();
+    if (report && report->PagesInPreview() != 0 && report->PagesInPreview() == count) report->Run().StopRequest = true;
 }
 
 // ------------------------------------------------------------ keys and the wheel
@@ -471,17 +472,3 @@ TCustomForm* TQRStandardPreviewInterface::ShowModal(TQRPrinter* printer) {
     form->ShowModal();
     return form;
 }
-
-namespace {
-
-// The engine shows its pages and its printing progress in these windows.
-const bool registered = [] {
-    RegisterQRPreviewInterface(
-        [](TComponent* owner) { return std::make_unique<TQRStandardPreviewInterface>(owner); });
-    RegisterQRProgressForm([](TQRPrinter* printer) -> std::unique_ptr<TCustomForm> {
-        return std::make_unique<TQRProgressForm>(Application, printer);
-    });
-    return true;
-}();
-
-}  // namespace

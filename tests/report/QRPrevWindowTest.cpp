@@ -45,7 +45,7 @@ void WhenShown(std::function<void(T*)> act) {
             if (!form || !form->Visible()) continue;
             timer->stop();
             timer->deleteLater();
-            QTest::qWaitForWindowActive(WindowOf(form));
+            EXPECT_TRUE(QTest::qWaitForWindowActive(WindowOf(form)));
             act(form);
             return;
         }
@@ -485,7 +485,44 @@ TEST_F(QRStandardPreviewTest, ReportHandlerSeesEveryActionAndMayTakeIt) {
     EXPECT_TRUE(Clipboard()->HasFormat(CF_ENHMETAFILE));
     window->CancelClick();
     EXPECT_TRUE(report->Run().StopRequest);
+
+    // A preview limited to two pages stops the report once it has them.
+    report->Run().StopRequest = false;
+    report->SetPagesInPreview(3);
+    PostMessage(window->QRPreview, WM_USER + 1, 2);
+    Application->ProcessMessages();
+    EXPECT_FALSE(report->Run().StopRequest);
+    report->SetPagesInPreview(2);
+    PostMessage(window->QRPreview, WM_USER + 1, 2);
+    Application->ProcessMessages();
+    EXPECT_TRUE(report->Run().StopRequest);
     delete window;
+}
+
+TEST_F(QRStandardPreviewTest, TheRegisteredInterfaceOpensTheStandardWindowForThePrinter) {
+    TQRPrinter printer;
+    ProducePages(printer, 2);
+    auto preview = NewQRPreviewInterface(nullptr);
+    auto* form = dynamic_cast<TQRStandardPreview*>(preview->Show(&printer));
+    ASSERT_NE(form, nullptr);
+    window = form;
+    guard = form->Guard();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(form->Owner(), Application);
+    EXPECT_EQ(form->QRPrinter(), &printer);
+    EXPECT_EQ(printer.PreviewControl(), form->QRPreview);
+    EXPECT_EQ(Panel(1), "Page 1 of 2");
+    EXPECT_EQ(form->WindowState(), wsMaximized);
+    form->Close();
+    QTest::qWait(10);
+    EXPECT_FALSE(WindowAlive());
+
+    WhenShown<TQRStandardPreview>([](TQRStandardPreview* modal) { ClickControl(modal->ExitButton); });
+    TQRPrinter other;
+    ProducePages(other, 1);
+    EXPECT_NE(preview->ShowModal(&other), nullptr);
+    EXPECT_EQ(other.PreviewControl(), nullptr);
+    QTest::qWait(10);
 }
 
 TEST_F(QRStandardPreviewTest, ProgressFormShowsMultiplesOfFiveAndCancelsThePrinter) {

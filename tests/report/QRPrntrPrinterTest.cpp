@@ -433,9 +433,9 @@ TEST(QRPrinterRegistryTest, SaveFilterListsTheReportFileThenEachFilter) {
     EXPECT_EQ(QRExportFilterLibrary().SaveDialogFilter(), "RazorUzeort file(*.VOZ)|*.VOZ");
 
     TQRPrinter printer;
-    auto base = NewQRPreviewInterface(nullptr);
-    EXPECT_EQ(base->Show(&printer), nullptr);
-    EXPECT_EQ(base->ShowModal(&printer), nullptr);
+    TQRPreviewInterface base(nullptr);
+    EXPECT_EQ(base.Show(&printer), nullptr);
+    EXPECT_EQ(base.ShowModal(&printer), nullptr);
 }
 
 }  // namespace
