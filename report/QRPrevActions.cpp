@@ -7,9 +7,7 @@
 #include "Dialogs.h"
 #include "Grids.h"
 #include "Metafile.h"
-#include "Printers.h"
 #include "QRPrevSearch.h"
-#include "QRPrnSu.h"
 #include "QRSearchDlg.h"
 #include "StdCtrls.h"
 
@@ -135,19 +133,13 @@ void TQRStandardPreview::PrintSetupClick() {
     TCustomRazorUze* report = CurrentReport();
     TQRPrinter* printer = QRPrinter();
     if (!report || !printer) return;
+    report->PrinterSetup();
+    const TRazorUzePrinterSettings& chosen = *report->PrinterSettings();
+    if (chosen.PrinterIndex >= 0) printer->SetPrinterIndex(chosen.PrinterIndex);
     TPrinterSettings& settings = printer->PrinterSettings();
-    TQRPrintDialog dialog(nullptr);
-    dialog.SetCopies(settings.Copies());
-    dialog.MinPage = 1;
-    dialog.MaxPage = std::max<Integer>(1, printer->PageCount());
-    dialog.FromPage = 1;
-    dialog.ToPage = dialog.MaxPage;
-    if (!dialog.Execute()) return;
-    printer->SetPrinterIndex(dialog.Printer()->PrinterIndex());
-    settings.SetCopies(dialog.Copies());
-    settings.SetDuplex(dialog.Duplex);
-    settings.SetOutputBin(QRBinOfCode(dialog.OutputBin > 255 ? dialog.OutputBin - 256 : dialog.OutputBin));
-    report->Page()->SetOrientation(dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait);
+    settings.SetCopies(chosen.Copies);
+    settings.SetDuplex(chosen.Duplex);
+    settings.SetOutputBin(chosen.OutputBin);
 }
 
 void TQRStandardPreview::PrintClick() {

@@ -143,7 +143,9 @@ TEST_F(QRPreviewTest, NoticesOfThePrinterReachTheEventsAndFillTheFirstPage) {
     preview->OnPageAvailable = [&](TObject*, Integer value) {
         pages.push_back(value);
         // The first page shows as soon as it is announced.
-        if (value == 1) EXPECT_NE(preview->PreviewImage()->PageMetafile(), nullptr);
+        if (value == 1) {
+            EXPECT_NE(preview->PreviewImage()->PageMetafile(), nullptr);
+        }
     };
     preview->SetQRPrinter(&printer);
     EXPECT_EQ(preview->PreviewImage()->PageMetafile(), nullptr);

@@ -27,6 +27,7 @@
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QListWidget>
+#include <QtWidgets/QSpinBox>
 #include <QtWidgets/QWidget>
 #include <gtest/gtest.h>
 
@@ -474,12 +475,13 @@ TEST_F(QRStandardPreviewTest, ReportHandlerSeesEveryActionAndMayTakeIt) {
     EXPECT_EQ(Clipboard()->AsText(), "before");
     ClickControl(window->SaveReport);
     ClickControl(window->LoadReport);
+    ClickControl(window->PrintSetup);  // taken: no dialog comes up
     ClickControl(window->CancelButton);  // disabled: no click
     window->CancelClick();
     EXPECT_FALSE(report->Run().StopRequest);
     EXPECT_EQ(fired, (QStringList{QString::number(spOpen), QString::number(spCopy) + "Copy",
                                   QString::number(spSave) + "Save", QString::number(spLoad) + "Load",
-                                  QString::number(spCancel) + "Cancel"}));
+                                  QString::number(spPrintSetup) + "PrintSetup", QString::number(spCancel) + "Cancel"}));
     take = false;
     ClickControl(window->copybutton);
     EXPECT_TRUE(Clipboard()->HasFormat(CF_ENHMETAFILE));
@@ -496,6 +498,39 @@ TEST_F(QRStandardPreviewTest, ReportHandlerSeesEveryActionAndMayTakeIt) {
     PostMessage(window->QRPreview, WM_USER + 1, 2);
     Application->ProcessMessages();
     EXPECT_TRUE(report->Run().StopRequest);
+    delete window;
+}
+
+TEST_F(QRStandardPreviewTest, PrinterSetupOfTheReportReachesThePrinterShown) {
+    // The application's printer with a driver that takes copies.
+    std::unique_ptr<TPrinter> previous(SetPrinter(NewFakePrinter([](TFakePrinterDriver&) {}).release()));
+    struct Restore {
+        std::unique_ptr<TPrinter>& previous;
+        ~Restore() { delete SetPrinter(previous.release()); }
+    } restore{previous};
+    TForm owner(nullptr);
+    auto* report = new TCustomRazorUze(&owner);
+    report->PrinterSettings()->Copies = 1;
+    TQRPrinter printer(report, true);
+    ProducePages(printer, 2);
+    Open(printer);
+    int copiesShown = 0;
+    WhenPrintDialogShows([&](QPrintDialog& dialog) {
+        auto* copies = dialog.findChild<QSpinBox*>(QStringLiteral("copies"));
+        ASSERT_NE(copies, nullptr);
+        copiesShown = copies->value();
+        copies->setFocus();
+        QTest::keyClick(copies, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(copies, QStringLiteral("3"));
+        QTest::keyClick(copies, Qt::Key_Tab);
+        Accept(dialog);
+    });
+    ClickControl(window->PrintSetup);
+    EXPECT_EQ(copiesShown, 1);
+    EXPECT_EQ(report->PrinterSettings()->Copies, 3);
+    EXPECT_EQ(printer.PrinterSettings().Copies(), 3);
+    EXPECT_GE(report->PrinterSettings()->PrinterIndex, 0);
+    EXPECT_EQ(printer.PrinterIndex(), report->PrinterSettings()->PrinterIndex);
     delete window;
 }
 

@@ -5,8 +5,17 @@
 #include "Printers.h"
 #include "QRPrntr.h"
 
-#include <QtCore/QTemporaryDir>
+#include <gtest/gtest.h>
 
+#include <QtCore/QTemporaryDir>
+#include <QtCore/QTimer>
+#include <QtPrintSupport/QPrintDialog>
+#include <QtTest/QTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QDialogButtonBox>
+#include <QtWidgets/QPushButton>
+
+#include <functional>
 #include <memory>
 
 // Behaves as the PDF printer (jobs become PDF files) unless told otherwise:
@@ -89,3 +98,28 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// Runs act on the print dialog once it is up (from a timer, as the dialog
+// runs its own loop).
+inline void WhenPrintDialogShows(std::function<void(QPrintDialog&)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        act(*dialog);
+    });
+    timer->start(10);
+}
+
+// Clicks the dialog's OK button.
+inline void Accept(QPrintDialog& dialog) {
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        if (auto* box = qobject_cast<QDialogButtonBox*>(button->parentWidget());
+            box && box->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            return;
+        }
+    ADD_FAILURE() << "no OK button";
+}

@@ -253,35 +253,6 @@ TEST_F(QRMessages, LettingGoOfThePrinterClosesItsOpenPreviewFirst)
 
 // ------------------------------------------------------------ printer set-up
 
-namespace {
-
-void WhenPrintDialogShows(std::function<void(QPrintDialog&)> act)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(*dialog);
-    });
-    timer->start(10);
-}
-
-void Accept(QPrintDialog& dialog)
-{
-    for (QPushButton* button : dialog.findChildren<QPushButton*>())
-        if (auto* box = qobject_cast<QDialogButtonBox*>(button->parentWidget());
-            box && box->buttonRole(button) == QDialogButtonBox::AcceptRole) {
-            QTest::mouseClick(button, Qt::LeftButton);
-            return;
-        }
-    ADD_FAILURE() << "no OK button";
-}
-
-}  // namespace
-
 class QRPrinterSetup : public QRPrintBase {
 protected:
     void SetUp() override
