@@ -238,8 +238,6 @@ void TQRPreview::ApplyZoom() {
     height += 4;
     const Integer left = width < ClientWidth() ? (ClientWidth() - width) / 2 : 0;
     const Integer top = height < ClientHeight() ? (ClientHeight() - height) / 2 : 0;
-    HorzScrollBar()->SetPosition(0);
-    VertScrollBar()->SetPosition(0);
     image_->SetBounds(left, top, width, height);
     HorzScrollBar()->SetPosition(0);
     VertScrollBar()->SetPosition(0);
@@ -275,8 +273,7 @@ void TQRPreview::UpdateZoom() {
         ApplyZoom();
 }
 
-void TQRPreview::RefreshPage(Integer available) {
-    (void)available;
+void TQRPreview::RefreshPage() {
     if (!printer_ || image_->PageMetafile() || image_->PageNumber() > printer_->AvailablePages()) return;
     const auto* report = dynamic_cast<const TCustomRazorUze*>(printer_->ParentReport());
     if (report && report->Preview().PrevInitialZoom == qrZoomToWidth) ZoomToWidth();
@@ -294,7 +291,7 @@ void TQRPreview::WndProc(TMessage& Message) {
         return;
     case kPagesMessage: {
         const auto count = Integer(Message.WParam);
-        if (count == pageNumber_) RefreshPage(count);
+        if (count == pageNumber_) RefreshPage();
         if (OnPageAvailable) OnPageAvailable(this, count);
         return;
     }

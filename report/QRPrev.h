@@ -129,7 +129,7 @@ private:
     void ReleasePrinter();
     void ApplyZoom();
     void PaperPixels(Extended& width, Extended& height) const;
-    void RefreshPage(Integer available);
+    void RefreshPage();
 
     TQRPreviewImage* image_;
     TQRPrinter* printer_ = nullptr;
