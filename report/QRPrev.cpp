@@ -160,12 +160,15 @@ TQRPreview::~TQRPreview() {
     ReleasePrinter();
 }
 
+// Told that its preview is closed, a printer may be freed by its report
+// at once: nothing here touches it afterwards.
 void TQRPreview::ReleasePrinter() {
     TQRPrinter* old = printer_;
     printer_ = nullptr;
+    image_->ForgetPrinter();
     if (old && old->PreviewControl() == this) {
-        old->ClosePreview();
         old->SetPreviewControl(nullptr);
+        old->ClosePreview();
     }
 }
 

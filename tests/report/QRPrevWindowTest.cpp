@@ -501,6 +501,22 @@ TEST_F(QRStandardPreviewTest, ReportHandlerSeesEveryActionAndMayTakeIt) {
     delete window;
 }
 
+TEST_F(QRStandardPreviewTest, ClosingLetsTheReportFreeItsPrinterAtOnce) {
+    TForm owner(nullptr);
+    auto* report = new TCustomRazorUze(&owner);
+    auto own = std::make_unique<TQRPrinter>(report);
+    TQRPrinter* printer = own.get();
+    report->AdoptQRPrinter(std::move(own));
+    printer->SetClient(report);
+    ProducePages(*printer, 2);
+    Open(*printer);
+    EXPECT_TRUE(printer->ShowingPreview());
+    ClickControl(window->ExitButton);
+    QTest::qWait(10);
+    EXPECT_FALSE(WindowAlive());
+    EXPECT_EQ(report->QRPrinter(), nullptr);
+}
+
 TEST_F(QRStandardPreviewTest, PrinterSetupOfTheReportReachesThePrinterShown) {
     // The application's printer with a driver that takes copies.
     std::unique_ptr<TPrinter> previous(SetPrinter(NewFakePrinter([](TFakePrinterDriver&) {}).release()));
