@@ -230,7 +230,6 @@ public:
 
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
-    void InitWidget() override;
     QWidget* ClientWidget() override;
     void InitWidget() override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
