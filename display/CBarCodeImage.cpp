@@ -519,14 +519,15 @@ void TCBarImage::DrawBarcode() {
     TCanvas* canvas = GetCanvas();
     canvas->Pen()->SetColor(cellColor_);
     canvas->Pen()->SetStyle(psSolid);
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(borderColor_);
     if (barType_ == btCUSTOMER || !PaintRows(elements, layout)) {
-        canvas->Brush()->SetStyle(bsSolid);
-        canvas->Brush()->SetColor(borderColor_);
         canvas->FillRect(Rect(0, 0, Width(), Height()));
-        canvas->Brush()->SetStyle(bsClear);
         if (barType_ == btCUSTOMER) PaintFourState(canvas, elements, layout);
         else PaintBars(canvas, BarRow(elements, layout), layout);
     }
+    // The texts keep the background around them.
+    canvas->Brush()->SetStyle(bsClear);
     PaintTextsAndFrame(canvas, layout);
 
     RotatePicture(angle_);

@@ -556,3 +556,136 @@ TEST(BarcodeImage, DrawsTheSameIntoA24BitPicture) {
     ASSERT_EQ(image->Picture()->Bitmap()->PixelFormat(), pf24bit);
     EXPECT_EQ(PictureOf(*image).convertToFormat(QImage::Format_RGB32), direct);
 }
+
+namespace {
+
+// What a barcode block drawn at (0, 0) with AutoFit should look like, drawn
+// independently of the image: the background, one rectangle per bar, and
+// the symbol and guide texts through a plain canvas in the symbol font.
+struct ReferenceBlock {
+    std::string bars;  // one character per pixel column of the bar area
+    int marginLeft = 10, marginRight = 10, marginTop = 0, marginBottom = 0;
+    int barHeight = 105;
+    TColor border = TColor(0xFFFFFF), cell = TColor(0);
+    AnsiString symbol, guideTop, guideBottom;
+    TAlignment topAlignment = taCenter, bottomAlignment = taCenter;
+};
+
+QImage Reference(const ReferenceBlock& b, TFont* font) {
+    TBitmap measure;
+    TCanvas* m = measure.Canvas();
+    m->Font()->Assign(font);
+    auto extent = [m](const AnsiString& text) { return text.isEmpty() ? TSize() : m->TextExtent(AnsiToWide(text)); };
+    const TSize s = extent(b.symbol), t = extent(b.guideTop), g = extent(b.guideBottom);
+    const int w = int(b.bars.size());
+    const int barHeight = std::max(b.barHeight, s.cy + 6);
+    const int length = barHeight - s.cy;
+    const int tw = b.marginLeft + std::max(w, s.cx) + b.marginRight;
+    const int th = b.marginTop + barHeight + b.marginBottom;
+    const int barOffset = w <= s.cx ? (s.cx - w) / 2 : 0;
+    const int textOffset = w > s.cx ? (w - s.cx) / 2 : 0;
+
+    TBitmap picture;
+    picture.SetSize(tw, th);
+    TCanvas* c = picture.Canvas();
+    c->Brush()->SetColor(b.border);
+    c->FillRect(Rect(0, 0, tw, th));
+    c->Brush()->SetColor(b.cell);
+    for (int x = 0; x < w; ++x)
+        if (b.bars[size_t(x)] == '1') c->FillRect(Bounds(b.marginLeft + barOffset + x, b.marginTop, 1, length));
+    c->Brush()->SetStyle(bsClear);
+    c->Font()->Assign(font);
+    auto at = [&](TAlignment alignment, int width) {
+        return std::max(0, alignment == taLeftJustify ? 0 : alignment == taRightJustify ? tw - width : (tw - width) / 2);
+    };
+    if (!b.symbol.isEmpty()) c->TextOut(b.marginLeft + textOffset, b.marginTop + length, AnsiToWide(b.symbol));
+    if (!b.guideTop.isEmpty()) c->TextOut(at(b.topAlignment, t.cx), 0, AnsiToWide(b.guideTop));
+    if (!b.guideBottom.isEmpty()) c->TextOut(at(b.bottomAlignment, g.cx), th - g.cy, AnsiToWide(b.guideBottom));
+    return picture.Image().convertToFormat(QImage::Format_RGB32);
+}
+
+// The box around the pixels where two pictures of one size differ.
+QRect DifferingPixels(const QImage& a, const QImage& b) {
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+}  // namespace
+
+// One image redrawn again and again, as a program changes its caption,
+// colours, texts and font: every picture equals the reference drawing.
+TEST(BarcodeImage, EveryRedrawShowsTheSamePixelsAsAPlainDrawing) {
+    auto image = NewImage(btJAN);
+    ReferenceBlock block;
+    auto check = [&](const char* step) {
+        ASSERT_TRUE(image->Drawn()) << step;
+        block.symbol = image->SymbolDisp() ? image->Symbol() : AnsiString();
+        const QImage expected = Reference(block, image->SymbolFont());
+        const QImage actual = PictureOf(*image).convertToFormat(QImage::Format_RGB32);
+        if (actual != expected) {
+            SaveTestImage(actual, QStringLiteral("barcode_redraw_actual_%1").arg(step));
+            SaveTestImage(expected, QStringLiteral("barcode_redraw_expected_%1").arg(step));
+        }
+        ASSERT_EQ(actual.size(), expected.size()) << step;
+        const QRect differing = DifferingPixels(actual, expected);
+        EXPECT_TRUE(differing.isEmpty()) << step << ": pixels differ in " << differing.x() << "," << differing.y()
+                                         << " " << differing.width() << "x" << differing.height();
+    };
+    image->SetCellWidth(2);
+    image->SetCaption("490123456789");
+    block.bars = Pixels(Elements(EncodeJAN, "490123456789"), 2, 20, false);
+    check("EAN-13");
+    image->SetCaption("453456789012");
+    block.bars = Pixels(Elements(EncodeJAN, "453456789012"), 2, 20, false);
+    check("another EAN-13 of the same size");
+
+    // Coloured: the text keeps the background of the block around it.
+    image->SetBarType(btCODE39);
+    image->SetCellRatio(25);
+    image->SetCellWidth(3);
+    image->SetBorderColor(TColor(0xC0FFFF));
+    image->SetCellColor(TColor(0x800000));
+    image->SymbolFont()->SetColor(TColor(0x008000));
+    image->SetCaption("AB-12");
+    block.border = TColor(0xC0FFFF);
+    block.cell = TColor(0x800000);
+    block.bars = Pixels(Elements(EncodeCODE39, "AB-12"), 3, 25, true);
+    check("CODE39 in colour");
+
+    // Guides and margins, then a larger font of another face.
+    image->SetBarType(btCODE128);
+    image->SetStartChar('B');
+    image->SetBarMarginTop(18);
+    image->SetBarMarginBottom(20);
+    image->SetGuideTop("Top guide");
+    image->SetGuideBottom("bottom");
+    image->SetGuideBottomAlignment(taRightJustify);
+    image->SetCaption("Hi there!");
+    block.marginTop = 18;
+    block.marginBottom = 20;
+    block.guideTop = "Top guide";
+    block.guideBottom = "bottom";
+    block.bottomAlignment = taRightJustify;
+    block.bars = Pixels(Elements(EncodeCODE128, "Hi there!", 'B'), 3, 25, false);
+    check("CODE128 with guides");
+    image->SymbolFont()->SetName(QStringLiteral("Arial"));
+    image->SymbolFont()->SetHeight(-17);
+    check("CODE128 in another font");
+    image->SymbolFont()->SetStyle(TFontStyles() << fsBold << fsItalic);
+    check("CODE128 in bold italics");
+
+    // A symbol wider than its bars, then the bars alone.
+    image->SetGuideTop("");
+    image->SetGuideBottom("");
+    block.guideTop = block.guideBottom = AnsiString();
+    image->SetBarType(btNW7);
+    image->SymbolFont()->SetHeight(-40);
+    image->SetCaption("1");
+    block.bars = Pixels(Elements(EncodeNW7, "1", 'b'), 3, 25, true);
+    check("NW7 under a wide symbol");
+    image->SetSymbolDisp(false);
+    check("NW7 bars only");
+}
