@@ -262,6 +262,9 @@ AnsiString EncodeCUSTOMER(TBarEncoding& e);
 // ------------------------------------------------------------ barcode image
 
 class TBarClipboardWatch;
+namespace CBarCode {
+class TBarGlyphs;
+}
 
 // Draws its caption as a barcode of one of twelve symbologies into its
 // picture: bars, the human-readable symbol under them, guide texts above
@@ -374,12 +377,14 @@ private:
     AnsiString Encode();
     void DrawBarcode();
     bool Measure(const AnsiString& elements, TLayout& layout);
+    void MeasureTexts(TLayout& layout);
     void Place(TLayout& layout);
-    std::vector<uint32_t> BarRow(const AnsiString& elements, const TLayout& layout) const;
+    void BarRow(const AnsiString& elements, uint32_t* row) const;
     bool PaintRows(const AnsiString& elements, const TLayout& layout);
-    void PaintBars(TCanvas* canvas, const std::vector<uint32_t>& row, const TLayout& layout);
+    void PaintBars(TCanvas* canvas, const AnsiString& elements, const TLayout& layout);
     void PaintFourState(TCanvas* canvas, const AnsiString& elements, const TLayout& layout);
     void PaintTextsAndFrame(TCanvas* canvas, const TLayout& layout);
+    bool DrawHeldGlyphs(TCanvas* canvas, Integer x, Integer y, const AnsiString& text);
     void DrawFrame(TCanvas* canvas, Integer left, Integer top, Integer right, Integer bottom);
     Integer ElementWidth(char digit) const;
     Integer FourStateWidth(const AnsiString& elements) const;
@@ -421,4 +426,5 @@ private:
     bool watchClipboard_ = false;
     bool fromClipboard_ = false;
     std::unique_ptr<TBarClipboardWatch> watch_;
+    std::unique_ptr<CBarCode::TBarGlyphs> glyphs_;  // of the symbol font, kept between draws
 };

@@ -1,6 +1,7 @@
 // The barcode image of unit CBarCode: lays out an encoder's element string
 // and paints it, with its texts, frame and rotation, into the picture.
 #include "CBarCode.h"
+#include "CBarCodeText.h"
 
 #include "Clipbrd.h"
 #include "Forms.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 // Follows the system clipboard while the image watches it.
@@ -110,10 +112,12 @@ struct TCBarImage::TLayout {
     Integer x0 = 0, y0 = 0;  // where the block starts
     Integer barOffset = 0, textOffset = 0;
     Integer X = 0, Y = 0;    // the bar area's top left corner (without the offset)
+    bool glyphs = false;     // the symbol font's glyphs are held
     TRect BarArea() const { return Bounds(X + barOffset, Y, W, L); }
 };
 
-TCBarImage::TCBarImage(TComponent* AOwner) : TCustomImage(AOwner), symbolFont_(std::make_unique<TFont>()) {
+TCBarImage::TCBarImage(TComponent* AOwner)
+    : TCustomImage(AOwner), symbolFont_(std::make_unique<TFont>()), glyphs_(std::make_unique<CBarCode::TBarGlyphs>()) {
     symbolFont_->OnChange = [this](TObject*) { Redraw(); };
     OnClipboardChange = [this](TObject* Sender) { ClipboardChangeHandler(Sender); };
 }
@@ -442,18 +446,7 @@ Integer TCBarImage::FourStateWidth(const AnsiString& elements) const {
 // Text sizes, bar area and block size; false when there is nothing to draw
 // or the block is too large to draw.
 bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
-    {
-        TCanvas* canvas = GetCanvas();
-        TFontSelected font(canvas, symbolFont_.get());
-        auto measure = [canvas](const AnsiString& text, Integer& w, Integer& h) {
-            const TSize size = text.isEmpty() ? TSize() : canvas->TextExtent(AnsiToWide(text));
-            w = size.cx;
-            h = size.cy;
-        };
-        measure(symbolDisp_ ? symbol_ : AnsiString(), layout.sw, layout.sh);
-        measure(guideTop_, layout.tw, layout.th);
-        measure(guideBottom_, layout.bw, layout.bh);
-    }
+    MeasureTexts(layout);
     if (barType_ == btCUSTOMER) {
         layout.W = FourStateWidth(elements);
         layout.L = 6 * cellWidth_;
@@ -468,6 +461,29 @@ bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
     layout.TW = marginLeft_ + barWidth_ + marginRight_;
     layout.TH = marginTop_ + barHeight_ + marginBottom_;
     return Int64(layout.TW + std::max(0, barLeft_)) * Int64(layout.TH + std::max(0, barTop_)) <= MaxBlockPixels;
+}
+
+// Sizes of the symbol and the guides in the symbol font: from the glyphs
+// held when they have every character, else measured on the canvas.
+void TCBarImage::MeasureTexts(TLayout& layout) {
+    TCanvas* canvas = GetCanvas();
+    layout.glyphs = glyphs_->Select(canvas, symbolFont_.get());
+    std::optional<TFontSelected> font;
+    auto measure = [&](const AnsiString& text, Integer& w, Integer& h) {
+        TSize size;
+        if (text.isEmpty()) {
+        } else if (layout.glyphs && glyphs_->Holds(text)) {
+            size = {glyphs_->Width(text), glyphs_->Height()};
+        } else {
+            if (!font) font.emplace(canvas, symbolFont_.get());
+            size = canvas->TextExtent(AnsiToWide(text));
+        }
+        w = size.cx;
+        h = size.cy;
+    };
+    measure(symbolDisp_ ? symbol_ : AnsiString(), layout.sw, layout.sh);
+    measure(guideTop_, layout.tw, layout.th);
+    measure(guideBottom_, layout.bw, layout.bh);
 }
 
 // The block's origin in the upright picture; sizes the control to the
@@ -524,7 +540,7 @@ void TCBarImage::DrawBarcode() {
     if (barType_ == btCUSTOMER || !PaintRows(elements, layout)) {
         canvas->FillRect(Rect(0, 0, Width(), Height()));
         if (barType_ == btCUSTOMER) PaintFourState(canvas, elements, layout);
-        else PaintBars(canvas, BarRow(elements, layout), layout);
+        else PaintBars(canvas, elements, layout);
     }
     // The texts keep the background around them.
     canvas->Brush()->SetStyle(bsClear);
@@ -535,49 +551,61 @@ void TCBarImage::DrawBarcode() {
     drawn_ = true;
 }
 
-// One row of the bar area: bars in CellColor, spaces in BorderColor.
-std::vector<QRgb> TCBarImage::BarRow(const AnsiString& elements, const TLayout& layout) const {
-    std::vector<QRgb> row(size_t(layout.W), ToQColor(borderColor_).rgb());
+// One row of the bar area, W pixels: bars in CellColor, spaces in BorderColor.
+void TCBarImage::BarRow(const AnsiString& elements, QRgb* row) const {
     const QRgb bar = ToQColor(cellColor_).rgb();
-    Integer x = 0;
+    const QRgb space = ToQColor(borderColor_).rgb();
     for (char d : elements) {
         const Integer w = ElementWidth(d);
-        if ((d - '0') % 2 == 1) std::fill(row.begin() + x, row.begin() + x + w, bar);
-        x += w;
+        std::fill_n(row, w, (d - '0') % 2 == 1 ? bar : space);
+        row += w;
     }
-    return row;
 }
 
-// The background and the 1-D bars written straight into the scan lines of
-// a 32-bit bitmap, each pixel once: the bar row repeated down the bar
-// length, the background around it. False for a bitmap of another format.
+// The background and the 1-D bars written straight into the rows of a
+// 32-bit bitmap, each pixel once: the first row of the bars is built in
+// place and copied down the bar length, the background fills the rest.
+// False for a bitmap of another format.
 bool TCBarImage::PaintRows(const AnsiString& elements, const TLayout& layout) {
     TBitmap* bitmap = Picture()->Bitmap();
     if (bitmap->PixelFormat() != pfDevice && bitmap->PixelFormat() != pf32bit) return false;
-    const std::vector<QRgb> row = BarRow(elements, layout);
-    const QRgb background = ToQColor(borderColor_).rgb();
-    const TRect area = layout.BarArea();
     const Integer width = std::min(Width(), bitmap->Width());
-    const Integer left = std::clamp(area.Left, 0, width);
-    const Integer right = std::clamp(area.Right, left, width);
-    for (Integer y = 0; y < std::min(Height(), bitmap->Height()); ++y) {
-        auto* line = static_cast<QRgb*>(bitmap->ScanLine(y));
-        if (y < area.Top || y >= area.Bottom) {
-            std::fill(line, line + width, background);
-            continue;
+    const Integer height = std::min(Height(), bitmap->Height());
+    if (width > 0 && height > 0) {
+        const QRgb background = ToQColor(borderColor_).rgb();
+        const TRect area = layout.BarArea();
+        const Integer left = std::clamp(area.Left, 0, width);
+        const Integer right = std::clamp(area.Right, left, width);
+        const Integer top = std::clamp(area.Top, 0, height);
+        const Integer bottom = std::clamp(area.Bottom, top, height);
+        // The rows of a bitmap lie one after another, a stride apart.
+        QRgb* const bits = static_cast<QRgb*>(bitmap->ScanLine(0));
+        const qsizetype stride = bitmap->Image().bytesPerLine() / qsizetype(sizeof(QRgb));
+        auto line = [bits, stride](Integer y) { return bits + y * stride; };
+        for (Integer y = 0; y < top; ++y) std::fill_n(line(y), width, background);
+        if (top < bottom) {
+            QRgb* first = line(top);
+            std::fill(first, first + left, background);
+            if (left < right) {
+                std::vector<QRgb> row(size_t(layout.W));
+                BarRow(elements, row.data());
+                std::copy(row.begin() + (left - area.Left), row.begin() + (right - area.Left), first + left);
+            }
+            std::fill(first + right, first + width, background);
+            for (Integer y = top + 1; y < bottom; ++y) std::copy_n(first, width, line(y));
         }
-        std::fill(line, line + left, background);
-        std::copy(row.begin() + (left - area.Left), row.begin() + (right - area.Left), line + left);
-        std::fill(line + right, line + width, background);
+        for (Integer y = bottom; y < height; ++y) std::fill_n(line(y), width, background);
     }
     bitmap->Changed();
     return true;
 }
 
 // The bar rows through the canvas, for a bitmap that is not 32-bit.
-void TCBarImage::PaintBars(TCanvas* canvas, const std::vector<QRgb>& row, const TLayout& layout) {
+void TCBarImage::PaintBars(TCanvas* canvas, const AnsiString& elements, const TLayout& layout) {
     QImage block(layout.W, layout.L, QImage::Format_RGB32);
-    for (Integer y = 0; y < layout.L; ++y) std::memcpy(block.scanLine(y), row.data(), row.size() * sizeof(QRgb));
+    BarRow(elements, reinterpret_cast<QRgb*>(block.scanLine(0)));
+    for (Integer y = 1; y < layout.L; ++y)
+        std::memcpy(block.scanLine(y), block.constScanLine(0), size_t(layout.W) * sizeof(QRgb));
     canvas->StretchImage(layout.BarArea(), block, Rect(0, 0, layout.W, layout.L));
 }
 
@@ -604,8 +632,10 @@ void TCBarImage::PaintFourState(TCanvas* canvas, const AnsiString& elements, con
 // The symbol under the bars, the frame, and the guides above and below,
 // each text placed by the top of its cell.
 void TCBarImage::PaintTextsAndFrame(TCanvas* canvas, const TLayout& layout) {
-    TFontSelected font(canvas, symbolFont_.get());
-    auto text = [canvas](Integer x, Integer y, const AnsiString& ansi) {
+    std::optional<TFontSelected> font;
+    auto text = [&](Integer x, Integer y, const AnsiString& ansi) {
+        if (layout.glyphs && DrawHeldGlyphs(canvas, x, y, ansi)) return;
+        if (!font) font.emplace(canvas, symbolFont_.get());
         canvas->ExtTextOut(x, y, 0, nullptr, AnsiToWide(ansi));
     };
     if (symbolDisp_ && !symbol_.isEmpty()) text(layout.X + layout.textOffset, layout.Y + layout.L, symbol_);
@@ -621,6 +651,22 @@ void TCBarImage::PaintTextsAndFrame(TCanvas* canvas, const TLayout& layout) {
     if (!guideBottom_.isEmpty())
         text(layout.x0 + AlignedOffset(guideBottomAlignment_, layout.TW, layout.bw), layout.y0 + layout.TH - layout.bh,
              guideBottom_);
+}
+
+// A text of held glyphs set straight into a 32-bit picture, where the
+// canvas would draw it the same: placed by the top left of its cell and
+// not clipped. False for anything else, which the canvas draws.
+bool TCBarImage::DrawHeldGlyphs(TCanvas* canvas, Integer x, Integer y, const AnsiString& text) {
+    TBitmap* bitmap = Picture()->Bitmap();
+    if (!glyphs_->Holds(text) || bitmap->Empty() ||
+        (bitmap->PixelFormat() != pfDevice && bitmap->PixelFormat() != pf32bit) || canvas->TextAlign() != 0 ||
+        canvas->ClipRect() != Rect(0, 0, bitmap->Width(), bitmap->Height()))
+        return false;
+    auto* bits = static_cast<QRgb*>(bitmap->ScanLine(0));
+    glyphs_->Draw(text, x, y, ToQColor(ColorToRGB(symbolFont_->Color())).rgb(), bits,
+                  bitmap->Image().bytesPerLine() / qsizetype(sizeof(QRgb)), bitmap->Width(), bitmap->Height());
+    bitmap->Changed();
+    return true;
 }
 
 // Four strips of Frame pixels inside the rectangle; Frame is lowered to

@@ -676,6 +676,19 @@ TEST(BarcodeImage, EveryRedrawShowsTheSamePixelsAsAPlainDrawing) {
     check("CODE128 in another font");
     image->SymbolFont()->SetStyle(TFontStyles() << fsBold << fsItalic);
     check("CODE128 in bold italics");
+    // Text cut off at the picture's edge, kana, an underlined font.
+    image->SetGuideTop("A guide text far wider than the bars it stands over, and some more words after that");
+    image->SetGuideTopAlignment(taLeftJustify);
+    block.guideTop = "A guide text far wider than the bars it stands over, and some more words after that";
+    block.topAlignment = taLeftJustify;
+    check("a guide cut off at the right");
+    image->SetGuideBottom("\x83\x4B\x83\x43\x83\x68 (guide)");
+    block.guideBottom = "\x83\x4B\x83\x43\x83\x68 (guide)";
+    check("a guide in kana");
+    SaveTestImage(PictureOf(*image), QStringLiteral("barcode_redraw_guides"));
+    image->SymbolFont()->SetStyle(TFontStyles() << fsUnderline);
+    check("CODE128 underlined");
+    image->SymbolFont()->SetStyle(TFontStyles());
 
     // A symbol wider than its bars, then the bars alone.
     image->SetGuideTop("");
