@@ -493,7 +493,8 @@ void TCBarImage::Place(TLayout& layout) {
         layout.x0 = barLeft_;
         layout.y0 = barTop_;
         SetBounds(Left(), Top(), layout.TW + layout.x0, layout.TH + layout.y0);
-        Picture()->Bitmap()->SetSize(Width(), Height());
+        // The draw fills the whole picture.
+        Picture()->Bitmap()->SetSizeUnfilled(Width(), Height());
     } else {
         const Integer wc = Width();
         const Integer hc = Height();

@@ -6,8 +6,7 @@
 
 #include <QtGui/QRgb>
 
-#include <array>
-#include <vector>
+#include <memory>
 
 namespace CBarCode {
 
@@ -25,34 +24,18 @@ public:
     // Whether every character of text has a glyph held.
     bool Holds(const AnsiString& text) const;
     Integer Width(const AnsiString& text) const;
-    Integer Height() const { return height_; }
+    Integer Height() const;
     // Sets the pixels of text, the top left of its cell at (x, y), to
     // colour in the 32-bit rows of width x height pixels starting at bits.
     void Draw(const AnsiString& text, Integer x, Integer y, QRgb colour, QRgb* bits, qsizetype stride, Integer width,
               Integer height) const;
 
+    // The glyphs of one font; the sets of the last few fonts are shared by
+    // all images.
+    struct TSet;
+
 private:
-    static constexpr char First = 0x20;
-    static constexpr char Last = 0x7E;
-    struct Run {
-        Integer dx, dy, length;  // from the pen position at the top of the cell
-    };
-    struct Glyph {
-        bool held = false;
-        Integer advance = 0;
-        size_t firstRun = 0, runs = 0;
-    };
-
-    bool Take(TFont* font);
-    bool Verified(TCanvas* canvas, Integer pad);
-    static std::vector<Run> Scan(const QImage& image, Integer originX, Integer originY);
-
-    TFont font_;  // as selected, in black
-    bool taken_ = false;
-    bool usable_ = false;
-    Integer height_ = 0;
-    std::array<Glyph, Last - First + 1> glyphs_{};
-    std::vector<Run> runs_;
+    std::shared_ptr<const TSet> set_;
 };
 
 }  // namespace CBarCode

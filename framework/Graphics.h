@@ -493,6 +493,9 @@ public:
     void SetWidth(Integer width) override;
     void SetHeight(Integer height) override;
     void SetSize(Integer width, Integer height);
+    // A new size for a caller that writes every pixel next: the pixels
+    // are left as the memory holds them instead of refilled white.
+    void SetSizeUnfilled(Integer width, Integer height);
 
     // pf1bit (palette black, white), pf8bit (a fixed palette: a 6 x 6 x 6
     // colour cube, then greys; drawing maps to the nearest entry), pf15bit,
@@ -536,7 +539,7 @@ private:
     friend class TBitmapCanvas;
     void closeCanvas() const;
     void makePaintable();
-    void resize(Integer width, Integer height);
+    void resize(Integer width, Integer height, bool white = true);
 
     mutable QImage image_;
     Integer width_ = 0;

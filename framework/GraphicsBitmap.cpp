@@ -79,15 +79,16 @@ QImage convertImage(const QImage& image, TPixelFormat format) {
     return image.convertToFormat(target);
 }
 
-QImage whiteImage(Integer width, Integer height, TPixelFormat format) {
+// A new image in format, white unless its pixels are left as they come.
+QImage newImage(Integer width, Integer height, TPixelFormat format, bool white) {
     QImage image(width, height, qtFormat(format));
     if (format == pf1bit) {
         image.setColorTable(palette1());
-        image.fill(1);
+        if (white) image.fill(1);
     } else if (format == pf8bit) {
         image.setColorTable(palette8());
-        image.fill(215);
-    } else {
+        if (white) image.fill(215);
+    } else if (white) {
         image.fill(Qt::white);
     }
     return image;
@@ -193,14 +194,16 @@ const QImage& TBitmap::Image() const {
     return image_;
 }
 
-void TBitmap::resize(Integer width, Integer height) {
+void TBitmap::resize(Integer width, Integer height, bool white) {
     width = std::max<Integer>(0, width);
     height = std::max<Integer>(0, height);
     if (width == width_ && height == height_) return;
     closeCanvas();
     width_ = width;
     height_ = height;
-    image_ = Empty() ? QImage() : whiteImage(width, height, pixelFormat_);
+    // The old pixels go first, so that the new ones can take their memory.
+    image_ = QImage();
+    if (!Empty()) image_ = newImage(width, height, pixelFormat_, white);
     Changed();
 }
 
@@ -214,6 +217,10 @@ void TBitmap::SetHeight(Integer height) {
 
 void TBitmap::SetSize(Integer width, Integer height) {
     resize(width, height);
+}
+
+void TBitmap::SetSizeUnfilled(Integer width, Integer height) {
+    resize(width, height, false);
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {

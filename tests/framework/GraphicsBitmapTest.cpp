@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 TEST(GraphicsBitmap, NewBitmapIsEmptyAndASizeFillsItWhite) {
@@ -35,6 +37,36 @@ TEST(GraphicsBitmap, NewBitmapIsEmptyAndASizeFillsItWhite) {
     EXPECT_EQ(PixelAt(b, 0, 0), ToQColor(clRed).rgb() & 0xFFFFFF);
     b.SetSize(0, 0);
     EXPECT_TRUE(b.Empty());
+}
+
+// Sized for a caller that writes every pixel: size, format and palette as
+// SetSize gives them, and what the caller writes is what the bitmap shows.
+TEST(GraphicsBitmap, AnUnfilledSizeKeepsFormatAndPaletteForTheCallerToWrite) {
+    for (TPixelFormat format : {pfDevice, pf24bit, pf8bit, pf1bit}) {
+        TBitmap b;
+        b.SetPixelFormat(format);
+        int changes = 0;
+        b.OnChange = [&](TObject*) { ++changes; };
+        b.SetSizeUnfilled(9, 3);
+        EXPECT_EQ(b.Width(), 9);
+        EXPECT_EQ(b.Height(), 3);
+        EXPECT_EQ(b.PixelFormat(), format);
+        EXPECT_EQ(changes, 1);
+        TBitmap filled;
+        filled.SetPixelFormat(format);
+        filled.SetSize(9, 3);
+        EXPECT_EQ(b.Image().format(), filled.Image().format());
+        EXPECT_EQ(b.Image().colorTable(), filled.Image().colorTable());
+        for (int y = 0; y < 3; ++y) std::memcpy(b.ScanLine(y), filled.ScanLine(y), size_t(b.Image().bytesPerLine()));
+        b.Canvas()->SetPixel(4, 1, clBlack);
+        EXPECT_EQ(b.Canvas()->Pixel(4, 1), clBlack);
+        EXPECT_EQ(b.Canvas()->Pixel(8, 2), clWhite);
+    }
+    TBitmap same;
+    same.SetSize(2, 2);
+    same.Canvas()->SetPixel(1, 1, clRed);
+    same.SetSizeUnfilled(2, 2);  // the size it has: nothing changes
+    EXPECT_EQ(same.Canvas()->Pixel(1, 1), clRed);
 }
 
 TEST(GraphicsBitmap, TwentyFourBitScanLinesAreBlueGreenRed) {
