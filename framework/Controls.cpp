@@ -730,26 +730,30 @@ void TControl::WndProc(TMessage& Message) {
 
 void TControl::DefaultHandler(TMessage& Message) {
     if (Message.Msg == WM_CONTEXTMENU) {
-        TNativeEvent* native = CurrentNativeEvent();
-        const bool had = native && native->Link == link_ && native->Msg == WM_CONTEXTMENU && !native->Delivered;
-        if (had) {
-            native->Event->ignore();
-            DeliverNativeEvent(Message, link_);
-            if (native->Event->isAccepted()) {
-                Message.Result = 1;
-                return;
-            }
-        }
-        if (parent_) {
-            // The parent's turn, as the platform's default handling does.
-            TNativeEvent* saved = CurrentNativeEvent();
-            CurrentNativeEvent() = nullptr;
-            Message.Result = parent_->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
-            CurrentNativeEvent() = saved;
-        }
+        OfferToWidgetThenParent(Message);
         return;
     }
     DeliverNativeEvent(Message, link_);
+}
+
+// The widget's own handling of the event being delivered, then the parent's
+// turn, as the platform's default handling does.
+void TControl::OfferToWidgetThenParent(TMessage& Message) {
+    if (TNativeEvent* native = CurrentNativeEvent();
+        native && native->Link == link_ && native->Msg == Message.Msg && !native->Delivered) {
+        native->Event->ignore();
+        DeliverNativeEvent(Message, link_);
+        if (native->Event->isAccepted()) {
+            Message.Result = 1;
+            return;
+        }
+    }
+    if (parent_) {
+        TNativeEvent* saved = CurrentNativeEvent();
+        CurrentNativeEvent() = nullptr;
+        Message.Result = parent_->Perform(Message.Msg, Message.WParam, Message.LParam);
+        CurrentNativeEvent() = saved;
+    }
 }
 
 void TControl::CMFontChanged(TMessage&) {
@@ -876,20 +880,7 @@ void TControl::WMMouseWheel(TMessage& Message) {
         Message.Result = 1;
         return;
     }
-    if (TNativeEvent* native = CurrentNativeEvent(); native && native->Link == link_ && !native->Delivered) {
-        native->Event->ignore();
-        DeliverNativeEvent(Message, link_);
-        if (native->Event->isAccepted()) {
-            Message.Result = 1;
-            return;
-        }
-    }
-    if (parent_) {
-        TNativeEvent* saved = CurrentNativeEvent();
-        CurrentNativeEvent() = nullptr;
-        Message.Result = parent_->Perform(WM_MOUSEWHEEL, Message.WParam, Message.LParam);
-        CurrentNativeEvent() = saved;
-    }
+    OfferToWidgetThenParent(Message);
 }
 
 void TControl::mouseDown(TMouseButton button, TShiftState shift, TPoint pos, bool dbl) {

@@ -444,6 +444,9 @@ protected:
     // WM_MOUSEWHEEL: DoMouseWheel, then the Qt class of the widget under the
     // mouse, then the parent; Result 1 when someone used it.
     virtual void WMMouseWheel(TMessage& Message);
+    // The widget's own handling of the native event behind Message, then
+    // the parent's.
+    void OfferToWidgetThenParent(TMessage& Message);
 
     // Whether the text holds Key as its accelerator ("&x").
     static bool IsAccel(WideChar Key, const QString& text);

@@ -23,20 +23,6 @@
 
 namespace {
 
-// Runs act on the print dialog once it is up (from a timer, as the dialog
-// runs its own loop).
-void WhenDialogShows(std::function<void(QPrintDialog&)> act) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        act(*dialog);
-    });
-    timer->start(10);
-}
-
 template <class T>
 T* Child(QPrintDialog& dialog, const char* name) {
     T* child = dialog.findChild<T*>(QLatin1String(name));
@@ -93,7 +79,7 @@ TEST_F(QRPrintDialogTest, ReadsBackRangeCopiesAndTheChosenMode) {
     dialog.OnShow = [&shown](TObject*) { ++shown; };
     dialog.OnClose = [&closed](TObject*) { ++closed; };
     QPoint placed, expected;
-    WhenDialogShows([&](QPrintDialog& d) {
+    WhenPrintDialogShows([&](QPrintDialog& d) {
         const QRect screen = d.screen()->geometry();
         placed = d.pos();
         expected = QPoint((screen.width() - d.width()) / 2, (screen.height() - d.height()) / 3);
@@ -136,7 +122,7 @@ TEST_F(QRPrintDialogTest, WithoutOptionsOffersNoRangeAndCancelChangesNothing) {
     TQRPrintDialog dialog(nullptr);
     dialog.FromPage = 4;
     bool rangeOffered = true, selectionOffered = true;
-    WhenDialogShows([&](QPrintDialog& d) {
+    WhenPrintDialogShows([&](QPrintDialog& d) {
         rangeOffered = Offered(Child<QRadioButton>(d, "printRange"));
         selectionOffered = Offered(Child<QRadioButton>(d, "printSelection"));
         QTest::keyClick(&d, Qt::Key_Escape);
