@@ -78,17 +78,8 @@ TPoint LParamToPoint(LPARAM l) {
     return TPoint(SmallInt(LoWord(Cardinal(l))), SmallInt(HiWord(Cardinal(l))));
 }
 
-WPARAM MouseKeys(const QMouseEvent& e) {
-    WPARAM keys = 0;
-    if (e.buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
-    if (e.buttons() & Qt::RightButton) keys |= MK_RBUTTON;
-    if (e.buttons() & Qt::MiddleButton) keys |= MK_MBUTTON;
-    if (e.modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
-    if (e.modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
-    return keys;
-}
-
-WPARAM WheelKeys(const QWheelEvent& e) {
+// The MK_ flags of a mouse or wheel event.
+WPARAM MouseKeys(const QSinglePointEvent& e) {
     WPARAM keys = 0;
     if (e.buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
     if (e.buttons() & Qt::RightButton) keys |= MK_RBUTTON;
@@ -959,7 +950,7 @@ bool TControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
             we->ignore();
             return false;
         }
-        const WPARAM wParam = WPARAM(MakeLong(Word(WheelKeys(*we)), Word(SmallInt(we->angleDelta().y()))));
+        const WPARAM wParam = WPARAM(MakeLong(Word(MouseKeys(*we)), Word(SmallInt(we->angleDelta().y()))));
         TNativeScope scope(link, event, WM_MOUSEWHEEL);
         Perform(WM_MOUSEWHEEL, wParam, PointToLParam(we->globalPosition().toPoint()));
         event->accept();

@@ -12,7 +12,7 @@ using CBarCode::TBarGlyphs;
 
 namespace {
 
-struct FontSpec {
+struct TestFont {
     QString name;
     Integer height;
     TFontStyles style;
@@ -40,7 +40,7 @@ QImage GlyphText(const TBarGlyphs& glyphs, TFont* font, const AnsiString& text, 
 }  // namespace
 
 TEST(BarcodeGlyphs, MeasureAndDrawAsTheCanvasDoes) {
-    const FontSpec fonts[] = {
+    const TestFont fonts[] = {
         {DefaultFontName, DefaultFontHeight, {}},
         {QStringLiteral("Arial"), -17, TFontStyles() << fsBold << fsItalic},
         {QStringLiteral("ＭＳ 明朝"), -31, {}},
@@ -49,11 +49,11 @@ TEST(BarcodeGlyphs, MeasureAndDrawAsTheCanvasDoes) {
     const AnsiString texts[] = {"*AB-12*", "a1234567890a", "Hi there!", " ~{}|`_^", "4901234567894", "WMW//ffi"};
     TBitmap target;
     target.SetSize(8, 8);
-    for (const FontSpec& spec : fonts) {
+    for (const TestFont& face : fonts) {
         TFont font;
-        font.SetName(spec.name);
-        font.SetHeight(spec.height);
-        font.SetStyle(spec.style);
+        font.SetName(face.name);
+        font.SetHeight(face.height);
+        font.SetStyle(face.style);
         font.SetColor(TColor(0x2040C0));
         TBarGlyphs glyphs;
         ASSERT_TRUE(glyphs.Select(target.Canvas(), &font)) << font.Name().toStdString();
