@@ -51,6 +51,7 @@ private:
     // The work of CompressBytes and ExpandBytes, inlined into their loops;
     // the bits at hand stay in the loop's registers.
     void CodeByte(Byte c, quint64& bits, int& count);
+    void Swap(Cardinal entry1, Cardinal entry2);
     Cardinal DescendAndSplay(Cardinal first, Cardinal entry, quint64& bits, int& count, Cardinal& top0, Cardinal& top1);
     void EmitBits(quint64 code, int codeBits, quint64& bits, int& count);
     void FlushOutput();
@@ -60,12 +61,15 @@ private:
     bool compress_;
     bool finished_ = false;
     bool overrun_ = false;
-    // child_[2n + s] holds 2m for the child m on side s of internal node n:
-    // the index of m's own pair of entries, so a descent adds the next bit
-    // and reads on. Nodes 256.. are leaves. ExpandBytes keeps the root's
+    // Both tables hold byte offsets (4 * an entry's index), as a load adds
+    // those to its base without scaling: the walks are chains of loads, one
+    // per level, and this keeps each link as short as a load can be.
+    // child_[2n + s] holds 4 * 2m for the child m on side s of internal node
+    // n: the offset of m's own pair of entries, so a descent adds the next
+    // bit and reads on. Nodes 256.. are leaves. ExpandBytes keeps the root's
     // pair in registers while it runs.
     Cardinal child_[512];
-    // Compressing: up_[2m] = up_[2m + 1] = the index of the child_ entry
+    // Compressing: up_[2m] = up_[2m + 1] = the offset of the child_ entry
     // holding node m, so the entry that holds a node leads straight to the
     // entry that holds its parent.
     Cardinal up_[1026];

@@ -6,25 +6,62 @@
 #include <QtCore/QtEndian>
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace {
 
+// The tables hold byte offsets: entry i lies at offset i * kEntry.
+constexpr Cardinal kEntry = sizeof(Cardinal);
+constexpr Cardinal kPair = 2 * kEntry;
 constexpr Cardinal kNodes = 513;
-// child_ values at or above this one are leaves (2 * 256 and up).
-constexpr Cardinal kFirstLeafEntry = 512;
+// child_ values at or above this one are leaves (the pairs of nodes 256..).
+constexpr Cardinal kFirstLeaf = 512 * kEntry;
 // Bits of a long path's code held per word while walking up: few codes
 // are longer, and the sweeps of the tests reach several words.
 constexpr int kSpillBits = 16;
+
+Q_ALWAYS_INLINE Cardinal LeafPair(Byte c) { return (256 + Cardinal(c)) * kPair; }
+Q_ALWAYS_INLINE quint64 SideOf(quint64 entry) { return entry / kEntry & 1; }
+
+// The entry at `offset` bytes from `base`, a place in `table`. On x86-64
+// the load adds the offset to the base itself, unscaled: left alone, the
+// compiler folds a moved base into the offset, which puts an addition on
+// the chain of loads that a walk through the tree is.
+// Offsets are passed and returned 64 bits wide, so none is widened on the way.
+template <std::size_t N>
+Q_ALWAYS_INLINE quint64 LoadAt(const Cardinal (&table)[N], const char* base, quint64 offset) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    quint64 value;
+    asm("movl (%1,%2,1), %k0" : "=r"(value) : "r"(base), "r"(offset), "m"(table));
+    return value;
+#else
+    Q_UNUSED(table);
+    Cardinal value;
+    std::memcpy(&value, base + offset, sizeof value);
+    return value;
+#endif
+}
+
+Q_ALWAYS_INLINE Cardinal& EntryAt(Cardinal* table, Cardinal offset) {
+    return *reinterpret_cast<Cardinal*>(reinterpret_cast<char*>(table) + offset);
+}
+
+// Both entries of a pair at once: a node's parent link is read through either.
+Q_ALWAYS_INLINE void SetPair(Cardinal* table, Cardinal offset, Cardinal value) {
+    const quint64 both = value * 0x0000000100000001ull;
+    std::memcpy(reinterpret_cast<char*>(table) + offset, &both, sizeof both);
+}
 
 }  // namespace
 
 TQRCompress::TQRCompress(TStream& stream, bool compress, Int64 codeLimit)
     : stream_(stream), compress_(compress), codeLeft_(std::max<Int64>(codeLimit, 0)) {
     // The complete tree: node m hangs in entry m - 1.
-    for (Cardinal i = 0; i < 2 * 256; ++i) child_[i] = 2 * (i + 1);
+    for (Cardinal i = 0; i < 2 * 256; ++i) child_[i] = (i + 1) * kPair;
     if (!compress) return;
     up_[0] = up_[1] = 0;  // the root's: never read
-    for (Cardinal m = 1; m < kNodes; ++m) up_[2 * m] = up_[2 * m + 1] = m - 1;
+    for (Cardinal m = 1; m < kNodes; ++m) up_[2 * m] = up_[2 * m + 1] = (m - 1) * kEntry;
 }
 
 TQRCompress::~TQRCompress() {
@@ -88,31 +125,32 @@ Q_ALWAYS_INLINE void TQRCompress::CodeByte(Byte c, quint64& bits, int& count) {
     int spills = 0;
     quint64 code = 0;
     int codeBits = 0;
-    Cardinal a = 2 * (256 + Cardinal(c));
-    Cardinal toA = up_[a];
+    const char* up = reinterpret_cast<const char*>(up_);
+    quint64 a = LeafPair(c);
+    quint64 toA = LoadAt(up_, up, a);
     for (;;) {
-        if (toA < 2) {  // p is the root
-            code = code << 1 | toA;
+        if (toA < kPair) {  // p is the root
+            code = code << 1 | SideOf(toA);
             ++codeBits;
             break;
         }
-        const Cardinal toP = up_[toA];
-        const Cardinal toB = toP ^ 1;
-        const Cardinal b = child_[toB];
-        child_[toB] = a;
-        child_[toA] = b;
-        up_[a] = up_[a + 1] = toB;
-        up_[b] = up_[b + 1] = toA;
-        code = code << 2 | (toA & 1) << 1 | (toP & 1);
+        const quint64 toP = LoadAt(up_, up, toA);
+        const Cardinal toB = Cardinal(toP) ^ kEntry;
+        const Cardinal b = EntryAt(child_, toB);
+        EntryAt(child_, toB) = Cardinal(a);
+        EntryAt(child_, Cardinal(toA)) = b;
+        SetPair(up_, Cardinal(a), toB);
+        SetPair(up_, b, Cardinal(toA));
+        code = code << 2 | SideOf(toA) << 1 | SideOf(toP);
         codeBits += 2;
         if (codeBits == kSpillBits) {
             spilled[spills++] = code;
             code = 0;
             codeBits = 0;
         }
-        a = toP & ~1u;  // on from the grandparent
+        a = toP & ~(kPair - 1);  // on from the grandparent
         if (a == 0) break;
-        toA = up_[toP];
+        toA = LoadAt(up_, up, toP);
     }
     EmitBits(code, codeBits, bits, count);
     while (spills > 0) EmitBits(spilled[--spills], kSpillBits, bits, count);
@@ -122,8 +160,8 @@ void TQRCompress::CompressBytes(const Byte* data, Int64 count) {
     quint64 bits = bits_;
     int bitCount = bitCount_;
     for (Int64 i = 0; i < count;) {
-        const Cardinal toA = up_[2 * (256 + Cardinal(data[i]))];
-        if (toA >= 2 || count - i < 8) {
+        const Cardinal toA = EntryAt(up_, LeafPair(data[i]));
+        if (toA >= kPair || count - i < 8) {
             CodeByte(data[i++], bits, bitCount);
             continue;
         }
@@ -168,40 +206,46 @@ void TQRCompress::Refill() {
     bitCount_ = 8 * bytes;
 }
 
-// Goes on below the root's child in entry `first` (one bit taken already)
-// and splays; returns the leaf's entry pair index.
+// Swaps the nodes held in two entries.
+Q_ALWAYS_INLINE void TQRCompress::Swap(Cardinal entry1, Cardinal entry2) {
+    const Cardinal node1 = EntryAt(child_, entry1);
+    EntryAt(child_, entry1) = EntryAt(child_, entry2);
+    EntryAt(child_, entry2) = node1;
+}
+
+// Goes on below the root's child at `entry` (its side `first` taken
+// already) and splays; returns the leaf's pair.
 Q_ALWAYS_INLINE Cardinal TQRCompress::DescendAndSplay(Cardinal first, Cardinal entry, quint64& bits, int& count,
                                                        Cardinal& top0, Cardinal& top1) {
     // The descent notes the child_ entry it takes at each level; the splay
-    // walks them back up two at a time (the node in entry taken[i] swaps
-    // places with the sibling of its parent, whose entry is the other one of
-    // taken[i - 1]'s pair), so expanding needs no parent links.
+    // swaps them back two at a time from the bottom (the node in entry
+    // taken[i] with the sibling of its parent, in the other entry of
+    // taken[i - 1]'s pair), so expanding needs no parent links. The swaps
+    // touch levels apart, so their order does not matter.
     Cardinal taken[256];
-    taken[0] = first;
+    taken[0] = first * kEntry;
     int depth = 1;
+    const char* table = reinterpret_cast<const char*>(child_);
+    quint64 next = entry;
     do {
         if (count == 0) {
             Refill();
             bits = bits_;
             count = bitCount_;
         }
-        entry += Cardinal(bits & 1);
+        const quint64 side = (bits & 1) * kEntry;
         bits >>= 1;
         --count;
-        taken[depth++] = entry;
-        entry = child_[entry];
-    } while (entry < kFirstLeafEntry);
+        taken[depth++] = Cardinal(next + side);
+        next = LoadAt(child_, table + side, next);
+    } while (next < kFirstLeaf);
+    entry = Cardinal(next);
     int i = depth - 1;
-    for (; i >= 2; i -= 2) {
-        const Cardinal toB = taken[i - 1] ^ 1;
-        const Cardinal b = child_[toB];
-        child_[toB] = child_[taken[i]];
-        child_[taken[i]] = b;
-    }
+    for (; i >= 2; i -= 2) Swap(taken[i], taken[i - 1] ^ kEntry);
     if (i == 1) {
         // The sibling of the path's first node is one of the root's pair.
-        const Cardinal moved = child_[taken[1]];
-        child_[taken[1]] = first ? top0 : top1;
+        const Cardinal moved = EntryAt(child_, taken[1]);
+        EntryAt(child_, taken[1]) = first ? top0 : top1;
         top0 = first ? moved : top0;
         top1 = first ? top1 : moved;
     }
@@ -225,7 +269,7 @@ void TQRCompress::ExpandBytes(Byte* data, Int64 count) {
         bits >>= 1;
         --bitCount;
         Cardinal entry = first ? top1 : top0;
-        if (entry < kFirstLeafEntry) {
+        if (entry < kFirstLeaf) {
             entry = DescendAndSplay(first, entry, bits, bitCount, top0, top1);
         } else if (count - i >= 8) {
             // A child of the root changes nothing: every further bit equal
@@ -233,13 +277,13 @@ void TQRCompress::ExpandBytes(Byte* data, Int64 count) {
             // most 7 more, as one word of 8 bytes is written).
             const quint64 others = (first ? ~bits : bits) | (bitCount < 7 ? ~0ull << bitCount : 1ull << 7);
             const int again = qCountTrailingZeroBits(others);
-            qToUnaligned(quint64(entry / 2 - 256) * 0x0101010101010101ull, data + i);
+            qToUnaligned(quint64(entry / kPair - 256) * 0x0101010101010101ull, data + i);
             bits >>= again;
             bitCount -= again;
             i += again;
             continue;
         }
-        data[i] = Byte(entry / 2 - 256);
+        data[i] = Byte(entry / kPair - 256);
     }
     bits_ = bits;
     bitCount_ = bitCount;

@@ -111,8 +111,9 @@ TEST_F(QRRunCheckHostile, HugeBandsPrintInPlaceOrEndTheRunWithAnError)
             Run();
             ADD_FAILURE() << "no error for " << double(height);
         } catch (const Exception& e) {
-            if (height < 1e20L)
+            if (height < 1e20L) {
                 EXPECT_EQ(e.Message(), "Band Detail is too large to print");
+            }
         }
         EXPECT_TRUE(report->Available());
     }
