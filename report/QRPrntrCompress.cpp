@@ -17,6 +17,9 @@ constexpr Cardinal kPair = 2 * kEntry;
 constexpr Cardinal kNodes = 513;
 // child_ values at or above this one are leaves (the pairs of nodes 256..).
 constexpr Cardinal kFirstLeaf = 512 * kEntry;
+// The root's parent link: below kPair like the root's own entries, so a walk
+// up stops there too, and no entry's offset.
+constexpr Cardinal kAboveRoot = 1;
 // Bits of a long path's code held per word while walking up: few codes
 // are longer, and the sweeps of the tests reach several words.
 constexpr int kSpillBits = 16;
@@ -60,7 +63,7 @@ TQRCompress::TQRCompress(TStream& stream, bool compress, Int64 codeLimit)
     // The complete tree: node m hangs in entry m - 1.
     for (Cardinal i = 0; i < 2 * 256; ++i) child_[i] = (i + 1) * kPair;
     if (!compress) return;
-    up_[0] = up_[1] = 0;  // the root's: never read
+    up_[0] = up_[1] = kAboveRoot;
     for (Cardinal m = 1; m < kNodes; ++m) up_[2 * m] = up_[2 * m + 1] = (m - 1) * kEntry;
 }
 
@@ -128,12 +131,7 @@ Q_ALWAYS_INLINE void TQRCompress::CodeByte(Byte c, quint64& bits, int& count) {
     const char* up = reinterpret_cast<const char*>(up_);
     quint64 a = LeafPair(c);
     quint64 toA = LoadAt(up_, up, a);
-    for (;;) {
-        if (toA < kPair) {  // p is the root
-            code = code << 1 | SideOf(toA);
-            ++codeBits;
-            break;
-        }
+    while (toA >= kPair) {
         const quint64 toP = LoadAt(up_, up, toA);
         const Cardinal toB = Cardinal(toP) ^ kEntry;
         const Cardinal b = EntryAt(child_, toB);
@@ -149,9 +147,12 @@ Q_ALWAYS_INLINE void TQRCompress::CodeByte(Byte c, quint64& bits, int& count) {
             codeBits = 0;
         }
         a = toP & ~(kPair - 1);  // on from the grandparent
-        if (a == 0) break;
-        toA = LoadAt(up_, up, toP);
+        toA = LoadAt(up_, up, toP);  // kAboveRoot once a is the root
     }
+    // a is a child of the root, or the root itself
+    const int last = toA == kAboveRoot ? 0 : 1;
+    code = code << last | (toA & last * kEntry) / kEntry;
+    codeBits += last;
     EmitBits(code, codeBits, bits, count);
     while (spills > 0) EmitBits(spilled[--spills], kSpillBits, bits, count);
 }
