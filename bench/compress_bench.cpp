@@ -103,59 +103,57 @@ struct Result {
     Int64 size = 0;
 };
 
-Result ours(const Blocks& blocks, int rounds) {
-    Result r;
-    for (int round = 0; round < rounds; ++round) {
-        const double start = cpuSeconds();
-        Int64 size = 0;
-        for (const QByteArray& data : blocks) {
-            TMemoryStream code;
-            {
-                TQRCompress coder(code, true);
-                coder.CompressBytes(reinterpret_cast<const Byte*>(data.constData()), data.size());
-                coder.Finish();
-            }
-            size += code.Size();
-            code.SetPosition(0);
-            QByteArray back(data.size(), '\0');
-            TQRCompress expander(code, false, code.Size());
-            expander.ExpandBytes(reinterpret_cast<Byte*>(back.data()), back.size());
-            if (back != data) std::abort();
+// One pass of ours over the blocks: compress, expand, check.
+void oursOnce(const Blocks& blocks, Result& r) {
+    const double start = cpuSeconds();
+    Int64 size = 0;
+    for (const QByteArray& data : blocks) {
+        TMemoryStream code;
+        {
+            TQRCompress coder(code, true);
+            coder.CompressBytes(reinterpret_cast<const Byte*>(data.constData()), data.size());
+            coder.Finish();
         }
-        r.seconds = std::min(r.seconds, cpuSeconds() - start);
-        r.size = size;
+        size += code.Size();
+        code.SetPosition(0);
+        QByteArray back(data.size(), '\0');
+        TQRCompress expander(code, false, code.Size());
+        expander.ExpandBytes(reinterpret_cast<Byte*>(back.data()), back.size());
+        if (back != data) std::abort();
     }
-    return r;
+    r.seconds = std::min(r.seconds, cpuSeconds() - start);
+    r.size = size;
 }
 
-Result zlib(const Blocks& blocks, int rounds) {
-    Result r;
-    for (int round = 0; round < rounds; ++round) {
-        const double start = cpuSeconds();
-        Int64 size = 0;
-        for (const QByteArray& data : blocks) {
-            uLongf codeSize = compressBound(uLong(data.size()));
-            QByteArray code(qsizetype(codeSize), '\0');
-            compress2(reinterpret_cast<Bytef*>(code.data()), &codeSize,
-                      reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()), 6);
-            size += Int64(codeSize);
-            QByteArray back(data.size(), '\0');
-            uLongf backSize = uLongf(back.size());
-            uncompress(reinterpret_cast<Bytef*>(back.data()), &backSize, reinterpret_cast<const Bytef*>(code.constData()),
-                       codeSize);
-            if (back != data) std::abort();
-        }
-        r.seconds = std::min(r.seconds, cpuSeconds() - start);
-        r.size = size;
+void zlibOnce(const Blocks& blocks, Result& r) {
+    const double start = cpuSeconds();
+    Int64 size = 0;
+    for (const QByteArray& data : blocks) {
+        uLongf codeSize = compressBound(uLong(data.size()));
+        QByteArray code(qsizetype(codeSize), '\0');
+        compress2(reinterpret_cast<Bytef*>(code.data()), &codeSize, reinterpret_cast<const Bytef*>(data.constData()),
+                  uLong(data.size()), 6);
+        size += Int64(codeSize);
+        QByteArray back(data.size(), '\0');
+        uLongf backSize = uLongf(back.size());
+        uncompress(reinterpret_cast<Bytef*>(back.data()), &backSize, reinterpret_cast<const Bytef*>(code.constData()),
+                   codeSize);
+        if (back != data) std::abort();
     }
-    return r;
+    r.seconds = std::min(r.seconds, cpuSeconds() - start);
+    r.size = size;
 }
 
 void compare(const char* name, int scale, const Blocks& blocks, int rounds) {
     Int64 bytes = 0;
     for (const QByteArray& b : blocks) bytes += b.size();
-    const Result a = ours(blocks, rounds);
-    const Result z = zlib(blocks, rounds);
+    // The two sides take turns, so a slow spell of the machine falls on both.
+    Result a;
+    Result z;
+    for (int round = 0; round < rounds; ++round) {
+        oursOnce(blocks, a);
+        zlibOnce(blocks, z);
+    }
     std::printf("%-6s x%-3d %5zu blocks %9lld bytes: ours %8.2f ms, zlib-6 %8.2f ms; time ratio %.2f\n", name, scale,
                 blocks.size(), (long long)bytes, a.seconds * 1e3, z.seconds * 1e3, a.seconds / z.seconds);
     std::printf("%-6s x%-3d %5zu blocks %9lld bytes: ours %9lld bytes, zlib-6 %9lld bytes; size ratio %.2f\n", name,
