@@ -231,8 +231,7 @@ Q_ALWAYS_INLINE Cardinal TQRCompress::DescendAndSplay(Cardinal first, Cardinal e
     // The descent notes the child_ entry it takes at each level; the splay
     // swaps them back two at a time from the bottom (the node in entry
     // taken[i] with the sibling of its parent, in the other entry of
-    // taken[i - 1]'s pair), so expanding needs no parent links. The swaps
-    // touch levels apart, so their order does not matter.
+    // taken[i - 1]'s pair), so expanding needs no parent links.
     Cardinal taken[256];
     taken[0] = first * kEntry;
     int depth = 1;
