@@ -133,6 +133,18 @@ TEST_F(BarcodeWindow, ValuesTheCodesCannotTakeAreIgnored) {
     EXPECT_EQ(form->CBarImage1->Angle(), 0);
 }
 
+// A longer text or a larger module makes the symbol bigger than its box;
+// the box must still show all of it.
+TEST_F(BarcodeWindow, ABigQrCodeStillScans) {
+    const QString text = QStringLiteral("Velmora demonstration, barcode window");
+    Enter(form->SEdit2, text);
+    for (const char* size : {"4", "6"}) {
+        Enter(form->ScbCellSize, QString::fromLatin1(size));
+        EXPECT_TRUE(Reads(ScanControl(form.get(), form->CQRImage1), "QR-Code", text.toLatin1())) << size;
+    }
+    SaveTestImage(GrabForm(form.get()), QStringLiteral("barcode_window_big_qr"));
+}
+
 TEST_F(BarcodeWindow, CloseButtonCloses) {
     ClickControl(form->SBtn1);
     EXPECT_FALSE(form->Visible());

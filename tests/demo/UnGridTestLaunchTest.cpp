@@ -127,3 +127,29 @@ TEST_F(Launchers, ShiftFunctionKeysOpenTheWindowsThatTheirCaptionsName) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window inside a modal run, as a user opened it: grabbed for a look,
+// laid out tidily, then closed by the window's own way out.
+TEST_F(Launchers, EachWindowOpenedFromTheMainWindowShowsTidily) {
+    struct Case {
+        Qt::Key key;
+        const char* shot;
+    };
+    for (const Case& c : {Case{Qt::Key_F6, "walk_components"}, Case{Qt::Key_F7, "walk_folders"},
+                          Case{Qt::Key_F8, "walk_shapes"}, Case{Qt::Key_F9, "walk_vlabels"},
+                          Case{Qt::Key_F10, "walk_avlabels"}, Case{Qt::Key_F11, "walk_edits"},
+                          Case{Qt::Key_F12, "walk_barcodes"}}) {
+        Launch(c.key, [&](QWidget* modal) {
+            TCustomForm* form = nullptr;
+            for (Integer i = 0; i < Screen->FormCount(); ++i)
+                if (Screen->Forms(i)->Handle() == modal) form = Screen->Forms(i);
+            ASSERT_NE(form, nullptr);
+            SaveTestImage(GrabForm(form), QString::fromLatin1(c.shot));
+            ExpectTidyLayout(form);
+        });
+    }
+}
+
+}  // namespace
