@@ -78,7 +78,10 @@ void TForm5::buildRow(Integer row, const std::vector<Box>& boxes) {
                                          Bounds(0, kRowHeight * row, 640, kRowHeight));
     rowPanel->SetAlign(alTop);
     rowPanel->SetAlignment(taRightJustify);
-    rowPanel->SetBorderWidth(3);  // keeps the caption off the right edge
+    // A row's client height becomes its hosts' height when the heights are
+    // fitted: no border width, and bevels only on the first row, which
+    // loses them when the boxes are arranged.
+    if (row > 0) rowPanel->SetBevelOuter(bvNone);
     rowPanel->SetTag(1);
     rowPanel->OnResize = [this](TObject* s) { Panel1Resize(s); };
     Rows.push_back(rowPanel);
@@ -241,15 +244,20 @@ void TForm5::fitRowHeights() {
     for (Integer i = 0; i < Panel24->ControlCount(); ++i) {
         auto* row = dynamic_cast<TPanel*>(Panel24->Controls(i));
         if (!row || (row->Align() != alTop && row->Align() != alBottom)) continue;
-        Integer h = 0;
+        std::vector<TEntryBox*> boxes;
         for (Integer j = 0; j < row->ControlCount(); ++j) {
             auto* host = dynamic_cast<TPanel*>(row->Controls(j));
             if (!host || (host->Align() != alLeft && host->Align() != alRight)) continue;
             for (Integer k = 0; k < host->ControlCount(); ++k) {
-                if (auto* box = dynamic_cast<TEntryBox*>(host->Controls(k))) h = std::max(h, box->RequiredHeight());
+                if (auto* box = dynamic_cast<TEntryBox*>(host->Controls(k))) boxes.push_back(box);
             }
         }
-        if (h != 0) row->SetClientHeight(h);
+        Integer h = 0;
+        for (TEntryBox* box : boxes) h = std::max(h, box->RequiredHeight());
+        if (h == 0) continue;
+        row->SetClientHeight(h);
+        // A host resized by its row does not move its box: place it again.
+        for (TEntryBox* box : boxes) box->SetVerticalAlign(box->VerticalAlign());
     }
 }
 

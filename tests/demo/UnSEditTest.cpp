@@ -76,10 +76,15 @@ TEST_F(EditBoxWindow, FullyAutomaticFitsEveryRowToItsTallestBox) {
         for (TEntryBox* box : BoxesOf(row)) tallest = std::max(tallest, box->RequiredHeight());
         EXPECT_GT(tallest, 0);
         EXPECT_EQ(row->ClientHeight(), tallest) << row->Name().toStdString();
-        // Nothing is cut off: every host panel lies inside its row.
-        for (TEntryBox* box : BoxesOf(row)) {
-            TControl* host = dynamic_cast<TControl*>(box)->Parent();
+        // Nothing is cut off: every host panel lies inside its row, is as
+        // high as its box asks, and shows the whole box.
+        for (TEntryBox* entry : BoxesOf(row)) {
+            auto* box = dynamic_cast<TControl*>(entry);
+            TWinControl* host = box->Parent();
             EXPECT_LE(host->Top() + host->Height(), row->ClientHeight()) << host->Name().toStdString();
+            EXPECT_GE(host->Height(), entry->RequiredHeight()) << host->Name().toStdString();
+            EXPECT_GE(box->Top(), 0) << box->Name().toStdString();
+            EXPECT_LE(box->Top() + box->Height(), host->ClientHeight()) << box->Name().toStdString();
         }
     }
     // Larger fonts need taller rows.
