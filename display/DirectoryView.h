@@ -85,6 +85,12 @@ struct TDirEntry {
     Integer Attr = 0;
 };
 
+// File names as the system stores them (bytes) and as the tree shows them:
+// a byte that is not part of valid UTF-8 becomes U+DC80..U+DCFF, which
+// turns back into that byte, so such a folder can still be opened.
+QString DecodeFileName(QByteArrayView bytes);
+QByteArray EncodeFileName(const QString& name);
+
 class TDirectoryLister {
 public:
     virtual ~TDirectoryLister() = default;

@@ -7,7 +7,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <QtCore/QFile>
 
 namespace {
 
@@ -34,6 +33,27 @@ Integer TypeAttr(int dirFd, const dirent& entry) {
         return ModeAttr(st.st_mode);
     }
     }
+}
+
+// The length of the valid UTF-8 sequence at i, 0 when there is none.
+qsizetype Utf8SequenceAt(QByteArrayView bytes, qsizetype i) {
+    const uchar lead = uchar(bytes[i]);
+    if (lead < 0x80) return 1;
+    qsizetype n = 0;
+    char32_t cp = 0;
+    if ((lead & 0xE0) == 0xC0) n = 2, cp = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0) n = 3, cp = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0) n = 4, cp = lead & 0x07;
+    else return 0;
+    if (i + n > bytes.size()) return 0;
+    for (qsizetype k = 1; k < n; ++k) {
+        const uchar b = uchar(bytes[i + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    static constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool valid = cp >= least[n] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    return valid ? n : 0;
 }
 
 // '*' and '?' against name, both already case-folded; a '*' that fails goes
@@ -74,9 +94,42 @@ bool PassesMask(Integer attr, Integer mask) {
     return (attr & (faHidden | faSysFile | faDirectory) & ~mask) == 0;
 }
 
+QString DecodeFileName(QByteArrayView bytes) {
+    QString name;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        qsizetype end = i;
+        while (end < bytes.size()) {
+            const qsizetype n = Utf8SequenceAt(bytes, end);
+            if (n == 0) break;
+            end += n;
+        }
+        name += QString::fromUtf8(bytes.sliced(i, end - i));
+        if (end < bytes.size()) name += QChar(0xDC00 + uchar(bytes[end++]));
+        i = end;
+    }
+    return name;
+}
+
+QByteArray EncodeFileName(const QString& name) {
+    QByteArray bytes;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            bytes += QStringView(name).sliced(run, i - run).toUtf8();
+            bytes += char(u - 0xDC00);
+            run = i + 1;
+        }
+    }
+    return bytes + QStringView(name).sliced(run).toUtf8();
+}
+
 std::vector<TDirEntry> TFileSystemLister::List(const QString& path) {
     std::vector<TDirEntry> entries;
-    DIR* dir = opendir(QFile::encodeName(path).constData());
+    DIR* dir = opendir(EncodeFileName(path).constData());
     if (!dir) return entries;
     const int fd = dirfd(dir);
     while (const dirent* entry = readdir(dir)) {
@@ -84,7 +137,7 @@ std::vector<TDirEntry> TFileSystemLister::List(const QString& path) {
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
         Integer attr = TypeAttr(fd, *entry);
         if (name[0] == '.') attr |= faHidden;
-        entries.push_back({QFile::decodeName(name), attr});
+        entries.push_back({DecodeFileName(name), attr});
     }
     closedir(dir);
     return entries;

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -167,7 +169,9 @@ Integer TZvAVLabel::FittedFontHeight() {
 }
 
 // Each character centred in a cell whose width is its share of the text
-// width scaled to the control's width.
+// width scaled to the control's width. Widths come from one measure of the
+// caption (text is never kerned, so a prefix's width is the sum of its
+// characters'): measuring every prefix anew made long captions quadratic.
 void TZvAVLabel::paintEvenPitch(TPoint shadow) {
     TCanvas* c = Canvas();
     const QString text = Caption();
@@ -175,22 +179,27 @@ void TZvAVLabel::paintEvenPitch(TPoint shadow) {
     const Integer th = c->TextHeight(text);
     const Integer y = ClientRect().Top + layoutOffset(th);
     c->Brush()->SetStyle(bsClear);
-    const Integer n = CodePointCount(text);
-    const Integer total = c->TextWidth(text);
+    const std::vector<Integer> advances = c->CharAdvances(text);
+    const Integer total = std::accumulate(advances.begin(), advances.end(), 0);
     if (total <= 0) return;
     const double W = Width();
     const TPoint step(shadow.X - shadow.X / 2, shadow.Y - shadow.Y / 2);
-    double p = 0;
-    for (Integer i = 1; i <= n; ++i) {
-        const QString ch = CopyCodePoints(text, i, 1);
-        const Integer wc = c->TextWidth(ch);
+    Integer prefix = 0;
+    for (qsizetype start = 0; start < text.size();) {
+        // A character runs to the next unit that starts one: a surrogate
+        // pair (and any stray low surrogate after it) stays whole.
+        qsizetype end = start + 1;
+        while (end < text.size() && IsLowSurrogate(text[end])) ++end;
+        const QString ch = text.mid(start, end - start);
+        const Integer wc = std::accumulate(advances.begin() + start, advances.begin() + end, 0);
         const double cell = W * wc / total;
-        const Integer x = Integer(std::trunc(ClientRect().Left + p + (cell - wc) / 2));
+        const Integer x = Integer(std::trunc(ClientRect().Left + W * prefix / total + (cell - wc) / 2));
         c->Font()->SetColor(shadowColor_);
         c->TextOut(x + step.X, y + step.Y, ch);
         c->Font()->SetColor(Font()->Color());
         c->TextOut(x, y, ch);
-        p = W * c->TextWidth(CopyCodePoints(text, 1, i)) / total;
+        prefix += wc;
+        start = end;
     }
 }
 

@@ -450,3 +450,46 @@ TEST(SplitListTest, CutsAtTheSeparatorAndHonoursQuotes) {
     EXPECT_EQ(split(";;"), (V{"", "", ""}));
     EXPECT_EQ(SplitList("a,b", u',', &list), 2);
 }
+
+
+// A folder whose name is not valid UTF-8 opens and is searched like any
+// other, and two such names differing only in those bytes stay apart.
+TEST_F(DirectoryViewTest, FoldersNamedWithBytesThatAreNotUtf8OpenAndAreSearched) {
+    const QByteArray base = EncodeFileName(tree.Path());
+    for (const QByteArray name : {QByteArray("odd\xff"), QByteArray("odd\xfe")}) {
+        ASSERT_EQ(mkdir((base + "/" + name).constData(), 0755), 0);
+        ASSERT_EQ(mkdir((base + "/" + name + "/inner").constData(), 0755), 0);
+    }
+    FILE* file = fopen((base + "/odd\xff/found.txt").constData(), "w");
+    ASSERT_NE(file, nullptr);
+    fclose(file);
+    view->BuildDriveList(true);
+    view->SetSearchFile(QStringLiteral("found.txt"));
+    Root()->Expand(false);
+    std::vector<TTreeNode*> odd;
+    for (Integer i = 0; i < Root()->Count(); ++i)
+        if (Root()->Item(i)->Text().startsWith("odd")) odd.push_back(Root()->Item(i));
+    ASSERT_EQ(odd.size(), 2u);
+    EXPECT_NE(odd[0]->Text(), odd[1]->Text());
+    for (TTreeNode* node : odd) EXPECT_EQ(ChildTexts(node), std::vector<QString>{"inner"});
+    TTreeNode* withFile = EncodeFileName(odd[0]->Text()).endsWith("\xff") ? odd[0] : odd[1];
+    view->SetSelected(withFile);
+    EXPECT_EQ(view->FileName(), "found.txt");
+    EXPECT_EQ(EncodeFileName(view->Directory()), base + "/odd\xff/");
+    ShowActive(form.get());
+    SaveTestImage(form->Handle()->grab().toImage(), QStringLiteral("directory_view_odd_names"));
+}
+
+TEST(FileNames, BytesThatAreNotUtf8SurviveTheRoundTrip) {
+    const QByteArray cases[] = {"plain", "\xe6\xbc\xa2\xe5\xad\x97", "\xff", "a\xc3", "\xc3(", "\xed\xa0\x80",
+                                "\xc0\xaf", "\xf4\x90\x80\x80", "\xf0\x9f\x98\x80\x80x"};
+    for (const QByteArray& bytes : cases) {
+        SCOPED_TRACE(bytes.toHex().toStdString());
+        EXPECT_EQ(EncodeFileName(DecodeFileName(bytes)), bytes);
+    }
+    EXPECT_EQ(DecodeFileName("\xe6\xbc\xa2"), QStringLiteral("漢"));
+    EXPECT_EQ(DecodeFileName("a\xff" "b"), QStringLiteral("a") + QChar(0xDCFF) + QStringLiteral("b"));
+    // A real character whose low half lies in the escape range stays a character.
+    const QString pair = QString::fromUcs4(U"\U00010080");
+    EXPECT_EQ(EncodeFileName(pair), pair.toUtf8());
+}

@@ -5,6 +5,8 @@
 #include "ZvStdCtrls.h"
 #include "ZvStdCtrlsTestSupport.h"
 
+#include <QtCore/QElapsedTimer>
+
 #include <cmath>
 
 namespace {
@@ -323,4 +325,18 @@ TEST_F(LabelTest, EvenPitchSpreadsASurrogatePairAsOneCharacter) {
         c->TextOut(Integer(std::trunc(cell1 + (cell2 - wa) / 2)), 0, QStringLiteral("A"));
     });
     EXPECT_EQ(drawn, expected);
+}
+
+
+// Each character's place comes from one measure of the caption: a long
+// caption paints in linear time (measuring every prefix took seconds).
+TEST_F(LabelTest, EvenPitchPaintsALongCaptionQuickly) {
+    auto* label = Place(new TZvAVLabel(form.get()), 0, 0, 300, 40);
+    UseTestFont(label);
+    label->SetAVPitch(true);
+    label->SetCaption(QString(20000, u'x'));
+    QElapsedTimer clock;
+    clock.start();
+    Grab();
+    EXPECT_LT(clock.elapsed(), 3000);
 }
