@@ -27,14 +27,12 @@ struct AxisTaps {
     std::vector<size_t> start;  // taps of index i: start[i] .. start[i + 1]
 };
 
+// The indices of a destination pixel's taps never decrease (cells run
+// left to right, clamping keeps the order): a repeat can only be the last
+// tap. Searching them all made a large shrink quadratic.
 void AddTap(std::vector<Tap>& taps, size_t first, Integer index, double weight) {
-    for (size_t t = first; t < taps.size(); ++t) {
-        if (taps[t].index == index) {
-            taps[t].weight += weight;
-            return;
-        }
-    }
-    taps.push_back({index, weight});
+    if (taps.size() > first && taps.back().index == index) taps.back().weight += weight;
+    else taps.push_back({index, weight});
 }
 
 AxisTaps TapsOf(Integer sourceSize, Integer destSize) {
@@ -164,6 +162,8 @@ TBitmap* ResampleBitmap(TBitmap* Source, Integer NewWidth, Integer NewHeight, TP
     auto result = std::make_unique<TBitmap>();
     result->SetPixelFormat(pf24bit);
     result->SetSize(NewWidth, NewHeight);
+    if (result->Image().isNull())
+        throw EInvalidGraphic(QStringLiteral("Bitmap of %1 x %2 pixels cannot be made").arg(NewWidth).arg(NewHeight));
 
     std::vector<const Byte*> sourceRows(static_cast<size_t>(height));
     for (Integer y = 0; y < height; ++y) sourceRows[size_t(y)] = source.constScanLine(y);

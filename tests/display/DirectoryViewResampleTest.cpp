@@ -6,6 +6,7 @@
 #include "SysUtils.h"
 #include "TestSupport.h"
 
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QFile>
 #include <QtCore/QProcess>
 #include <QtCore/QTemporaryDir>
@@ -206,4 +207,24 @@ TEST(ResampleBitmap, StepsTheProgressBarOncePerRow) {
     EXPECT_EQ(bar->Max(), 6);
     EXPECT_EQ(bar->Step(), 1);
     EXPECT_EQ(bar->Position(), 0);
+}
+
+
+// A very wide picture shrunk to one pixel reads each source pixel about
+// once (gathering its weights took seconds), and gives the colour's mean.
+TEST(ResampleLimits, ShrinkingAVeryWidePictureIsQuickAndAverages) {
+    auto wide = MakeBitmap(100000, 2, [](Integer x, Integer) { return std::array<Byte, 3>{Byte(x % 2 ? 40 : 20), 7, 9}; });
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<TBitmap> one(ResampleBitmap(wide.get(), 1, 1, nullptr));
+    EXPECT_LT(clock.elapsed(), 2000);
+    const Byte* p = static_cast<const Byte*>(one->ScanLine(0));
+    EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), (std::array<int, 3>{30, 7, 9}));
+}
+
+// A size no memory can hold is refused with an error, not written through
+// a missing picture.
+TEST(ResampleLimits, ASizeThatCannotBeMadeRaisesAnError) {
+    auto one = MakeBitmap(1, 1, [](Integer, Integer) { return std::array<Byte, 3>{1, 2, 3}; });
+    EXPECT_THROW(delete ResampleBitmap(one.get(), 100000, 100000, nullptr), EInvalidGraphic);
 }
