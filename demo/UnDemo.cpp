@@ -169,6 +169,7 @@ void TFrmDemo::buildBoxes() {
     SEdit1 = MakeControl<TSEdit>(this, hostPanel(QStringLiteral("Panel5"), Bounds(4, 212, 186, 26)),
                                  QStringLiteral("SEdit1"), Bounds(1, 1, 184, 24));
     SEdit1->SetNumericType(ntCurrency);
+    SEdit1->SetMaxValue(999999999);  // a limit of 0 refuses every amount and keeps the focus
     SEdit1->SetFitToParent(true);
     SEdit2 = MakeControl<TSEdit>(this, hostPanel(QStringLiteral("Panel6"), Bounds(198, 212, 186, 26)),
                                  QStringLiteral("SEdit2"), Bounds(1, 1, 184, 24));

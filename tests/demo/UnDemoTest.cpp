@@ -5,6 +5,8 @@
 #include "CBarCode.h"
 #include "DemoTestSupport.h"
 #include "SBtn.h"
+#include "SDBGrid.h"
+#include "SEdit.h"
 #include "TestSupport.h"
 #include "ZbarDecode.h"
 #include "ZvStdCtrls.h"
@@ -120,6 +122,22 @@ TEST_F(ComponentListWindow, F1HeldWhileClosingLeavesNoButtonDownNextTime) {
     KeyRelease(&other, Qt::Key_F1);
     RunModal([&] {
         for (Integer n = 1; n <= 12; ++n) EXPECT_FALSE(form->FnButton(n)->Down()) << n;
+    });
+}
+
+// A user types an amount and a date and goes on to the grid: every
+// box lets the focus go once its value is sound.
+TEST_F(ComponentListWindow, TypedValuesLetTheFocusMoveOn) {
+    RunModal([&] {
+        ClickControl(form->SEdit1);
+        KeyClicks(form.get(), QStringLiteral("12345"));
+        ClickControl(form->SEdit2);
+        EXPECT_EQ(form->SEdit1->ErrorType(), erNone);
+        EXPECT_EQ(form->ActiveControl(), form->SEdit2);
+        KeyClicks(form.get(), QStringLiteral("2026/12/31"));
+        ClickControl(form->SDBGrid1);
+        EXPECT_EQ(form->SEdit2->ErrorType(), erNone);
+        EXPECT_EQ(form->ActiveControl(), form->SDBGrid1);
     });
 }
 

@@ -153,3 +153,37 @@ TEST_F(Launchers, EachWindowOpenedFromTheMainWindowShowsTidily) {
 }
 
 }  // namespace
+
+namespace {
+
+// Opened and closed again and again, by keys a user may still hold: the
+// main window comes back working each time and nothing is left behind.
+TEST_F(Launchers, RepeatedOpeningAndClosingLeavesTheMainWindowWorking) {
+    const Integer forms = Screen->FormCount();
+    for (int i = 0; i < 5; ++i) {
+        // F1 held while the component list closes: the release reaches the
+        // main window.
+        Launch(Qt::Key_F6, [](QWidget*) {
+            KeyClick(FrmDemo, Qt::Key_Shift);
+            KeyPress(FrmDemo, Qt::Key_F1);
+            EXPECT_NE(FrmDemo->ModalResult(), mrNone);
+        });
+        KeyRelease(main, Qt::Key_F1);
+        // The edit-box window, made and freed each time.
+        Launch(Qt::Key_F11, [](QWidget* modal) { modal->close(); });
+        // Shift still held as the barcode window closes.
+        Launch(Qt::Key_F12, [&](QWidget*) {
+            KeyPress(Form6, Qt::Key_Shift, Qt::ShiftModifier);
+            ClickControl(Form6->SBtn1);
+        });
+        KeyRelease(main, Qt::Key_Shift);
+        EXPECT_EQ(Screen->FormCount(), forms) << i;
+        for (Integer n = 1; n <= 12; ++n) EXPECT_FALSE(main->FnButton(n)->Down()) << i << " F" << n;
+        EXPECT_EQ(main->FnButton(1)->Caption(), "終了") << i;
+    }
+    KeyPress(main, Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_EQ(main->FnButton(12)->Caption(), "ﾊﾞｰｺｰﾄﾞ");
+    KeyRelease(main, Qt::Key_Shift);
+}
+
+}  // namespace
