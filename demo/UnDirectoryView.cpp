@@ -104,6 +104,7 @@ void TForm2::selectDrives() {
 
 void TForm2::FormShow(TObject*) {
     ClearSlip(this);
+    clearFind();  // a find of the last opening no longer holds
     selectDrives();
     const QString own = ExtractFileName(Application->ExeName());
     DirectoryView1->SetSearchFile(own);
@@ -112,7 +113,9 @@ void TForm2::FormShow(TObject*) {
 
 void TForm2::FormClose(TObject*, TCloseAction&) { DirectoryView1->BuildDriveList(false); }
 
-void TForm2::DirectoryView1Changing(TObject*, TTreeNode*, bool&) {
+void TForm2::DirectoryView1Changing(TObject*, TTreeNode*, bool&) { clearFind(); }
+
+void TForm2::clearFind() {
     for (TSEdit* box : {EdtPath, EdtFName}) {
         box->Clear();
         box->SetColor(clWhite);

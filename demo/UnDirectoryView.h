@@ -42,6 +42,7 @@ private:
     TLabel* caption(const QString& name, const QString& text, const TRect& bounds);
     TCheckBox* checkBox(const QString& name, const QString& text, const TRect& bounds);
     void selectDrives();
+    void clearFind();
 };
 
 extern TForm2* Form2;

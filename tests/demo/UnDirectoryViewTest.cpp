@@ -115,6 +115,23 @@ TEST_F(FolderTreeWindow, FoundFileButtonCloses) {
     EXPECT_FALSE(form->Visible());
 }
 
+// Closed on a find and opened again: nothing is found yet, so nothing
+// shows as found and the first button does not close.
+TEST_F(FolderTreeWindow, OpenedAgainAfterAFindShowsNoFind) {
+    Select(Folder("prog"));
+    ClickControl(form->SBtn1);
+    ASSERT_FALSE(form->Visible());
+    ShowActive(form.get());
+    EXPECT_EQ(form->EdtFName->Text(), "");
+    EXPECT_FALSE(IsAqua(form->EdtFName));
+    EXPECT_FALSE(IsAqua(form->EdtPath));
+    EXPECT_EQ(form->SBtn1->Caption(), "戻らない");
+    EXPECT_EQ(form->SBtn1->Guide(), "Not Found");
+    ClickControl(form->SBtn1);
+    EXPECT_TRUE(form->Visible());
+    SaveTestImage(GrabForm(form.get()), QStringLiteral("folder_tree_window_reopened"));
+}
+
 TEST_F(FolderTreeWindow, ANewNameSearchesTheSelectedFolderAgain) {
     Select(Folder("other"));
     form->EdtName->SetFocus();
