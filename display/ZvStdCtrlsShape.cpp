@@ -31,12 +31,17 @@ void TZvShape::line(Integer x1, Integer y1, Integer x2, Integer y2) {
 // which the control clips. The C kinds add the two inner straight edges.
 void TZvShape::paintSector(TZvShapeType kind, Integer w, Integer h, Integer pw) {
     TCanvas* c = Canvas();
+    // Every pixel of the control lies within w + h of the outline: a wider
+    // pen paints nothing more but takes Qt minutes to stroke.
+    const Integer widest = 2 * (w + h);
+    if (pw > widest) c->Pen()->SetWidth(widest);
     switch (kind) {
     case stcLTSector: case stcLTCSector: c->Pie(0, 0, 2 * w, 2 * h, 0, 0, 0, 0); break;
     case stcLBSector: case stcLBCSector: c->Pie(0, -h, 2 * w, h, 0, 0, 0, 0); break;
     case stcRTSector: case stcRTCSector: c->Pie(-w, 0, w, 2 * h, 0, 0, 0, 0); break;
     default: c->Pie(-w, -h, w, h, 0, 0, 0, 0); break;
     }
+    c->Pen()->SetWidth(pen_->Width());
     auto edges = [c](TPoint a, TPoint b, TPoint d) {
         c->MoveTo(a.X, a.Y);
         c->LineTo(b.X, b.Y);
