@@ -110,6 +110,10 @@ std::vector<RunTimeChange> Changes(TBitmap* texture) {
          })},
         {"VLabel transparent", MakeVLabel, On<TZvVLabel>([](TZvVLabel* l) { l->SetTransparent(true); })},
         {"TextureLabel texture", MakeTextureLabel, On<TTextureLabel>([texture](TTextureLabel* l) { l->SetTexture(texture); })},
+        {"TextureLabel moved", MakeTextureLabel, On<TTextureLabel>([texture](TTextureLabel* l) {
+             l->SetTexture(texture);
+             l->SetBounds(13, 17, 151, 69);
+         })},
         {"TextureLabel caption", MakeTextureLabel, [](TControl* c) { c->SetCaption(QStringLiteral("Changed")); }},
         {"TextureLabel font", MakeTextureLabel, [](TControl* c) { c->Font()->SetHeight(-22); }},
         {"TextureLabel auto size", MakeTextureLabel, On<TTextureLabel>([](TTextureLabel* l) { l->SetAutoSize(true); })},
@@ -121,6 +125,11 @@ std::vector<RunTimeChange> Changes(TBitmap* texture) {
         {"TextureLabel disabled", MakeTextureLabel, [](TControl* c) { c->SetEnabled(false); }},
         {"TextureLabel transparent", MakeTextureLabel, On<TTextureLabel>([](TTextureLabel* l) { l->SetTransparent(true); })},
         {"TexturePanel texture", MakeTexturePanel, On<TTexturePanel>([texture](TTexturePanel* p) { p->SetTexture(texture); })},
+        {"TexturePanel resized", MakeTexturePanel, On<TTexturePanel>([texture](TTexturePanel* p) {
+             p->SetTexture(texture);
+             p->SetFullRepaint(false);
+             p->SetBounds(10, 10, 183, 97);
+         })},
         {"TexturePanel caption", MakeTexturePanel, [](TControl* c) { c->SetCaption(QStringLiteral("New")); }},
         {"TexturePanel bevels", MakeTexturePanel, On<TTexturePanel>([](TTexturePanel* p) {
              p->SetBevelInner(bvLowered);
