@@ -108,8 +108,8 @@ void TZvAVLabel::Paint() {
 // Two DrawText passes: the shadow rectangle S in ShadowColor, then the text
 // rectangle R in the font colour. Each side moves in the direction that
 // keeps the caption whole: a shadow below the text moves the shadow's top
-// down at every layout (the bottom layout too, whose caption would
-// otherwise lose its bottom rows).
+// down at every layout, and at the bottom layout only the shadow moves, up
+// or down (moving the caption there would cut its bottom rows).
 void TZvAVLabel::paintPlain(TPoint shadow) {
     TCanvas* c = Canvas();
     const QString text = Caption();
@@ -125,8 +125,12 @@ void TZvAVLabel::paintPlain(TPoint shadow) {
         const Edge along = Alignment() == taLeftJustify ? Edge::Start
                            : Alignment() == taRightJustify ? Edge::End : Edge::Centre;
         SeparateFromShadow(r.Left, r.Right, s.Left, s.Right, shadow.X, along);
-        const Edge across = Layout() == tlCenter ? Edge::Centre : Edge::Start;
-        SeparateFromShadow(r.Top, r.Bottom, s.Top, s.Bottom, shadow.Y, across);
+        if (Layout() == tlBottom) {
+            s.Top += shadow.Y;
+        } else {
+            const Edge across = Layout() == tlCenter ? Edge::Centre : Edge::Start;
+            SeparateFromShadow(r.Top, r.Bottom, s.Top, s.Bottom, shadow.Y, across);
+        }
     }
     c->Font()->SetColor(shadowColor_);
     DrawText(c->Handle(), text, -1, s, flags);

@@ -236,6 +236,12 @@ TEST_F(LabelTest, PlainBottomLayoutKeepsTheWholeCaptionAboveItsShadow) {
     // The descenders are not cut: the caption stands where it stood alone.
     EXPECT_EQ(ColorBox(drawn, Black), alone);
     EXPECT_GT(ColorBox(drawn, Red).Left, alone.Left);
+    // A shadow above and to the left rises by its width; the caption keeps
+    // its rows and, left-justified, moves 3 right of the shadow.
+    label->SetShadowType(TShadowType::stLeftTop);
+    const QImage above = GrabControl(label, QStringLiteral("ZvAVLabel_plain_bottom_shadow_above"));
+    EXPECT_EQ(ColorBox(above, Black), TRect(alone.Left + 3, alone.Top, alone.Right + 3, alone.Bottom));
+    EXPECT_EQ(ColorBox(above, Red).Top, alone.Top - 3);
 }
 
 TEST_F(LabelTest, PlainWordWrapWrapsTextAndShadowAlikeAndAmpersandsStay) {
