@@ -10,6 +10,8 @@
 #include <map>
 #include <set>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Kernel and user-space file systems that hold no user folders.
@@ -70,7 +72,7 @@ bool ParseLine(const QByteArray& line, MountLine& out) {
     if (!okMajor || !okMinor) return false;
     const QByteArray mountPoint = Unescape(fields[4]);
     if (!mountPoint.startsWith('/')) return false;
-    out.mountPoint = QString::fromUtf8(mountPoint);
+    out.mountPoint = DecodeFileName(mountPoint);
     out.type = fields[dash + 1];
     out.source = Unescape(fields[dash + 2]);
     return true;
@@ -107,7 +109,10 @@ TMountProbe SystemMountProbe(const QString& sysRoot) {
             flag = ReadSmallFile(QFileInfo(device).path() + QStringLiteral("/removable"));
         return flag == "1";
     };
-    probe.IsDirectory = [](const QString& path) { return QFileInfo(path).isDir(); };
+    probe.IsDirectory = [](const QString& path) {
+        struct stat st {};
+        return stat(EncodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
     return probe;
 }
 

@@ -15,6 +15,8 @@
 #include <map>
 #include <set>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Block devices 8:16 and 8:17 (a USB stick and its partition) are removable;
@@ -172,4 +174,15 @@ TEST(MountInfo, AgreesWithFindmntAndLsblkOnThisMachine) {
     const auto ours = ByMountPoint(TMountInfoVolumes().Volumes());
     EXPECT_EQ(ours, expected);
     EXPECT_TRUE(ours.count(QStringLiteral("/")));
+}
+
+// A mount point whose name is not valid UTF-8 is kept, and its path turns
+// back into the same bytes.
+TEST(MountInfo, KeepsAMountPointNamedWithBytesThatAreNotUtf8) {
+    QTemporaryDir dir;
+    const QByteArray point = EncodeFileName(dir.path()) + "/vol\xff";
+    ASSERT_EQ(mkdir(point.constData(), 0755), 0);
+    const auto volumes = ParseMountInfo("1 1 0:99 / " + point + " rw - ext4 /dev/sdz1 rw\n", SystemMountProbe());
+    ASSERT_EQ(volumes.size(), 1u);
+    EXPECT_EQ(EncodeFileName(volumes[0].MountPoint), point);
 }
