@@ -456,7 +456,7 @@ TEST(SplitListTest, CutsAtTheSeparatorAndHonoursQuotes) {
 // other, and two such names differing only in those bytes stay apart.
 TEST_F(DirectoryViewTest, FoldersNamedWithBytesThatAreNotUtf8OpenAndAreSearched) {
     const QByteArray base = EncodeFileName(tree.Path());
-    for (const QByteArray name : {QByteArray("odd\xff"), QByteArray("odd\xfe")}) {
+    for (const QByteArray& name : {QByteArray("odd\xff"), QByteArray("odd\xfe")}) {
         ASSERT_EQ(mkdir((base + "/" + name).constData(), 0755), 0);
         ASSERT_EQ(mkdir((base + "/" + name + "/inner").constData(), 0755), 0);
     }
