@@ -1,9 +1,11 @@
-// Code pages, locale and MulDiv. The key-state tracker and the system
+// Code pages, locale, MulDiv and Sleep. The key-state tracker and the system
 // metrics live in their own sources.
 #include "Windows.h"
 
 #include <cerrno>
+#include <chrono>
 #include <iconv.h>
+#include <thread>
 
 namespace {
 
@@ -118,3 +120,5 @@ Integer MulDiv(Integer a, Integer b, Integer c) {
     if (q > INT32_MAX || q < INT32_MIN) return -1;
     return Integer(q);
 }
+
+void Sleep(Cardinal milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }

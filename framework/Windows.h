@@ -38,6 +38,10 @@ inline Word LoWord(Cardinal v) { return Word(v & 0xFFFF); }
 inline Word HiWord(Cardinal v) { return Word(v >> 16); }
 inline Cardinal MakeLong(Word lo, Word hi) { return Cardinal(lo) | (Cardinal(hi) << 16); }
 
+// Suspends the calling thread; no message is handled meanwhile, so no
+// handler runs again or frees its window under the caller.
+void Sleep(Cardinal milliseconds);
+
 // ------------------------------------------------------------ virtual keys
 
 enum : Word {

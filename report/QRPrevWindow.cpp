@@ -7,8 +7,6 @@
 #include "Metafile.h"
 #include "StdCtrls.h"
 
-#include <QtCore/QEventLoop>
-#include <QtCore/QTimer>
 
 #include <cmath>
 
@@ -31,13 +29,6 @@ std::unique_ptr<TBitmap> ButtonFace(const char* face) {
     const QString text = QString::fromLatin1(face);
     canvas->TextOut((16 - canvas->TextWidth(text)) / 2, 1, text);
     return bitmap;
-}
-
-// A pause that keeps the window answering.
-void Pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 }  // namespace
@@ -335,7 +326,7 @@ void TQRStandardPreview::PageAvailable(Integer) {
         SetBusyButtons(true);
         ThumbGrid->SetRowCount(std::max<Integer>(1, count));
         CancelButton->SetEnabled(false);
-        Pause(100);
+        Sleep(100);
     }
     ThumbGrid->Invalidate();
     TCustomRazorUze* report = CurrentReport();

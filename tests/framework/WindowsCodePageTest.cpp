@@ -1,5 +1,9 @@
 #include "Windows.h"
 
+#include <QtCore/QCoreApplication>
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,6 +77,20 @@ TEST(WindowsMulDiv, FontSizeConversions) {
     EXPECT_EQ(MulDiv(3, -1, -2), 2);
     EXPECT_EQ(MulDiv(INT32_MIN, 1, -1), -1);  // 2^31 does not fit
     EXPECT_EQ(MulDiv(INT32_MIN, INT32_MIN, INT32_MIN), INT32_MIN);
+}
+
+// Sleep waits without handling anything queued: a handler that sleeps is not
+// entered again, nor its window freed, meanwhile.
+TEST(WindowsSleep, WaitsWithoutHandlingQueuedWork) {
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] { ran = true; });
+    QElapsedTimer clock;
+    clock.start();
+    Sleep(30);
+    EXPECT_GE(clock.elapsed(), 30);
+    EXPECT_FALSE(ran);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ran);
 }
 
 }  // namespace
