@@ -372,9 +372,13 @@ public:
     virtual Int64 Size();
     virtual void SetSize(Int64 size);
 
-    // Exactly count bytes, or EReadError ("Stream read error") / EWriteError.
+    // Exactly count bytes, or EReadError ("Stream read error") / EWriteError
+    // with WriteErrorMessage.
     void ReadBuffer(void* buffer, Integer count);
     void WriteBuffer(const void* buffer, Integer count);
+    // What stopped the last short write: "Stream write error" unless the
+    // stream can tell more.
+    virtual QString WriteErrorMessage();
     // Copies count bytes from source (the whole of it from the start when 0
     // or less); EReadError when source runs short.
     Int64 CopyFrom(TStream& source, Int64 count);
@@ -421,8 +425,13 @@ public:
     // Cuts or extends the file and moves the position to its new end.
     void SetSize(Int64 size) override;
     const QString& FileName() const { return fileName_; }
+    // The file's name and the system's reason ("No space left on device").
+    QString WriteErrorMessage() override;
+    // The errno of the last write that failed, 0 after one that did not.
+    int LastWriteError() const { return writeError_; }
 
 private:
     QString fileName_;
     int fd_ = -1;
+    int writeError_ = 0;
 };

@@ -19,8 +19,6 @@ namespace {
 const QString kReadError = QStringLiteral("Stream read error");
 const QString kWriteError = QStringLiteral("Stream write error");
 
-QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
 QString fullName(const QString& fileName) { return QFileInfo(fileName).absoluteFilePath(); }
 
 }  // namespace
@@ -57,7 +55,11 @@ void TStream::ReadBuffer(void* buffer, Integer count) {
 }
 
 void TStream::WriteBuffer(const void* buffer, Integer count) {
-    if (count != 0 && Write(buffer, count) != count) throw EWriteError(kWriteError);
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError(WriteErrorMessage());
+}
+
+QString TStream::WriteErrorMessage() {
+    return kWriteError;
 }
 
 Int64 TStream::CopyFrom(TStream& source, Int64 count) {
@@ -166,7 +168,7 @@ TFileStream::TFileStream(const QString& fileName, Word mode) : fileName_(fileNam
         fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0)
             throw EFCreateError(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(fullName(fileName), systemError(errno)));
+                QStringLiteral("Cannot create file \"%1\". %2").arg(fullName(fileName), SysErrorMessage(errno)));
         return;
     }
     int flags = -1;
@@ -185,7 +187,8 @@ TFileStream::TFileStream(const QString& fileName, Word mode) : fileName_(fileNam
         error = EISDIR;
     }
     if (fd_ < 0)
-        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fullName(fileName), systemError(error)));
+        throw EFOpenError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(fullName(fileName), SysErrorMessage(error)));
 }
 
 TFileStream::~TFileStream() {
@@ -205,15 +208,22 @@ Integer TFileStream::Read(void* buffer, Integer count) {
 }
 
 Integer TFileStream::Write(const void* buffer, Integer count) {
+    writeError_ = 0;
     if (count <= 0) return 0;
     Integer done = 0;
     while (done < count) {
         const ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, size_t(count - done));
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) writeError_ = errno;
         if (n <= 0) break;
         done += Integer(n);
     }
     return done;
+}
+
+QString TFileStream::WriteErrorMessage() {
+    if (writeError_ == 0) return TStream::WriteErrorMessage();
+    return QStringLiteral("Cannot write to file \"%1\". %2").arg(fullName(fileName_), SysErrorMessage(writeError_));
 }
 
 Int64 TFileStream::Seek(Int64 offset, TSeekOrigin origin) {
@@ -224,6 +234,6 @@ Int64 TFileStream::Seek(Int64 offset, TSeekOrigin origin) {
 void TFileStream::SetSize(Int64 size) {
     if (size < 0 || ::ftruncate(fd_, off_t(size)) != 0)
         throw EStreamError(QStringLiteral("Cannot set the size of \"%1\". %2")
-                               .arg(fullName(fileName_), systemError(size < 0 ? EINVAL : errno)));
+                               .arg(fullName(fileName_), SysErrorMessage(size < 0 ? EINVAL : errno)));
     Seek(size, soBeginning);
 }

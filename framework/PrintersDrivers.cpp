@@ -6,7 +6,6 @@
 #include <QtCore/QFile>
 #include <QtCore/QLocale>
 #include <QtCore/QStandardPaths>
-#include <QtCore/QTemporaryFile>
 #include <QtGui/QPageSize>
 #include <QtPrintSupport/QPrinter>
 #include <QtPrintSupport/QPrinterInfo>
@@ -160,10 +159,7 @@ public:
     }
 
     QString JobFile(const QString&) const override {
-        QTemporaryFile file(QDir::tempPath() + QStringLiteral("/velmora-job-XXXXXX.pdf"));
-        file.setAutoRemove(false);
-        if (!file.open()) throw EPrinter(QStringLiteral("Cannot create a temporary file for printing"));
-        return file.fileName();
+        return CreateTempFile(TempFolder(), QStringLiteral("velmora-job-XXXXXX.pdf"));
     }
 
     bool Submit(const QString& file, const QString& title, const DevMode& mode, QString& message) override {

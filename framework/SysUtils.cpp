@@ -7,7 +7,14 @@
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -157,3 +164,28 @@ bool FileExists(const QString& path) {
 
 bool DirectoryExists(const QString& path) { return QFileInfo(path).isDir(); }
 bool DeleteFile(const QString& path) { return FileExists(path) && QFile::remove(path); }
+
+QString SysErrorMessage(Integer errorCode) { return QString::fromLocal8Bit(std::strerror(errorCode)); }
+
+QString TempFolder() {
+    // Qt's temporary path is empty for a TMPDIR that does not exist, and
+    // files made there would land in the root folder.
+    const QByteArray chosen = qgetenv("TMPDIR");
+    struct stat st {};
+    if (!chosen.isEmpty() && ::stat(chosen.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        ::access(chosen.constData(), W_OK | X_OK) == 0)
+        return QDir::cleanPath(QFile::decodeName(chosen));
+    return QStringLiteral("/tmp");
+}
+
+QString CreateTempFile(const QString& folder, const QString& pattern) {
+    const qsizetype unique = pattern.lastIndexOf(QStringLiteral("XXXXXX"));
+    const int suffix = unique < 0 ? 0 : int(QFile::encodeName(pattern.mid(unique + 6)).size());
+    QByteArray path = QFile::encodeName(folder + u'/' + pattern);
+    const int fd = ::mkostemps(path.data(), suffix, O_CLOEXEC);
+    if (fd < 0)
+        throw EFCreateError(
+            QStringLiteral("Cannot create a temporary file in \"%1\". %2").arg(folder, SysErrorMessage(errno)));
+    ::close(fd);
+    return QFile::decodeName(path);
+}

@@ -145,6 +145,15 @@ QString IncludeTrailingPathDelimiter(const QString& path);
 bool FileExists(const QString& path);
 bool DirectoryExists(const QString& path);
 bool DeleteFile(const QString& path);
+// The system's text for an errno value ("No space left on device").
+QString SysErrorMessage(Integer errorCode);
+// The folder for temporary files: $TMPDIR when it names a folder this
+// process may write in, else /tmp.
+QString TempFolder();
+// Makes a new empty file in folder, named after pattern with its last
+// "XXXXXX" made unique, and answers its path; EFCreateError naming the
+// folder and the system's reason when that fails.
+QString CreateTempFile(const QString& folder, const QString& pattern);
 
 // -------------------------------------------------------------------- numbers
 

@@ -87,9 +87,8 @@ private:
 // ------------------------------------------------------------ page stream
 
 // A stream that lives in memory until its size passes MemoryLimit and then
-// moves itself to a temporary file "VOZ…" in the system's temporary folder,
-// deleted when the stream is freed. Every operation holds the stream's
-// re-entrant lock.
+// moves itself to a temporary file "VOZ…" in TempFolder(), deleted when the
+// stream is freed. Every operation holds the stream's re-entrant lock.
 class TQRStream : public TStream {
 public:
     explicit TQRStream(Integer memoryLimit);
@@ -102,6 +101,7 @@ public:
     Int64 Seek(Int64 offset, TSeekOrigin origin) override;
     Int64 Size() override;
     void SetSize(Int64 size) override;
+    QString WriteErrorMessage() override;
 
     // Copies the whole stream from its start in chunks of 10240 bytes.
     void SaveToStream(TStream& dest);
@@ -157,6 +157,9 @@ public:
     void Clear();
 
     Integer PageCount() const { return pageCount_; }
+    // The furthest a record may end, as the records hold 32-bit offsets;
+    // tests lower it to reach it with a few pages.
+    void SetSizeLimit(Int64 value) { sizeLimit_ = value; }
     bool Compression() const { return compression_; }
     void SetCompression(bool value) { compression_ = value; }
     Integer HeaderSize() const { return headerSize_; }
@@ -187,6 +190,7 @@ private:
     bool compression_ = false;
     Integer pageCount_ = 0;
     Integer headerSize_ = HeaderSize128;
+    Int64 sizeLimit_ = std::numeric_limits<Integer>::max();
     // Start of the last record and end of the last record, so that a walk
     // never reads bytes past the pages known to be whole.
     Int64 lastRecord_ = 0;
@@ -468,6 +472,7 @@ private:
     bool LastOfRange() const { return LastPage > 0 && pageNumber_ == LastPage; }
     void OpenMetafilePage();
     void ClosePage(bool store);
+    void KeepStoredPages();
     void OpenPrinterPage();
     void UsePrinterFactors(Extended fallbackY);
     void UseScreenFactors();

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -174,13 +175,15 @@ void TQRPrinter::OpenPrinterPage() {
     UsePrinterFactors(1.0L);
 }
 
-// Ends the open metafile page; store puts it into the page store.
+// Ends the open metafile page; store puts it into the page store. The page
+// is let go first: one the store refuses is not offered again on the way
+// out of the run.
 void TQRPrinter::ClosePage(bool store) {
     if (!page_) return;
     pageCanvas_.reset();
     canvas_ = nullptr;
-    if (store) pageList_->AddPage(*page_);
-    page_.reset();
+    const std::unique_ptr<TMetafile> page = std::move(page_);
+    if (store) pageList_->AddPage(*page);
 }
 
 void TQRPrinter::PageAvailable() {
@@ -206,15 +209,33 @@ void TQRPrinter::EndDoc() {
         OnEndOfPrint(this);
 }
 
+// Also the way out of a run that failed: the pages stored so far stay, and
+// the header counts them, so that a saved copy reads back whole; that holds
+// too when the open page cannot be stored.
 void TQRPrinter::AbortDoc() {
+    canvas_ = nullptr;
+    status_ = mpFinished;
     if (Destination == qrdPrinter) {
         if (printer_->Printing()) printer_->Abort();
         ClosePage(false);
-    } else {
-        ClosePage(!ParentExporting);
+        return;
     }
-    canvas_ = nullptr;
-    status_ = mpFinished;
+    if (ParentExporting) {
+        ClosePage(false);
+        return;
+    }
+    try {
+        ClosePage(true);
+    } catch (...) {
+        KeepStoredPages();
+        throw;
+    }
+    KeepStoredPages();
+}
+
+void TQRPrinter::KeepStoredPages() {
+    pageCount_ = pageList_->PageCount();
+    if (pageList_->Stream()) pageList_->WriteFileHeader();
 }
 
 void TQRPrinter::Cleanup() {
@@ -232,15 +253,24 @@ std::unique_ptr<TMetafile> TQRPrinter::GetPage(Integer n) {
     return pageList_->GetPage(n);
 }
 
+// A damaged file keeps the pages before the damage, as the page list does,
+// and its error passes on once they are in place.
 void TQRPrinter::Load(const QString& fileName) {
     if (status_ != mpReady) Cleanup();
-    pageList_->LoadFromFile(fileName);
+    std::exception_ptr damage;
+    try {
+        pageList_->LoadFromFile(fileName);
+    } catch (const Exception&) {
+        if (!pageList_->Stream()) throw;
+        damage = std::current_exception();
+    }
     pageCount_ = pageList_->PageCount();
     UseScreenFactors();
-    if (pageCount_ > 0) GuessPaper();
     status_ = mpFinished;
     loaded_ = true;
     ReportLoadedFlag() = true;
+    if (pageCount_ > 0) GuessPaper();
+    if (damage) std::rethrow_exception(damage);
 }
 
 // The first page's size in whole 4 mm units against the papers Letter to

@@ -3,7 +3,6 @@
 
 #include "Metafile.h"
 
-#include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
 #include <QtCore/QTemporaryFile>
@@ -72,13 +71,6 @@ void putInt(QByteArray& bytes, qsizetype at, Integer value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = char(quint32(value) >> (8 * i));
 }
 
-// A position of the page stream as the 32-bit offset the records hold.
-Integer offset32(Int64 position) {
-    if (position < 0 || position > std::numeric_limits<Integer>::max())
-        throw EOverflow(QStringLiteral("The report page store has grown past 2 GB"));
-    return Integer(position);
-}
-
 QString damaged(Integer goodPages, const QString& what) {
     return QStringLiteral("The report file is damaged after page %1: %2").arg(goodPages).arg(what);
 }
@@ -138,21 +130,25 @@ void TQRStream::SetSize(Int64 size) {
 }
 
 void TQRStream::MoveToFile() {
-    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/VOZXXXXXX.tmp"));
-    if (!temp.open())
-        throw EFCreateError(QStringLiteral("Cannot create a temporary file in \"%1\". %2")
-                                .arg(QDir::tempPath(), temp.errorString()));
-    const QString name = temp.fileName();
-    temp.close();
-    // Until the copy is complete the temporary file removes itself again.
-    auto file = std::make_unique<TFileStream>(name, fmCreate);
-    const Int64 position = memory_->Position();
-    memory_->SaveToStream(*file);
-    file->Seek(position, soBeginning);
-    temp.setAutoRemove(false);
-    file_ = std::move(file);
+    const QString name = CreateTempFile(TempFolder(), QStringLiteral("VOZXXXXXX.tmp"));
+    // Until the copy is complete the pages stay in memory only.
+    try {
+        auto file = std::make_unique<TFileStream>(name, fmCreate);
+        const Int64 position = memory_->Position();
+        memory_->SaveToStream(*file);
+        file->Seek(position, soBeginning);
+        file_ = std::move(file);
+    } catch (...) {
+        QFile::remove(name);
+        throw;
+    }
     tempFileName_ = name;
     memory_.reset();
+}
+
+QString TQRStream::WriteErrorMessage() {
+    Guard guard(lock_);
+    return Inner().WriteErrorMessage();
 }
 
 void TQRStream::SaveToStream(TStream& dest) {
@@ -223,12 +219,16 @@ void TQRPageList::AddPageData(const QByteArray& emf) {
         const Int64 start = std::max<Int64>(recordsEnd_, HeaderSize128);
         s.Seek(start, soBeginning);
         writeInt(s, number);
-        writeInt(s, offset32(start + 4));
+        writeInt(s, Integer(start + 4));
         WriteBody(emf);
-        writeInt(s, offset32(start));
-        const Int64 end = s.Position();
+        const Int64 end = s.Position() + 4;
+        if (end > sizeLimit_)
+            throw EOverflow(
+                QStringLiteral("The report page store has grown past 2 GB at page %1; the pages before it are kept")
+                    .arg(number));
+        writeInt(s, Integer(start));
         s.Seek(start + 4, soBeginning);
-        writeInt(s, offset32(end));
+        writeInt(s, Integer(end));
         s.Seek(end, soBeginning);
         pageCount_ = number;
         lastRecord_ = start;
@@ -482,7 +482,14 @@ void TQRPageList::SaveToFile(const QString& fileName) {
     temp.close();
     {
         TFileStream file(tempName, fmOpenWrite);
-        s.SaveToStream(file);
+        try {
+            s.SaveToStream(file);
+        } catch (const EWriteError&) {
+            // The temporary name means nothing to the caller: name the file.
+            if (file.LastWriteError() == 0) throw;
+            throw EWriteError(QStringLiteral("Cannot write to file \"%1\". %2")
+                                  .arg(target.absoluteFilePath(), SysErrorMessage(file.LastWriteError())));
+        }
     }
     const QFileDevice::Permissions permissions =
         target.exists() ? QFile::permissions(fileName)
@@ -492,7 +499,7 @@ void TQRPageList::SaveToFile(const QString& fileName) {
     if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) !=
         0)
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(target.absoluteFilePath(), QString::fromLocal8Bit(std::strerror(errno))));
+                                .arg(target.absoluteFilePath(), SysErrorMessage(errno)));
     temp.setAutoRemove(false);
     s.Seek(recordsEnd_, soBeginning);
 }

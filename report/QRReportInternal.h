@@ -5,6 +5,7 @@
 #include "Classes.h"
 #include "Types.h"
 
+#include <exception>
 #include <utility>
 
 // Sets a flag for the life of the guard, also when an exception passes.
@@ -20,16 +21,30 @@ private:
     bool was_;
 };
 
-// Runs a cleanup when the scope ends, also when an exception passes.
+// Runs a cleanup when the scope ends, also when an exception passes. A
+// cleanup that fails while an error passes gives way to that error (a
+// second one would end the program); on the normal way out its own error
+// passes on.
 template <class F> class ScopeExit {
 public:
-    explicit ScopeExit(F f) : f_(std::move(f)) {}
-    ~ScopeExit() { f_(); }
+    explicit ScopeExit(F f) : f_(std::move(f)), errors_(std::uncaught_exceptions()) {}
+    ~ScopeExit() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == errors_) {
+            f_();
+            return;
+        }
+        try {
+            f_();
+        } catch (...) {
+        }
+    }
     ScopeExit(const ScopeExit&) = delete;
     ScopeExit& operator=(const ScopeExit&) = delete;
 
 private:
     F f_;
+    int errors_;
 };
 
 // Points ref at value and moves holder's free notice from the old component

@@ -215,11 +215,12 @@ void TCustomRazorUze::RunSteps(bool composite)
         }
     }
     if (!composite) {
-        docOpen = false;
+        // A document that fails to end is still closed on the way out.
         if (!cancelled_ && drawOnCanvas_)
             qrPrinter_->EndDoc();
         else
             qrPrinter_->AbortDoc();
+        docOpen = false;
     }
 }
 

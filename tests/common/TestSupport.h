@@ -3,9 +3,31 @@
 
 #include <QtCore/QString>
 
+#include <cstdlib>
+
 class QImage;
 
 // Folder under the build tree where tests leave pictures to look at.
 QString TestOutputDir();
 // Saves image as <TestOutputDir>/<name>.png and returns the path.
 QString SaveTestImage(const QImage& image, const QString& name);
+
+// Sets an environment variable for the life of the guard.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QString& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = QString::fromLocal8Bit(old), had_ = true;
+        setenv(name, value.toLocal8Bit().constData(), 1);
+    }
+    ~ScopedEnv() {
+        if (had_) setenv(name_, old_.toLocal8Bit().constData(), 1);
+        else unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    QString old_;
+    bool had_ = false;
+};

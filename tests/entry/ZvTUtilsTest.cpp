@@ -4,6 +4,7 @@
 #include "ZvTUtils.h"
 
 #include "SysUtils.h"
+#include "TestSupport.h"
 
 #include <QtCore/QDateTime>
 #include <QtCore/QDir>
@@ -24,24 +25,6 @@ public:
         SetClockForTesting([] { return EncodeDate(2024, 5, 3) + EncodeTime(12, 34, 56, 789); });
     }
     ~FixedClock() { SetClockForTesting(nullptr); }
-};
-
-// Sets an environment variable for the length of a test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QString& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = QString::fromLocal8Bit(old), had_ = true;
-        setenv(name, value.toLocal8Bit().constData(), 1);
-    }
-    ~ScopedEnv() {
-        if (had_) setenv(name_, old_.toLocal8Bit().constData(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    QString old_;
-    bool had_ = false;
 };
 
 const QString kStamp = QStringLiteral("[2024/05/03 12:34:56.789]");

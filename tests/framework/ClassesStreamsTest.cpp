@@ -7,6 +7,7 @@
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 
+#include <cerrno>
 #include <limits>
 
 namespace {
@@ -199,6 +200,20 @@ TEST_F(FileStreamTest, AFolderIsRefusedAsAFileWithTheOpenError) {
     EXPECT_THROW(memory.LoadFromFile(dir.path()), EFOpenError);
     TStringList lines;
     EXPECT_THROW(lines.LoadFromFile(dir.path()), EFOpenError);
+}
+
+// A full disk (/dev/full answers every write with ENOSPC) is told with the
+// file's name and the system's reason, not only "Stream write error".
+TEST_F(FileStreamTest, AFailedWriteNamesTheFileAndTheReason) {
+    if (!QFile::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full";
+    TFileStream full(QStringLiteral("/dev/full"), fmOpenWrite);
+    try {
+        full.WriteBytes(bytes("page"));
+        FAIL() << "no exception";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot write to file \"/dev/full\". No space left on device"));
+    }
+    EXPECT_EQ(full.LastWriteError(), ENOSPC);
 }
 
 // The files of /proc tell no size: they are read to their end.

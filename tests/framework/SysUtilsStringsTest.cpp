@@ -1,9 +1,12 @@
 #include "SysUtils.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtCore/QFileInfo>
+#include <QtCore/QRegularExpression>
 #include <QtCore/QTemporaryDir>
 
 namespace {
@@ -88,6 +91,46 @@ TEST(SysUtilsStrings, FileAndDirectoryChecks) {
     EXPECT_TRUE(DeleteFile(file));
     EXPECT_FALSE(FileExists(file));
     EXPECT_FALSE(DeleteFile(file));
+}
+
+// A TMPDIR that names no folder to write in gives way to /tmp (Qt's
+// temporary path is then empty, and files would land in "/").
+TEST(SysUtilsStrings, TempFolderFallsBackWhenTmpdirIsUnusable) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("plain"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    {
+        ScopedEnv env("TMPDIR", dir.path() + QStringLiteral("/"));
+        EXPECT_EQ(TempFolder(), dir.path());
+    }
+    for (const QString& unusable : {dir.filePath(QStringLiteral("missing")), file, QString()}) {
+        ScopedEnv env("TMPDIR", unusable);
+        EXPECT_EQ(str(TempFolder()), "/tmp") << str(unusable);
+    }
+}
+
+TEST(SysUtilsStrings, CreateTempFileMakesNewFilesOrNamesTheFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString first = CreateTempFile(dir.path(), QStringLiteral("VOZXXXXXX.tmp"));
+    const QString second = CreateTempFile(dir.path(), QStringLiteral("VOZXXXXXX.tmp"));
+    EXPECT_NE(first, second);
+    const QRegularExpression named(QStringLiteral("^%1/VOZ\\w{6}\\.tmp$").arg(QRegularExpression::escape(dir.path())));
+    for (const QString& name : {first, second}) {
+        EXPECT_TRUE(named.match(name).hasMatch()) << str(name);
+        EXPECT_TRUE(QFileInfo(name).isFile());
+    }
+    const QString missing = dir.filePath(QStringLiteral("gone"));
+    try {
+        CreateTempFile(missing, QStringLiteral("VOZXXXXXX.tmp"));
+        FAIL() << "no exception";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Cannot create a temporary file in \"%1\". No such file or directory").arg(missing));
+    }
 }
 
 TEST(SysUtilsStrings, AssertRaisesWithTheDefaultText) {

@@ -1,6 +1,7 @@
 // Report printer: recording pages, printing them through the PDF printer
 // (read back with poppler), ranges, paper guesses, messages, cancelling.
 #include "QRPrntrPrinterSupport.h"
+#include "QRPrntrTestSupport.h"
 
 #include "Controls.h"
 #include "Forms.h"
@@ -132,6 +133,41 @@ TEST_F(QRPrinterTest, OnePageReportWritesItsCountIntoTheFile) {
     EXPECT_EQ(reader.PageCount(), 1);
     EXPECT_TRUE(reader.Loaded());
     EXPECT_TRUE(QRReportLoaded());
+}
+
+// A file cut inside page 4 of 5: the pages before the damage stay loaded
+// and the error says where the file is damaged.
+TEST_F(QRPrinterTest, LoadingADamagedFileKeepsThePagesBeforeTheDamage) {
+    const QString file = pdf.Path() + "/cut.voz";
+    {
+        TQRPrinter writer;
+        Produce(writer, 5);
+        writer.Save(file);
+    }
+    const QByteArray whole = ReadFileBytes(file);
+    const std::vector<Integer> ends = RecordEnds(whole);
+    ASSERT_EQ(ends.size(), 5u);
+    WriteFileBytes(file, whole.left(ends[2] + (ends[3] - ends[2]) / 2));
+
+    TQRPrinter reader;
+    try {
+        reader.Load(file);
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_TRUE(e.Message().startsWith("The report file is damaged after page 3")) << e.what();
+    }
+    EXPECT_EQ(reader.Status(), mpFinished);
+    EXPECT_TRUE(reader.Loaded());
+    EXPECT_EQ(reader.PageCount(), 3);
+    EXPECT_EQ(reader.PrinterSettings().PaperSize(), TQRPaperSize::A4Small);
+    for (Integer n = 1; n <= 3; ++n) EXPECT_NE(reader.GetPage(n), nullptr) << n;
+    EXPECT_EQ(reader.GetPage(4), nullptr);
+
+    // A file that cannot be opened leaves nothing loaded.
+    TQRPrinter other;
+    EXPECT_THROW(other.Load(pdf.Path() + "/missing.voz"), EFOpenError);
+    EXPECT_EQ(other.Status(), mpReady);
+    EXPECT_EQ(other.PageCount(), 0);
 }
 
 // Prints stored pages on the built-in PDF printer and reads them back.

@@ -3,14 +3,19 @@
 #include "QRPrntrTestSupport.h"
 
 #include "Metafile.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QtCore/QDir>
 #include <QtCore/QDirIterator>
 #include <QtCore/QFile>
+#include <QtCore/QRegularExpression>
+
+#include <sys/resource.h>
 
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -56,6 +61,37 @@ Integer intAt(const QByteArray& bytes, qsizetype at) {
 
 void setInt(QByteArray& bytes, qsizetype at, Integer v) { std::memcpy(bytes.data() + at, &v, 4); }
 
+// Files of this process may not grow past bytes while the guard lives: a
+// write past it fails (EFBIG) as on a full disk, with no signal.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(Int64 bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = rlim_t(bytes);
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*handler_)(int);
+};
+
+// The message of the write error that fn raises.
+template <class F> QString writeError(F fn) {
+    try {
+        fn();
+    } catch (const EWriteError& e) {
+        return e.Message();
+    }
+    ADD_FAILURE() << "no write error";
+    return {};
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ TQRStream
@@ -87,6 +123,74 @@ TEST_F(QRStoreTest, StreamAtTheLimitStaysInMemoryOneByteMoreSpills) {
         EXPECT_EQ(ReadFileBytes(stream.TempFileName()), expected);
     }
     EXPECT_TRUE(vozFiles().isEmpty());
+}
+
+TEST_F(QRStoreTest, ATmpdirThatDoesNotExistSpillsIntoTheSystemFolder) {
+    ScopedEnv env("TMPDIR", path("missing"));
+    QString name;
+    {
+        TQRStream stream(10);
+        stream.WriteBytes(MakeEmfBytes(3, 100));
+        ASSERT_FALSE(stream.InMemory());
+        name = stream.TempFileName();
+        EXPECT_EQ(QFileInfo(name).absolutePath(), QStringLiteral("/tmp"));
+        EXPECT_TRUE(QFileInfo(name).fileName().startsWith("VOZ"));
+        EXPECT_EQ(ReadFileBytes(name), MakeEmfBytes(3, 100));
+    }
+    EXPECT_FALSE(QFile::exists(name));
+}
+
+// A full disk, while the pages move to the temporary file and once they
+// are there: the error names the file and the reason, and the pages before
+// stay readable.
+TEST_F(QRStoreTest, AFullDiskWhileSpillingNamesTheFileAndKeepsThePages) {
+    const std::vector<QByteArray> pages = somePages(5, 81);
+    const QRegularExpression spillError(QStringLiteral("Cannot write to file \"%1/VOZ\\w{6}\\.tmp\". File too large")
+                                            .arg(QRegularExpression::escape(dir_.path())));
+    auto list = NewPageList(false, Integer(140 + pages[0].size()));  // room for the first page only
+    list->AddPageData(pages[0]);
+    ASSERT_TRUE(list->Stream()->InMemory());
+    {
+        FileSizeLimit full(200);
+        const QString moving = writeError([&] { list->AddPageData(pages[1]); });
+        EXPECT_TRUE(spillError.match(moving).hasMatch()) << moving.toStdString();
+    }
+    EXPECT_TRUE(list->Stream()->InMemory());
+    EXPECT_TRUE(vozFiles().isEmpty()) << "the half-made temporary file is gone";
+    EXPECT_EQ(list->PageCount(), 1);
+
+    list->AddPageData(pages[1]);
+    list->AddPageData(pages[2]);
+    ASSERT_FALSE(list->Stream()->InMemory());
+    const Int64 size = list->Stream()->Size();
+    {
+        FileSizeLimit full(size + 100);
+        const QString growing = writeError([&] { list->AddPageData(pages[3]); });
+        EXPECT_EQ(growing,
+                  QStringLiteral("Cannot write to file \"%1\". File too large").arg(list->Stream()->TempFileName()));
+    }
+    EXPECT_EQ(list->PageCount(), 3);
+    EXPECT_EQ(list->Stream()->Size(), size);
+    for (int n : {3, 1, 2}) EXPECT_EQ(list->GetPageData(n), pages[n - 1]) << n;
+    // With room again the store goes on.
+    list->AddPageData(pages[3]);
+    EXPECT_EQ(list->GetPageData(4), pages[3]);
+}
+
+TEST_F(QRStoreTest, AFullDiskWhileSavingNamesTheFileAndLeavesTheOldOne) {
+    const QString file = path("kept.VOZ");
+    WriteFileBytes(file, "old report");
+    auto list = NewPageList(false);
+    addAll(*list, somePages(4, 91));
+    {
+        FileSizeLimit full(300);
+        const QString message = writeError([&] { list->SaveToFile(file); });
+        EXPECT_EQ(message,
+                  QStringLiteral("Cannot write to file \"%1\". File too large").arg(QFileInfo(file).absoluteFilePath()));
+        EXPECT_TRUE(writeError([&] { list->SaveToFile(path("new.VOZ")); }).contains("new.VOZ"));
+    }
+    EXPECT_EQ(ReadFileBytes(file), "old report");
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"kept.VOZ"}) << "no half file, no temporary";
 }
 
 TEST_F(QRStoreTest, TemporaryFileGoesAwayWhenAnErrorUnwinds) {

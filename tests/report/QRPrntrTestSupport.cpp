@@ -5,6 +5,7 @@
 #include <QtCore/QFile>
 #include <QtCore/QProcess>
 
+#include <cstring>
 #include <random>
 
 namespace {
@@ -127,4 +128,16 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     file.write(bytes);
+}
+
+std::vector<Integer> RecordEnds(const QByteArray& file) {
+    std::vector<Integer> ends;
+    for (qsizetype at = TQRPageList::HeaderSize128; at + 8 <= file.size();) {
+        Integer next;
+        std::memcpy(&next, file.constData() + at + 4, 4);
+        if (next <= at) break;
+        ends.push_back(next);
+        at = next;
+    }
+    return ends;
 }

@@ -10,6 +10,7 @@
 #include <QtCore/QTemporaryDir>
 
 #include <memory>
+#include <vector>
 
 // A whole EMF image in bytes: header record (" EMF" at 40, nBytes at 48),
 // size - 128 bytes of drawing records filled from seed, end record.
@@ -30,4 +31,6 @@ QByteArray ExpandBytes(const QByteArray& code, Integer count);
 std::unique_ptr<TQRPageList> NewPageList(bool compression, Integer memoryLimit = 250000);
 
 QByteArray ReadFileBytes(const QString& path);
+// Where each record of a report file (128-byte header) ends, by its links.
+std::vector<Integer> RecordEnds(const QByteArray& file);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);

@@ -7,14 +7,18 @@
 #include "Metafile.h"
 #include "PdfTools.h"
 #include "QRPrntrPrinterSupport.h"
+#include "QRPrntrTestSupport.h"
 #include "QRReportTestSupport.h"
+#include "TestSupport.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <tuple>
 
@@ -75,6 +79,16 @@ protected:
             if (std::get<1>(p) == page)
                 list.push_back(p);
         return list;
+    }
+
+    // Runs walk and answers where each page ends in the page store.
+    std::vector<Integer> RecordEndsOf(const std::function<void(TScriptReport&)>& walk)
+    {
+        printer->PageList().SetSizeLimit(std::numeric_limits<Integer>::max());
+        Run(walk);
+        const QString file = QDir(TestOutputDir()).filePath(QStringLiteral("qrrun-measure.VOZ"));
+        printer->Save(file);
+        return RecordEnds(ReadFileBytes(file));
     }
 
     std::vector<Placed> placed;
@@ -436,6 +450,79 @@ TEST_F(QRRun, AnErrorInABandUnwindsTheRun)
     printer->Cleanup();
     Run([&](TScriptReport& r) { r.PrintBand(detail); });
     EXPECT_EQ(placed, (std::vector<Placed>{{"Detail", 1, 1, 100, 100, 100}}));
+}
+
+// A store that reaches its size limit (2 GB; lowered here) on page 4, when
+// a page break stores it and when the end of the document does: the run
+// ends with that error, the three pages before it stay whole (a saved copy
+// reads back), and the temporary file goes with the pages.
+TEST_F(QRRun, AStoreFullAtItsLimitEndsTheRunWithItsErrorAndKeepsThePages)
+{
+    QTemporaryDir tmp;
+    ScopedEnv env("TMPDIR", tmp.path());
+    const auto vozFiles = [&] { return QDir(tmp.path()).entryList({QStringLiteral("VOZ*")}, QDir::Files); };
+    TQRBand* detail = Band("Detail", rbDetail, 100);  // two to a page
+    for (const int details : {40, 8}) {
+        const auto walk = [&](TScriptReport& r) {
+            for (int i = 0; i < details; ++i)
+                r.PrintBand(detail);
+        };
+        const Integer limit = RecordEndsOf(walk).at(2);
+        std::vector<QByteArray> pages;
+        for (Integer n = 1; n <= 3; ++n)
+            pages.push_back(printer->GetPage(n)->Data());
+        printer->Cleanup();
+
+        printer->PrinterSettings().MemoryLimit = 0;  // every page goes to the temporary file
+        printer->PageList().SetSizeLimit(limit);
+        try {
+            Run(walk);
+            ADD_FAILURE() << "the run went past the limit";
+        } catch (const EOverflow& e) {
+            EXPECT_EQ(e.Message(),
+                      "The report page store has grown past 2 GB at page 4; the pages before it are kept");
+        }
+        EXPECT_TRUE(report->Available());
+        EXPECT_EQ(printer->Status(), mpFinished) << details;
+        ASSERT_EQ(printer->PageCount(), 3) << details;
+        for (Integer n = 1; n <= 3; ++n)
+            EXPECT_EQ(printer->GetPage(n)->Data(), pages[size_t(n - 1)]) << n;
+        EXPECT_EQ(printer->GetPage(4), nullptr);
+        const QString kept = tmp.filePath(QStringLiteral("kept.VOZ"));
+        printer->Save(kept);
+        TQRPrinter reader;
+        reader.Load(kept);
+        EXPECT_EQ(reader.PageCount(), 3);
+        EXPECT_EQ(vozFiles().size(), 1);
+        printer->Cleanup();
+        EXPECT_TRUE(vozFiles().isEmpty());
+    }
+}
+
+// An error in a band on a page the store has no room for: closing the
+// document fails too, and the band's error is the one the caller gets.
+TEST_F(QRRun, AnErrorWhileTheRunUnwindsGivesWayToTheFirst)
+{
+    TQRBand* detail = Band("Detail", rbDetail, 100);
+    const auto walk = [&](TScriptReport& r) {
+        for (int i = 0; i < 7; ++i)
+            r.PrintBand(detail);
+    };
+    const Integer limit = RecordEndsOf(walk).at(2);
+    printer->Cleanup();
+    printer->PageList().SetSizeLimit(limit);
+    try {
+        Run([&](TScriptReport& r) {
+            walk(r);
+            throw EQRError("no data");
+        });
+        ADD_FAILURE() << "no error";
+    } catch (const EQRError& e) {
+        EXPECT_EQ(e.Message(), "no data");
+    }
+    EXPECT_TRUE(report->Available());
+    EXPECT_EQ(printer->Status(), mpFinished);
+    EXPECT_EQ(printer->PageCount(), 3);
 }
 
 TEST_F(QRRun, ReportBeforePrintVetoBeginsNoDocument)
