@@ -97,7 +97,10 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
     : TWinControl(AOwner), items_(std::make_unique<TStringList>()), canvas_(std::make_unique<TControlCanvas>()) {
     canvas_->SetControl(this);
     items_->OnChange = [this](TObject*) { itemsChanged(); };
-    SetControlStyle({csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight});
+    // Click means a choice: a press and release on the box raise none. The
+    // press that opens the list may also see its own release delivered
+    // while the drop-down step processes messages.
+    SetControlStyle({csSetCaption, csDoubleClicks, csFixedHeight});
     SetTabStop(true);
     SetParentColor(false);
     SetColor(clWindow);

@@ -349,3 +349,49 @@ TEST_F(SEditComboOpenListTest, AMoveByKeyFromTheOpenListClosesIt) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
     EXPECT_EQ(form->log, (Trace{"Exit:K", "Enter:A", "Move:K:37"}));
 }
+
+// ------------------------------------------------------------ picks by mouse from another box
+
+class SEditComboPickTest : public SEditComboTest {
+protected:
+    // A click on the box's button as the X11 window system delivers it:
+    // the release is already queued when the press opens the list, so the
+    // drop-down step's message processing hands it to the box first.
+    void ClickButton() {
+        QWindow* window = form->Window();
+        const TPoint p = form->ScreenToClient(k->ClientToScreen(TPoint(k->ClientWidth() - 6, k->ClientHeight() / 2)));
+        const QPointF local(p.X, p.Y);
+        QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonRelease, local, window->mapToGlobal(local),
+                                                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, QPoint(p.X, p.Y));
+    }
+    // Points at item row of the open list and clicks it.
+    void ClickItem(int row) {
+        QAbstractItemView* view = widget()->view();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }));
+        QWindow* popup = view->window()->windowHandle();
+        const QPoint at = view->viewport()->mapTo(view->window(), view->visualRect(view->model()->index(row, 0)).center());
+        QTest::mouseMove(popup, at);
+        QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, at);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+    }
+};
+
+TEST_F(SEditComboPickTest, APickFromAnotherBoxEntersChoosesAndLeavesInOrder) {
+    for (TComboBoxStyle style : {csDropDownList, csDropDown}) {
+        SCOPED_TRACE(style);
+        k->SetStyle(style);
+        k->SetItemIndex(0);
+        k->Update();
+        for (int row : {1, 2}) {
+            b->SetFocus();
+            form->log.clear();
+            ClickButton();
+            ClickItem(row);
+            EXPECT_EQ(k->ItemIndex(), row);
+            EXPECT_TRUE(b->Focused());
+            EXPECT_EQ(form->log, (Trace{"Exit:B", "Enter:K", "Click:K", "Modified:K", "ModifyEx:K", "Exit:K", "Enter:B",
+                                        "Move:K:39", "Change:K"}));
+        }
+    }
+}
