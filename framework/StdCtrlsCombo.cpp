@@ -10,6 +10,7 @@
 #include <QtGui/QValidator>
 #include <QtWidgets/QAbstractItemView>
 #include <QtWidgets/QComboBox>
+#include <QtWidgets/QProxyStyle>
 #include <QtWidgets/QLineEdit>
 
 namespace {
@@ -26,6 +27,24 @@ public:
 private:
     TEditCharCase charCase_;
 };
+
+// Lists drop below their box (above it when there is no room below): the
+// style's own hint would open a list-only box's list over the box, with the
+// current item on it.
+class DropBelowStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+// One for every box; it lives as long as the program.
+QStyle* ComboStyle() {
+    static QStyle* style = new DropBelowStyle;
+    return style;
+}
 
 }  // namespace
 
@@ -48,6 +67,7 @@ public:
             }
         }
         QComboBox::showPopup();
+        placeList();
         if (auto* box = owner()) box->droppedDown_ = true;
     }
 
@@ -88,6 +108,17 @@ private:
     };
 
     TCustomComboBox* owner() const { return static_cast<TCustomComboBox*>(Control()); }
+
+    // Qt lays the list one pixel over the box's edge; it starts right below
+    // the box, or ends right above it where Qt chose to open it upwards.
+    void placeList() {
+        QWidget* list = view()->window();
+        const QPoint top = mapToGlobal(QPoint(0, 0));
+        QRect r = list->geometry();
+        if (r.top() >= top.y()) r.moveTop(top.y() + height());
+        else r.moveBottom(top.y() - 1);
+        list->move(r.topLeft());
+    }
     ListKeyFilter* listKeys_ = nullptr;
 };
 
@@ -127,6 +158,7 @@ QLineEdit* TCustomComboBox::lineEdit() const {
 
 QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
     auto* w = new TComboWidget(this, parent);
+    w->setStyle(ComboStyle());
     w->setInsertPolicy(QComboBox::NoInsert);
     w->setEditable(IsEditable());
     w->setMaxVisibleItems(dropDownCount_);

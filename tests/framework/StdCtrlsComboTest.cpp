@@ -5,6 +5,7 @@
 #include "FrameworkTestSupport.h"
 #include "StdCtrlsCombo.h"
 
+#include <QtGui/QScreen>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractItemView>
 #include <QtWidgets/QApplication>
@@ -30,6 +31,13 @@ protected:
         ShowWithFocus(combo);
     }
     QComboBox* widget() const { return qobject_cast<QComboBox*>(combo->Widget()); }
+    // Opens the list by a click on the box's button; the list's window.
+    QWidget* ClickOpen() {
+        const TPoint p = form->ScreenToClient(combo->ClientToScreen(TPoint(combo->ClientWidth() - 6, combo->ClientHeight() / 2)));
+        MouseClick(form.get(), QPoint(p.X, p.Y));
+        QAbstractItemView* view = widget()->view();
+        return WaitFor([&] { return view->isVisible(); }) ? view->window() : nullptr;
+    }
 
     Log events;
     TComboBox* combo = nullptr;
@@ -144,6 +152,30 @@ TEST_F(StdCtrlsComboTest, ArrowKeysStayWithTheCombo) {
     KeyClick(form.get(), Qt::Key_Right);
     KeyClick(form.get(), Qt::Key_Left);
     EXPECT_TRUE(combo->Focused());
+}
+
+TEST_F(StdCtrlsComboTest, TheListDropsRightBelowTheBoxWhateverItemIsChosen) {
+    for (TComboBoxStyle style : {csDropDownList, csDropDown}) {
+        SCOPED_TRACE(style);
+        combo->SetStyle(style);
+        combo->SetItemIndex(2);
+        QWidget* list = ClickOpen();
+        ASSERT_NE(list, nullptr);
+        const TPoint below = combo->ClientToScreen(TPoint(0, combo->Height()));
+        EXPECT_EQ(list->geometry().topLeft(), QPoint(below.X, below.Y));
+        combo->SetDroppedDown(false);
+    }
+}
+
+TEST_F(StdCtrlsComboTest, WithNoRoomBelowTheListOpensRightAboveTheBox) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    form->SetTop(screen.bottom() - form->Height());
+    combo->SetTop(form->ClientHeight() - combo->Height() - 4);
+    combo->SetStyle(csDropDownList);
+    QWidget* list = ClickOpen();
+    ASSERT_NE(list, nullptr);
+    const TPoint top = combo->ClientToScreen(TPoint(0, 0));
+    EXPECT_EQ(list->geometry().bottomLeft(), QPoint(top.X, top.Y - 1));
 }
 
 }  // namespace
