@@ -6,7 +6,8 @@
 # changed voucher asks first (a box captioned "確認": No keeps the program,
 # Yes ends it cleanly). Before that, Shift+F6..F12 open the other windows:
 # each shows its caption, zbar reads the codes of the component list and
-# the barcode window (again after changing them by keys), and each closes
+# the barcode window (again after changing them by keys, and the QR code
+# after two picks of its module size by mouse), and each closes
 # by its own key, button or a click on its background. Screenshots go to <build>/test-output/e2e-demo-*.png.
 #
 # Usage: scripts/e2e-demo.sh <build-dir>     Exit 77 (skipped) without the tools.
@@ -277,6 +278,27 @@ if [ -n "$has_tool_zbar" ]; then
   codes=$(await_codes barcode-changed 0 40 600 260 "CODE-39:4711" "QR-Code:Demo 42") ||
     fail "zbar does not read the changed barcode and QR code: $codes"
 fi
+# The module size picked twice by mouse from its list (button, then item)
+# while the angle box holds the focus: each pick redraws the QR code.
+qr_shot() {
+  import -window root "$work/$1.png"
+  convert "$work/$1.png" -crop "150x170+$((WX + 440))+$((WY + 62))" +repage "$work/$1-qr.png"
+}
+pick_size() {
+  qr_shot "size-before-$1"
+  click_at 384 287
+  sleep 0.5
+  click_at 344 $((303 + 14 * ($1 - 1)))
+  for _ in $(seq 50); do
+    qr_shot "size-$1"
+    [ "$(changed "$work/size-before-$1-qr.png" "$work/size-$1-qr.png")" -gt 0 ] && return 0
+    sleep 0.2
+  done
+  fail "picking module size $1 from the list did not redraw the QR code"
+}
+click_at 490 284
+pick_size 6
+pick_size 3
 click_at 546 322
 closed Form6 "\"閉じる\""
 
