@@ -21,9 +21,13 @@ using TQRLabelOnPrintEvent = std::function<void(TObject* Sender, QString& Value)
 // Breaks text into the lines a control of width pixels shows: carriage
 // returns end paragraphs, line feeds vanish; without autoSize a paragraph
 // is cut into words (each ending after a blank or "-") that fill lines no
-// wider than width, as measure gives a text's width; a word wider than a
-// line is cut, never inside a surrogate pair. With wordWrap off the word
-// that overflows is dropped and its paragraph's unfinished line is not kept.
+// wider than width, as measure gives a text's width. With wordWrap a line
+// may also end between two Japanese characters (not before closing marks
+// nor after opening ones), and a word wider than a line goes on in the next
+// one, so nothing is lost; a line narrower than any character holds one.
+// Without wordWrap the word that overflows is dropped, an over-long word
+// is cut, and the paragraph's unfinished line is not kept. A surrogate pair
+// is never split.
 QStringList QRBreakLines(const QString& text, Integer width, bool autoSize, bool wordWrap,
                          const std::function<Integer(const QString&)>& measure);
 

@@ -7,11 +7,14 @@
 #include "EmfSvg.h"
 #include "Forms.h"
 #include "Metafile.h"
+#include "PdfTools.h"
+#include "QRPrntrPrinterSupport.h"
 #include "QRReportTestSupport.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
 #include "Windows.h"
 
+#include <QtCore/QDir>
 #include <QtCore/QRegularExpression>
 #include <QtGui/QImage>
 #include <QtWidgets/QWidget>
@@ -53,12 +56,41 @@ TEST(QRLabelLines, WordsKeepTheirTrailingBlankOrHyphen)
     EXPECT_EQ(Break("well-known fact", 70), QStringList({"well-", "known ", "fact"}));
 }
 
-TEST(QRLabelLines, OverLongWordsAreCutAndTheRestIsLost)
+TEST(QRLabelLines, OverLongWordsGoOnInTheNextLine)
 {
-    // Narrower than 45: "abcd" (41); "abcde" measures 51.
-    EXPECT_EQ(Break("abcdefghij", 45), QStringList({"abcd"}));
-    // After a word that fits, an over-long one is cut on a line of its own.
-    EXPECT_EQ(Break("ab abcdefghij cd", 45), QStringList({"ab ", "abcd", "cd"}));
+    // "abcd" measures 41 and "abcde" 51: at 45 four characters fit a line.
+    EXPECT_EQ(Break("abcdefghij", 45), QStringList({"abcd", "efgh", "ij"}));
+    // The end of the word takes the next word along when it fits.
+    EXPECT_EQ(Break("ab abcdefghij cd", 45), QStringList({"ab ", "abcd", "efgh", "ij ", "cd"}));
+    EXPECT_EQ(Break("abcdefg h", 45), QStringList({"abcd", "efg ", "h"}));
+    // Without word wrap the rest of the word is lost, and so is what follows.
+    EXPECT_EQ(Break("abcdefghij", 45, false), QStringList({"abcd"}));
+    EXPECT_EQ(Break("ab abcdefghij cd", 45, false), QStringList({"ab ", "abcd"}));
+}
+
+TEST(QRLabelLines, JapaneseTextBreaksBetweenCharacters)
+{
+    EXPECT_EQ(Break("東京都千代田区丸の内", 45), QStringList({"東京都千", "代田区丸", "の内"}));
+    // Full-width letters break as well; a Latin word stays whole up to the
+    // first Japanese character after it.
+    EXPECT_EQ(Break("ＡＢＣＤＥＦ", 45), QStringList({"ＡＢＣＤ", "ＥＦ"}));
+    EXPECT_EQ(Break("ABC株式会社", 45), QStringList({"ABC株", "式会社"}));
+    EXPECT_EQ(Break("会社ABC", 45), QStringList({"会", "社ABC"}));
+    // Without word wrap a paragraph of Japanese is still one word, cut.
+    EXPECT_EQ(Break("東京都千代田区丸の内", 45, false), QStringList({"東京都千"}));
+}
+
+TEST(QRLabelLines, NoLineStartsWithAClosingMarkOrEndsWithAnOpeningOne)
+{
+    // The comma would begin the second line: it takes the character before it along.
+    EXPECT_EQ(Break("あいうえ、お", 45), QStringList({"あいう", "え、お"}));
+    EXPECT_EQ(Break("あいうえお。", 55), QStringList({"あいうえ", "お。"}));
+    // The long vowel mark and small kana stay with the kana before them.
+    EXPECT_EQ(Break("コーヒーカップ", 35), QStringList({"コー", "ヒー", "カップ"}));
+    EXPECT_EQ(Break("あいうぇ", 35), QStringList({"あい", "うぇ"}));
+    // An opening bracket goes on with what it opens; a closing one stays.
+    EXPECT_EQ(Break("あいう「えお」", 45), QStringList({"あいう", "「えお」"}));
+    EXPECT_EQ(Break("「あいう」え", 45), QStringList({"「あい", "う」え"}));
 }
 
 TEST(QRLabelLines, WithoutWordWrapTheOverflowingWordAndTheLastLineGo)
@@ -82,24 +114,44 @@ TEST(QRLabelLines, ReturnsEndParagraphsAndLineFeedsVanish)
 
 TEST(QRLabelLines, SurrogatePairsAreNeverSplit)
 {
-    const QString pair = QString::fromUtf8("\xF0\xA0\x80\x8B");  // U+2000B, two units
-    const QString word = pair + pair + pair;
+    const QString bold = QString::fromUtf8("\xF0\x9D\x90\x80");  // U+1D400, two units, no Japanese
     // At 35 one pair (21) fits; a pair and a half (31) would as well.
-    const QStringList cut = Break(word, 35);
-    EXPECT_EQ(cut, QStringList({pair}));
+    EXPECT_EQ(Break(bold + bold + bold, 35), QStringList({bold, bold, bold}));
+    EXPECT_EQ(Break(bold + bold + bold, 35, false), QStringList({bold}));
+    const QString kanji = QString::fromUtf8("\xF0\xA0\x80\x8B");  // U+2000B, an ideograph
+    const QString word = kanji + kanji + kanji;
     const QStringList mixed = Break("a" + word + " b" + word, 55);
     for (const QString& line : mixed)
         EXPECT_FALSE(HasLoneSurrogate(line)) << line.toStdString();
-    EXPECT_EQ(mixed.first(), "a" + pair + pair);
+    EXPECT_EQ(mixed, QStringList({"a" + kanji + kanji, kanji + " ", "b" + kanji + kanji, kanji}));
 }
 
-TEST(QRLabelLines, NarrowControlsEndWithEmptyLines)
+TEST(QRLabelLines, ControlsNarrowerThanACharacterHoldOneALine)
 {
-    // Nothing measures 1 or less: every word is shortened to nothing.
+    // Nothing measures 1 or less: wrapped, every character is a line.
+    const QString text = "ab c\r𝐀東";
     for (Integer width : {0, 1}) {
-        const QStringList lines = Break("alpha beta gamma-delta\repsilon", width);
-        EXPECT_EQ(lines, QStringList({"", ""})) << "width " << width;
+        EXPECT_EQ(Break(text, width), QStringList({"a", "b", " ", "c", "𝐀", "東"})) << "width " << width;
+        // Cut, nothing is left of any word.
+        EXPECT_TRUE(Break(text, width, false).isEmpty()) << "width " << width;
     }
+}
+
+TEST(QRLabelLines, MeasuringGrowsLinearlyWithTheText)
+{
+    // Text measured in all, in UTF-16 units, for a text repeated n times.
+    const auto measured = [](const QString& piece, int n) {
+        qsizetype units = 0;
+        const QStringList lines = QRBreakLines(piece.repeated(n), 105, false, true, [&](const QString& t) {
+            units += t.size();
+            return Pitch10(t);
+        });
+        EXPECT_EQ(lines.join(QString()), piece.repeated(n));
+        return double(units);
+    };
+    // Japanese breaks at every character; a word without blanks goes on over many lines.
+    for (const QString& piece : {QString("東京都千代田区丸の内"), QString("abcdefghij")})
+        EXPECT_LT(measured(piece, 4000) / measured(piece, 2000), 2.1) << piece.toStdString();
 }
 
 // ------------------------------------------------------------ on a band
@@ -422,19 +474,54 @@ TEST_F(QRLabelRun, ALineThatFitsNoPageEndsTheRunWithAnError)
     EXPECT_TRUE(report->Available());
 }
 
-TEST_F(QRLabelRun, ANarrowStretchingLabelFinishes)
+TEST_F(QRLabelRun, ANarrowStretchingLabelFinishesWithEveryCharacterPrinted)
 {
     detail = Band("Detail", rbDetail, 5);
+    std::vector<TQRLabel*> labels;
     for (Integer width : {0, 1}) {
         auto* label = new TQRLabel(report.get());
         label->SetParent(detail);
         label->SetAutoSize(false);
         label->SetAutoStretch(true);
         label->SetBounds(10 + 20 * width, 2, width, 10);
-        label->SetCaption(QString("word ").repeated(200));
+        label->SetCaption(QString("word ").repeated(50));
+        labels.push_back(label);
     }
     Run([&](TScriptReport& r) { r.PrintBand(detail); });
-    EXPECT_EQ(printer->PageCount(), 1);
+    // One character a line: 250 lines of each label over a few pages.
+    ASSERT_GT(printer->PageCount(), 1);
+    QString printed;
+    for (Integer page = 1; page <= printer->PageCount(); ++page)
+        for (const PageText& t : TextsOnPage(*printer, page, QStringLiteral("qrlabel-narrow-page%1").arg(page)))
+            printed += t.text;
+    EXPECT_EQ(printed.count(u'w'), 100);
+    EXPECT_EQ(printed.count(u'd'), 100);
+    for (TQRLabel* label : labels)
+        EXPECT_TRUE(label->Finished());
+}
+
+TEST_F(QRLabelOnBand, AJapaneseAddressPrintsWholeOnPaper)
+{
+    const QString address = "東京都千代田区丸の内一丁目九番一号株式会社ベルモラ商事経理部御中";
+    TQRLabel* label = NewLabel("Address");
+    label->SetAutoSize(false);
+    label->SetAutoStretch(true);
+    label->Size()->SetWidth(40);
+    label->SetCaption(address);
+    ASSERT_GE(label->Lines().size(), 3);
+    TPdfFolder folder;
+    report->SetShowProgress(false);
+    report->Walk = [&](TScriptReport& r) { r.PrintBand(band); };
+    report->Print();
+    const QStringList pdfs = QDir(folder.Path()).entryList({"*.pdf"}, QDir::Files);
+    ASSERT_EQ(pdfs.size(), 1);
+    const QString pdf = folder.Path() + "/" + pdfs.first();
+    SavePdfPage(pdf, 1, "qrlabel-japanese-address", 100);
+    const QStringList pages = PdfPageTexts(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    QString printed = pages.first();
+    printed.remove(QRegularExpression("\\s"));
+    EXPECT_EQ(printed, address);
 }
 
 // ------------------------------------------------------------ export
