@@ -244,8 +244,14 @@ TQRCustomBand::TQRCustomBand(TComponent* AOwner) : TQRBasePanel(AOwner)
 
 TQRCustomBand::~TQRCustomBand()
 {
-    if (parentReport_)
-        parentReport_->RemoveBand(this);
+    if (!parentReport_)
+        return;
+    // The report lays its bands out as this band leaves it and again when
+    // the control leaves its parent, by then no band any more: no child may
+    // lead there through its chain.
+    while (TQRChildBand* child = parentReport_->ChildOf(this))
+        child->SetParentBand(nullptr);
+    parentReport_->RemoveBand(this);
 }
 
 void TQRCustomBand::SetParentReport(TCustomRazorUze* report)
@@ -299,8 +305,14 @@ void TQRCustomBand::SetParent(TWinControl* AParent)
 
 void TQRCustomBand::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
 {
+    const bool resized = size_ && !layingOut_ && !ComponentState().Contains(csLoading);
+    // Taken first: the report lays its bands out again while the control
+    // changes, sizing every band from its Size.
+    if (resized)
+        size_->TakeBounds(AWidth, AHeight);
     TQRBasePanel::SetBounds(ALeft, ATop, AWidth, AHeight);
-    if (size_ && !layingOut_ && !ComponentState().Contains(csLoading))
+    // The layout has the last word on the width.
+    if (resized)
         size_->TakeBounds(Width(), Height());
 }
 

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QtTest/QTest>
 #include <QtWidgets/QWidget>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -110,6 +111,54 @@ TEST_F(QRBands, ChildChainsStayLinkedAndAcyclic)
     EXPECT_EQ(grandchild->ParentBand(), nullptr);
 }
 
+namespace {
+
+// Counts the layouts during which a child band names a parent band that is
+// no longer on the report (one being freed).
+class TLayoutWatchingReport : public TCustomRazorUze {
+public:
+    using TCustomRazorUze::TCustomRazorUze;
+    int strayParents = 0;
+    int layouts = 0;
+
+protected:
+    void AlignControls(TControl* AControl, TRect& Rect) override
+    {
+        ++layouts;
+        const auto& bands = BandList();
+        for (TQRCustomBand* band : bands)
+            if (auto* child = dynamic_cast<TQRChildBand*>(band);
+                child && child->ParentBand() && std::find(bands.begin(), bands.end(), child->ParentBand()) == bands.end())
+                ++strayParents;
+        TCustomRazorUze::AlignControls(AControl, Rect);
+    }
+};
+
+}  // namespace
+
+TEST(QRBandsFreed, ChildrenForgetTheirParentBeforeTheReportLaysOutAgain)
+{
+    TComponent owner(nullptr);
+    auto* report = new TLayoutWatchingReport(&owner);
+    auto* detail = new TQRBand(&owner);
+    detail->SetParent(report);
+    detail->SetBandType(rbDetail);
+    detail->SetHasChild(true);
+    TQRChildBand* child = detail->ChildBand();
+    child->SetHasChild(true);
+    TQRChildBand* grandchild = child->ChildBand();
+    const int before = report->layouts;
+    delete detail;
+    EXPECT_EQ(child->ParentBand(), nullptr);
+    EXPECT_EQ(grandchild->ParentBand(), child);
+    delete child;
+    EXPECT_EQ(grandchild->ParentBand(), nullptr);
+    // The report laid its bands out again as each band left.
+    EXPECT_GE(report->layouts, before + 2);
+    EXPECT_EQ(report->strayParents, 0);
+    EXPECT_EQ(report->BandList().size(), 1u);
+}
+
 TEST_F(QRBands, ABandParentedToABandSitsOnTheReport)
 {
     TQRBand* detail = AddBand(rbDetail, 5);
@@ -182,6 +231,31 @@ TEST_F(QRBands, UnitsReachBandsAndPrintables)
     EXPECT_GT(report->PreviewWidth(), 0);
     report->SetPreviewWidth(0);
     EXPECT_EQ(report->PreviewWidth(), 500);
+}
+
+TEST_F(QRBands, HeightSetOnTheControlIsKeptInTheSize)
+{
+    TQRBand* detail = AddBand(rbDetail, 2);
+    TQRBand* next = AddBand(rbDetail, 5);
+    detail->SetHeight(40);
+    EXPECT_EQ(detail->Height(), 40);
+    EXPECT_NEAR(double(detail->Size()->Height()), 40 * 25.4 / 96, 1e-9);
+    // The bands below move down, and the next layout keeps the height.
+    EXPECT_EQ(next->Top(), detail->Top() + 40);
+    report->SetZoom(200);
+    EXPECT_EQ(detail->Height(), 80);
+    // A width the layout does not allow is put back, the size with it.
+    report->SetZoom(100);
+    const Integer columnWidth = detail->Width();
+    detail->SetWidth(columnWidth / 2);
+    EXPECT_EQ(detail->Width(), columnWidth);
+    EXPECT_NEAR(double(detail->Size()->Width()), 190, 0.2);
+    // Off a report nothing lays it out: the size follows the control.
+    auto* loose = new TQRBand(owner.get());
+    loose->SetWidth(300);
+    loose->SetHeight(60);
+    EXPECT_NEAR(double(loose->Size()->Width()), 300 * 25.4 / 96, 1e-9);
+    EXPECT_NEAR(double(loose->Size()->Height()), 60 * 25.4 / 96, 1e-9);
 }
 
 TEST_F(QRBands, PrintableAlignsToItsBand)
