@@ -488,6 +488,12 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    friend class TQRCustomBand;
+
+    // Lets go of a parent band being freed, without laying the report out
+    // while that band is still listed.
+    void ForgetParentBand();
+
     TQRCustomBand* parentBand_ = nullptr;
     TCBPrintOrder printOrder_ = cboBeforeParent;
 };

@@ -246,11 +246,11 @@ TQRCustomBand::~TQRCustomBand()
 {
     if (!parentReport_)
         return;
-    // The report lays its bands out as this band leaves it and again when
-    // the control leaves its parent, by then no band any more: no child may
-    // lead there through its chain.
+    // The report lays its bands out as this band leaves it, and again once
+    // the control has left its parent, when this is no band any more: no
+    // child may lead here through its chain by then.
     while (TQRChildBand* child = parentReport_->ChildOf(this))
-        child->SetParentBand(nullptr);
+        child->ForgetParentBand();
     parentReport_->RemoveBand(this);
 }
 
@@ -375,6 +375,8 @@ void TQRChildBand::SetParentBand(TQRCustomBand* band)
     if (ParentReport())
         ParentReport()->RebuildOrder();
 }
+
+void TQRChildBand::ForgetParentBand() { ReferTo<TQRCustomBand>(this, parentBand_, nullptr); }
 
 void TQRChildBand::Notification(TComponent* AComponent, TOperation Operation)
 {
