@@ -98,13 +98,8 @@ public:
     explicit TTextureCustomPanel(TComponent* AOwner);
     ~TTextureCustomPanel() override;
 
-    // Stored only: docking is not provided (FullRepaint and Locked, from
-    // the base, are stored only too: a resized widget is repainted whole).
-    bool UseDockManager() const { return useDockManager_; }
-    void SetUseDockManager(bool on) { useDockManager_ = on; }
-    bool DockSite() const { return dockSite_; }
-    void SetDockSite(bool on) { dockSite_ = on; }
-
+    // FullRepaint and Locked, from the base, are stored only: a resized
+    // widget is repainted whole.
     // The tiled background; an empty bitmap paints Color instead. Setting
     // it copies the graphic.
     TBitmap* Texture() const { return texture_.get(); }
@@ -112,10 +107,15 @@ public:
 
 protected:
     void PaintFace(TCanvas* canvas, TRect& r) override;
+    // No while a docked client sizes the panel.
+    bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
+    // With AutoSize, a panel aligned to one side with no extent across it
+    // takes the docked control's extent first, growing away from its side.
+    void CMDockClient(TMessage& Message) override;
 
 private:
-    bool useDockManager_ = true;
-    bool dockSite_ = false;
+    // Set while a docked client sizes the panel.
+    bool autoSizeDocking_ = false;
     std::unique_ptr<TBitmap> texture_;
 };
 

@@ -3,6 +3,7 @@
 
 #include "ExtCtrls.h"
 #include "ZvFormUtils.h"
+#include "ZvTypeDef.h"
 
 namespace {
 
@@ -41,9 +42,28 @@ TTextureCustomPanel::TTextureCustomPanel(TComponent* AOwner)
     : TBevelPanelControl(AOwner), texture_(std::make_unique<TBitmap>()) {
     (void)texturePanelRegistered;
     texture_->OnChange = [this](TObject*) { Invalidate(); };
+    SetUseDockManager(true);
 }
 
 TTextureCustomPanel::~TTextureCustomPanel() = default;
+
+bool TTextureCustomPanel::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {
+    return !autoSizeDocking_ && TBevelPanelControl::CanAutoSize(NewWidth, NewHeight);
+}
+
+void TTextureCustomPanel::CMDockClient(TMessage& Message) {
+    if (!AutoSize()) return TBevelPanelControl::CMDockClient(Message);
+    TFlagScope docking(autoSizeDocking_);
+    const TRect r = reinterpret_cast<TDragDockObject*>(Message.WParam)->DockRect();
+    switch (Align()) {
+    case alTop: if (Height() == 0) SetHeight(r.Height()); break;
+    case alBottom: if (Height() == 0) SetBounds(Left(), Top() - r.Height(), Width(), r.Height()); break;
+    case alLeft: if (Width() == 0) SetWidth(r.Width()); break;
+    case alRight: if (Width() == 0) SetBounds(Left() - r.Width(), Top(), r.Width(), Height()); break;
+    default: break;
+    }
+    TBevelPanelControl::CMDockClient(Message);
+}
 
 void TTextureCustomPanel::SetTexture(TGraphic* graphic) {
     AssignTexture(texture_.get(), graphic);

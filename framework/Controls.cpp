@@ -3,6 +3,7 @@
 // painted controls are in ControlsWin.cpp; keys in ControlsKeys.cpp.
 #include "Controls.h"
 
+#include "ControlsDragInternal.h"
 #include "ControlsWidget.h"
 #include "Forms.h"
 #include "Menus.h"
@@ -255,6 +256,7 @@ TControl::TControl(TComponent* AOwner)
 }
 
 TControl::~TControl() {
+    DragManager::ControlDestroyed(this);
     self_.reset();
     if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
     if (parent_) parent_->removeControl(this);
@@ -284,6 +286,7 @@ void TControl::SetParent(TWinControl* AParent) {
         AParent->insertControl(this);
         Perform(CM_PARENTCOLORCHANGED);
         Perform(CM_PARENTFONTCHANGED);
+        Perform(CM_PARENTBIDIMODECHANGED);
         if (AParent->HandleAllocated()) HandleNeeded();
         RequestAlign();
     }
@@ -300,6 +303,7 @@ QWidget* TControl::Handle() {
         ThrowNoParentWindow(this);
     }
     InstallKeyStateTracking();
+    InstallMouseTracking();
     QWidget* w = CreateWidget(parentWidget);
     link_ = dynamic_cast<TControlWidgetLink*>(w);
     if (!link_) {
@@ -596,6 +600,19 @@ void TControl::SetParentColor(bool on) {
     if (on) Perform(CM_PARENTCOLORCHANGED);
 }
 
+void TControl::SetBiDiMode(TBiDiMode mode) {
+    parentBiDiMode_ = false;
+    if (biDiMode_ == mode) return;
+    biDiMode_ = mode;
+    Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool on) {
+    if (parentBiDiMode_ == on) return;
+    parentBiDiMode_ = on;
+    if (on) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
 QString TControl::GetText() const {
     return text_;
 }
@@ -690,6 +707,11 @@ LRESULT TControl::Perform(Cardinal Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TControl::WndProc(TMessage& Message) {
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && dragMode_ == dmAutomatic) {
+        // The press belongs to the drag it starts.
+        BeginDrag(false);
+        return;
+    }
     if (IsMouseMessage(Message.Msg)) {
         if (!controlStyle_.Contains(csDoubleClicks)) {
             if (Message.Msg == WM_LBUTTONDBLCLK) Message.Msg = WM_LBUTTONDOWN;
@@ -703,6 +725,7 @@ void TControl::WndProc(TMessage& Message) {
     switch (Message.Msg) {
     case WM_CONTEXTMENU: WMContextMenu(Message); return;
     case WM_MOUSEWHEEL: WMMouseWheel(Message); return;
+    case WM_MOUSEACTIVATE: WMMouseActivate(Message); return;
     case CM_FONTCHANGED: CMFontChanged(Message); return;
     case CM_TEXTCHANGED: CMTextChanged(Message); return;
     case CM_COLORCHANGED: CMColorChanged(Message); return;
@@ -715,6 +738,8 @@ void TControl::WndProc(TMessage& Message) {
     case CM_PARENTFONTCHANGED: CMParentFontChanged(Message); return;
     case CM_PARENTCOLORCHANGED: CMParentColorChanged(Message); return;
     case CM_SYSCOLORCHANGE: CMSysColorChange(Message); return;
+    case CM_BIDIMODECHANGED: CMBiDiModeChanged(Message); return;
+    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(Message); return;
     default: DefaultHandler(Message); return;
     }
 }
@@ -801,6 +826,17 @@ void TControl::CMParentColorChanged(TMessage&) {
 
 void TControl::CMSysColorChange(TMessage&) {
     Invalidate();
+}
+
+void TControl::CMBiDiModeChanged(TMessage&) {
+    if (auto* win = dynamic_cast<TWinControl*>(this)) win->NotifyControls(CM_PARENTBIDIMODECHANGED);
+    Invalidate();
+}
+
+void TControl::CMParentBiDiModeChanged(TMessage&) {
+    if (!parentBiDiMode_ || !parent_) return;
+    SetBiDiMode(parent_->BiDiMode());
+    parentBiDiMode_ = true;
 }
 
 void TControl::WMContextMenu(TMessage& Message) {

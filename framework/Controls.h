@@ -104,6 +104,14 @@ constexpr Cardinal CM_BORDERCHANGED = CM_BASE + 22;
 constexpr Cardinal CM_RELEASE = CM_BASE + 23;
 constexpr Cardinal CM_CTL3DCHANGED = CM_BASE + 24;
 constexpr Cardinal CM_CANCELMODE = CM_BASE + 25;
+constexpr Cardinal CM_DOCKCLIENT = CM_BASE + 26;  // WParam the TDragDockObject, LParam the point (site client)
+constexpr Cardinal CM_BIDIMODECHANGED = CM_BASE + 27;
+constexpr Cardinal CM_PARENTBIDIMODECHANGED = CM_BASE + 28;
+
+// WM_MOUSEACTIVATE: LParam low word the hit test, high word the mouse
+// message; the answer says whether the window activates and gets the press.
+constexpr LRESULT MA_ACTIVATE = 1, MA_ACTIVATEANDEAT = 2, MA_NOACTIVATE = 3, MA_NOACTIVATEANDEAT = 4;
+constexpr Integer HTCLIENT = 1;
 
 // KeyData of the key messages and CM_DIALOGKEY/CM_DIALOGCHAR: the shift state.
 inline LPARAM ShiftStateToKeyData(TShiftState shift) { return LPARAM(shift.Bits()); }
@@ -148,6 +156,9 @@ enum TImeMode {
     imChinese, imSHanguel, imHanguel
 };
 enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum TMouseActivate { maDefault, maActivate, maActivateAndEat, maNoActivate, maNoActivateAndEat };
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 // Mouse cursors; negative values are the stock shapes.
@@ -171,6 +182,25 @@ using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, 
 using TCanResizeEvent = std::function<void(TObject* Sender, Integer& NewWidth, Integer& NewHeight, bool& Resize)>;
 using TConstrainedResizeEvent =
     std::function<void(TObject* Sender, Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight)>;
+using TMouseActivateEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                                               Integer Y, Integer HitTest, TMouseActivate& MouseActivate)>;
+
+class TDragObject;
+class TDragDockObject;
+// Source is the dragged control, or the drag object OnStartDrag made when
+// that is not a TDragControlObject.
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
+using TStartDockEvent = std::function<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TDockOverEvent = std::function<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y,
+                                          TDragState State, bool& Accept)>;
+using TDockDropEvent = std::function<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y)>;
+using TGetSiteInfoEvent = std::function<void(TObject* Sender, TControl* DockClient, TRect& InfluenceRect,
+                                             TPoint MousePos, bool& CanDock)>;
+using TUnDockEvent = std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
 
 // ------------------------------------------------------------ size constraints, padding
 
@@ -335,11 +365,40 @@ public:
     void SetControlState(TControlState state) { controlState_ = state; }
     TPopupMenu* PopupMenu() const { return popupMenu_; }
     virtual void SetPopupMenu(TPopupMenu* menu);
-    // Stored only: dragging and right-to-left reading are not provided.
+    // Reading order; with ParentBiDiMode (the default) the parent's, and
+    // setting BiDiMode clears ParentBiDiMode.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode mode);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool on);
+
+    // ---- dragging and docking inside the application (README.md)
+    // dmAutomatic starts a drag (DragKind dkDrag) or a dock drag (dkDock)
+    // on a left press; it begins once the mouse has moved DragThreshold.
     TDragMode DragMode() const { return dragMode_; }
     void SetDragMode(TDragMode mode) { dragMode_ = mode; }
-    TBiDiMode BiDiMode() const { return biDiMode_; }
-    void SetBiDiMode(TBiDiMode mode) { biDiMode_ = mode; }
+    TDragKind DragKind() const { return dragKind_; }
+    void SetDragKind(TDragKind kind) { dragKind_ = kind; }
+    // Shown over a target that accepts the drop.
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor cursor) { dragCursor_ = cursor; }
+    static constexpr Integer DragThreshold = 5;
+    // Threshold -1: DragThreshold. Without Immediate the targets are asked
+    // once the mouse has moved that far; OnStartDrag runs at once.
+    void BeginDrag(bool Immediate, Integer Threshold = -1);
+    // Drops on the target when it accepts (Drop), else cancels.
+    void EndDrag(bool Drop);
+    bool Dragging() const;
+    // The dock site holding the control (nil: placed normally).
+    TWinControl* HostDockSite() const { return hostDockSite_; }
+    // Docked in a floating tool window of its own.
+    bool Floating() const;
+    // OnUnDock of the old site may refuse (false); ControlSide alNone lets
+    // the site's dock manager choose. A nil site floats the control.
+    bool ManualDock(TWinControl* NewDockSite, TAlign ControlSide = alNone);
+    // Moves the control into a floating tool window whose client area is
+    // ScreenPos.
+    bool ManualFloat(const TRect& ScreenPos);
 
     // ---- painting and z-order
     virtual void Invalidate();
@@ -380,11 +439,19 @@ public:
     TContextPopupEvent OnContextPopup;
     TCanResizeEvent OnCanResize;
     TConstrainedResizeEvent OnConstrainedResize;
+    TMouseActivateEvent OnMouseActivate;
+    TStartDragEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    TEndDragEvent OnEndDock;
 
 protected:
     friend class TWinControl;
     friend class TControlWidgetLink;
     friend class TCustomForm;
+    friend struct DragManager;
 
     // ---- widget
     // Makes the control's widget under parent (nil for a top window); the
@@ -418,6 +485,18 @@ protected:
     virtual bool CanAutoSize(Integer& NewWidth, Integer& NewHeight);
     virtual void AdjustSize();
     virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+    // OnMouseActivate; maDefault lets the parent answer.
+    virtual TMouseActivate MouseActivate(TMouseButton Button, TShiftState Shift, Integer X, Integer Y,
+                                         Integer HitTest);
+    // The drag steps: a drag starts (OnStartDrag may give the drag object),
+    // a target is asked and dropped on, the drag ends (Target nil when it
+    // was cancelled or refused). A target accepts only with OnDragOver.
+    virtual void DoStartDrag(TDragObject*& DragObject);
+    virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+    virtual void DragDrop(TObject* Source, Integer X, Integer Y);
+    virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
+    virtual void DoStartDock(TDragDockObject*& DragObject);
+    virtual void DoEndDock(TObject* Target, Integer X, Integer Y);
     // The parent realigns with this control first (it moved or resized).
     virtual void RequestAlign();
     void Loaded() override;
@@ -437,7 +516,12 @@ protected:
     virtual void CMParentFontChanged(TMessage& Message);
     virtual void CMParentColorChanged(TMessage& Message);
     virtual void CMSysColorChange(TMessage& Message);
+    virtual void CMBiDiModeChanged(TMessage& Message);
+    virtual void CMParentBiDiModeChanged(TMessage& Message);
     virtual void WMContextMenu(TMessage& Message);
+    // MouseActivate, then (maDefault) the parent's answer; a form without
+    // a parent activates (MA_ACTIVATE).
+    virtual void WMMouseActivate(TMessage& Message);
     // The mouse messages: WParam MK_ flags, LParam the client point
     // (MakeLong of X, Y as 16-bit values).
     virtual void WMMouse(TMessage& Message);
@@ -495,7 +579,12 @@ private:
     TControlState controlState_;
     TPopupMenu* popupMenu_ = nullptr;
     TDragMode dragMode_ = dmManual;
+    TDragKind dragKind_ = dkDrag;
+    TCursor dragCursor_ = crDrag;
+    TWinControl* hostDockSite_ = nullptr;
+    TPoint undockSize_;
     TBiDiMode biDiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
 };
 
 // ------------------------------------------------------------ TWinControl
@@ -577,16 +666,32 @@ public:
     // Recreates the widget (the platform's RecreateWnd): CM_RECREATEWND.
     void RecreateWnd();
 
+    // ---- docking (ControlsDock.cpp)
+    // Whether dock drags can drop controls here.
+    bool DockSite() const { return dockSite_; }
+    void SetDockSite(bool on) { dockSite_ = on; }
+    // The plain dock manager: the first client fills the site, the next
+    // ones line up along the side they are dropped at.
+    bool UseDockManager() const { return useDockManager_; }
+    void SetUseDockManager(bool on) { useDockManager_ = on; }
+    Integer DockClientCount() const { return Integer(dockClients_.size()); }
+    TControl* DockClients(Integer index) const;  // EListError out of range
+
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
+    TGetSiteInfoEvent OnGetSiteInfo;
+    TDockOverEvent OnDockOver;
+    TDockDropEvent OnDockDrop;
+    TUnDockEvent OnUnDock;
 
 protected:
     friend class TControl;
     friend class TCustomForm;
     friend struct KeyPipeline;
+    friend struct DragManager;
 
     // What a control with the input method shut out takes: Latin text
     // unless the control says digits.
@@ -605,6 +710,17 @@ protected:
 
     virtual void DoEnter();
     virtual void DoExit();
+    // With AutoSize the client area takes the extent of the visible children.
+    bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
+    // The dock steps: the site's influence (its bounds and 10 pixels
+    // around), the dock drag over it (accepted unless OnDockOver refuses),
+    // the drop, and the old site letting a client go (OnUnDock).
+    virtual void GetSiteInfo(TControl* Client, TRect& InfluenceRect, TPoint MousePos, bool& CanDock);
+    virtual void DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+    virtual void DockDrop(TDragDockObject* Source, Integer X, Integer Y);
+    virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
+    // CM_DOCKCLIENT: docks the source's control here, then DockDrop.
+    virtual void CMDockClient(TMessage& Message);
     virtual void KeyDown(Word& Key, TShiftState Shift);
     virtual void KeyPress(WideChar& Key);
     virtual void KeyUp(Word& Key, TShiftState Shift);
@@ -645,6 +761,9 @@ private:
     bool parentCtl3D_ = true;
     bool doubleBuffered_ = false;
     bool imeByClass_ = false;
+    bool dockSite_ = false;
+    bool useDockManager_ = false;
+    std::vector<TControl*> dockClients_;
 };
 
 // ------------------------------------------------------------ painted controls
@@ -680,6 +799,51 @@ protected:
 
 private:
     std::unique_ptr<TControlCanvas> canvas_;
+};
+
+// ------------------------------------------------------------ drag objects
+
+// What a drag carries. The framework frees it when the drag ends, also one
+// that OnStartDrag or OnStartDock made.
+class TDragObject : public TObject {
+public:
+    // The mouse on the screen, and the control under it (nil: none).
+    TPoint DragPos() const { return dragPos_; }
+    TControl* DragTarget() const { return dragTarget_; }
+    // The cursor over a target; the base: crDrag, or crNoDrop when the
+    // target refuses.
+    virtual TCursor GetDragCursor(bool Accepted, Integer X, Integer Y);
+
+private:
+    friend struct DragManager;
+    TPoint dragPos_;
+    TControl* dragTarget_ = nullptr;
+};
+
+// A drag of a control: the drag events get the control as Source, and its
+// DragCursor shows over a target that accepts.
+class TDragControlObject : public TDragObject {
+public:
+    explicit TDragControlObject(TControl* AControl) : control_(AControl) {}
+    TControl* Control() const { return control_; }
+    TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+
+private:
+    TControl* control_;
+};
+
+// A dock drag: where the control would go (screen) and how it aligns.
+class TDragDockObject : public TDragControlObject {
+public:
+    using TDragControlObject::TDragControlObject;
+    TRect DockRect() const { return dockRect_; }
+    void SetDockRect(const TRect& r) { dockRect_ = r; }
+    TAlign DropAlign() const { return dropAlign_; }
+    void SetDropAlign(TAlign align) { dropAlign_ = align; }
+
+private:
+    TRect dockRect_;
+    TAlign dropAlign_ = alNone;
 };
 
 // ------------------------------------------------------------ routines

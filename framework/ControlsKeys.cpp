@@ -4,6 +4,7 @@
 // KeyPress per character, native editing, key-up, input-method commits).
 #include "Controls.h"
 
+#include "ControlsDragInternal.h"
 #include "ControlsWidget.h"
 #include "Forms.h"
 #include "Ime.h"
@@ -487,8 +488,15 @@ bool KeyPipeline::Handle(TWinControl& control, TControlWidgetLink& link, QEvent*
         // Keys always reach the control; there are no Qt shortcuts here.
         event->accept();
         return true;
-    case QEvent::KeyPress: return KeyPressed(control, link, static_cast<QKeyEvent*>(event));
-    case QEvent::KeyRelease: return KeyReleased(control, link, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        // A drag in progress has the first word (Esc cancels it).
+        if (DragManager::TakeKey(*static_cast<QKeyEvent*>(event))) {
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::KeyRelease) return KeyReleased(control, link, static_cast<QKeyEvent*>(event));
+        return KeyPressed(control, link, static_cast<QKeyEvent*>(event));
     case QEvent::InputMethod: return InputMethod(control, link, static_cast<QInputMethodEvent*>(event));
     default: return link.BaseEvent(event);
     }

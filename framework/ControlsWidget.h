@@ -140,3 +140,14 @@ QString KeyCharsOf(const QKeyEvent& event);
 Word SideKeyOf(const QKeyEvent& event);
 // Starts the application-wide key-state tracker (idempotent).
 void InstallKeyStateTracking();
+
+// ---- the mouse and the cursor beyond one widget (ControlsMouse.cpp, ControlsDrag.cpp)
+
+// Starts the application-wide mouse filter (idempotent): the last mouse
+// position and WM_MOUSEACTIVATE before a press reaches its widget.
+void InstallMouseTracking();
+// Where the mouse was last seen on the screen.
+TPoint LastMousePos();
+// Shows the one override cursor of the application: the screen's when it
+// is set, else the cursor of a drag in progress, else none.
+void RefreshOverrideCursor();

@@ -2,6 +2,7 @@
 // and the widget's colours; TGraphicControl and TCustomControl painting.
 #include "Controls.h"
 
+#include "ControlsDragInternal.h"
 #include "ControlsWidget.h"
 #include "Forms.h"
 
@@ -54,6 +55,7 @@ void TWinControl::removeControl(TControl* control) {
                                   [control](TWinControl* t) { return static_cast<TControl*>(t) == control; }),
                    tabList_.end());
     control->parent_ = nullptr;
+    DragManager::ClientRemoved(*this, *control);
     // Without a parent window the control's widget cannot stay.
     if (win) win->destroyWidgetTree();
     else control->DestroyWidget();
@@ -213,6 +215,7 @@ void TWinControl::WndProc(TMessage& Message) {
         return;
     case CM_ENTER: DoEnter(); return;
     case CM_EXIT: DoExit(); return;
+    case CM_DOCKCLIENT: CMDockClient(Message); return;
     case CM_RECREATEWND:
         if (HandleAllocated()) {
             const bool focused = Focused();
@@ -392,6 +395,34 @@ bool TWinControl::DoKeyUp(Word& Key, TShiftState Shift) {
 
 // ------------------------------------------------------------ align engine
 
+bool TWinControl::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {
+    TRect area = ClientRect();
+    AdjustClientRect(area);
+    // Stretched sides of aligned children tell nothing about the extent.
+    Integer right = 0, bottom = 0, across = 0, down = 0, fillW = 0, fillH = 0;
+    for (TControl* c : controls_) {
+        if (!c->Visible()) continue;
+        switch (c->Align()) {
+        case alTop: case alBottom: down += c->Height(); break;
+        case alLeft: case alRight: across += c->Width(); break;
+        case alClient:
+            fillW = std::max(fillW, c->Width());
+            fillH = std::max(fillH, c->Height());
+            break;
+        default:
+            right = std::max(right, c->Left() + c->Width() - area.Left);
+            bottom = std::max(bottom, c->Top() + c->Height() - area.Top);
+            break;
+        }
+    }
+    const TAlign align = Align();
+    if (align == alNone || align == alLeft || align == alRight)
+        NewWidth = std::max(right, across + fillW) + Width() - area.Width();
+    if (align == alNone || align == alTop || align == alBottom)
+        NewHeight = std::max(bottom, down + fillH) + Height() - area.Height();
+    return true;
+}
+
 void TWinControl::DisableAlign() {
     ++alignLevel_;
 }
@@ -423,6 +454,9 @@ void TWinControl::alignControl(TControl* control) {
     // Requests made by the children while they were placed are answered.
     alignPending_ = false;
     EnableAlign();
+    // An auto-sized container follows its children.
+    Integer w = Width(), h = Height();
+    if (AutoSize() && CanAutoSize(w, h) && (w != Width() || h != Height())) AdjustSize();
 }
 
 void TWinControl::AdjustClientRect(TRect& Rect) {
@@ -512,7 +546,6 @@ bool TWinControl::WidgetEvent(TControlWidgetLink& link, QEvent* event) {
         // A closing pop-up hands the focus back to where it was: no move.
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason) return link.BaseEvent(event);
         KeyPipeline::FocusArrived();
-        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) Perform(WM_MOUSEACTIVATE);
         TNativeScope scope(link, event, WM_SETFOCUS);
         Perform(WM_SETFOCUS);
         return true;

@@ -24,15 +24,8 @@ TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TScreen::SetCursor(TCursor cursor) {
     if (cursor_ == cursor) return;
-    const bool had = cursor_ != crDefault;
     cursor_ = cursor;
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-    if (cursor == crDefault) {
-        if (had) QGuiApplication::restoreOverrideCursor();
-        return;
-    }
-    if (had) QGuiApplication::changeOverrideCursor(QCursor(CursorShapeOf(cursor)));
-    else QGuiApplication::setOverrideCursor(QCursor(CursorShapeOf(cursor)));
+    RefreshOverrideCursor();
 }
 
 Integer TScreen::Width() const {

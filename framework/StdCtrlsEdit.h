@@ -86,6 +86,8 @@ protected:
     virtual void DoSetMaxLength(Integer Value);
     // Sizes the height to the font when AutoSize is set.
     void AdjustHeight();
+    // AutoSize follows the font (AdjustHeight), not the children.
+    bool CanAutoSize(Integer&, Integer&) override { return false; }
     // The widget, or nil before it exists.
     QLineEdit* LineEdit() const;
 

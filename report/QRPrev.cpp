@@ -189,10 +189,13 @@ void TQRPreview::SetQRPrinter(TQRPrinter* printer) {
     pageNumber_ = 1;
     image_->SetPageNumber(1);
     ApplyZoom();
-    // Mouse handlers of the preview act on the page as well.
+    // Mouse and drag handlers of the preview act on the page as well.
     image_->OnMouseDown = OnMouseDown;
     image_->OnMouseMove = OnMouseMove;
     image_->OnMouseUp = OnMouseUp;
+    image_->OnDragDrop = OnDragDrop;
+    image_->OnDragOver = OnDragOver;
+    image_->OnEndDrag = OnEndDrag;
     image_->OnClick = OnClick;
     image_->OnDblClick = OnDblClick;
 }

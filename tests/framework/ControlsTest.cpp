@@ -208,6 +208,22 @@ TEST_F(ControlsTest, FontAndColorComeFromTheParentUntilSetOnTheChild) {
     EXPECT_EQ(child->Color(), clRed);
 }
 
+TEST_F(ControlsTest, ReadingOrderComesFromTheParentUntilSetOnTheChild) {
+    auto* panel = Place(new TWinControl(form.get()), form.get(), 0, 0, 100, 100);
+    form->SetBiDiMode(bdRightToLeft);
+    auto* child = Place(new TWinControl(form.get()), panel, 0, 0, 50, 50);
+    EXPECT_EQ(child->BiDiMode(), bdRightToLeft);
+    panel->SetBiDiMode(bdRightToLeftReadingOnly);
+    EXPECT_FALSE(panel->ParentBiDiMode());
+    EXPECT_EQ(child->BiDiMode(), bdRightToLeftReadingOnly);
+    child->SetBiDiMode(bdLeftToRight);
+    EXPECT_FALSE(child->ParentBiDiMode());
+    panel->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(child->BiDiMode(), bdLeftToRight);
+    child->SetParentBiDiMode(true);
+    EXPECT_EQ(child->BiDiMode(), bdRightToLeft);
+}
+
 TEST_F(ControlsTest, ComponentMessagesReachTheHooks) {
     struct THooked : TControl {
         using TControl::TControl;
