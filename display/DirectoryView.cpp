@@ -7,8 +7,14 @@
 #include "SysUtils.h"
 
 #include <QtCore/QCollator>
+#include <QtCore/QCoreApplication>
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QScopeGuard>
+#include <QtGui/QKeyEvent>
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 // The icons live in the display library's resources; a static library must
 // register them itself.
@@ -59,7 +65,60 @@ bool NameBefore(const QString& a, const QString& b) {
     return c != 0 ? c < 0 : a < b;
 }
 
+// Notes an Esc pressed anywhere in the program while it lives, and keeps
+// that key from going further.
+class EscapeWatch : public QObject {
+public:
+    EscapeWatch() { QCoreApplication::instance()->installEventFilter(this); }
+    bool Pressed() const { return pressed_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            pressed_ = true;
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool pressed_ = false;
+};
+
+// How long the "*" walk works before the window gets its events.
+constexpr qint64 kWalkSliceMs = 50;
+
 }  // namespace
+
+// The nodes the "*" walk has still to open, the next on top, and the nodes
+// whose folders it has read, with the folder of each child (opening them
+// reads them no second time); a node that is deleted meanwhile (a rebuild,
+// a folder filled again) leaves both.
+struct TDirectoryView::Walk {
+    std::vector<TTreeNode*> stack;
+    std::unordered_set<TTreeNode*> pending;
+    std::unordered_map<TTreeNode*, std::vector<TFolderId>> read;
+    bool stopped = false;
+
+    void Push(TTreeNode* node) {
+        stack.push_back(node);
+        pending.insert(node);
+    }
+    // The children that can open, the first on top.
+    void PushChildren(TTreeNode* node) {
+        for (Integer i = node->Count() - 1; i >= 0; --i) {
+            if (node->Item(i)->HasChildren()) Push(node->Item(i));
+        }
+    }
+    TTreeNode* Pop() {
+        while (!stack.empty()) {
+            TTreeNode* node = stack.back();
+            stack.pop_back();
+            if (pending.erase(node)) return node;
+        }
+        return nullptr;
+    }
+};
 
 TDirectoryView::TDirectoryView(TComponent* AOwner)
     : TCustomTreeView(AOwner),
@@ -119,9 +178,11 @@ void TDirectoryView::SetSearchFile(const QString& patterns) {
 void TDirectoryView::BuildDriveList(bool Flag) {
     driveListBuilt_ = Flag;
     if (ComponentState().Contains(csDesigning)) return;
+    if (walk_) walk_->stopped = true;
     HourGlass busy;
     Items()->Clear();
     rootPaths_.clear();
+    pseudoDevices_ = volumes_->PseudoDevices();
     for (const TVolume& volume : volumes_->Volumes()) {
         if (!driveType_.Contains(volume.Type)) continue;
         rootPaths_.push_back(std::make_unique<QString>(volume.MountPoint));
@@ -147,21 +208,37 @@ QString TDirectoryView::NodePath(TTreeNode* node) const {
     return path;
 }
 
-void TDirectoryView::fillFolders(TTreeNode* node, const QString& path) {
+// The folders of path as the node's children; returns which folder each
+// child is, in the children's order.
+std::vector<TFolderId> TDirectoryView::fillFolders(TTreeNode* node, const QString& path) {
     node->DeleteChildren();
-    std::vector<QString> names;
+    std::vector<TDirEntry> folders;
     for (TDirEntry& entry : lister_->List(path)) {
-        if ((entry.Attr & faDirectory) && PassesMask(entry.Attr, mask_)) names.push_back(std::move(entry.Name));
+        if ((entry.Attr & faDirectory) && PassesMask(entry.Attr, mask_)) folders.push_back(std::move(entry));
     }
     // One sort of the names, then the nodes in that order: no re-sorting of a large folder.
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     std::vector<std::pair<QCollatorSortKey, size_t>> keys;
-    keys.reserve(names.size());
-    for (size_t i = 0; i < names.size(); ++i) keys.emplace_back(collator.sortKey(names[i]), i);
+    keys.reserve(folders.size());
+    for (size_t i = 0; i < folders.size(); ++i) keys.emplace_back(collator.sortKey(folders[i].Name), i);
     std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    std::vector<TFolderId> ids;
+    ids.reserve(keys.size());
     Items()->BeginUpdate();
-    for (const auto& key : keys) SetIcon(Items()->AddChild(node, names[key.second]), IconFolder);
+    for (const auto& key : keys) {
+        SetIcon(Items()->AddChild(node, folders[key.second].Name), IconFolder);
+        ids.push_back(folders[key.second].Id);
+    }
     Items()->EndUpdate();
+    return ids;
+}
+
+// Whether the "*" walk opens a folder below where it started: not one on a
+// pseudo file system, nor one whose file system cannot be told (it is gone).
+bool TDirectoryView::walkable(TTreeNode* node) {
+    if (pseudoDevices_.empty()) return true;
+    const TFolderId id = lister_->Identify(NodePath(node));
+    return id.Known() && std::find(pseudoDevices_.begin(), pseudoDevices_.end(), id.Device) == pseudoDevices_.end();
 }
 
 // ---- node checks
@@ -169,11 +246,66 @@ void TDirectoryView::fillFolders(TTreeNode* node, const QString& path) {
 bool TDirectoryView::CanExpand(TTreeNode* Node) {
     TCustomTreeView::CanExpand(Node);
     HourGlass busy;
-    fillFolders(Node, NodePath(Node));
+    const std::vector<TFolderId> children = readFolders(Node);
+    // A child that is this folder or one above it stays empty: opening it
+    // would only lead back up.
+    std::vector<TFolderId> line;
+    for (TTreeNode* n = Node; n; n = n->Parent()) line.push_back(lister_->Identify(NodePath(n)));
     // By index: a sibling walk would search the child list at every step.
-    for (Integer i = 0; i < Node->Count(); ++i) fillFolders(Node->Item(i), NodePath(Node->Item(i)));
+    for (Integer i = 0; i < Node->Count(); ++i) {
+        const TFolderId& id = children[size_t(i)];
+        if (id.Known() && std::find(line.begin(), line.end(), id) != line.end()) continue;
+        TTreeNode* child = Node->Item(i);
+        std::vector<TFolderId> below = fillFolders(child, NodePath(child));
+        if (walk_) walk_->read[child] = std::move(below);
+    }
     if (Node->Level() > 0) SetIcon(Node, IconOpenFolder);
     return true;
+}
+
+// The node's folders read afresh, unless the "*" walk has just read them.
+std::vector<TFolderId> TDirectoryView::readFolders(TTreeNode* node) {
+    if (walk_) {
+        if (auto it = walk_->read.find(node); it != walk_->read.end()) {
+            std::vector<TFolderId> ids = std::move(it->second);
+            walk_->read.erase(it);
+            return ids;
+        }
+    }
+    return fillFolders(node, NodePath(node));
+}
+
+void TDirectoryView::ExpandBranch(TTreeNode* Node) {
+    if (walk_) return;
+    const auto alive = Guard();
+    HourGlass busy;
+    EscapeWatch escape;
+    Walk walk;
+    walk_ = &walk;
+    const auto done = qScopeGuard([&] {
+        if (!alive.expired()) walk_ = nullptr;
+    });
+    walk.Push(Node);
+    QElapsedTimer slice;
+    while (TTreeNode* node = walk.Pop()) {
+        if (node == Node || walkable(node)) {
+            node->SetExpanded(true);
+            walk.PushChildren(node);
+        }
+        if (!slice.isValid() || slice.elapsed() >= kWalkSliceMs) {
+            Application->ProcessMessages();
+            if (alive.expired()) return;
+            slice.start();
+        }
+        if (escape.Pressed() || walk.stopped) return;
+    }
+}
+
+void TDirectoryView::Delete(TTreeNode* Node) {
+    TCustomTreeView::Delete(Node);
+    if (!walk_) return;
+    walk_->pending.erase(Node);
+    walk_->read.erase(Node);
 }
 
 bool TDirectoryView::CanCollapse(TTreeNode* Node) {

@@ -44,6 +44,9 @@ public:
     virtual ~TVolumeSource() = default;
     // The volumes sorted by mount point, each mount point once.
     virtual std::vector<TVolume> Volumes() = 0;
+    // The device numbers of the mounted pseudo file systems (proc, sysfs,
+    // devtmpfs, cgroup...), which hold no user folders.
+    virtual std::vector<quint64> PseudoDevices() { return {}; }
 };
 
 // What the mount table parser asks of the machine.
@@ -62,6 +65,8 @@ TMountProbe SystemMountProbe(const QString& sysRoot = QStringLiteral("/sys"));
 // other real file systems as fixed; pseudo file systems are left out, an
 // over-mounted path counts once with its last mount. Malformed lines are skipped.
 std::vector<TVolume> ParseMountInfo(const QByteArray& text, const TMountProbe& probe);
+// The device numbers of the pseudo file systems of a mount table.
+std::vector<quint64> ParsePseudoDevices(const QByteArray& text);
 
 // The volumes of the process's own mount table.
 class TMountInfoVolumes : public TVolumeSource {
@@ -69,20 +74,32 @@ public:
     explicit TMountInfoVolumes(QString mountInfoPath = QStringLiteral("/proc/self/mountinfo"),
                                TMountProbe probe = SystemMountProbe());
     std::vector<TVolume> Volumes() override;
+    std::vector<quint64> PseudoDevices() override;
 
 private:
+    QByteArray read() const;
     QString path_;
     TMountProbe probe_;
 };
 
 // ------------------------------------------------------------ folders
 
+// Which folder a path reaches, links followed: its device and inode (an
+// inode 0 when unknown).
+struct TFolderId {
+    quint64 Device = 0;
+    quint64 Inode = 0;
+    bool Known() const { return Inode != 0; }
+    bool operator==(const TFolderId&) const = default;
+};
+
 // One entry of a folder with the attribute bits that decide a search:
 // faHidden (a leading dot), faDirectory (links followed; a broken link is a
-// file) and faSysFile (sockets, pipes and devices).
+// file) and faSysFile (sockets, pipes and devices); a folder's Id.
 struct TDirEntry {
     QString Name;
     Integer Attr = 0;
+    TFolderId Id;
 };
 
 // File names as the system stores them (bytes) and as the tree shows them:
@@ -97,11 +114,17 @@ public:
     // The entries of a folder but "." and "..", in no order; an unreadable
     // or missing folder has none.
     virtual std::vector<TDirEntry> List(const QString& path) = 0;
+    // The folder a path reaches (unknown here).
+    virtual TFolderId Identify(const QString& path) {
+        (void)path;
+        return {};
+    }
 };
 
 class TFileSystemLister : public TDirectoryLister {
 public:
     std::vector<TDirEntry> List(const QString& path) override;
+    TFolderId Identify(const QString& path) override;
 };
 
 // Whether an entry passes an attribute mask: hidden, system and directory
@@ -124,6 +147,8 @@ using TDVFindEvent = std::function<void(TObject* Sender, const QString& Director
 // Roots for the volumes of the wanted types ("[/home]"), folders filled two
 // levels deep as nodes open. Before a node becomes selected its folder is
 // searched for SearchFile's patterns and OnFind reports the names found.
+// A folder that is one of its own ancestors (reached through a link or a
+// bind mount) is shown but never filled, so it never opens.
 class TDirectoryView : public TCustomTreeView {
 public:
     explicit TDirectoryView(TComponent* AOwner);
@@ -166,17 +191,27 @@ protected:
     bool CanChange(TTreeNode* Node) override;
     bool CanExpand(TTreeNode* Node) override;
     bool CanCollapse(TTreeNode* Node) override;
+    void Delete(TTreeNode* Node) override;
+    // Opens the folders below Node one by one under the hourglass, the
+    // window answering between them, until all are open or Esc is pressed.
+    // Below Node, folders on pseudo file systems stay closed.
+    void ExpandBranch(TTreeNode* Node) override;
 
 private:
+    struct Walk;
     void loadIcons();
-    void fillFolders(TTreeNode* node, const QString& path);
+    std::vector<TFolderId> fillFolders(TTreeNode* node, const QString& path);
+    std::vector<TFolderId> readFolders(TTreeNode* node);
     void search(TTreeNode* node);
+    bool walkable(TTreeNode* node);
 
     std::unique_ptr<TStringList> domainList_;
     std::unique_ptr<TImageList> imageList_;
     std::shared_ptr<TVolumeSource> volumes_;
     std::shared_ptr<TDirectoryLister> lister_;
     std::vector<std::unique_ptr<QString>> rootPaths_;
+    std::vector<quint64> pseudoDevices_;
+    Walk* walk_ = nullptr;  // the "*" walk under way
     TDriveTypes driveType_{dtDRIVE_FIXED};
     TAttributes attributes_{atReadOnly, atHidden, atSysFile, atDirectory, atArchive};
     Integer mask_ = 55;

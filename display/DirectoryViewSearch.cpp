@@ -17,20 +17,25 @@ Integer ModeAttr(mode_t mode) {
     return 0;
 }
 
-// The type bits of an entry; links (and entries whose type the folder does
-// not tell) are looked up, following links: a broken link is a plain file.
-Integer TypeAttr(int dirFd, const dirent& entry) {
+TFolderId IdOf(const struct stat& st) {
+    return {quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+// The type bits of an entry and, for a folder, which folder it is; folders,
+// links and entries whose type the folder does not tell are looked up,
+// following links: a broken link is a plain file.
+void Classify(int dirFd, const dirent& entry, TDirEntry& out) {
     switch (entry.d_type) {
-    case DT_DIR: return faDirectory;
-    case DT_REG: return 0;
+    case DT_REG: return;
     case DT_SOCK:
     case DT_FIFO:
     case DT_CHR:
-    case DT_BLK: return faSysFile;
+    case DT_BLK: out.Attr = faSysFile; return;
     default: {
         struct stat st {};
-        if (fstatat(dirFd, entry.d_name, &st, 0) != 0) return 0;
-        return ModeAttr(st.st_mode);
+        if (fstatat(dirFd, entry.d_name, &st, 0) != 0) return;
+        out.Attr = ModeAttr(st.st_mode);
+        if (S_ISDIR(st.st_mode)) out.Id = IdOf(st);
     }
     }
 }
@@ -135,12 +140,19 @@ std::vector<TDirEntry> TFileSystemLister::List(const QString& path) {
     while (const dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-        Integer attr = TypeAttr(fd, *entry);
-        if (name[0] == '.') attr |= faHidden;
-        entries.push_back({DecodeFileName(name), attr});
+        TDirEntry& out = entries.emplace_back();
+        out.Name = DecodeFileName(name);
+        Classify(fd, *entry, out);
+        if (name[0] == '.') out.Attr |= faHidden;
     }
     closedir(dir);
     return entries;
+}
+
+TFolderId TFileSystemLister::Identify(const QString& path) {
+    struct stat st {};
+    if (stat(EncodeFileName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+    return IdOf(st);
 }
 
 bool MatchesWildcard(const QString& pattern, const QString& name) {

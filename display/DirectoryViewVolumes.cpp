@@ -11,6 +11,7 @@
 #include <set>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -136,12 +137,30 @@ std::vector<TVolume> ParseMountInfo(const QByteArray& text, const TMountProbe& p
     return volumes;
 }
 
+std::vector<quint64> ParsePseudoDevices(const QByteArray& text) {
+    std::vector<quint64> devices;
+    for (const QByteArray& line : text.split('\n')) {
+        MountLine m;
+        if (ParseLine(line.trimmed(), m) && PseudoFileSystems().count(m.type))
+            devices.push_back(quint64(makedev(unsigned(m.major), unsigned(m.minor))));
+    }
+    return devices;
+}
+
 TMountInfoVolumes::TMountInfoVolumes(QString mountInfoPath, TMountProbe probe)
     : path_(std::move(mountInfoPath)), probe_(std::move(probe)) {}
 
-std::vector<TVolume> TMountInfoVolumes::Volumes() {
+QByteArray TMountInfoVolumes::read() const {
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly)) return {};
     // The kernel's table is small; a runaway file is cut rather than read whole.
-    return ParseMountInfo(file.read(16 * 1024 * 1024), probe_);
+    return file.read(16 * 1024 * 1024);
+}
+
+std::vector<TVolume> TMountInfoVolumes::Volumes() {
+    return ParseMountInfo(read(), probe_);
+}
+
+std::vector<quint64> TMountInfoVolumes::PseudoDevices() {
+    return ParsePseudoDevices(read());
 }

@@ -6,15 +6,13 @@
 #include "Classes.h"
 #include "Controls.h"
 
-#include <QtGui/QIcon>
-
 #include <functional>
-#include <map>
 #include <memory>
 #include <vector>
 
 class QTreeWidgetItem;
 class TPageControl;
+class TTreeViewWidget;
 class TTreeNodes;
 class TCustomTreeView;
 
@@ -302,7 +300,9 @@ using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
 
 // A tree of nodes on a Qt tree widget. Selecting, expanding and collapsing
 // (by the user or by code) ask CanChange, CanExpand and CanCollapse first;
-// a refusal leaves the tree as it was.
+// a refusal leaves the tree as it was. The rows are drawn and hit as on the
+// platform: a click selects on a node's image or text (anywhere on its row
+// with RowSelect), its button opens and closes it.
 class TCustomTreeView : public TWinControl {
 public:
     explicit TCustomTreeView(TComponent* AOwner);
@@ -317,12 +317,28 @@ public:
     void SetReadOnly(bool on) { readOnly_ = on; }
     bool ShowButtons() const { return showButtons_; }
     void SetShowButtons(bool on);
+    // Dotted lines join the nodes.
     bool ShowLines() const { return showLines_; }
-    void SetShowLines(bool on) { showLines_ = on; }
+    void SetShowLines(bool on);
     bool ShowRoot() const { return showRoot_; }
     void SetShowRoot(bool on);
+    // Without the focus the selection is not drawn (else it is greyed).
     bool HideSelection() const { return hideSelection_; }
-    void SetHideSelection(bool on) { hideSelection_ = on; }
+    void SetHideSelection(bool on);
+    // The selection fills the whole row, and a click anywhere on a row
+    // selects it; as on the platform, only while ShowLines is off.
+    bool RowSelect() const { return rowSelect_; }
+    void SetRowSelect(bool on);
+    // The node under the mouse is drawn underlined in the hot-light colour.
+    bool HotTrack() const { return hotTrack_; }
+    void SetHotTrack(bool on);
+    // Resting the mouse on a node cut off at the window's edge shows its
+    // whole text in a tooltip.
+    bool ToolTips() const { return toolTips_; }
+    void SetToolTips(bool on) { toolTips_ = on; }
+    // A right click selects the node under the mouse, before the pop-up menu.
+    bool RightClickSelect() const { return rightClickSelect_; }
+    void SetRightClickSelect(bool on) { rightClickSelect_ = on; }
     // Selecting a node by the user expands it.
     bool AutoExpand() const { return autoExpand_; }
     void SetAutoExpand(bool on) { autoExpand_ = on; }
@@ -348,17 +364,25 @@ protected:
     virtual void Expand(TTreeNode* Node);
     virtual void Collapse(TTreeNode* Node);
     virtual void Delete(TTreeNode* Node);
+    // The "*" key: Node and every node below it open, each asked of CanExpand.
+    virtual void ExpandBranch(TTreeNode* Node);
 
     QWidget* CreateWidget(QWidget* parent) override;
     void InitWidget() override;
     bool TakesFocusOnClick() const override { return true; }
+    // The sunken edge; the client area is Qt's viewport.
+    TRect BorderInsets() const override { return TRect(2, 2, 2, 2); }
+    QWidget* ClientWidget() override;
+    void Invalidate() override;
     void WndProc(TMessage& Message) override;
     void WMSetFocus(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     friend class TTreeNode;
     friend class TTreeNodes;
+    friend class TTreeViewWidget;
     void makeItem(TTreeNode* node);
     void makeItems(const std::vector<TTreeNode*>& nodes);
     int qtIndexOf(TTreeNode* node) const;
@@ -366,15 +390,16 @@ private:
     static void forgetItems(TTreeNode* node);
     void showNode(TTreeNode* node);
     void showIndicator(TTreeNode* node);
-    QIcon iconOf(TTreeNode* node);
     void dropItems(TTreeNode* node);
     void nodeRemoved(TTreeNode* node);
     void expandNode(TTreeNode* node, bool expand);
     void userExpanded(QTreeWidgetItem* item, bool expanded);
     void userSelected(QTreeWidgetItem* item);
+    void selectByUser(TTreeNode* node);
     void showSelection();
     void restoreItems(TTreeNode* below);
-    TTreeNode* nodeOf(QTreeWidgetItem* item) const;
+    void relayout();
+    static TTreeNode* nodeOf(QTreeWidgetItem* item);
 
     std::unique_ptr<TTreeNodes> items_;
     TTreeNode* selected_ = nullptr;
@@ -384,10 +409,13 @@ private:
     bool showLines_ = true;
     bool showRoot_ = true;
     bool hideSelection_ = true;
+    bool rowSelect_ = false;
+    bool hotTrack_ = false;
+    bool toolTips_ = true;
+    bool rightClickSelect_ = false;
     bool autoExpand_ = false;
     Integer changeDelay_ = 0;
     bool syncing_ = false;
-    std::map<std::pair<qint64, qint64>, QIcon> icons_;
 };
 
 class TTreeView : public TCustomTreeView {

@@ -1,19 +1,32 @@
 // TCustomTreeView with its nodes: our own tree of nodes mirrored into a
 // QTreeWidget. Qt reports expansion and selection after the fact, so a
 // refusal by CanExpand, CanCollapse or CanChange puts Qt back as it was.
+// The rows are drawn and the mouse on them is handled as the platform's
+// tree view does, not as Qt's.
 #include "ComCtrls.h"
 
 #include "ControlsWidget.h"
 
 #include <QtCore/QCollator>
 #include <QtCore/QLocale>
-#include <QtGui/QIcon>
-#include <QtGui/QPixmap>
+#include <QtCore/QPersistentModelIndex>
+#include <QtGui/QHelpEvent>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QMouseEvent>
+#include <QtWidgets/QStyledItemDelegate>
+#include <QtWidgets/QToolTip>
 #include <QtWidgets/QTreeWidget>
 
 #include <algorithm>
 
 namespace {
+
+// A Qt row that knows its node.
+class TTreeItem : public QTreeWidgetItem {
+public:
+    explicit TTreeItem(TTreeNode* node) : node_(node) {}
+    TTreeNode* node_;
+};
 
 // Runs f with the tree view's own changes to Qt not reported back.
 template <class F>
@@ -36,7 +49,321 @@ void SortByText(std::vector<TTreeNode*>& nodes) {
                      [&](const TTreeNode* a, const TTreeNode* b) { return collator.compare(a->Text(), b->Text()) < 0; });
 }
 
+// Every row as high as the tree's rows are.
+class TRowHeightDelegate : public QStyledItemDelegate {
+public:
+    TRowHeightDelegate(QObject* parent, std::function<int()> height)
+        : QStyledItemDelegate(parent), height_(std::move(height)) {}
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return QSize(1, height_()); }
+
+private:
+    std::function<int()> height_;
+};
+
+constexpr int kIndent = 19;  // the width of one level
+constexpr int kLabelMargin = 2;  // between the label's edge and its text
+
 }  // namespace
+
+// ------------------------------------------------------------ the widget
+
+// The Qt side of a tree view. It draws the rows itself: dotted lines,
+// boxed buttons, the image, the label highlighted (or the whole row with
+// RowSelect), the hot node underlined. The mouse on the rows goes to the
+// control first; its native handling is the platform's hit test: a button
+// opens and closes, the image or text selects, the rest of the row only
+// with RowSelect. Its viewport is the control's client area.
+class TTreeViewWidget : public TControlWidget<QTreeWidget> {
+public:
+    TTreeViewWidget(TCustomTreeView* view, QWidget* parent) : TControlWidget<QTreeWidget>(view, parent) {
+        setHeaderHidden(true);
+        setColumnCount(1);
+        setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+        setIndentation(kIndent);
+        setUniformRowHeights(true);
+        setExpandsOnDoubleClick(false);
+        setItemDelegate(new TRowHeightDelegate(this, [this] { return rowHeight(); }));
+        viewport()->setMouseTracking(true);
+    }
+
+    bool BaseEvent(QEvent* event) override {
+        if (event == mouse_.mapped) {
+            nativeMouse(mouse_.original);
+            return true;
+        }
+        return TControlWidget<QTreeWidget>::BaseEvent(event);
+    }
+
+    // Rows take a new height (font or images changed).
+    void relayout() {
+        scheduleDelayedItemsLayout();
+        viewport()->update();
+    }
+
+protected:
+    bool viewportEvent(QEvent* e) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    // Where the parts of a row lie, in viewport coordinates.
+    struct Row {
+        QRect row;        // across the whole viewport
+        int column = -1;  // left of the node's own line-and-button column; -1 without one
+        QRect image;      // empty without images
+        QRect label;      // the text with its margin
+    };
+    struct Hit {
+        TTreeNode* node = nullptr;
+        Row row;
+        bool onButton = false;
+        bool onItem = false;  // selects
+    };
+    struct ForwardedMouse {
+        QMouseEvent* mapped = nullptr;
+        QMouseEvent* original = nullptr;
+    };
+
+    TCustomTreeView* view() const { return static_cast<TCustomTreeView*>(Control()); }
+    TTreeNode* nodeAt(const QModelIndex& index) const {
+        QTreeWidgetItem* item = index.isValid() ? itemFromIndex(index) : nullptr;
+        return item ? TCustomTreeView::nodeOf(item) : nullptr;
+    }
+    bool rowSelect() const { return view()->rowSelect_ && !view()->showLines_; }
+    int rowHeight() const;
+    Row rowOf(const QModelIndex& index, TTreeNode* node) const;
+    Hit hitAt(QPoint pos) const;
+    bool forwardMouse(QMouseEvent* e);
+    void nativeMouse(QMouseEvent* e);
+    bool showCutText(QHelpEvent* e);
+    void setHot(const QModelIndex& index);
+    void paintLines(const QModelIndex& index, const Row& row) const;
+    void paintButton(const Row& row, bool expanded) const;
+    void paintItem(const Row& row, TTreeNode* node, bool hot) const;
+    void dots(int x0, int y0, int x1, int y1, TColor color) const;
+    void focusFrame(const QRect& r, TColor under) const;
+
+    mutable TCanvas canvas_;
+    QPersistentModelIndex hot_;
+    ForwardedMouse mouse_;
+};
+
+int TTreeViewWidget::rowHeight() const {
+    TCustomTreeView* v = view();
+    if (!v) return 16;
+    canvas_.Font()->Assign(v->Font());
+    const int image = v->images_ ? v->images_->Height() : 0;
+    const int height = std::max(canvas_.TextHeight(QStringLiteral("W")), image) + 2;
+    return height + (height & 1);  // even, so the dots run on from row to row
+}
+
+TTreeViewWidget::Row TTreeViewWidget::rowOf(const QModelIndex& index, TTreeNode* node) const {
+    const QRect item = visualRect(index);  // starts after the indentation
+    Row r;
+    r.row = QRect(0, item.top(), viewport()->width(), item.height());
+    if (item.left() - indentation() >= columnViewportPosition(0)) r.column = item.left() - indentation();
+    int x = item.left();
+    if (TImageList* images = view()->images_) {
+        r.image = QRect(x, item.top() + (item.height() - images->Height()) / 2, images->Width(), images->Height());
+        x += images->Width() + 1;
+    }
+    canvas_.Font()->Assign(view()->Font());
+    r.label = QRect(x, item.top(), canvas_.TextWidth(node->Text()) + 2 * kLabelMargin, item.height());
+    return r;
+}
+
+TTreeViewWidget::Hit TTreeViewWidget::hitAt(QPoint pos) const {
+    Hit hit;
+    const QModelIndex index = indexAt(pos);
+    hit.node = nodeAt(index);
+    if (!hit.node) return hit;
+    hit.row = rowOf(index, hit.node);
+    const Row& r = hit.row;
+    hit.onButton = view()->showButtons_ && hit.node->HasChildren() && r.column >= 0 && pos.x() >= r.column &&
+                   pos.x() < r.column + indentation();
+    const int itemLeft = r.image.isEmpty() ? r.label.left() : r.image.left();
+    hit.onItem = !hit.onButton && (rowSelect() || (pos.x() >= itemLeft && pos.x() <= r.label.right()));
+    return hit;
+}
+
+// ---- mouse, tooltips and keys
+
+bool TTreeViewWidget::viewportEvent(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: return forwardMouse(static_cast<QMouseEvent*>(e));
+    case QEvent::ContextMenu: return Forward(e);
+    case QEvent::ToolTip: return showCutText(static_cast<QHelpEvent*>(e)) || Forward(e);
+    case QEvent::Leave: setHot(QModelIndex()); break;
+    default: break;
+    }
+    return QTreeWidget::viewportEvent(e);
+}
+
+// The control sees the mouse in its own coordinates (it subtracts the
+// edge); its native handling gets the viewport's event back.
+bool TTreeViewWidget::forwardMouse(QMouseEvent* e) {
+    if (!view()) return QTreeWidget::viewportEvent(e);
+    QMouseEvent mapped(e->type(), e->position() + QPointF(viewport()->pos()), e->scenePosition(), e->globalPosition(),
+                       e->button(), e->buttons(), e->modifiers(), e->pointingDevice());
+    const ForwardedMouse outer = std::exchange(mouse_, ForwardedMouse{&mapped, e});
+    Forward(&mapped);
+    mouse_ = outer;
+    e->accept();
+    return true;
+}
+
+void TTreeViewWidget::nativeMouse(QMouseEvent* e) {
+    TCustomTreeView* v = view();
+    const Hit hit = hitAt(e->position().toPoint());
+    const bool left = e->button() == Qt::LeftButton;
+    switch (e->type()) {
+    case QEvent::MouseMove: setHot(hit.onItem ? indexAt(e->position().toPoint()) : QModelIndex()); break;
+    case QEvent::MouseButtonPress:
+        if (left && hit.onButton) v->expandNode(hit.node, !hit.node->Expanded());
+        else if (hit.onItem && (left || (e->button() == Qt::RightButton && v->rightClickSelect_)))
+            v->selectByUser(hit.node);
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (left && (hit.onButton || hit.onItem)) v->expandNode(hit.node, !hit.node->Expanded());
+        break;
+    default: break;
+    }
+}
+
+// The whole text of a node the viewport's edge cuts, over its label; any
+// other place asks the control for its hint.
+bool TTreeViewWidget::showCutText(QHelpEvent* e) {
+    if (!view() || !view()->toolTips_) return false;
+    const Hit hit = hitAt(e->pos());
+    const QRect& label = hit.row.label;
+    if (!hit.node || !label.contains(e->pos()) || label.right() < viewport()->width()) {
+        QToolTip::hideText();
+        return false;
+    }
+    QToolTip::showText(viewport()->mapToGlobal(label.topLeft()), hit.node->Text(), viewport(), label);
+    return true;
+}
+
+void TTreeViewWidget::setHot(const QModelIndex& index) {
+    if (index == hot_) return;
+    hot_ = index;
+    if (view() && view()->hotTrack_) viewport()->update();
+}
+
+void TTreeViewWidget::keyPressEvent(QKeyEvent* e) {
+    if (e->key() != Qt::Key_Asterisk) {
+        QTreeWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    if (TCustomTreeView* v = view(); v && v->selected_) v->ExpandBranch(v->selected_);
+}
+
+// ---- drawing
+
+void TTreeViewWidget::drawRow(QPainter* painter, const QStyleOptionViewItem&, const QModelIndex& index) const {
+    TTreeNode* node = view() ? nodeAt(index) : nullptr;
+    if (!node) return;
+    const Row row = rowOf(index, node);
+    TCanvasBinding binding(canvas_, *painter, TRect(row.row.left(), row.row.top(), row.row.right() + 1,
+                                                    row.row.bottom() + 1));
+    if (view()->showLines_) paintLines(index, row);
+    if (view()->showButtons_ && node->HasChildren() && row.column >= 0) paintButton(row, node->Expanded());
+    paintItem(row, node, view()->hotTrack_ && hot_ == index);
+}
+
+// Every other pixel of a line, on a fixed checkerboard so lines of
+// neighbouring rows meet.
+void TTreeViewWidget::dots(int x0, int y0, int x1, int y1, TColor color) const {
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (((x + y) & 1) == 0) canvas_.SetPixel(x, y, color);
+}
+
+// The platform's focus rectangle inverts every other pixel of the edge; on
+// a widget the canvas cannot invert, but the colour under it is known.
+void TTreeViewWidget::focusFrame(const QRect& r, TColor under) const {
+    const TColor inverted = ColorToRGB(under) ^ 0xFFFFFF;
+    dots(r.left(), r.top(), r.right(), r.top(), inverted);
+    dots(r.left(), r.bottom(), r.right(), r.bottom(), inverted);
+    dots(r.left(), r.top() + 1, r.left(), r.bottom() - 1, inverted);
+    dots(r.right(), r.top() + 1, r.right(), r.bottom() - 1, inverted);
+}
+
+// From the node's button to its image, up to its parent and down to its
+// next sibling; through the row, the lines of ancestors that have siblings
+// still to come.
+void TTreeViewWidget::paintLines(const QModelIndex& index, const Row& row) const {
+    if (row.column < 0) return;
+    const int top = row.row.top(), bottom = row.row.bottom(), middle = top + row.row.height() / 2;
+    const int x = row.column + indentation() / 2;
+    const bool firstRoot = !index.parent().isValid() && index.row() == 0;
+    const bool more = index.sibling(index.row() + 1, 0).isValid();
+    dots(x, firstRoot ? middle : top, x, more ? bottom : middle, clGrayText);
+    dots(x, middle, row.column + indentation() - 1, middle, clGrayText);
+    int column = row.column - indentation();
+    for (QModelIndex a = index.parent(); a.isValid() && column >= columnViewportPosition(0);
+         a = a.parent(), column -= indentation()) {
+        const int line = column + indentation() / 2;
+        if (a.sibling(a.row() + 1, 0).isValid()) dots(line, top, line, bottom, clGrayText);
+    }
+}
+
+// A 9-pixel box with a minus, or a plus while closed.
+void TTreeViewWidget::paintButton(const Row& row, bool expanded) const {
+    const int x = row.column + indentation() / 2, y = row.row.top() + row.row.height() / 2;
+    const TRect box(x - 4, y - 4, x + 5, y + 5);
+    canvas_.Brush()->SetStyle(bsSolid);
+    canvas_.Brush()->SetColor(view()->Color());
+    canvas_.FillRect(box);
+    canvas_.Brush()->SetColor(clGrayText);
+    canvas_.FrameRect(box);
+    canvas_.Pen()->SetColor(clWindowText);
+    canvas_.Pen()->SetWidth(1);
+    canvas_.MoveTo(x - 2, y);
+    canvas_.LineTo(x + 3, y);
+    if (expanded) return;
+    canvas_.MoveTo(x, y - 2);
+    canvas_.LineTo(x, y + 3);
+}
+
+// The image, then the label: highlighted when selected (greyed without the
+// focus, or not at all under HideSelection), with a focus rectangle while
+// the tree has the focus; a hot node's text is underlined in the hot-light
+// colour.
+void TTreeViewWidget::paintItem(const Row& row, TTreeNode* node, bool hot) const {
+    TCustomTreeView* v = view();
+    const bool selected = node == v->selected_;
+    if (TImageList* images = v->images_) {
+        images->Draw(&canvas_, row.image.left(), row.image.top(), selected ? node->SelectedIndex() : node->ImageIndex(),
+                     isEnabled());
+    }
+    const bool focused = hasFocus();
+    const bool marked = selected && (focused || !v->hideSelection_);
+    const QRect& area = rowSelect() ? row.row : row.label;
+    canvas_.Font()->Assign(v->Font());
+    TColor text = FromQColor(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    if (marked) {
+        canvas_.Brush()->SetStyle(bsSolid);
+        canvas_.Brush()->SetColor(focused ? clHighlight : clBtnFace);
+        canvas_.FillRect(TRect(area.left(), area.top(), area.right() + 1, area.bottom() + 1));
+        text = focused ? clHighlightText : clBtnText;
+    } else if (hot) {
+        text = clHotLight;
+    }
+    if (hot) {
+        TFontStyles style = canvas_.Font()->Style();
+        canvas_.Font()->SetStyle(style << fsUnderline);
+    }
+    canvas_.Font()->SetColor(text);
+    canvas_.SetBkMode(TRANSPARENT);
+    canvas_.TextOut(row.label.left() + kLabelMargin, row.label.top() + (row.label.height() - canvas_.TextHeight(node->Text())) / 2,
+                    node->Text());
+    if (selected && focused) focusFrame(area, clHighlight);
+}
 
 // ------------------------------------------------------------ TTreeNode
 
@@ -55,12 +382,12 @@ void TTreeNode::SetText(const QString& text) {
 
 void TTreeNode::SetImageIndex(Integer index) {
     imageIndex_ = index;
-    TreeView()->showNode(this);
+    TreeView()->Invalidate();
 }
 
 void TTreeNode::SetSelectedIndex(Integer index) {
     selectedIndex_ = index;
-    TreeView()->showNode(this);
+    TreeView()->Invalidate();
 }
 
 Integer TTreeNode::Level() const {
@@ -261,16 +588,15 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
 
 TCustomTreeView::~TCustomTreeView() {
     if (images_) images_->RemoveFreeNotification(this);
-    // The nodes go before the widget; nothing is reported any more.
+    // The nodes go before the widget, their rows first; nothing is reported any more.
     syncing_ = true;
     selected_ = nullptr;
+    if (auto* tree = dynamic_cast<QTreeWidget*>(Widget())) tree->clear();
     items_.reset();
 }
 
 QWidget* TCustomTreeView::CreateWidget(QWidget* parent) {
-    auto* tree = new TControlWidget<QTreeWidget>(this, parent);
-    tree->setHeaderHidden(true);
-    tree->setColumnCount(1);
+    auto* tree = new TTreeViewWidget(this, parent);
     tree->setRootIsDecorated(showRoot_);
     tree->setItemsExpandable(showButtons_);
     QObject::connect(tree, &QTreeWidget::itemExpanded, tree, [this](QTreeWidgetItem* i) { userExpanded(i, true); });
@@ -290,12 +616,27 @@ void TCustomTreeView::InitWidget() {
     showSelection();
 }
 
-TTreeNode* TCustomTreeView::nodeOf(QTreeWidgetItem* item) const {
-    if (!item) return nullptr;
-    for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNext()) {
-        if (node->item_ == item) return node;
-    }
-    return nullptr;
+TTreeNode* TCustomTreeView::nodeOf(QTreeWidgetItem* item) {
+    auto* row = dynamic_cast<TTreeItem*>(item);
+    return row ? row->node_ : nullptr;
+}
+
+QWidget* TCustomTreeView::ClientWidget() {
+    return static_cast<QTreeWidget*>(Handle())->viewport();
+}
+
+void TCustomTreeView::Invalidate() {
+    TWinControl::Invalidate();
+    if (auto* tree = dynamic_cast<QTreeWidget*>(Widget())) tree->viewport()->update();
+}
+
+void TCustomTreeView::relayout() {
+    if (auto* tree = dynamic_cast<TTreeViewWidget*>(Widget())) tree->relayout();
+}
+
+void TCustomTreeView::CMFontChanged(TMessage& Message) {
+    TWinControl::CMFontChanged(Message);
+    relayout();
 }
 
 // Gives a node its Qt item, in its place among its siblings.
@@ -304,7 +645,7 @@ void TCustomTreeView::makeItem(TTreeNode* node) {
     if (!tree || node->item_) return;
     if (node->parent_ && !node->parent_->item_) makeItem(node->parent_);
     Quietly(syncing_, [&] {
-        node->item_ = new QTreeWidgetItem;
+        node->item_ = new TTreeItem(node);
         const int index = qtIndexOf(node);
         if (node->parent_) node->parent_->item_->insertChild(index, node->item_);
         else tree->insertTopLevelItem(index, node->item_);
@@ -352,7 +693,7 @@ void TCustomTreeView::makeItems(const std::vector<TTreeNode*>& nodes) {
         QList<QTreeWidgetItem*> made;
         made.reserve(qsizetype(count));
         for (size_t k = i; k < end; ++k) {
-            nodes[k]->item_ = new QTreeWidgetItem;
+            nodes[k]->item_ = new TTreeItem(nodes[k]);
             showNode(nodes[k]);
             made.append(nodes[k]->item_);
         }
@@ -386,7 +727,6 @@ void TCustomTreeView::showNode(TTreeNode* node) {
     Quietly(syncing_, [&] {
         item->setText(0, node->text_);
         showIndicator(node);
-        item->setIcon(0, iconOf(node));
     });
 }
 
@@ -396,24 +736,6 @@ void TCustomTreeView::showIndicator(TTreeNode* node) {
         node->HasChildren() ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicatorWhenChildless;
     if (node->item_->childIndicatorPolicy() != policy)
         Quietly(syncing_, [&] { node->item_->setChildIndicatorPolicy(policy); });
-}
-
-// Nodes share one icon per pair of images (a large folder has thousands of
-// nodes with the same two); an image that changes gets a new cache key.
-QIcon TCustomTreeView::iconOf(TTreeNode* node) {
-    const auto imageAt = [&](Integer index) -> const QImage* {
-        return images_ && index >= 0 && index < images_->Count() ? &images_->Image(index) : nullptr;
-    };
-    const QImage* normal = imageAt(node->imageIndex_);
-    const QImage* selected = imageAt(node->selectedIndex_);
-    const std::pair<qint64, qint64> key{normal ? normal->cacheKey() : 0, selected ? selected->cacheKey() : 0};
-    if (auto it = icons_.find(key); it != icons_.end()) return it->second;
-    QIcon icon;
-    if (normal) icon.addPixmap(QPixmap::fromImage(*normal), QIcon::Normal);
-    if (selected) icon.addPixmap(QPixmap::fromImage(*selected), QIcon::Selected);
-    if (icons_.size() > 256) icons_.clear();
-    icons_.emplace(key, icon);
-    return icon;
 }
 
 void TCustomTreeView::nodeRemoved(TTreeNode* node) {
@@ -444,17 +766,15 @@ void TCustomTreeView::dropItems(TTreeNode* node) {
 void TCustomTreeView::SetImages(TImageList* images) {
     if (images_) images_->RemoveFreeNotification(this);
     images_ = images;
-    icons_.clear();
     if (images) images->FreeNotification(this);
-    for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNext()) showNode(node);
+    relayout();
 }
 
 void TCustomTreeView::Notification(TComponent* AComponent, TOperation Operation) {
     TWinControl::Notification(AComponent, Operation);
     if (Operation != opRemove || AComponent != images_) return;
     images_ = nullptr;
-    icons_.clear();
-    for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNext()) showNode(node);
+    relayout();
 }
 
 // Items taken out of Qt and put back lose their expansion and the current
@@ -477,6 +797,26 @@ void TCustomTreeView::SetShowButtons(bool on) {
 void TCustomTreeView::SetShowRoot(bool on) {
     showRoot_ = on;
     if (auto* tree = dynamic_cast<QTreeWidget*>(Widget())) tree->setRootIsDecorated(on);
+}
+
+void TCustomTreeView::SetShowLines(bool on) {
+    showLines_ = on;
+    Invalidate();
+}
+
+void TCustomTreeView::SetHideSelection(bool on) {
+    hideSelection_ = on;
+    Invalidate();
+}
+
+void TCustomTreeView::SetRowSelect(bool on) {
+    rowSelect_ = on;
+    Invalidate();
+}
+
+void TCustomTreeView::SetHotTrack(bool on) {
+    hotTrack_ = on;
+    Invalidate();
 }
 
 // ---- selection
@@ -506,17 +846,22 @@ void TCustomTreeView::showSelection() {
         if (selected_ && !selected_->item_) makeItem(selected_);
         tree->setCurrentItem(selected_ ? selected_->item_ : nullptr);
     });
+    tree->viewport()->update();
 }
 
 void TCustomTreeView::userSelected(QTreeWidgetItem* item) {
-    if (syncing_) return;
-    TTreeNode* node = nodeOf(item);
+    if (!syncing_) selectByUser(nodeOf(item));
+}
+
+// A node the user chose by key or mouse; Qt shows the selection that results.
+void TCustomTreeView::selectByUser(TTreeNode* node) {
     if (node == selected_) return;
     if (!node || !CanChange(node)) {
         showSelection();
         return;
     }
     selected_ = node;
+    showSelection();
     Change(node);
     if (autoExpand_ && selected_ == node) expandNode(node, true);
 }
@@ -551,6 +896,10 @@ void TCustomTreeView::Collapse(TTreeNode* Node) {
 
 void TCustomTreeView::Delete(TTreeNode* Node) {
     if (OnDeletion) OnDeletion(this, Node);
+}
+
+void TCustomTreeView::ExpandBranch(TTreeNode* Node) {
+    Node->Expand(true);
 }
 
 void TCustomTreeView::expandNode(TTreeNode* node, bool expand) {

@@ -10,6 +10,8 @@
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
 #include <QtCore/QTemporaryDir>
+#include <QtCore/QTimer>
+#include <QtGui/QKeyEvent>
 #include <QtGui/QPainter>
 #include <QtTest/QTest>
 #include <QtWidgets/QTreeWidget>
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -26,9 +29,12 @@ namespace {
 
 class FixedVolumes : public TVolumeSource {
 public:
-    explicit FixedVolumes(std::vector<TVolume> volumes) : volumes_(std::move(volumes)) {}
+    explicit FixedVolumes(std::vector<TVolume> volumes, std::vector<quint64> pseudo = {})
+        : volumes_(std::move(volumes)), pseudo_(std::move(pseudo)) {}
     std::vector<TVolume> Volumes() override { return volumes_; }
+    std::vector<quint64> PseudoDevices() override { return pseudo_; }
     std::vector<TVolume> volumes_;
+    std::vector<quint64> pseudo_;
 };
 
 using Log = std::vector<std::string>;
@@ -100,7 +106,7 @@ protected:
     }
     TTreeNode* Root() const { return view->Items()->GetFirstNode(); }
     QTreeWidget* Qt() const { return static_cast<QTreeWidget*>(view->Widget()); }
-    // Clicks the node's row in the Qt tree (which must show it).
+    // Clicks the start of the node's text in the Qt tree (which must show it).
     void ClickNode(TTreeNode* node) {
         QTreeWidgetItem* item = nullptr;
         for (QTreeWidgetItemIterator it(Qt()); *it; ++it) {
@@ -108,7 +114,8 @@ protected:
         }
         ASSERT_NE(item, nullptr);
         const QRect r = Qt()->visualItemRect(item);
-        const QPoint p = Qt()->viewport()->mapTo(form->Handle(), r.center());
+        const QPoint text(r.left() + view->ImageSize() + 6, r.center().y());
+        const QPoint p = Qt()->viewport()->mapTo(form->Handle(), text);
         MouseClick(form.get(), p);
     }
 
@@ -493,3 +500,144 @@ TEST(FileNames, BytesThatAreNotUtf8SurviveTheRoundTrip) {
     const QString pair = QString::fromUcs4(U"\U00010080");
     EXPECT_EQ(EncodeFileName(pair), pair.toUtf8());
 }
+
+// ---- the "*" key
+
+namespace {
+
+// The real folders, counted; past a limit it reads nothing more, so that a
+// walk that would never end ends (and fails on its count).
+class BoundedLister : public TFileSystemLister {
+public:
+    std::vector<TDirEntry> List(const QString& path) override {
+        cursors.push_back(Screen->Cursor());
+        if (++reads > 2000) return {};
+        return TFileSystemLister::List(path);
+    }
+    int reads = 0;
+    std::vector<TCursor> cursors;
+};
+
+void Link(const QString& target, const QString& link) {
+    ASSERT_EQ(symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+}
+
+}  // namespace
+
+class DirectoryViewStarTest : public DirectoryViewTest {
+protected:
+    // T: a (b (c (top -> T), up -> ../..), self -> ., side -> ../d), d (e (back -> ../../a)).
+    DirectoryViewStarTest() : loops({"a/b/c", "d/e"}, {}) {
+        Link(QStringLiteral("."), loops.Path("a/self"));
+        Link(QStringLiteral("../.."), loops.Path("a/b/up"));
+        Link(loops.Path(), loops.Path("a/b/c/top"));
+        Link(QStringLiteral("../d"), loops.Path("a/side"));
+        Link(QStringLiteral("../../a"), loops.Path("d/e/back"));
+        view->SetDirectoryLister(lister);
+    }
+    void Use(const QString& path, std::vector<quint64> pseudo = {}) {
+        view->SetVolumeSource(
+            std::make_shared<FixedVolumes>(std::vector<TVolume>{{path, dtDRIVE_FIXED}}, std::move(pseudo)));
+        view->BuildDriveList(true);
+        ShowActive(form.get());
+        view->SetFocus();
+    }
+    void Star(TTreeNode* node) {
+        ClickNode(node);
+        ASSERT_EQ(view->Selected(), node);
+        KeyClick(form.get(), Qt::Key_Asterisk, Qt::KeypadModifier);
+    }
+    TTreeNode* At(const QString& path) {
+        TTreeNode* node = Root();
+        for (const QString& name : path.split(u'/')) {
+            node = node ? Child(node, name) : nullptr;
+        }
+        return node;
+    }
+
+    TempTree loops;
+    std::shared_ptr<BoundedLister> lister = std::make_shared<BoundedLister>();
+};
+
+TEST_F(DirectoryViewStarTest, LinkLoopsAreShownButNeverOpenedSoTheWalkEnds) {
+    Use(loops.Path());
+    Star(Root());
+    EXPECT_LT(lister->reads, 100);
+    // Every folder once on each way down that does not lead back up.
+    EXPECT_EQ(view->Items()->Count(), 19);
+    for (const char* loop : {"a/self", "a/b/up", "a/b/c/top", "a/side/e/back", "d/e/back/self", "d/e/back/side",
+                             "d/e/back/b/up", "d/e/back/b/c/top"}) {
+        SCOPED_TRACE(loop);
+        TTreeNode* node = At(QString::fromLatin1(loop));
+        ASSERT_NE(node, nullptr);
+        EXPECT_FALSE(node->HasChildren());
+        EXPECT_FALSE(node->Expanded());
+    }
+    for (const char* open : {"a", "a/b", "a/b/c", "a/side", "a/side/e", "d", "d/e", "d/e/back", "d/e/back/b/c"}) {
+        SCOPED_TRACE(open);
+        ASSERT_NE(At(QString::fromLatin1(open)), nullptr);
+        EXPECT_TRUE(At(QString::fromLatin1(open))->Expanded());
+    }
+    // Opened by hand, a link to an ancestor stays shut too.
+    TTreeNode* self = At(QStringLiteral("a/self"));
+    self->Expand(false);
+    EXPECT_FALSE(self->Expanded());
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(DirectoryViewStarTest, PseudoFileSystemsAreNotWalkedBelowWhereTheWalkStarts) {
+    struct stat proc {};
+    if (stat("/proc/self", &proc) != 0) GTEST_SKIP() << "no /proc here";
+    TempTree top({"real/inner/deep"}, {});
+    Link(QStringLiteral("/proc"), top.Path("proc"));
+    Use(top.Path(), {quint64(proc.st_dev)});
+    lister->reads = 0;
+    Star(Root());
+    TTreeNode* link = Child(Root(), QStringLiteral("proc"));
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(At(QStringLiteral("real/inner"))->Expanded());
+    EXPECT_GT(link->Count(), 0);  // listed for its button
+    EXPECT_FALSE(link->Expanded());
+    // The root, its two folders, then inner and deep: nothing below the link.
+    EXPECT_EQ(lister->reads, 5);
+    // Started there, the walk opens it and reads nothing below its folders.
+    lister->reads = 0;
+    Star(link);
+    EXPECT_TRUE(link->Expanded());
+    EXPECT_EQ(lister->reads, 1 + link->Count());
+}
+
+TEST_F(DirectoryViewStarTest, TheWalkRunsUnderTheHourglassAnswersTheWindowAndStopsAtEsc) {
+    Use(loops.Path());
+    Screen->SetCursor(crDefault);
+    lister->cursors.clear();
+    // Esc arrives while the first folder opens: the walk must take the
+    // window's events to see it.
+    view->OnExpanding = [this](TObject*, TTreeNode*, bool&) {
+        QCoreApplication::postEvent(Qt(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        view->OnExpanding = nullptr;
+    };
+    Star(Root());
+    EXPECT_TRUE(Root()->Expanded());
+    EXPECT_FALSE(Child(Root(), QStringLiteral("a"))->Expanded());
+    EXPECT_FALSE(Child(Root(), QStringLiteral("d"))->Expanded());
+    ASSERT_FALSE(lister->cursors.empty());
+    for (TCursor cursor : lister->cursors) EXPECT_EQ(cursor, crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    // A new "*" walks again, to the end.
+    Star(Root());
+    EXPECT_EQ(view->Items()->Count(), 19);
+}
+
+TEST_F(DirectoryViewStarTest, ARebuildWhileTheWalkWaitsEndsIt) {
+    Use(loops.Path());
+    view->OnExpanding = [this](TObject*, TTreeNode*, bool&) {
+        QTimer::singleShot(0, form->Handle(), [this] { view->BuildDriveList(true); });
+        view->OnExpanding = nullptr;
+    };
+    Star(Root());
+    EXPECT_EQ(view->Items()->Count(), 3);  // the root and its two folders, fresh
+    EXPECT_FALSE(Root()->Expanded());
+    EXPECT_EQ(view->Selected(), nullptr);
+}
+

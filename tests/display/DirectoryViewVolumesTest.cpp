@@ -12,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -85,6 +87,20 @@ TEST(MountInfo, ClassifiesEveryKindOfMountAndSkipsPseudoFileSystems) {
     // Sorted by mount point, each once.
     ASSERT_EQ(volumes.size(), expected.size());
     for (size_t i = 1; i < volumes.size(); ++i) EXPECT_LT(volumes[i - 1].MountPoint, volumes[i].MountPoint);
+}
+
+TEST(MountInfo, PseudoFileSystemsAreKnownByTheirDevices) {
+    std::vector<quint64> devices = ParsePseudoDevices(kFixture);
+    std::sort(devices.begin(), devices.end());
+    // proc (0:21, and 0:31 over /mnt/over), sysfs 0:22, devtmpfs 0:6, devpts 0:26, cgroup2 0:30.
+    std::vector<quint64> expected;
+    for (unsigned minor : {6u, 21u, 22u, 26u, 30u, 31u}) expected.push_back(quint64(makedev(0u, minor)));
+    EXPECT_EQ(devices, expected);
+    // On this machine /proc is one of them.
+    struct stat proc {};
+    if (stat("/proc/self", &proc) != 0) GTEST_SKIP() << "no /proc here";
+    const std::vector<quint64> here = TMountInfoVolumes().PseudoDevices();
+    EXPECT_NE(std::find(here.begin(), here.end(), quint64(proc.st_dev)), here.end());
 }
 
 TEST(MountInfo, EmptyAndGarbageTablesGiveNoVolumes) {

@@ -1,11 +1,13 @@
-// Page controls, progress bars and status bars.
+// Page controls, progress bars, status bars and tree views.
 #include "ComCtrls.h"
 #include "FrameworkTestSupport.h"
+#include "Menus.h"
 #include "TestSupport.h"
 
 #include <QtTest/QTest>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QTabBar>
+#include <QtWidgets/QToolTip>
 #include <QtWidgets/QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -349,16 +351,257 @@ TEST_F(TreeViewTest, DeletingAllChildrenEmptiesQtAndTheSelectionWithThem) {
 
 TEST_F(TreeViewTest, NodesShowTheImagesOfTheImageList) {
     TImageList images(16, 16);
-    TBitmap icon;
-    icon.SetSize(16, 16);
-    images.Add(&icon, nullptr);
-    images.Add(&icon, nullptr);
+    for (TColor color : {clRed, clBlue}) {
+        TBitmap icon;
+        icon.SetSize(16, 16);
+        icon.Canvas()->Brush()->SetColor(color);
+        icon.Canvas()->FillRect(TRect(0, 0, 16, 16));
+        images.Add(&icon, nullptr);
+    }
     tree->SetImages(&images);
     c->SetImageIndex(0);
     c->SetSelectedIndex(1);
     form->ShowActive();
-    EXPECT_FALSE(Qt()->topLevelItem(0)->icon(0).isNull());
-    EXPECT_TRUE(Qt()->topLevelItem(1)->icon(0).isNull());
+    const auto imageColour = [&](int row) {
+        const QRect r = Qt()->visualItemRect(Qt()->topLevelItem(row));
+        return Qt()->viewport()->grab().toImage().pixelColor(r.left() + 8, r.top() + r.height() / 2);
+    };
+    EXPECT_EQ(imageColour(0), Q(clRed));
+    EXPECT_EQ(imageColour(1), Q(clWindow));  // no image
+    tree->SetSelected(c);
+    EXPECT_EQ(imageColour(0), Q(clBlue));  // the selected image
+    EXPECT_EQ(Qt()->visualItemRect(Qt()->topLevelItem(0)).height(), 18);  // the image and a pixel above and below
+}
+
+// ---- tree view: drawing and the mouse
+
+// Root (open) with Alpha and Beta (closed, holding Gamma), then Other; a
+// node's points are in the viewport (the client area) unless said.
+class TreeViewMouseTest : public LoggedFormTest {
+protected:
+    void SetUp() override {
+        form->SetBounds(0, 0, 400, 300);
+        tree = Place(new TTreeView(form.get()), form.get(), 10, 10, 300, 250);
+        root = tree->Items()->Add(nullptr, QStringLiteral("Root"));
+        alpha = tree->Items()->AddChild(root, QStringLiteral("Alpha"));
+        beta = tree->Items()->AddChild(root, QStringLiteral("Beta"));
+        tree->Items()->AddChild(beta, QStringLiteral("Gamma"));
+        tree->Items()->Add(nullptr, QStringLiteral("Other"));
+        tree->OnChanging = [this](TObject*, TTreeNode* n, bool&) { log.Add("changing:" + Utf8(n->Text())); };
+        tree->OnChange = [this](TObject*, TTreeNode* n) { log.Add("change:" + Utf8(n->Text())); };
+        form->ShowActive();
+        tree->SetFocus();
+        root->Expand(false);
+        log.Clear();
+    }
+    QTreeWidget* Qt() const { return static_cast<QTreeWidget*>(tree->Widget()); }
+    QRect RowOf(TTreeNode* node) const {
+        for (QTreeWidgetItemIterator it(Qt()); *it; ++it) {
+            if ((*it)->text(0) == node->Text()) return Qt()->visualItemRect(*it);
+        }
+        ADD_FAILURE() << "no row for " << Utf8(node->Text());
+        return {};
+    }
+    int Middle(TTreeNode* node) const { return RowOf(node).top() + RowOf(node).height() / 2; }
+    // On the node's text (no images: the text starts 2 pixels into the row).
+    QPoint TextOf(TTreeNode* node) const { return QPoint(RowOf(node).left() + 4, Middle(node)); }
+    // The centre of the node's line-and-button column.
+    QPoint ButtonOf(TTreeNode* node) const { return QPoint(RowOf(node).left() - 10, Middle(node)); }
+    QPoint RightOf(TTreeNode* node) const { return QPoint(Qt()->viewport()->width() - 10, Middle(node)); }
+    QPoint OnForm(QPoint viewportPoint) const { return Qt()->viewport()->mapTo(form->Handle(), viewportPoint); }
+    void Click(QPoint p, Qt::MouseButton button = Qt::LeftButton) { MouseClick(form.get(), OnForm(p), button); }
+    void Hover(QPoint p) { QTest::mouseMove(WindowOf(form.get()), OnForm(p)); }
+    QImage Shot(const char* name) const {
+        const QImage image = Qt()->viewport()->grab().toImage();
+        SaveTestImage(image, QString::fromLatin1(name));
+        return image;
+    }
+    // Pixels of a colour along a row of the image from x0 to x1.
+    static int CountAcross(const QImage& image, int y, int x0, int x1, QColor color) {
+        int n = 0;
+        for (int x = x0; x <= x1; ++x) n += image.pixelColor(x, y) == color;
+        return n;
+    }
+    static int CountDown(const QImage& image, int x, int y0, int y1, QColor color) {
+        int n = 0;
+        for (int y = y0; y <= y1; ++y) n += image.pixelColor(x, y) == color;
+        return n;
+    }
+
+    TTreeView* tree = nullptr;
+    TTreeNode* root = nullptr;
+    TTreeNode* alpha = nullptr;
+    TTreeNode* beta = nullptr;
+};
+
+TEST_F(TreeViewMouseTest, DottedLinesJoinTheNodesAndBoxedButtonsShowWhetherTheyAreOpen) {
+    const QColor grey = Q(clGrayText), black = Q(clWindowText), white = Q(clWindow);
+    const QPoint b = ButtonOf(beta), r = ButtonOf(root);
+    QImage image = Shot("tree_view_lines");
+    // Alpha: from the root's line across to its text, every other pixel.
+    const QPoint a = ButtonOf(alpha);
+    EXPECT_EQ(CountAcross(image, a.y(), a.x(), a.x() + 9, grey), 5);
+    EXPECT_EQ(CountAcross(image, a.y(), a.x() + 10, RowOf(alpha).left() + 40, grey), 0);
+    // The roots' line runs on through Alpha's row to Other; the root's children's line ends at Beta.
+    const QRect alphaRow = RowOf(alpha);
+    EXPECT_EQ(CountDown(image, r.x(), alphaRow.top(), alphaRow.bottom(), grey), alphaRow.height() / 2);
+    EXPECT_EQ(CountDown(image, b.x(), Middle(beta) + 6, RowOf(beta).bottom(), grey), 0);
+    // Beta is closed: a plus in a grey box; the root is open: a minus.
+    EXPECT_EQ(image.pixelColor(b.x() - 4, b.y()), grey);
+    EXPECT_EQ(image.pixelColor(b.x() - 2, b.y()), black);
+    EXPECT_EQ(image.pixelColor(b.x(), b.y() - 2), black);
+    EXPECT_EQ(image.pixelColor(r.x() - 2, r.y()), black);
+    EXPECT_EQ(image.pixelColor(r.x(), r.y() - 2), white);
+
+    tree->SetShowLines(false);
+    image = Shot("tree_view_no_lines");
+    EXPECT_EQ(CountAcross(image, a.y(), a.x(), a.x() + 9, grey), 0);
+    EXPECT_EQ(CountDown(image, r.x(), alphaRow.top(), alphaRow.bottom(), grey), 0);
+    EXPECT_EQ(image.pixelColor(b.x(), b.y() - 2), black);  // the buttons stay
+}
+
+TEST_F(TreeViewMouseTest, AButtonOpensAndClosesTheTextSelectsAndTheRestOfTheRowDoesNothing) {
+    std::vector<TPoint> downs;
+    tree->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer x, Integer y) { downs.push_back({x, y}); };
+    Click(ButtonOf(beta));
+    EXPECT_TRUE(beta->Expanded());
+    EXPECT_EQ(tree->Selected(), nullptr);
+    Click(ButtonOf(beta));
+    EXPECT_FALSE(beta->Expanded());
+    Click(RightOf(alpha));
+    Click(QPoint(ButtonOf(alpha).x(), Middle(alpha)));  // a node without children has no button
+    EXPECT_EQ(tree->Selected(), nullptr);
+    EXPECT_EQ(log.With("chang"), Log{});
+    Click(TextOf(alpha));
+    EXPECT_EQ(tree->Selected(), alpha);
+    EXPECT_EQ(log.With("chang"), (Log{"changing:Alpha", "change:Alpha"}));
+    EXPECT_EQ(Qt()->currentItem()->text(0), "Alpha");
+    // A double click on the text opens and closes as well.
+    MouseDClick(form.get(), OnForm(TextOf(beta)));
+    EXPECT_EQ(tree->Selected(), beta);
+    EXPECT_TRUE(beta->Expanded());
+    // The control has the mouse in its client coordinates.
+    ASSERT_FALSE(downs.empty());
+    EXPECT_EQ(downs.front(), TPoint(ButtonOf(beta).x(), ButtonOf(beta).y()));
+}
+
+TEST_F(TreeViewMouseTest, RowSelectFillsTheWholeRowAndTakesClicksAnywhereOnItButNotWithLines) {
+    const QColor highlight = Q(clHighlight), white = Q(clWindow);
+    tree->SetRowSelect(true);  // no effect while the lines show
+    Click(RightOf(alpha));
+    EXPECT_EQ(tree->Selected(), nullptr);
+    Click(TextOf(alpha));
+    QImage image = Shot("tree_view_label_selected");
+    EXPECT_EQ(image.pixelColor(TextOf(alpha) - QPoint(3, 0)), highlight);
+    EXPECT_EQ(image.pixelColor(RightOf(alpha)), white);
+
+    tree->SetShowLines(false);
+    image = Shot("tree_view_row_selected");
+    EXPECT_EQ(image.pixelColor(RightOf(alpha)), highlight);
+    EXPECT_EQ(image.pixelColor(1, Middle(alpha)), highlight);
+    EXPECT_EQ(image.pixelColor(RightOf(beta)), white);
+    Click(RightOf(beta));
+    EXPECT_EQ(tree->Selected(), beta);
+    Click(QPoint(2, Middle(alpha)));  // in the indentation
+    EXPECT_EQ(tree->Selected(), alpha);
+}
+
+TEST_F(TreeViewMouseTest, TheSelectionIsGreyedWithoutTheFocusUnlessHideSelection) {
+    auto* other = Place(new TTreeView(form.get()), form.get(), 320, 10, 60, 60);
+    Click(TextOf(alpha));
+    const QPoint inLabel = TextOf(alpha) - QPoint(3, 0);
+    const QImage focused = Shot("tree_view_focused");
+    EXPECT_EQ(focused.pixelColor(inLabel), Q(clHighlight));
+    // The focus rectangle: every other pixel of the label's edge inverted.
+    const QRect row = RowOf(alpha);
+    const int x = row.left() + ((row.left() + row.top()) & 1);
+    EXPECT_EQ(focused.pixelColor(x, row.top()), QColor(0xF5, 0xDB, 0x95));
+    EXPECT_EQ(focused.pixelColor(x + 1, row.top()), Q(clHighlight));
+    other->SetFocus();
+    EXPECT_EQ(Shot("tree_view_hidden_selection").pixelColor(inLabel), Q(clWindow));
+    tree->SetHideSelection(false);
+    EXPECT_EQ(Shot("tree_view_greyed_selection").pixelColor(inLabel), Q(clBtnFace));
+}
+
+TEST_F(TreeViewMouseTest, HotTrackUnderlinesTheNodeUnderTheMouseInTheHotLightColour) {
+    const QColor hot = Q(clHotLight);
+    const int textWidth = Qt()->fontMetrics().horizontalAdvance(QStringLiteral("Alpha"));
+    const auto hotPixels = [&](const char* name) {
+        const QImage image = Shot(name);
+        const QRect row = RowOf(alpha);
+        int n = 0, widest = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            const int across = CountAcross(image, y, row.left(), row.left() + textWidth + 4, hot);
+            n += across;
+            widest = std::max(widest, across);
+        }
+        return std::pair{n, widest};
+    };
+    Hover(TextOf(alpha));
+    EXPECT_EQ(hotPixels("tree_view_not_hot").first, 0);
+    tree->SetHotTrack(true);
+    Hover(TextOf(beta));
+    Hover(TextOf(alpha));
+    const auto [pixels, underline] = hotPixels("tree_view_hot");
+    EXPECT_GT(pixels, 0);
+    EXPECT_GE(underline, textWidth - 1);  // one unbroken line under the text
+    Hover(RightOf(alpha));
+    EXPECT_EQ(hotPixels("tree_view_hot_gone").first, 0);
+}
+
+TEST_F(TreeViewMouseTest, ANodeCutOffAtTheEdgeShowsItsWholeTextAsATooltip) {
+    const QString longText = QStringLiteral("A folder with a name far too long for the width of this tree");
+    TTreeNode* wide = tree->Items()->Add(nullptr, longText);
+    tree->SetHint(QStringLiteral("the tree's hint"));
+    tree->SetShowHint(true);
+    const auto tipAfterHover = [&](TTreeNode* node) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        Hover(TextOf(node == wide ? alpha : wide));
+        Hover(TextOf(node));
+        return QTest::qWaitFor([] { return QToolTip::isVisible(); }) ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAfterHover(wide), longText);
+    // A node that fits has no tooltip of its own: the control's hint shows.
+    EXPECT_EQ(tipAfterHover(alpha), "the tree's hint");
+    tree->SetToolTips(false);
+    EXPECT_EQ(tipAfterHover(wide), "the tree's hint");
+    QToolTip::hideText();
+}
+
+TEST_F(TreeViewMouseTest, RightClickSelectSelectsTheNodeThePopUpMenuThenSees) {
+    TPopupMenu menu(form.get());
+    tree->SetPopupMenu(&menu);
+    SetPopupHook([&](TPopupMenu*, TPoint) -> TMenuItem* {
+        log.Add("popup:" + (tree->Selected() ? Utf8(tree->Selected()->Text()) : std::string("nil")));
+        return nullptr;
+    });
+    Click(TextOf(beta), Qt::RightButton);
+    EXPECT_EQ(tree->Selected(), nullptr);
+    EXPECT_EQ(log.With("popup"), Log{"popup:nil"});
+    tree->SetRightClickSelect(true);
+    log.Clear();
+    Click(TextOf(beta), Qt::RightButton);
+    EXPECT_EQ(tree->Selected(), beta);
+    EXPECT_EQ(log.Entries(), (Log{"changing:Beta", "change:Beta", "popup:Beta"}));
+    log.Clear();
+    Click(RightOf(alpha), Qt::RightButton);  // beside the text: no node
+    EXPECT_EQ(tree->Selected(), beta);
+    EXPECT_EQ(log.Entries(), Log{"popup:Beta"});
+    SetPopupHook(nullptr);
+}
+
+TEST_F(TreeViewMouseTest, StarOpensTheSelectedNodeAndEveryNodeBelowIt) {
+    std::vector<std::string> opened;
+    tree->OnExpanding = [&](TObject*, TTreeNode* n, bool&) { opened.push_back(Utf8(n->Text())); };
+    root->Collapse(false);
+    Click(TextOf(root));
+    KeyClick(form.get(), Qt::Key_Asterisk, Qt::KeypadModifier);
+    EXPECT_EQ(opened, (std::vector<std::string>{"Root", "Beta"}));
+    EXPECT_TRUE(root->Expanded());
+    EXPECT_TRUE(beta->Expanded());
+    EXPECT_TRUE(Qt()->topLevelItem(0)->child(1)->isExpanded());
 }
 
 }  // namespace
+
