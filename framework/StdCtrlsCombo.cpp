@@ -53,6 +53,9 @@ QStyle* ComboStyle() {
 class TComboWidget : public TControlWidget<QComboBox> {
 public:
     using TControlWidget<QComboBox>::TControlWidget;
+    // The list goes with the base class, and hiding it sends events through
+    // the key filter: the filter goes first, while this is still whole.
+    ~TComboWidget() override { delete listKeys_; }
 
     void showPopup() override {
         if (!listKeys_) {
