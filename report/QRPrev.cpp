@@ -282,7 +282,7 @@ void TQRPreview::UpdateZoom() {
 void TQRPreview::RefreshPage() {
     if (!printer_ || image_->PageMetafile() || image_->PageNumber() > printer_->AvailablePages()) return;
     const auto* report = dynamic_cast<const TCustomRazorUze*>(printer_->ParentReport());
-    if (report && report->Preview().PrevInitialZoom == qrZoomToWidth) ZoomToWidth();
+    if (report && report->PreviewSettings().PrevInitialZoom == qrZoomToWidth) ZoomToWidth();
     image_->SetPageNumber(image_->PageNumber());
 }
 

@@ -213,7 +213,7 @@ void TQRStandardPreview::SaveReportClick() {
     if (Fire(spSave, QStringLiteral("Save"))) return;
     const TCustomRazorUze* report = CurrentReport();
     const QString extension =
-        QString::fromLatin1(kSaveTypeExtensions[report ? report->Preview().PreviewDefaultSaveType : stVOZ]);
+        QString::fromLatin1(kSaveTypeExtensions[report ? report->PreviewSettings().PreviewDefaultSaveType : stVOZ]);
     TSaveDialog dialog(Application);
     dialog.SetTitle(QStringLiteral("Save report"));
     dialog.SetFilter(extension + QStringLiteral("|*") + extension + QLatin1Char('|') +
@@ -230,7 +230,7 @@ void TQRStandardPreview::SaveAs(QString fileName, Integer filterIndex) {
     QString extension = ExtractFileExt(fileName).toUpper();
     if (extension.isEmpty()) {
         if (filterIndex == 1)
-            extension = QString::fromLatin1(kSaveTypeExtensions[report ? report->Preview().PreviewDefaultSaveType : stVOZ]);
+            extension = QString::fromLatin1(kSaveTypeExtensions[report ? report->PreviewSettings().PreviewDefaultSaveType : stVOZ]);
         else if (filterIndex == 2)
             extension = QStringLiteral("VOZ");
         extension = DropDot(extension);

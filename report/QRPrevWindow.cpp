@@ -235,7 +235,7 @@ TQRPrinter* TQRStandardPreview::QRPrinter() const {
 
 void TQRStandardPreview::TakeReportSettings() {
     TCustomRazorUze* report = CurrentReport();
-    const TQRPreviewSettings& settings = report->Preview();
+    const TQRPreviewSettings& settings = report->PreviewSettings();
     SetFormStyle(settings.PrevFormStyle);
     SetClientSize(report->PreviewWidth(), report->PreviewHeight());
     showThumbs_ = settings.PrevShowThumbs;
@@ -283,9 +283,9 @@ void TQRStandardPreview::Resize() {
 // A toolbar action goes ahead unless the report's handler took it.
 bool TQRStandardPreview::Fire(TStandPrevEventType type, const QString& name) {
     TCustomRazorUze* report = CurrentReport();
-    if (!report || !report->Preview().OnStandPrevEvent) return false;
+    if (!report || !report->PreviewSettings().OnStandPrevEvent) return false;
     bool handled = false;
-    report->Preview().OnStandPrevEvent(this, type, name, handled);
+    report->PreviewSettings().OnStandPrevEvent(this, type, name, handled);
     return handled;
 }
 

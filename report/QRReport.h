@@ -673,8 +673,8 @@ public:
     void SetPreviewWidth(Integer v) { previewWidth_ = v; }
     Integer PreviewHeight() const { return previewHeight_ > 0 ? previewHeight_ : 500; }
     void SetPreviewHeight(Integer v) { previewHeight_ = v; }
-    TQRPreviewSettings& Preview() { return preview_; }
-    const TQRPreviewSettings& Preview() const { return preview_; }
+    TQRPreviewSettings& PreviewSettings() { return preview_; }
+    const TQRPreviewSettings& PreviewSettings() const { return preview_; }
 
     // Every band whose parent is the report, in the order they joined.
     const std::vector<TQRCustomBand*>& BandList() const { return bandList_; }

@@ -450,11 +450,11 @@ TEST_F(QRStandardPreviewTest, ReportHandlerSeesEveryActionAndMayTakeIt) {
     TForm owner(nullptr);
     auto* report = new TCustomRazorUze(&owner);
     report->SetReportTitle(QStringLiteral("Quarterly"));
-    report->Preview().PrevInitialZoom = qrZoomToWidth;
-    report->Preview().PrevShowSearch = false;
+    report->PreviewSettings().PrevInitialZoom = qrZoomToWidth;
+    report->PreviewSettings().PrevShowSearch = false;
     QStringList fired;
     bool take = true;
-    report->Preview().OnStandPrevEvent = [&](TObject* sender, TStandPrevEventType type, const QString& name,
+    report->PreviewSettings().OnStandPrevEvent = [&](TObject* sender, TStandPrevEventType type, const QString& name,
                                              bool& handled) {
         EXPECT_TRUE(sender == window || type == spOpen);
         fired << QString::number(type) + name;
