@@ -85,8 +85,10 @@ public:
         const double w = std::round((double(frame.Right) - frame.Left) * devX / (mmX * 100));
         const double h = std::round((double(frame.Bottom) - frame.Top) * devY / (mmY * 100));
         valid_ = w > 0 && h > 0 && !r.IsEmpty();
-        sx_ = valid_ ? r.Width() / w : 1;
-        sy_ = valid_ ? r.Height() / h : 1;
+        // The target's size in doubles: a rectangle from -1 to 2147483647
+        // is wider than an Integer holds.
+        sx_ = valid_ ? (double(r.Right) - r.Left) / w : 1;
+        sy_ = valid_ ? (double(r.Bottom) - r.Top) / h : 1;
         left_ = r.Left;
         top_ = r.Top;
     }

@@ -425,6 +425,21 @@ TEST(MetafilePlayer, StretchDrawMapsTheFrameOntoTheTargetRectangle) {
     EXPECT_EQ(InkBox(half->Image()), TRect(5, 0, 50, 25));
 }
 
+// A target taller than an Integer holds (-1 to 2147483647) still scales
+// downwards: a picture of 81,000,000 rows maps each row onto about 26.5.
+TEST(MetafilePlayer, TargetTallerThanAnIntegerHoldsScalesDownwards) {
+    auto metafile = RecordMetafile(10, 81000000, [](TCanvas* c) {
+        c->Brush()->SetColor(clBlue);
+        c->FillRect(TRect(0, 1, 10, 2));
+    });
+    auto target = WhiteBitmap(10, 80);
+    target->Canvas()->StretchDraw(TRect(0, -1, 10, 2147483647), metafile.get());
+    EXPECT_EQ(PixelAt(*target, 5, 24), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*target, 5, 26), RgbOf(clBlue));
+    EXPECT_EQ(PixelAt(*target, 5, 51), RgbOf(clBlue));
+    EXPECT_EQ(PixelAt(*target, 5, 53), 0xFFFFFFu);
+}
+
 TEST(MetafilePlayer, PlayingLeavesTheTargetCanvasAsItWas) {
     auto metafile = RecordMetafile(50, 50, [](TCanvas* c) {
         c->Pen()->SetColor(clRed);
