@@ -325,7 +325,7 @@ void TCanvas::Impl::FillSpans(QPainter& p, const Spans& spans, TBrush* brush) co
 // Steps a 1-pixel line, drawing the pen's dashes (gaps in the background
 // colour when the background mode is opaque); dashPhase carries the pattern
 // from segment to segment.
-void TCanvas::Impl::StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Integer& dashPhase) const {
+void TCanvas::Impl::StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Int64& dashPhase) const {
     const std::vector<Integer> dashes = dashLengths(c.pen_->Style());
     Integer period = 0;
     for (Integer n : dashes) period += n;
@@ -333,19 +333,19 @@ void TCanvas::Impl::StrokeLine(QPainter& p, TPoint from, TPoint to, bool include
     const QColor off = ToQColor(c.bkColor_);
     const bool paintGaps = c.bkMode_ == OPAQUE;
     RunPainter runs(p);
-    ForEachLinePixel(from, to, includeEnd, [&](Integer x, Integer y) {
+    const Int64 steps = ForEachLinePixel(from, to, includeEnd, WorkArea(), [&](Integer x, Integer y, Int64 step) {
         bool lit = true;
         if (period > 0) {
-            Integer at = dashPhase % period;
+            Int64 at = (dashPhase + step) % period;
             size_t i = 0;
             while (at >= dashes[i]) at -= dashes[i++];
             lit = i % 2 == 0;
-            ++dashPhase;
         }
         if (lit) runs.Add(x, y, on);
         else if (paintGaps) runs.Add(x, y, off);
         else runs.Break();
     });
+    if (period > 0) dashPhase = (dashPhase + steps) % period;
 }
 
 void TCanvas::Impl::StrokePolyline(const std::vector<TPoint>& points, bool closed, bool includeEnd) {
@@ -354,7 +354,7 @@ void TCanvas::Impl::StrokePolyline(const std::vector<TPoint>& points, bool close
     if (!p) return;
     ApplyPenMode(*p);
     if (PenPixels() == 1) {
-        Integer phase = 0;
+        Int64 phase = 0;
         for (size_t i = 1; i < points.size(); ++i)
             StrokeLine(*p, points[i - 1], points[i], includeEnd && !closed && i + 1 == points.size(), phase);
         if (closed && points.size() > 1) StrokeLine(*p, points.back(), points.front(), false, phase);
@@ -416,7 +416,9 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
 TRect TCanvas::Impl::OuterBox(const TRect& box) const {
     const Integer w = PenPixels();
     if (c.pen_->Style() == psInsideFrame || w == 1) return box;
-    return TRect(box.Left - w / 2, box.Top - w / 2, box.Right + (w - 1) / 2, box.Bottom + (w - 1) / 2);
+    const auto moved = [](Integer v, Integer by) { return Integer(std::clamp<Int64>(Int64(v) + by, INT32_MIN, INT32_MAX)); };
+    return TRect(moved(box.Left, -w / 2), moved(box.Top, -w / 2), moved(box.Right, (w - 1) / 2),
+                 moved(box.Bottom, (w - 1) / 2));
 }
 
 // Fills the inside of a figure with the brush and its border with the pen.
@@ -431,18 +433,17 @@ TRect TCanvas::Impl::WorkArea() const {
     return area;
 }
 
-void TCanvas::Impl::DrawFigure(const TRect& box, const std::function<Spans(const TRect&, Integer)>& shape) {
+void TCanvas::Impl::DrawFigure(const TRect& box, const Shape& shape) {
     c.Changing();
     if (QPainter* p = c.Prepared()) {
         ApplyPenMode(*p);
         const bool outline = c.pen_->Style() != psClear && c.pen_->Mode() != pmNop;
         const TRect area = WorkArea();
         if (!outline) {
-            FillSpans(*p, Within(shape(TRect(box.Left, box.Top, box.Right - 1, box.Bottom - 1), -1), area),
-                      c.brush_.get());
+            FillSpans(*p, shape(TRect(box.Left, box.Top, box.Right - 1, box.Bottom - 1), -1, area), c.brush_.get());
         } else {
             const TRect outer = OuterBox(box);
-            const Spans all = Within(shape(outer, outer.Width() - box.Width()), area);
+            const Spans all = shape(outer, Integer(WidthOf(outer) - WidthOf(box)), area);
             const Spans inner = Erode(all, PenPixels());
             FillSpans(*p, inner, c.brush_.get());
             RunPainter(*p).Fill(Subtract(all, inner), ToQColor(c.pen_->Color()));
@@ -454,15 +455,16 @@ void TCanvas::Impl::DrawFigure(const TRect& box, const std::function<Spans(const
 void TCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) {
     const TRect box = normalized(x1, y1, x2, y2);
     const bool styled = dashLengths(pen_->Style()).size() > 0 && d_->PenPixels() == 1;
-    if (!styled || box.Width() < 3 || box.Height() < 3) {
-        d_->DrawFigure(box, [](const TRect& r, Integer) { return RectSpans(r); });
+    if (!styled || WidthOf(box) < 3 || HeightOf(box) < 3) {
+        d_->DrawFigure(box, [](const TRect& r, Integer, const TRect& window) { return RectSpans(r, window); });
         return;
     }
     // Dashes run round the border.
     Changing();
     if (QPainter* p = Prepared()) {
         d_->ApplyPenMode(*p);
-        d_->FillSpans(*p, RectSpans(TRect(box.Left + 1, box.Top + 1, box.Right - 1, box.Bottom - 1)), brush_.get());
+        d_->FillSpans(*p, RectSpans(TRect(box.Left + 1, box.Top + 1, box.Right - 1, box.Bottom - 1), d_->WorkArea()),
+                      brush_.get());
     }
     d_->StrokePolyline({{box.Left, box.Top}, {box.Right - 1, box.Top}, {box.Right - 1, box.Bottom - 1},
                         {box.Left, box.Bottom - 1}},
@@ -472,20 +474,23 @@ void TCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) {
 
 void TCanvas::RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3) {
     const Integer cw = std::abs(x3), ch = std::abs(y3);
-    d_->DrawFigure(normalized(x1, y1, x2, y2),
-                   [cw, ch](const TRect& r, Integer grow) { return RoundRectSpans(r, cw + grow, ch + grow); });
+    d_->DrawFigure(normalized(x1, y1, x2, y2), [cw, ch](const TRect& r, Integer grow, const TRect& window) {
+        return RoundRectSpans(r, Int64(cw) + grow, Int64(ch) + grow, window);
+    });
 }
 
 void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) {
-    d_->DrawFigure(normalized(x1, y1, x2, y2), [](const TRect& r, Integer) { return EllipseSpans(r); });
+    d_->DrawFigure(normalized(x1, y1, x2, y2),
+                   [](const TRect& r, Integer, const TRect& window) { return EllipseSpans(r, window); });
 }
 
 // A pie, or with chord a chord: the border of the cut figure holds its
 // radial or chord lines.
 void TCanvas::Impl::ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end) {
     const ArcGeometry arc(box, start, end);
-    const TRect area = WorkArea();
-    DrawFigure(box, [&](const TRect& r, Integer) { return arc.Clip(Within(EllipseSpans(r), area), chord); });
+    DrawFigure(box, [&](const TRect& r, Integer, const TRect& window) {
+        return arc.Clip(EllipseSpans(r, window), chord);
+    });
 }
 
 void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4) {
@@ -501,7 +506,7 @@ void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, 
 void TCanvas::FillRect(const TRect& r) {
     if (r.IsEmpty()) return;
     Changing();
-    if (QPainter* p = Prepared()) d_->FillSpans(*p, RectSpans(r), brush_.get());
+    if (QPainter* p = Prepared()) d_->FillSpans(*p, RectSpans(r, d_->WorkArea()), brush_.get());
     Changed();
 }
 
@@ -509,7 +514,7 @@ void TCanvas::FrameRect(const TRect& r) {
     if (r.IsEmpty()) return;
     Changing();
     if (QPainter* p = Prepared()) {
-        const Spans all = RectSpans(r);
+        const Spans all = RectSpans(r, d_->WorkArea());
         d_->FillSpans(*p, Subtract(all, Erode(all, 1)), brush_.get());
     }
     Changed();
@@ -520,7 +525,7 @@ void TCanvas::DrawFocusRect(const TRect& r) {
     Changing();
     if (QPainter* p = Prepared(); p && isRasterDevice(*p)) {
         p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        const Spans all = RectSpans(r);
+        const Spans all = RectSpans(r, d_->WorkArea());
         RunPainter runs(*p);
         for (const Span& s : Subtract(all, Erode(all, 1)))
             for (Integer x = s.x0; x < s.x1; ++x) {
@@ -544,14 +549,19 @@ void TCanvas::FrameRegion(const TRegion& region, TBrush* brush, Integer width, I
     Changed();
 }
 
+// Only the lines inside the work area are painted, each cut to it.
 void TCanvas::GradientFill(const TRect& r, TColor start, TColor end, TGradientDirection direction) {
+    TRect visible;
     if (r.IsEmpty()) return;
     Changing();
-    if (QPainter* p = Prepared()) {
+    if (QPainter* p = Prepared(); p && IntersectRect(visible, r, d_->WorkArea())) {
         const bool horizontal = direction == gdHorizontal;
-        const Integer lines = horizontal ? r.Width() : r.Height();
-        for (Integer i = 0; i < lines; ++i) {
-            const QRect line = horizontal ? QRect(r.Left + i, r.Top, 1, r.Height()) : QRect(r.Left, r.Top + i, r.Width(), 1);
+        const Int64 lines = horizontal ? WidthOf(r) : HeightOf(r);
+        const Integer from = horizontal ? visible.Left : visible.Top, to = horizontal ? visible.Right : visible.Bottom;
+        for (Integer at = from; at < to; ++at) {
+            const Int64 i = Int64(at) - (horizontal ? r.Left : r.Top);
+            const QRect line = horizontal ? QRect(at, visible.Top, 1, visible.Height())
+                                          : QRect(visible.Left, at, visible.Width(), 1);
             p->fillRect(line, ToQColor(GradientColor(start, end, i, lines)));
         }
     }
@@ -603,13 +613,25 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
     StretchImage(dest, image->copy(toQRect(sourceRect)), TRect(0, 0, sourceRect.Width(), sourceRect.Height()));
 }
 
+// A target wider or taller than a QRect holds is drawn by its part inside
+// the work area, from the part of the source that maps onto it.
 void TCanvas::StretchImage(const TRect& dest, const QImage& source, const TRect& sourceRect) {
     if (dest.IsEmpty() || source.isNull() || sourceRect.IsEmpty()) return;
     Changing();
     if (QPainter* p = Prepared()) {
         p->setRenderHint(QPainter::SmoothPixmapTransform, false);
         if (!source.hasAlphaChannel()) p->setCompositionMode(QPainter::CompositionMode_Source);
-        p->drawImage(toQRect(dest), source, toQRect(sourceRect));
+        TRect visible;
+        if (WidthOf(dest) <= INT32_MAX && HeightOf(dest) <= INT32_MAX) {
+            p->drawImage(toQRect(dest), source, toQRect(sourceRect));
+        } else if (IntersectRect(visible, dest, d_->WorkArea())) {
+            const double sx = double(WidthOf(sourceRect)) / double(WidthOf(dest));
+            const double sy = double(HeightOf(sourceRect)) / double(HeightOf(dest));
+            const QRectF part(sourceRect.Left + (double(visible.Left) - dest.Left) * sx,
+                              sourceRect.Top + (double(visible.Top) - dest.Top) * sy, visible.Width() * sx,
+                              visible.Height() * sy);
+            p->drawImage(QRectF(toQRect(visible)), source, part);
+        }
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     Changed();

@@ -36,18 +36,23 @@ inline TRect fromQRect(const QRect& r) {
     return r.isNull() ? TRect() : TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
 
-Spans RectSpans(const TRect& r);
+// Every figure's spans are worked out inside a window only (the area that
+// can be painted), so that a figure of any size costs what its visible part
+// costs; sizes are taken in 64 bits, as a box may span the whole Integer range.
+constexpr TRect Everywhere(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+inline Int64 WidthOf(const TRect& r) { return Int64(r.Right) - r.Left; }
+inline Int64 HeightOf(const TRect& r) { return Int64(r.Bottom) - r.Top; }
+
+Spans RectSpans(const TRect& r, const TRect& window = Everywhere);
 // A rectangle with corner ellipses cornerWidth x cornerHeight (diameters),
 // sampled at pixel centres and symmetric about both axes of r.
-Spans RoundRectSpans(const TRect& r, Integer cornerWidth, Integer cornerHeight);
-Spans EllipseSpans(const TRect& r);
+Spans RoundRectSpans(const TRect& r, Int64 cornerWidth, Int64 cornerHeight, const TRect& window = Everywhere);
+Spans EllipseSpans(const TRect& r, const TRect& window = Everywhere);
 Spans RegionSpans(const QRegion& region);
 QRegion SpansRegion(const Spans& spans);
 // The pixels that keep all four neighbours inside, `times` times over.
 Spans Erode(const Spans& spans, Integer times);
 Spans Subtract(const Spans& a, const Spans& b);
-// The parts of the spans inside r.
-Spans Within(const Spans& spans, const TRect& r);
 // The spans as rectangles: equal spans on consecutive rows become one.
 std::vector<QRect> MergedRects(const Spans& spans);
 // The border of region, width pixels wide at the sides and height pixels
@@ -58,33 +63,41 @@ QRegion FrameArea(const QRegion& region, Integer width, Integer height);
 Spans FloodSpans(const QImage& image, Integer x, Integer y, QRgb color, bool surface);
 // Colour `index` of `count` from start to end, channel by channel; the first
 // is start and the last end.
-TColor GradientColor(TColor start, TColor end, Integer index, Integer count);
+TColor GradientColor(TColor start, TColor end, Int64 index, Int64 count);
 
-// Calls f(x, y) for each pixel of the line from `from` to `to`, the end
-// included only when includeEnd.
+// The steps [first, end) of a line that lie within window along its major
+// axis: from `from`, `to` step `stepping` (1 or -1) of `steps` in all.
+inline std::pair<Int64, Int64> StepsWithin(Int64 from, Int64 stepping, Int64 steps, Integer low, Integer high) {
+    const Int64 a = stepping > 0 ? low - from : from - high + 1, b = stepping > 0 ? high - from : from - low + 1;
+    return {std::clamp<Int64>(a, 0, steps), std::clamp<Int64>(b, 0, steps)};
+}
+
+// Calls f(x, y, i) for each pixel i of the line from `from` to `to` (0 is
+// `from`), the end included only when includeEnd, skipping the steps that
+// fall outside window along the line's major axis; the pixels visited are
+// those the whole walk would visit. Returns the number of steps of the line.
 template <typename F>
-void ForEachLinePixel(TPoint from, TPoint to, bool includeEnd, F&& f) {
-    const Integer dx = std::abs(to.X - from.X), dy = std::abs(to.Y - from.Y);
-    const Integer sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
-    const Integer steps = std::max(dx, dy) + (includeEnd ? 1 : 0);
-    Integer x = from.X, y = from.Y;
-    if (dx >= dy) {
-        Integer err = dx / 2;
-        for (Integer i = 0; i < steps; ++i) {
-            f(x, y);
-            x += sx;
-            err -= dy;
-            if (err < 0) { y += sy; err += dx; }
-        }
-    } else {
-        Integer err = dy / 2;
-        for (Integer i = 0; i < steps; ++i) {
-            f(x, y);
-            y += sy;
-            err -= dx;
-            if (err < 0) { x += sx; err += dy; }
-        }
+Int64 ForEachLinePixel(TPoint from, TPoint to, bool includeEnd, const TRect& window, F&& f) {
+    const Int64 dx = std::abs(Int64(to.X) - from.X), dy = std::abs(Int64(to.Y) - from.Y);
+    const Int64 sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
+    const bool flat = dx >= dy;
+    const Int64 major = flat ? dx : dy, minor = flat ? dy : dx;
+    const Int64 steps = major + (includeEnd ? 1 : 0);
+    const auto [first, end] = flat ? StepsWithin(from.X, sx, steps, window.Left, window.Right)
+                                   : StepsWithin(from.Y, sy, steps, window.Top, window.Bottom);
+    // After i steps the minor axis has moved k times, the smallest k that
+    // keeps the error term (major / 2 - i * minor + k * major) at 0 or more;
+    // i * minor may pass 64 bits.
+    const __int128 behind = __int128(first) * minor - major / 2;
+    Int64 moved = behind <= 0 ? 0 : Int64((behind + major - 1) / major);
+    Int64 err = Int64(__int128(moved) * major - behind);
+    for (Int64 i = first; i < end; ++i) {
+        const Int64 along = (flat ? sx : sy) * i, across = (flat ? sy : sx) * moved;
+        f(Integer(from.X + (flat ? along : across)), Integer(from.Y + (flat ? across : along)), i);
+        err -= minor;
+        if (err < 0) { ++moved; err += major; }
     }
+    return steps;
 }
 
 // Paints single pixels, merging neighbours of one colour on a row or a
@@ -160,12 +173,15 @@ struct TCanvas::Impl {
     void ApplyPenMode(QPainter& p) const;
     QBrush ToQBrush(TBrush* brush) const;
     void FillSpans(QPainter& p, const GraphicsRaster::Spans& spans, TBrush* brush) const;
-    void StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Integer& dashPhase) const;
+    void StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Int64& dashPhase) const;
     void StrokePolyline(const std::vector<TPoint>& points, bool closed, bool includeEnd);
     TRect OuterBox(const TRect& box) const;
     // The paintable area and the margin a pen's border needs around it.
     TRect WorkArea() const;
-    void DrawFigure(const TRect& box, const std::function<GraphicsRaster::Spans(const TRect&, Integer)>& shape);
+    // shape(box, grow, window) gives the figure's spans in box within window,
+    // its corners grown by grow pixels.
+    using Shape = std::function<GraphicsRaster::Spans(const TRect&, Integer, const TRect&)>;
+    void DrawFigure(const TRect& box, const Shape& shape);
     void ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end);
 
     const QFont& Font();

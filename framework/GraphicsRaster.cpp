@@ -8,11 +8,12 @@
 
 namespace GraphicsRaster {
 
-Spans RectSpans(const TRect& r) {
+Spans RectSpans(const TRect& r, const TRect& window) {
+    TRect inside;
+    if (!IntersectRect(inside, r, window)) return {};
     Spans spans;
-    if (r.IsEmpty()) return spans;
-    spans.reserve(size_t(r.Height()));
-    for (Integer y = r.Top; y < r.Bottom; ++y) spans.push_back({y, r.Left, r.Right});
+    spans.reserve(size_t(HeightOf(inside)));
+    for (Integer y = inside.Top; y < inside.Bottom; ++y) spans.push_back({y, inside.Left, inside.Right});
     return spans;
 }
 
@@ -20,33 +21,33 @@ namespace {
 
 // Pixels cut off row `k` (counted from the nearer edge) by a corner ellipse
 // of diameters cw x ch.
-Integer cornerInset(Integer k, Integer cw, Integer ch) {
+Int64 cornerInset(Int64 k, Int64 cw, Int64 ch) {
     const double a = cw / 2.0, b = ch / 2.0;
     const double dy = b - (k + 0.5);
     if (dy <= 0) return 0;
     const double half = a * std::sqrt(std::max(0.0, 1.0 - (dy / b) * (dy / b)));
-    return std::max<Integer>(0, Integer(std::ceil(a - half - 0.5 - 1e-9)));
+    return std::max<Int64>(0, Int64(std::ceil(a - half - 0.5 - 1e-9)));
 }
 
 }  // namespace
 
-Spans RoundRectSpans(const TRect& r, Integer cornerWidth, Integer cornerHeight) {
+Spans RoundRectSpans(const TRect& r, Int64 cornerWidth, Int64 cornerHeight, const TRect& window) {
     if (r.IsEmpty()) return {};
-    const Integer cw = std::clamp(cornerWidth, 0, r.Width());
-    const Integer ch = std::clamp(cornerHeight, 0, r.Height());
-    if (cw < 2 || ch < 2) return RectSpans(r);
+    const Int64 cw = std::clamp<Int64>(cornerWidth, 0, WidthOf(r));
+    const Int64 ch = std::clamp<Int64>(cornerHeight, 0, HeightOf(r));
+    if (cw < 2 || ch < 2) return RectSpans(r, window);
     Spans spans;
-    spans.reserve(size_t(r.Height()));
-    for (Integer y = r.Top; y < r.Bottom; ++y) {
-        const Integer k = std::min(y - r.Top, r.Bottom - 1 - y);
-        const Integer inset = cornerInset(k, cw, ch);
-        if (r.Left + inset < r.Right - inset) spans.push_back({y, r.Left + inset, r.Right - inset});
+    const Integer top = std::max(r.Top, window.Top), bottom = std::min(r.Bottom, window.Bottom);
+    for (Integer y = top; y < bottom; ++y) {
+        const Int64 inset = cornerInset(std::min<Int64>(Int64(y) - r.Top, Int64(r.Bottom) - 1 - y), cw, ch);
+        const Int64 x0 = std::max<Int64>(r.Left + inset, window.Left), x1 = std::min<Int64>(r.Right - inset, window.Right);
+        if (x0 < x1) spans.push_back({y, Integer(x0), Integer(x1)});
     }
     return spans;
 }
 
-Spans EllipseSpans(const TRect& r) {
-    return RoundRectSpans(r, r.Width(), r.Height());
+Spans EllipseSpans(const TRect& r, const TRect& window) {
+    return RoundRectSpans(r, WidthOf(r), HeightOf(r), window);
 }
 
 Spans RegionSpans(const QRegion& region) {
@@ -69,16 +70,6 @@ Spans Erode(const Spans& spans, Integer times) {
     for (Integer i = 0; i < times && !r.isEmpty(); ++i)
         r = r & r.translated(1, 0) & r.translated(-1, 0) & r.translated(0, 1) & r.translated(0, -1);
     return RegionSpans(r);
-}
-
-Spans Within(const Spans& spans, const TRect& r) {
-    Spans out;
-    for (const Span& s : spans) {
-        if (s.y < r.Top || s.y >= r.Bottom) continue;
-        const Integer x0 = std::max(s.x0, r.Left), x1 = std::min(s.x1, r.Right);
-        if (x0 < x1) out.push_back({s.y, x0, x1});
-    }
-    return out;
 }
 
 Spans Subtract(const Spans& a, const Spans& b) {
@@ -112,12 +103,14 @@ Spans FloodSpans(const QImage& image, Integer x, Integer y, QRgb color, bool sur
     return RegionSpans(SpansRegion(spans));
 }
 
-TColor GradientColor(TColor start, TColor end, Integer index, Integer count) {
+// Halves round away from zero, as MulDiv does; the quotient is exact in a
+// double for channel differences times any 32-bit index.
+TColor GradientColor(TColor start, TColor end, Int64 index, Int64 count) {
     const TColor s = ColorToRGB(start), e = ColorToRGB(end);
     if (count <= 1) return s;
     auto channel = [&](int shift) {
         const Integer a = (s >> shift) & 0xFF, b = (e >> shift) & 0xFF;
-        return Integer(a + MulDiv(b - a, index, count - 1)) << shift;
+        return Integer(a + std::llround(double(b - a) * double(index) / double(count - 1))) << shift;
     };
     return channel(0) | channel(8) | channel(16);
 }
@@ -191,10 +184,10 @@ double normalizedAngle(double a) {
 }  // namespace
 
 ArcGeometry::ArcGeometry(const TRect& box, TPoint start, TPoint end)
-    : cx_((box.Left + box.Right) / 2.0),
-      cy_((box.Top + box.Bottom) / 2.0),
-      a_(box.Width() / 2.0),
-      b_(box.Height() / 2.0) {
+    : cx_((double(box.Left) + box.Right) / 2),
+      cy_((double(box.Top) + box.Bottom) / 2),
+      a_(WidthOf(box) / 2.0),
+      b_(HeightOf(box) / 2.0) {
     start_ = normalizedAngle(std::atan2(cy_ - start.Y, start.X - cx_));
     const double endAngle = normalizedAngle(std::atan2(cy_ - end.Y, end.X - cx_));
     span_ = normalizedAngle(endAngle - start_);
@@ -218,13 +211,13 @@ Spans ArcGeometry::Clip(const Spans& spans, bool chord) const {
     if (full_) return spans;
     Spans out;
     for (const Span& s : spans) {
-        Integer runStart = -1;
-        for (Integer x = s.x0; x <= s.x1; ++x) {
-            const bool in = x < s.x1 && inside(x + 0.5, s.y + 0.5, chord);
-            if (in && runStart < 0) runStart = x;
-            if (!in && runStart >= 0) {
-                out.push_back({s.y, runStart, x});
-                runStart = -1;
+        std::optional<Integer> runStart;
+        for (Int64 x = s.x0; x <= s.x1; ++x) {
+            const bool in = x < s.x1 && inside(double(x) + 0.5, s.y + 0.5, chord);
+            if (in && !runStart) runStart = Integer(x);
+            if (!in && runStart) {
+                out.push_back({s.y, *runStart, Integer(x)});
+                runStart.reset();
             }
         }
     }

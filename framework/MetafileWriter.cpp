@@ -499,8 +499,10 @@ void TMetafileCanvas::GradientFill(const TRect& r, TColor start, TColor end, TGr
     StretchImage(r, image, TRect(0, 0, image.width(), image.height()));
 }
 
+// The record holds the target's size in 32 bits: a larger target is left out.
 void TMetafileCanvas::StretchImage(const TRect& dest, const QImage& source, const TRect& sourceRect) {
     if (dest.IsEmpty() || source.isNull() || sourceRect.IsEmpty()) return;
+    if (GraphicsRaster::WidthOf(dest) > INT32_MAX || GraphicsRaster::HeightOf(dest) > INT32_MAX) return;
     Changing();
     Sync(*rec_, *this).Context();
     const bool whole = sourceRect == TRect(0, 0, source.width(), source.height());

@@ -277,6 +277,93 @@ TEST(GraphicsCanvasFigures, FiguresLargerThanTheTargetDrawTheirVisiblePartUnchan
     EXPECT_GT(InkCount(small->Image(), TRect(0, 0, 60, 60)), 1000);
 }
 
+// Lines are stepped near the target only: the visible pixels and dashes
+// are those of the whole line drawn on a target large enough to hold it.
+TEST(GraphicsCanvasLines, LinesLargerThanTheTargetKeepTheirPixelsAndDashes) {
+    auto draw = [](TCanvas* c, Integer shift) {
+        c->Pen()->SetStyle(psDashDot);
+        c->Pen()->SetColor(clNavy);
+        c->Brush()->SetColor(clYellow);
+        c->MoveTo(shift - 500, shift - 130);
+        c->LineTo(shift + 700, shift + 210);
+        c->MoveTo(shift + 10, shift - 900);
+        c->LineTo(shift + 47, shift + 300);
+        c->MoveTo(shift + 700, shift + 50);
+        c->LineTo(shift - 300, shift + 10);
+        c->Polyline({{shift - 400, shift + 5}, {shift + 30, shift + 5}, {shift + 30, shift - 700}, {shift + 52, shift + 55}});
+    };
+    auto small = WhiteBitmap(60, 60);
+    draw(small->Canvas(), 0);
+    auto large = WhiteBitmap(1800, 1800);
+    draw(large->Canvas(), 1000);
+    const QImage crop = large->Image().copy(1000, 1000, 60, 60);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x)
+            ASSERT_EQ(small->Image().pixel(x, y) & 0xFFFFFF, crop.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    EXPECT_GT(InkCount(small->Image(), TRect(0, 0, 60, 60)), 150);
+}
+
+// A page frame at a zoom that reaches the end of the Integer range: only
+// what lies on the target is worked out, with sizes past 32 bits.
+TEST(GraphicsCanvasFigures, FiguresAcrossTheWholeIntegerRangeDrawTheirVisiblePart) {
+    constexpr Integer low = INT32_MIN, high = INT32_MAX;
+    auto b = WhiteBitmap(40, 40);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clBlue);
+    c->Rectangle(2, 3, high, high);
+    EXPECT_EQ(PixelAt(*b, 2, 10), 0u);
+    EXPECT_EQ(PixelAt(*b, 10, 3), 0u);
+    EXPECT_EQ(PixelAt(*b, 10, 10), RgbOf(clBlue));
+    EXPECT_EQ(PixelAt(*b, 1, 10), 0xFFFFFFu);
+
+    // Six times 357913941 above the target: the dots are in step at row 0.
+    c->Pen()->SetStyle(psDot);
+    c->Brush()->SetStyle(bsClear);
+    c->MoveTo(1, -2147483646);
+    c->LineTo(1, high);
+    const std::string dots = "###...###...";
+    for (int y = 0; y < 12; ++y) EXPECT_EQ(IsWhite(b->Image(), 1, y), dots[size_t(y)] == '.') << y;
+
+    // The centre lies at (-0.5, -0.5): the target is inside, right of it.
+    auto pie = WhiteBitmap(40, 40);
+    pie->Canvas()->Brush()->SetColor(clLime);
+    pie->Canvas()->Pie(low, low, high, high, 100, 100, 100, -100);
+    EXPECT_EQ(PixelAt(*pie, 30, 5), RgbOf(clLime));
+    EXPECT_EQ(PixelAt(*pie, 5, 30), 0xFFFFFFu);
+    pie->Canvas()->Brush()->SetColor(clRed);
+    pie->Canvas()->Ellipse(low, low, high, high);
+    EXPECT_EQ(InkBox(pie->Image()), TRect(0, 0, 40, 40));
+    EXPECT_EQ(PixelAt(*pie, 5, 30), RgbOf(clRed));
+}
+
+TEST(GraphicsCanvasFigures, GradientAcrossTheWholeIntegerRangeIsMidwayAtZero) {
+    auto b = WhiteBitmap(20, 20);
+    b->Canvas()->GradientFill(TRect(0, INT32_MIN, 10, INT32_MAX), clBlack, clWhite, gdVertical);
+    b->Canvas()->GradientFill(TRect(10, 0, INT32_MAX, 20), clBlack, clWhite, gdHorizontal);
+    EXPECT_EQ(PixelAt(*b, 5, 0), 0x808080u);
+    EXPECT_EQ(PixelAt(*b, 5, 19), 0x808080u);
+    EXPECT_EQ(PixelAt(*b, 10, 5), 0u);
+    EXPECT_EQ(PixelAt(*b, 19, 5), 0u);
+}
+
+// A bitmap stretched wider and taller than a QRect holds still maps its
+// corners onto the target's corners.
+TEST(GraphicsCanvasTargets, BitmapStretchedPastTheIntegerRangeShowsTheRightPart) {
+    TBitmap quarters;
+    quarters.SetSize(2, 2);
+    quarters.Canvas()->SetPixel(0, 0, clRed);
+    quarters.Canvas()->SetPixel(1, 0, clLime);
+    quarters.Canvas()->SetPixel(0, 1, clBlue);
+    quarters.Canvas()->SetPixel(1, 1, clYellow);
+    auto b = WhiteBitmap(20, 20);
+    b->Canvas()->StretchDraw(TRect(-1, -1, INT32_MAX, INT32_MAX), &quarters);
+    EXPECT_EQ(PixelAt(*b, 0, 0), RgbOf(clRed));
+    EXPECT_EQ(PixelAt(*b, 19, 19), RgbOf(clRed));
+    b->Canvas()->StretchDraw(TRect(INT32_MIN, INT32_MIN, 1, 1), &quarters);
+    EXPECT_EQ(PixelAt(*b, 0, 0), RgbOf(clYellow));
+    EXPECT_EQ(PixelAt(*b, 1, 1), RgbOf(clRed));
+}
+
 TEST(GraphicsCanvasState, BrushSetsTheBackgroundAndFontTheTextColour) {
     TCanvas c;
     c.Brush()->SetColor(clYellow);

@@ -440,6 +440,19 @@ TEST(MetafilePlayer, TargetTallerThanAnIntegerHoldsScalesDownwards) {
     EXPECT_EQ(PixelAt(*target, 5, 53), 0xFFFFFFu);
 }
 
+// The stretch record keeps the target's size in 32 bits.
+TEST(MetafileCanvas, BitmapStretchedPastTheIntegerRangeIsLeftOut) {
+    TBitmap picture;
+    picture.SetSize(2, 2);
+    auto metafile = RecordMetafile(40, 40, [&](TCanvas* c) {
+        c->StretchDraw(TRect(-1, 0, INT32_MAX, 10), &picture);
+        c->StretchDraw(TRect(0, 0, 20, 10), &picture);
+    });
+    const auto records = RecordsOfType(*metafile, EMR_STRETCHDIBITS);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(FieldI32(records[0], 72), 20);
+}
+
 TEST(MetafilePlayer, PlayingLeavesTheTargetCanvasAsItWas) {
     auto metafile = RecordMetafile(50, 50, [](TCanvas* c) {
         c->Pen()->SetColor(clRed);
