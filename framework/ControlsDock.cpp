@@ -10,6 +10,7 @@
 #include "ControlsWidget.h"
 #include "Forms.h"
 
+#include <QtGui/QPalette>
 #include <QtWidgets/QWidget>
 
 #include <algorithm>
@@ -81,11 +82,13 @@ std::vector<TWinControl*> DockSites(const TControl& client) {
     return sites;
 }
 
-// Places a form so that its client area is r on the screen.
+// Places a form so that its client area is r on the screen, by the frame
+// its window has (the conventional one until it shows).
 void PlaceForm(TCustomForm& form, const TRect& r) {
     const TRect frame = FormFrame(form.BorderStyle());
-    form.SetBounds(r.Left - frame.Left, r.Top - frame.Top, r.Width() + frame.Left + frame.Right,
-                   r.Height() + frame.Top + frame.Bottom);
+    const TPoint origin = form.ClientOrigin();
+    form.SetBounds(r.Left - (origin.X - form.Left()), r.Top - (origin.Y - form.Top()),
+                   r.Width() + frame.Left + frame.Right, r.Height() + frame.Top + frame.Bottom);
 }
 
 void FloatAt(TControl& client, const TRect& r) {
@@ -98,6 +101,7 @@ void FloatAt(TControl& client, const TRect& r) {
     PlaceForm(*form, r);
     DragManager::DockInto(client, *form, r, alClient);
     form->Show();
+    PlaceForm(*form, r);
 }
 
 TDragDockObject& DockObject(DragSession& s) {
@@ -165,21 +169,27 @@ void DragManager::StartDock(DragSession& s) {
 
 TWinControl* DragManager::FindDockSite(const Keep& keep, TPoint p, bool& alive) {
     TControl& client = *keep->Source;
-    std::vector<TWinControl*> hits;
-    for (TWinControl* site : DockSites(client)) {
+    // A handler may free any site: each is held by its guard.
+    std::vector<std::pair<TWinControl*, std::weak_ptr<TControl*>>> sites, hits;
+    for (TWinControl* site : DockSites(client)) sites.emplace_back(site, site->Guard());
+    for (const auto& [site, siteAlive] : sites) {
+        if (siteAlive.expired()) continue;
         TRect influence;
         bool canDock = true;
         site->GetSiteInfo(&client, influence, p, canDock);
         alive = Still(keep);
         if (!alive) return nullptr;
-        if (canDock && influence.Contains(p)) hits.push_back(site);
+        if (canDock && influence.Contains(p)) hits.emplace_back(site, siteAlive);
     }
+    std::erase_if(hits, [](const auto& hit) { return hit.second.expired(); });
     if (hits.empty()) return nullptr;
     // The innermost site under the mouse wins, else the first that reaches it.
     for (TControl* c = FindDragTarget(p, false); c; c = c->Parent()) {
-        if (std::find(hits.begin(), hits.end(), c) != hits.end()) return static_cast<TWinControl*>(c);
+        for (const auto& hit : hits) {
+            if (hit.first == c) return hit.first;
+        }
     }
-    return hits.front();
+    return hits.front().first;
 }
 
 bool DragManager::AskSite(const Keep& keep, TControl* target, TDragState state, bool& accept) {
@@ -196,21 +206,10 @@ void DragManager::DockMove(const Keep& keep, TPoint p) {
     bool alive = true;
     TWinControl* site = FindDockSite(keep, p, alive);
     if (!alive) return;
-    TControl* old = s.LiveTarget();
     if (site) PositionDockRect(*site, object, p, FloatRect(s, p), alNone);
     bool accept = false;
-    if (site != old) {
-        if (old && !AskSite(keep, old, dsDragLeave, accept)) return;
-        s.Target = site;
-        s.TargetAlive = site ? site->Guard() : std::weak_ptr<TControl*>();
-        object.dragTarget_ = site;
-        accept = false;
-        if (site && !AskSite(keep, site, dsDragEnter, accept)) return;
-    } else if (site && !AskSite(keep, site, dsDragMove, accept)) {
-        return;
-    }
+    if (!Retarget(keep, site, accept)) return;
     s.Accepted = accept && s.LiveTarget();
-    object.dragTarget_ = s.LiveTarget();
     if (!s.Accepted) {
         object.SetDropAlign(alNone);
         object.SetDockRect(FloatRect(s, p));
@@ -228,12 +227,18 @@ TWinControl* DragManager::DockDrop(DragSession& s) {
     TDragDockObject& object = DockObject(s);
     TControl& client = *s.Source;
     TWinControl* host = client.HostDockSite();
+    // OnUnDock may refuse, and may free the client or the site.
+    auto released = [&](TWinControl* target) {
+        const auto siteAlive = target ? target->Guard() : std::weak_ptr<TControl*>();
+        return (!host || host->DoUnDock(target, &client)) && !s.SourceAlive.expired() &&
+               (!target || !siteAlive.expired());
+    };
     if (auto* site = static_cast<TWinControl*>(s.Accepted ? s.LiveTarget() : nullptr)) {
-        if (host && !host->DoUnDock(site, &client)) return nullptr;
+        if (!released(site)) return nullptr;
         site->Perform(CM_DOCKCLIENT, WPARAM(&object), PointParam(site->ScreenToClient(object.DragPos())));
         return site;
     }
-    if (host && !client.Floating() && !host->DoUnDock(nullptr, &client)) return nullptr;
+    if (!client.Floating() && !released(nullptr)) return nullptr;
     FloatAt(client, object.DockRect());
     return client.HostDockSite();
 }

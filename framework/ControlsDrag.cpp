@@ -19,7 +19,7 @@
 
 namespace {
 
-std::shared_ptr<DragSession> current;
+DragManager::Keep current;
 // The release of an Esc that cancelled a drag is not a control's either.
 bool swallowEscapeRelease = false;
 
@@ -30,25 +30,30 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!watched->isWidgetType()) return false;
         switch (event->type()) {
-        case QEvent::MouseMove: {
-            const QPoint p = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-            DragManager::MoveTo(TPoint(p.x(), p.y()));
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            // An error of a handler never reaches Qt.
+            try {
+                mouse(*static_cast<QMouseEvent*>(event));
+            } catch (...) {
+                if (Application) Application->HandleException(nullptr);
+            }
             return true;
-        }
-        case QEvent::MouseButtonRelease: {
-            const auto* me = static_cast<QMouseEvent*>(event);
-            const QPoint p = me->globalPosition().toPoint();
-            DragManager::MoveTo(TPoint(p.x(), p.y()));
-            if (me->button() == Qt::LeftButton) DragManager::End(true);
-            else if (me->button() == Qt::RightButton) DragManager::End(false);
-            return true;
-        }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             return true;
         default:
             return false;
         }
+    }
+
+private:
+    static void mouse(const QMouseEvent& event) {
+        const QPoint p = event.globalPosition().toPoint();
+        DragManager::MoveTo(TPoint(p.x(), p.y()));
+        if (event.type() != QEvent::MouseButtonRelease) return;
+        if (event.button() == Qt::LeftButton) DragManager::End(true);
+        else if (event.button() == Qt::RightButton) DragManager::End(false);
     }
 };
 
@@ -72,21 +77,19 @@ TCursor cursorShown = crDefault;
 
 void ShowDragCursor(const DragSession& s, bool accepted) {
     const TPoint p = s.Object->DragPos();
-    cursorShown = s.Dock ? crDefault : s.Object->GetDragCursor(accepted, p.X, p.Y);
+    cursorShown = s.Object->GetDragCursor(accepted, p.X, p.Y);
     RefreshOverrideCursor();
 }
 
 // Ends the session: the mouse and the cursor are given back.
-std::shared_ptr<DragSession> Close() {
-    std::shared_ptr<DragSession> keep = std::move(current);
+void Close() {
     current.reset();
     if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(&MouseFilter());
     cursorShown = crDefault;
     RefreshOverrideCursor();
-    return keep;
 }
 
-// The point p in the control's client area, or in the source's when there is none.
+// The mouse in the target's client area, or in the source's without one.
 TPoint EndPoint(const DragSession& s, const TObject* target) {
     const auto* control = dynamic_cast<const TControl*>(target);
     if (!control) control = s.SourceAlive.expired() ? nullptr : s.Source;
@@ -104,31 +107,30 @@ bool DragManager::AskTarget(const Keep& keep, TControl* target, TDragState state
     return Still(keep);
 }
 
-// The drag of a control moved to p: the old target hears it leave, the new
-// one enter, the same one move.
-void DragManager::DragTo(const Keep& keep, TPoint p) {
+bool DragManager::Retarget(const Keep& keep, TControl* target, bool& accept) {
     DragSession& s = *keep;
-    TControl* target = FindDragTarget(p, false);
+    const auto ask = s.Dock ? AskSite : AskTarget;
     TControl* old = s.LiveTarget();
+    accept = false;
+    if (target == old) return !target || ask(keep, target, dsDragMove, accept);
+    // A target whose handler fails is left all the same.
+    SetTarget(s, nullptr);
+    if (old && !ask(keep, old, dsDragLeave, accept)) return false;
+    SetTarget(s, target);
+    return !target || ask(keep, target, dsDragEnter, accept);
+}
+
+void DragManager::DragTo(const Keep& keep, TPoint p) {
     bool accept = false;
-    if (target != old) {
-        if (old && !AskTarget(keep, old, dsDragLeave, accept)) return;
-        s.Target = target;
-        s.TargetAlive = target ? target->Guard() : std::weak_ptr<TControl*>();
-        s.Accepted = false;
-        s.Object->dragTarget_ = target;
-        if (target && !AskTarget(keep, target, dsDragEnter, accept)) return;
-    } else if (target && !AskTarget(keep, target, dsDragMove, accept)) {
-        return;
-    }
-    s.Accepted = accept && s.LiveTarget();
-    s.Object->dragTarget_ = s.LiveTarget();
-    ShowDragCursor(s, s.Accepted);
+    if (!Retarget(keep, FindDragTarget(p, false), accept)) return;
+    keep->Accepted = accept && keep->LiveTarget();
+    ShowDragCursor(*keep, keep->Accepted);
 }
 
 void DragManager::MoveTo(TPoint p) {
     Keep keep = current;
-    if (!keep) return;
+    // Nothing to move before OnStartDrag has run.
+    if (!keep || !keep->Object) return;
     DragSession& s = *keep;
     if (s.Started && p == s.Object->DragPos()) return;
     s.Object->dragPos_ = p;
@@ -140,6 +142,12 @@ void DragManager::MoveTo(TPoint p) {
     else DragTo(keep, p);
 }
 
+void DragManager::SetTarget(DragSession& s, TControl* target) {
+    s.Target = target;
+    s.TargetAlive = target ? target->Guard() : std::weak_ptr<TControl*>();
+    s.Accepted = false;
+    s.Object->dragTarget_ = target;
+}
 
 bool DragManager::Still(const Keep& keep) {
     return current == keep;
@@ -165,16 +173,21 @@ void DragManager::Begin(TControl& source, bool immediate, Integer threshold) {
     source.controlState_ >> csLButtonDown >> csClicked;
     current = keep;
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(&MouseFilter());
-    if (keep->Dock) {
-        TDragDockObject* object = nullptr;
-        source.DoStartDock(object);
-        keep->Object.reset(object ? object : new TDragDockObject(&source));
-    } else {
-        TDragObject* object = nullptr;
-        source.DoStartDrag(object);
-        keep->Object.reset(object ? object : new TDragControlObject(&source));
+    try {
+        if (keep->Dock) {
+            TDragDockObject* object = nullptr;
+            source.DoStartDock(object);
+            keep->Object.reset(object ? object : new TDragDockObject(&source));
+        } else {
+            TDragObject* object = nullptr;
+            source.DoStartDrag(object);
+            keep->Object.reset(object ? object : new TDragControlObject(&source));
+        }
+    } catch (...) {
+        if (Still(keep)) Close();
+        throw;
     }
-    if (current != keep) return;
+    if (!Still(keep)) return;
     keep->Object->dragPos_ = keep->Origin;
     if (keep->Dock) StartDock(*keep);
     if (!immediate) return;
@@ -187,10 +200,21 @@ void DragManager::End(bool drop) {
     Keep keep = current;
     if (!keep) return;
     DragSession& s = *keep;
+    // Ended from OnStartDrag: it never began.
+    if (!s.Object) {
+        Close();
+        return;
+    }
     if (TControl* target = s.LiveTarget(); target && s.Started) {
-        bool accept = false;
-        if (!(s.Dock ? AskSite(keep, target, dsDragLeave, accept) : AskTarget(keep, target, dsDragLeave, accept)))
-            return;
+        bool accept = false, still = false;
+        try {
+            still = (s.Dock ? AskSite : AskTarget)(keep, target, dsDragLeave, accept);
+        } catch (...) {
+            // The drag ends even when the handler fails.
+            if (Still(keep)) Close();
+            throw;
+        }
+        if (!still) return;
     }
     const bool dropping = drop && s.Started && s.Accepted;
     Close();
@@ -216,10 +240,7 @@ void DragManager::ControlDestroyed(TControl* control) {
         // Nothing may see a source that is going: the drag just stops.
         Close();
     } else if (control == s.LiveTarget()) {
-        s.TargetAlive.reset();
-        s.Target = nullptr;
-        s.Accepted = false;
-        s.Object->dragTarget_ = nullptr;
+        SetTarget(s, nullptr);
     }
 }
 

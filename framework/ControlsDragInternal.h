@@ -50,8 +50,13 @@ struct DragManager {
     static void MoveTo(TPoint p);
     // Asks target about the drag; false when the session ended meanwhile.
     static bool AskTarget(const Keep& keep, TControl* target, TDragState state, bool& accept);
+    // The mouse is over target now: the old one hears the drag leave, the
+    // new one enter, the same one move; false when the session ended.
+    static bool Retarget(const Keep& keep, TControl* target, bool& accept);
     static void DragTo(const Keep& keep, TPoint p);
 
+    // The control under the mouse that is asked from now on (nil: none).
+    static void SetTarget(DragSession& s, TControl* target);
     // Whether keep is still the drag in progress (a handler may end it).
     static bool Still(const Keep& keep);
 

@@ -6,6 +6,7 @@
 
 #include "ControlsDragInternal.h"
 #include "ControlsWidget.h"
+#include "Forms.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QGuiApplication>
@@ -65,9 +66,14 @@ public:
             const QPoint p = me->globalPosition().toPoint();
             lastMouse = TPoint(p.x(), p.y());
             // The window sees the press before Qt gives the focus to the widget.
-            if (event->type() == QEvent::MouseButtonPress && watched->isWindowType())
+            if (event->type() != QEvent::MouseButtonPress || !watched->isWindowType()) return false;
+            try {
                 return MouseActivate(static_cast<QWindow*>(watched), *me);
-            return false;
+            } catch (...) {
+                // An error of a handler never reaches Qt.
+                if (Application) Application->HandleException(nullptr);
+                return false;
+            }
         }
         default: return false;
         }

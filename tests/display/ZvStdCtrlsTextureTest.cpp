@@ -1,7 +1,8 @@
 // The texture panel and label: the tiled texture read back pixel by pixel
 // against the texture's own pixels at the phase of the parent's client
 // origin, bevels and border, auto-size, the disabled caption, the
-// accelerator, and the form routine that prepares a window.
+// accelerator, the form routine that prepares a window, and a label docked
+// into an auto-sized panel.
 #include "Forms.h"
 #include "StdCtrlsEdit.h"
 #include "ZvFormUtils.h"
@@ -238,4 +239,121 @@ TEST_F(TextureTest, PreparingAWindowClearsUntaggedTexturePanelsOnly) {
     // The texture label is no framework label: the routine leaves it alone.
     EXPECT_EQ(label->Caption(), QStringLiteral("&label"));
     EXPECT_TRUE(label->ShowAccelChar());
+}
+
+// ------------------------------------------------------------ docking
+
+namespace {
+
+std::string DockName(const TObject* o) {
+    const auto* c = dynamic_cast<const TComponent*>(o);
+    if (!c) return o ? "object" : "nil";
+    return c->Name().isEmpty() ? "floating" : c->Name().toStdString();
+}
+
+std::string DockState(TDragState state) {
+    return state == dsDragEnter ? "enter" : state == dsDragLeave ? "leave" : "move";
+}
+
+// A bottom strip of the form that is empty until a texture label docks in it.
+class TextureDockTest : public DisplayFormTest {
+protected:
+    TextureDockTest() {
+        panel = Place(new TTexturePanel(form.get()), 0, 0, 320, 0);
+        panel->SetName(QStringLiteral("panel"));
+        panel->SetBevelOuter(bvNone);
+        panel->SetAlign(alBottom);
+        panel->SetAutoSize(true);
+        panel->SetDockSite(true);
+        panel->OnDockOver = [this](TObject* s, TDragDockObject*, Integer, Integer, TDragState st, bool&) {
+            trace.push_back(DockName(s) + ":" + DockState(st));
+        };
+        panel->OnDockDrop = [this](TObject* s, TDragDockObject* source, Integer, Integer) {
+            trace.push_back(DockName(s) + ":drop " + DockName(source->Control()) + " " +
+                            std::to_string(panel->Height()));
+        };
+        panel->OnUnDock = [this](TObject* s, TControl* c, TWinControl* target, bool&) {
+            trace.push_back(DockName(s) + ":undock " + DockName(c) + " " + DockName(target));
+        };
+        label = Place(new TTextureLabel(form.get()), 20, 20, 65, 17);
+        label->SetName(QStringLiteral("label"));
+        label->SetCaption(QStringLiteral("ドッキング"));
+        label->SetDragKind(dkDock);
+        label->SetDragMode(dmAutomatic);
+        label->OnStartDock = [this](TObject* s, TDragDockObject*&) { trace.push_back(DockName(s) + ":startdock"); };
+        label->OnEndDock = [this](TObject* s, TObject* target, Integer, Integer) {
+            trace.push_back(DockName(s) + ":enddock " + DockName(target));
+        };
+    }
+    void TearDown() override {
+        if (form->Visible()) QTest::mouseRelease(WindowOf(form.get()), Qt::LeftButton);
+    }
+    // A press on from in window, then the release at to in the form.
+    void Drag(TCustomForm* window, QPoint from, QPoint to) {
+        MousePress(window, from);
+        QTest::mouseMove(WindowOf(form.get()), to);
+        MouseRelease(form.get(), to);
+    }
+
+    TTexturePanel* panel = nullptr;
+    TTextureLabel* label = nullptr;
+    std::vector<std::string> trace;
+};
+
+}  // namespace
+
+TEST_F(TextureDockTest, AnEmptyBottomPanelTakesTheDockedLabelsHeightUpwardAndGivesItBackOnUndock) {
+    const Integer h = label->Height();
+    ASSERT_GT(h, 0);
+    ShowActive(form.get());
+    // Within ten pixels of the empty panel at the bottom edge.
+    Drag(form.get(), QPoint(25, 25), QPoint(100, 235));
+    EXPECT_EQ(label->HostDockSite(), panel);
+    EXPECT_EQ(panel->Height(), h);
+    EXPECT_EQ(panel->Top(), 240 - h);
+    EXPECT_EQ(label->BoundsRect(), TRect(0, 0, 320, h));
+    Grab(QStringLiteral("texture_docked"));
+    // Out of the panel into a window of its own: the panel is empty again.
+    Drag(form.get(), QPoint(100, 240 - h / 2), QPoint(150, 80));
+    ASSERT_TRUE(label->Floating());
+    EXPECT_EQ(panel->Height(), 0);
+    EXPECT_EQ(panel->Top(), 240);
+    // And back from there.
+    auto* window = static_cast<TCustomForm*>(label->HostDockSite());
+    ShowActive(window);
+    Drag(window, QPoint(5, 5), QPoint(100, 235));
+    EXPECT_EQ(label->HostDockSite(), panel);
+    EXPECT_EQ(panel->Height(), label->Height());
+    EXPECT_EQ(trace, (std::vector<std::string>{
+                         "label:startdock", "panel:enter", "panel:leave", "panel:drop label " + std::to_string(h),
+                         "label:enddock panel",
+                         "label:startdock", "panel:undock label nil", "label:enddock floating",
+                         "label:startdock", "panel:enter", "panel:leave", "panel:drop label " + std::to_string(h),
+                         "label:enddock panel"}));
+}
+
+TEST_F(TextureDockTest, TopAndRightPanelsGrowAwayFromTheirSide) {
+    const Integer w = label->Width(), h = label->Height();
+    panel->SetAlign(alTop);
+    ASSERT_EQ(panel->Height(), 0);
+    ASSERT_TRUE(label->ManualDock(panel));
+    EXPECT_EQ(panel->Top(), 0);
+    EXPECT_EQ(panel->Height(), h);
+    auto* side = Place(new TTexturePanel(form.get()), 0, 0, 0, 100);
+    side->SetBevelOuter(bvNone);
+    side->SetAlign(alRight);
+    side->SetAutoSize(true);
+    side->SetDockSite(true);
+    ASSERT_TRUE(label->ManualDock(side));
+    EXPECT_EQ(side->Width(), w);
+    EXPECT_EQ(side->Left(), 320 - w);
+    // The top panel gave its height back.
+    EXPECT_EQ(panel->Height(), 0);
+}
+
+TEST_F(TextureDockTest, WithoutAutoSizeThePanelKeepsItsSize) {
+    panel->SetAutoSize(false);
+    ASSERT_TRUE(label->ManualDock(panel));
+    EXPECT_EQ(label->HostDockSite(), panel);
+    EXPECT_EQ(panel->Height(), 0);
 }

@@ -99,6 +99,11 @@ TEST_F(DragTest, TheCursorShowsDragCursorOverATargetThatAcceptsAndNoDropElsewher
     accepting = false;
     MoveTo(form.get(), QPoint(160, 20));
     EXPECT_EQ(CursorShown(), Qt::ForbiddenCursor);
+    // The screen's cursor shows over the drag's while it is set.
+    Screen->SetCursor(crHourGlass);
+    EXPECT_EQ(CursorShown(), Qt::WaitCursor);
+    Screen->SetCursor(crDefault);
+    EXPECT_EQ(CursorShown(), Qt::ForbiddenCursor);
     MouseRelease(form.get(), QPoint(160, 20));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
@@ -188,6 +193,22 @@ TEST_F(DragTest, AnAutomaticDragAsksTargetsOnlyPastTheThresholdAndTakesThePress)
     // Released before the threshold: the drag ends where it began, no click.
     MouseClick(form.get(), QPoint(20, 20));
     EXPECT_EQ(log.Entries(), (Log{"label:start", "label:end nil 10,10"}));
+}
+
+TEST_F(DragTest, AnErrorInAHandlerReachesTheApplicationAndTheDragGoesOn) {
+    std::vector<QString> errors;
+    Application->OnException = [&](TObject*, const Exception& e) { errors.push_back(e.Message()); };
+    edit->OnDragOver = [](TObject*, TObject*, Integer, Integer, TDragState, bool&) {
+        throw Exception(QStringLiteral("no entry"));
+    };
+    ShowActive(form.get());
+    MousePress(form.get(), QPoint(20, 20));
+    MoveTo(form.get(), QPoint(160, 20));
+    MoveTo(form.get(), QPoint(120, 80));
+    MouseRelease(form.get(), QPoint(120, 80));
+    Application->OnException = nullptr;
+    EXPECT_EQ(errors, (std::vector<QString>{QStringLiteral("no entry"), QStringLiteral("no entry")}));
+    EXPECT_EQ(log.Entries(), (Log{"label:start", "label:end nil 110,70"}));
 }
 
 TEST_F(DragTest, BeginDragStartsAManualDragAndEndDragDropsIt) {

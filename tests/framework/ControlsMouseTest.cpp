@@ -64,6 +64,15 @@ TEST_F(MouseActivateTest, AnUnansweredQuestionGoesToTheParentInItsCoordinates) {
     MouseRelease(form.get(), QPoint(35, 25), Qt::RightButton);
 }
 
+TEST_F(MouseActivateTest, AnAnswerEndsTheQuestion) {
+    spot->OnMouseActivate = Answer(asked, "spot", maActivate);
+    panel->OnMouseActivate = Answer(asked, "panel", maNoActivate);
+    ShowInactive();
+    MouseClick(form.get(), QPoint(35, 25));
+    EXPECT_EQ(asked, Log{"spot 0 5,5 1"});
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form->Handle()));
+}
+
 TEST_F(MouseActivateTest, AnAnswerThatEatsThePressKeepsItFromTheControl) {
     panel->OnMouseActivate = Answer(asked, "panel", maNoActivateAndEat);
     ShowInactive();

@@ -181,6 +181,30 @@ TEST_F(QRPreviewTest, AnotherPrinterReleasesTheFirstAndCancelsItsRun) {
     EXPECT_EQ(preview->PreviewImage()->PageMetafile(), nullptr);
 }
 
+TEST_F(QRPreviewTest, DragHandlersOfThePreviewActOnThePage) {
+    TQRPrinter printer;
+    ProducePages(printer, 1);
+    TQRPreviewImage* image = preview->PreviewImage();
+    std::vector<std::string> seen;
+    auto who = [&](TObject* o) { return std::string(o == image ? "image" : o ? "other" : "nil"); };
+    preview->OnDragOver = [&](TObject* sender, TObject* source, Integer, Integer, TDragState state, bool&) {
+        seen.push_back(who(sender) + (state == dsDragEnter ? " enter " : state == dsDragLeave ? " leave " : " move ") +
+                       who(source));
+    };
+    preview->OnDragDrop = [&](TObject* sender, TObject*, Integer, Integer) { seen.push_back(who(sender) + " drop"); };
+    preview->OnEndDrag = [&](TObject* sender, TObject* target, Integer, Integer) {
+        seen.push_back(who(sender) + " end " + who(target));
+    };
+    preview->SetQRPrinter(&printer);
+    image->SetDragMode(dmAutomatic);
+    ShowActive(form.get());
+    QTest::mousePress(WindowOf(form.get()), Qt::LeftButton, Qt::NoModifier, ImagePoint(20, 20));
+    QTest::mouseMove(WindowOf(form.get()), ImagePoint(40, 40));
+    QTest::mouseRelease(WindowOf(form.get()), Qt::LeftButton, Qt::NoModifier, ImagePoint(40, 40));
+    EXPECT_EQ(seen, (std::vector<std::string>{"image enter image", "image leave image", "image drop",
+                                              "image end image"}));
+}
+
 TEST_F(QRPreviewTest, PageIsPaintedOnAWhiteSheetWithFrameAndShadow) {
     TQRPrinter printer;
     ProducePages(printer, 2);
