@@ -238,6 +238,22 @@ void TForm5::enableAll() {
     for (TSComboBox* box : Combos) enable(box);
 }
 
+namespace {
+
+// The height a box's host panel needs: what the layout of a box fitted to
+// its panel asked for; for any other box, room for the whole box where it
+// stands (its layout reports only its own height, or the panel's).
+Integer HostHeightNeeded(TEntryBox* entry) {
+    if (entry->FitToParent()) return entry->RequiredHeight();
+    auto* box = dynamic_cast<TControl*>(entry);
+    TWinControl* host = box->Parent();
+    TRect usable = host->ClientRect();
+    host->AdjustClientRect(usable);
+    return box->Top() + box->Height() + host->Height() - usable.Bottom;
+}
+
+}  // namespace
+
 // Each top or bottom row as high as the tallest box in its left or right
 // aligned host panels needs.
 void TForm5::fitRowHeights() {
@@ -253,7 +269,7 @@ void TForm5::fitRowHeights() {
             }
         }
         Integer h = 0;
-        for (TEntryBox* box : boxes) h = std::max(h, box->RequiredHeight());
+        for (TEntryBox* box : boxes) h = std::max(h, HostHeightNeeded(box));
         if (h == 0) continue;
         row->SetClientHeight(h);
         // A host resized by its row does not move its box: place it again.

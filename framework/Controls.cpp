@@ -7,6 +7,7 @@
 #include "ControlsWidget.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "WidgetStyle.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QPointer>
@@ -270,7 +271,7 @@ void TControl::DestroyWidget() {
     if (link_) link_->Detach();
     widget_ = nullptr;
     link_ = nullptr;
-    QObject::disconnect(w, nullptr, nullptr, nullptr);
+    DisconnectControlHandlers(w);
     delete w;
 }
 
@@ -304,6 +305,7 @@ QWidget* TControl::Handle() {
     }
     InstallKeyStateTracking();
     InstallMouseTracking();
+    InstallWidgetStyle();
     QWidget* w = CreateWidget(parentWidget);
     link_ = dynamic_cast<TControlWidgetLink*>(w);
     if (!link_) {

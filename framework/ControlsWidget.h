@@ -56,6 +56,14 @@ protected:
     bool focusNextPrevChild(bool) override { return true; }
 };
 
+// Cuts the control's own handlers off a widget it is letting go: those
+// connected with the widget itself as their context. Qt's own connections
+// stay, among them the watch of the accessibility cache on destroyed(),
+// without which every freed widget's accessible objects would stay behind.
+inline void DisconnectControlHandlers(QObject* widget) {
+    QObject::disconnect(widget, nullptr, widget, nullptr);
+}
+
 // The Qt event a message came from while it is being handled, so that
 // DefaultHandler can give it to the Qt class.
 struct TNativeEvent {

@@ -143,8 +143,8 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
 
 TCustomComboBox::~TCustomComboBox() {
     if (QWidget* w = Widget()) {
-        QObject::disconnect(w, nullptr, nullptr, nullptr);
-        if (QLineEdit* e = lineEdit()) QObject::disconnect(e, nullptr, nullptr, nullptr);
+        DisconnectControlHandlers(w);
+        if (QLineEdit* e = lineEdit()) DisconnectControlHandlers(e);
     }
 }
 
@@ -197,8 +197,8 @@ void TCustomComboBox::InitWidget() {
 
 void TCustomComboBox::DestroyWnd() {
     if (QWidget* w = Widget()) {
-        QObject::disconnect(w, nullptr, nullptr, nullptr);
-        if (QLineEdit* e = lineEdit()) QObject::disconnect(e, nullptr, nullptr, nullptr);
+        DisconnectControlHandlers(w);
+        if (QLineEdit* e = lineEdit()) DisconnectControlHandlers(e);
     }
     droppedDown_ = false;
     TWinControl::DestroyWnd();

@@ -54,7 +54,7 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
 
 TCustomEdit::~TCustomEdit() {
     if (QLineEdit* e = LineEdit()) {
-        QObject::disconnect(e, nullptr, nullptr, nullptr);
+        DisconnectControlHandlers(e);
         if (limit_) limit_->Detach();
     }
     limit_ = nullptr;
@@ -104,7 +104,7 @@ void TCustomEdit::DestroyWnd() {
         modified_ = e->isModified();
         selStart_ = SelStart();
         selLength_ = SelLength();
-        QObject::disconnect(e, nullptr, nullptr, nullptr);
+        DisconnectControlHandlers(e);
         if (limit_) limit_->Detach();
         limit_ = nullptr;
     }

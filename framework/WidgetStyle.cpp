@@ -1,0 +1,99 @@
+// Qt's styles keep the pictures of combo boxes, push buttons, spin boxes
+// and sliders in the pixmap cache under a name that holds the palette's
+// cache key. Every widget gets a palette object of its own (a control sets
+// its colours on it), so the widgets of a window made and freed again and
+// again would add new names without end: the pictures are only dropped at
+// the cache's limit, and Qt keeps their names for good. Drawing with one
+// palette object per set of colours lets a new widget find the pictures of
+// an old one.
+#include "WidgetStyle.h"
+
+#include <QtGui/QPalette>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QProxyStyle>
+#include <QtWidgets/QStyleFactory>
+#include <QtWidgets/QStyleOption>
+
+#include <unordered_map>
+
+namespace {
+
+// Distinct sets of colours kept; past it the pool starts again.
+constexpr size_t kPoolLimit = 256;
+
+size_t ColourHash(const QPalette& palette) {
+    size_t h = 0;
+    for (int g = 0; g < QPalette::NColorGroups; ++g) {
+        for (int r = 0; r < QPalette::NColorRoles; ++r) {
+            const QBrush& b = palette.brush(QPalette::ColorGroup(g), QPalette::ColorRole(r));
+            h = h * 31 + b.color().rgba() + size_t(b.style());
+        }
+    }
+    return h;
+}
+
+// A copy of the option, of its own type, drawn with the shared palette.
+template <class Option, class Draw>
+bool DrawCopy(const QStyleOption* option, const Draw& draw) {
+    const auto* typed = qstyleoption_cast<const Option*>(option);
+    if (!typed || typed->type != Option::Type) return false;
+    Option copy(*typed);
+    copy.palette = SharedPalette(copy.palette);
+    draw(&copy);
+    return true;
+}
+
+// The option types of the drawings the styles keep in the cache.
+template <class Draw>
+void DrawShared(const QStyleOption* option, const Draw& draw) {
+    if (option && (DrawCopy<QStyleOptionComboBox>(option, draw) || DrawCopy<QStyleOptionSpinBox>(option, draw) ||
+                   DrawCopy<QStyleOptionSlider>(option, draw) || DrawCopy<QStyleOptionButton>(option, draw) ||
+                   DrawCopy<QStyleOption>(option, draw)))
+        return;
+    draw(option);
+}
+
+class TWidgetStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        DrawShared(option, [&](const QStyleOption* o) { QProxyStyle::drawPrimitive(element, o, painter, widget); });
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        DrawShared(option, [&](const QStyleOption* o) { QProxyStyle::drawControl(element, o, painter, widget); });
+    }
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override {
+        DrawShared(option, [&](const QStyleOption* o) {
+            QProxyStyle::drawComplexControl(control, static_cast<const QStyleOptionComplex*>(o), painter, widget);
+        });
+    }
+};
+
+}  // namespace
+
+QPalette SharedPalette(const QPalette& palette) {
+    static std::unordered_multimap<size_t, QPalette> pool;
+    const size_t hash = ColourHash(palette);
+    const auto [first, last] = pool.equal_range(hash);
+    for (auto it = first; it != last; ++it) {
+        if (it->second == palette) return it->second;
+    }
+    if (pool.size() >= kPoolLimit) pool.clear();
+    pool.emplace(hash, palette);
+    return palette;
+}
+
+QStyle* NewWidgetStyle(QStyle* base) {
+    return new TWidgetStyle(base);
+}
+
+void InstallWidgetStyle() {
+    static bool installed = false;
+    if (installed || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    installed = true;
+    QApplication::setStyle(NewWidgetStyle(QStyleFactory::create(QApplication::style()->name())));
+}
