@@ -1,16 +1,35 @@
 #include "FnKeyBar.h"
 
 #include "Controls.h"
+#include "Graphics.h"
 #include "SBtn.h"
 #include "Windows.h"
 
 namespace {
+
+// Characters smaller than this are not worth reading: a caption longer
+// still spills over.
+constexpr Integer kSmallestFont = 8;
 
 TSBtn* ButtonOf(const TFnButtons& buttons, Word key) {
     return key >= VK_F1 && key <= VK_F12 ? buttons[key - VK_F1] : nullptr;
 }
 
 }  // namespace
+
+// The caption is centred between the one-pixel frame's sides; a pixel of
+// face stays on each side.
+void FitCaptionFont(TSBtn* button, Integer designHeight) {
+    const Integer room = button->Width() - 4;
+    TCanvas canvas;
+    canvas.Font()->Assign(button->Font());
+    Integer size = -designHeight;
+    for (; size > kSmallestFont; --size) {
+        canvas.Font()->SetHeight(-size);
+        if (canvas.TextWidth(button->Caption()) <= room) break;
+    }
+    button->Font()->SetHeight(-size);
+}
 
 bool IsKeyHeld(Word key) {
     TKeyboardState state{};

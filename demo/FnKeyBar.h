@@ -21,5 +21,9 @@ bool IsKeyHeld(Word key);
 void FnBarKeyDown(TControl* window, const TFnButtons& buttons, Word& Key,
                   const std::function<void()>& setCaptions, const std::function<void(TSBtn*)>& click);
 
+// Sets the button's font to the largest, up to the height designed, in
+// which its caption stands clear of the button's frame.
+void FitCaptionFont(TSBtn* button, Integer designHeight);
+
 // A window's key-up: captions, and the key's button released.
 void FnBarKeyUp(const TFnButtons& buttons, Word& Key, const std::function<void()>& setCaptions);

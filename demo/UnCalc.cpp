@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "ExtCtrls.h"
+#include "FnKeyBar.h"
 #include "FormBuild.h"
 #include "Grids.h"
 #include "SBtn.h"
@@ -172,12 +173,8 @@ void TFrmCalc::buildForm() {
     sh5->Pen()->SetColor(clGray);
     sbC1 = MakeControl<TSBtn>(this, this, QStringLiteral("sbC1"), Bounds(151, 74, 46, 22));
     sbC2 = MakeControl<TSBtn>(this, this, QStringLiteral("sbC2"), Bounds(198, 74, 46, 22));
-    for (TSBtn* b : {sbC1, sbC2}) {
-        b->Font()->SetHeight(-11);
-        b->SetGradientType(gtNormal);
-    }
-    sbC1->SetCaption(DecimalsCaption(2, QStringLiteral("→")));
-    sbC2->SetCaption(DecimalsCaption(2, QStringLiteral("←")));
+    for (TSBtn* b : {sbC1, sbC2}) b->SetGradientType(gtNormal);
+    showDecimals(2);
     sbC1->OnClick = [this](TObject* s) { sbC1Click(s); };
     sbC2->OnClick = [this](TObject* s) { sbC2Click(s); };
     buildKeys();
@@ -396,11 +393,18 @@ void TFrmCalc::sbNumClick(TObject* Sender) {
 
 void TFrmCalc::setDecimals(Integer Places) {
     edtShow->SetfpLength(Places);
-    sbC1->SetCaption(DecimalsCaption(Places, QStringLiteral("→")));
-    sbC2->SetCaption(DecimalsCaption(Places, QStringLiteral("←")));
+    showDecimals(Places);
     setLimits();
     edtShow->SetText(FloatToStr(calc.B));
     edtShow->Update();
+}
+
+// The captions of the decimal-place keys, in a font small enough for the
+// longest of them.
+void TFrmCalc::showDecimals(Integer Places) {
+    sbC1->SetCaption(DecimalsCaption(Places, QStringLiteral("→")));
+    sbC2->SetCaption(DecimalsCaption(Places, QStringLiteral("←")));
+    for (TSBtn* b : {sbC1, sbC2}) FitCaptionFont(b, kDecimalsFontHeight);
 }
 
 void TFrmCalc::sbC1Click(TObject*) {

@@ -52,6 +52,9 @@ public:
     TSBtn* Key(Integer Code) const;
 
 private:
+    // The decimal-place keys' font; longer captions get a smaller one.
+    static constexpr Integer kDecimalsFontHeight = -11;
+
     void buildForm();
     void buildKeys();
     void setLimits();
@@ -66,6 +69,7 @@ private:
     void takeResult();
     void cancel();
     void setDecimals(Integer Places);
+    void showDecimals(Integer Places);
     // Whether the display may hold Text: a number within the limits.
     bool fits(const QString& Text) const;
     void CalcEvaluate(const QString& Mode);

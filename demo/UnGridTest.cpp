@@ -328,6 +328,7 @@ void TForm1::SetFnCaptions(TObject*, Word&, TShiftState Shift) {
     }
     for (Integer n = 1; n <= 12; ++n) {
         FnButton(n)->SetCaption(captions[n - 1]);
+        FitCaptionFont(FnButton(n), kFnFontHeight);
         FnButton(n)->SetGuide(QStringLiteral("F%1").arg(n));
     }
     if (!shift && !ctrl) announceFocused();

@@ -70,6 +70,9 @@ public:
     void SDBGrid1OutOfCells(TObject* Sender, crDirection Dir);
 
 private:
+    // The function keys' font; a caption too long for it gets a smaller one.
+    static constexpr Integer kFnFontHeight = -17;
+
     // ---- the form resource (UnGridTestForm.cpp)
     void buildForm();
     void buildHeader();

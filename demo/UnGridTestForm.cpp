@@ -292,7 +292,7 @@ void TForm1::buildFnKeys() {
                                           Bounds(61 * (n - 1), 1, 61, 35));
         button->SetAllowAllUp(true);
         if (n == 1) button->SetCaption(QStringLiteral("終了"));
-        button->Font()->SetHeight(-17);
+        button->Font()->SetHeight(kFnFontHeight);
         button->Font()->SetName(QStringLiteral("ＭＳ Ｐゴシック"));
         button->SetLayout(blGlyphTop);
         button->SetTransparent(false);

@@ -1,5 +1,7 @@
 #include "DemoTestSupport.h"
 
+#include "Graphics.h"
+#include "SBtn.h"
 #include "SEdit.h"
 
 #include <QtCore/QElapsedTimer>
@@ -18,6 +20,49 @@ QImage GrabForm(TCustomForm* form) {
 
 QImage GrabControl(TControl* control) {
     return control->Handle()->grab().toImage();
+}
+
+QRect CaptionInk(TSBtn* button) {
+    const QString caption = button->Caption();
+    const QImage with = GrabControl(button);
+    button->SetCaption(QString());
+    const QImage without = GrabControl(button);
+    button->SetCaption(caption);
+    QRect ink;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            if (with.pixel(x, y) != without.pixel(x, y)) ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+namespace {
+
+// The pixels a text paints in a font on a blank bitmap of room enough.
+QRect TextInk(const QString& text, TFont* font) {
+    TBitmap bitmap;
+    bitmap.SetSize(600, 100);
+    bitmap.Canvas()->Font()->Assign(font);
+    bitmap.Canvas()->Font()->SetColor(clBlack);
+    bitmap.Canvas()->TextOut(20, 20, text);
+    const QImage& image = bitmap.Image();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != image.pixel(0, 0)) ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+}  // namespace
+
+void ExpectCaptionInside(TSBtn* button) {
+    const QRect ink = CaptionInk(button);
+    const std::string name = (button->Name() + QStringLiteral(" \"") + button->Caption() + u'"').toStdString();
+    ASSERT_FALSE(ink.isEmpty()) << name;
+    // Whole: as wide as the caption drawn alone in the button's font.
+    EXPECT_EQ(ink.width(), TextInk(button->Caption(), button->Font()).width()) << name;
+    // The frame is the outermost pixel; the one inside it stays face.
+    EXPECT_GE(ink.left(), 2) << name;
+    EXPECT_LE(ink.right(), button->Width() - 3) << name;
 }
 
 void WhenModalActive(std::function<void(QWidget* modal)> action, QWidget* excluded, int timeoutMs) {

@@ -9,11 +9,20 @@
 #include <ostream>
 
 class QImage;
+class QRect;
 class QWidget;
+class TSBtn;
 
 // What the form's window (or a control's widget) shows.
 QImage GrabForm(TCustomForm* form);
 QImage GrabControl(TControl* control);
+
+// The pixels of a button that its caption paints: where the button drawn
+// with its caption differs from the button drawn without.
+QRect CaptionInk(TSBtn* button);
+// The caption is whole and clear of the button's frame: a pixel of face
+// is left between it and the frame on each side.
+void ExpectCaptionInside(TSBtn* button);
 
 // Runs action once a window of the application other than excluded is
 // modal and active, from inside its modal loop; gives up after timeoutMs.

@@ -396,4 +396,19 @@ TEST(Calculator, DecimalPlaceKeys) {
     });
 }
 
+TEST(Calculator, DecimalPlaceCaptionsFitTheirKeysAtEveryPlace) {
+    RunCalculator(QString(), [](TFrmCalc& f) {
+        for (Integer places = 2; places <= 5; ++places) {
+            ExpectCaptionInside(f.sbC1);
+            ExpectCaptionInside(f.sbC2);
+            ClickControl(f.sbC1);
+        }
+        SaveTestImage(GrabForm(&f), QStringLiteral("calculator_five_places"));
+        for (Integer places = 5; places >= 0; --places) {
+            ExpectCaptionInside(f.sbC1);
+            ClickControl(f.sbC2);
+        }
+    });
+}
+
 }  // namespace

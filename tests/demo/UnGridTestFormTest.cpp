@@ -225,6 +225,18 @@ protected:
     }
 };
 
+// Every caption the bar shows, with and without Shift, stands clear of its
+// button's frame, the longest katakana ones too.
+TEST_F(FilledVoucher, EveryFunctionKeyCaptionFitsItsButton) {
+    GoTo(kPriceCol, 1);
+    ASSERT_EQ(Caption(8), QStringLiteral("電卓"));
+    for (Integer n : {1, 2, 8, 12}) ExpectCaptionInside(form->FnButton(n));
+    KeyPress(form, Qt::Key_Shift, Qt::ShiftModifier);
+    for (Integer n = 6; n <= 12; ++n) ExpectCaptionInside(form->FnButton(n));
+    SaveTestImage(GrabControl(form->PnlMenu), QStringLiteral("voucher_launcher_captions"));
+    KeyRelease(form, Qt::Key_Shift);
+}
+
 TEST_F(FilledVoucher, AQuantityOfZeroClearsTheLineAndTheTotalsFollowAtOnce) {
     GoTo(kQtyCol, 1);
     Cell(QStringLiteral("0"));
