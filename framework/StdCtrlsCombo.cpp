@@ -3,6 +3,7 @@
 #include "Classes.h"
 #include "ControlsWidget.h"
 #include "Forms.h"
+#include "WidgetStyle.h"
 
 #include <QtGui/QPainter>
 #include <QtGui/QPaintEvent>
@@ -33,6 +34,7 @@ private:
 // current item on it.
 class DropBelowStyle : public QProxyStyle {
 public:
+    using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
         if (hint == SH_ComboBox_Popup) return 0;
@@ -42,7 +44,7 @@ public:
 
 // One for every box; it lives as long as the program.
 QStyle* ComboStyle() {
-    static QStyle* style = new DropBelowStyle;
+    static QStyle* style = new DropBelowStyle(NewWidgetStyle());
     return style;
 }
 

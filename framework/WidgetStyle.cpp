@@ -87,7 +87,22 @@ QPalette SharedPalette(const QPalette& palette) {
     return palette;
 }
 
+namespace {
+
+// The name of the platform's own style, as the application had it before
+// it was wrapped.
+QString& PlatformStyleName() {
+    static QString name;
+    return name;
+}
+
+}  // namespace
+
 QStyle* NewWidgetStyle(QStyle* base) {
+    if (!base) {
+        InstallWidgetStyle();
+        base = QStyleFactory::create(PlatformStyleName());
+    }
     return new TWidgetStyle(base);
 }
 
@@ -95,5 +110,6 @@ void InstallWidgetStyle() {
     static bool installed = false;
     if (installed || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
     installed = true;
-    QApplication::setStyle(NewWidgetStyle(QStyleFactory::create(QApplication::style()->name())));
+    PlatformStyleName() = QApplication::style()->name();
+    QApplication::setStyle(NewWidgetStyle(QStyleFactory::create(PlatformStyleName())));
 }

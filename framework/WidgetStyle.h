@@ -9,8 +9,9 @@ class QStyle;
 void InstallWidgetStyle();
 
 // A style that draws as base does (and owns it), each drawing with the
-// shared palette of its option's colours.
-QStyle* NewWidgetStyle(QStyle* base);
+// shared palette of its option's colours; without base, as the platform's
+// own style: the base for a widget that needs a style of its own.
+QStyle* NewWidgetStyle(QStyle* base = nullptr);
 
 // One palette object per set of colours: the given palette when none of
 // equal colours was seen, else the one kept for them.
