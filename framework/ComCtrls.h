@@ -376,7 +376,6 @@ protected:
     void Invalidate() override;
     void WndProc(TMessage& Message) override;
     void WMSetFocus(TMessage& Message) override;
-    void CMFontChanged(TMessage& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:

@@ -94,7 +94,7 @@ public:
         return TControlWidget<QTreeWidget>::BaseEvent(event);
     }
 
-    // Rows take a new height (font or images changed).
+    // Rows take a new height (the images changed; Qt sees a new font itself).
     void relayout() {
         scheduleDelayedItemsLayout();
         viewport()->update();
@@ -632,11 +632,6 @@ void TCustomTreeView::Invalidate() {
 
 void TCustomTreeView::relayout() {
     if (auto* tree = dynamic_cast<TTreeViewWidget*>(Widget())) tree->relayout();
-}
-
-void TCustomTreeView::CMFontChanged(TMessage& Message) {
-    TWinControl::CMFontChanged(Message);
-    relayout();
 }
 
 // Gives a node its Qt item, in its place among its siblings.

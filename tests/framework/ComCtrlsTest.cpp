@@ -358,10 +358,10 @@ TEST_F(TreeViewTest, NodesShowTheImagesOfTheImageList) {
         icon.Canvas()->FillRect(TRect(0, 0, 16, 16));
         images.Add(&icon, nullptr);
     }
+    form->ShowActive();
     tree->SetImages(&images);
     c->SetImageIndex(0);
     c->SetSelectedIndex(1);
-    form->ShowActive();
     const auto imageColour = [&](int row) {
         const QRect r = Qt()->visualItemRect(Qt()->topLevelItem(row));
         return Qt()->viewport()->grab().toImage().pixelColor(r.left() + 8, r.top() + r.height() / 2);
@@ -371,6 +371,10 @@ TEST_F(TreeViewTest, NodesShowTheImagesOfTheImageList) {
     tree->SetSelected(c);
     EXPECT_EQ(imageColour(0), Q(clBlue));  // the selected image
     EXPECT_EQ(Qt()->visualItemRect(Qt()->topLevelItem(0)).height(), 18);  // the image and a pixel above and below
+    // A larger font makes every row taller.
+    tree->Font()->SetHeight(-24);
+    QCoreApplication::processEvents();
+    EXPECT_GT(Qt()->visualItemRect(Qt()->topLevelItem(1)).height(), 24);
 }
 
 // ---- tree view: drawing and the mouse
