@@ -368,6 +368,7 @@ void TDataSet::SetActive(bool on) {
             throw;
         }
         state_ = dsBrowse;
+        ++generation_;
         First();
         return;
     }
@@ -376,6 +377,7 @@ void TDataSet::SetActive(bool on) {
     if (defaultFields_) DestroyDefaultFields();
     state_ = dsInactive;
     record_ = 0;
+    hasRecord_ = false;
     eof_ = bof_ = true;
     Scrolled();
 }
@@ -460,36 +462,35 @@ void TDataSet::CheckBrowseMode() {
 
 Integer TDataSet::RecordCount() const { return Active() ? InternalRecordCount() : 0; }
 
-Integer TDataSet::RecNo() const {
-    return Active() && InternalRecordCount() > 0 ? record_ + 1 : 0;
-}
+Integer TDataSet::RecNo() const { return hasRecord_ ? record_ + 1 : 0; }
 
 void TDataSet::First() {
     CheckActive();
     CheckBrowseMode();
+    hasRecord_ = InternalGetRecord(0);
     record_ = 0;
     bof_ = true;
-    eof_ = InternalRecordCount() == 0;
+    eof_ = !hasRecord_;
     Scrolled();
 }
 
 void TDataSet::Last() {
     CheckActive();
     CheckBrowseMode();
-    const Integer count = InternalRecordCount();
-    record_ = std::max(count - 1, 0);
+    const Integer last = InternalLastRecord();
+    hasRecord_ = last >= 0;
+    record_ = std::max(last, 0);
     eof_ = true;
-    bof_ = count == 0;
+    bof_ = !hasRecord_;
     Scrolled();
 }
 
 void TDataSet::Next() {
     CheckActive();
     CheckBrowseMode();
-    const Integer count = InternalRecordCount();
-    if (count == 0) return;
+    if (!hasRecord_) return;
     bof_ = false;
-    if (record_ < count - 1) {
+    if (InternalGetRecord(record_ + 1)) {
         ++record_;
         eof_ = false;
         Scrolled();
@@ -501,8 +502,9 @@ void TDataSet::Next() {
 void TDataSet::Prior() {
     CheckActive();
     CheckBrowseMode();
-    const Integer count = InternalRecordCount();
-    if (count == 0) return;
+    if (IsUniDirectional())
+        throw EDatabaseError(QStringLiteral("Cannot move back in a unidirectional data set"));
+    if (!hasRecord_) return;
     eof_ = false;
     if (record_ > 0) {
         --record_;
@@ -511,6 +513,32 @@ void TDataSet::Prior() {
     } else {
         bof_ = true;
     }
+}
+
+TBookmark TDataSet::GetBookmark() const {
+    return hasRecord_ ? TBookmark{record_, generation_} : TBookmark{};
+}
+
+bool TDataSet::BookmarkValid(const TBookmark& bookmark) const {
+    return Active() && bookmark.Record >= 0 && bookmark.Generation == generation_;
+}
+
+void TDataSet::GotoBookmark(const TBookmark& bookmark) {
+    CheckActive();
+    CheckBrowseMode();
+    if (!BookmarkValid(bookmark) || !InternalGetRecord(bookmark.Record))
+        throw EDatabaseError(QStringLiteral("Bookmark not found"));
+    record_ = bookmark.Record;
+    hasRecord_ = true;
+    eof_ = bof_ = false;
+    Scrolled();
+}
+
+std::vector<TFieldValue> TDataSet::RecordValues() const {
+    std::vector<TFieldValue> values;
+    values.reserve(size_t(fieldDefs_.Count()));
+    for (Integer i = 0; i < fieldDefs_.Count(); ++i) values.push_back(FieldValue(i));
+    return values;
 }
 
 void TDataSet::CheckCanModify() const {
@@ -531,7 +559,7 @@ void TDataSet::Edit() {
     CheckActive();
     CheckCanModify();
     if (state_ == dsEdit || state_ == dsInsert) return;
-    if (InternalRecordCount() == 0) {
+    if (!hasRecord_) {
         Append();
         return;
     }
@@ -547,6 +575,7 @@ void TDataSet::Post() {
     buffer_.clear();
     state_ = dsBrowse;
     record_ = stored;
+    hasRecord_ = InternalGetRecord(record_);
     eof_ = bof_ = false;
     Scrolled();
 }
@@ -565,11 +594,13 @@ void TDataSet::Delete() {
         return;
     }
     Cancel();
-    if (InternalRecordCount() == 0)
+    if (!hasRecord_)
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty data set"));
     InternalDelete(record_);
+    ++generation_;
     const Integer count = InternalRecordCount();
     record_ = std::min(record_, std::max(count - 1, 0));
+    hasRecord_ = count > 0;
     eof_ = count == 0;
     bof_ = record_ == 0;
     Scrolled();
@@ -578,9 +609,9 @@ void TDataSet::Delete() {
 const TFieldValue& TDataSet::FieldValue(Integer fieldNo) const {
     if (state_ == dsEdit || state_ == dsInsert)
         return fieldNo >= 0 && size_t(fieldNo) < buffer_.size() ? buffer_[size_t(fieldNo)] : NullValue();
-    if (state_ == dsInactive || record_ >= InternalRecordCount() || fieldNo < 0 ||
-        fieldNo >= fieldDefs_.Count())
-        return NullValue();
+    if (fieldNo < 0 || fieldNo >= fieldDefs_.Count()) return NullValue();
+    if (shown_) return size_t(fieldNo) < shown_->size() ? (*shown_)[size_t(fieldNo)] : NullValue();
+    if (state_ == dsInactive || !hasRecord_) return NullValue();
     return InternalValue(record_, fieldNo);
 }
 
@@ -592,6 +623,7 @@ void TDataSet::SetFieldValue(Integer fieldNo, TFieldValue v) {
 }
 
 void TDataSet::RecordsChanged() {
+    ++generation_;
     if (Active()) First();
 }
 

@@ -281,6 +281,13 @@ private:
 
 // ------------------------------------------------------------ data sets
 
+// A place among a data set's records: good until the data set closes or
+// its records change.
+struct TBookmark {
+    Integer Record = -1;
+    Cardinal Generation = 0;
+};
+
 // Navigation, fields and editing over the records a concrete data set
 // provides. Records are addressed by a 0-based position among the records
 // the data set currently shows.
@@ -312,9 +319,22 @@ public:
     void Prior();  // clears Eof; on the first record: Bof set
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
-    bool IsEmpty() const { return RecordCount() == 0; }
+    bool IsEmpty() const { return !hasRecord_; }
     Integer RecordCount() const;  // exact; 0 when closed
     Integer RecNo() const;        // 1-based; 0 without a current record
+
+    // True for a data set that only moves forward and keeps no record
+    // behind its cursor: Prior raises EDatabaseError.
+    virtual bool IsUniDirectional() const { return false; }
+
+    // Bookmarks of the current record (none without one); going to one
+    // that is no longer valid raises EDatabaseError.
+    TBookmark GetBookmark() const;
+    bool BookmarkValid(const TBookmark& bookmark) const;
+    void GotoBookmark(const TBookmark& bookmark);
+
+    // The current record's values, by field definition.
+    std::vector<TFieldValue> RecordValues() const;
 
     // False for a data set whose records cannot change: Append, Edit and
     // Delete raise EDatabaseError.
@@ -334,6 +354,11 @@ protected:
     virtual void InternalOpen() = 0;
     virtual void InternalClose() {}
     virtual Integer InternalRecordCount() const = 0;
+    // Makes the record available, reading on as far as needed; false when
+    // there are fewer records.
+    virtual bool InternalGetRecord(Integer record) { return record >= 0 && record < InternalRecordCount(); }
+    // The number of the last record (-1 when there is none), read up to.
+    virtual Integer InternalLastRecord() { return InternalRecordCount() - 1; }
     virtual const TFieldValue& InternalValue(Integer record, Integer fieldNo) const = 0;
     // Stores a posted record: appended (record = -1) or over record; returns
     // the position of the stored record.
@@ -349,6 +374,7 @@ protected:
 private:
     friend class TField;
     friend class TDataSource;
+    friend class TShownRecord;
     void CreateDefaultFields();
     void BindPersistentFields();
     void DestroyDefaultFields();
@@ -365,8 +391,27 @@ private:
     bool defaultFields_ = false;
     std::vector<TDataSource*> dataSources_;
     Integer record_ = 0;
+    bool hasRecord_ = false;  // false when there are no records
     bool eof_ = true;
     bool bof_ = true;
+    Cardinal generation_ = 0;  // changes with the records: bookmarks of another are void
     std::vector<TFieldValue> buffer_;
     Integer editRecord_ = -1;
+    const std::vector<TFieldValue>* shown_ = nullptr;
+};
+
+// While it lives, the fields of the data set read the values given instead
+// of the current record: how a walk over a data set that only moves forward
+// looks back at the record it left.
+class TShownRecord {
+public:
+    TShownRecord(TDataSet& dataSet, const std::vector<TFieldValue>& values) : dataSet_(dataSet) {
+        dataSet_.shown_ = &values;
+    }
+    ~TShownRecord() { dataSet_.shown_ = nullptr; }
+    TShownRecord(const TShownRecord&) = delete;
+    TShownRecord& operator=(const TShownRecord&) = delete;
+
+private:
+    TDataSet& dataSet_;
 };

@@ -1,92 +1,13 @@
 #include "DBTables.h"
-
-#include <QtCore/QCoreApplication>
-#include <QtCore/QRegularExpression>
-#include <QtSql/QSqlDatabase>
-#include <QtSql/QSqlError>
-#include <QtSql/QSqlQuery>
-#include <QtSql/QSqlRecord>
-#include <QtSql/QSqlResult>
+#include "DBTablesInternal.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
-#include <optional>
 
 namespace {
 
-// ------------------------------------------------------------ connections
-
-const QString kConnectionPrefix = QStringLiteral("velmora-db:");
-
-void RemoveConnections() {
-    for (const QString& name : QSqlDatabase::connectionNames())
-        if (name.startsWith(kConnectionPrefix)) QSqlDatabase::removeDatabase(name);
-}
-
-QString DriverMessage(const QSqlError& error) {
-    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
-    return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
-}
-
-// The connection every data set naming the database shares, opened once.
-QSqlDatabase Connection(const QString& databaseName) {
-    if (databaseName.isEmpty()) throw EDatabaseError(QStringLiteral("No database name given"));
-    const QString name = kConnectionPrefix + databaseName;
-    if (QSqlDatabase::contains(name)) return QSqlDatabase::database(name);
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
-        throw EDatabaseError(QStringLiteral("The SQLite driver of Qt SQL is not installed"));
-    static bool cleanupRegistered = false;
-    if (!cleanupRegistered) {
-        qAddPostRoutine(RemoveConnections);
-        cleanupRegistered = true;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(databaseName);
-    if (!db.open()) {
-        const QString message = DriverMessage(db.lastError());
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
-        throw EDatabaseError(QStringLiteral("Cannot open database '%1': %2").arg(databaseName, message));
-    }
-    return db;
-}
-
-[[noreturn]] void RaiseStatementError(const QSqlQuery& query) {
-    throw EDatabaseError(DriverMessage(query.lastError()));
-}
-
-// ------------------------------------------------------------ dates as SQLite keeps them
-
-constexpr double kJulianDayOfZero = 2415018.5;  // 1899-12-30 00:00
-
-TDateTime Compose(TDateTime date, TDateTime time) {
-    return date >= 0 ? date + time : date - time;
-}
-
-Word Milliseconds(const QString& fraction) {
-    return fraction.isEmpty() ? 0 : Word(fraction.left(3).leftJustified(3, u'0').toUInt());
-}
-
-// "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]" (or with "T"), "HH:MM[:SS[.fff]]".
-std::optional<TDateTime> ParseIsoDateTime(const QString& text) {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^\s*(?:(\d{4})-(\d{1,2})-(\d{1,2}))?[T ]?(?:(\d{1,2}):(\d{2})(?::(\d{2})(?:\.(\d+))?)?)?\s*$)"));
-    const QRegularExpressionMatch m = pattern.match(text);
-    const bool hasDate = m.hasMatch() && !m.captured(1).isEmpty();
-    const bool hasTime = m.hasMatch() && !m.captured(4).isEmpty();
-    if (!hasDate && !hasTime) return std::nullopt;
-    TDateTime date = 0, time = 0;
-    if (hasDate && !TryEncodeDate(Word(m.captured(1).toUInt()), Word(m.captured(2).toUInt()),
-                                  Word(m.captured(3).toUInt()), date))
-        return std::nullopt;
-    if (hasTime && !TryEncodeTime(Word(m.captured(4).toUInt()), Word(m.captured(5).toUInt()),
-                                  Word(m.captured(6).toUInt()), Milliseconds(m.captured(7)), time))
-        return std::nullopt;
-    return Compose(date, time);
-}
+// ------------------------------------------------------------ dates as parameters write them
 
 QString IsoText(TDateTime value, TFieldType type) {
     Word y, mo, d, h, mi, s, ms;
@@ -100,186 +21,6 @@ QString IsoText(TDateTime value, TFieldType type) {
     if (type == ftDate) return date;
     if (type == ftTime) return time;
     return date + u' ' + time;
-}
-
-// ------------------------------------------------------------ column types
-
-bool IsIntegerType(TFieldType t) {
-    return t == ftSmallint || t == ftInteger || t == ftWord || t == ftLargeint;
-}
-bool IsFloatType(TFieldType t) {
-    return t == ftFloat || t == ftCurrency || t == ftBCD || t == ftFMTBcd;
-}
-bool IsDateType(TFieldType t) {
-    return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp;
-}
-
-struct Column {
-    QString name;
-    TFieldType type = ftUnknown;  // ftUnknown: no declared type, taken from the values
-    Integer size = 0;
-};
-
-// The field type of a declared column type, by the words SQL uses for it;
-// ftUnknown when the declaration says nothing (SQLite's untyped columns),
-// nullopt for binary data, which no field class holds.
-std::optional<TFieldType> TypeOfDeclaration(const QString& declared, Integer& size) {
-    const QString t = declared.toUpper();
-    const auto has = [&t](const char* word) { return t.contains(QLatin1String(word)); };
-    size = 0;
-    if (has("BLOB") || has("BINARY") || has("BYTEA")) return std::nullopt;
-    if (has("TIMESTAMP")) return ftTimeStamp;
-    if (has("DATETIME")) return ftDateTime;
-    if (has("DATE")) return ftDate;
-    if (has("TIME")) return ftTime;
-    if (has("BOOL")) return ftBoolean;
-    if (has("CHAR") || has("TEXT") || has("CLOB") || has("STRING")) {
-        static const QRegularExpression length(QStringLiteral(R"(\(\s*(\d+)\s*\))"));
-        const QRegularExpressionMatch m = length.match(t);
-        if (m.hasMatch()) size = Integer(std::min<qulonglong>(m.captured(1).toULongLong(), 1u << 30));
-        return ftString;
-    }
-    if (has("SMALLINT") || has("TINYINT")) return ftSmallint;
-    if (has("BIGINT") || has("INT8") || has("LARGEINT")) return ftLargeint;
-    if (has("INT")) return ftInteger;
-    if (has("MONEY") || has("CURRENCY")) return ftCurrency;
-    if (has("NUMERIC") || has("DECIMAL")) return ftBCD;
-    if (has("REAL") || has("FLOA") || has("DOUB")) return ftFloat;
-    return ftUnknown;
-}
-
-// The declared types of the result's columns, read from SQLite's statement.
-std::vector<Column> ResultColumns(const QSqlQuery& query) {
-    const QSqlRecord record = query.record();
-    const QVariant handle = query.result()->handle();
-    sqlite3_stmt* stmt = nullptr;
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-        stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
-    std::vector<Column> columns;
-    for (int i = 0; i < record.count(); ++i) {
-        Column c;
-        c.name = record.fieldName(i);
-        const char* declared = stmt ? sqlite3_column_decltype(stmt, i) : nullptr;
-        const std::optional<TFieldType> type =
-            TypeOfDeclaration(declared ? QString::fromUtf8(declared) : QString(), c.size);
-        if (!type)
-            throw EDatabaseError(QStringLiteral("Field '%1' holds binary data (%2), which no field type holds")
-                                     .arg(c.name, QString::fromUtf8(declared)));
-        c.type = *type;
-        columns.push_back(c);
-    }
-    return columns;
-}
-
-// ------------------------------------------------------------ values
-
-[[noreturn]] void BadValue(const Column& c, const QVariant& v, const char* kind) {
-    throw EDatabaseError(QStringLiteral("Field '%1': '%2' is not a valid %3 value")
-                             .arg(c.name, v.toString(), QLatin1String(kind)));
-}
-
-TFieldValue IntegerValue(const Column& c, const QVariant& v) {
-    bool ok = false;
-    if (v.typeId() == QMetaType::Double) {
-        const double d = v.toDouble();
-        if (std::trunc(d) == d && std::abs(d) < 9.2e18) return Int64(d);
-    } else {
-        const qlonglong i = v.toLongLong(&ok);
-        if (ok) return Int64(i);
-    }
-    BadValue(c, v, "integer");
-}
-
-TFieldValue FloatValue(const Column& c, const QVariant& v) {
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok) BadValue(c, v, "float");
-    return d;
-}
-
-TFieldValue BooleanValue(const Column& c, const QVariant& v) {
-    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double) return v.toDouble() != 0;
-    const QString s = v.toString().trimmed();
-    if (s == u"1" || s == u"0") return s == u"1";
-    try {
-        return ParseBoolean(s);
-    } catch (const EConvertError&) {
-        BadValue(c, v, "boolean");
-    }
-}
-
-// Text in ISO form, or a number: a Julian day, as SQLite's date functions
-// compute it (a whole day may come back stored as an integer).
-TFieldValue DateValue(const Column& c, const QVariant& v) {
-    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double)
-        return v.toDouble() - kJulianDayOfZero;
-    const std::optional<TDateTime> d = ParseIsoDateTime(v.toString());
-    if (!d) BadValue(c, v, "date and time");
-    return *d;
-}
-
-TFieldValue TextValue(const QVariant& v) {
-    if (v.typeId() == QMetaType::QByteArray) return QString::fromUtf8(v.toByteArray());
-    return v.toString();
-}
-
-// An untyped column keeps each value as SQLite stored it.
-TFieldValue NativeValue(const QVariant& v) {
-    if (v.typeId() == QMetaType::LongLong) return Int64(v.toLongLong());
-    if (v.typeId() == QMetaType::Double) return v.toDouble();
-    return TextValue(v);
-}
-
-TFieldValue ConvertValue(const Column& c, const QVariant& v) {
-    if (v.isNull()) return std::monostate{};
-    if (IsIntegerType(c.type)) return IntegerValue(c, v);
-    if (IsFloatType(c.type)) return FloatValue(c, v);
-    if (IsDateType(c.type)) return DateValue(c, v);
-    if (c.type == ftBoolean) return BooleanValue(c, v);
-    if (c.type == ftString) return TextValue(v);
-    return NativeValue(v);
-}
-
-using Rows = std::vector<std::vector<TFieldValue>>;
-
-// An untyped column becomes a large integer when it holds only integers, a
-// float when only numbers, else (also with only nulls) a string, its
-// numbers as text.
-void SettleUntypedColumn(Column& c, size_t col, Rows& rows) {
-    bool any = false, integers = true, numbers = true;
-    for (const auto& row : rows) {
-        const TFieldValue& v = row[col];
-        any = any || !std::holds_alternative<std::monostate>(v);
-        if (std::holds_alternative<QString>(v)) integers = numbers = false;
-        else if (std::holds_alternative<double>(v)) integers = false;
-    }
-    if (!any) integers = numbers = false;  // only nulls: text
-    c.type = integers ? ftLargeint : numbers ? ftFloat : ftString;
-    if (integers) return;
-    for (auto& row : rows) {
-        TFieldValue& v = row[col];
-        if (const Int64* i = std::get_if<Int64>(&v))
-            v = numbers ? TFieldValue(double(*i)) : TFieldValue(QString::number(*i));
-        else if (const double* d = std::get_if<double>(&v); d && !numbers)
-            v = QString::number(*d, 'g', 17);
-    }
-}
-
-// SQLite does not hold a column to its declared width: a value outside the
-// field's range widens the field rather than being cut.
-void WidenIntegerColumn(Column& c, size_t col, const Rows& rows) {
-    Int64 low = 0, high = 0;
-    for (const auto& row : rows)
-        if (const Int64* i = std::get_if<Int64>(&row[col])) {
-            low = std::min(low, *i);
-            high = std::max(high, *i);
-        }
-    const auto fits = [&](Int64 min, Int64 max) { return low >= min && high <= max; };
-    if (c.type == ftWord && !fits(0, std::numeric_limits<Word>::max())) c.type = ftInteger;
-    if (c.type == ftSmallint && !fits(std::numeric_limits<SmallInt>::min(), std::numeric_limits<SmallInt>::max()))
-        c.type = ftInteger;
-    if (c.type == ftInteger && !fits(std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()))
-        c.type = ftLargeint;
 }
 
 // ------------------------------------------------------------ parameters in SQL text
@@ -339,14 +80,12 @@ QString ReplaceParameters(const QString& sql, QStringList& names) {
     return out;
 }
 
-QVariant BindingOf(const TParam& p) {
+
+TFieldValue BindingOf(const TParam& p) {
     const TFieldValue& v = p.Value();
-    if (std::holds_alternative<std::monostate>(v)) return QVariant();
-    if (IsDateType(p.DataType())) return IsoText(p.AsDateTime(), p.DataType());
-    if (const Int64* i = std::get_if<Int64>(&v)) return qlonglong(*i);
-    if (const double* d = std::get_if<double>(&v)) return *d;
-    if (const bool* b = std::get_if<bool>(&v)) return qlonglong(*b ? 1 : 0);
-    return std::get<QString>(v);
+    if (IsDateType(p.DataType()) && !std::holds_alternative<std::monostate>(v))
+        return IsoText(p.AsDateTime(), p.DataType());
+    return v;
 }
 
 QString QuotedName(const QString& name) {
@@ -461,10 +200,21 @@ void TDBDataSet::SetDatabaseName(const QString& name) {
     databaseName_ = name;
 }
 
-void TDBDataSet::InternalClose() { rows_.clear(); }
+void TDBDataSet::SetUniDirectional(bool on) {
+    if (Active()) throw EDatabaseError(QStringLiteral("Cannot change the direction of an open data set"));
+    uniDirectional_ = on;
+}
+
+void TDBDataSet::InternalClose() { cursor_.reset(); }
+
+Integer TDBDataSet::InternalRecordCount() const { return cursor_->Count(); }
+
+bool TDBDataSet::InternalGetRecord(Integer record) { return cursor_->Get(record); }
+
+Integer TDBDataSet::InternalLastRecord() { return cursor_->Last(); }
 
 const TFieldValue& TDBDataSet::InternalValue(Integer record, Integer fieldNo) const {
-    return rows_[size_t(record)][size_t(fieldNo)];
+    return cursor_->Value(record, fieldNo);
 }
 
 // Never reached: CanModify answers false, so no record is posted or deleted.
@@ -476,33 +226,16 @@ void TDBDataSet::InternalDelete(Integer) {
     throw EDatabaseError(QStringLiteral("Cannot modify a read-only data set"));
 }
 
-void TDBDataSet::LoadRecords(const QString& sql, const std::vector<QVariant>& bindings) {
-    QSqlQuery query(Connection(databaseName_));
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) RaiseStatementError(query);
-    for (const QVariant& v : bindings) query.addBindValue(v);
-    if (!query.exec()) RaiseStatementError(query);
-    if (!query.isSelect()) throw EDatabaseError(QStringLiteral("The statement returns no records"));
-    std::vector<Column> columns = ResultColumns(query);
-    Rows rows;
-    while (query.next()) {
-        std::vector<TFieldValue> row;
-        row.reserve(columns.size());
-        for (size_t i = 0; i < columns.size(); ++i) row.push_back(ConvertValue(columns[i], query.value(int(i))));
-        rows.push_back(std::move(row));
-    }
-    if (query.lastError().isValid()) RaiseStatementError(query);
+void TDBDataSet::OpenCursor(const QString& sql, std::vector<TFieldValue> bindings) {
+    auto cursor = std::make_unique<TSqlCursor>(databaseName_, sql, std::move(bindings), uniDirectional_);
     FieldDefs().Clear();
-    for (size_t i = 0; i < columns.size(); ++i) {
-        Column& c = columns[i];
-        if (c.type == ftUnknown) SettleUntypedColumn(c, i, rows);
-        if (IsIntegerType(c.type)) WidenIntegerColumn(c, i, rows);
+    for (const TSqlColumn& c : cursor->Columns()) {
         // A result may repeat a name (a join's two ID columns): the later one is told apart.
-        QString name = c.name.isEmpty() ? QStringLiteral("COLUMN%1").arg(i + 1) : c.name;
-        for (int n = 1; FieldDefs().IndexOf(name) >= 0; ++n) name = QStringLiteral("%1_%2").arg(c.name).arg(n);
-        FieldDefs().Add(name, c.type, c.size);
+        QString name = c.Name.isEmpty() ? QStringLiteral("COLUMN%1").arg(FieldDefs().Count() + 1) : c.Name;
+        for (int n = 1; FieldDefs().IndexOf(name) >= 0; ++n) name = QStringLiteral("%1_%2").arg(c.Name).arg(n);
+        FieldDefs().Add(name, c.Type, c.Size);
     }
-    rows_ = std::move(rows);
+    cursor_ = std::move(cursor);
 }
 
 // ------------------------------------------------------------ TQuery
@@ -533,33 +266,33 @@ void TQuery::TakeMasterValues() {
             params_.Items(i)->AssignField(*field);
 }
 
-QString TQuery::BoundStatement(std::vector<QVariant>& bindings) const {
+std::vector<TFieldValue> TQuery::Bindings() const {
     if (statement_.isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement given"));
+    std::vector<TFieldValue> bindings;
     for (const QString& name : paramOrder_) {
         const TParam* p = params_.ParamByName(name);
         if (p->DataType() == ftUnknown)
             throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(name));
         bindings.push_back(BindingOf(*p));
     }
-    return statement_;
+    return bindings;
 }
 
 void TQuery::InternalOpen() {
     TakeMasterValues();
-    std::vector<QVariant> bindings;
-    const QString sql = BoundStatement(bindings);
-    LoadRecords(sql, bindings);
+    OpenCursor(statement_, Bindings());
 }
 
 void TQuery::ExecSQL() {
     Close();
     TakeMasterValues();
-    std::vector<QVariant> bindings;
-    QSqlQuery query(Connection(DatabaseName()));
-    if (!query.prepare(BoundStatement(bindings))) RaiseStatementError(query);
-    for (const QVariant& v : bindings) query.addBindValue(v);
-    if (!query.exec()) RaiseStatementError(query);
-    rowsAffected_ = query.numRowsAffected();
+    const std::vector<TFieldValue> bindings = Bindings();
+    TConnectionUse use(DatabaseName());
+    TSqlStatement statement(use.Handle(), statement_);
+    statement.Bind(bindings);
+    while (statement.Step()) {
+    }
+    rowsAffected_ = Integer(sqlite3_changes(use.Handle()));
 }
 
 void TQuery::MasterChanged() {
@@ -582,5 +315,5 @@ void TTable::SetTableName(const QString& name) {
 
 void TTable::InternalOpen() {
     if (tableName_.isEmpty()) throw EDatabaseError(QStringLiteral("No table name given"));
-    LoadRecords(QStringLiteral("SELECT * FROM %1").arg(QuotedName(tableName_)), {});
+    OpenCursor(QStringLiteral("SELECT * FROM %1").arg(QuotedName(tableName_)), {});
 }

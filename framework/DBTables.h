@@ -1,9 +1,8 @@
 // Data sets over an SQL database: SQLite databases (a file path, or
-// ":memory:") reached through Qt SQL. Every data set naming the same
-// DatabaseName shares one connection, so an in-memory database lives as long
-// as the program. The records of a query are read whole when it opens: the
-// record count is exact and the cursor moves freely. The data sets are
-// read-only; statements that change data go through ExecSQL.
+// ":memory:") reached through Qt SQL. The open data sets naming the same
+// DatabaseName share one connection. A data set keeps its statement open
+// and reads the records as its cursor moves. The data sets are read-only;
+// statements that change data go through ExecSQL.
 #pragma once
 
 #include "DB.h"
@@ -13,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-class QVariant;
+class TSqlCursor;
 
 // ------------------------------------------------------------ parameters
 
@@ -89,23 +88,34 @@ public:
     void SetDatabaseName(const QString& name);
     bool CanModify() const override { return false; }
 
+    // Unidirectional, the data set keeps no record behind its cursor: Prior
+    // and bookmarks behind it raise EDatabaseError, First runs the
+    // statement again. Set while closed.
+    bool UniDirectional() const { return uniDirectional_; }
+    void SetUniDirectional(bool on);
+    bool IsUniDirectional() const override { return uniDirectional_; }
+
 protected:
     explicit TDBDataSet(TComponent* AOwner);
     ~TDBDataSet() override;
 
     void InternalClose() override;
-    Integer InternalRecordCount() const override { return Integer(rows_.size()); }
+    Integer InternalRecordCount() const override;
+    bool InternalGetRecord(Integer record) override;
+    Integer InternalLastRecord() override;
     const TFieldValue& InternalValue(Integer record, Integer fieldNo) const override;
     Integer InternalPost(const std::vector<TFieldValue>& values, Integer record) override;
     void InternalDelete(Integer record) override;
 
-    // Runs a statement that returns records and takes them with their
-    // field definitions. A statement that returns none raises EDatabaseError.
-    void LoadRecords(const QString& sql, const std::vector<QVariant>& bindings);
+    // Prepares a statement that returns records, binds the values to its
+    // "?" in order and reads its first record; the field definitions follow
+    // its columns. A statement that returns none raises EDatabaseError.
+    void OpenCursor(const QString& sql, std::vector<TFieldValue> bindings);
 
 private:
     QString databaseName_;
-    std::vector<std::vector<TFieldValue>> rows_;
+    bool uniDirectional_ = false;
+    std::unique_ptr<TSqlCursor> cursor_;
 };
 
 class TQuery : public TDBDataSet {
@@ -149,13 +159,13 @@ private:
     void SQLChanged();
     void MasterChanged();
     void TakeMasterValues();
-    // The statement with "?" for each parameter, and the values in order.
-    QString BoundStatement(std::vector<QVariant>& bindings) const;
+    // The value of each "?" of the statement, in order.
+    std::vector<TFieldValue> Bindings() const;
 
     std::unique_ptr<TStringList> sql_;
     TParams params_;
     QStringList paramOrder_;  // the parameter of each "?", in the text's order
-    QString statement_;
+    QString statement_;  // with "?" for each parameter
     Integer rowsAffected_ = -1;
     MasterLink masterLink_{*this};
 };

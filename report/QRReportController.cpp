@@ -470,6 +470,10 @@ void TQRController::Walk(bool moreData)
     CheckGroups();
     report.Run().StopRequest = false;
     const bool active = IsActive(dataSet_);
+    // Footers print with the record that closed the group. A data set that
+    // only moves forward cannot step back to it: they read a copy instead.
+    const bool keepLeft = active && dataSet_->IsUniDirectional() && !Groups().empty();
+    std::vector<TFieldValue> left;
     while (moreData) {
         LetMessagesRun();
         if (Printer() && Printer()->Cancelled())
@@ -480,14 +484,20 @@ void TQRController::Walk(bool moreData)
         ExecuteBefore();
         report.PrintBand(detail_);
         ExecuteAfter();
+        if (keepLeft)
+            left = dataSet_->RecordValues();
         moreData = Advance();
         if (CheckGroups()) {
-            // Footers print with the record that closed the group.
-            if (active)
-                dataSet_->Prior();
-            PrintGroupFooters();
-            if (active)
-                dataSet_->Next();
+            if (keepLeft) {
+                const TShownRecord shown(*dataSet_, left);
+                PrintGroupFooters();
+            } else {
+                if (active)
+                    dataSet_->Prior();
+                PrintGroupFooters();
+                if (active)
+                    dataSet_->Next();
+            }
         }
         ShowProgress();
         moreData = moreData && !report.Run().StopRequest;

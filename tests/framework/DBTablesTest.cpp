@@ -2,12 +2,16 @@
 // parameters, nulls, master-driven queries and the driver's errors.
 #include "DBTables.h"
 
+#include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -197,19 +201,69 @@ TEST_F(SqlTest, ValuesThatDoNotFitTheirColumnAreReportedOrWidened) {
     EXPECT_EQ(q->FieldByName("s")->AsInteger(), 70000);
     EXPECT_EQ(static_cast<TLargeintField*>(q->FieldByName("n"))->AsLargeInt(), 5000000000LL);
 
+    // A value is converted when its field reads it: that is where a bad one raises.
     Exec("UPDATE t SET d = '2024-13-40'");
     auto bad = Query("SELECT d FROM t");
-    EXPECT_EQ(Message([&] { bad->Open(); }), "Field 'd': '2024-13-40' is not a valid date and time value");
+    const auto read = [&] {
+        bad->Open();
+        bad->Fields(0)->AsString();
+    };
+    EXPECT_EQ(Message(read), "Field 'd': '2024-13-40' is not a valid date and time value");
     Exec("UPDATE t SET d = NULL, b = 'maybe'");
     bad->SQL()->SetText("SELECT b FROM t");
-    EXPECT_EQ(Message([&] { bad->Open(); }), "Field 'b': 'maybe' is not a valid boolean value");
+    EXPECT_EQ(Message(read), "Field 'b': 'maybe' is not a valid boolean value");
     Exec("UPDATE t SET b = 'False', n = 2.5");
     bad->SQL()->SetText("SELECT b FROM t");
     bad->Open();
     EXPECT_FALSE(bad->Fields(0)->AsBoolean());
     EXPECT_FALSE(bad->Fields(0)->IsNull());
     bad->SQL()->SetText("SELECT n FROM t");
-    EXPECT_EQ(Message([&] { bad->Open(); }), "Field 'n': '2.5' is not a valid integer value");
+    EXPECT_EQ(Message(read), "Field 'n': '2.5' is not a valid integer value");
+}
+
+// The type of a column comes from its first record: a later value that the
+// field cannot hold raises when it is read, rather than being cut.
+TEST_F(SqlTest, LaterValuesThatDoNotFitTheFieldRaiseWhenRead) {
+    Exec("CREATE TABLE t (s SMALLINT)");
+    Exec("INSERT INTO t VALUES (40000), (5000000000)");
+    auto q = Query("SELECT s, CASE WHEN rowid = 1 THEN 1 ELSE 2.5 END AS e FROM t ORDER BY rowid");
+    q->Open();
+    EXPECT_EQ(q->FieldByName("s")->DataType(), ftInteger);
+    EXPECT_EQ(q->FieldByName("e")->DataType(), ftLargeint);
+    EXPECT_EQ(q->FieldByName("s")->AsInteger(), 40000);
+    q->Next();
+    EXPECT_EQ(Message([&] { q->FieldByName("s")->AsInteger(); }), "Field 's': 5000000000 is out of the field's range");
+    EXPECT_EQ(Message([&] { q->FieldByName("e")->AsInteger(); }), "Field 'e': '2.5' is not a valid integer value");
+}
+
+TEST_F(SqlTest, IsoDatesAndTimesReadAsSqliteWritesThem) {
+    Exec("CREATE TABLE t (d DATETIME)");
+    auto q = Query("SELECT d FROM t");
+    const auto stored = [&](const char* text) {
+        q->Close();
+        Exec("DELETE FROM t");
+        Exec(QStringLiteral("INSERT INTO t VALUES ('%1')").arg(QLatin1String(text)));
+        q->Open();
+        return q->Fields(0);
+    };
+    const TDateTime day = EncodeDate(2024, 1, 5);
+    const std::pair<const char*, TDateTime> good[] = {
+        {" 2024-1-5 ", day},
+        {"2024-01-05T", day},
+        {"2024-01-05 07:08", day + EncodeTime(7, 8, 0, 0)},
+        {"2024-01-05T07:08:09.123456", day + EncodeTime(7, 8, 9, 123)},
+        {"7:08:09.5", EncodeTime(7, 8, 9, 500)},
+    };
+    for (const auto& [text, value] : good) {
+        SCOPED_TRACE(text);
+        EXPECT_NEAR(stored(text)->AsDateTime(), value, 1e-9);
+    }
+    for (const char* text : {"2024-01-05 07:08:", "12:3", "2024-13-01", "07:08:09.", "2024-01-05 x", ""}) {
+        SCOPED_TRACE(text);
+        const TField* field = stored(text);
+        EXPECT_NE(Message([&] { field->AsDateTime(); }).find("is not a valid date and time value"),
+                  std::string::npos);
+    }
 }
 
 TEST_F(SqlTest, NumericDatesAreJulianDays) {
@@ -336,6 +390,302 @@ TEST(SqlMemory, QueriesNamingMemoryShareOneDatabase) {
     table.Open();
     EXPECT_GE(table.RecordCount(), 1);
     EXPECT_EQ(table.Fields(0)->AsString(), QStringLiteral("kept"));
+}
+
+// ------------------------------------------------------------ the cursor
+
+// The numbers 1..n, as column x.
+QString Numbers(int n) {
+    return QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < %1) "
+                          "SELECT x FROM c")
+        .arg(n);
+}
+
+long ResidentKb() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+// Descriptors of this process open on the file.
+int OpenHandles(const QString& path) {
+    const QString file = QFileInfo(path).canonicalFilePath();
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        count += fd.symLinkTarget() == file ? 1 : 0;
+    return count;
+}
+
+Integer X(const TQuery& q) { return q.FieldByName("x")->AsInteger(); }
+
+TEST_F(SqlTest, RecordsAreReadAsTheCursorMovesOn) {
+    Exec("CREATE TABLE t (n INTEGER)");
+    Exec("INSERT INTO t SELECT x FROM (" + Numbers(5) + ")");
+    // The fourth record fails in SQLite: opening and the records before it read well.
+    auto q = Query("SELECT CASE WHEN n = 4 THEN abs(-9223372036854775807 - 1) ELSE n END AS x FROM t");
+    q->Open();
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(X(*q), i);
+        if (i < 3) q->Next();
+    }
+    EXPECT_NE(Message([&] { q->Next(); }).find("integer overflow"), std::string::npos);
+    EXPECT_EQ(X(*q), 3);
+    // The failure is not taken for the end of the records.
+    EXPECT_NE(Message([&] { q->Next(); }).find("integer overflow"), std::string::npos);
+    EXPECT_FALSE(q->Eof());
+}
+
+TEST_F(SqlTest, AnEndlessStatementOpensAndWalksAMillionRowsInBoundedMemory) {
+    const QString endless = QStringLiteral(
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x, printf('%080d', x) AS pad FROM c");
+    auto kept = Query(endless);
+    kept->Open();
+    for (int i = 1; i < 1000; ++i) kept->Next();
+    EXPECT_EQ(X(*kept), 1000);
+    EXPECT_EQ(kept->RecNo(), 1000);
+
+    auto q = Query(endless);
+    q->SetUniDirectional(true);
+    q->Open();
+    const long before = ResidentKb();
+    Int64 sum = 0;
+    for (int i = 0; i < 1000000; ++i, q->Next()) sum += X(*q);
+    EXPECT_EQ(sum, 500000500000LL);
+    // Kept, the rows read would take some 90 MB.
+    EXPECT_LT(ResidentKb() - before, 8 * 1024);
+}
+
+TEST_F(SqlTest, MovingBackShowsTheRowsReadWithoutRunningTheStatementAgain) {
+    auto q = Query("SELECT x, random() AS r FROM (" + Numbers(20) + ")");
+    q->Open();
+    std::vector<Int64> seen;
+    for (; !q->Eof(); q->Next()) seen.push_back(static_cast<TLargeintField*>(q->FieldByName("r"))->AsLargeInt());
+    ASSERT_EQ(seen.size(), 20u);
+    q->Last();
+    for (int i = 19; i >= 0; --i, q->Prior()) {
+        EXPECT_EQ(X(*q), i + 1);
+        EXPECT_EQ(static_cast<TLargeintField*>(q->FieldByName("r"))->AsLargeInt(), seen[size_t(i)]);
+    }
+    EXPECT_TRUE(q->Bof());
+    EXPECT_EQ(X(*q), 1);
+}
+
+TEST_F(SqlTest, LastReadsOnToTheEnd) {
+    auto q = Query(Numbers(1000));
+    q->Open();
+    q->Last();
+    EXPECT_EQ(X(*q), 1000);
+    EXPECT_EQ(q->RecNo(), 1000);
+    EXPECT_TRUE(q->Eof());
+    q->Prior();
+    EXPECT_EQ(X(*q), 999);
+
+    auto none = Query("SELECT 1 AS x WHERE 0");
+    none->Open();
+    none->Last();
+    EXPECT_TRUE(none->IsEmpty());
+    EXPECT_TRUE(none->Bof());
+    EXPECT_TRUE(none->Eof());
+    EXPECT_EQ(none->RecNo(), 0);
+    EXPECT_EQ(none->RecordCount(), 0);
+}
+
+TEST_F(SqlTest, RecordCountIsExactWhereverTheCursorStands) {
+    Exec("CREATE TABLE t (a INTEGER, b TEXT)");
+    for (bool uniDirectional : {false, true}) {
+        SCOPED_TRACE(uniDirectional);
+        auto q = Query(Numbers(500) + ";");
+        q->SetUniDirectional(uniDirectional);
+        q->Open();
+        q->Next();
+        q->Next();
+        EXPECT_EQ(q->RecordCount(), 500);
+        EXPECT_EQ(X(*q), 3);
+        Integer walked = 1;
+        for (q->Next(); !q->Eof(); q->Next()) ++walked;
+        EXPECT_EQ(walked + 2, 500);
+        // A statement SQLite cannot take as a subquery is counted all the same.
+        auto pragma = Query("PRAGMA table_info(t)");
+        pragma->SetUniDirectional(uniDirectional);
+        pragma->Open();
+        EXPECT_EQ(pragma->RecordCount(), 2);
+        EXPECT_EQ(pragma->FieldByName("name")->AsString(), QStringLiteral("a"));
+    }
+}
+
+TEST_F(SqlTest, RecordCountNeverRunsAStatementThatChangesDataTwice) {
+    Exec("CREATE TABLE log (n INTEGER)");
+    auto total = Query("SELECT COUNT(*) AS x FROM log");
+    for (bool uniDirectional : {false, true}) {
+        SCOPED_TRACE(uniDirectional);
+        auto q = Query("INSERT INTO log SELECT x FROM (" + Numbers(50) + ") RETURNING n AS x");
+        q->SetUniDirectional(uniDirectional);
+        q->Open();
+        EXPECT_EQ(q->RecordCount(), 50);
+        Integer sum = 0;
+        for (; !q->Eof(); q->Next()) sum += X(*q);
+        EXPECT_EQ(sum, 1275);
+        if (uniDirectional) {
+            EXPECT_EQ(Message([&] { q->First(); }), "A statement that changes data does not run again");
+        }
+        total->Open();
+        EXPECT_EQ(X(*total), uniDirectional ? 100 : 50);
+        total->Close();
+    }
+}
+
+TEST_F(SqlTest, BookmarksReturnToTheirRecordWhileTheQueryStaysOpen) {
+    auto q = Query(Numbers(100));
+    q->Open();
+    EXPECT_FALSE(q->BookmarkValid(TBookmark{}));
+    for (int i = 0; i < 5; ++i) q->Next();
+    const TBookmark sixth = q->GetBookmark();
+    EXPECT_TRUE(q->BookmarkValid(sixth));
+    q->Last();
+    q->GotoBookmark(sixth);
+    EXPECT_EQ(X(*q), 6);
+    EXPECT_EQ(q->RecNo(), 6);
+    EXPECT_FALSE(q->Eof());
+    q->Next();
+    EXPECT_EQ(X(*q), 7);
+    q->Close();
+    q->Open();
+    EXPECT_FALSE(q->BookmarkValid(sixth));
+    EXPECT_THROW(q->GotoBookmark(sixth), EDatabaseError);
+
+    // Unidirectional: a record behind the cursor is gone, one ahead is read up to.
+    auto u = Query(Numbers(100));
+    u->SetUniDirectional(true);
+    u->Open();
+    for (int i = 0; i < 3; ++i) u->Next();
+    const TBookmark fourth = u->GetBookmark();
+    u->Next();
+    EXPECT_THROW(u->GotoBookmark(fourth), EDatabaseError);
+    u->First();
+    u->GotoBookmark(fourth);
+    EXPECT_EQ(X(*u), 4);
+}
+
+TEST_F(SqlTest, MasterDrivenParametersFollowAUniDirectionalMaster) {
+    Exec("CREATE TABLE cust (custno INTEGER)");
+    Exec("CREATE TABLE orders (custno INTEGER, amount INTEGER)");
+    Exec("INSERT INTO cust SELECT x FROM (" + Numbers(50) + ")");
+    Exec("INSERT INTO orders SELECT x % 50 + 1, x FROM (" + Numbers(1000) + ")");
+    auto master = Query("SELECT custno FROM cust ORDER BY custno");
+    master->SetUniDirectional(true);
+    auto detail = Query("SELECT amount AS x FROM orders WHERE custno = :CUSTNO");
+    TDataSource source(nullptr);
+    source.SetDataSet(master.get());
+    detail->SetDataSource(&source);
+    master->Open();
+    detail->Open();
+    Integer sum = 0, masters = 0;
+    for (; !master->Eof(); master->Next(), ++masters) {
+        EXPECT_EQ(detail->RecordCount(), 20);
+        for (detail->First(); !detail->Eof(); detail->Next()) {
+            EXPECT_EQ(X(*detail) % 50 + 1, master->FieldByName("custno")->AsInteger());
+            sum += X(*detail);
+        }
+    }
+    EXPECT_EQ(masters, 50);
+    EXPECT_EQ(sum, 500500);
+}
+
+TEST_F(SqlTest, UniDirectionalKeepsNoRecordBehindItsCursor) {
+    auto q = Query(Numbers(300));
+    q->SetUniDirectional(true);
+    q->Open();
+    EXPECT_TRUE(q->IsUniDirectional());
+    EXPECT_THROW(q->SetUniDirectional(false), EDatabaseError);
+    q->Next();
+    EXPECT_THROW(q->Prior(), EDatabaseError);
+    EXPECT_EQ(X(*q), 2);
+    q->Last();
+    EXPECT_EQ(X(*q), 300);
+    // First runs the statement again.
+    q->First();
+    EXPECT_EQ(X(*q), 1);
+    EXPECT_EQ(q->RecNo(), 1);
+    Integer count = 0;
+    for (; !q->Eof(); q->Next()) ++count;
+    EXPECT_EQ(count, 300);
+}
+
+TEST_F(SqlTest, AQueryClosedMidWalkGivesItsStatementBack) {
+    Exec("CREATE TABLE t (x INTEGER)");
+    Exec("INSERT INTO t SELECT x FROM (" + Numbers(1000) + ")");
+    Exec("CREATE TABLE one (x INTEGER)");
+    Exec("INSERT INTO one VALUES (1)");
+    // Keeps the connection, with its own statement read to the end.
+    auto keeper = Query("SELECT x FROM one");
+    keeper->Open();
+    keeper->Next();
+    ASSERT_TRUE(keeper->Eof());
+    auto q = Query("SELECT x FROM t");
+    q->Open();
+    q->Next();
+    // SQLite drops no table while a statement reads.
+    EXPECT_NE(Message([&] { Exec("DROP TABLE t"); }).find("locked"), std::string::npos);
+    q->Close();
+    EXPECT_EQ(Message([&] { Exec("DROP TABLE t"); }), "no error");
+    EXPECT_EQ(keeper->Fields(0)->AsInteger(), 1);
+}
+
+TEST_F(SqlTest, TheConnectionClosesWithTheLastDataSetOfItsDatabase) {
+    Exec("CREATE TABLE t (x INTEGER)");
+    Exec("INSERT INTO t SELECT x FROM (" + Numbers(100) + ")");
+    EXPECT_EQ(OpenHandles(Database()), 0);
+    auto a = Query("SELECT x FROM t");
+    auto b = Query("SELECT x FROM t");
+    a->Open();
+    b->Open();
+    EXPECT_EQ(OpenHandles(Database()), 1);
+    a->Close();
+    // Not under a data set still open.
+    EXPECT_EQ(OpenHandles(Database()), 1);
+    for (; !b->Eof(); b->Next()) {
+    }
+    EXPECT_EQ(X(*b), 100);
+    b->Close();
+    EXPECT_EQ(OpenHandles(Database()), 0);
+}
+
+TEST_F(SqlTest, AnOpenTransactionKeepsItsConnection) {
+    Exec("CREATE TABLE t (x INTEGER)");
+    Exec("BEGIN");
+    Exec("INSERT INTO t VALUES (1)");
+    Exec("ROLLBACK");
+    Exec("BEGIN");
+    Exec("INSERT INTO t VALUES (2)");
+    Exec("COMMIT");
+    auto q = Query("SELECT x FROM t");
+    q->Open();
+    EXPECT_EQ(q->RecordCount(), 1);
+    EXPECT_EQ(X(*q), 2);
+}
+
+TEST_F(SqlTest, ADatabaseFileReplacedOnDiskIsOpenedAfresh) {
+    Exec("CREATE TABLE t (v TEXT)");
+    Exec("INSERT INTO t VALUES ('old'), ('old'), ('old')");
+    auto q = Query("SELECT v FROM t");
+    q->Open();
+    EXPECT_EQ(q->Fields(0)->AsString(), QStringLiteral("old"));
+    q->Close();
+    auto kept = Query("SELECT v FROM t");
+    kept->Open();
+
+    ASSERT_TRUE(QFile::remove(Database()));
+    Exec("CREATE TABLE t (v TEXT)");
+    Exec("INSERT INTO t VALUES ('new')");
+    q->Open();
+    EXPECT_EQ(q->RecordCount(), 1);
+    EXPECT_EQ(q->Fields(0)->AsString(), QStringLiteral("new"));
+    // A data set open on the old file reads on in it.
+    kept->Next();
+    EXPECT_EQ(kept->Fields(0)->AsString(), QStringLiteral("old"));
+    EXPECT_EQ(kept->RecordCount(), 3);
 }
 
 }  // namespace

@@ -689,6 +689,35 @@ TEST_F(QRQueryReport, EachParameterTakesAValueOfItsOwnKindOnly)
     EXPECT_EQ(query.ParamByName(QStringLiteral("TAG"))->AsString(), QStringLiteral("x"));
 }
 
+TEST_F(QRQueryReport, AUniDirectionalQueryPrintsGroupFootersWithTheClosingRecord)
+{
+    Exec("CREATE TABLE sales (country VARCHAR(5), amount INTEGER)");
+    Exec("INSERT INTO sales VALUES ('JP', 1), ('JP', 2), ('US', 3), ('DE', 4), ('DE', 5)");
+    TQuery sales(nullptr);
+    sales.SetName(QStringLiteral("SALES"));
+    Point(sales, QStringLiteral("SELECT * FROM sales"));
+    sales.SetUniDirectional(true);
+    sales.Open();
+    report.SetDataSet(&sales);
+    auto* footer = new TQRBand(&report);
+    LogField(footer, sales, QStringLiteral("COUNTRY"));
+    auto* group = new TQRGroup(&report);
+    LogField(group, sales, QStringLiteral("COUNTRY"));
+    group->SetExpression(QStringLiteral("SALES.COUNTRY"));
+    group->SetFooterBand(footer);
+    LoggingDetail(sales, QStringLiteral("AMOUNT"));
+    const Log once = {"JP", "1", "2", "JP", "US", "3", "US", "DE", "4", "5", "DE"};
+    report.CreateReport(false);
+    EXPECT_EQ(log, once);
+    // A second run reads the records again from the first.
+    log.clear();
+    TQRPrinter again(&report);
+    report.SetQRPrinter(&again);
+    report.CreateReport(false);
+    report.SetQRPrinter(&printer);
+    EXPECT_EQ(log, once);
+}
+
 // ------------------------------------------------------------ the data set list
 
 TEST(QRDataSetList, HoldsTheDataSetsOfTheFormDuringARunOnly)
