@@ -9,9 +9,7 @@
 // The "pages" mode makes a report of one record per page (100,000 pages by
 // default) into the page store, whose pages spill to its temporary file.
 // Usage: report_bench [list [records...] | pages [pages...] | side list|pages count ours|direct]
-#include "DBTables.h"
-#include "QRCtrls.h"
-#include "QRReport.h"
+#include "ListReport.h"
 
 #include <QtCore/QLocale>
 #include <QtCore/QProcess>
@@ -29,146 +27,14 @@
 
 namespace {
 
+using namespace bench;
 using Clock = std::chrono::steady_clock;
-
-// Customers change every 37 records, so groups straddle pages.
-constexpr int kGroupSize = 37;
-const char* const kDatabase = ":memory:";
-
-void Exec(const QString& sql) {
-    TQuery query(nullptr);
-    query.SetDatabaseName(QString::fromLatin1(kDatabase));
-    query.SQL()->SetText(sql);
-    query.ExecSQL();
-}
-
-// The list's records, built before timing and opened.
-std::unique_ptr<TQuery> OpenList(int records) {
-    Exec(QStringLiteral("CREATE TABLE list (id INTEGER, customer VARCHAR(30), item VARCHAR(30), qty INTEGER, "
-                        "price INTEGER)"));
-    Exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                        "INSERT INTO list SELECT i, '得意先 ' || (i / %2), 'Item ' || (i * 7919 % 1000), "
-                        "1 + i % 17, 100 + (i * 31 % 900) FROM n")
-             .arg(records)
-             .arg(kGroupSize));
-    auto query = std::make_unique<TQuery>(nullptr);
-    query->SetName(QStringLiteral("LIST"));
-    query->SetDatabaseName(QString::fromLatin1(kDatabase));
-    query->SQL()->SetText(QStringLiteral(
-        "SELECT id AS ID, customer AS CUSTOMER, item AS ITEM, qty AS QTY, price AS PRICE, qty * price AS AMOUNT "
-        "FROM list ORDER BY id"));
-    query->Open();
-    return query;
-}
 
 long PeakRssKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
-
-// ------------------------------------------------------------ layout, in millimetres
-
-struct Field {
-    const char* Name;
-    double Left;
-};
-const Field kFields[] = {{"ID", 5}, {"ITEM", 25}, {"QTY", 80}, {"PRICE", 100}, {"AMOUNT", 130}};
-constexpr double kHeader = 10, kGroupHeader = 8, kDetail = 5, kGroupFooter = 8, kFooter = 8, kSummary = 10;
-// One record per page in the pages mode.
-constexpr double kTallDetail = 240;
-const char* const kAmountMask = "#,##0";
-
-// ------------------------------------------------------------ ours
-
-class TListReport {
-public:
-    TListReport(TDataSet* data, bool onePerPage) : report_(std::make_unique<TRazorUze>(nullptr)) {
-        report_->SetUnits(TQRUnit::MM);
-        report_->Page()->SetPaperSize(TQRPaperSize::A4);
-        report_->SetShowProgress(false);
-        report_->SetDataSet(data);
-        TQRBand* header = Band(rbPageHeader, kHeader);
-        Label(header, 0, QStringLiteral("Sales list"));
-        Expr(header, 160, QStringLiteral("'Page ' + PAGENUMBER"));
-        TQRBand* footer = Band(rbPageFooter, kFooter);
-        Expr(footer, 90, QStringLiteral("'- ' + PAGENUMBER + ' -'"));
-        TQRBand* detail = Band(rbDetail, onePerPage ? kTallDetail : kDetail);
-        for (const Field& f : kFields)
-            Expr(detail, f.Left, QStringLiteral("LIST.") + QLatin1String(f.Name),
-                 std::strcmp(f.Name, "AMOUNT") == 0 ? QString::fromLatin1(kAmountMask) : QString());
-        Rule(detail);
-        if (!onePerPage)
-            AddGroup();
-        TQRBand* summary = Band(rbSummary, kSummary);
-        Label(summary, 0, QStringLiteral("Grand total"));
-        Expr(summary, 130, QStringLiteral("SUM(LIST.AMOUNT)"), QString::fromLatin1(kAmountMask));
-    }
-
-    // The page count; storeBytes is the size of the page store, in a
-    // temporary file once it passed the memory limit (inFile).
-    Integer Run(Int64& storeBytes, bool& inFile) {
-        TQRPrinter store(report_.get());
-        report_->SetQRPrinter(&store);
-        report_->CreateReport(false);
-        report_->SetQRPrinter(nullptr);
-        storeBytes = store.PageList().Stream()->Size();
-        inFile = !store.PageList().Stream()->InMemory();
-        return store.PageCount();
-    }
-
-private:
-    void AddGroup() {
-        auto* group = new TQRGroup(report_.get());
-        group->SetParent(report_.get());
-        group->SetExpression(QStringLiteral("LIST.CUSTOMER"));
-        group->Size()->SetHeight(kGroupHeader);
-        Label(group, 0, QStringLiteral("Customer"));
-        Expr(group, 25, QStringLiteral("LIST.CUSTOMER"));
-        TQRBand* footer = Band(rbGroupFooter, kGroupFooter);
-        group->SetFooterBand(footer);
-        Label(footer, 0, QStringLiteral("Total"));
-        Expr(footer, 25, QStringLiteral("COUNT"))->SetResetAfterPrint(true);
-        Expr(footer, 130, QStringLiteral("SUM(LIST.AMOUNT)"), QString::fromLatin1(kAmountMask))
-            ->SetResetAfterPrint(true);
-    }
-
-    TQRBand* Band(TQRBandType type, double height) {
-        auto* band = new TQRBand(report_.get());
-        band->SetParent(report_.get());
-        band->SetBandType(type);
-        band->Size()->SetHeight(height);
-        return band;
-    }
-
-    template <class T> T* Place(TWinControl* band, double left) {
-        auto* control = new T(report_.get());
-        control->SetParent(band);
-        control->Size()->SetLeft(left);
-        control->Size()->SetTop(0.5);
-        return control;
-    }
-
-    void Label(TWinControl* band, double left, const QString& text) { Place<TQRLabel>(band, left)->SetCaption(text); }
-
-    TQRExpr* Expr(TWinControl* band, double left, const QString& expression, const QString& mask = {}) {
-        auto* expr = Place<TQRExpr>(band, left);
-        expr->SetExpression(expression);
-        expr->SetMask(mask);
-        return expr;
-    }
-
-    // A rule along the bottom of the detail.
-    void Rule(TWinControl* band) {
-        auto* rule = Place<TQRShape>(band, 0);
-        rule->SetShape(qrsHorLine);
-        rule->Size()->SetTop(4.5);
-        rule->Size()->SetHeight(0.5);
-        rule->Size()->SetWidth(190);
-    }
-
-    std::unique_ptr<TRazorUze> report_;
-};
 
 // ------------------------------------------------------------ direct
 
@@ -285,7 +151,9 @@ struct Result {
 
 int RunSide(const QString& mode, int count, const QString& side) {
     InitializeQRExpr();
-    std::unique_ptr<TQuery> data = OpenList(count);
+    const QString database = QStringLiteral(":memory:");
+    FillList(database, count);
+    std::unique_ptr<TQuery> data = OpenList(database, false);
     const bool onePerPage = mode == QLatin1String("pages");
     QTemporaryDir dir;
     const auto start = Clock::now();
