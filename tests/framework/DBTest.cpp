@@ -68,6 +68,19 @@ TEST(DataSetNavigation, AnEmptyDataSetIsAtBothEndsAndReadsNulls) {
     EXPECT_THROW(ds->Delete(), EDatabaseError);
 }
 
+TEST(DataSetNavigation, BookmarksAreVoidOnceTheRecordsChange) {
+    auto ds = NumbersDataSet(3);
+    ds->Next();
+    const TBookmark second = ds->GetBookmark();
+    ds->Last();
+    ds->GotoBookmark(second);
+    EXPECT_EQ(ds->FieldByName("N")->AsInteger(), 20);
+    ds->Delete();
+    EXPECT_FALSE(ds->BookmarkValid(second));
+    EXPECT_THROW(ds->GotoBookmark(second), EDatabaseError);
+    EXPECT_EQ(ds->FieldByName("N")->AsInteger(), 30);
+}
+
 TEST(DataSetFields, FindFieldIgnoresCaseAndAnswersNullWhenMissing) {
     auto ds = NumbersDataSet(1);
     EXPECT_EQ(ds->FieldCount(), 2);
