@@ -316,6 +316,8 @@ void TRowStore::Clear() {
 namespace {
 
 constexpr double kJulianDayOfZero = 2415018.5;  // 1899-12-30 00:00
+constexpr double kFirstDay = -693593;          // 0001-01-01
+constexpr double kDayAfterLast = 2958466;      // 10000-01-01
 
 bool FitsIntegerType(TFieldType t, Int64 v) {
     switch (t) {
@@ -491,10 +493,14 @@ TFieldValue BooleanValue(const TSqlColumn& c, const CellValue& v) {
 }
 
 // Text in ISO form, or a number: a Julian day, as SQLite's date functions
-// compute it (a whole day may come back stored as an integer).
+// compute it (a whole day may come back stored as an integer). A day
+// outside the years 1 to 9999 is no date.
 TFieldValue DateValue(const TSqlColumn& c, const CellValue& v) {
-    if (v.Tag == kInteger) return double(v.Integer) - kJulianDayOfZero;
-    if (v.Tag == kFloat) return v.Float - kJulianDayOfZero;
+    if (v.Tag == kInteger || v.Tag == kFloat) {
+        const double days = (v.Tag == kInteger ? double(v.Integer) : v.Float) - kJulianDayOfZero;
+        if (!(days >= kFirstDay && days < kDayAfterLast)) BadValue(c, v, "date and time");
+        return days;
+    }
     const std::optional<TDateTime> d = ParseIsoDateTime(v.Text, v.Text + v.Bytes);
     if (!d) BadValue(c, v, "date and time");
     return *d;

@@ -277,6 +277,16 @@ TEST_F(SqlTest, NumericDatesAreJulianDays) {
         EXPECT_NEAR(q->Fields(0)->AsDateTime(), e, 1e-6);
         q->Next();
     }
+    // Days before the year 1 or after 9999 are no dates.
+    for (const char* day : {"42", "1e300", "julianday('9999-12-31') + 1"}) {
+        SCOPED_TRACE(day);
+        q->Close();
+        Exec("DELETE FROM t");
+        Exec(QStringLiteral("INSERT INTO t VALUES (%1)").arg(QLatin1String(day)));
+        q->Open();
+        EXPECT_NE(Message([&] { q->Fields(0)->AsDateTime(); }).find("is not a valid date and time value"),
+                  std::string::npos);
+    }
 }
 
 TEST_F(SqlTest, ExpressionColumnsTakeTheirTypeFromTheirValues) {
