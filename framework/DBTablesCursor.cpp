@@ -79,10 +79,11 @@ private:
 
 namespace {
 
-// The connection in use for each database name.
+// The connection in use for each database name. Never destroyed: at exit
+// Qt SQL may already be gone; the application's end closes them before.
 std::map<QString, std::shared_ptr<TSqlConnection>>& Registry() {
-    static std::map<QString, std::shared_ptr<TSqlConnection>> registry;
-    return registry;
+    static auto* registry = new std::map<QString, std::shared_ptr<TSqlConnection>>;
+    return *registry;
 }
 
 // Connections must close while Qt SQL still stands.
