@@ -387,6 +387,20 @@ TEST_F(SqlTest, TablesOpenByNameAndFilesKeepTheirData) {
     EXPECT_EQ(table.RecordCount(), 2);
 }
 
+// A program may end while a database is still open (":memory:" stays open).
+TEST(SqlExit, AProgramEndingWithAnOpenDatabaseExitsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TQuery q(nullptr);
+            q.SetDatabaseName(":memory:");
+            q.SQL()->SetText("CREATE TABLE IF NOT EXISTS exit_test (v TEXT)");
+            q.ExecSQL();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST(SqlMemory, QueriesNamingMemoryShareOneDatabase) {
     TQuery create(nullptr);
     create.SetDatabaseName(":memory:");
