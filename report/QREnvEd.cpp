@@ -1,6 +1,7 @@
 #include "QREnvEd.h"
 
 #include "Buttons.h"
+#include "Dialogs.h"
 #include "FormBuild.h"
 #include "Grids.h"
 #include "QRExpBld.h"
@@ -141,11 +142,18 @@ void TQREnvironmentEditor::ApplyCellEdit(Integer ACol, Integer ARow, const QStri
     } else if (ACol == 1) {
         if (env->Prepared()) {
             UDFGrid->SetCells(1, ARow, env->Entry(index)->Expression());
+            refuseWhilePrepared(env->Strings(index), QStringLiteral("changed"));
             return;
         }
         std::unique_ptr<TQREvEmbeddedFunction> old(env->Entry(index));
         env->PutObject(index, new TQREvEmbeddedFunction(Value));
     }
+}
+
+// Prepared expressions hold the entries they were read with: a change
+// under them would not reach them, so it is refused, saying so.
+void TQREnvironmentEditor::refuseWhilePrepared(const QString& name, const QString& verb) {
+    ShowMessage(QStringLiteral("%1 cannot be %2 while the defines are prepared for use.").arg(name, verb));
 }
 
 // ------------------------------------------------------------ the buttons
@@ -201,7 +209,11 @@ void TQREnvironmentEditor::buildNewExpression() {
 void TQREnvironmentEditor::DeleteEntry() {
     TQREvEnvironment* env = CurrentEnvironment();
     const Integer index = entryOfRow(UDFGrid->Row());
-    if (index < 0 || env->Prepared()) return;
+    if (index < 0) return;
+    if (env->Prepared()) {
+        refuseWhilePrepared(env->Strings(index), QStringLiteral("deleted"));
+        return;
+    }
     env->Delete(index);
     FillGrid();
 }

@@ -44,14 +44,14 @@ public:
 
     // A cell of the grid was edited: a name is stored upper case; an
     // expression replaces the entry unless the environment is prepared,
-    // when the cell takes the entry's expression back.
+    // when the cell takes the entry's expression back and a message says why.
     void ApplyCellEdit(Integer ACol, Integer ARow, const QString& Value);
     // The selected entry through the expression builder.
     void EditEntry();
     // The new-entry step: waits for its OK or Cancel.
     void AddEntry();
-    // Removes the selected entry; refused while the environment is prepared
-    // (prepared expressions still refer to it).
+    // Removes the selected entry; refused with a message while the
+    // environment is prepared (prepared expressions still refer to it).
     void DeleteEntry();
 
 protected:
@@ -67,6 +67,7 @@ private:
     void setMainButtonsVisible(bool on);
     void bringGroupToFront(TGroupBox* front, TGroupBox* back);
     void buildNewExpression();
+    void refuseWhilePrepared(const QString& name, const QString& verb);
 
     TQREvEnvironment* local_;
     bool closed_ = false;

@@ -44,20 +44,26 @@ void SplitDescription(const QString& description, QString& name, QString& help) 
     help = bar < 0 ? QString() : description.mid(bar + 1);
 }
 
-// Prepares an environment for the length of a scope.
+// Prepares an environment for the length of a scope and leaves it as it
+// was found: one that was not prepared is released, since the entries'
+// own evaluators keep the global environment prepared otherwise.
 class PreparedScope {
 public:
-    explicit PreparedScope(TQREvEnvironment* environment) : environment_(environment) {
+    explicit PreparedScope(TQREvEnvironment* environment)
+        : environment_(environment), wasPrepared_(environment && environment->Prepared()) {
         if (environment_) environment_->Prepare();
     }
     ~PreparedScope() {
-        if (environment_) environment_->Unprepare();
+        if (!environment_) return;
+        environment_->Unprepare();
+        if (!wasPrepared_) environment_->Release();
     }
     PreparedScope(const PreparedScope&) = delete;
     PreparedScope& operator=(const PreparedScope&) = delete;
 
 private:
     TQREvEnvironment* environment_;
+    bool wasPrepared_;
 };
 
 }  // namespace

@@ -491,6 +491,9 @@ public:
     void Prepare();
     void Unprepare();
     bool Prepared() const { return prepareCount_ > 0; }
+    // Unprepares whatever the count: the entries' own evaluators count in
+    // the global environment, so counting down alone never ends it.
+    void Release();
 
     TQRDataSetList* DataSets() { return dataSets_.Get(); }
     void SetDataSets(TQRDataSetList* list) { dataSets_.Set(list); }

@@ -82,6 +82,12 @@ void TQREvEnvironment::Unprepare() {
     g_unpreparing = outer;
 }
 
+void TQREvEnvironment::Release() {
+    if (prepareCount_ == 0) return;
+    prepareCount_ = 1;
+    Unprepare();
+}
+
 TQREvElement* TQREvEnvironment::GetFunction(const QString& name) const {
     if (TQREvEmbeddedFunction* entry = FindEntry(name)) return new TQREvElementWrapper(entry);
     return new TQREvElementError(QRExprMessage(UnknownFunction, name));

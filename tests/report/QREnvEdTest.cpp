@@ -3,6 +3,8 @@
 #include "QREnvEd.h"
 
 #include "Buttons.h"
+#include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "Grids.h"
 #include "QRDialogTestSupport.h"
 #include "QRExpBld.h"
@@ -20,8 +22,15 @@ namespace {
 
 class QREnvEdTest : public ::testing::Test {
 protected:
-    void SetUp() override { StartQRExpr(); }
+    void SetUp() override {
+        StartQRExpr();
+        SetMessageBoxHook([this](const TMessageBoxRequest& r) {
+            messages << r.Text;
+            return IDOK;
+        });
+    }
     void TearDown() override {
+        SetMessageBoxHook(nullptr);
         for (const char* name : {"TAX", "RATE"}) GlobalEnvironment()->DeleteFunction(QString::fromLatin1(name));
     }
 
@@ -45,6 +54,7 @@ protected:
 
     TQREnvironmentEditor* e = nullptr;
     UiScript script;
+    QStringList messages;
 };
 
 #define EDITOR_READY [&] { e = TopForm<TQREnvironmentEditor>(); return e && e->Active(); }
@@ -152,6 +162,7 @@ TEST_F(QREnvEdTest, GlobalNamesCanBeRenamedButTheirExpressionsStayOnceEvaluated)
     editor.UDFGrid->SetCells(1, row, QStringLiteral("5"));
     editor.ApplyCellEdit(1, row, QStringLiteral("5"));
     EXPECT_EQ(editor.UDFGrid->Cells(1, row), QStringLiteral("1"));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("RATE cannot be changed while the defines are prepared for use.")});
     EXPECT_TRUE(IsInteger(Eval(QStringLiteral("RATE")), 1));
     editor.ApplyCellEdit(0, row, QStringLiteral("rate"));
     EXPECT_EQ(GlobalEnvironment()->Strings(row - 1), QStringLiteral("RATE"));
@@ -181,6 +192,8 @@ TEST_F(QREnvEdTest, GridEditsStoreNamesUpperCaseAndRefuseExpressionsWhilePrepare
     editor.UDFGrid->SetRow(1);
     editor.DeleteEntry();
     EXPECT_EQ(local.Count(), 1);
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("TOTAL cannot be changed while the defines are prepared for use."),
+                                     QStringLiteral("TOTAL cannot be deleted while the defines are prepared for use.")}));
     local.Unprepare();
     editor.DeleteEntry();
     EXPECT_EQ(local.Count(), 0);
@@ -236,6 +249,48 @@ TEST_F(QREnvEdTest, AddingANameThatExistsLeavesTheGridUnchanged) {
     EXPECT_EQ(before, after);
     EXPECT_EQ(local.Count(), 1);
     EXPECT_EQ(local.Entry(0)->Expression(), QStringLiteral("1"));
+}
+
+// Validate must leave the global defines as it found them, or the editor
+// opened next refuses every change of their expressions.
+TEST_F(QREnvEdTest, AfterValidateAGlobalDefineIsChangedThroughModifyVariables) {
+    GlobalEnvironment()->AddFunction(QStringLiteral("RATE"), QStringLiteral("1"));
+    GlobalEnvironment()->Release();  // whatever ran before left it prepared
+    TQRExpressionBuilder* b = nullptr;
+    bool preparedAfterValidate = true;
+    const auto onPage = [&](TPanel* page) { return b->CurrentPage() == page && page->Enabled(); };
+    script.Then([&] { b = TopForm<TQRExpressionBuilder>(); return b && b->Active(); },
+                [&] {
+                    TypeInto(b, QStringLiteral("RATE*2"));
+                    ClickControl(b->ValidateBtn);
+                })
+        .Then([&] { return messages.size() == 1; },
+              [&] {
+                  preparedAfterValidate = GlobalEnvironment()->Prepared();
+                  ClickControl(b->InsertVariableBtn);
+              })
+        .Then([&] { return onPage(b->VariablePage); }, [&] { ClickControl(b->ModifyVariables); })
+        .Then(EDITOR_READY,
+              [&] {
+                  ClickCell(e->UDFGrid, 1, GlobalEnvironment()->IndexOf(QStringLiteral("RATE")) + 1);
+                  KeyClick(e, Qt::Key_F2);
+                  KeyClick(e, Qt::Key_A, Qt::ControlModifier);
+                  TypeInto(e, QStringLiteral("5"));
+                  KeyClick(e, Qt::Key_Return);
+                  ClickControl(e->VariableOKBtn);
+              })
+        .Then([&] { return !TopForm<TQREnvironmentEditor>() && b->Active(); },
+              [&] { ClickControl(b->VariableCancelBtn); })
+        .Then([&] { return onPage(b->MainPage); }, [&] { ClickControl(b->Cancel); });
+    script.Start();
+    QString expression;
+    EXPECT_FALSE(ExpressionBuilder(QString(), expression, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(script.Finished());
+    EXPECT_FALSE(preparedAfterValidate);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("There are no errors. The result is : 2"));
+    EXPECT_EQ(GlobalEnvironment()->Entry(GlobalEnvironment()->IndexOf(QStringLiteral("RATE")))->Expression(), QStringLiteral("5"));
+    EXPECT_TRUE(IsInteger(Eval(QStringLiteral("RATE*2")), 10));
 }
 
 }  // namespace
