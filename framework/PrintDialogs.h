@@ -1,7 +1,8 @@
-// The print dialog and the printer set-up dialog, on Qt's dialogs, working
-// on the application's printer (Printer()). What the user chooses goes into
-// the printer's device mode; the print dialog also reads back the range,
-// copies, collation and print to file.
+// The print dialog and the printer set-up dialog, working on the
+// application's printer (Printer()). Both show a window of our own that
+// lists the printers of Printers() by name, the built-in PDF printer first;
+// what the user chooses goes into the printer's device mode, and the print
+// dialog also reads back the range, copies, collation and print to file.
 #pragma once
 
 #include "Classes.h"
@@ -10,17 +11,43 @@
 #include <functional>
 
 class QDialog;
-class QPrinter;
+class QWidget;
 
-// Runs a print or page set-up dialog instead of its modal loop (tests):
-// it gets the Qt dialog, set up with the printer's settings, and answers
-// QDialog::Accepted or Rejected (nil: the real modal run again).
+// Runs a print or printer set-up dialog instead of its modal loop (tests):
+// it gets the dialog's window, set up with the printer's settings, and
+// answers QDialog::Accepted or Rejected (nil: the real modal run again).
 using TPrintDialogHook = std::function<int(QDialog& Dialog)>;
 void SetPrintDialogHook(TPrintDialogHook hook);
 
 enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
 using TPrintDialogOptions = Set<TPrintDialogOption>;
 enum TPrintRange { prAllPages, prSelection, prPageNums };
+
+// What a print dialog shows and what the user chose in it.
+struct TPrintDialogChoice {
+    Integer PrinterIndex = 0;  // in the printer's Printers()
+    // That printer's mode: paper, orientation, copies, collation, sides, colour.
+    DevMode Mode;
+    TPrintRange PrintRange = prAllPages;
+    Integer FromPage = 0;
+    Integer ToPage = 0;
+    Integer MinPage = 0;
+    Integer MaxPage = 0;  // 0: not known
+    bool PrintToFile = false;  // the printer writes files (the PDF printer)
+};
+
+// The choice printer stands at: its printer and its device mode.
+TPrintDialogChoice PrinterChoice(const TPrinter& printer);
+// Shows the print dialog over printer's printers (setup: the set-up, which
+// offers printer and paper only); the range choices come with poPageNums
+// and poSelection, print to file with poPrintToFile (disabled by
+// poDisablePrintToFile). True on OK, with choice holding what was chosen;
+// the printer itself is left as it was. shown runs as the window appears
+// (with a hook, before the hook).
+bool RunPrintDialog(const TPrinter& printer, TPrintDialogChoice& choice, TPrintDialogOptions options, bool setup,
+                    QWidget* parent, const std::function<void(QDialog&)>& shown);
+// Selects the chosen printer with the chosen mode (as SetPrinter keeps it).
+void TakePrintDialogChoice(TPrinter& printer, const TPrintDialogChoice& choice);
 
 class TCommonDialog : public TComponent {
 public:
@@ -31,9 +58,9 @@ public:
     std::function<void(TObject* Sender)> OnClose;
 
 protected:
-    // Shows dialog modally (or hands it to the hook) between OnShow and
-    // OnClose; true when accepted.
-    bool Run(QDialog& dialog);
+    // Runs the dialog on the application's printer between OnShow and
+    // OnClose; on OK the printer has taken the choice.
+    bool Run(TPrintDialogChoice& choice, TPrintDialogOptions options, bool setup);
 };
 
 class TPrintDialog : public TCommonDialog {
@@ -63,9 +90,6 @@ public:
     void SetPrintToFile(bool on) { printToFile_ = on; }
 
 private:
-    void Prepare(QPrinter& printer) const;
-    void ReadBack(const QPrinter& printer);
-
     bool collate_ = false;
     Integer copies_ = 0;
     Integer fromPage_ = 0;
@@ -77,7 +101,7 @@ private:
     bool printToFile_ = false;
 };
 
-// Paper and orientation of the application's printer.
+// Printer, paper and orientation of the application's printer.
 class TPrinterSetupDialog : public TCommonDialog {
 public:
     using TCommonDialog::TCommonDialog;

@@ -2,10 +2,11 @@
 // selected one and print jobs drawn on a canvas.
 //
 // There is always at least one printer: the built-in PDF printer, first in
-// the list, which writes each job to a PDF file in PdfPrinterFolder(). The
-// CUPS queues follow it when CUPS runs; a job for a queue is rendered to a
-// temporary PDF and handed to CUPS at EndDoc with the device mode's paper,
-// bin, sides, copies, collation and colour as job options.
+// the list, which writes each job to a PDF file in PdfPrinterFolder(), with
+// the copies the device mode asks for in the file itself. The CUPS queues
+// follow it when CUPS runs; a job for a queue is rendered to a temporary
+// PDF and handed to CUPS at EndDoc with the device mode's paper, bin,
+// sides, copies, collation and colour as job options.
 //
 // The canvas draws in device pixels of the printable area: (0, 0) is the
 // top left of what the printer can print, PageWidth x PageHeight its size;
@@ -122,6 +123,11 @@ std::unique_ptr<TPrinterDriver> NewPdfPrinterDriver();
 std::vector<std::unique_ptr<TPrinterDriver>> CupsPrinterDrivers();
 // The CUPS job options mode asks for ("media", "sides", "copies"...).
 std::vector<std::pair<QByteArray, QByteArray>> CupsJobOptions(const DevMode& mode);
+
+// Gives the PDF file a job wrote copies of its pages, collated (1 2 3 1 2
+// 3) or not (1 1 2 2 3 3); the copies share the pages' contents. False
+// with message when the file cannot be read or written.
+bool WritePdfCopies(const QString& file, Integer copies, bool collate, QString& message);
 
 // Names and portrait sizes (0.1 mm) of a driver's papers, in its order.
 QStringList PaperNames(const TPrinterDriver& driver);

@@ -49,8 +49,8 @@ public:
 
     DevMode DefaultMode() const override {
         const bool us = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
-        DevMode mode = ModeForPaper(DeviceName(), kPaperFields | DM_DEFAULTSOURCE | DM_PRINTQUALITY |
-                                                      DM_YRESOLUTION | DM_COLOR,
+        DevMode mode = ModeForPaper(DeviceName(), kPaperFields | DM_COPIES | DM_COLLATE | DM_DEFAULTSOURCE |
+                                                      DM_PRINTQUALITY | DM_YRESOLUTION | DM_COLOR,
                                     us ? QPageSize::Letter : QPageSize::A4);
         mode.dmPrintQuality = mode.dmYResolution = kPdfResolution;
         return mode;
@@ -75,7 +75,9 @@ public:
         if (!QDir().mkpath(folder)) throw EPrinter(QStringLiteral("Cannot create the folder %1").arg(folder));
         return PdfJobFileName(folder, title);
     }
-    bool Submit(const QString&, const QString&, const DevMode&, QString&) override { return true; }
+    bool Submit(const QString& file, const QString&, const DevMode& mode, QString& message) override {
+        return WritePdfCopies(file, mode.dmCopies, mode.dmCollate == DMCOLLATE_TRUE, message);
+    }
 };
 
 // ------------------------------------------------------------ CUPS queues

@@ -138,6 +138,7 @@ void TQRStandardPreview::PrintSetupClick() {
     if (chosen.PrinterIndex >= 0) printer->SetPrinterIndex(chosen.PrinterIndex);
     TPrinterSettings& settings = printer->PrinterSettings();
     settings.SetCopies(chosen.Copies);
+    settings.Collate = chosen.Collate;
     settings.SetDuplex(chosen.Duplex);
     settings.SetOutputBin(chosen.OutputBin);
 }

@@ -4,13 +4,9 @@
 #pragma once
 
 #include "Classes.h"
+#include "PrintDialogs.h"
 
 class TPrinter;
-class QPrinter;
-
-enum TPrintRange { prAllPages, prSelection, prPageNums };
-enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
-using TPrintDialogOptions = Set<TPrintDialogOption>;
 
 class TQRCommonDialog : public TComponent {
 public:
@@ -64,8 +60,7 @@ public:
     Cardinal Fields = 0;
 
 private:
-    void Prepare(QPrinter& job) const;
-    void ReadBack(const QPrinter& job);
+    void ReadBack(const TPrintDialogChoice& choice);
 
     Integer copies_ = 0;
 };

@@ -62,6 +62,14 @@ SmallInt ModeTenths(Integer value) {
     return SmallInt(std::clamp(value, 0, 32767));
 }
 
+// Device modes hold paper and bin codes in 16 bits too: a larger code
+// would silently become another paper or bin, so it is refused.
+SmallInt ModeCode(const char* what, Integer code) {
+    if (code < 1 || code > 32767)
+        throw EQRError(QStringLiteral("%1 %2 is out of range (1 to 32767)").arg(QLatin1String(what)).arg(code));
+    return SmallInt(code);
+}
+
 }  // namespace
 
 Integer QRPaperCode(TQRPaperSize paper) {
@@ -190,7 +198,8 @@ void TPrinterSettings::ApplySettings() {
     mode.dmPaperWidth = ModeTenths(PrintPaperWidth());
     if ((current->dmFields & DM_PAPERSIZE) && paperSize_ != TQRPaperSize::Default) {
         mode.dmFields |= DM_PAPERSIZE;
-        mode.dmPaperSize = SmallInt(UseCustomPaperCode ? CustomPaperCode : QRPaperCode(paperSize_));
+        mode.dmPaperSize = UseCustomPaperCode ? ModeCode("Custom paper code", CustomPaperCode)
+                                              : SmallInt(QRPaperCode(paperSize_));
     }
     mode.dmFields |= DM_COPIES;
     mode.dmCopies = SmallInt(copies_);
@@ -198,7 +207,8 @@ void TPrinterSettings::ApplySettings() {
         mode.dmDuplex = SmallInt(ExtendedDuplex != 0 ? ExtendedDuplex : duplex_ ? DMDUP_HORIZONTAL : DMDUP_SIMPLEX);
     }
     mode.dmFields |= DM_DEFAULTSOURCE;
-    mode.dmDefaultSource = SmallInt(UseCustomBinCode ? CustomBinCode : QRBinCode(outputBin_));
+    mode.dmDefaultSource = UseCustomBinCode ? ModeCode("Custom bin code", CustomBinCode)
+                                            : SmallInt(QRBinCode(outputBin_));
     mode.dmFields |= DM_ORIENTATION;
     mode.dmOrientation = orientation_ == 1 ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
     if (current->dmFields & DM_COLLATE) mode.dmCollate = SmallInt(Collate);

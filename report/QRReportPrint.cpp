@@ -94,6 +94,8 @@ void TCustomRazorUze::PrinterSetup()
     }
     const TPrinterOrientation orientation = dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
     own.Copies = dialog.Copies();
+    // Collation too, so that the copies print as the dialog showed them.
+    own.Collate = dialog.Collate;
     own.PrinterIndex = dialog.Printer()->PrinterIndex();
     page_->SetOrientation(orientation);
 

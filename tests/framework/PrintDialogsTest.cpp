@@ -1,5 +1,6 @@
-// Print and printer set-up dialogs: what they show of the printer, what
-// they read back, driven through the hook and through their real modal run.
+// Print and printer set-up dialogs: the printers they list, what they offer
+// and what they read back, driven with real keys and clicks in their modal
+// run and through the hook.
 #include "Graphics.h"
 #include "PdfTools.h"
 #include "PrintDialogs.h"
@@ -7,13 +8,75 @@
 
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QTimer>
-#include <QtPrintSupport/QPrintDialog>
-#include <QtPrintSupport/QPrinter>
+#include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QDialog>
+#include <QtWidgets/QDialogButtonBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+#include <QtWidgets/QSpinBox>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// A CUPS queue as the dialog sees it: the PDF printer's abilities under a
+// queue's name and port.
+class TQueueDriver : public TPrinterDriver {
+public:
+    explicit TQueueDriver(QString name) : name_(std::move(name)) {}
+    QString DeviceName() const override { return name_; }
+    QString DriverName() const override { return QStringLiteral("Laser 5000 Series"); }
+    QString PortName() const override { return QStringLiteral("cups:") + name_; }
+    QString QueueName() const override { return name_; }
+    DevMode DefaultMode() const override {
+        DevMode mode = pdf_->DefaultMode();
+        mode.dmDeviceName = name_;
+        mode.dmFields |= DM_DUPLEX;
+        mode.dmPaperSize = DMPAPER_LETTER;
+        return mode;
+    }
+    std::vector<Word> Papers() const override { return {DMPAPER_LETTER, DMPAPER_A4, DMPAPER_B5}; }
+    std::vector<Word> Bins() const override { return pdf_->Bins(); }
+    QStringList BinNames() const override { return pdf_->BinNames(); }
+    Integer Resolution(const DevMode& mode) const override { return pdf_->Resolution(mode); }
+    QMarginsF Margins(const DevMode& mode) const override { return pdf_->Margins(mode); }
+    QString JobFile(const QString& title) const override { return pdf_->JobFile(title); }
+    bool Submit(const QString&, const QString&, const DevMode&, QString&) override { return true; }
+
+private:
+    QString name_;
+    std::unique_ptr<TPrinterDriver> pdf_ = NewPdfPrinterDriver();
+};
+
+template <class T>
+T* Child(QDialog& dialog, const char* name) {
+    T* child = dialog.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+bool Offered(QDialog& dialog, QWidget* widget) {
+    return widget && widget->isVisibleTo(&dialog) && widget->isEnabled();
+}
+
+void Click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(6, widget->height() / 2));
+}
+
+void Type(QSpinBox* box, const QString& text) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, text);
+}
+
+QPushButton* OkButton(QDialog& dialog) {
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    return box ? box->button(QDialogButtonBox::Ok) : nullptr;
+}
 
 class PrintDialogsTest : public ::testing::Test {
 protected:
@@ -22,6 +85,8 @@ protected:
         qputenv("VELMORA_PDF_DIR", folder.path().toUtf8());
         std::vector<std::unique_ptr<TPrinterDriver>> drivers;
         drivers.push_back(NewPdfPrinterDriver());
+        drivers.push_back(std::make_unique<TQueueDriver>(QStringLiteral("Office laser")));
+        drivers.push_back(std::make_unique<TQueueDriver>(QStringLiteral("Back office")));
         saved = SetPrinter(new TPrinter(std::move(drivers)));
     }
     void TearDown() override {
@@ -30,13 +95,23 @@ protected:
         qunsetenv("VELMORA_PDF_DIR");
     }
 
-    // Answers the next dialog with answer after letting choose change its printer.
-    void Answer(int answer, std::function<void(QDialog&, QPrinter&)> choose = nullptr) {
-        SetPrintDialogHook([this, answer, choose](QDialog& dialog) {
+    // Lets act drive the next dialog in its modal run once it is active.
+    static void WhenShown(std::function<void(QDialog&)> act) {
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isActiveWindow()) return;
+            timer->stop();
+            timer->deleteLater();
+            act(*dialog);
+        });
+        timer->start(10);
+    }
+    // Answers the next dialog through the hook after inspect looked at it.
+    void Answer(int answer, std::function<void(QDialog&)> inspect = nullptr) {
+        SetPrintDialogHook([this, answer, inspect](QDialog& dialog) {
             ++shown;
-            QPrinter* printer = nullptr;
-            if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) printer = print->printer();
-            if (printer && choose) choose(dialog, *printer);
+            if (inspect) inspect(dialog);
             return answer;
         });
     }
@@ -46,44 +121,68 @@ protected:
     int shown = 0;
 };
 
-TEST_F(PrintDialogsTest, ShowsTheRangeAndOptionsAndReadsBackTheChoice) {
+TEST_F(PrintDialogsTest, ListsThePrintersByNameAndTakesTheOneChosen) {
+    Printer()->SetPrinterIndex(1);
     TPrintDialog dialog(nullptr);
-    dialog.SetOptions(TPrintDialogOptions() << poPageNums << poPrintToFile);
+    QStringList names;
+    int current = -1;
+    QString type, location, pdfType, pdfLocation;
+    WhenShown([&](QDialog& d) {
+        auto* printers = Child<QComboBox>(d, "printer");
+        for (int i = 0; i < printers->count(); ++i) names << printers->itemText(i);
+        current = printers->currentIndex();
+        type = Child<QLabel>(d, "type")->text();
+        location = Child<QLabel>(d, "location")->text();
+        SaveTestImage(d.grab().toImage(), "print_dialog_queue");
+        printers->setFocus();
+        QTest::keyClick(printers, Qt::Key_Home);
+        pdfType = Child<QLabel>(d, "type")->text();
+        pdfLocation = Child<QLabel>(d, "location")->text();
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(names, (QStringList{"Velmora PDF", "Office laser", "Back office"}));
+    EXPECT_EQ(current, 1);
+    EXPECT_EQ(type, QStringLiteral("Laser 5000 Series"));
+    EXPECT_EQ(location, QStringLiteral("cups:Office laser"));
+    EXPECT_EQ(pdfType, QStringLiteral("Velmora PDF"));
+    EXPECT_EQ(pdfLocation, PdfPrinterFolder());
+    EXPECT_EQ(Printer()->PrinterIndex(), 0);
+    EXPECT_EQ(Printer()->Mode().dmPaperSize, DMPAPER_A4) << "the PDF printer's own paper";
+    EXPECT_TRUE(dialog.PrintToFile());
+}
+
+TEST_F(PrintDialogsTest, RangeCopiesAndCollationChosenPrintAsChosen) {
+    TPrintDialog dialog(nullptr);
+    dialog.SetOptions(TPrintDialogOptions() << poPageNums);
     dialog.SetMinPage(1);
     dialog.SetMaxPage(5);
-    dialog.SetFromPage(1);
-    dialog.SetToPage(5);
-    dialog.SetPrintRange(prPageNums);
     std::vector<std::string> events;
     dialog.OnShow = [&events](TObject*) { events.push_back("show"); };
     dialog.OnClose = [&events](TObject*) { events.push_back("close"); };
-    Answer(QDialog::Accepted, [&events](QDialog& shownDialog, QPrinter& printer) {
+    int fromMax = 0;
+    WhenShown([&](QDialog& d) {
         events.push_back("run");
-        auto& print = static_cast<QPrintDialog&>(shownDialog);
-        EXPECT_EQ(print.minPage(), 1);
-        EXPECT_EQ(print.maxPage(), 5);
-        EXPECT_TRUE(print.testOption(QAbstractPrintDialog::PrintPageRange));
-        EXPECT_TRUE(print.testOption(QAbstractPrintDialog::PrintToFile));
-        EXPECT_FALSE(print.testOption(QAbstractPrintDialog::PrintSelection));
-        EXPECT_EQ(printer.printRange(), QPrinter::PageRange);
-        EXPECT_EQ(printer.fromPage(), 1);
-        EXPECT_EQ(printer.toPage(), 5);
-        EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
-        // The user's choice.
-        printer.setFromTo(2, 3);
-        printer.setPageOrientation(QPageLayout::Landscape);
-        printer.setPageSize(QPageSize(QPageSize::Letter));
+        fromMax = Child<QSpinBox>(d, "from")->maximum();
+        Type(Child<QSpinBox>(d, "from"), "2");
+        Type(Child<QSpinBox>(d, "to"), "3");
+        Type(Child<QSpinBox>(d, "copies"), "2");
+        Click(Child<QCheckBox>(d, "collate"));
+        Click(Child<QRadioButton>(d, "landscape"));
+        SaveTestImage(d.grab().toImage(), "print_dialog_chosen");
+        Click(OkButton(d));
     });
     ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(events, (std::vector<std::string>{"show", "run", "close"}));
-    EXPECT_EQ(dialog.PrintRange(), prPageNums);
+    EXPECT_EQ(fromMax, 5);
+    EXPECT_EQ(dialog.PrintRange(), prPageNums) << "typing a page chooses the pages";
     EXPECT_EQ(dialog.FromPage(), 2);
     EXPECT_EQ(dialog.ToPage(), 3);
-    EXPECT_TRUE(dialog.PrintToFile());
+    EXPECT_EQ(dialog.Copies(), 2);
+    EXPECT_TRUE(dialog.Collate());
     EXPECT_EQ(Printer()->Orientation(), poLandscape);
-    EXPECT_EQ(Printer()->Mode().dmPaperSize, DMPAPER_LETTER);
 
-    // The range chosen prints only those pages, on the paper chosen.
+    // The range chosen prints those pages, twice, collated.
     TPrinter& printer = *Printer();
     for (int page = dialog.FromPage(); page <= dialog.ToPage(); ++page) {
         if (page == dialog.FromPage()) printer.BeginDoc();
@@ -91,27 +190,62 @@ TEST_F(PrintDialogsTest, ShowsTheRangeAndOptionsAndReadsBackTheChoice) {
         printer.Canvas()->TextOut(100, 100, QStringLiteral("Page %1").arg(page));
     }
     printer.EndDoc();
-    const QStringList texts = PdfPageTexts(printer.OutputFileName());
-    ASSERT_EQ(texts.size(), 2);
-    EXPECT_TRUE(texts[0].contains("Page 2"));
-    EXPECT_TRUE(texts[1].contains("Page 3"));
+    QStringList texts;
+    for (const QString& text : PdfPageTexts(printer.OutputFileName())) texts << text.trimmed();
+    EXPECT_EQ(texts, (QStringList{"Page 2", "Page 3", "Page 2", "Page 3"}));
     const auto sizes = PdfPageSizes(printer.OutputFileName());
-    ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_NEAR(sizes[0].width(), 792, 0.6);
-    EXPECT_NEAR(sizes[0].height(), 612, 0.6);
+    ASSERT_EQ(sizes.size(), 4u);
+    EXPECT_GT(sizes[0].width(), sizes[0].height());
 }
 
-TEST_F(PrintDialogsTest, NoOptionsOffersNoRangeOrSelectionButThePdfPrinter) {
+TEST_F(PrintDialogsTest, OptionsDecideTheRangeSelectionAndPrintToFileOffered) {
+    struct Offer {
+        bool pages, selection, file;
+    };
+    const auto offered = [this](TPrintDialogOptions options) {
+        Offer offer{};
+        Answer(QDialog::Rejected, [&offer](QDialog& d) {
+            offer = {Offered(d, Child<QRadioButton>(d, "pageNums")), Offered(d, Child<QRadioButton>(d, "selection")),
+                     Offered(d, Child<QCheckBox>(d, "printToFile"))};
+        });
+        TPrintDialog dialog(nullptr);
+        dialog.SetOptions(options);
+        EXPECT_FALSE(dialog.Execute());
+        return offer;
+    };
+    const Offer none = offered(TPrintDialogOptions());
+    EXPECT_FALSE(none.pages || none.selection || none.file);
+    const Offer all = offered(TPrintDialogOptions() << poPageNums << poSelection << poPrintToFile);
+    EXPECT_TRUE(all.pages && all.selection && all.file);
+    EXPECT_FALSE(offered(TPrintDialogOptions() << poPrintToFile << poDisablePrintToFile).file);
+    EXPECT_EQ(shown, 3);
+}
+
+// Print to file is the printer that writes files: ticking it chooses the
+// PDF printer, unticking it the queue chosen before.
+TEST_F(PrintDialogsTest, PrintToFileSwitchesToThePdfPrinterAndBack) {
+    Printer()->SetPrinterIndex(2);
     TPrintDialog dialog(nullptr);
-    Answer(QDialog::Rejected, [](QDialog& shownDialog, QPrinter& printer) {
-        auto& print = static_cast<QPrintDialog&>(shownDialog);
-        EXPECT_FALSE(print.testOption(QAbstractPrintDialog::PrintPageRange));
-        EXPECT_FALSE(print.testOption(QAbstractPrintDialog::PrintSelection));
-        EXPECT_TRUE(print.testOption(QAbstractPrintDialog::PrintToFile));
-        EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    dialog.SetOptions(TPrintDialogOptions() << poPrintToFile);
+    std::vector<int> chosen;
+    bool tickedOnPdf = false;
+    WhenShown([&](QDialog& d) {
+        auto* printers = Child<QComboBox>(d, "printer");
+        auto* toFile = Child<QCheckBox>(d, "printToFile");
+        chosen.push_back(printers->currentIndex());
+        Click(toFile);
+        chosen.push_back(printers->currentIndex());
+        Click(toFile);
+        chosen.push_back(printers->currentIndex());
+        printers->setFocus();
+        QTest::keyClick(printers, Qt::Key_Home);
+        tickedOnPdf = toFile->isChecked();
+        QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(chosen, (std::vector<int>{2, 0, 2}));
+    EXPECT_TRUE(tickedOnPdf);
+    EXPECT_EQ(Printer()->PrinterIndex(), 2) << "cancelled";
 }
 
 TEST_F(PrintDialogsTest, CancelChangesNothing) {
@@ -120,9 +254,10 @@ TEST_F(PrintDialogsTest, CancelChangesNothing) {
     dialog.SetFromPage(1);
     dialog.SetToPage(4);
     const DevMode before = Printer()->Mode();
-    Answer(QDialog::Rejected, [](QDialog&, QPrinter& printer) {
-        printer.setFromTo(2, 2);
-        printer.setPageOrientation(QPageLayout::Landscape);
+    WhenShown([](QDialog& d) {
+        Type(Child<QSpinBox>(d, "to"), "2");
+        Click(Child<QRadioButton>(d, "landscape"));
+        QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_FALSE(dialog.Execute());
     EXPECT_EQ(dialog.FromPage(), 1);
@@ -131,52 +266,47 @@ TEST_F(PrintDialogsTest, CancelChangesNothing) {
     EXPECT_EQ(Printer()->Mode(), before);
 }
 
-TEST_F(PrintDialogsTest, SetupDialogChangesPaperAndOrientation) {
+TEST_F(PrintDialogsTest, SetupDialogChangesPrinterPaperAndOrientation) {
     TPrinterSetupDialog setup(nullptr);
-    Answer(QDialog::Accepted, [](QDialog& shownDialog, QPrinter& printer) {
-        auto& print = static_cast<QPrintDialog&>(shownDialog);
-        EXPECT_FALSE(print.testOption(QAbstractPrintDialog::PrintPageRange));
-        EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
-        printer.setPageSize(QPageSize(QPageSize::JisB5));
-        printer.setPageOrientation(QPageLayout::Landscape);
+    bool rangeShown = true, copiesShown = true;
+    QString paper;
+    WhenShown([&](QDialog& d) {
+        rangeShown = Child<QRadioButton>(d, "allPages")->isVisibleTo(&d);
+        copiesShown = Child<QSpinBox>(d, "copies")->isVisibleTo(&d);
+        auto* printers = Child<QComboBox>(d, "printer");
+        printers->setFocus();
+        QTest::keyClick(printers, Qt::Key_Down);  // Office laser, on Letter
+        paper = Child<QComboBox>(d, "paper")->currentText();
+        auto* papers = Child<QComboBox>(d, "paper");
+        papers->setFocus();
+        QTest::keyClick(papers, Qt::Key_End);  // its last paper: JIS B5
+        Click(Child<QRadioButton>(d, "landscape"));
+        SaveTestImage(d.grab().toImage(), "printer_setup_dialog");
+        Click(OkButton(d));
     });
     ASSERT_TRUE(setup.Execute());
+    EXPECT_FALSE(rangeShown);
+    EXPECT_FALSE(copiesShown);
+    EXPECT_EQ(paper, QPageSize(QPageSize::Letter).name());
+    EXPECT_EQ(Printer()->PrinterIndex(), 1);
     EXPECT_EQ(Printer()->Mode().dmPaperSize, DMPAPER_B5);
     EXPECT_EQ(Printer()->Orientation(), poLandscape);
     EXPECT_GT(Printer()->PageWidth(), Printer()->PageHeight());
-
-    // A paper without a code of its own comes back as a user size.
-    Answer(QDialog::Accepted, [](QDialog&, QPrinter& printer) { printer.setPageSize(QPageSize(QPageSize::B5)); });
-    ASSERT_TRUE(setup.Execute());
-    EXPECT_EQ(DevModePaperSize(Printer()->Mode()), QSizeF(176, 250));
 }
 
-// The real modal loops, closed by a timer as a user would close them.
-TEST_F(PrintDialogsTest, RealDialogsRunModallyAndKeepTheSettings) {
-    const auto closeWith = [](bool accept) {
-        QTimer::singleShot(50, [accept] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            SaveTestImage(dialog->grab().toImage(), accept ? "print_dialog_accepted" : "print_dialog_rejected");
-            if (accept) dialog->accept();
-            else dialog->reject();
-        });
-    };
-    Printer()->SetOrientation(poLandscape);
-    TPrintDialog print(nullptr);
-    closeWith(true);
-    EXPECT_TRUE(print.Execute());
-    EXPECT_EQ(Printer()->Orientation(), poLandscape);
-    EXPECT_EQ(Printer()->Mode().dmPaperSize, DMPAPER_A4);
-    EXPECT_TRUE(print.PrintToFile());
-
+// A paper the printer has no name for is offered at its own size.
+TEST_F(PrintDialogsTest, AUserPaperSizeIsOfferedAsItIs) {
+    DevMode mode = Printer()->Mode();
+    mode.dmPaperSize = DMPAPER_USER;
+    mode.dmPaperWidth = 1230;
+    mode.dmPaperLength = 2345;
+    Printer()->SetPrinter(QStringLiteral("Velmora PDF"), QString(), QString(), &mode);
+    QString shownPaper;
+    Answer(QDialog::Accepted, [&](QDialog& d) { shownPaper = Child<QComboBox>(d, "paper")->currentText(); });
     TPrinterSetupDialog setup(nullptr);
-    closeWith(false);
-    EXPECT_FALSE(setup.Execute());
-    closeWith(true);
-    EXPECT_TRUE(setup.Execute());
-    EXPECT_EQ(Printer()->Orientation(), poLandscape);
-    EXPECT_EQ(Printer()->Mode().dmPaperSize, DMPAPER_A4);
+    ASSERT_TRUE(setup.Execute());
+    EXPECT_EQ(shownPaper, QStringLiteral("ユーザー定義 (123 x 234.5 mm)"));
+    EXPECT_EQ(DevModePaperSize(Printer()->Mode()), QSizeF(123, 234.5));
 }
 
 }  // namespace

@@ -181,6 +181,39 @@ TEST_F(PrintersTest, PageRangePrintsOnlyThosePagesWithoutBlankOnes) {
     EXPECT_EQ(PdfPageTexts(printer.OutputFileName()).size(), 5);
 }
 
+TEST_F(PrintersTest, ThePdfPrinterWritesTheCopiesCollatedOrNot) {
+    TPrinter printer;
+    const auto job = [&printer](SmallInt copies, SmallInt collate) {
+        DevMode mode = printer.Mode();
+        mode.dmCopies = copies;
+        mode.dmCollate = collate;
+        printer.SetPrinter(QStringLiteral("Velmora PDF"), QString(), QString(), &mode);
+        PrintRange(printer, 3, 1, 3);
+        QStringList pages;
+        for (const QString& text : PdfPageTexts(printer.OutputFileName())) pages << text.trimmed();
+        return pages;
+    };
+    const QString p1 = QStringLiteral("Page 1"), p2 = QStringLiteral("Page 2"), p3 = QStringLiteral("Page 3");
+    EXPECT_EQ(job(3, DMCOLLATE_TRUE), (QStringList{p1, p2, p3, p1, p2, p3, p1, p2, p3}));
+    EXPECT_EQ(PdfPageSizes(printer.OutputFileName()).size(), 9u);
+    EXPECT_EQ(job(3, DMCOLLATE_FALSE), (QStringList{p1, p1, p1, p2, p2, p2, p3, p3, p3}));
+    EXPECT_EQ(job(1, DMCOLLATE_TRUE), (QStringList{p1, p2, p3}));
+    EXPECT_TRUE(QFile::exists(SavePdfPage(printer.OutputFileName(), 3, "printers_copies_p3")));
+}
+
+TEST_F(PrintersTest, CopiesRefuseAFileThatIsNoPdf) {
+    const QString file = folder.filePath(QStringLiteral("not.pdf"));
+    QFile junk(file);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("%PDF-1.4\nnothing else\n");
+    junk.close();
+    QString message;
+    EXPECT_FALSE(WritePdfCopies(file, 2, true, message));
+    EXPECT_TRUE(message.contains(file)) << message.toStdString();
+    EXPECT_TRUE(WritePdfCopies(file, 1, true, message)) << "one copy is the file as it is";
+    EXPECT_FALSE(WritePdfCopies(folder.filePath(QStringLiteral("missing.pdf")), 2, false, message));
+}
+
 TEST_F(PrintersTest, PageStartsAndEnds) {
     TPrinter printer;
     printer.BeginDoc();
@@ -360,14 +393,15 @@ TEST_F(PrintersTest, SetPrinterTakesOnlyWhatTheDriverSupports) {
     EXPECT_THROW(printer->SetPrinter("No such printer", "", "", nullptr), EPrinter);
     EXPECT_THROW(printer->SetPrinterIndex(2), EPrinter);
 
-    // The PDF printer has no duplex and makes one copy.
+    // The PDF printer has no duplex; it takes copies and collation.
     DevMode pdf = printer->Mode();
     pdf.dmDuplex = DMDUP_VERTICAL;
     pdf.dmCopies = 4;
     printer->SetPrinter("Velmora PDF", "", "", &pdf);
     EXPECT_EQ(printer->PrinterIndex(), 0);
     EXPECT_FALSE(printer->Mode().dmFields & DM_DUPLEX);
-    EXPECT_EQ(printer->Copies(), 1);
+    EXPECT_EQ(printer->Copies(), 4);
+    EXPECT_EQ(printer->Mode().dmCollate, DMCOLLATE_TRUE);
     printer->SetPrinter("Test printer", "", "", nullptr);
     EXPECT_EQ(printer->Mode(), printer->Driver().DefaultMode());
 }

@@ -531,7 +531,7 @@ TEST_F(QRStandardPreviewTest, PrinterSetupOfTheReportReachesThePrinterShown) {
     ProducePages(printer, 2);
     Open(printer);
     int copiesShown = 0;
-    WhenPrintDialogShows([&](QPrintDialog& dialog) {
+    WhenPrintDialogShows([&](QDialog& dialog) {
         auto* copies = dialog.findChild<QSpinBox*>(QStringLiteral("copies"));
         ASSERT_NE(copies, nullptr);
         copiesShown = copies->value();

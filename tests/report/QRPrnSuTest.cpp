@@ -1,21 +1,20 @@
-// Print dialog: placement, what it offers, and what it reads back, driven
-// with real keys and clicks on Qt's print dialog.
+// Print dialog: placement, the printers it lists, what it offers, and
+// what it reads back, driven with real keys and clicks.
 #include "QRPrnSu.h"
 #include "QRPrntrPrinterSupport.h"
 
 #include "Forms.h"
+#include "TestSupport.h"
 
-#include <QtCore/QTimer>
 #include <QtGui/QScreen>
-#include <QtPrintSupport/QPrintDialog>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QCheckBox>
-#include <QtWidgets/QDialogButtonBox>
-#include <QtWidgets/QPushButton>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QDialog>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QRadioButton>
 #include <QtWidgets/QSpinBox>
-#include <QtWidgets/QTabWidget>
 
 #include <gtest/gtest.h>
 
@@ -24,26 +23,15 @@
 namespace {
 
 template <class T>
-T* Child(QPrintDialog& dialog, const char* name) {
+T* Child(QDialog& dialog, const char* name) {
     T* child = dialog.findChild<T*>(QLatin1String(name));
     EXPECT_NE(child, nullptr) << name;
     return child;
 }
 
-QPushButton* Button(QPrintDialog& dialog, QDialogButtonBox::ButtonRole role) {
-    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
-        auto* box = qobject_cast<QDialogButtonBox*>(button->parentWidget());
-        if (box && box->buttonRole(button) == role) return button;
-    }
-    ADD_FAILURE() << "no button of role " << role;
-    return nullptr;
-}
-
-// Shown (once the options are unfolded) and enabled, in it and its boxes.
-bool Offered(QWidget* widget) {
-    for (QWidget* w = widget; w && !w->isWindow(); w = w->parentWidget())
-        if (w->isHidden() && !w->inherits("QTabWidget") && w->objectName() != "QPrintSettingsOutput") return false;
-    return widget && widget->isEnabled();
+// Shown and enabled.
+bool Offered(QDialog& dialog, QWidget* widget) {
+    return widget && widget->isVisibleTo(&dialog) && widget->isEnabled();
 }
 
 void Click(QWidget* widget) {
@@ -57,6 +45,12 @@ void Type(QSpinBox* box, const QString& text) {
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(box, text);
     QTest::keyClick(box, Qt::Key_Tab);
+}
+
+QStringList Items(QComboBox* box) {
+    QStringList items;
+    for (int i = 0; box && i < box->count(); ++i) items << box->itemText(i);
+    return items;
 }
 
 class QRPrintDialogTest : public ::testing::Test {
@@ -79,20 +73,18 @@ TEST_F(QRPrintDialogTest, ReadsBackRangeCopiesAndTheChosenMode) {
     dialog.OnShow = [&shown](TObject*) { ++shown; };
     dialog.OnClose = [&closed](TObject*) { ++closed; };
     QPoint placed, expected;
-    WhenPrintDialogShows([&](QPrintDialog& d) {
+    WhenPrintDialogShows([&](QDialog& d) {
         const QRect screen = d.screen()->geometry();
         placed = d.pos();
         expected = QPoint((screen.width() - d.width()) / 2, (screen.height() - d.height()) / 3);
-        for (QPushButton* button : d.findChildren<QPushButton*>())
-            if (button->text().contains("Options")) Click(button);
-        Click(Child<QRadioButton>(d, "printRange"));
+        Click(Child<QRadioButton>(d, "pageNums"));
         Type(Child<QSpinBox>(d, "to"), "3");
         Type(Child<QSpinBox>(d, "from"), "2");
         Type(Child<QSpinBox>(d, "copies"), "2");
-        auto* tabs = Child<QTabWidget>(d, "tabs");
-        if (tabs) tabs->setCurrentWidget(Child<QWidget>(d, "optionsTab"));
-        Click(Child<QRadioButton>(d, "grayscale"));
-        Click(Button(d, QDialogButtonBox::AcceptRole));
+        auto* colour = Child<QComboBox>(d, "color");
+        colour->setFocus();
+        QTest::keyClick(colour, Qt::Key_Down);
+        Accept(d);
     });
     ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(placed, expected);
@@ -114,6 +106,7 @@ TEST_F(QRPrintDialogTest, ReadsBackRangeCopiesAndTheChosenMode) {
     EXPECT_EQ(dialog.DuplexCode, DMDUP_SIMPLEX);
     EXPECT_EQ(dialog.Fields, Printer()->Mode().dmFields);
     EXPECT_EQ(Printer()->PrinterIndex(), 0);
+    EXPECT_FALSE(dialog.PrintToFile) << "print to file was not offered";
 }
 
 TEST_F(QRPrintDialogTest, WithoutOptionsOffersNoRangeAndCancelChangesNothing) {
@@ -121,15 +114,30 @@ TEST_F(QRPrintDialogTest, WithoutOptionsOffersNoRangeAndCancelChangesNothing) {
     const DevMode before = Printer()->Mode();
     TQRPrintDialog dialog(nullptr);
     dialog.FromPage = 4;
-    bool rangeOffered = true, selectionOffered = true;
-    WhenPrintDialogShows([&](QPrintDialog& d) {
-        rangeOffered = Offered(Child<QRadioButton>(d, "printRange"));
-        selectionOffered = Offered(Child<QRadioButton>(d, "printSelection"));
+    bool rangeOffered = true, selectionOffered = true, fileOffered = true;
+    QStringList printers;
+    int current = -1;
+    QString type, location;
+    WhenPrintDialogShows([&](QDialog& d) {
+        rangeOffered = Offered(d, Child<QRadioButton>(d, "pageNums"));
+        selectionOffered = Offered(d, Child<QRadioButton>(d, "selection"));
+        fileOffered = Offered(d, Child<QCheckBox>(d, "printToFile"));
+        printers = Items(Child<QComboBox>(d, "printer"));
+        current = Child<QComboBox>(d, "printer")->currentIndex();
+        type = Child<QLabel>(d, "type")->text();
+        location = Child<QLabel>(d, "location")->text();
+        SaveTestImage(d.grab().toImage(), "qrprnsu_print_dialog");
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_FALSE(dialog.Execute());
     EXPECT_FALSE(rangeOffered);
     EXPECT_FALSE(selectionOffered);
+    EXPECT_FALSE(fileOffered);
+    // Every printer by name, the PDF printer first, the current one chosen.
+    EXPECT_EQ(printers, (QStringList{QStringLiteral("Velmora PDF"), QStringLiteral("Fake printer")}));
+    EXPECT_EQ(current, 1);
+    EXPECT_EQ(type, QStringLiteral("fake driver"));
+    EXPECT_EQ(location, QStringLiteral("fake:"));
     EXPECT_EQ(dialog.FromPage, 4);
     EXPECT_EQ(dialog.Copies(), 0);
     EXPECT_EQ(Printer()->Mode(), before);

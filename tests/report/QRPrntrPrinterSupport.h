@@ -9,9 +9,9 @@
 
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QTimer>
-#include <QtPrintSupport/QPrintDialog>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QDialog>
 #include <QtWidgets/QDialogButtonBox>
 #include <QtWidgets/QPushButton>
 
@@ -101,10 +101,10 @@ private:
 
 // Runs act on the print dialog once it is up (from a timer, as the dialog
 // runs its own loop).
-inline void WhenPrintDialogShows(std::function<void(QPrintDialog&)> act) {
+inline void WhenPrintDialogShows(std::function<void(QDialog&)> act) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible()) return;
         timer->stop();
         timer->deleteLater();
@@ -114,7 +114,7 @@ inline void WhenPrintDialogShows(std::function<void(QPrintDialog&)> act) {
 }
 
 // Clicks the dialog's OK button.
-inline void Accept(QPrintDialog& dialog) {
+inline void Accept(QDialog& dialog) {
     for (QPushButton* button : dialog.findChildren<QPushButton*>())
         if (auto* box = qobject_cast<QDialogButtonBox*>(button->parentWidget());
             box && box->buttonRole(button) == QDialogButtonBox::AcceptRole) {

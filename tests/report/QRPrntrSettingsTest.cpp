@@ -200,6 +200,32 @@ TEST(QRPrinterSettingsTest, ApplyWritesTheSettingsIntoTheDeviceMode) {
     EXPECT_EQ(printer->Mode().dmDefaultSource, DMBIN_CASSETTE);
 }
 
+TEST(QRPrinterSettingsTest, CodesADeviceModeCannotHoldAreRefused) {
+    auto printer = NewFakePrinter([](TFakePrinterDriver&) {});
+    TPrinterSettings settings;
+    settings.SetPrinter(printer.get());
+    settings.SetPaperSize(TQRPaperSize::A3);
+    settings.UseCustomPaperCode = true;
+    settings.CustomPaperCode = 65536 + DMPAPER_A4;  // would read as A4 in 16 bits
+    const DevMode before = printer->Mode();
+    try {
+        settings.ApplySettings();
+        ADD_FAILURE() << "applied";
+    } catch (const EQRError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Custom paper code 65545 is out of range (1 to 32767)"));
+    }
+    EXPECT_EQ(printer->Mode(), before);
+
+    settings.CustomPaperCode = DMPAPER_A3;
+    settings.UseCustomBinCode = true;
+    settings.CustomBinCode = 65536 + DMBIN_AUTO;
+    EXPECT_THROW(settings.ApplySettings(), EQRError);
+    settings.CustomBinCode = DMBIN_LOWER;
+    settings.ApplySettings();
+    EXPECT_EQ(printer->Mode().dmPaperSize, DMPAPER_A3);
+    EXPECT_EQ(printer->Mode().dmDefaultSource, DMBIN_LOWER);
+}
+
 TEST(QRPrinterSettingsTest, CancelledApplyLeavesThePrinterAlone) {
     auto printer = NewFakePrinter([](TFakePrinterDriver&) {});
     TPrinterSettings settings;

@@ -1,5 +1,6 @@
 // Printing a report: the printer set-up dialog, the progress form, the
 // report's window messages, composite runs and the design surface.
+#include "QRCtrls.h"
 #include "QRReport.h"
 #include "QRReportTestSupport.h"
 
@@ -14,9 +15,10 @@
 #include <QtCore/QDir>
 #include <QtCore/QRegularExpression>
 #include <QtCore/QTimer>
-#include <QtPrintSupport/QPrintDialog>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QComboBox>
 #include <QtWidgets/QDialogButtonBox>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QSpinBox>
@@ -278,7 +280,7 @@ TEST_F(QRPrinterSetup, CancelledLeavesTagOneAndTheSettings)
     TScriptReport* report = NewReport();
     report->SetTag(5);
     report->PrinterSettings()->Copies = 4;
-    WhenPrintDialogShows([](QPrintDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    WhenPrintDialogShows([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
     report->PrinterSetup();
     EXPECT_EQ(report->Tag(), 1);
     EXPECT_EQ(report->PrinterSettings()->Copies, 4);
@@ -294,7 +296,7 @@ TEST_F(QRPrinterSetup, TheDialogStartsFromTheReportAndItsChoiceComesBack)
     report->PrinterSettings()->Copies = 3;
     report->PrinterSettings()->OutputBin = TQRBin::Cassette;
     int copiesShown = 0, maxPage = 0;
-    WhenPrintDialogShows([&](QPrintDialog& d) {
+    WhenPrintDialogShows([&](QDialog& d) {
         auto* copies = d.findChild<QSpinBox*>(QStringLiteral("copies"));
         auto* to = d.findChild<QSpinBox*>(QStringLiteral("to"));
         copiesShown = copies ? copies->value() : -1;
@@ -335,7 +337,7 @@ TEST_F(QRPrinterSetup, AFinishedRunOffersItsPages)
     report->CreateReport(false);
     ASSERT_EQ(printer.PageCount(), 3);
     int minPage = 0, maxPage = 0;
-    WhenPrintDialogShows([&](QPrintDialog& d) {
+    WhenPrintDialogShows([&](QDialog& d) {
         auto* to = d.findChild<QSpinBox*>(QStringLiteral("to"));
         minPage = to ? to->minimum() : -1;
         maxPage = to ? to->maximum() : -1;
@@ -346,6 +348,48 @@ TEST_F(QRPrinterSetup, AFinishedRunOffersItsPages)
     EXPECT_EQ(maxPage, 3);
     EXPECT_EQ(report->DialogSettings()->FirstPage, 1);
     EXPECT_EQ(report->DialogSettings()->LastPage, 3);
+}
+
+// What the dialog shows is what prints: three copies, collated, from the
+// PDF printer chosen in it.
+TEST_F(QRPrinterSetup, CollatedCopiesChosenInTheDialogArePrinted)
+{
+    TPdfFolder pdf;
+    TScriptReport* report = NewReport();
+    report->PrinterSettings()->UseStandardprinter = true;
+    TQRBand* detail = Band(report, "Detail", rbDetail, 200);
+    auto* label = new TQRLabel(report);
+    label->SetParent(detail);
+    label->SetBounds(40, 20, 300, 30);
+    report->Walk = [&](TScriptReport& r) {
+        for (int sheet = 1; sheet <= 2; ++sheet) {
+            label->SetCaption(QStringLiteral("Sheet %1").arg(sheet));
+            r.PrintBand(detail);
+        }
+    };
+    WhenPrintDialogShows([&](QDialog& d) {
+        auto* printers = d.findChild<QComboBox*>(QStringLiteral("printer"));
+        auto* copies = d.findChild<QSpinBox*>(QStringLiteral("copies"));
+        auto* collate = d.findChild<QCheckBox*>(QStringLiteral("collate"));
+        ASSERT_TRUE(printers && copies && collate);
+        printers->setFocus();
+        QTest::keyClick(printers, Qt::Key_End);  // the PDF printer, last here
+        copies->setFocus();
+        QTest::keyClick(copies, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(copies, QStringLiteral("3"));
+        QTest::mouseClick(collate, Qt::LeftButton, {}, QPoint(6, collate->height() / 2));
+        Accept(d);
+    });
+    report->PrinterSetup();
+    EXPECT_EQ(report->DialogSettings()->Copies, 3);
+    EXPECT_EQ(report->DialogSettings()->Collate, 1);
+    EXPECT_EQ(report->PrinterSettings()->PrinterIndex, 1);
+    report->Print();
+    QStringList sheets;
+    for (const QString& text : PdfPageTexts(OnlyPdf(pdf)))
+        sheets << text.simplified();
+    const QString one = QStringLiteral("Sheet 1"), two = QStringLiteral("Sheet 2");
+    EXPECT_EQ(sheets, (QStringList{one, two, one, two, one, two}));
 }
 
 // ------------------------------------------------------------ composite runs
