@@ -26,33 +26,7 @@ public:
 
     // Reads the table, the trailer and the page tree; false when the file
     // is not laid out so.
-    bool Read() {
-        if (!pdf_.endsWith('\n')) return false;
-        xref_ = NumberAfter(pdf_.mid(pdf_.lastIndexOf("startxref")), "startxref");
-        if (xref_ < 0 || !pdf_.mid(xref_, 4).startsWith("xref") || !ReadTable()) return false;
-        const qsizetype trailer = pdf_.indexOf("trailer", xref_);
-        const QByteArray dictionary = pdf_.mid(trailer, pdf_.indexOf("startxref", trailer) - trailer);
-        size_ = NumberAfter(dictionary, "/Size");
-        root_ = NumberAfter(dictionary, "/Root");
-        info_ = NumberAfter(dictionary, "/Info");
-        if (trailer < 0 || size_ <= 0 || root_ < 0 || dictionary.contains("/Prev")) return false;
-        tree_ = NumberAfter(Object(root_), "/Pages");
-        treeText_ = Object(tree_);
-        static const QRegularExpression kids(QStringLiteral("/Kids\\s*\\[([^\\]]*)\\]"));
-        const QRegularExpressionMatch kidsMatch = kids.match(QString::fromLatin1(treeText_));
-        if (!kidsMatch.hasMatch()) return false;
-        kidsAt_ = kidsMatch.capturedStart(1);
-        kidsLength_ = kidsMatch.capturedLength(1);
-        static const QRegularExpression reference(QStringLiteral("(\\d+)\\s+0\\s+R"));
-        static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![A-Za-z])"));
-        for (const auto& kid : reference.globalMatch(kidsMatch.captured(1))) {
-            const qint64 number = kid.captured(1).toLongLong();
-            const QByteArray text = Object(number);
-            if (!page.match(QString::fromLatin1(text)).hasMatch() || text.contains("stream")) return false;
-            pages_.push_back({number, text});
-        }
-        return !pages_.empty();
-    }
+    bool Read() { return pdf_.endsWith('\n') && ReadTrailer() && ReadPages(); }
 
     // Appends to file (holding the pages read) the update that gives it
     // copies of its pages: new page objects numbered from the trailer's
@@ -96,9 +70,40 @@ public:
     }
 
 private:
+    bool ReadTrailer() {
+        xref_ = NumberAfter(pdf_.mid(pdf_.lastIndexOf("startxref")), "startxref");
+        if (xref_ < 0 || !pdf_.mid(xref_, 4).startsWith("xref") || !ReadTable()) return false;
+        const qsizetype trailer = pdf_.indexOf("trailer", xref_);
+        const QByteArray dictionary = pdf_.mid(trailer, pdf_.indexOf("startxref", trailer) - trailer);
+        size_ = NumberAfter(dictionary, "/Size");
+        root_ = NumberAfter(dictionary, "/Root");
+        info_ = NumberAfter(dictionary, "/Info");
+        return trailer >= 0 && size_ > 0 && root_ >= 0 && !dictionary.contains("/Prev");
+    }
+
+    bool ReadPages() {
+        tree_ = NumberAfter(Object(root_), "/Pages");
+        treeText_ = Object(tree_);
+        static const QRegularExpression kids(QStringLiteral("/Kids\\s*\\[([^\\]]*)\\]"));
+        const QRegularExpressionMatch kidsMatch = kids.match(QString::fromLatin1(treeText_));
+        if (!kidsMatch.hasMatch()) return false;
+        kidsAt_ = kidsMatch.capturedStart(1);
+        kidsLength_ = kidsMatch.capturedLength(1);
+        static const QRegularExpression reference(QStringLiteral("(\\d+)\\s+0\\s+R"));
+        static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![A-Za-z])"));
+        for (const auto& kid : reference.globalMatch(kidsMatch.captured(1))) {
+            const qint64 number = kid.captured(1).toLongLong();
+            const QByteArray text = Object(number);
+            if (!page.match(QString::fromLatin1(text)).hasMatch() || text.contains("stream")) return false;
+            pages_.push_back({number, text});
+        }
+        return !pages_.empty();
+    }
+
     // The entries in use of the table at xref_.
     bool ReadTable() {
-        const QList<QByteArray> tokens = pdf_.mid(xref_, pdf_.indexOf("trailer", xref_) - xref_).simplified().split(' ');
+        const QByteArray table = pdf_.mid(xref_, pdf_.indexOf("trailer", xref_) - xref_);
+        const QList<QByteArray> tokens = table.simplified().split(' ');
         for (qsizetype at = 1; at + 1 < tokens.size();) {
             bool okFirst = false, okCount = false;
             const qint64 first = tokens[at].toLongLong(&okFirst);

@@ -154,9 +154,11 @@ public:
     ~TQRStandardPreview() override;
 
     TQRPrinter* QRPrinter() const;
-    // Shows the window and writes the status bar.
-    void Show();
     bool CloseQuery() override;
+
+    // The window's own client size, which holds the whole tool bar.
+    static constexpr Integer kClientWidth = 740;
+    static constexpr Integer kClientHeight = 499;
 
     // The toolbar actions (the buttons' clicks).
     void ZoomFitClick();
@@ -210,12 +212,13 @@ public:
 protected:
     void WndProc(TMessage& Message) override;
     void Resize() override;
+    void DoShow() override;
 
 private:
     void BuildWindow();
     void BuildToolBar();
     TToolButton* AddButton(const QString& name, const QString& hint, void (TQRStandardPreview::*action)(),
-                           bool check);
+                           bool check, Integer image);
     void AddSeparator();
     void BuildSidePanel();
     void TakeReportSettings();

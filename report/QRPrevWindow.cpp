@@ -10,28 +10,15 @@
 
 #include <cmath>
 
-namespace {
-
-// The button faces, in toolbar order: a short text on a 16 x 16 image.
-const char* const kButtonFaces[] = {"F", "W", "1", "|<", "<", ">", ">|", "#", "?", "C", "S", "P", "L", "V", "X"};
-
-std::unique_ptr<TBitmap> ButtonFace(const char* face) {
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetSize(16, 16);
-    TCanvas* canvas = bitmap->Canvas();
-    canvas->Brush()->SetColor(clFuchsia);
-    canvas->FillRect(TRect(0, 0, 16, 16));
-    canvas->Font()->SetName(QStringLiteral("Liberation Sans"));
-    canvas->Font()->SetHeight(-12);
-    canvas->Font()->SetStyle({fsBold});
-    canvas->Font()->SetColor(clNavy);
-    canvas->Brush()->SetStyle(bsClear);
-    const QString text = QString::fromLatin1(face);
-    canvas->TextOut((16 - canvas->TextWidth(text)) / 2, 1, text);
-    return bitmap;
+// The button pictures live in the report library's resources; a static
+// library must register them itself.
+static void InitButtonResources() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(QRPrev);
+        return true;
+    }();
+    (void)done;
 }
-
-}  // namespace
 
 // ------------------------------------------------------------ construction
 
@@ -68,7 +55,8 @@ TQRStandardPreview::~TQRStandardPreview() = default;
 
 void TQRStandardPreview::BuildWindow() {
     SetCaption(QStringLiteral("Report Preview : "));
-    SetClientSize(740, 499);
+    SetClientSize(kClientWidth, kClientHeight);
+    SetPosition(poScreenCenter);
     SetFormStyle(fsStayOnTop);
     SetKeyPreview(true);
     SetShowHint(true);
@@ -112,13 +100,13 @@ void TQRStandardPreview::BuildWindow() {
 }
 
 TToolButton* TQRStandardPreview::AddButton(const QString& name, const QString& hint,
-                                           void (TQRStandardPreview::*action)(), bool check) {
+                                           void (TQRStandardPreview::*action)(), bool check, Integer image) {
     auto* button = new TToolButton(this);
     button->SetName(name);
     button->SetParent(ToolBar1);
     button->SetStyle(check ? tbsCheck : tbsButton);
     button->SetHint(hint);
-    button->SetImageIndex(images_->Count() - 1);
+    button->SetImageIndex(image);
     button->OnClick = [this, action](TObject*) { (this->*action)(); };
     return button;
 }
@@ -131,7 +119,11 @@ void TQRStandardPreview::AddSeparator() {
 }
 
 void TQRStandardPreview::BuildToolBar() {
+    InitButtonResources();
     images_ = std::make_unique<TImageList>(16, 16);
+    TBitmap pictures;  // one 16 x 16 picture per button, in tool bar order
+    pictures.LoadFromResourceName(0, QStringLiteral("QRPREVBUTTONS"));
+    images_->AddMasked(&pictures, clFuchsia);
     ToolBar1 = new TToolBar(this);
     ToolBar1->SetParent(this);
     ToolBar1->SetButtonWidth(34);
@@ -164,9 +156,9 @@ void TQRStandardPreview::BuildToolBar() {
     };
     for (size_t i = 0; i < std::size(faces); ++i) {
         const Face& face = faces[i];
-        images_->AddMasked(ButtonFace(kButtonFaces[i]).get(), clFuchsia);
         const bool zoomGroup = i < 3;
-        *face.button = AddButton(QString::fromLatin1(face.name), QString::fromLatin1(face.hint), face.action, zoomGroup);
+        *face.button = AddButton(QString::fromLatin1(face.name), QString::fromLatin1(face.hint), face.action,
+                                 zoomGroup, Integer(i));
         if (zoomGroup) (*face.button)->SetGrouped(true);
         if (face.separatorAfter) AddSeparator();
     }
@@ -237,7 +229,10 @@ void TQRStandardPreview::TakeReportSettings() {
     TCustomRazorUze* report = CurrentReport();
     const TQRPreviewSettings& settings = report->PreviewSettings();
     SetFormStyle(settings.PrevFormStyle);
-    SetClientSize(report->PreviewWidth(), report->PreviewHeight());
+    // The report's size is the window's outer size, as a form's is; it may
+    // enlarge the window, never cut its tool bar (a report's default is
+    // 500 x 500).
+    SetBounds(Left(), Top(), std::max(report->PreviewWidth(), Width()), std::max(report->PreviewHeight(), Height()));
     showThumbs_ = settings.PrevShowThumbs;
     showSearch_ = settings.PrevShowSearch;
     initialZoom_ = settings.PrevInitialZoom;
@@ -263,10 +258,12 @@ void TQRStandardPreview::ApplyInitialZoom() {
 
 // ------------------------------------------------------------ showing and closing
 
-void TQRStandardPreview::Show() {
-    TForm::Show();
-    if (QRPreview->CanFocus()) QRPreview->SetFocus();
+// Shown with Show or ShowModal: the status bar tells the page at once, and
+// the keys go to the page.
+void TQRStandardPreview::DoShow() {
+    TForm::DoShow();
     UpdateStatus();
+    if (QRPreview->CanFocus()) SetActiveControl(QRPreview);
 }
 
 bool TQRStandardPreview::CloseQuery() {

@@ -568,12 +568,86 @@ TEST_F(QRStandardPreviewTest, TheRegisteredInterfaceOpensTheStandardWindowForThe
     QTest::qWait(10);
     EXPECT_FALSE(WindowAlive());
 
-    WhenShown<TQRStandardPreview>([](TQRStandardPreview* modal) { ClickControl(modal->ExitButton); });
+    // Shown modally it tells the page at once too.
+    QString modalStatus;
+    WhenShown<TQRStandardPreview>([&modalStatus](TQRStandardPreview* modal) {
+        modalStatus = modal->StatusBar->Panels()->Items(1)->Text();
+        ClickControl(modal->ExitButton);
+    });
     TQRPrinter other;
     ProducePages(other, 1);
     EXPECT_NE(preview->ShowModal(&other), nullptr);
+    EXPECT_EQ(modalStatus, "Page 1 of 1");
     EXPECT_EQ(other.PreviewControl(), nullptr);
     QTest::qWait(10);
+}
+
+TEST_F(QRStandardPreviewTest, AReportsWindowOpensCentredAtItsOwnSizeWithTheWholeToolBar) {
+    TForm owner(nullptr);
+    auto* report = new TCustomRazorUze(&owner);
+    TQRPrinter printer(report);
+    ProducePages(printer, 2);
+    auto preview = NewQRPreviewInterface(nullptr);
+    const auto open = [&] {
+        window = dynamic_cast<TQRStandardPreview*>(preview->Show(&printer));
+        guard = window->Guard();
+        ShowActive(window);
+    };
+    open();
+    EXPECT_EQ(window->ClientWidth(), 740);
+    EXPECT_EQ(window->ClientHeight(), 499);
+    EXPECT_EQ(window->Left(), (Screen->Width() - window->Width()) / 2);
+    EXPECT_EQ(window->Top(), (Screen->Height() - window->Height()) / 2);
+    TToolBar* bar = window->ToolBar1;
+    for (Integer i = 0; i < bar->ControlCount(); ++i) {
+        const TControl* button = bar->Controls(i);
+        EXPECT_LE(button->Left() + button->Width(), bar->ClientWidth()) << button->Name().toStdString();
+    }
+    EXPECT_EQ(bar->Controls(bar->ControlCount() - 1), window->ExitButton);
+    const QImage image = GrabControl(window);
+    SaveTestImage(image.copy(0, 0, image.width(), bar->Height()), "qrprev_toolbar");
+    delete window;
+
+    // A report asking for more room gets it, as the window's outer size.
+    report->SetPreviewWidth(780);
+    report->SetPreviewHeight(540);
+    open();
+    EXPECT_EQ(window->Width(), 780);
+    EXPECT_EQ(window->Height(), 540);
+}
+
+// Each tool button shows its own picture, drawn where the button is.
+TEST_F(QRStandardPreviewTest, ToolButtonsShowTheirPictures) {
+    TQRPrinter printer;
+    ProducePages(printer, 2);
+    Open(printer);
+    TBitmap strip;
+    strip.LoadFromResourceName(0, QStringLiteral("QRPREVBUTTONS"));
+    const QImage pictures = strip.Image().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = GrabControl(window).convertToFormat(QImage::Format_RGB32);
+    const QRgb transparent = qRgb(255, 0, 255);
+    // Whether picture index is drawn with its top left at (x, y).
+    const auto drawnAt = [&](int index, int x, int y) {
+        for (int py = 0; py < 16; ++py)
+            for (int px = 0; px < 16; ++px) {
+                const QRgb want = pictures.pixel(index * 16 + px, py);
+                if (want != transparent && shown.pixel(x + px, y + py) != want) return false;
+            }
+        return true;
+    };
+    const TToolButton* buttons[] = {window->ZoomFit, window->ZoomToWidth, window->Zoom100, window->FirstPage,
+                                    window->PreviousPage, window->nextPage, window->LastPage, window->GotoPageButton,
+                                    window->FindButton, window->copybutton, window->PrintSetup, window->Print,
+                                    window->LoadReport, window->SaveReport};  // the cancel button is disabled, grey
+    for (int i = 0; i < int(std::size(buttons)); ++i) {
+        const TToolButton* button = buttons[i];
+        bool found = false;
+        for (int y = button->Top(); y + 16 <= button->Top() + button->Height() && !found; ++y)
+            for (int x = button->Left(); x + 16 <= button->Left() + button->Width() && !found; ++x)
+                found = drawnAt(i, x, y);
+        EXPECT_TRUE(found) << button->Name().toStdString();
+    }
+    SaveTestImage(pictures.scaled(pictures.size() * 6), "qrprev_button_pictures");
 }
 
 TEST_F(QRStandardPreviewTest, ProgressFormShowsMultiplesOfFiveAndCancelsThePrinter) {
