@@ -1,11 +1,9 @@
-// The demonstration program. Start-up runs the library's and the report
-// engine's unit initialisation in unit order, then the application makes
-// its windows (the first one is the main window) and runs until the main
-// window closes; the windows are freed while the Qt application still
-// exists, and the units are finalised in reverse order.
+// The demonstration program. The library's and the report engine's units
+// start by themselves while the application object is built; the program
+// then makes its windows (the first one is the main window) and runs until
+// the main window closes. The windows are freed while the Qt application
+// still exists; the units shut down when the program ends.
 #include "Forms.h"
-#include "QRCtrls.h"
-#include "QRExpr.h"
 #include "UnAVLabel.h"
 #include "UnBarCode.h"
 #include "UnDemo.h"
@@ -13,18 +11,11 @@
 #include "UnGridTest.h"
 #include "UnShape.h"
 #include "UnVLabel.h"
-#include "ZvCodePage.h"
-#include "ZvTUtils.h"
 
 #include <QtWidgets/QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    ZvCodePageInitialize();
-    ZvTUtilsInitialize();
-    InitializeQRExpr();
-    RegisterQRReportClasses();
-
     Application->Initialize();
     Application->SetTitle(QStringLiteral("カスタムコンポーネント・デモ"));
     Application->CreateForm(Form1);
@@ -38,8 +29,5 @@ int main(int argc, char** argv) {
     Application->CreateForm(FrmDemo);
     Application->Run();
     Application->DestroyComponents();
-
-    FinalizeQRExpr();
-    ZvTUtilsFinalize();
     return 0;
 }

@@ -1,6 +1,7 @@
 // The code-page unit: start-up values of the code pages and the locale.
 #include "ZvCodePage.h"
 
+#include "SysInit.h"
 #include "Windows.h"
 
 Cardinal ZvAnsiCodePage = 0;
@@ -12,3 +13,5 @@ void ZvCodePageInitialize() {
     ZvOemCodePage = GetOEMCP();
     ZvUserLocale = GetUserDefaultLCID();
 }
+
+VELMORA_UNIT_START_UP(ZvCodePage, ZvCodePageInitialize)

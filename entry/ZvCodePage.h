@@ -7,5 +7,6 @@ extern Cardinal ZvAnsiCodePage;  // GetACP
 extern Cardinal ZvOemCodePage;   // GetOEMCP
 extern Cardinal ZvUserLocale;    // GetUserDefaultLCID
 
-// Start-up work, called once in unit order.
+// Start-up work: runs by itself with the application object; calling it
+// again changes nothing.
 void ZvCodePageInitialize();

@@ -1,6 +1,7 @@
 // Start-up facts and the call-history log.
 #include "ZvTUtils.h"
 
+#include "SysInit.h"
 #include "SysUtils.h"
 
 #include <QtCore/QDateTime>
@@ -109,6 +110,8 @@ QString longFolder(const QString& folder) {
 }  // namespace
 
 void ZvTUtilsInitialize() {
+    if (ZvHistory) return;
+    AddExitProc(ZvTUtilsFinalize);
     ZvHistory = new THistory;
     ZvHistory->SetActive(true);
     GetTempDir(ZvTempDir);
@@ -131,6 +134,8 @@ void ZvTUtilsFinalize() {
     delete ZvHistory;
     ZvHistory = nullptr;
 }
+
+VELMORA_UNIT_START_UP(ZvTUtils, ZvTUtilsInitialize)
 
 // ------------------------------------------------------------ routines
 

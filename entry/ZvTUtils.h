@@ -66,9 +66,10 @@ extern QString ZvExeDateTime;        // GetVersionDateTime
 extern QString ZvVersionStamp;       // " yymmddhhnn" of the time stamp
 extern QString ZvOSName;             // GetOSName
 
-// Start-up and shut-down work, called once in unit order: initialising
-// fills the variables and pushes "ZvTUtils" on the history; finalising pops
-// once and frees the history.
+// Start-up and shut-down work: initialising fills the variables and pushes
+// "ZvTUtils" on the history; finalising pops once and frees the history.
+// The start-up runs by itself with the application object and the
+// shut-down when the program ends; calling either again changes nothing.
 void ZvTUtilsInitialize();
 void ZvTUtilsFinalize();
 

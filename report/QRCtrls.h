@@ -207,5 +207,6 @@ private:
 // ------------------------------------------------------------ start-up
 
 // Registers the report classes with the class registry, so report files
-// and forms can create them by name.
+// and forms can create them by name. Runs by itself with the application
+// object; registering again changes nothing.
 void RegisterQRReportClasses();

@@ -3,6 +3,7 @@
 #include "QRCtrls.h"
 
 #include "DBTables.h"
+#include "SysInit.h"
 
 void RegisterQRReportClasses()
 {
@@ -17,3 +18,5 @@ void RegisterQRReportClasses()
     RegisterComponentClass<TQuery>();
     RegisterComponentClass<TQRChildBand>();
 }
+
+VELMORA_UNIT_START_UP(QRCtrls, RegisterQRReportClasses)

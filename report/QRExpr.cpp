@@ -709,7 +709,8 @@ private:
     TQREvaluator& e_;
 };
 
-TQREvaluator::TQREvaluator() = default;
+// An evaluator made before the application object starts the unit itself.
+TQREvaluator::TQREvaluator() { InitializeQRExpr(); }
 
 TQREvaluator::~TQREvaluator() { Unprepare(); }
 

@@ -527,9 +527,11 @@ private:
 // The process-wide environment; nullptr before InitializeQRExpr.
 TQREvEnvironment* GlobalEnvironment();
 
-// Start-up and shut-down of the unit, called in unit order by the program:
-// the library and its built-in functions, the argument separator, the
-// global environment with APPSTARTTIME, APPSTARTDATE and APPNAME (the
-// application's title at that moment). A second start-up does nothing.
+// Start-up and shut-down of the unit: the library and its built-in
+// functions, the argument separator, the global environment with
+// APPSTARTTIME, APPSTARTDATE and APPNAME (the application's title at that
+// moment). The start-up runs by itself with the application object, or
+// earlier when an evaluator is made first; the shut-down runs when the
+// program ends. A second start-up or shut-down does nothing.
 void InitializeQRExpr();
 void FinalizeQRExpr();

@@ -2,6 +2,8 @@
 // start-up and shut-down.
 #include "QRExpr.h"
 
+#include "SysInit.h"
+
 #include <QtGui/QGuiApplication>
 
 using namespace QRExprText;
@@ -149,6 +151,7 @@ TQREvEnvironment* GlobalEnvironment() { return g_global; }
 void InitializeQRExpr() {
     if (g_initialized) return;
     g_initialized = true;
+    AddExitProc(FinalizeQRExpr);
     RegisterQRBuiltInFunctions();
     SetQRArgumentSeparator(u',');
     g_unpreparing = false;
@@ -169,3 +172,5 @@ void FinalizeQRExpr() {
     delete global;
     FreeQRFunctionLibrary();
 }
+
+VELMORA_UNIT_START_UP(QRExpr, InitializeQRExpr)

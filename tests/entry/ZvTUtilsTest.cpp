@@ -220,6 +220,7 @@ TEST(ZvTUtils, OSNameTextUsesThePrettyNameAndTheKernelNumbers) {
 
 TEST(ZvTUtils, StartUpFillsTheVariablesAndShutDownFreesTheHistory) {
     FixedClock clock;
+    ZvTUtilsFinalize();  // started with the application
     ZvTUtilsInitialize();
     ASSERT_NE(ZvHistory, nullptr);
     EXPECT_TRUE(ZvHistory->Active());
@@ -236,6 +237,16 @@ TEST(ZvTUtils, StartUpFillsTheVariablesAndShutDownFreesTheHistory) {
     EXPECT_FALSE(ZvOSName.isEmpty());
     ZvTUtilsFinalize();
     EXPECT_EQ(ZvHistory, nullptr);
+}
+
+TEST(ZvTUtils, AStartUpWhileStartedChangesNothing) {
+    ZvTUtilsInitialize();
+    THistory* history = ZvHistory;
+    ASSERT_NE(history, nullptr);
+    const Integer lines = history->Lines().Count();
+    ZvTUtilsInitialize();
+    EXPECT_EQ(ZvHistory, history);
+    EXPECT_EQ(ZvHistory->Lines().Count(), lines);
 }
 
 TEST(ZvCodePage, StartUpRecordsTheCodePagesAndTheLocale) {

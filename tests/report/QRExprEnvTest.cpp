@@ -216,6 +216,25 @@ TEST(QRExprRulings, StoredListsOfDifferentLengthsPairUpToTheShorter) {
     env.Unprepare();
 }
 
+TEST(QRExprEnvironment, AStartUpWhileStartedChangesNothing) {
+    StartQRExpr();
+    const TQRFunctionLibrary* library = QRFunctionLibrary();
+    const TQREvEnvironment* global = GlobalEnvironment();
+    const Integer entries = library->EntryCount();
+    InitializeQRExpr();
+    EXPECT_EQ(QRFunctionLibrary(), library);
+    EXPECT_EQ(QRFunctionLibrary()->EntryCount(), entries);
+    EXPECT_EQ(GlobalEnvironment(), global);
+}
+
+TEST(QRExprEnvironment, AnEvaluatorMadeBeforeTheStartUpStartsTheUnit) {
+    FinalizeQRExpr();
+    TQREvaluator evaluator;
+    ASSERT_NE(QRFunctionLibrary(), nullptr);
+    EXPECT_NE(GlobalEnvironment(), nullptr);
+    EXPECT_TRUE(IsString(evaluator.Calculate("UPPER('abc')"), "ABC"));
+}
+
 TEST(QRExprEnvironment, GlobalEntriesAreFixedAtStartUp) {
     StartQRExpr();
     FinalizeQRExpr();

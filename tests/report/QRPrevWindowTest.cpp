@@ -455,7 +455,7 @@ TEST_F(QRStandardPreviewTest, ReportHandlerSeesEveryActionAndMayTakeIt) {
     QStringList fired;
     bool take = true;
     report->PreviewSettings().OnStandPrevEvent = [&](TObject* sender, TStandPrevEventType type, const QString& name,
-                                             bool& handled) {
+                                                     bool& handled) {
         EXPECT_TRUE(sender == window || type == spOpen);
         fired << QString::number(type) + name;
         handled = take;
