@@ -1,6 +1,7 @@
 // The gradient button: faces, hot-track frame, guide and even-pitch caption.
 #include "SBtn.h"
 
+#include "ActnList.h"
 #include "Forms.h"
 #include "SysUtils.h"
 #include "ZvTypeDef.h"
@@ -359,6 +360,22 @@ void TSBtn::Paint() {
     if (hotTrack_) hotTrackFrame();
     glyph()->DrawEx(canvas, paintRect, offset, Caption(), Layout(), Margin(), Spacing(), State(), Transparent(),
                     avPitch_, guideVisible_, guide);
+}
+
+void TSBtn::ActionChange(TObject* Sender, bool CheckDefaults) {
+    TSpeedButton::ActionChange(Sender, CheckDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(Sender);
+    if (!action || !Glyph()->Empty() || !action->ActionList()) return;
+    TImageList* images = action->ActionList()->Images();
+    const Integer index = action->ImageIndex();
+    if (!images || index < 0 || index >= images->Count()) return;
+    // The image over clFuchsia: where it is transparent the glyph is too.
+    TBitmap image;
+    image.SetSize(images->Width(), images->Height());
+    image.Canvas()->Brush()->SetColor(clFuchsia);
+    image.Canvas()->FillRect(TRect(0, 0, image.Width(), image.Height()));
+    images->Draw(image.Canvas(), 0, 0, index);
+    SetGlyph(&image);
 }
 
 void TSBtn::CMMouseEnter(TMessage& Message) {

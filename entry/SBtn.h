@@ -113,6 +113,8 @@ public:
 
 protected:
     void Paint() override;
+    // An empty Glyph takes the action's image from its list's Images.
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
     void CMMouseEnter(TMessage& Message) override;
     void CMMouseLeave(TMessage& Message) override;
 

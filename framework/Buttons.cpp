@@ -1,6 +1,7 @@
 // The speed button and its glyph objects.
 #include "Buttons.h"
 
+#include "ActnList.h"
 #include "SysUtils.h"
 
 #include <QtGui/QGuiApplication>
@@ -284,6 +285,12 @@ void TSpeedButton::SetDown(bool on) {
         state_ = bsUp;
         Repaint();
     }
+}
+
+void TSpeedButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+    TGraphicControl::ActionChange(Sender, CheckDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(Sender);
+    if (action && groupIndex_ != 0 && (!CheckDefaults || !down_)) SetDown(action->Checked());
 }
 
 void TSpeedButton::SetFlat(bool on) {

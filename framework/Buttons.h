@@ -189,6 +189,8 @@ protected:
     void Paint() override;
     // The text painted on the face (a tool button shows none).
     virtual QString FaceCaption() const { return Caption(); }
+    // A button of a group also shows the action's Checked as Down.
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
     void Loaded() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     void MouseMove(TShiftState Shift, Integer X, Integer Y) override;

@@ -454,6 +454,8 @@ public:
 protected:
     void Paint() override;
     QString FaceCaption() const override { return QString(); }
+    // Also shows the action's image.
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
 

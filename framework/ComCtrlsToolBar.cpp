@@ -1,4 +1,5 @@
 #include "ComCtrls.h"
+#include "ActnList.h"
 #include "Windows.h"
 
 namespace {
@@ -49,6 +50,12 @@ void TToolButton::SetImageIndex(Integer index) {
     if (imageIndex_ == index) return;
     imageIndex_ = index;
     Invalidate();
+}
+
+void TToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+    TSpeedButton::ActionChange(Sender, CheckDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(Sender);
+    if (action && (!CheckDefaults || imageIndex_ == -1)) SetImageIndex(action->ImageIndex());
 }
 
 void TToolButton::StyleChanged() {

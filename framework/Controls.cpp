@@ -3,6 +3,7 @@
 // painted controls are in ControlsWin.cpp; keys in ControlsKeys.cpp.
 #include "Controls.h"
 
+#include "ActnList.h"
 #include "ControlsDragInternal.h"
 #include "ControlsWidget.h"
 #include "Forms.h"
@@ -257,6 +258,7 @@ TControl::TControl(TComponent* AOwner)
 }
 
 TControl::~TControl() {
+    actionLink_.reset();
     DragManager::ControlDestroyed(this);
     self_.reset();
     if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
@@ -940,6 +942,7 @@ void TControl::mouseUp(TMouseButton button, TShiftState shift, TPoint pos) {
 
 void TControl::Click() {
     if (OnClick) OnClick(this);
+    else if (actionLink_) actionLink_->Execute(this);
 }
 
 void TControl::DblClick() {

@@ -18,7 +18,9 @@ class QEvent;
 class QVariant;
 class QPaintEvent;
 class QWidget;
+class TBasicAction;
 class TControl;
+class TControlActionLink;
 class TControlWidgetLink;
 class TCustomForm;
 class TPopupMenu;
@@ -371,6 +373,11 @@ public:
     void SetBiDiMode(TBiDiMode mode);
     bool ParentBiDiMode() const { return parentBiDiMode_; }
     void SetParentBiDiMode(bool on);
+    // The action the control follows (ActnList.h); nil unlinks it.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* action);
+    // The linked action's update step (OnUpdate).
+    void InitiateAction();
 
     // ---- dragging and docking inside the application (README.md)
     // dmAutomatic starts a drag (DragKind dkDrag) or a dock drag (dkDock)
@@ -417,6 +424,7 @@ public:
     // knows to the handlers below and the rest to DefaultHandler.
     virtual void WndProc(TMessage& Message);
 
+    // OnClick, or without one the linked action.
     virtual void Click();
 
     // Keeps the control alive-check of a caller across handlers that may
@@ -451,6 +459,7 @@ protected:
     friend class TWinControl;
     friend class TControlWidgetLink;
     friend class TCustomForm;
+    friend class TControlActionLink;
     friend struct DragManager;
 
     // ---- widget
@@ -499,6 +508,9 @@ protected:
     virtual void DoEndDock(TObject* Target, Integer X, Integer Y);
     // The parent realigns with this control first (it moved or resized).
     virtual void RequestAlign();
+    // Takes the action's state (CheckDefaults: only where the control still
+    // holds its own defaults, as while it is being loaded).
+    virtual void ActionChange(TObject* Sender, bool CheckDefaults);
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -585,6 +597,7 @@ private:
     TPoint undockSize_;
     TBiDiMode biDiMode_ = bdLeftToRight;
     bool parentBiDiMode_ = true;
+    std::unique_ptr<TControlActionLink> actionLink_;
 };
 
 // ------------------------------------------------------------ TWinControl

@@ -328,10 +328,12 @@ namespace {
 // when the form (or a button) used the key.
 bool DialogKey(TWinControl& control, Word vk, TShiftState shift) {
     const LPARAM keyData = ShiftStateToKeyData(shift);
-    // Shortcuts of the pop-up menus of the control and its parents.
+    // Shortcuts of the pop-up menus of the control and its parents, then
+    // of the form (its action lists).
     for (TControl* c = &control; c; c = c->Parent()) {
         if (c->PopupMenu() && c->PopupMenu()->IsShortCut(vk, shift)) return true;
     }
+    if (TCustomForm* form = GetParentForm(&control); form && form->IsShortCut(vk, shift)) return true;
     if (control.Perform(CM_CHILDKEY, vk, LPARAM(reinterpret_cast<intptr_t>(&control))) != 0) return true;
     LRESULT mask = 0;
     switch (vk) {

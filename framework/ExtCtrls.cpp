@@ -333,6 +333,10 @@ TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), picture_(std::make
     SetControlStyle(ControlStyle() + csReplicatable + csPannable);
     SetBounds(0, 0, 105, 105);
     picture_->OnChange = [this](TObject* Sender) { PictureChanged(Sender); };
+    picture_->OnProgress = [this](TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
+                                  const TRect& R, const QString& Msg) {
+        Progress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+    };
 }
 
 TImage::~TImage() = default;
@@ -389,6 +393,14 @@ void TImage::PictureChanged(TObject*) {
     }
     SetControlStyle(opaque ? ControlStyle() + csOpaque : ControlStyle() - csOpaque);
     if (!drawing_) Invalidate();
+}
+
+// Palettes are not kept here, so the redraw is always a paint.
+void TImage::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                      const QString& Msg) {
+    const auto guard = Guard();
+    if (incrementalDisplay_ && RedrawNow) Repaint();
+    if (!guard.expired() && OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
 }
 
 bool TImage::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {

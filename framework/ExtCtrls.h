@@ -191,14 +191,21 @@ public:
     void SetProportional(bool on);
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool on);
+    // A picture loading asks to be redrawn: the image paints at once.
     bool IncrementalDisplay() const { return incrementalDisplay_; }
     void SetIncrementalDisplay(bool on) { incrementalDisplay_ = on; }
     TRect DestRect() const;
+
+    // The picture's loading progress (Graphics.h).
+    TProgressEvent OnProgress;
 
 protected:
     void Paint() override;
     bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
     virtual void PictureChanged(TObject* Sender);
+    // With IncrementalDisplay a redraw request paints now; then OnProgress.
+    virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                          const QString& Msg);
 
 private:
     std::unique_ptr<TPicture> picture_;

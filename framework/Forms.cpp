@@ -3,6 +3,7 @@
 // are in FormsApplication.cpp.
 #include "Forms.h"
 
+#include "ActnList.h"
 #include "ControlsWidget.h"
 
 #include <QtCore/QEventLoop>
@@ -286,6 +287,39 @@ void TCustomForm::CMTextChanged(TMessage& Message) {
     if (QWidget* w = Widget()) w->setWindowTitle(Caption());
 }
 
+// ------------------------------------------------------------ actions
+
+namespace {
+
+// An update handler may hide, free or add controls meanwhile.
+void UpdateActionsOf(TWinControl* container) {
+    const auto guard = container->Guard();
+    for (Integer i = 0; !guard.expired() && container->Showing() && i < container->ControlCount(); ++i) {
+        TControl* control = container->Controls(i);
+        const auto alive = control->Guard();
+        if (control->ControlStyle().Contains(csActionClient) && control->Visible()) control->InitiateAction();
+        auto* inner = dynamic_cast<TWinControl*>(control);
+        if (!alive.expired() && inner && inner->ControlCount() > 0) UpdateActionsOf(inner);
+    }
+}
+
+}  // namespace
+
+void TCustomForm::UpdateActions() {
+    if (!Showing()) return;
+    const auto guard = Guard();
+    InitiateAction();
+    if (!guard.expired()) UpdateActionsOf(this);
+}
+
+bool TCustomForm::IsShortCut(Word Key, TShiftState Shift) {
+    for (Integer i = 0; i < ComponentCount(); ++i) {
+        if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)); list && list->IsShortCut(Key, Shift))
+            return true;
+    }
+    return false;
+}
+
 // ------------------------------------------------------------ showing and closing
 
 void TCustomForm::Show() {
@@ -300,6 +334,7 @@ void TCustomForm::Hide() {
 void TCustomForm::CMVisibleChanged(TMessage&) {
     if (Visible()) {
         AfterConstruction();
+        Application->installIdle();
         HandleNeeded();
         DoShow();
         if (!Visible()) return;

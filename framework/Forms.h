@@ -118,6 +118,13 @@ public:
     void DefocusControl(TWinControl* Control, bool Removing);
     void SetFocus() override;
 
+    // ---- actions (ActnList.h)
+    // The update step of the form's action and of every visible control's
+    // action, on a form that is showing.
+    void UpdateActions();
+    // A shortcut pressed in the form: the action lists the form owns.
+    virtual bool IsShortCut(Word Key, TShiftState Shift);
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
@@ -320,6 +327,10 @@ protected:
 private:
     friend class TCustomForm;
     void formCreated(TCustomForm* form);
+    // The message loop ran dry: the actions of the shown forms that take
+    // input update (a modal window leaves the others out).
+    void installIdle();
+    void idle();
 
     QString title_;
     TCustomForm* mainForm_ = nullptr;
@@ -327,6 +338,7 @@ private:
     bool terminated_ = false;
     QEventLoop* mainLoop_ = nullptr;
     std::vector<QEventLoop*> modalLoops_;
+    bool idling_ = false;
 };
 
 extern TApplication* Application;

@@ -4,10 +4,13 @@
 #include "ControlsWidget.h"
 #include "Dialogs.h"
 
+#include <QtCore/QAbstractEventDispatcher>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEventLoop>
+#include <QtCore/QPointer>
 #include <QtCore/QTimer>
 #include <QtGui/QGuiApplication>
+#include <QtGui/QWindow>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollArea>
 #include <QtWidgets/QScrollBar>
@@ -55,6 +58,34 @@ void TApplication::Initialize() {
         app->setQuitOnLastWindowClosed(false);
     }
     InstallKeyStateTracking();
+    installIdle();
+}
+
+// The platform's idle step comes when the message queue is empty: Qt's
+// dispatcher says so just before it waits for more events.
+void TApplication::installIdle() {
+    static QPointer<QAbstractEventDispatcher> connected;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher || dispatcher == connected) return;
+    connected = dispatcher;
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, dispatcher, [this] { idle(); });
+}
+
+void TApplication::idle() {
+    if (idling_ || !Screen) return;
+    idling_ = true;
+    const QWindow* modal = QGuiApplication::modalWindow();
+    try {
+        for (Integer i = 0; i < Screen->FormCount(); ++i) {
+            TCustomForm* form = Screen->Forms(i);
+            const QWidget* w = form->Widget();
+            if (!w || (modal && w->window()->windowHandle() != modal)) continue;
+            form->UpdateActions();
+        }
+    } catch (...) {
+        HandleException(this);
+    }
+    idling_ = false;
 }
 
 // The title names the program (message boxes without a caption of their

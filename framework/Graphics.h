@@ -443,10 +443,20 @@ enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit,
 enum TBitmapHandleType { bmDIB, bmDDB };
 enum TTransparentMode { tmAuto, tmFixed };
 
+// How far a graphic has come while it loads: R is the part that may be
+// redrawn, RedrawNow asks for it at once.
+enum TProgressStage { psStarting, psRunning, psEnding };
+using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
+                                          const TRect& R, const QString& Msg)>;
+
 // An image that can draw itself onto a canvas rectangle.
 class TGraphic : public TPersistent {
 public:
     TNotifyEvent OnChange;
+    // A raster graphic (bitmap, icon, JPEG) loading from a stream or a
+    // file: psStarting (0 %) before it decodes, psEnding (100 %, the whole
+    // graphic to redraw now) once it has.
+    TProgressEvent OnProgress;
 
     virtual bool Empty() const = 0;
     virtual Integer Width() const = 0;
@@ -472,6 +482,11 @@ public:
 
 protected:
     virtual void Changed();
+    virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                          const QString& Msg);
+    // Runs load between the start and the end of the progress; a load that
+    // fails raises no end.
+    void LoadWithProgress(const std::function<void()>& load);
 
 private:
     bool transparent_ = false;
@@ -537,6 +552,7 @@ public:
 
 private:
     friend class TBitmapCanvas;
+    void readFrom(TStream& stream);
     void closeCanvas() const;
     void makePaintable();
     void resize(Integer width, Integer height, bool white = true);
@@ -627,13 +643,18 @@ public:
     static bool SupportsExtension(const QString& extension);
 
     TNotifyEvent OnChange;
+    // The progress of its graphic (loading from a file included).
+    TProgressEvent OnProgress;
 
 protected:
     void AssignTo(TPersistent* Dest) override;
     virtual void Changed(TObject* Sender);
+    virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                          const QString& Msg);
 
 private:
     void take(std::unique_ptr<TGraphic> graphic);
+    void wire(TGraphic* graphic);
     std::unique_ptr<TGraphic> graphic_;
 };
 

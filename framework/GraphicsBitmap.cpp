@@ -125,6 +125,17 @@ void TGraphic::Changed() {
     if (OnChange) OnChange(this);
 }
 
+void TGraphic::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const QString& Msg) {
+    if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
+
+void TGraphic::LoadWithProgress(const std::function<void()>& load) {
+    Progress(this, psStarting, 0, false, TRect(), QString());
+    load();
+    Progress(this, psEnding, 100, true, TRect(0, 0, Width(), Height()), QString());
+}
+
 void TGraphic::LoadFromFile(const QString& fileName) {
     TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
     LoadFromStream(stream);
@@ -326,6 +337,10 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r) {
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {
+    LoadWithProgress([&] { readFrom(stream); });
+}
+
+void TBitmap::readFrom(TStream& stream) {
     const QByteArray head = stream.ReadBytes(Integer(std::min<Int64>(14, stream.Size() - stream.Position())));
     if (head.size() == 14 && head.startsWith("BM")) {
         Cardinal fileSize = 0;
@@ -386,7 +401,7 @@ void TIcon::Draw(TCanvas* canvas, const TRect& r) {
 }
 
 void TIcon::LoadFromStream(TStream& stream) {
-    SetImage(decodeImage(readToEnd(stream)));
+    LoadWithProgress([&] { SetImage(decodeImage(readToEnd(stream))); });
 }
 
 void TIcon::SaveToStream(TStream& stream) {
@@ -425,7 +440,7 @@ void TJPEGImage::Draw(TCanvas* canvas, const TRect& r) {
 }
 
 void TJPEGImage::LoadFromStream(TStream& stream) {
-    SetImage(decodeImage(readToEnd(stream)));
+    LoadWithProgress([&] { SetImage(decodeImage(readToEnd(stream))); });
 }
 
 void TJPEGImage::SaveToStream(TStream& stream) {
@@ -467,12 +482,25 @@ TPicture::~TPicture() = default;
 
 void TPicture::take(std::unique_ptr<TGraphic> graphic) {
     graphic_ = std::move(graphic);
-    if (graphic_) graphic_->OnChange = [this](TObject* sender) { Changed(sender); };
+    if (graphic_) {
+        graphic_->OnChange = [this](TObject* sender) { Changed(sender); };
+        wire(graphic_.get());
+    }
     Changed(this);
+}
+
+void TPicture::wire(TGraphic* graphic) {
+    graphic->OnProgress = [this](TObject* sender, TProgressStage stage, Byte percent, bool redraw, const TRect& r,
+                                 const QString& msg) { Progress(sender, stage, percent, redraw, r, msg); };
 }
 
 void TPicture::Changed(TObject*) {
     if (OnChange) OnChange(this);
+}
+
+void TPicture::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const QString& Msg) {
+    if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
 }
 
 void TPicture::SetGraphic(TGraphic* graphic) {
@@ -511,6 +539,7 @@ void TPicture::LoadFromFile(const QString& fileName) {
     if (it == fileFormats().constEnd())
         throw EInvalidGraphic(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
     std::unique_ptr<TGraphic> graphic(it->factory());
+    wire(graphic.get());
     graphic->LoadFromFile(fileName);
     take(std::move(graphic));
 }

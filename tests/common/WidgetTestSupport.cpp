@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 
+#include <QtCore/QEventLoop>
+#include <QtCore/QTimer>
 #include <QtGui/QImage>
 #include <QtGui/QWindow>
 #include <QtTest/QTest>
@@ -73,4 +75,10 @@ void ClickControl(TControl* control) {
     const TPoint centre = form->ScreenToClient(control->ClientToScreen(
         TPoint(control->ClientWidth() / 2, control->ClientHeight() / 2)));
     MouseClick(form, QPoint(centre.X, centre.Y));
+}
+
+void RunEventLoop(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }

@@ -40,3 +40,7 @@ void MouseDClick(TCustomForm* form, QPoint pos, Qt::MouseButton button = Qt::Lef
 // A left click in the middle of a control, through its form's window.
 void ClickControl(TControl* control);
 
+// Runs a real event loop for ms milliseconds, so that the application
+// runs out of messages and takes its idle step (QTest's waits never do).
+void RunEventLoop(int ms = 50);
+

@@ -5,6 +5,7 @@
 #include "SysUtils.h"
 #include "TestSupport.h"
 
+#include <QtCore/QTemporaryDir>
 #include <QtGui/QImage>
 #include <QtTest/QTest>
 #include <QtWidgets/QWidget>
@@ -175,4 +176,76 @@ TEST(CustomImage, PaintsThePictureOnItsForm) {
     EXPECT_EQ(shot.pixelColor(114, 124), QColor(255, 0, 0));
     EXPECT_EQ(shot.pixelColor(115, 124), QColor(255, 255, 255));
     delete image;
+}
+
+namespace {
+
+class PaintCountingImage : public CBarCode::TCustomImage {
+public:
+    using TCustomImage::TCustomImage;
+    int paints = 0;
+
+protected:
+    void Paint() override {
+        ++paints;
+        TCustomImage::Paint();
+    }
+};
+
+struct ProgressSeen {
+    TObject* sender;
+    TProgressStage stage;
+    int percent;
+    bool redrawNow;
+    TRect rect;
+    int paintsSoFar;
+};
+
+}  // namespace
+
+TEST(CustomImage, LoadingAPictureRaisesOnProgressAndWithIncrementalDisplayPaintsAtOnce) {
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("p.png")), bad = dir.filePath(QStringLiteral("bad.png"));
+    QImage source(30, 20, QImage::Format_RGB32);
+    source.fill(Qt::blue);
+    ASSERT_TRUE(source.save(png, "PNG"));
+    TStringList garbage;
+    garbage.Add(QStringLiteral("not a picture"));
+    garbage.SaveToFile(bad);
+
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 160);
+    auto* image = new PaintCountingImage(&form);
+    image->SetParent(&form);
+    std::vector<ProgressSeen> seen;
+    image->OnProgress = [&](TObject* sender, TProgressStage stage, Byte percent, bool redrawNow, const TRect& r,
+                            const QString& msg) {
+        EXPECT_TRUE(msg.isEmpty());
+        seen.push_back({sender, stage, percent, redrawNow, r, image->paints});
+    };
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Handle()));
+
+    image->Picture()->LoadFromFile(png);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].stage, psStarting);
+    EXPECT_EQ(seen[0].percent, 0);
+    EXPECT_FALSE(seen[0].redrawNow);
+    EXPECT_EQ(seen[1].stage, psEnding);
+    EXPECT_EQ(seen[1].percent, 100);
+    EXPECT_TRUE(seen[1].redrawNow);
+    EXPECT_EQ(seen[1].rect, Rect(0, 0, 30, 20));
+    EXPECT_EQ(seen[1].sender, image->Picture()->Graphic()) << "the graphic that loads";
+    EXPECT_EQ(seen[1].paintsSoFar, seen[0].paintsSoFar) << "without IncrementalDisplay nothing paints meanwhile";
+
+    image->SetIncrementalDisplay(true);
+    seen.clear();
+    image->Picture()->LoadFromFile(png);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].paintsSoFar, seen[0].paintsSoFar + 1) << "painted before OnProgress hears of the end";
+
+    seen.clear();
+    EXPECT_THROW(image->Picture()->LoadFromFile(bad), EInvalidGraphic);
+    ASSERT_EQ(seen.size(), 1u) << "a load that fails never ends";
+    EXPECT_EQ(seen[0].stage, psStarting);
 }

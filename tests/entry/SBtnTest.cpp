@@ -3,6 +3,7 @@
 // real mouse events.
 #include "SBtn.h"
 
+#include "ActnList.h"
 #include "Forms.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
@@ -525,6 +526,108 @@ TEST_F(SBtnTest, PressingTheSecondButtonOfAGroupReleasesTheFirst) {
     first->SetDown(true);
     EXPECT_EQ(first->State(), bsExclusive);
     EXPECT_EQ(Grab(first).pixelColor(30, 20), Q(clYellow)) << "the exclusive face";
+}
+
+// ------------------------------------------------------------ actions
+
+// An action list whose image 0 is a red square on a transparent ground,
+// and one action showing it.
+class SBtnActionTest : public SBtnTest {
+protected:
+    void SetUp() override {
+        SBtnTest::SetUp();
+        images = new TImageList(form.get());
+        TBitmap picture;
+        picture.SetSize(16, 16);
+        picture.Canvas()->Brush()->SetColor(clOlive);
+        picture.Canvas()->FillRect(TRect(0, 0, 16, 16));
+        picture.Canvas()->Brush()->SetColor(clRed);
+        picture.Canvas()->FillRect(TRect(2, 2, 14, 14));
+        images->AddMasked(&picture, clOlive);
+        list = new TActionList(form.get());
+        list->SetImages(images);
+        action = new TAction(form.get());
+        action->SetActionList(list);
+        action->SetCaption(QStringLiteral("登録"));
+        action->SetImageIndex(0);
+        action->SetShortCut(ShortCut(VK_F5, {}));
+        action->OnExecute = [this](TObject*) { ++executed; };
+    }
+
+    // A button linked to the action, with no OnClick of its own.
+    TSBtn* Linked(Integer left) {
+        auto* b = Btn(left, 10, 70, 40);
+        b->OnClick = nullptr;
+        b->SetGradientStartColor(clWhite);
+        b->SetGradientEndColor(clWhite);
+        b->SetAction(action);
+        return b;
+    }
+
+    TImageList* images = nullptr;
+    TActionList* list = nullptr;
+    TAction* action = nullptr;
+    int executed = 0;
+};
+
+TEST_F(SBtnActionTest, AnActionListDrivesTwoButtonsAndGivesAnEmptyGlyphItsImage) {
+    TSBtn* first = Linked(10);
+    TSBtn* second = Linked(100);
+    bool allowed = true;
+    int updates = 0;
+    action->OnUpdate = [&](TObject*) {
+        ++updates;
+        action->SetEnabled(allowed);
+    };
+    ShowActive(form.get());
+    for (TSBtn* b : {first, second}) {
+        EXPECT_EQ(b->Caption(), QStringLiteral("登録"));
+        const QImage face = Grab(b);
+        // Inset client (1, 1, 69, 39): the glyph at 1 + Margin, centred.
+        EXPECT_EQ(InkBox(face, face.rect(), Q(clRed)), QRect(QPoint(5, 14), QPoint(16, 25)));
+        EXPECT_EQ(CountOf(face, Q(clFuchsia)), 0) << "the image's transparent ground stays transparent";
+        EXPECT_EQ(CountOf(face, Q(clOlive)), 0);
+    }
+    SaveTestImage(Grab(first), QStringLiteral("SBtnActionGlyph"));
+
+    MouseClick(form.get(), Mid(first));
+    MouseClick(form.get(), Mid(second));
+    EXPECT_EQ(executed, 2);
+    EXPECT_EQ(updates, 2) << "each execution updates first";
+
+    allowed = false;
+    RunEventLoop();
+    EXPECT_GT(updates, 2) << "the idle step";
+    EXPECT_FALSE(first->Enabled());
+    EXPECT_FALSE(second->Enabled());
+    EXPECT_EQ(CountOf(Grab(second), Q(clRed)), 0) << "the disabled glyph is embossed";
+    MouseClick(form.get(), Mid(first));
+    KeyClick(form.get(), Qt::Key_F5);
+    EXPECT_EQ(executed, 2);
+
+    allowed = true;
+    RunEventLoop();
+    EXPECT_TRUE(first->Enabled());
+    EXPECT_TRUE(second->Enabled());
+    KeyClick(form.get(), Qt::Key_F5);
+    EXPECT_EQ(executed, 3);
+}
+
+TEST_F(SBtnActionTest, OnlyAnEmptyGlyphTakesTheImageAndOnlyOnceThereIsOne) {
+    auto* own = Btn(10, 10);
+    TBitmap blue;
+    blue.SetSize(16, 16);
+    blue.Canvas()->Brush()->SetColor(clBlue);
+    blue.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    own->SetGlyph(&blue);
+    own->SetAction(action);
+    EXPECT_EQ(own->Glyph()->Image().pixelColor(8, 8), Q(clBlue));
+    action->SetImageIndex(-1);
+    auto* plain = Btn(100, 10);
+    plain->SetAction(action);
+    EXPECT_TRUE(plain->Glyph()->Empty());
+    action->SetImageIndex(0);
+    EXPECT_EQ(plain->Glyph()->Image().pixelColor(8, 8), Q(clRed));
 }
 
 }  // namespace

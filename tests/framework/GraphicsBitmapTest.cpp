@@ -4,6 +4,7 @@
 #include "GraphicsTestSupport.h"
 #include "TestSupport.h"
 
+#include <QtCore/QBuffer>
 #include <QtCore/QDir>
 #include <QtCore/QTemporaryDir>
 #include <QtGui/QImageWriter>
@@ -330,3 +331,30 @@ TEST(GraphicsIcon, IconsAreAlwaysTransparentAndKeepTheirSize) {
 }
 
 }  // namespace
+
+TEST(GraphicsPicture, EveryRasterGraphicReportsTheStartAndTheEndOfALoad) {
+    QImage source(5, 4, QImage::Format_RGB32);
+    source.fill(Qt::green);
+    const std::pair<const char*, std::unique_ptr<TGraphic>> cases[] = {
+        {"BMP", std::make_unique<TBitmap>()}, {"JPEG", std::make_unique<TJPEGImage>()},
+        {"PNG", std::make_unique<TIcon>()}};
+    for (const auto& [format, graphic] : cases) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(source.save(&buffer, format));
+        TMemoryStream stream;
+        stream.WriteBuffer(bytes.constData(), Integer(bytes.size()));
+        stream.SetPosition(0);
+        std::vector<std::pair<TProgressStage, TRect>> seen;
+        graphic->OnProgress = [&](TObject* sender, TProgressStage stage, Byte, bool, const TRect& r, const QString&) {
+            EXPECT_EQ(sender, graphic.get());
+            seen.emplace_back(stage, r);
+        };
+        graphic->LoadFromStream(stream);
+        ASSERT_EQ(seen.size(), 2u) << format;
+        EXPECT_EQ(seen[0].first, psStarting);
+        EXPECT_EQ(seen[1].first, psEnding);
+        EXPECT_EQ(seen[1].second, TRect(0, 0, 5, 4)) << format;
+    }
+}
