@@ -391,6 +391,7 @@ private:
     void showIndicator(TTreeNode* node);
     void dropItems(TTreeNode* node);
     void nodeRemoved(TTreeNode* node);
+    void announceRemoval(TTreeNode* node);
     void expandNode(TTreeNode* node, bool expand);
     void userExpanded(QTreeWidgetItem* item, bool expanded);
     void userSelected(QTreeWidgetItem* item);

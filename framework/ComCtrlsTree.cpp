@@ -733,28 +733,29 @@ void TCustomTreeView::showIndicator(TTreeNode* node) {
         Quietly(syncing_, [&] { node->item_->setChildIndicatorPolicy(policy); });
 }
 
+// The node's row leaves Qt with its whole branch in one change of the
+// model (row by row, a large opened branch takes minutes); then every node
+// of the branch is announced, the children first.
 void TCustomTreeView::nodeRemoved(TTreeNode* node) {
-    for (TTreeNode* child : std::vector<TTreeNode*>(node->children_)) nodeRemoved(child);
-    Delete(node);
-    for (TTreeNode* p = selected_; p; p = p->parent_) {
-        if (p == node) {
-            // The selection went with the node; no node is asked about it.
-            selected_ = nullptr;
-            break;
-        }
-    }
     dropItems(node);
+    announceRemoval(node);
+}
+
+void TCustomTreeView::announceRemoval(TTreeNode* node) {
+    for (TTreeNode* child : std::vector<TTreeNode*>(node->children_)) announceRemoval(child);
+    Delete(node);
+    if (selected_ == node) {
+        // The selection went with the node; no node is asked about it.
+        selected_ = nullptr;
+    }
 }
 
 void TCustomTreeView::dropItems(TTreeNode* node) {
-    if (!node->item_) return;
+    QTreeWidgetItem* item = node->item_;
+    if (!item) return;
     Quietly(syncing_, [&] {
-        for (TTreeNode* n = node; n; n = n->GetNext()) {
-            if (n != node && n->Level() <= node->Level()) break;
-            if (n != node) n->item_ = nullptr;
-        }
-        delete node->item_;
-        node->item_ = nullptr;
+        forgetItems(node);
+        delete item;
     });
 }
 

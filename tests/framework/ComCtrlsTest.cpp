@@ -266,6 +266,25 @@ TEST_F(TreeViewTest, ClearingWithANodeSelectedAsksNothingAboutANullNode) {
     EXPECT_EQ(log.With("changing"), Log{});
 }
 
+TEST_F(TreeViewTest, AnOpenedBranchLeavesQtInOneStepAndEveryNodeIsAnnounced) {
+    for (int i = 0; i < 50; ++i) {
+        TTreeNode* folder = tree->Items()->AddChild(d, QStringLiteral("f%1").arg(i));
+        for (int j = 0; j < 20; ++j) tree->Items()->AddChild(folder, QStringLiteral("g%1").arg(j));
+        folder->Expand(false);
+    }
+    form->ShowActive();
+    d->Expand(false);
+    tree->SetSelected(d->Item(7)->Item(3));
+    int removals = 0, deletions = 0;
+    QObject::connect(Qt()->model(), &QAbstractItemModel::rowsAboutToBeRemoved, [&] { ++removals; });
+    tree->OnDeletion = [&](TObject*, TTreeNode*) { ++deletions; };
+    tree->Items()->Clear();
+    EXPECT_EQ(removals, 2) << "one change of the model per root";
+    EXPECT_EQ(deletions, 2 + 50 + 50 * 20);
+    EXPECT_EQ(tree->Selected(), nullptr);
+    EXPECT_EQ(Qt()->topLevelItemCount(), 0);
+}
+
 TEST_F(TreeViewTest, AlphaSortUsesTheLocalesOrderAndKeepsTheTreeState) {
     for (const char* name : {"Windows", "bin", "Apps"}) tree->Items()->AddChild(d, QString::fromLatin1(name));
     form->ShowActive();
