@@ -26,6 +26,7 @@
 #include <QtGui/QWheelEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QSpinBox>
 #include <QtWidgets/QWidget>
@@ -539,12 +540,16 @@ TEST_F(QRStandardPreviewTest, PrinterSetupOfTheReportReachesThePrinterShown) {
         QTest::keyClick(copies, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(copies, QStringLiteral("3"));
         QTest::keyClick(copies, Qt::Key_Tab);
+        auto* collate = dialog.findChild<QCheckBox*>(QStringLiteral("collate"));
+        ASSERT_NE(collate, nullptr);
+        QTest::mouseClick(collate, Qt::LeftButton, {}, QPoint(6, collate->height() / 2));
         Accept(dialog);
     });
     ClickControl(window->PrintSetup);
     EXPECT_EQ(copiesShown, 1);
     EXPECT_EQ(report->PrinterSettings()->Copies, 3);
     EXPECT_EQ(printer.PrinterSettings().Copies(), 3);
+    EXPECT_EQ(printer.PrinterSettings().Collate, 1) << "a loaded report prints collated too";
     EXPECT_GE(report->PrinterSettings()->PrinterIndex, 0);
     EXPECT_EQ(printer.PrinterIndex(), report->PrinterSettings()->PrinterIndex);
     delete window;
