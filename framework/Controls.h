@@ -672,8 +672,20 @@ public:
     void SetCtl3D(bool on);
     bool ParentCtl3D() const { return parentCtl3D_; }
     void SetParentCtl3D(bool on) { parentCtl3D_ = on; }
-    bool DoubleBuffered() const { return doubleBuffered_; }
-    void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
+    // With ParentDoubleBuffered (the default) the parent's; setting
+    // DoubleBuffered clears ParentDoubleBuffered.
+    bool DoubleBuffered() const {
+        return parentDoubleBuffered_ && Parent() ? Parent()->DoubleBuffered() : doubleBuffered_;
+    }
+    void SetDoubleBuffered(bool on) {
+        doubleBuffered_ = on;
+        parentDoubleBuffered_ = false;
+    }
+    bool ParentDoubleBuffered() const { return parentDoubleBuffered_; }
+    void SetParentDoubleBuffered(bool on) {
+        doubleBuffered_ = DoubleBuffered();
+        parentDoubleBuffered_ = on;
+    }
     void WndProc(TMessage& Message) override;
 
     // Recreates the widget (the platform's RecreateWnd): CM_RECREATEWND.
@@ -773,6 +785,7 @@ private:
     bool ctl3D_ = true;
     bool parentCtl3D_ = true;
     bool doubleBuffered_ = false;
+    bool parentDoubleBuffered_ = true;
     bool imeByClass_ = false;
     bool dockSite_ = false;
     bool useDockManager_ = false;

@@ -12,6 +12,7 @@
 #include <QtWidgets/QAbstractItemView>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QProxyStyle>
+#include <QtWidgets/QStyleOptionComboBox>
 #include <QtWidgets/QLineEdit>
 
 namespace {
@@ -48,7 +49,43 @@ QStyle* ComboStyle() {
     return style;
 }
 
+// Runs a step of the box from Qt's own code, where no exception may pass.
+template <class Step>
+void Guarded(TCustomComboBox* box, Step step) {
+    try {
+        step();
+    } catch (...) {
+        if (Application) Application->HandleException(box);
+    }
+}
+
+// The frame round an owner-drawn box's selection area.
+constexpr Integer kOwnerFrame = 3;
+
 }  // namespace
+
+// Draws and measures the items of an owner-drawn box's list.
+class TComboItemDelegate : public QAbstractItemDelegate {
+public:
+    TComboItemDelegate(TCustomComboBox& box, QObject* parent) : QAbstractItemDelegate(parent), box_(box) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        TOwnerDrawState state;
+        if (option.state & QStyle::State_Selected) state << odSelected;
+        if (option.state & QStyle::State_HasFocus) state << odFocused;
+        if (!(option.state & QStyle::State_Enabled)) state << odDisabled << odGrayed;
+        const QRect r = option.rect;
+        Guarded(&box_, [&] { box_.drawOwnerItem(*painter, index.row(), Bounds(r.x(), r.y(), r.width(), r.height()), state); });
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        Integer height = box_.ItemHeight();
+        Guarded(&box_, [&] { height = box_.ownerItemHeight(index.row()); });
+        return QSize(option.rect.width(), height);
+    }
+
+private:
+    TCustomComboBox& box_;
+};
 
 // The Qt combo box of a combo control: opening and closing the list go
 // through the control, and so do the keys while the list is open.
@@ -64,13 +101,7 @@ public:
             listKeys_ = new ListKeyFilter(*this);
             view()->installEventFilter(listKeys_);
         }
-        if (auto* box = owner()) {
-            try {
-                box->popupOpening();
-            } catch (...) {
-                if (Application) Application->HandleException(box);
-            }
-        }
+        if (auto* box = owner()) Guarded(box, [box] { box->popupOpening(); });
         QComboBox::showPopup();
         placeList();
         if (auto* box = owner()) box->droppedDown_ = true;
@@ -78,13 +109,13 @@ public:
 
     void hidePopup() override {
         QComboBox::hidePopup();
-        if (auto* box = owner()) {
-            try {
-                box->popupClosed();
-            } catch (...) {
-                if (Application) Application->HandleException(box);
-            }
-        }
+        if (auto* box = owner()) Guarded(box, [box] { box->popupClosed(); });
+    }
+
+    QStyleOptionComboBox StyleOption() const {
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        return option;
     }
 
 private:
@@ -167,6 +198,7 @@ QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
     w->setInsertPolicy(QComboBox::NoInsert);
     w->setEditable(IsEditable());
     w->setMaxVisibleItems(dropDownCount_);
+    if (IsOwnerDrawn()) w->setItemDelegate(new TComboItemDelegate(*this, w));
     QObject::connect(w, &QComboBox::activated, w, [this](int index) { userChose(index); });
     QObject::connect(w, &QComboBox::currentIndexChanged, w, [this](int index) {
         if (syncing_) return;
@@ -405,10 +437,22 @@ Integer TCustomComboBox::FontHeight() const {
     return canvas.TextHeight(QStringLiteral("0")) + 8;
 }
 
+Integer TCustomComboBox::boxHeight() {
+    return IsOwnerDrawn() ? ownerItemHeight(-1) + 2 * kOwnerFrame : FontHeight();
+}
+
 void TCustomComboBox::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
     // Only the simple style takes the height it is given.
-    if (style_ != csSimple) AHeight = FontHeight();
+    if (style_ != csSimple) AHeight = boxHeight();
     TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TCustomComboBox::SetItemHeight(Integer height) {
+    if (height <= 0) return;
+    itemHeight_ = height;
+    if (!IsOwnerDrawn()) return;
+    RecreateWnd();
+    SetBounds(Left(), Top(), Width(), Height());
 }
 
 // ------------------------------------------------------------ edit part
@@ -492,8 +536,59 @@ void TCustomComboBox::CMFontChanged(TMessage& Message) {
 }
 
 void TCustomComboBox::PaintWidget(TControlWidgetLink& link, QPaintEvent* event) {
-    link.BaseEvent(event);
+    if (!IsOwnerDrawn()) link.BaseEvent(event);
     QPainter painter(link.Widget());
+    if (IsOwnerDrawn()) paintOwnerDrawn(painter);
     TCanvasBinding binding(*canvas_, painter, *event);
     PaintOver(canvas_.get());
+}
+
+// ------------------------------------------------------------ owner drawing
+
+// The style's frame and button, and the chosen item in the selection area.
+void TCustomComboBox::paintOwnerDrawn(QPainter& painter) {
+    auto* w = static_cast<TComboWidget*>(ComboWidget());
+    QStyleOptionComboBox option = w->StyleOption();
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    w->style()->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, w);
+    const QRect field = w->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, w);
+    TOwnerDrawState state{odComboBoxEdit};
+    if (!Enabled()) state << odDisabled << odGrayed;
+    else if (Focused()) state << odSelected << odFocused;
+    const TRect area(field.left(), kOwnerFrame, field.left() + field.width(), Height() - kOwnerFrame);
+    drawOwnerItem(painter, itemIndex_, area, state);
+}
+
+void TCustomComboBox::drawOwnerItem(QPainter& painter, Integer index, const TRect& rect, TOwnerDrawState state) {
+    TCanvasBinding binding(*canvas_, painter, rect);
+    canvas_->Font()->Assign(Font());
+    canvas_->Brush()->SetStyle(bsSolid);
+    canvas_->Brush()->SetColor(Color());
+    if (state.Contains(odSelected)) {
+        canvas_->Brush()->SetColor(clHighlight);
+        canvas_->Font()->SetColor(clHighlightText);
+    }
+    if (index >= 0 && index < items_->Count()) DrawItem(index, rect, state);
+    else canvas_->FillRect(rect);
+    if (state.Contains(odFocused)) canvas_->DrawFocusRect(rect);
+}
+
+Integer TCustomComboBox::ownerItemHeight(Integer index) {
+    Integer height = itemHeight_;
+    if (style_ == csOwnerDrawVariable) MeasureItem(index, height);
+    return height;
+}
+
+void TCustomComboBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State) {
+    if (OnDrawItem) {
+        OnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    canvas_->FillRect(Rect);
+    if (Index >= 0) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Get(Index));
+}
+
+void TCustomComboBox::MeasureItem(Integer Index, Integer& Height) {
+    if (OnMeasureItem) OnMeasureItem(this, Index, Height);
 }

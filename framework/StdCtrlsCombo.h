@@ -5,21 +5,35 @@
 // Change when there is none); typing in the edit part raises Change; an
 // ItemIndex or Text set by the program raises neither. DropDown (OnDropDown)
 // runs before the list opens, CloseUp (OnCloseUp) after it closed. The
-// list styles have no edit part; the height follows the font.
+// list styles have no edit part; the height follows the font, for the
+// owner-drawn styles the selection area's item height.
 #pragma once
 
 #include "Controls.h"
 #include "StdCtrlsEdit.h"
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
 class QKeyEvent;
+class QPainter;
 class QLineEdit;
 class TStringList;
 class TStrings;
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+// How an owner-drawn item stands; odComboBoxEdit marks the box's own
+// selection area.
+enum TOwnerDrawStateItem {
+    odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
+    odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+using TOwnerDrawState = Set<TOwnerDrawStateItem>;
+// Draws item Index (-1: none) into Rect on the control's Canvas.
+using TDrawItemEvent = std::function<void(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State)>;
+// The height of item Index (-1: the selection area), ItemHeight on entry.
+using TMeasureItemEvent = std::function<void(TWinControl* Control, Integer Index, Integer& Height)>;
 enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 enum TBevelEdge { beLeft, beTop, beRight, beBottom };
 using TBevelEdges = Set<TBevelEdge>;
@@ -46,8 +60,10 @@ public:
     void SetDroppedDown(bool on);
     Integer DropDownCount() const { return dropDownCount_; }
     void SetDropDownCount(Integer count);
+    // The height of every item of csOwnerDrawFixed, and what csOwnerDrawVariable
+    // hands OnMeasureItem first; the selection area takes it too.
     Integer ItemHeight() const { return itemHeight_; }
-    void SetItemHeight(Integer height) { itemHeight_ = height; }
+    void SetItemHeight(Integer height);
     bool Sorted() const;
     void SetSorted(bool on);
     TEditCharCase CharCase() const { return charCase_; }
@@ -84,14 +100,19 @@ public:
     // No items and no text.
     virtual void Clear();
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    // What DrawItem draws on while an item is drawn: the list's or the box's.
+    TCanvas* Canvas() const { return canvas_.get(); }
 
     TNotifyEvent OnChange;
     TNotifyEvent OnSelect;
     TNotifyEvent OnDropDown;
     TNotifyEvent OnCloseUp;
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
 
 protected:
     friend class TComboWidget;
+    friend class TComboItemDelegate;
 
     QWidget* CreateWidget(QWidget* parent) override;
     void InitWidget() override;
@@ -111,14 +132,21 @@ protected:
     virtual void CloseUp();
     // Draws over the framework's painting of the box.
     virtual void PaintOver(TCanvas* Canvas) { (void)Canvas; }
+    // An owner-drawn item, the canvas set up with the font and the brush of
+    // State: OnDrawItem, else the brush fills Rect and the item's text goes
+    // 2 pixels in.
+    virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
+    // OnMeasureItem, asked by csOwnerDrawVariable only.
+    virtual void MeasureItem(Integer Index, Integer& Height);
     // The length limit of the edit part (0: none).
     void SetEditLimit(Integer length);
-    TCanvas* Canvas() const { return canvas_.get(); }
     QComboBox* ComboWidget() const;
     // The height the font gives the list styles.
     Integer FontHeight() const;
 
 private:
+    // csOwnerDrawFixed and csOwnerDrawVariable: DrawItem draws the items.
+    bool IsOwnerDrawn() const { return style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
     QLineEdit* lineEdit() const;
     void itemsChanged();
     void showModel();
@@ -129,6 +157,12 @@ private:
     void chooseHighlighted();
     void popupOpening();
     void popupClosed();
+    // Owner drawing: an item with the canvas on painter, clipped to rect;
+    // the height of an item (-1: the selection area); the box itself.
+    void drawOwnerItem(QPainter& painter, Integer index, const TRect& rect, TOwnerDrawState state);
+    Integer ownerItemHeight(Integer index);
+    void paintOwnerDrawn(QPainter& painter);
+    Integer boxHeight();
 
     std::unique_ptr<TStringList> items_;
     std::unique_ptr<TControlCanvas> canvas_;

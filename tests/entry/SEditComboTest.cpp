@@ -246,6 +246,40 @@ TEST_F(SEditComboTest, AFlatBoxIsFramedInBlack) {
     EXPECT_NE(plain.pixelColor(k->Width() / 3, 1), QColor(Qt::black));
 }
 
+TEST_F(SEditComboTest, AnOwnerDrawnBoxDrawsItsItemsTextAsTheFrameworkDoes) {
+    k->SetStyle(csOwnerDrawFixed);
+    k->SetItemIndex(0);
+    // Counts the pixels of a colour in the selection area's middle row band.
+    auto count = [this](TColor color) {
+        const QImage box = k->Widget()->grab().toImage();
+        int n = 0;
+        for (int y = 4; y < k->Height() - 4; ++y)
+            for (int x = 4; x < k->Width() / 2; ++x) n += box.pixelColor(x, y) == ToQColor(color);
+        return n;
+    };
+    k->SetFocus();
+    EXPECT_GT(count(clHighlight), 40) << "the focused box shows its item selected";
+    EXPECT_GT(count(clHighlightText), 5);
+    b->SetFocus();
+    EXPECT_EQ(count(clHighlight), 0);
+    EXPECT_GT(count(clBlack), 5) << "the item's text";
+    SaveTestImage(k->Widget()->grab().toImage(), QStringLiteral("SEditComboOwnerDrawn"));
+}
+
+TEST_F(SEditComboTest, DoubleBufferedFollowsTheParentUntilSetOwnValue) {
+    EXPECT_TRUE(k->ParentDoubleBuffered());
+    form->SetDoubleBuffered(true);
+    EXPECT_TRUE(k->DoubleBuffered());
+    k->SetDoubleBuffered(false);
+    EXPECT_FALSE(k->ParentDoubleBuffered());
+    EXPECT_FALSE(k->DoubleBuffered());
+    k->SetParentDoubleBuffered(true);
+    EXPECT_TRUE(k->DoubleBuffered());
+    k->SetParentDoubleBuffered(false);
+    form->SetDoubleBuffered(false);
+    EXPECT_TRUE(k->DoubleBuffered()) << "the parent's value stays when the link is cut";
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ keys while the list is open

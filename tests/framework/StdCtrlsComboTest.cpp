@@ -4,7 +4,9 @@
 // text, the edit limit and the height that follows the font.
 #include "FrameworkTestSupport.h"
 #include "StdCtrlsCombo.h"
+#include "TestSupport.h"
 
+#include <QtGui/QImage>
 #include <QtGui/QScreen>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractItemView>
@@ -176,6 +178,101 @@ TEST_F(StdCtrlsComboTest, WithNoRoomBelowTheListOpensRightAboveTheBox) {
     ASSERT_NE(list, nullptr);
     const TPoint top = combo->ClientToScreen(TPoint(0, 0));
     EXPECT_EQ(list->geometry().bottomLeft(), QPoint(top.X, top.Y - 1));
+}
+
+// ------------------------------------------------------------ owner drawing
+
+// A box whose items paint colour swatches and log how they were asked.
+class StdCtrlsComboOwnerDrawTest : public StdCtrlsComboTest {
+protected:
+    static constexpr TColor kSwatches[] = {0x0000FF, 0x00C000, 0xFF0000};
+
+    void SetUp() override {
+        StdCtrlsComboTest::SetUp();
+        combo->OnDrawItem = [this](TWinControl* control, Integer index, TRect rect, TOwnerDrawState state) {
+            ASSERT_EQ(control, combo);
+            drawn.push_back(DrawCall{index, rect.Height(), state});
+            combo->Canvas()->Brush()->SetColor(kSwatches[index]);
+            combo->Canvas()->FillRect(rect);
+        };
+        combo->OnMeasureItem = [this](TWinControl* control, Integer index, Integer& height) {
+            ASSERT_EQ(control, combo);
+            ASSERT_EQ(height, combo->ItemHeight());
+            measured.push_back(index);
+            height = 14 + 6 * (index + 1);
+        };
+    }
+    // Opens the list and draws it; its view.
+    QAbstractItemView* OpenList() {
+        QWidget* list = ClickOpen();
+        return list ? widget()->view() : nullptr;
+    }
+    // The last state the box's selection area was drawn with.
+    TOwnerDrawState PaintedAreaState() {
+        drawn.clear();
+        combo->Widget()->repaint();
+        for (auto it = drawn.rbegin(); it != drawn.rend(); ++it) {
+            if (it->state.Contains(odComboBoxEdit)) return it->state;
+        }
+        ADD_FAILURE() << "the selection area was not drawn";
+        return {};
+    }
+
+    struct DrawCall {
+        Integer index;
+        Integer height;
+        TOwnerDrawState state;
+    };
+    std::vector<DrawCall> drawn;
+    std::vector<Integer> measured;
+};
+
+TEST_F(StdCtrlsComboOwnerDrawTest, AVariableListPaintsSwatchesAtTheHeightsMeasured) {
+    combo->SetStyle(csOwnerDrawVariable);
+    EXPECT_EQ(combo->Height(), 14 + 2 * 3) << "the selection area is measured as item -1";
+    QAbstractItemView* view = OpenList();
+    ASSERT_NE(view, nullptr);
+    const QImage shot = view->viewport()->grab().toImage();
+    SaveTestImage(shot, QStringLiteral("StdCtrlsComboOwnerDrawVariable"));
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        const QRect r = view->visualRect(view->model()->index(row, 0));
+        EXPECT_EQ(r.height(), 14 + 6 * (row + 1));
+        EXPECT_EQ(shot.pixelColor(r.center()), ToQColor(kSwatches[row]));
+    }
+    for (Integer index : {-1, 0, 1, 2}) EXPECT_NE(std::find(measured.begin(), measured.end(), index), measured.end());
+}
+
+TEST_F(StdCtrlsComboOwnerDrawTest, AFixedListGivesEveryItemItsItemHeight) {
+    combo->SetStyle(csOwnerDrawFixed);
+    combo->SetItemHeight(22);
+    combo->SetItemIndex(1);
+    EXPECT_EQ(combo->Height(), 22 + 2 * 3);
+    QAbstractItemView* view = OpenList();
+    ASSERT_NE(view, nullptr);
+    view->viewport()->repaint();
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(view->visualRect(view->model()->index(row, 0)).height(), 22);
+    EXPECT_TRUE(measured.empty()) << "a fixed list asks no heights";
+    ASSERT_FALSE(drawn.empty());
+    for (const DrawCall& call : drawn) EXPECT_EQ(call.height, 22);
+    // The highlighted item is drawn selected and focused.
+    const bool highlighted = std::any_of(drawn.begin(), drawn.end(), [](const DrawCall& c) {
+        return c.index == 1 && c.state.Contains(odSelected) && c.state.Contains(odFocused);
+    });
+    EXPECT_TRUE(highlighted);
+}
+TEST_F(StdCtrlsComboOwnerDrawTest, TheSelectionAreaDrawsTheChosenItemThroughDrawItem) {
+    combo->SetStyle(csOwnerDrawFixed);
+    combo->SetItemIndex(1);
+    combo->SetFocus();
+    EXPECT_EQ(PaintedAreaState(), (TOwnerDrawState{odComboBoxEdit, odSelected, odFocused}));
+    const QImage box = combo->Widget()->grab().toImage();
+    SaveTestImage(box, QStringLiteral("StdCtrlsComboOwnerDrawArea"));
+    EXPECT_EQ(box.pixelColor(combo->Width() / 3, combo->Height() / 2), ToQColor(kSwatches[1]));
+    other->SetFocus();
+    EXPECT_EQ(PaintedAreaState(), TOwnerDrawState{odComboBoxEdit});
+    combo->SetEnabled(false);
+    EXPECT_EQ(PaintedAreaState(), (TOwnerDrawState{odComboBoxEdit, odDisabled, odGrayed}));
 }
 
 }  // namespace
