@@ -100,6 +100,17 @@ public:
         return report_->PageNumber();
     }
 
+    // The preview's road: runs into the page store, then prints the stored
+    // pages to the application's printer; the page count.
+    Integer PrintStored() {
+        TQRPrinter store(report_.get());
+        report_->SetQRPrinter(&store);
+        report_->CreateReport(false);
+        report_->SetQRPrinter(nullptr);
+        store.Print();
+        return store.PageCount();
+    }
+
 private:
     void AddGroup() {
         auto* group = new TQRGroup(report_.get());
