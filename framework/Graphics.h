@@ -384,6 +384,8 @@ public:
     // dx gives each UTF-16 unit's advance. Rotated by the font's escapement.
     virtual void ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const QString& text,
                             const Integer* dx = nullptr);
+    // The cell ExtTextOut places upright text in (glyphs may reach past it).
+    TRect TextCell(Integer x, Integer y, const QString& text, const Integer* dx = nullptr);
     // Clipping: nil region removes the calls' clipping (the paint area stays).
     virtual void SelectClipRegion(const TRegion* region);
     virtual void IntersectClipRect(const TRect& r);

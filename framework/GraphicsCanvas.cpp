@@ -37,9 +37,11 @@ TCanvas::~TCanvas() {
 // brushes a transparent one; the font sets the text colour.
 void TCanvas::Impl::ObjectChanged(TCanvasStates what) {
     if (what == csFontValid) {
-        recent.reset();
-        metrics.reset();
-        rawFont.reset();
+        // The same font selected again keeps its Qt font and metrics.
+        if (!FontIsRecent()) {
+            recent.reset();
+            measures = nullptr;
+        }
         c.textColor_ = ColorToRGB(c.font_->Color());
     } else if (what == csBrushValid) {
         const TColor rgb = ColorToRGB(c.brush_->Color());
@@ -160,7 +162,8 @@ void TCanvas::Impl::ApplyClip(QPainter& p) const {
     std::optional<QRegion> effective = paintArea;
     if (clip) effective = effective ? *effective & *clip : *clip;
     if (effective) p.setClipRegion(*effective);
-    else p.setClipping(false);
+    // Only a change: a printer's painter writes every clip change into the page.
+    else if (p.hasClipping()) p.setClipping(false);
 }
 
 TRect TCanvas::ClipRect() const {
@@ -308,13 +311,17 @@ QBrush TCanvas::Impl::ToQBrush(TBrush* brush) const {
     }
 }
 
-// Hatches lie over the background colour when the background mode is opaque.
 void TCanvas::Impl::FillSpans(QPainter& p, const Spans& spans, TBrush* brush) const {
+    if (!spans.empty()) FillRects(p, MergedRects(spans), brush);
+}
+
+// Hatches lie over the background colour when the background mode is opaque.
+void TCanvas::Impl::FillRects(QPainter& p, const std::vector<QRect>& rects, TBrush* brush) const {
     const QBrush b = ToQBrush(brush);
-    if (b.style() == Qt::NoBrush || spans.empty()) return;
+    if (b.style() == Qt::NoBrush) return;
     const bool hatched = b.style() != Qt::SolidPattern && b.style() != Qt::TexturePattern;
     const QColor background = ToQColor(c.bkColor_);
-    for (const QRect& r : MergedRects(spans)) {
+    for (const QRect& r : rects) {
         if (hatched && c.bkMode_ == OPAQUE) p.fillRect(r, background);
         p.fillRect(r, b);
     }
@@ -330,6 +337,11 @@ void TCanvas::Impl::StrokeLine(QPainter& p, TPoint from, TPoint to, bool include
     Integer period = 0;
     for (Integer n : dashes) period += n;
     const QColor on = ToQColor(c.pen_->Color());
+    if (period == 0 && (from.X == to.X || from.Y == to.Y)) {
+        // A solid line along an axis is one run of pixels.
+        if (const QRect run = AxisLineRect(from, to, includeEnd, WorkArea()); !run.isEmpty()) p.fillRect(run, on);
+        return;
+    }
     const QColor off = ToQColor(c.bkColor_);
     const bool paintGaps = c.bkMode_ == OPAQUE;
     RunPainter runs(p);
@@ -506,7 +518,9 @@ void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, 
 void TCanvas::FillRect(const TRect& r) {
     if (r.IsEmpty()) return;
     Changing();
-    if (QPainter* p = Prepared()) d_->FillSpans(*p, RectSpans(r, d_->WorkArea()), brush_.get());
+    TRect inside;
+    if (QPainter* p = Prepared(); p && IntersectRect(inside, r, d_->WorkArea()))
+        d_->FillRects(*p, {toQRect(inside)}, brush_.get());
     Changed();
 }
 

@@ -100,6 +100,21 @@ Int64 ForEachLinePixel(TPoint from, TPoint to, bool includeEnd, const TRect& win
     return steps;
 }
 
+// The pixels ForEachLinePixel visits on a line along an axis (from and to
+// share a row or a column), as one rectangle.
+inline QRect AxisLineRect(TPoint from, TPoint to, bool includeEnd, const TRect& window) {
+    const bool flat = from.Y == to.Y;
+    const Int64 start = flat ? from.X : from.Y, stop = flat ? to.X : to.Y;
+    const Int64 stepping = start < stop ? 1 : -1;
+    const Int64 steps = std::abs(stop - start) + (includeEnd ? 1 : 0);
+    const auto [first, end] = flat ? StepsWithin(start, stepping, steps, window.Left, window.Right)
+                                   : StepsWithin(start, stepping, steps, window.Top, window.Bottom);
+    if (first >= end) return QRect();
+    const Int64 low = stepping > 0 ? start + first : start - (end - 1);
+    const int length = int(end - first);
+    return flat ? QRect(int(low), from.Y, length, 1) : QRect(from.X, int(low), 1, length);
+}
+
 // Paints single pixels, merging neighbours of one colour on a row or a
 // column into one rectangle.
 class RunPainter {
@@ -161,18 +176,20 @@ struct TCanvas::Impl {
     static std::vector<std::shared_ptr<RecentFont>>& RecentFonts();
     // The font's entry among the thread's recent fonts, its Qt font and its
     // metrics on the measuring device; all dropped when the font changes.
+    struct Measures;
     std::shared_ptr<RecentFont> recent;
-    std::optional<QFontMetrics> metrics;
-    QPoint metricsDpi;
-    std::optional<QRawFont> rawFont;     // its first face, made when first drawn with
+    const Measures* measures = nullptr;  // held by recent
 
     void ObjectChanged(TCanvasStates what);
+    // The font's entry among the recent fonts is still the one held.
+    bool FontIsRecent() const;
     void ApplyClip(QPainter& p) const;
 
     Integer PenPixels() const;
     void ApplyPenMode(QPainter& p) const;
     QBrush ToQBrush(TBrush* brush) const;
     void FillSpans(QPainter& p, const GraphicsRaster::Spans& spans, TBrush* brush) const;
+    void FillRects(QPainter& p, const std::vector<QRect>& rects, TBrush* brush) const;
     void StrokeLine(QPainter& p, TPoint from, TPoint to, bool includeEnd, Int64& dashPhase) const;
     void StrokePolyline(const std::vector<TPoint>& points, bool closed, bool includeEnd);
     TRect OuterBox(const TRect& box) const;
@@ -185,7 +202,11 @@ struct TCanvas::Impl {
     void ArcFigure(bool chord, const TRect& box, TPoint start, TPoint end);
 
     const QFont& Font();
-    bool DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& text, const std::vector<Integer>& advances);
-    const QFontMetrics& Metrics();
+    bool DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& text, const Integer* advances);
+    const Measures& Measured();
+    struct Placement;
+    Placement Place(Integer x, Integer y, const QString& text, const Integer* dx, const std::vector<Integer>& own);
+    // Each character's advance (a surrogate pair's at its first unit, 0 at its second).
+    std::vector<Integer> AdvancesOf(const QString& text);
     const QPaintDevice* MeasuringDevice() const;
 };

@@ -8,11 +8,32 @@
 #include <QtGui/QTransform>
 
 #include <algorithm>
+#include <deque>
 #include <numeric>
+#include <unordered_map>
 
 using namespace GraphicsRaster;
 
 // ------------------------------------------------------------ fonts and measuring
+
+// A font's metrics on a device of one resolution (x, y dots per inch).
+// Qt finds the font's engine again for every question: what a canvas asks
+// for every text is asked once.
+struct TCanvas::Impl::Measures {
+    Measures(QPoint resolution, const QFont& font, const QPaintDevice* device)
+        : dpi(resolution), fm(font, const_cast<QPaintDevice*>(device)), ascent(fm.ascent()), descent(fm.descent()) {}
+
+    Integer Advance(QChar ch) const {
+        auto [it, added] = advances.try_emplace(ch.unicode(), 0);
+        if (added) it->second = fm.horizontalAdvance(ch);
+        return it->second;
+    }
+
+    QPoint dpi;
+    QFontMetrics fm;
+    Integer ascent, descent;
+    mutable std::unordered_map<char16_t, Integer> advances;
+};
 
 // Qt fonts of the last few fonts, newest first, shared by the canvases of
 // a thread: a font selected and restored around each text, or measured on
@@ -25,9 +46,21 @@ struct TCanvas::Impl::RecentFont {
     TFontPitch pitch;
     Integer pixelsPerInch;
     QFont font;
-    // Metrics by the measuring device's resolution (x, y dots per inch).
-    std::vector<std::pair<QPoint, QFontMetrics>> metrics;
+    // By the measuring device's resolution; a deque keeps them in place.
+    std::deque<Measures> measures;
+    // Its first face, made when first drawn with.
+    std::optional<QRawFont> raw;
+
+    // What ToQFont reads of the font.
+    bool Describes(const TFont& f) const {
+        return name == f.Name() && height == f.Height() && style == f.Style() && pitch == f.Pitch() &&
+               pixelsPerInch == f.PixelsPerInch();
+    }
 };
+
+bool TCanvas::Impl::FontIsRecent() const {
+    return recent && recent->Describes(*c.font_);
+}
 
 std::vector<std::shared_ptr<TCanvas::Impl::RecentFont>>& TCanvas::Impl::RecentFonts() {
     thread_local std::vector<std::shared_ptr<RecentFont>> fonts;
@@ -37,19 +70,15 @@ std::vector<std::shared_ptr<TCanvas::Impl::RecentFont>>& TCanvas::Impl::RecentFo
 const QFont& TCanvas::Impl::Font() {
     if (recent) return recent->font;
     const TFont& f = *c.font_;
-    // What ToQFont reads of the font.
-    const auto same = [&f](const std::shared_ptr<RecentFont>& r) {
-        return r->name == f.Name() && r->height == f.Height() && r->style == f.Style() && r->pitch == f.Pitch() &&
-               r->pixelsPerInch == f.PixelsPerInch();
-    };
     auto& recentFonts = RecentFonts();
-    auto it = std::find_if(recentFonts.begin(), recentFonts.end(), same);
+    auto it = std::find_if(recentFonts.begin(), recentFonts.end(),
+                           [&f](const std::shared_ptr<RecentFont>& r) { return r->Describes(f); });
     if (it == recentFonts.end()) {
         constexpr size_t Kept = 8;
         if (recentFonts.size() == Kept) recentFonts.pop_back();
         it = recentFonts.insert(recentFonts.begin(),
                                 std::make_shared<RecentFont>(RecentFont{f.Name(), f.Height(), f.Style(), f.Pitch(),
-                                                                        f.PixelsPerInch(), f.ToQFont(), {}}));
+                                                                        f.PixelsPerInch(), f.ToQFont(), {}, {}}));
     }
     recent = *it;
     return recent->font;
@@ -69,17 +98,15 @@ const QPaintDevice* TCanvas::Impl::MeasuringDevice() const {
 }
 
 // Metrics depend on the font and on the device's resolution only.
-const QFontMetrics& TCanvas::Impl::Metrics() {
+const TCanvas::Impl::Measures& TCanvas::Impl::Measured() {
     const QPaintDevice* device = MeasuringDevice();
     const QPoint dpi(device->logicalDpiX(), device->logicalDpiY());
-    if (metrics && metricsDpi == dpi) return *metrics;
+    if (measures && measures->dpi == dpi) return *measures;
     const QFont& font = Font();
-    auto& known = recent->metrics;
-    auto it = std::find_if(known.begin(), known.end(), [&dpi](const auto& m) { return m.first == dpi; });
-    if (it == known.end()) it = known.insert(known.end(), {dpi, QFontMetrics(font, const_cast<QPaintDevice*>(device))});
-    metrics = it->second;
-    metricsDpi = dpi;
-    return *metrics;
+    auto& known = recent->measures;
+    auto it = std::find_if(known.begin(), known.end(), [&dpi](const Measures& m) { return m.dpi == dpi; });
+    measures = it != known.end() ? &*it : &known.emplace_back(dpi, font, device);
+    return *measures;
 }
 
 Integer TCanvas::TextWidth(const QString& text) {
@@ -88,20 +115,20 @@ Integer TCanvas::TextWidth(const QString& text) {
 
 // The cell height, whatever the text.
 Integer TCanvas::TextHeight(const QString&) {
-    const QFontMetrics& fm = d_->Metrics();
-    return fm.ascent() + fm.descent();
+    const Impl::Measures& m = d_->Measured();
+    return m.ascent + m.descent;
 }
 
 Integer TCanvas::TextAscent() {
-    return d_->Metrics().ascent();
+    return d_->Measured().ascent;
 }
 
 Integer TCanvas::TextDescent() {
-    return d_->Metrics().descent();
+    return d_->Measured().descent;
 }
 
 Integer TCanvas::AverageCharWidth() {
-    return d_->Metrics().averageCharWidth();
+    return d_->Measured().fm.averageCharWidth();
 }
 
 namespace {
@@ -110,52 +137,68 @@ bool surrogatePairAt(const QString& text, qsizetype i) {
     return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
 }
 
-std::vector<Integer> advancesOf(const QFontMetrics& fm, const QString& text) {
+// Text the layout draws: as one string, or with advances of its own one
+// character (or surrogate pair) at a time.
+void drawLaidOut(QPainter& p, QPoint start, const QString& text, const Integer* dx) {
+    if (!dx) {
+        p.drawText(start, text);
+        return;
+    }
+    Integer pen = start.x();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = surrogatePairAt(text, i);
+        p.drawText(QPoint(pen, start.y()), text.mid(i, pair ? 2 : 1));
+        pen += dx[i] + (pair ? dx[i + 1] : 0);
+        if (pair) ++i;
+    }
+}
+
+}  // namespace
+
+std::vector<Integer> TCanvas::Impl::AdvancesOf(const QString& text) {
+    const Measures& m = Measured();
     std::vector<Integer> advances(size_t(text.size()), 0);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool pair = surrogatePairAt(text, i);
-        advances[size_t(i)] = pair ? fm.horizontalAdvance(text.mid(i, 2)) : fm.horizontalAdvance(text[i]);
+        advances[size_t(i)] = pair ? m.fm.horizontalAdvance(text.mid(i, 2)) : m.Advance(text[i]);
         if (pair) ++i;
     }
     return advances;
 }
 
-}  // namespace
-
 // The width is the sum of the characters' advances, as text is placed.
 TSize TCanvas::TextExtent(const QString& text) {
-    const QFontMetrics& fm = d_->Metrics();
-    const std::vector<Integer> advances = advancesOf(fm, text);
-    return {std::accumulate(advances.begin(), advances.end(), 0), fm.ascent() + fm.descent()};
+    const std::vector<Integer> advances = d_->AdvancesOf(text);
+    return {std::accumulate(advances.begin(), advances.end(), 0), TextHeight(text)};
 }
 
 std::vector<Integer> TCanvas::CharAdvances(const QString& text) {
-    return advancesOf(d_->Metrics(), text);
+    return d_->AdvancesOf(text);
 }
 
 // ------------------------------------------------------------ output
 
 // Printable ASCII that the font's first face holds, drawn upright as its
-// glyphs at the advances measured: where the text layout would place
-// them, without shaping the text again. False for anything else, which
-// the layout draws.
-bool TCanvas::Impl::DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& text,
-                                    const std::vector<Integer>& advances) {
+// glyphs at the advances given (one per character): where the text layout
+// would place them, without shaping the text again. False for anything
+// else, which the layout draws.
+bool TCanvas::Impl::DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& text, const Integer* advances) {
     const QFont& font = Font();
     if (text.isEmpty() || font.underline() || font.strikeOut() || c.font_->Orientation() % 3600 != 0 ||
         p.layoutDirection() == Qt::RightToLeft)
         return false;
     for (QChar ch : text)
         if (ch.unicode() < 0x20 || ch.unicode() > 0x7E) return false;
+    std::optional<QRawFont>& rawFont = recent->raw;
     if (!rawFont) rawFont = QRawFont::fromFont(font);
     const QList<quint32> glyphs = rawFont->glyphIndexesForString(text);
     if (glyphs.size() != text.size() || glyphs.contains(0)) return false;
     QList<QPointF> positions;
     positions.reserve(text.size());
     Integer x = origin.x();
-    for (Integer advance : advances) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
         positions.append(QPointF(x, origin.y()));
-        x += advance;
+        x += advances[i];
     }
     QGlyphRun run;
     run.setRawFont(*rawFont);
@@ -175,9 +218,39 @@ void TCanvas::TextRect(const TRect& r, Integer x, Integer y, const QString& text
     ExtTextOut(x, y, options, &r, text);
 }
 
+// Where text goes: its reference point, which TextAlign places on the
+// cell, and the cell's top left from that point.
+struct TCanvas::Impl::Placement {
+    TPoint at;
+    Integer left, top, width, height, ascent;
+};
+
+TCanvas::Impl::Placement TCanvas::Impl::Place(Integer x, Integer y, const QString& text, const Integer* dx,
+                                              const std::vector<Integer>& own) {
+    const Measures& m = Measured();
+    Placement place{};
+    place.at = (c.textAlign_ & TA_UPDATECP) ? c.penPos_ : TPoint{x, y};
+    place.ascent = m.ascent;
+    place.height = m.ascent + m.descent;
+    place.width = std::accumulate(dx ? dx : own.data(), (dx ? dx : own.data()) + text.size(), 0);
+    const Cardinal horizontal = c.textAlign_ & TA_CENTER;
+    const Cardinal vertical = c.textAlign_ & TA_BASELINE;
+    place.left = horizontal == TA_CENTER ? -(place.width / 2) : horizontal == TA_RIGHT ? -place.width : 0;
+    place.top = vertical == TA_BASELINE ? -place.ascent : vertical == TA_BOTTOM ? -place.height : 0;
+    return place;
+}
+
+TRect TCanvas::TextCell(Integer x, Integer y, const QString& text, const Integer* dx) {
+    const Impl::Placement place = d_->Place(x, y, text, dx, d_->AdvancesOf(text));
+    const TPoint corner{place.at.X + place.left, place.at.Y + place.top};
+    return Bounds(corner.X, corner.Y, place.width, place.height);
+}
+
 // The reference point (x, y) is placed on the text cell by TextAlign, in
-// the text's own (possibly rotated) direction; the cell's top left is
-// (left, top) from it.
+// the text's own (possibly rotated) direction. Upright text, unclipped and
+// in the painter's reading order, is drawn at its place on the page without
+// saving and restoring the painter: a printer's painter writes every state
+// change into the page.
 void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const QString& text,
                          const Integer* dx) {
     Changing();
@@ -186,43 +259,36 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
         Changed();
         return;
     }
-    const QFontMetrics& fm = d_->Metrics();
-    const Integer ascent = fm.ascent(), height = fm.ascent() + fm.descent();
-    const std::vector<Integer> own = advancesOf(fm, text);
-    const Integer width = std::accumulate(dx ? dx : own.data(), (dx ? dx : own.data()) + text.size(), 0);
-    if (textAlign_ & TA_UPDATECP) {
-        x = penPos_.X;
-        y = penPos_.Y;
-    }
-    const Cardinal horizontal = textAlign_ & TA_CENTER;
-    const Cardinal vertical = textAlign_ & TA_BASELINE;
-    const Integer left = horizontal == TA_CENTER ? -(width / 2) : horizontal == TA_RIGHT ? -width : 0;
-    const Integer top = vertical == TA_BASELINE ? -ascent : vertical == TA_BOTTOM ? -height : 0;
+    const std::vector<Integer> own = d_->AdvancesOf(text);
+    const Impl::Placement place = d_->Place(x, y, text, dx, own);
+    x = place.at.X;
+    y = place.at.Y;
+    const Integer left = place.left, top = place.top, width = place.width;
+    const bool clipped = rect && (options & ETO_CLIPPED);
+    const bool rotated = font_->Orientation() % 3600 != 0;
+    const bool rightToLeft = (options & ETO_RTLREADING) || (textAlign_ & TA_RTLREADING);
+    const bool ownState = clipped || rotated || rightToLeft;
 
-    p->save();
-    if (rect && (options & ETO_CLIPPED)) p->setClipRect(toQRect(*rect), Qt::IntersectClip);
+    if (ownState) p->save();
+    if (clipped) p->setClipRect(toQRect(*rect), Qt::IntersectClip);
     if (rect && (options & ETO_OPAQUE) && !rect->IsEmpty()) p->fillRect(toQRect(*rect), ToQColor(bkColor_));
-    p->translate(x, y);
-    if (font_->Orientation() % 3600 != 0) p->rotate(-(font_->Orientation() / 10.0));
-    if (bkMode_ == OPAQUE && width > 0) p->fillRect(QRect(left, top, width, height), ToQColor(bkColor_));
-    p->setFont(d_->Font());
+    QPoint origin(x, y);
+    if (ownState) {
+        p->translate(x, y);
+        if (rotated) p->rotate(-(font_->Orientation() / 10.0));
+        origin = QPoint(0, 0);
+    }
+    if (bkMode_ == OPAQUE && width > 0)
+        p->fillRect(QRect(origin.x() + left, origin.y() + top, width, place.height), ToQColor(bkColor_));
+    if (const QFont& font = d_->Font(); p->font() != font) p->setFont(font);
     p->setPen(ToQColor(textColor_));
-    if ((options & ETO_RTLREADING) || (textAlign_ & TA_RTLREADING)) p->setLayoutDirection(Qt::RightToLeft);
-    const Integer baseline = top + ascent;
+    if (rightToLeft) p->setLayoutDirection(Qt::RightToLeft);
+    const QPoint start = origin + QPoint(left, top + place.ascent);
     // Advances that are the font's own draw as one string, as TextOut does.
     if (dx && std::equal(own.begin(), own.end(), dx)) dx = nullptr;
-    if (!dx) {
-        if (!d_->DrawPlainGlyphs(*p, QPoint(left, baseline), text, own)) p->drawText(QPoint(left, baseline), text);
-    } else {
-        Integer pen = left;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const bool pair = surrogatePairAt(text, i);
-            p->drawText(QPoint(pen, baseline), text.mid(i, pair ? 2 : 1));
-            pen += dx[i] + (pair ? dx[i + 1] : 0);
-            if (pair) ++i;
-        }
-    }
-    p->restore();
+    if (!d_->DrawPlainGlyphs(*p, start, text, dx ? dx : own.data())) drawLaidOut(*p, start, text, dx);
+    if (ownState) p->restore();
+    const Cardinal horizontal = textAlign_ & TA_CENTER;
     if (textAlign_ & TA_UPDATECP) penPos_.X = x + (horizontal == TA_RIGHT ? -width : horizontal == TA_CENTER ? 0 : width);
     Changed();
 }

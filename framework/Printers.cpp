@@ -9,10 +9,86 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+
+namespace {
+
+// The boxes of what a page holds, by bands of rows, so that asking about a
+// box looks at the few boxes near it. Past a bound on the boxes kept, the
+// whole page counts as covered.
+class TInkMap {
+public:
+    void Clear(Integer pageHeight) {
+        rows_.assign(size_t(std::max(pageHeight, 0) / kBand + 1), {});
+        kept_ = 0;
+        full_ = false;
+    }
+    void CoverAll() { full_ = true; }
+    void Add(const TRect& box) {
+        if (full_ || box.IsEmpty()) return;
+        const auto [first, last] = Bands(box);
+        kept_ += last - first + 1;
+        if (kept_ > kMaxKept) {
+            full_ = true;
+            return;
+        }
+        for (size_t band = first; band <= last; ++band) rows_[band].push_back(box);
+    }
+    // Paper again: the boxes wholly inside r go.
+    void Erase(const TRect& r) {
+        if (full_) return;
+        const auto [first, last] = Bands(r);
+        for (size_t band = first; band <= last; ++band) {
+            std::vector<TRect>& boxes = rows_[band];
+            const auto gone = std::remove_if(boxes.begin(), boxes.end(), [&r](const TRect& box) {
+                return box.Left >= r.Left && box.Top >= r.Top && box.Right <= r.Right && box.Bottom <= r.Bottom;
+            });
+            kept_ -= size_t(boxes.end() - gone);
+            boxes.erase(gone, boxes.end());
+        }
+    }
+    bool Touches(const TRect& r) const {
+        if (full_) return true;
+        const auto [first, last] = Bands(r);
+        for (size_t band = first; band <= last; ++band)
+            for (const TRect& box : rows_[band])
+                if (box.Left < r.Right && r.Left < box.Right && box.Top < r.Bottom && r.Top < box.Bottom)
+                    return true;
+        return false;
+    }
+
+private:
+    static constexpr Integer kBand = 128;  // rows of pixels per band
+    static constexpr size_t kMaxKept = 1 << 16;
+
+    // Rows above the page fall in the first band, below it in the last.
+    std::pair<size_t, size_t> Bands(const TRect& r) const {
+        const auto band = [this](Int64 y) { return size_t(std::clamp<Int64>(y / kBand, 0, Int64(rows_.size()) - 1)); };
+        return {band(r.Top), band(Int64(r.Bottom) - 1)};
+    }
+
+    std::vector<std::vector<TRect>> rows_ = std::vector<std::vector<TRect>>(1);
+    size_t kept_ = 0;
+    bool full_ = false;
+};
+
+TRect Inflated(const TRect& r, Int64 dx, Int64 dy) {
+    const auto clamped = [](Int64 v) { return Integer(std::clamp<Int64>(v, INT32_MIN, INT32_MAX)); };
+    return TRect(clamped(r.Left - dx), clamped(r.Top - dy), clamped(Int64(r.Right) + dx), clamped(Int64(r.Bottom) + dy));
+}
+
+}  // namespace
 
 // The printer's canvas: draws on the job's pages only while a job runs,
 // starts the next page when drawing follows EndPage, and answers the
 // printer's device capabilities.
+//
+// Paper takes no ink where nothing has been printed, so a white fill there
+// changes nothing; yet a PDF page pays dearly for each fill (its painter
+// switches the pen off and on again around it). The canvas keeps the boxes
+// of what the page holds so far and leaves such fills out; a white fill it
+// does draw, unclipped, turns what lies wholly under it back into paper.
+// Drawing whose box it does not work out counts as covering the whole page.
 class TPrinterCanvas : public TCanvas {
 public:
     explicit TPrinterCanvas(TPrinter& printer) : printer_(printer) {}
@@ -47,8 +123,123 @@ public:
         }
     }
 
+    // The page is done: what comes next goes on a blank one.
+    void PageEnded() { ink_.Clear(printer_.PageHeight()); }
+
+    void FillRect(const TRect& r) override {
+        const bool white = WhiteBrush();
+        if (white && !r.IsEmpty() && !ink_.Touches(r)) {
+            TCanvas::Changing();
+            TCanvas::Changed();
+            return;
+        }
+        Drawing drawing(*this, Known{r, white});
+        TCanvas::FillRect(r);
+    }
+
+    void LineTo(Integer x, Integer y) override {
+        const Int64 reach = std::max<Integer>(1, Pen()->Width()) / 2 + 2;
+        const TPoint from = PenPos();
+        const TRect line(std::min(from.X, x), std::min(from.Y, y), std::max(from.X, x), std::max(from.Y, y));
+        Drawing drawing(*this, Known{Inflated(line, reach, reach), false});
+        TCanvas::LineTo(x, y);
+    }
+
+    void Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) override {
+        Drawing drawing(*this, Figure(x1, y1, x2, y2));
+        TCanvas::Rectangle(x1, y1, x2, y2);
+    }
+    void RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3) override {
+        Drawing drawing(*this, Figure(x1, y1, x2, y2));
+        TCanvas::RoundRect(x1, y1, x2, y2, x3, y3);
+    }
+    void Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) override {
+        Drawing drawing(*this, Figure(x1, y1, x2, y2));
+        TCanvas::Ellipse(x1, y1, x2, y2);
+    }
+    void StretchImage(const TRect& dest, const QImage& source, const TRect& sourceRect) override {
+        Drawing drawing(*this, Known{dest, false});
+        TCanvas::StretchImage(dest, source, sourceRect);
+    }
+
+    // Glyphs may reach past their cell: by its height sideways (slanted
+    // faces) and by a quarter of it up and down.
+    void ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const QString& text,
+                    const Integer* dx = nullptr) override {
+        std::optional<Known> known;
+        if (Font()->Orientation() % 3600 == 0) {
+            const TRect cell = TextCell(x, y, text, dx);
+            TRect box = Inflated(cell, cell.Height(), cell.Height() / 4 + 1);
+            if (rect)
+                box = TRect(std::min(box.Left, rect->Left), std::min(box.Top, rect->Top),
+                            std::max(box.Right, rect->Right), std::max(box.Bottom, rect->Bottom));
+            known = Known{box, false};
+        }
+        Drawing drawing(*this, known);
+        TCanvas::ExtTextOut(x, y, options, rect, text, dx);
+    }
+
+    // Clipping kept: a white fill then may not cover all it is given.
+    void SelectClipRegion(const TRegion* region) override {
+        clipped_ = region != nullptr;
+        TCanvas::SelectClipRegion(region);
+    }
+    void IntersectClipRect(const TRect& r) override {
+        clipped_ = true;
+        TCanvas::IntersectClipRect(r);
+    }
+    void ExcludeClipRect(const TRect& r) override {
+        clipped_ = true;
+        TCanvas::ExcludeClipRect(r);
+    }
+    bool RestoreDC(Integer level) override {
+        clipped_ = true;
+        return TCanvas::RestoreDC(level);
+    }
+
+protected:
+    void Changing() override {
+        if (!drawing_) ink_.CoverAll();
+        else if (!drawing_->paper) ink_.Add(drawing_->box);
+        else if (!clipped_) ink_.Erase(drawing_->box);
+        TCanvas::Changing();
+    }
+
 private:
+    // Where the drawing under way puts ink, or paper (a white fill).
+    struct Known {
+        TRect box;
+        bool paper;
+    };
+    // Tells Changing what is being drawn (none: not known) while it runs.
+    class Drawing {
+    public:
+        Drawing(TPrinterCanvas& canvas, std::optional<Known> known)
+            : canvas_(canvas), saved_(std::exchange(canvas.drawing_, known)) {}
+        ~Drawing() { canvas_.drawing_ = saved_; }
+
+    private:
+        TPrinterCanvas& canvas_;
+        std::optional<Known> saved_;
+    };
+
+    // A figure's box with its pen around it.
+    Known Figure(Integer x1, Integer y1, Integer x2, Integer y2) const {
+        const Int64 reach = std::max<Integer>(1, Pen()->Width()) + 1;
+        const TRect box(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
+        return Known{Inflated(box, reach, reach), false};
+    }
+
+    bool WhiteBrush() const {
+        const TBrush& brush = *Brush();
+        return brush.Style() == bsSolid && !(brush.Bitmap() && !brush.Bitmap()->Empty()) &&
+               ColorToRGB(brush.Color()) == clWhite;
+    }
+
     TPrinter& printer_;
+    std::optional<Known> drawing_;
+    TInkMap ink_;
+    bool clipped_ = false;
 };
 
 namespace {
@@ -272,6 +463,7 @@ void TPrinter::BeginDoc() {
     }
     pageNumber_ = 1;
     pageOpen_ = true;
+    canvas_->PageEnded();
 }
 
 void TPrinter::StartPage() {
@@ -285,6 +477,7 @@ void TPrinter::StartPage() {
 void TPrinter::EndPage() {
     RequirePrinting();
     pageOpen_ = false;
+    canvas_->PageEnded();
 }
 
 void TPrinter::NewPage() {

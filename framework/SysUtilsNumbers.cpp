@@ -243,7 +243,9 @@ Currency StrToCurrDef(const QString& s, Currency def) {
 // ------------------------------------------------------------------ rounding
 
 Int64 Round(Extended v) {
-    const long double r = std::nearbyint(v);  // the default mode rounds halves to even
+    // The default mode rounds halves to even; rint, unlike nearbyint, does
+    // not save and restore the floating-point environment on every call.
+    const long double r = std::rint(v);
     if (!(r >= -kTwoTo63 && r < kTwoTo63)) invalidOp();
     return Int64(r);
 }

@@ -33,6 +33,43 @@ TEST(GraphicsCanvasLines, LineToLeavesOutItsEndPointInEveryDirection) {
     EXPECT_EQ(PixelAt(*b, 7, 6), 0xFFFFFFu);
 }
 
+// Solid lines along an axis go as one run of pixels: the same pixels in
+// every direction, clipped or not, and one rectangle for the painter.
+TEST(GraphicsCanvasLines, SolidAxisLinesAreOneRunInEveryDirection) {
+    auto b = WhiteBitmap(20, 20);
+    TCanvas* c = b->Canvas();
+    const auto line = [c](TPoint from, TPoint to) {
+        c->MoveTo(from.X, from.Y);
+        c->LineTo(to.X, to.Y);
+    };
+    line({2, 1}, {9, 1});      // right
+    line({9, 3}, {2, 3});      // left
+    line({12, 2}, {12, 9});    // down
+    line({14, 9}, {14, 2});    // up
+    line({-2000000000, 15}, {5, 15});  // from far outside, up to x 4
+    line({19, 17}, {2000000000, 17});  // one pixel, the rest outside
+    QImage expected(20, 20, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    for (int x = 2; x < 9; ++x) expected.setPixel(x, 1, 0);
+    for (int x = 3; x <= 9; ++x) expected.setPixel(x, 3, 0);
+    for (int y = 2; y < 9; ++y) expected.setPixel(12, y, 0);
+    for (int y = 3; y <= 9; ++y) expected.setPixel(14, y, 0);
+    for (int x = 0; x < 5; ++x) expected.setPixel(x, 15, 0);
+    expected.setPixel(19, 17, 0);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(PixelAt(*b, x, y), expected.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+
+    TCountingDevice device(400, 100);
+    TCanvas counted;
+    counted.SetDevice(&device);
+    counted.MoveTo(390, 10);
+    counted.LineTo(10, 10);
+    counted.MoveTo(20, 90);
+    counted.LineTo(20, 5);
+    EXPECT_EQ(device.Counted().Rects, 2);
+}
+
 TEST(GraphicsCanvasLines, PolylinePaintsEveryPointButTheLast) {
     auto b = WhiteBitmap(10, 10);
     b->Canvas()->Polyline({{0, 0}, {4, 0}, {4, 4}});

@@ -1,10 +1,12 @@
-// Helpers of the drawing tests: a white 24-bit bitmap to draw on and ways
-// to read back what was drawn.
+// Helpers of the drawing tests: a white 24-bit bitmap to draw on, ways to
+// read back what was drawn and a device counting what its painter does.
 #pragma once
 
 #include "Graphics.h"
 
 #include <QtGui/QImage>
+#include <QtGui/QPaintDevice>
+#include <QtGui/QPaintEngine>
 
 #include <memory>
 
@@ -52,3 +54,56 @@ inline int InkCount(const QImage& image, const TRect& area) {
             if (!IsWhite(image, x, y)) ++n;
     return n;
 }
+
+// A device that draws nothing and counts what its painter asks of it: the
+// state changes the painter hands on before drawing, and the drawing calls.
+class TCountingDevice : public QPaintDevice {
+public:
+    TCountingDevice(int width, int height) : width_(width), height_(height) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+    struct Counts {
+        int TransformChanges = 0;
+        int ClipChanges = 0;
+        int Texts = 0;
+        int Rects = 0;
+    };
+    Counts& Counted() const { return engine_.counts; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth: return width_;
+            case PdmHeight: return height_;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY: return 96;
+            case PdmDepth: return 32;
+            case PdmDevicePixelRatio: return 1;
+            case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+            default: return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& state) override {
+            if (state.state() & DirtyTransform) ++counts.TransformChanges;
+            if (state.state() & (DirtyClipEnabled | DirtyClipRegion | DirtyClipPath)) ++counts.ClipChanges;
+        }
+        void drawRects(const QRect*, int count) override { counts.Rects += count; }
+        void drawRects(const QRectF*, int count) override { counts.Rects += count; }
+        void drawTextItem(const QPointF&, const QTextItem&) override { ++counts.Texts; }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        Type type() const override { return User; }
+        Counts counts;
+    };
+
+    int width_, height_;
+    mutable Engine engine_;
+};

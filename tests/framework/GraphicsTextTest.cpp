@@ -3,6 +3,7 @@
 #include "Graphics.h"
 #include "GraphicsTestSupport.h"
 #include "TestSupport.h"
+#include "Windows.h"
 
 #include <gtest/gtest.h>
 
@@ -194,6 +195,36 @@ TEST(GraphicsText, AdvanceArraysPlaceEachCharacter) {
     EXPECT_GT(InkCount(img, TRect(40, 0, 80, 40)), 0);
     EXPECT_GT(InkCount(img, TRect(80, 0, 120, 40)), 0);
     EXPECT_EQ(InkCount(img, TRect(20, 0, 40, 40)), 0);  // gaps between the I's
+}
+
+// Advances of the text's own draw it as one run of glyphs, not one
+// character at a time.
+TEST(GraphicsText, AdvanceArraysDrawAsOneRun) {
+    TCountingDevice device(400, 100);
+    TCanvas c;
+    c.SetDevice(&device);
+    const std::vector<Integer> dx = {30, 31, 29, 30, 40};
+    c.ExtTextOut(10, 10, 0, nullptr, QStringLiteral("Total"), dx.data());
+    EXPECT_EQ(device.Counted().Texts, 1);
+}
+
+// A printer's painter writes every change of its state into the page:
+// upright text, and taking away clipping that is not there, change neither
+// its transformation nor its clipping.
+TEST(GraphicsText, UprightTextLeavesThePainterStateAlone) {
+    TCountingDevice device(400, 300);
+    TCanvas c;
+    c.SetDevice(&device);
+    c.TextOut(0, 0, QStringLiteral("first"));
+    device.Counted() = {};
+    for (int i = 0; i < 10; ++i) {
+        c.SetTextAlign(i % 2 ? TA_RIGHT : TA_LEFT);
+        c.TextOut(200, 20 * i, QStringLiteral("Line %1").arg(i));
+        SelectClipRgn(c.Handle(), nullptr);
+    }
+    EXPECT_EQ(device.Counted().Texts, 10);
+    EXPECT_EQ(device.Counted().TransformChanges, 0);
+    EXPECT_EQ(device.Counted().ClipChanges, 0);
 }
 
 TEST(GraphicsText, EscapementTurnsTextCounterClockwise) {

@@ -9,6 +9,7 @@
 #include <QtCore/QFileInfo>
 #include <QtCore/QLocale>
 #include <QtCore/QTemporaryDir>
+#include <QtGui/QImage>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,15 @@
 namespace {
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
+
+// Pixels of r (right and bottom exclusive) darker than a light grey.
+int InkIn(const QImage& image, const TRect& r) {
+    int n = 0;
+    for (int y = std::max(0, r.Top); y < std::min(image.height(), r.Bottom); ++y)
+        for (int x = std::max(0, r.Left); x < std::min(image.width(), r.Right); ++x)
+            if (qGray(image.pixel(x, y)) < 224) ++n;
+    return n;
+}
 
 // A printer that behaves like the PDF printer but with margins, a
 // resolution and capabilities of the test's choosing; jobs it submits are
@@ -165,6 +175,94 @@ TEST_F(PrintersTest, ThreePagesGiveAThreePageA4PdfWhoseTextReadsBack) {
     EXPECT_NE(printer.OutputFileName(), file);
     EXPECT_TRUE(QFile::exists(file));
     EXPECT_EQ(PdfPageSizes(printer.OutputFileName()).size(), 1u);
+}
+
+// The paper under what a page holds: a white fill over printed text,
+// lines, figures and pictures still covers them, on pages begun by NewPage or by drawing after
+// EndPage too, and a fill clipped around text leaves the text to be
+// covered later.
+TEST_F(PrintersTest, WhiteFillsStillCoverWhatIsPrinted) {
+    TPrinter printer;
+    printer.BeginDoc();
+    TCanvas* c = printer.Canvas();
+    c->Font()->SetName(QStringLiteral("Arial"));
+    c->Font()->SetSize(14);
+    const auto cover = [c](const TRect& r) {
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(clWhite);
+        c->FillRect(r);
+    };
+    const TSize cell = c->TextExtent(QStringLiteral("Covered"));
+    const auto around = [&cell](Integer x, Integer y) { return TRect(x - 40, y - 40, x + cell.cx + 40, y + cell.cy + 40); };
+    c->TextOut(300, 300, QStringLiteral("Covered"));
+    cover(around(300, 300));
+    c->MoveTo(300, 800);
+    c->LineTo(2000, 800);
+    cover(TRect(280, 780, 2020, 820));
+    c->TextOut(300, 1200, QStringLiteral("Covered"));
+    ExcludeClipRect(c->Handle(), 260, 1160, 340 + cell.cx, 1240 + cell.cy);
+    cover(TRect(0, 1000, 3000, 1700));
+    SelectClipRgn(c->Handle(), nullptr);
+    cover(around(300, 1200));
+    c->TextOut(300, 1800, QStringLiteral("Kept"));
+    c->Brush()->SetColor(clGray);
+    c->Rectangle(300, 2200, 900, 2500);
+    c->Ellipse(1000, 2200, 1600, 2500);
+    auto image = std::make_unique<TBitmap>();
+    image->SetSize(8, 8);
+    image->Canvas()->Brush()->SetColor(clNavy);
+    image->Canvas()->FillRect(TRect(0, 0, 8, 8));
+    c->StretchDraw(TRect(1700, 2200, 2300, 2500), image.get());
+    const std::vector<TRect> figures = {{280, 2180, 920, 2520}, {980, 2180, 1620, 2520}, {1680, 2180, 2320, 2520}};
+    for (const TRect& figure : figures) cover(figure);
+    for (int page = 2; page <= 3; ++page) {
+        if (page == 2) printer.NewPage();
+        else EndPage(c->Handle());
+        c->TextOut(300, 300, QStringLiteral("Covered"));
+        cover(around(300, 300));
+        c->TextOut(300, 800, QStringLiteral("Kept"));
+    }
+    printer.EndDoc();
+
+    const QString file = printer.OutputFileName();
+    const int dpi = 100;
+    const int device = printer.DeviceCaps(LOGPIXELSX);
+    const auto inkIn = [&](const QImage& page, const TRect& r) {
+        return InkIn(page, TRect(r.Left * dpi / device, r.Top * dpi / device, r.Right * dpi / device + 1,
+                                 r.Bottom * dpi / device + 1));
+    };
+    ASSERT_EQ(PdfPageSizes(file).size(), 3u);
+    const QImage first(SavePdfPage(file, 1, QStringLiteral("printers_white_fills_p1"), dpi));
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(inkIn(first, around(300, 300)), 0);
+    EXPECT_EQ(inkIn(first, TRect(280, 780, 2020, 820)), 0);
+    EXPECT_EQ(inkIn(first, around(300, 1200)), 0);
+    EXPECT_GT(inkIn(first, around(300, 1800)), 20);
+    for (const TRect& figure : figures) EXPECT_EQ(inkIn(first, figure), 0) << figure.Left;
+    for (int page = 2; page <= 3; ++page) {
+        const QImage later(SavePdfPage(file, page, QStringLiteral("printers_white_fills_p%1").arg(page), dpi));
+        ASSERT_FALSE(later.isNull());
+        EXPECT_EQ(inkIn(later, around(300, 300)), 0) << page;
+        EXPECT_GT(inkIn(later, around(300, 800)), 20) << page;
+    }
+}
+
+// White fills on paper nothing was printed on print nothing: a page of
+// two thousand of them is no bigger than the page without them.
+TEST_F(PrintersTest, WhiteFillsOnBlankPaperCostThePageNothing) {
+    TPrinter printer;
+    const auto print = [&printer](bool fills) {
+        printer.BeginDoc();
+        WritePage(printer, QStringLiteral("Fills"));
+        TCanvas* c = printer.Canvas();
+        c->Brush()->SetColor(clWhite);
+        for (int i = 0; fills && i < 2000; ++i)
+            c->FillRect(Bounds(100 + (i % 40) * 100, 1500 + (i / 40) * 100, 90 - i % 7, 90 - i % 5));
+        printer.EndDoc();
+        return QFileInfo(printer.OutputFileName()).size();
+    };
+    const qint64 plain = print(false);
+    EXPECT_LE(print(true), plain + 64);
 }
 
 TEST_F(PrintersTest, PageRangePrintsOnlyThosePagesWithoutBlankOnes) {
