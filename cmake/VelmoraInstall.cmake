@@ -3,7 +3,7 @@
 set(velmora_libraries framework entry display report)
 install(TARGETS ${velmora_libraries} EXPORT VelmoraTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 foreach(library IN LISTS velmora_libraries)
-  file(GLOB headers ${PROJECT_SOURCE_DIR}/${library}/*.h)
+  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${library}/*.h)
   list(FILTER headers EXCLUDE REGEX "/Pch\\.h$")
   install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velmora)
 endforeach()
