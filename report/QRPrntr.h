@@ -463,9 +463,10 @@ public:
     // Set while the parent report exports through a filter: its pages are
     // handed to the filter, not kept.
     bool ParentExporting = false;
+    // Printing straight on the printer: EndDoc has ended the document.
     TNotifyEvent OnEndOfPrint;
+    // The preview was closed (ClosePreview while it was open).
     TNotifyEvent OnPreviewClosed;
-    TNotifyEvent OnAfterPrint;
 
 private:
     bool InRange() const;

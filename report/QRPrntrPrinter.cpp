@@ -7,6 +7,7 @@
 #include "Metafile.h"
 #include "Printers.h"
 #include "QRPrev.h"
+#include "QRReport.h"
 #include "Windows.h"
 
 #include <algorithm>
@@ -329,7 +330,8 @@ void TQRPrinter::Print() {
         if (printer_->Printing()) printer_->Abort();
         throw;
     }
-    if (OnAfterPrint) OnAfterPrint(this);
+    if (auto* report = dynamic_cast<TCustomRazorUze*>(parentReport_); report && report->AfterPrint)
+        report->AfterPrint(report);
     if (printer_->Printing()) printer_->EndDoc();
 }
 

@@ -141,6 +141,9 @@ public:
     void SetUnits(TQRUnit value) override;
     // Sizes the report control to the page in pixels at the zoom.
     void Update() override;
+    // The report control is being resized to width x height pixels at the
+    // zoom: Custom paper takes each dimension that changes.
+    void TakeBounds(Integer width, Integer height);
 
 private:
     void RepaintReport() const;
@@ -560,6 +563,11 @@ enum TStandPrevEventType { spOpen, spClose, spCopy, spPrint, spPrintSetup, spLoa
 // A handler that sets Handled keeps the preview window from acting.
 using TQRStandPrevEvent =
     std::function<void(TObject* Sender, TStandPrevEventType eventType, const QString& contName, bool& Handled)>;
+enum TPrevEventType {
+    etPrintButton, etSaveButton, etControlClick, etLoadButton, etPrintSetup, etMouseOver, etMouseOut, etBandClick
+};
+using TQRPreviewXEvent = std::function<void(TObject* Sender, TPrevEventType eventNum, const QString& cName,
+                                            const QString& CText, Integer rec)>;
 enum TPrevSaveType { stVOZ, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML };
 
 // How the standard preview window shows a report's pages.
@@ -571,7 +579,12 @@ struct TQRPreviewSettings {
     TQRZoomState PrevInitialZoom = qrZoomToFit;
     TPrevSaveType PreviewDefaultSaveType = stVOZ;
     TQRStandPrevEvent OnStandPrevEvent;
+    // Kept with the report; the standard preview window does not raise it.
+    TQRPreviewXEvent OnPrevXEvent;
 };
+
+using TQRAfterPrintEvent = std::function<void(TObject* Sender)>;
+using TQRAfterPreviewEvent = std::function<void(TObject* Sender)>;
 
 enum class TRazorUzeortOption { FirstPageHeader, LastPageFooter, Compression };
 using TRazorUzeortOptions = Set<TRazorUzeortOption>;
@@ -662,6 +675,9 @@ public:
     void SetOptions(TRazorUzeortOptions v) { options_ = v; }
     const QString& ReportTitle() const { return reportTitle_; }
     void SetReportTitle(const QString& v) { reportTitle_ = v; }
+    // Free text kept with the report; the setter copies the lines.
+    TStrings* Description() const { return description_.get(); }
+    void SetDescription(TStrings* value) { description_->Assign(value); }
     TColor BackgroundColor() const { return backgroundColor_; }
     void SetBackgroundColor(TColor v) { backgroundColor_ = v; }
     bool ShowProgress() const { return showProgress_; }
@@ -776,8 +792,22 @@ public:
     // (cancel the run, or let go of the report printer).
     void WndProc(TMessage& Message) override;
 
+    // With PaperSize Custom a new design size (pixels at the zoom) becomes
+    // the page's Width and Length.
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+
     std::function<void(TCustomRazorUze* Sender, bool& PrintReport)> BeforePrint;
-    TNotifyEvent AfterPrint;
+    // Raised by Print's report printer: when its document has ended on the
+    // printer, and when a preview of it has closed.
+    TQRAfterPrintEvent AfterPrint;
+    TQRAfterPreviewEvent AfterPreview;
+    // Kept for the application; nothing in the engine raises it.
+    TNotifyEvent OnPreview;
+    // Handed to the report printer of each run: raised as it reads the
+    // chosen printer's device mode and as it writes the run's settings into
+    // it; Cancel keeps the settings (the printer) as they were.
+    TQRPrinterEvent OnGetPrinterSettings;
+    TQRPrinterEvent OnApplyPrinterSettings;
     std::function<void(TCustomRazorUze* Sender)> OnStartPage;
     std::function<void(TCustomRazorUze* Sender)> OnEndPage;
     // Every band printed, where it went.
@@ -828,6 +858,9 @@ private:
     void LayoutBands();
     void EndPageBody();
     void ReleasePrinter();
+    // A report printer for a run of its own, on the printer and with the
+    // page memory the report's settings ask for.
+    std::unique_ptr<TQRPrinter> NewQRPrinter();
     void ExportShape(TQRExportShapeKind kind, const TRect& bounds, TColor color, Integer penWidth, bool clearPen);
 
     std::unique_ptr<TQRCustomController> controller_;
@@ -842,6 +875,7 @@ private:
     std::vector<TQRCustomBand*> printOrder_;
     TRazorUzeortOptions options_{TRazorUzeortOption::FirstPageHeader, TRazorUzeortOption::LastPageFooter};
     QString reportTitle_;
+    std::unique_ptr<TStringList> description_ = std::make_unique<TStringList>();
     TColor backgroundColor_ = clWhite;
     bool showProgress_ = true;
     bool snapToGrid_ = true;

@@ -76,6 +76,14 @@ TCustomRazorUze::~TCustomRazorUze()
     printOrder_.clear();
 }
 
+void TCustomRazorUze::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
+{
+    // Taken first: the bands are laid out again as the control changes.
+    if (page_ && !ComponentState().Contains(csLoading))
+        page_->TakeBounds(AWidth, AHeight);
+    TQRBasePanel::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
 void TCustomRazorUze::SetUnits(TQRUnit value)
 {
     page_->SetUnits(value);

@@ -53,7 +53,7 @@ void TCustomRazorUze::ExportToFilter(TQRExportFilter* filter)
     filter->SetReport(this, previous);
     exportFilter_ = filter;
     drawOnCanvas_ = false;
-    auto printer = std::make_unique<TQRPrinter>(this);
+    const std::unique_ptr<TQRPrinter> printer = NewQRPrinter();
     printer->ParentExporting = true;
     qrPrinter_ = printer.get();
     ScopeExit restore([&] {

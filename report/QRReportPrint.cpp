@@ -37,13 +37,13 @@ std::unique_ptr<TCustomForm> PrintProgressForm(TQRPrinter& printer)
 void TCustomRazorUze::Print()
 {
     if (compositeRun_) {
-        TQRPrinter printer(this);
-        if (!printer.PrinterPresent())
+        const std::unique_ptr<TQRPrinter> printer = NewQRPrinter();
+        if (!printer->PrinterPresent())
             return;
-        printer.Destination = qrdPrinter;
+        printer->Destination = qrdPrinter;
         TQRCompositeRun& run = *compositeRun_;
         TQRPrinter* const shared = run.Printer;
-        run.Printer = &printer;
+        run.Printer = printer.get();
         ScopeExit restore([&] { run.Printer = shared; });
         CompositeApplySettings(run);
         CompositeBeginDoc(run);
@@ -54,20 +54,29 @@ void TCustomRazorUze::Print()
     if (!available_)
         return;
     TQRPrinter* previous = qrPrinter_;
-    TQRPrinter printer(this);
+    const std::unique_ptr<TQRPrinter> printer = NewQRPrinter();
     if (previous)
-        printer.SetPreviewControl(previous->PreviewControl());
-    printer.OnAfterPrint = [this](TObject*) {
+        printer->SetPreviewControl(previous->PreviewControl());
+    printer->OnEndOfPrint = [this](TObject*) {
         if (AfterPrint)
             AfterPrint(this);
     };
-    qrPrinter_ = &printer;
+    printer->OnPreviewClosed = [this](TObject*) {
+        if (AfterPreview)
+            AfterPreview(this);
+    };
+    qrPrinter_ = printer.get();
     ScopeExit restore([&] { qrPrinter_ = previous; });
-    if (!printer.PrinterPresent())
+    if (!printer->PrinterPresent())
         return;
-    printer.Destination = qrdPrinter;
-    const std::unique_ptr<TCustomForm> progress = showProgress_ ? PrintProgressForm(printer) : nullptr;
+    printer->Destination = qrdPrinter;
+    const std::unique_ptr<TCustomForm> progress = showProgress_ ? PrintProgressForm(*printer) : nullptr;
     CreateReport(false);
+}
+
+std::unique_ptr<TQRPrinter> TCustomRazorUze::NewQRPrinter()
+{
+    return std::make_unique<TQRPrinter>(this, printerSettings_->UseStandardprinter, printerSettings_->MemoryLimit);
 }
 
 void TCustomRazorUze::PrinterSetup()

@@ -63,12 +63,16 @@ std::vector<TQRPrintable*> TCustomRazorUze::Printables() const
 void TCustomRazorUze::CopySettingsTo(TQRPrinter& printer)
 {
     const TRazorUzePrinterSettings& own = *printerSettings_;
-    // A printer change re-reads the settings: before anything else. An
-    // index kept from a printer since gone leaves the current printer.
+    TPrinterSettings& settings = printer.PrinterSettings();
+    // The handlers come first, so that they see (or refuse) the reading of
+    // the printer chosen below.
+    settings.OnGetDeviceMode = OnGetPrinterSettings;
+    settings.OnApplySettings = OnApplyPrinterSettings;
+    // A printer change re-reads the settings: before the others. An index
+    // kept from a printer since gone leaves the current printer.
     if (own.PrinterIndex >= 0 && printer.PrinterPresent() &&
         own.PrinterIndex < printer.Printer()->Printers()->Count())
         printer.SetPrinterIndex(own.PrinterIndex);
-    TPrinterSettings& settings = printer.PrinterSettings();
     settings.SetPaperSize(page_->PaperSize());
     if (page_->PaperSize() == TQRPaperSize::Custom) {
         settings.SetPaperWidth(RoundToInt(page_->RawValue(TQRPage::iWidth)));

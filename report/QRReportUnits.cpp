@@ -257,6 +257,18 @@ void TQRPage::Update()
     });
 }
 
+void TQRPage::TakeBounds(Integer width, Integer height)
+{
+    const TWinControl* report = ParentReport();
+    if (Updating() || !report || paperSize_ != TQRPaperSize::Custom)
+        return;
+    TQRUnitSwitch pixels(*this, TQRUnit::Pixels);
+    if (width != report->Width())
+        StoreValue(iWidth, width);
+    if (height != report->Height())
+        StoreValue(iLength, height);
+}
+
 void TQRPage::RepaintReport() const
 {
     if (ParentReport())

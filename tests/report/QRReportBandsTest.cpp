@@ -258,6 +258,60 @@ TEST_F(QRBands, HeightSetOnTheControlIsKeptInTheSize)
     EXPECT_NEAR(double(loose->Size()->Height()), 60 * 25.4 / 96, 1e-9);
 }
 
+TEST_F(QRBands, CustomPaperTakesTheSizeSetOnTheReport)
+{
+    TQRBand* title = AddBand(rbTitle, 10);
+    // A standard paper keeps its size whatever the control is given.
+    report->SetWidth(400);
+    EXPECT_EQ(double(report->Page()->Width()), 210.0);
+    report->Page()->SetPaperSize(TQRPaperSize::Custom);
+    report->SetBounds(report->Left(), report->Top(), 480, 960);
+    EXPECT_EQ(report->Width(), 480);
+    EXPECT_EQ(report->Height(), 960);
+    // 480 and 960 pixels at 96 ppi are 127 and 254 mm.
+    EXPECT_NEAR(double(report->Page()->Width()), 127, 1e-9);
+    EXPECT_NEAR(double(report->Page()->Length()), 254, 1e-9);
+    // The bands are laid out on the new page: 1270 - 2 x 100 tenths wide.
+    EXPECT_EQ(report->PrintableWidth(), 1070);
+    EXPECT_EQ(title->Width(), Px(1070));
+    // At zoom 200 a pixel is half as much paper; the length, unchanged, stays.
+    report->SetZoom(200);
+    report->SetWidth(960);
+    EXPECT_NEAR(double(report->Page()->Width()), 127, 1e-9);
+    EXPECT_NEAR(double(report->Page()->Length()), 254, 1e-9);
+    report->SetHeight(2400);
+    EXPECT_NEAR(double(report->Page()->Length()), 317.5, 1e-9);
+    // The page sizing the report itself is not taken back.
+    report->Page()->SetWidth(100);
+    EXPECT_EQ(report->Width(), Px(1000, 200));
+    EXPECT_EQ(double(report->Page()->Width()), 100.0);
+}
+
+TEST_F(QRBands, DescriptionKeepsACopyOfTheLinesGiven)
+{
+    TStrings* own = report->Description();
+    EXPECT_EQ(own->Count(), 0);
+    TStringList lines;
+    lines.SetText(QStringLiteral("月次売上\nby region"));
+    report->SetDescription(&lines);
+    lines.Clear();
+    EXPECT_EQ(report->Description(), own);
+    EXPECT_EQ(own->ToStringList(), QStringList({QStringLiteral("月次売上"), QStringLiteral("by region")}));
+    EXPECT_THROW(report->SetDescription(nullptr), EConvertError);
+    EXPECT_EQ(own->Count(), 2);
+}
+
+TEST_F(QRBands, EventsStartUnassignedAndPreviewEventKindsKeepTheirOrdinals)
+{
+    EXPECT_FALSE(report->AfterPreview || report->OnPreview || report->OnGetPrinterSettings ||
+                 report->OnApplyPrinterSettings || report->PreviewSettings().OnPrevXEvent);
+    // Stored forms hold the ordinals.
+    const TPrevEventType kinds[] = {etPrintButton, etSaveButton, etControlClick, etLoadButton,
+                                    etPrintSetup,  etMouseOver,  etMouseOut,     etBandClick};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(int(kinds[i]), i);
+}
+
 TEST_F(QRBands, PrintableAlignsToItsBand)
 {
     TQRBand* detail = AddBand(rbDetail, 10);

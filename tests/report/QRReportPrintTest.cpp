@@ -8,11 +8,13 @@
 #include "Forms.h"
 #include "Metafile.h"
 #include "PdfTools.h"
+#include "QRPrev.h"
 #include "QRPrntrPrinterSupport.h"
 #include "TestSupport.h"
 #include "Windows.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QRegularExpression>
 #include <QtCore/QTimer>
 #include <QtTest/QTest>
@@ -159,6 +161,143 @@ TEST_F(QRPrintProgress, AnErrorInAPrintUnwindsEverything)
     detail->BeforePrint = nullptr;
     report->Print();
     EXPECT_EQ(PdfPageSizes(OnlyPdf(pdf)).size(), 1u);
+}
+
+// ------------------------------------------------------------ the report's own events
+
+class QRPrintEvents : public QRPrintBase {
+protected:
+    TScriptReport* OnePageReport()
+    {
+        TScriptReport* report = NewReport();
+        TQRBand* detail = Band(report, "Detail", rbDetail, 10);
+        report->Walk = [detail](TScriptReport& r) { r.PrintBand(detail); };
+        report->AfterPrint = [this, report](TObject* sender) {
+            EXPECT_EQ(sender, report);
+            EXPECT_EQ(report->QRPrinter()->Status(), mpFinished);
+            events << QStringLiteral("print");
+            pdfAtAfterPrint = OnlyPdf(pdf);
+        };
+        report->AfterPreview = [this, report](TObject* sender) {
+            EXPECT_EQ(sender, report);
+            events << QStringLiteral("preview");
+        };
+        return report;
+    }
+
+    TPdfFolder pdf;
+    QStringList events;
+    QString pdfAtAfterPrint;
+};
+
+TEST_F(QRPrintEvents, AfterPrintOnceTheDocumentHasEndedOnThePrinter)
+{
+    TScriptReport* report = OnePageReport();
+    report->Print();
+    EXPECT_EQ(events, QStringList{QStringLiteral("print")});
+    EXPECT_FALSE(pdfAtAfterPrint.isEmpty()) << "the document was out";
+    // No document, no AfterPrint.
+    report->BeforePrint = [](TCustomRazorUze*, bool& print) { print = false; };
+    report->Print();
+    EXPECT_EQ(events.size(), 1);
+}
+
+TEST_F(QRPrintEvents, AfterPreviewOnceAPreviewOfThePrintCloses)
+{
+    TScriptReport* report = OnePageReport();
+    TQRStandardPreview* window = nullptr;
+    std::weak_ptr<TControl*> guard;
+    // The application watches the print in a preview and closes it at the end.
+    report->BeforePrint = [&](TCustomRazorUze* r, bool&) {
+        window = new TQRStandardPreview(nullptr, r->QRPrinter());
+        guard = window->Guard();
+        window->Show();
+    };
+    const TQRAfterPrintEvent printed = report->AfterPrint;
+    report->AfterPrint = [&](TObject* sender) {
+        printed(sender);
+        window->Close();
+    };
+    report->Print();
+    EXPECT_EQ(events, (QStringList{QStringLiteral("print"), QStringLiteral("preview")}));
+    QTest::qWait(10);
+    const auto alive = guard.lock();
+    EXPECT_FALSE(alive && *alive) << "the window freed itself";
+}
+
+TEST_F(QRPrintEvents, PrinterSettingsHandlersSeeTheRunsDeviceMode)
+{
+    // The application's printer: the PDF printer and a fake one (selected)
+    // of 300 dpi with margins; the report asks for the PDF printer.
+    std::unique_ptr<TPrinter> previous(SetPrinter(NewFakePrinter([](TFakePrinterDriver&) {}).release()));
+    struct Restore {
+        std::unique_ptr<TPrinter>& previous;
+        ~Restore() { delete SetPrinter(previous.release()); }
+    } restore{previous};
+    TScriptReport* report = NewReport();
+    TQRBand* detail = Band(report, "Detail", rbDetail, 10);
+    report->Page()->SetOrientation(poLandscape);
+    report->PrinterSettings()->UseStandardprinter = true;
+    report->PrinterSettings()->PrinterIndex = 0;
+    Integer resolution = 0, leftOffset = -1;
+    report->Walk = [&](TScriptReport& r) {
+        resolution = r.QRPrinter()->PrinterSettings().XResolution();
+        leftOffset = r.QRPrinter()->LeftOffset();
+        r.PrintBand(detail);
+    };
+    QStringList seen;
+    DevMode applied;
+    bool refuseRead = true, refuseApply = false;
+    report->OnGetPrinterSettings = [&](TObject* sender, bool& cancel, DevMode* mode) {
+        EXPECT_EQ(sender, &report->QRPrinter()->PrinterSettings());
+        seen << QStringLiteral("get ") + mode->dmDeviceName;
+        cancel = refuseRead;
+    };
+    report->OnApplyPrinterSettings = [&](TObject*, bool& cancel, DevMode* mode) {
+        seen << QStringLiteral("apply ") + mode->dmDeviceName;
+        applied = *mode;
+        cancel = refuseApply;
+    };
+    // The one page printed, landscape or portrait.
+    const auto printedPage = [this] {
+        const std::vector<QSizeF> pages = PdfPageSizes(OnlyPdf(pdf));
+        QFile::remove(OnlyPdf(pdf));
+        if (pages.size() != 1)
+            return QStringLiteral("%1 pages").arg(pages.size());
+        return pages[0].width() > pages[0].height() ? QStringLiteral("landscape") : QStringLiteral("portrait");
+    };
+
+    report->Print();
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("get Velmora PDF"), QStringLiteral("apply Velmora PDF")}));
+    // Reading refused: the run keeps the figures of the fake printer.
+    EXPECT_EQ(resolution, 300);
+    EXPECT_NEAR(leftOffset, 50, 1);
+    EXPECT_EQ(applied.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(applied.dmPaperSize, DMPAPER_A4);
+    EXPECT_EQ(printedPage(), "landscape") << "the device mode reached the printer";
+
+    // Read this time; writing refused, so the printer keeps its portrait paper.
+    Printer()->SetPrinterIndex(1);
+    refuseRead = false;
+    refuseApply = true;
+    report->Print();
+    EXPECT_EQ(seen.size(), 4);
+    EXPECT_EQ(resolution, 600);
+    EXPECT_EQ(leftOffset, 0);
+    EXPECT_EQ(printedPage(), "portrait");
+}
+
+TEST_F(QRPrintEvents, PrintingStoredPagesRaisesTheReportsAfterPrint)
+{
+    TScriptReport* report = OnePageReport();
+    TQRPrinter printer(report);
+    report->SetQRPrinter(&printer);
+    report->CreateReport(false);
+    EXPECT_TRUE(events.isEmpty()) << "pages kept in the store are not printed yet";
+    printer.Print();
+    EXPECT_EQ(events, QStringList{QStringLiteral("print")});
+    EXPECT_EQ(PdfPageSizes(OnlyPdf(pdf)).size(), 1u);
+    report->SetQRPrinter(nullptr);
 }
 
 // ------------------------------------------------------------ window messages
