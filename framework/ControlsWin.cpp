@@ -144,13 +144,16 @@ void TWinControl::applyColors() {
     QPalette pal = w->palette();
     const QColor back = ToQColor(ColorToRGB(Color()));
     const QColor fore = ToQColor(ColorToRGB(Font()->Color()));
+    // A disabled control writes in grey, whatever its font's colour.
+    const QColor grey = ToQColor(ColorToRGB(clGrayText));
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor text = g == QPalette::Disabled ? grey : fore;
         pal.setColor(g, QPalette::Window, back);
         pal.setColor(g, QPalette::Base, back);
         pal.setColor(g, QPalette::Button, back);
-        pal.setColor(g, QPalette::WindowText, fore);
-        pal.setColor(g, QPalette::Text, fore);
-        pal.setColor(g, QPalette::ButtonText, fore);
+        pal.setColor(g, QPalette::WindowText, text);
+        pal.setColor(g, QPalette::Text, text);
+        pal.setColor(g, QPalette::ButtonText, text);
     }
     w->setPalette(pal);
     w->setAutoFillBackground(!ControlStyle().Contains(csParentBackground));

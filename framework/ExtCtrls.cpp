@@ -140,7 +140,9 @@ void TBevelPanelControl::Paint() {
     const Integer h = c->TextHeight(QStringLiteral("W"));
     r.Top = (r.Top + r.Bottom - h) / 2;
     r.Bottom = r.Top + h;
-    DrawText(c->Handle(), Caption(), -1, r, DT_EXPANDTABS | DT_VCENTER | DrawTextAlignment(alignment_));
+    const Cardinal format = DT_EXPANDTABS | DT_VCENTER | DrawTextAlignment(alignment_);
+    if (Enabled()) DrawText(c->Handle(), Caption(), -1, r, format);
+    else DrawDisabledText(c, Caption(), r, format);
     if (OnPaint) OnPaint(this);
 }
 

@@ -434,9 +434,9 @@ private:
 void GradientFillCanvas(TCanvas* canvas, TColor startColor, TColor endColor, const TRect& r,
                         TGradientDirection direction);
 
-// Text as disabled captions show it: in clBtnHighlight one pixel right of
-// and below r, then in clBtnShadow in r (DrawText with format); the font
-// keeps its colour.
+// Text as disabled labels and buttons show it: in clBtnHighlight one pixel
+// right of and below r, then in clGrayText in r (DrawText with format); the
+// font keeps its colour.
 void DrawDisabledText(TCanvas* canvas, const QString& text, const TRect& r, Cardinal format);
 
 // ------------------------------------------------------------ graphics

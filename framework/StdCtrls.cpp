@@ -391,7 +391,15 @@ void TCustomGroupBox::Paint() {
     TRect t(8, 0, 0, h);
     DrawText(c->Handle(), Caption(), -1, t, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
     c->Brush()->SetColor(Color());
-    DrawText(c->Handle(), Caption(), -1, t, DT_LEFT | DT_SINGLELINE);
+    if (Enabled()) {
+        DrawText(c->Handle(), Caption(), -1, t, DT_LEFT | DT_SINGLELINE);
+        return;
+    }
+    // The frame line goes from behind the caption first: the shadow must
+    // not be painted over again.
+    c->FillRect(t);
+    c->Brush()->SetStyle(bsClear);
+    DrawDisabledText(c, Caption(), t, DT_LEFT | DT_SINGLELINE);
 }
 
 void TCustomGroupBox::CMTextChanged(TMessage& Message) {

@@ -6,7 +6,13 @@
 // the cache's limit, and Qt keeps their names for good. Drawing with one
 // palette object per set of colours lets a new widget find the pictures of
 // an old one.
+//
+// The style also draws the captions of disabled push buttons, check boxes
+// and radio buttons as the framework's own labels and buttons draw theirs.
 #include "WidgetStyle.h"
+
+#include "ControlsWidget.h"
+#include "Windows.h"
 
 #include <QtGui/QPalette>
 #include <QtWidgets/QApplication>
@@ -53,6 +59,30 @@ void DrawShared(const QStyleOption* option, const Draw& draw) {
     draw(option);
 }
 
+// The caption of a disabled button of a control, embossed; false when the
+// drawing is not one.
+bool DrawDisabledCaption(QStyle::ControlElement element, const QStyleOption* option, QPainter* painter,
+                         const QWidget* widget) {
+    const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+    const auto* link = dynamic_cast<const TControlWidgetLink*>(widget);
+    const bool label = element == QStyle::CE_PushButtonLabel || element == QStyle::CE_CheckBoxLabel ||
+                       element == QStyle::CE_RadioButtonLabel;
+    if (!label || !button || (button->state & QStyle::State_Enabled) || !button->icon.isNull() || !link ||
+        !link->Control())
+        return false;
+    const QRect r = button->rect;
+    const TRect bounds(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+    Cardinal format = DT_SINGLELINE | DT_VCENTER;
+    if (element == QStyle::CE_PushButtonLabel) format |= DT_CENTER;
+    else if (QStyle::visualAlignment(button->direction, Qt::AlignLeft) & Qt::AlignRight) format |= DT_RIGHT;
+    TCanvas canvas;
+    TCanvasBinding binding(canvas, *painter, bounds);
+    canvas.Font()->Assign(link->Control()->Font());
+    canvas.Brush()->SetStyle(bsClear);
+    DrawDisabledText(&canvas, button->text, bounds, format);
+    return true;
+}
+
 class TWidgetStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -63,6 +93,7 @@ public:
     }
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
+        if (DrawDisabledCaption(element, option, painter, widget)) return;
         DrawShared(option, [&](const QStyleOption* o) { QProxyStyle::drawControl(element, o, painter, widget); });
     }
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,

@@ -206,7 +206,7 @@ void DrawDisabledText(TCanvas* canvas, const QString& text, const TRect& r, Card
     canvas->Font()->SetColor(clBtnHighlight);
     DrawText(canvas, text, -1, shifted, format);
     TRect in = r;
-    canvas->Font()->SetColor(clBtnShadow);
+    canvas->Font()->SetColor(clGrayText);
     DrawText(canvas, text, -1, in, format);
     canvas->Font()->SetColor(saved);
 }
