@@ -13,6 +13,7 @@
 
 #include "Classes.h"
 #include "ExtCtrls.h"
+#include "FnKeyBar.h"
 #include "FormBuild.h"
 #include "SBtn.h"
 #include "SEdit.h"
@@ -137,6 +138,7 @@ void TForm5::buildButtons() {
     for (Integer i = 0; i < 8; ++i) {
         auto* button = MakeControl<TSBtn>(this, PnlButtons, QStringLiteral("SBtn%1").arg(i + 1), Bounds(4 + 79 * i, 4, 75, 36));
         button->SetCaption(QString::fromUtf16(captions[i]));
+        FitCaptionFont(button, Font()->Height());
         if (i < 2) button->SetGuide(QStringLiteral("パネルの高さ"));
         button->OnClick = [this](TObject* s) { SBtn1Click(s); };
         SBtn[i] = button;

@@ -73,6 +73,10 @@ TEST_F(EditBoxWindow, OpensWithEveryRowCaptionedByItsHeight) {
     SaveTestImage(GrabForm(form.get()), QStringLiteral("edit_box_window"));
 }
 
+TEST_F(EditBoxWindow, EveryButtonCaptionStandsClearOfItsFrame) {
+    for (TSBtn* button : form->SBtn) ExpectCaptionInside(button);
+}
+
 TEST_F(EditBoxWindow, PlusTenTimesGrowsEachRowByTenAndMinusShrinksIt) {
     std::vector<Integer> before;
     for (TPanel* row : form->Rows) before.push_back(row->Height());
