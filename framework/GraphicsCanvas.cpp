@@ -281,8 +281,10 @@ std::vector<Integer> dashLengths(TPenStyle style) {
     }
 }
 
-bool isRasterDevice(const QPainter& p) {
-    return p.device() && p.device()->devType() == QInternal::Image;
+// Pictures and widgets (painted into a picture of the backing store) have
+// pixels to combine with raster operations; printers and PDF have none.
+bool hasRasterOps(const QPainter& p) {
+    return p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster;
 }
 
 }  // namespace
@@ -293,7 +295,7 @@ Integer TCanvas::Impl::PenPixels() const {
 }
 
 void TCanvas::Impl::ApplyPenMode(QPainter& p) const {
-    if (isRasterDevice(p)) p.setCompositionMode(penComposition(c.pen_->Mode()));
+    if (hasRasterOps(p)) p.setCompositionMode(penComposition(c.pen_->Mode()));
 }
 
 QBrush TCanvas::Impl::ToQBrush(TBrush* brush) const {
@@ -537,7 +539,7 @@ void TCanvas::FrameRect(const TRect& r) {
 void TCanvas::DrawFocusRect(const TRect& r) {
     if (r.IsEmpty()) return;
     Changing();
-    if (QPainter* p = Prepared(); p && isRasterDevice(*p)) {
+    if (QPainter* p = Prepared(); p && hasRasterOps(*p)) {
         p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         const Spans all = RectSpans(r, d_->WorkArea());
         RunPainter runs(*p);

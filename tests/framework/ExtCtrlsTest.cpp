@@ -184,6 +184,21 @@ TEST_F(ExtCtrlsTest, PaintBoxPaintsThroughOnPaint) {
     EXPECT_EQ(image.pixelColor(40, 40), Q(clWhite));
 }
 
+// A widget's canvas combines pixels as a bitmap's does: an XOR pen inverts.
+TEST_F(ExtCtrlsTest, PaintBoxCanvasDrawsWithPenModes) {
+    auto* box = Place(new TPaintBox(form.get()), form.get(), 10, 10, 50, 50);
+    box->OnPaint = [&](TObject*) {
+        TCanvas* c = box->Canvas();
+        c->Pen()->SetColor(clWhite);
+        c->Pen()->SetMode(pmXor);
+        c->MoveTo(0, 5);
+        c->LineTo(40, 5);
+    };
+    const QImage image = Grab();
+    EXPECT_EQ(image.pixelColor(20, 15), Q(clBlack));
+    EXPECT_EQ(image.pixelColor(20, 16), Q(clWhite));
+}
+
 TEST(ImageDestRect, StretchCentreAndProportion) {
     // A 58 x 58 picture centred in 105 x 105 sits at (23, 23).
     EXPECT_EQ(ImageDestRect(58, 58, 105, 105, false, false, true), TRect(23, 23, 81, 81));

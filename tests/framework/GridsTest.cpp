@@ -557,4 +557,18 @@ TEST_F(GridsTest, CellsPaintThroughDrawCellWithTheirState) {
     EXPECT_EQ(FromQColor(image.pixelColor(vp + QPoint(129, 50))), clSilver);
 }
 
+// The dotted frame inverts every other pixel of the current cell's edge.
+TEST_F(GridsTest, TheFocusedCellShowsItsFocusRectangle) {
+    grid->SetFocus();
+    const QImage image = grid->Widget()->grab().toImage();
+    SaveTestImage(image, "grids-focus-rectangle");
+    const QPoint cell = QPoint(2, 2) + QPoint(65, 21);  // frame, then column 0 and row 0 with their lines
+    const TColor inside = FromQColor(image.pixelColor(cell + QPoint(30, 10)));
+    EXPECT_EQ(inside, ColorToRGB(clWindow));
+    for (const QPoint at : {QPoint(0, 0), QPoint(2, 0), QPoint(0, 2), QPoint(63, 1), QPoint(1, 19)})
+        EXPECT_EQ(FromQColor(image.pixelColor(cell + at)), inside ^ 0xFFFFFF) << at.x() << "," << at.y();
+    for (const QPoint at : {QPoint(1, 0), QPoint(0, 1), QPoint(61, 0), QPoint(1, 1)})
+        EXPECT_EQ(FromQColor(image.pixelColor(cell + at)), inside) << at.x() << "," << at.y();
+}
+
 }  // namespace
