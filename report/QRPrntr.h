@@ -459,6 +459,8 @@ public:
     Integer FirstPage = 0;
     Integer LastPage = 0;
     QString Title;
+    // Shows the progress form while printing stored pages when the printer
+    // has no parent report; a parent report's own setting rules otherwise.
     bool ShowProgress = false;
     // Set while the parent report exports through a filter: its pages are
     // handed to the filter, not kept.
@@ -479,7 +481,8 @@ private:
     void UseScreenFactors();
     void PageAvailable();
     void GuessPaper();
-    void PrintPages(Integer first, Integer last);
+    void PrintPages(Integer first, Integer last, bool showProgress);
+    bool ShowsProgress() const;
     void PrintPage(Integer page);
 
     TComponent* parentReport_;

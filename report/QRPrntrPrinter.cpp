@@ -325,7 +325,7 @@ void TQRPrinter::Print() {
     settings_->ApplySettings();
     printer_->BeginDoc();
     try {
-        PrintPages(first, last);
+        PrintPages(first, last, ShowsProgress());
     } catch (...) {
         if (printer_->Printing()) printer_->Abort();
         throw;
@@ -335,9 +335,14 @@ void TQRPrinter::Print() {
     if (printer_->Printing()) printer_->EndDoc();
 }
 
+bool TQRPrinter::ShowsProgress() const {
+    if (auto* report = dynamic_cast<TCustomRazorUze*>(parentReport_)) return report->ShowProgress();
+    return ShowProgress;
+}
+
 // The progress form stands in for the preview while printing; the preview
 // gets its messages back afterwards, if it still exists.
-void TQRPrinter::PrintPages(Integer first, Integer last) {
+void TQRPrinter::PrintPages(Integer first, Integer last, bool showProgress) {
     TQRControlLink saved;
     saved.Set(PreviewControl());
     struct Restore {
@@ -346,7 +351,7 @@ void TQRPrinter::PrintPages(Integer first, Integer last) {
         ~Restore() { printer.SetPreviewControl(saved.Get()); }
     } restore{*this, saved};
     std::unique_ptr<TCustomForm> progressForm;
-    if (ShowProgress) progressForm = NewQRProgressForm(this);
+    if (showProgress) progressForm = NewQRProgressForm(this);
     if (progressForm) {
         SetPreviewControl(progressForm.get());
         progressForm->Show();

@@ -294,9 +294,21 @@ TEST_F(QRPrintEvents, PrintingStoredPagesRaisesTheReportsAfterPrint)
     report->SetQRPrinter(&printer);
     report->CreateReport(false);
     EXPECT_TRUE(events.isEmpty()) << "pages kept in the store are not printed yet";
+    int progressForms = 0;
+    RegisterQRProgressForm([&](TQRPrinter*) {
+        ++progressForms;
+        return std::unique_ptr<TCustomForm>();
+    });
+    report->SetShowProgress(true);
     printer.Print();
     EXPECT_EQ(events, QStringList{QStringLiteral("print")});
     EXPECT_EQ(PdfPageSizes(OnlyPdf(pdf)).size(), 1u);
+    EXPECT_EQ(progressForms, 1) << "the report's ShowProgress rules over the printer's";
+    report->SetShowProgress(false);
+    printer.ShowProgress = true;
+    printer.Print();
+    EXPECT_EQ(progressForms, 1);
+    RegisterQRProgressForm(nullptr);
     report->SetQRPrinter(nullptr);
 }
 
