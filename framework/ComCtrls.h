@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class QTimer;
 class QTreeWidgetItem;
 class TPageControl;
 class TTreeViewWidget;
@@ -342,8 +343,17 @@ public:
     // Selecting a node by the user expands it.
     bool AutoExpand() const { return autoExpand_; }
     void SetAutoExpand(bool on) { autoExpand_ = on; }
+    // Milliseconds between a change of the selection and OnChange, which
+    // then tells of the node selected by that time (0: at once).
     Integer ChangeDelay() const { return changeDelay_; }
     void SetChangeDelay(Integer ms) { changeDelay_ = ms; }
+    // bsSingle: a sunken two-pixel edge (a plain line without Ctl3D);
+    // bsNone: no edge.
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle style);
+    // A margin in the control's colour between the edge and the rows.
+    TBorderWidth BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(TBorderWidth width);
     bool AlphaSort(bool recurse = true);
 
     TTVChangingEvent OnChanging;
@@ -370,8 +380,8 @@ protected:
     QWidget* CreateWidget(QWidget* parent) override;
     void InitWidget() override;
     bool TakesFocusOnClick() const override { return true; }
-    // The sunken edge; the client area is Qt's viewport.
-    TRect BorderInsets() const override { return TRect(2, 2, 2, 2); }
+    // The edge and BorderWidth; the client area is Qt's viewport.
+    TRect BorderInsets() const override;
     QWidget* ClientWidget() override;
     void Invalidate() override;
     void WndProc(TMessage& Message) override;
@@ -392,6 +402,9 @@ private:
     void dropItems(TTreeNode* node);
     void nodeRemoved(TTreeNode* node);
     void announceRemoval(TTreeNode* node);
+    void selectionChanged();
+    Integer edgeWidth() const;
+    void applyBorder();
     void expandNode(TTreeNode* node, bool expand);
     void userExpanded(QTreeWidgetItem* item, bool expanded);
     void userSelected(QTreeWidgetItem* item);
@@ -415,6 +428,9 @@ private:
     bool rightClickSelect_ = false;
     bool autoExpand_ = false;
     Integer changeDelay_ = 0;
+    TBorderStyle borderStyle_ = bsSingle;
+    TBorderWidth borderWidth_ = 0;
+    std::unique_ptr<QTimer> changeTimer_;
     bool syncing_ = false;
 };
 

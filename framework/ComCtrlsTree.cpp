@@ -6,10 +6,12 @@
 #include "ComCtrls.h"
 
 #include "ControlsWidget.h"
+#include "Forms.h"
 
 #include <QtCore/QCollator>
 #include <QtCore/QLocale>
 #include <QtCore/QPersistentModelIndex>
+#include <QtCore/QTimer>
 #include <QtGui/QHelpEvent>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
@@ -78,7 +80,6 @@ public:
     TTreeViewWidget(TCustomTreeView* view, QWidget* parent) : TControlWidget<QTreeWidget>(view, parent) {
         setHeaderHidden(true);
         setColumnCount(1);
-        setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
         setIndentation(kIndent);
         setUniformRowHeights(true);
         setExpandsOnDoubleClick(false);
@@ -86,12 +87,33 @@ public:
         viewport()->setMouseTracking(true);
     }
 
+protected:
+    // Qt's tree view sets the viewport margins for its header each time;
+    // the margin goes back on (the viewport moving calls this again).
+    void updateGeometries() override {
+        if (inGeometries_) return;
+        inGeometries_ = true;
+        QTreeWidget::updateGeometries();
+        setViewportMargins(margin_, margin_, margin_, margin_);
+        inGeometries_ = false;
+    }
+
+public:
     bool BaseEvent(QEvent* event) override {
         if (event == mouse_.mapped) {
             nativeMouse(mouse_.original);
             return true;
         }
         return TControlWidget<QTreeWidget>::BaseEvent(event);
+    }
+
+    // The edge (0, 1 or 2 pixels) and the margin inside it.
+    void setBorder(int edge, int margin) {
+        setFrameStyle(edge == 2 ? QFrame::WinPanel | QFrame::Sunken : edge == 1 ? QFrame::Box | QFrame::Plain
+                                                                                : QFrame::NoFrame);
+        setLineWidth(1);
+        margin_ = margin;
+        updateGeometries();
     }
 
     // Rows take a new height (the images changed; Qt sees a new font itself).
@@ -146,6 +168,8 @@ private:
     mutable TCanvas canvas_;
     QPersistentModelIndex hot_;
     ForwardedMouse mouse_;
+    int margin_ = 0;
+    bool inGeometries_ = false;
 };
 
 int TTreeViewWidget::rowHeight() const {
@@ -607,6 +631,7 @@ QWidget* TCustomTreeView::CreateWidget(QWidget* parent) {
 
 void TCustomTreeView::InitWidget() {
     TWinControl::InitWidget();
+    applyBorder();
     Quietly(syncing_, [&] {
         for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNext()) makeItem(node);
         for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNext()) {
@@ -832,7 +857,7 @@ void TCustomTreeView::SetSelected(TTreeNode* node) {
     if (node && !CanChange(node)) return;
     selected_ = node;
     showSelection();
-    Change(node);
+    selectionChanged();
 }
 
 void TCustomTreeView::showSelection() {
@@ -858,8 +883,27 @@ void TCustomTreeView::selectByUser(TTreeNode* node) {
     }
     selected_ = node;
     showSelection();
-    Change(node);
+    selectionChanged();
     if (autoExpand_ && selected_ == node) expandNode(node, true);
+}
+
+void TCustomTreeView::selectionChanged() {
+    if (changeDelay_ <= 0) {
+        Change(selected_);
+        return;
+    }
+    if (!changeTimer_) {
+        changeTimer_ = std::make_unique<QTimer>();
+        changeTimer_->setSingleShot(true);
+        QObject::connect(changeTimer_.get(), &QTimer::timeout, [this] {
+            try {
+                Change(selected_);
+            } catch (...) {
+                Application->HandleException(this);
+            }
+        });
+    }
+    changeTimer_->start(changeDelay_);
 }
 
 void TCustomTreeView::WMSetFocus(TMessage& Message) {
@@ -943,4 +987,34 @@ void TCustomTreeView::WndProc(TMessage& Message) {
         return;
     }
     TWinControl::WndProc(Message);
+    if (Message.Msg == CM_CTL3DCHANGED) applyBorder();
+}
+
+// ---- border
+
+void TCustomTreeView::SetBorderStyle(TBorderStyle style) {
+    if (style == borderStyle_) return;
+    borderStyle_ = style;
+    applyBorder();
+}
+
+void TCustomTreeView::SetBorderWidth(TBorderWidth width) {
+    width = std::max<TBorderWidth>(width, 0);
+    if (width == borderWidth_) return;
+    borderWidth_ = width;
+    applyBorder();
+}
+
+Integer TCustomTreeView::edgeWidth() const {
+    if (borderStyle_ == bsNone) return 0;
+    return Ctl3D() ? 2 : 1;
+}
+
+TRect TCustomTreeView::BorderInsets() const {
+    const Integer b = edgeWidth() + borderWidth_;
+    return TRect(b, b, b, b);
+}
+
+void TCustomTreeView::applyBorder() {
+    if (auto* tree = dynamic_cast<TTreeViewWidget*>(Widget())) tree->setBorder(edgeWidth(), borderWidth_);
 }

@@ -290,6 +290,7 @@ void TControl::SetParent(TWinControl* AParent) {
         Perform(CM_PARENTCOLORCHANGED);
         Perform(CM_PARENTFONTCHANGED);
         Perform(CM_PARENTBIDIMODECHANGED);
+        Perform(CM_PARENTCTL3DCHANGED);
         if (AParent->HandleAllocated()) HandleNeeded();
         RequestAlign();
     }

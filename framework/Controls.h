@@ -109,6 +109,7 @@ constexpr Cardinal CM_CANCELMODE = CM_BASE + 25;
 constexpr Cardinal CM_DOCKCLIENT = CM_BASE + 26;  // WParam the TDragDockObject, LParam the point (site client)
 constexpr Cardinal CM_BIDIMODECHANGED = CM_BASE + 27;
 constexpr Cardinal CM_PARENTBIDIMODECHANGED = CM_BASE + 28;
+constexpr Cardinal CM_PARENTCTL3DCHANGED = CM_BASE + 29;
 
 // WM_MOUSEACTIVATE: LParam low word the hit test, high word the mouse
 // message; the answer says whether the window activates and gets the press.
@@ -668,10 +669,12 @@ public:
     QVariant ImeQuery(Qt::InputMethodQuery query, const QVariant& native) const;
     const QString& ImeName() const { return imeName_; }
     void SetImeName(const QString& name) { imeName_ = name; }
+    // With ParentCtl3D (the default) Ctl3D is the parent's; setting Ctl3D
+    // clears ParentCtl3D.
     bool Ctl3D() const { return ctl3D_; }
     void SetCtl3D(bool on);
     bool ParentCtl3D() const { return parentCtl3D_; }
-    void SetParentCtl3D(bool on) { parentCtl3D_ = on; }
+    void SetParentCtl3D(bool on);
     // With ParentDoubleBuffered (the default) the parent's; setting
     // DoubleBuffered clears ParentDoubleBuffered.
     bool DoubleBuffered() const {
@@ -771,6 +774,7 @@ private:
     void alignControl(TControl* control);
     void alignGroup(TAlign align, TControl* AControl, TRect& Rect);
     void applyColors();
+    void takeParentCtl3D();
     void destroyWidgetTree();
 
     std::vector<TControl*> controls_;

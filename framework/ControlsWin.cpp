@@ -192,8 +192,22 @@ Qt::InputMethodHints TWinControl::ImeClosedHints() const {
 void TWinControl::SetCtl3D(bool on) {
     if (ctl3D_ == on) return;
     ctl3D_ = on;
+    parentCtl3D_ = false;
     Perform(CM_CTL3DCHANGED);
+    NotifyControls(CM_PARENTCTL3DCHANGED);
     Invalidate();
+}
+
+void TWinControl::SetParentCtl3D(bool on) {
+    if (parentCtl3D_ == on) return;
+    parentCtl3D_ = on;
+    if (on) Perform(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::takeParentCtl3D() {
+    if (!parentCtl3D_ || !Parent()) return;
+    SetCtl3D(Parent()->Ctl3D());
+    parentCtl3D_ = true;
 }
 
 // ------------------------------------------------------------ messages
@@ -219,6 +233,7 @@ void TWinControl::WndProc(TMessage& Message) {
     case CM_ENTER: DoEnter(); return;
     case CM_EXIT: DoExit(); return;
     case CM_DOCKCLIENT: CMDockClient(Message); return;
+    case CM_PARENTCTL3DCHANGED: takeParentCtl3D(); return;
     case CM_RECREATEWND:
         if (HandleAllocated()) {
             const bool focused = Focused();

@@ -457,6 +457,38 @@ protected:
     TTreeNode* beta = nullptr;
 };
 
+TEST_F(TreeViewMouseTest, BorderStyleAndBorderWidthFrameTheRowsWhichStillTakeTheirClicks) {
+    tree->SetColor(clYellow);
+    tree->SetBorderWidth(5);
+    EXPECT_EQ(tree->ClientRect(), Rect(0, 0, 300 - 14, 250 - 14));
+    EXPECT_EQ(Qt()->viewport()->geometry().topLeft(), QPoint(7, 7));
+    QImage control = Qt()->grab().toImage();
+    SaveTestImage(control, QStringLiteral("tree_view_border_width"));
+    EXPECT_NE(control.pixelColor(1, 100), Q(clYellow)) << "the sunken edge";
+    EXPECT_EQ(control.pixelColor(2, 100), Q(clYellow)) << "the margin";
+    EXPECT_EQ(control.pixelColor(6, 100), Q(clYellow));
+    Click(TextOf(alpha));
+    EXPECT_EQ(tree->Selected(), alpha);
+
+    tree->SetBorderStyle(bsNone);
+    tree->SetBorderWidth(0);
+    EXPECT_EQ(tree->ClientRect(), Rect(0, 0, 300, 250));
+    EXPECT_EQ(Qt()->viewport()->geometry().topLeft(), QPoint(0, 0));
+    Click(TextOf(beta));
+    EXPECT_EQ(tree->Selected(), beta);
+}
+
+TEST_F(TreeViewMouseTest, WithAChangeDelayOnChangeComesOnceTheSelectionRestsAndNamesTheLastNode) {
+    tree->SetChangeDelay(300);
+    Click(TextOf(alpha));
+    Click(TextOf(beta));
+    EXPECT_EQ(log.With("change:"), Log{}) << "not at once";
+    EXPECT_EQ(log.With("changing"), (Log{"changing:Alpha", "changing:Beta"}));
+    ASSERT_TRUE(WaitFor([&] { return !log.With("change:").empty(); }));
+    RunEventLoop(350);
+    EXPECT_EQ(log.With("change:"), Log{"change:Beta"});
+}
+
 TEST_F(TreeViewMouseTest, DottedLinesJoinTheNodesAndBoxedButtonsShowWhetherTheyAreOpen) {
     const QColor grey = Q(clGrayText), black = Q(clWindowText), white = Q(clWindow);
     const QPoint b = ButtonOf(beta), r = ButtonOf(root);

@@ -224,6 +224,24 @@ TEST_F(ControlsTest, ReadingOrderComesFromTheParentUntilSetOnTheChild) {
     EXPECT_EQ(child->BiDiMode(), bdRightToLeft);
 }
 
+TEST_F(ControlsTest, TheThreeDimensionalLookComesFromTheParentUntilSetOnTheChild) {
+    auto* panel = Place(new TWinControl(form.get()), form.get(), 0, 0, 100, 100);
+    auto* kept = Place(new TWinControl(form.get()), panel, 0, 0, 50, 50);
+    form->SetCtl3D(false);
+    EXPECT_FALSE(panel->Ctl3D());
+    EXPECT_TRUE(panel->ParentCtl3D());
+    EXPECT_FALSE(kept->Ctl3D());
+    kept->SetCtl3D(true);
+    EXPECT_FALSE(kept->ParentCtl3D());
+    form->SetCtl3D(true);
+    form->SetCtl3D(false);
+    EXPECT_TRUE(kept->Ctl3D());
+    auto* placed = Place(new TWinControl(form.get()), panel, 50, 0, 50, 50);
+    EXPECT_FALSE(placed->Ctl3D()) << "a new child takes its parent's";
+    kept->SetParentCtl3D(true);
+    EXPECT_FALSE(kept->Ctl3D());
+}
+
 TEST_F(ControlsTest, ComponentMessagesReachTheHooks) {
     struct THooked : TControl {
         using TControl::TControl;
