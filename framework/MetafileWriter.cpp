@@ -71,12 +71,8 @@ TRect inclusive(const TRect& r) {
 }
 
 QByteArray utf16(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    for (QChar ch : text) {
-        const Word le = qToLittleEndian(ch.unicode());
-        out.append(reinterpret_cast<const char*>(&le), 2);
-    }
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<quint16>(text.utf16(), text.size(), out.data());
     return out;
 }
 

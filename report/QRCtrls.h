@@ -96,6 +96,8 @@ private:
     QString wideCaption_;
     QStringList lines_;
     QString linesText_;  // the print text the lines were made from
+    // Measures the lines at 96 dpi; kept, as a list prints again and again.
+    std::unique_ptr<TCanvas> measure_;
     bool layingOut_ = false;
     Integer nextLine_ = 0;
     Integer fontSize_ = 0;

@@ -180,7 +180,9 @@ void TQRCustomLabel::FormatLines()
 {
     if (!Parent())
         return;
-    TCanvas measure;
+    if (!measure_)
+        measure_ = std::make_unique<TCanvas>();
+    TCanvas& measure = *measure_;
     measure.SetFont(Font());
     lines_ = QRBreakLines(printText_, Width(), autoSize_, wordWrap_,
                           [&](const QString& text) { return TextWidth(measure, text); });
