@@ -4,11 +4,11 @@
 // read, the time and the memory; a walk still running after the time limit
 // is reported as it stands and the program ends.
 // Usage: expandall_bench [seconds]   (default 120)
+#include "BenchSupport.h"
 #include "DirectoryView.h"
 #include "UnDirectoryView.h"
 
 #include <QtCore/QElapsedTimer>
-#include <QtCore/QFile>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QTreeWidget>
@@ -19,14 +19,7 @@
 
 namespace {
 
-long RssKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
+using bench::RssKb;
 
 // The real file system, counted; past the limit the figures so far are printed.
 class WatchedLister : public TFileSystemLister {
@@ -35,13 +28,13 @@ public:
     std::vector<TDirEntry> List(const QString& path) override {
         ++folders;
         if (clock.isValid() && clock.elapsed() >= nextSampleMs_) {
-            std::printf("  %5.0f s: %ld folders read, RSS %ld KiB\n", clock.elapsed() / 1000.0, folders, RssKiB());
+            std::printf("  %5.0f s: %ld folders read, RSS %ld KiB\n", clock.elapsed() / 1000.0, folders, RssKb());
             std::fflush(stdout);
             nextSampleMs_ += 10000;
         }
         if (clock.isValid() && clock.elapsed() > limitMs_) {
             std::printf("no return after %.0f s: %d nodes, %ld folders read, RSS %ld KiB\n", clock.elapsed() / 1000.0,
-                        view_->Items()->Count(), folders, RssKiB());
+                        view_->Items()->Count(), folders, RssKb());
             std::fflush(stdout);
             std::_Exit(1);
         }
@@ -79,15 +72,15 @@ int main(int argc, char** argv) {
     const QRect row = tree->visualItemRect(tree->topLevelItem(0));
     const QPoint at(row.left() + view->ImageSize() + 6, row.center().y());  // on the text
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    std::printf("first root %s, %d nodes, RSS %ld KiB\n", qPrintable(root->Text()), view->Items()->Count(), RssKiB());
+    std::printf("first root %s, %d nodes, RSS %ld KiB\n", qPrintable(root->Text()), view->Items()->Count(), RssKb());
     std::fflush(stdout);
 
-    const long rssBefore = RssKiB();
+    const long rssBefore = RssKb();
     lister->folders = 0;
     lister->clock.start();
     QTest::keyClick(tree, Qt::Key_Asterisk, Qt::KeypadModifier);
     const double seconds = lister->clock.elapsed() / 1000.0;
     std::printf("\"*\" returned after %.2f s: %d nodes, %ld folders read, RSS %ld KiB (+%ld)\n", seconds,
-                view->Items()->Count(), lister->folders, RssKiB(), RssKiB() - rssBefore);
+                view->Items()->Count(), lister->folders, RssKb(), RssKb() - rssBefore);
     return 0;
 }

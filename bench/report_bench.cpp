@@ -17,6 +17,7 @@
 // Usage: report_bench [list [records...] | pages [pages...]]
 //        (ROUNDS in the environment: timed rounds, 5 by default)
 //        report_bench side direct|print|preview|pages COUNT FOLDER  (a child)
+#include "BenchSupport.h"
 #include "ListReport.h"
 
 #include <QtCore/QDir>
@@ -27,8 +28,6 @@
 #include <QtGui/QPainter>
 #include <QtGui/QPdfWriter>
 #include <QtWidgets/QApplication>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,12 +40,6 @@ namespace {
 
 using namespace bench;
 using Clock = std::chrono::steady_clock;
-
-long PeakRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 // ------------------------------------------------------------ direct
 
@@ -206,24 +199,12 @@ int RunSide(const QString& road, int count, const QString& folder) {
 // ------------------------------------------------------------ the parent
 
 // Runs one road in a child process and reads its figures.
-Result RunChild(const QString& road, int count, const QString& folder) {
+Result RunRoad(const QString& road, int count, const QString& folder) {
     QDir().mkpath(folder);
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("side"), road, QString::number(count), folder});
-    child.waitForFinished(-1);
-    Result result;
-    for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
-        if (line.startsWith("RESULT ")) {
-            const QList<QByteArray> parts = line.split(' ');
-            result = {parts[1].toDouble(), parts[2].toInt(), parts[3].toLong(), parts[4].toLongLong(),
-                      parts[5].toInt() != 0};
-        }
-    if (result.Pages == 0)
-        std::fprintf(stderr, "%s %d: the child gave no figures (exit %d)\n", qPrintable(road), count,
-                     child.exitCode());
-    return result;
+    const QList<QByteArray> f = RunChild({QStringLiteral("side"), road, QString::number(count), folder});
+    if (f.size() < 5)
+        return {};
+    return {f[0].toDouble(), f[1].toInt(), f[2].toLong(), f[3].toLongLong(), f[4].toInt() != 0};
 }
 
 // The one PDF a road left in its folder.
@@ -293,7 +274,7 @@ void CompareList(int records) {
             const QString road = QLatin1String(kRoads[(i + size_t(round)) % std::size(kRoads)]);
             const QString folder = dir.filePath(road);
             QDir(folder).removeRecursively();
-            const Result r = RunChild(road, records, folder);
+            const Result r = RunRoad(road, records, folder);
             if (round == 0)
                 continue;
             Best& b = best[road];
@@ -341,7 +322,7 @@ void PrintGrowth() {
 
 void PagesOnly(int pages) {
     QTemporaryDir dir;
-    const Result ours = RunChild(QStringLiteral("pages"), pages, dir.path());
+    const Result ours = RunRoad(QStringLiteral("pages"), pages, dir.path());
     std::printf("pages %7d records: ours %7d pages %8.3f s %8.0f pages/s peak RSS %6.1f MB (limit 200 MB: %s), "
                 "page store %.1f MB %s\n",
                 pages, ours.Pages, ours.Seconds, ours.Pages / ours.Seconds, ours.RssKb / 1024.0,

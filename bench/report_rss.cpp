@@ -7,14 +7,12 @@
 //                                           10,000,000 by default), then the walks
 //        report_rss report FILE uni|bidi     one report (a child)
 //        report_rss endless ROWS uni|bidi    one walk (a child)
+#include "BenchSupport.h"
 #include "ListReport.h"
 
 #include <QtCore/QDir>
-#include <QtCore/QProcess>
 #include <QtCore/QTemporaryDir>
 #include <QtWidgets/QApplication>
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -27,12 +25,6 @@ using Clock = std::chrono::steady_clock;
 // The rows 1, 2, ... without end, each with a text of 80 characters.
 const char* const kEndless =
     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x, printf('%080d', x) AS pad FROM c";
-
-long PeakRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -72,21 +64,10 @@ struct Figures {
     long RssKb = 0;
 };
 
-Figures RunChild(const QStringList& args) {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), args);
-    child.waitForFinished(-1);
-    Figures f;
-    for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
-        if (line.startsWith("RESULT ")) {
-            const QList<QByteArray> parts = line.split(' ');
-            f = {parts[1].toInt(), parts[2].toDouble(), parts[3].toLong()};
-        }
-    if (f.Count == 0)
-        std::fprintf(stderr, "%s: the child gave no figures (exit %d)\n", qPrintable(args.join(u' ')),
-                     child.exitCode());
-    return f;
+Figures Run(const QStringList& args) {
+    const QList<QByteArray> figures = RunChild(args);
+    if (figures.size() < 3) return {};
+    return {figures[0].toInt(), figures[1].toDouble(), figures[2].toLong()};
 }
 
 const char* Under200(long kb) { return kb < 200 * 1024 ? "under" : "OVER"; }
@@ -99,7 +80,7 @@ void MeasureReport(int rows, bool alsoBidirectional) {
     for (const char* mode : {"uni", "bidi"}) {
         if (!alsoBidirectional && mode[0] == 'b')
             continue;
-        const Figures f = RunChild({QStringLiteral("report"), file, QLatin1String(mode)});
+        const Figures f = Run({QStringLiteral("report"), file, QLatin1String(mode)});
         qint64 pdfBytes = 0;
         for (const QFileInfo& pdf : QDir(dir.path()).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files)) {
             pdfBytes += pdf.size();
@@ -114,7 +95,7 @@ void MeasureReport(int rows, bool alsoBidirectional) {
 
 void MeasureEndless(int rows) {
     for (const char* mode : {"uni", "bidi"}) {
-        const Figures f = RunChild({QStringLiteral("endless"), QString::number(rows), QLatin1String(mode)});
+        const Figures f = Run({QStringLiteral("endless"), QString::number(rows), QLatin1String(mode)});
         std::printf("endless statement, %s query, %d rows walked%s: %8.2f s  peak RSS %7.1f MB\n",
                     mode[0] == 'u' ? "unidirectional" : "bidirectional ", rows,
                     f.Count == rows ? "" : " (WRONG SUM)", f.Seconds, f.RssKb / 1024.0);

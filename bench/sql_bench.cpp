@@ -1,9 +1,9 @@
 // A query over a SQLite file opened and walked to the end, reading every
 // field of every record, against the same walk through Qt SQL's own
-// forward-only query. After a warm-up the two sides take turns round by
-// round (the order alternating), the best round of each counts, and both
-// must have computed the same sums. Prints one line per comparison, its
-// last figure the time ratio ours / Qt SQL.
+// forward-only query, in turns (BenchSupport.h); both must compute the same
+// sums. Prints one line per comparison, its last figure the ratio of
+// processor times ours / Qt SQL, and how the times grow with the rows.
+#include "BenchSupport.h"
 #include "DBTables.h"
 
 #include <QtCore/QCoreApplication>
@@ -12,10 +12,8 @@
 #include <QtSql/QSqlDatabase>
 #include <QtSql/QSqlQuery>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -43,9 +41,12 @@ struct Sums {
     Int64 Ids = 0, Chars = 0, Days = 0, Flags = 0;
     double Amount = 0;
     bool operator==(const Sums&) const = default;
+    std::string Text() const {
+        return bench::Format("ids %lld, characters %lld, days %lld, flags %lld, amount %.2f", (long long)Ids,
+                             (long long)Chars, (long long)Days, (long long)Flags, Amount);
+    }
 };
 
-using Clock = std::chrono::steady_clock;
 using Walk = std::function<Sums(const QString&)>;
 
 // The walk through our query: open, then every field of every record.
@@ -93,30 +94,16 @@ Sums Peer(const QString& path) {
     return s;
 }
 
-double Timed(const Walk& walk, const QString& path, Sums& sums) {
-    const auto start = Clock::now();
-    sums = walk(path);
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Best times of both sides over the rounds; false when the sums differ.
-bool Compare(const char* label, int rows, const Walk& ours, const QString& path) {
-    Sums oursSums, peerSums;
-    Timed(ours, path, oursSums);
-    Timed(Peer, path, peerSums);
-    double oursBest = 1e30, peerBest = 1e30;
-    for (int round = 0; round < kRounds; ++round) {
-        if (round % 2 == 0) oursBest = std::min(oursBest, Timed(ours, path, oursSums));
-        peerBest = std::min(peerBest, Timed(Peer, path, peerSums));
-        if (round % 2 == 1) oursBest = std::min(oursBest, Timed(ours, path, oursSums));
-    }
-    if (!(oursSums == peerSums)) {
-        std::fprintf(stderr, "%d rows, %s: the sums differ\n", rows, label);
-        return false;
-    }
-    std::printf("%8d rows  %-22s %9.5f s  QSqlQuery %9.5f s  ratio %.3f\n", rows, label, oursBest, peerBest,
-                oursBest / peerBest);
-    return true;
+// The best times of both sides, their sums checked equal after every round.
+void Compare(const char* label, int rows, const Walk& ours, const QString& path, bench::Growth& growth) {
+    const bench::Best best = bench::Compare(
+        bench::Format("%d rows, %s", rows, label), [&] { return ours(path); }, [&] { return Peer(path); },
+        [](const Sums& o, const Sums& p) { return o == p ? std::string() : o.Text() + " against " + p.Text(); },
+        kRounds);
+    bench::PrintTimeRatio(bench::Format("%8d rows  %-22s", rows, label), "QSqlQuery", best, kRounds, true,
+                          "same sums");
+    growth.Add(std::string("ours, ") + label, rows, best.Ours.Cpu);
+    growth.Add(std::string("QSqlQuery beside ") + label, rows, best.Peer.Cpu);
 }
 
 }  // namespace
@@ -125,11 +112,12 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.db"));
-    bool same = true;
+    bench::Growth growth;
     for (int rows : {1000, 10000, 100000, 1000000}) {
         Fill(path, rows);
-        same = Compare("TQuery", rows, [](const QString& p) { return Ours(p, false); }, path) && same;
-        same = Compare("TQuery UniDirectional", rows, [](const QString& p) { return Ours(p, true); }, path) && same;
+        Compare("TQuery", rows, [](const QString& p) { return Ours(p, false); }, path, growth);
+        Compare("TQuery UniDirectional", rows, [](const QString& p) { return Ours(p, true); }, path, growth);
     }
-    return same ? 0 : 1;
+    growth.Print();
+    return 0;
 }
