@@ -23,6 +23,21 @@ bool TCommonDialog::Run(TPrintDialogChoice& choice, TPrintDialogOptions options,
     return ok;
 }
 
+void OfferPageRange(TPrintDialogChoice& choice, TPrintRange range, Integer from, Integer to, Integer min, Integer max) {
+    choice.PrintRange = range;
+    choice.FromPage = from;
+    choice.ToPage = to;
+    choice.MinPage = min;
+    choice.MaxPage = max;
+}
+
+void TakePageRange(const TPrintDialogChoice& choice, TPrintRange& range, Integer& from, Integer& to) {
+    range = choice.PrintRange;
+    if (range != prPageNums) return;
+    from = choice.FromPage;
+    to = choice.ToPage;
+}
+
 // ------------------------------------------------------------ print dialog
 
 void TPrintDialog::SetCopies(Integer copies) {
@@ -34,18 +49,10 @@ bool TPrintDialog::Execute() {
     TPrintDialogChoice choice = PrinterChoice(*Printer());
     if (copies_ > 0) choice.Mode.dmCopies = SmallInt(copies_);
     choice.Mode.dmCollate = collate_ ? DMCOLLATE_TRUE : DMCOLLATE_FALSE;
-    choice.PrintRange = printRange_;
-    choice.FromPage = fromPage_;
-    choice.ToPage = toPage_;
-    choice.MinPage = minPage_;
-    choice.MaxPage = maxPage_;
+    OfferPageRange(choice, printRange_, fromPage_, toPage_, minPage_, maxPage_);
     choice.PrintToFile = choice.PrintToFile || printToFile_;
     if (!Run(choice, options_, false)) return false;
-    printRange_ = choice.PrintRange;
-    if (printRange_ == prPageNums) {
-        fromPage_ = choice.FromPage;
-        toPage_ = choice.ToPage;
-    }
+    TakePageRange(choice, printRange_, fromPage_, toPage_);
     copies_ = choice.Mode.dmCopies;
     collate_ = choice.Mode.dmCollate == DMCOLLATE_TRUE;
     printToFile_ = choice.PrintToFile;

@@ -48,6 +48,10 @@ bool RunPrintDialog(const TPrinter& printer, TPrintDialogChoice& choice, TPrintD
                     QWidget* parent, const std::function<void(QDialog&)>& shown);
 // Selects the chosen printer with the chosen mode (as SetPrinter keeps it).
 void TakePrintDialogChoice(TPrinter& printer, const TPrintDialogChoice& choice);
+// A print dialog's page range, offered in the choice and read back from
+// it: from and to change only when pages were chosen by number.
+void OfferPageRange(TPrintDialogChoice& choice, TPrintRange range, Integer from, Integer to, Integer min, Integer max);
+void TakePageRange(const TPrintDialogChoice& choice, TPrintRange& range, Integer& from, Integer& to);
 
 class TCommonDialog : public TComponent {
 public:

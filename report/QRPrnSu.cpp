@@ -30,11 +30,7 @@ void TQRPrintDialog::SetCopies(Integer value) {
 bool TQRPrintDialog::Execute() {
     TPrintDialogChoice choice = PrinterChoice(*printer_);
     choice.Mode.dmCollate = Collate != 0 ? DMCOLLATE_TRUE : DMCOLLATE_FALSE;
-    choice.PrintRange = PrintRange;
-    choice.FromPage = FromPage;
-    choice.ToPage = ToPage;
-    choice.MinPage = MinPage;
-    choice.MaxPage = MaxPage;
+    OfferPageRange(choice, PrintRange, FromPage, ToPage, MinPage, MaxPage);
     choice.PrintToFile = choice.PrintToFile || PrintToFile;
     QWidget* parent = Application->MainForm() ? Application->MainForm()->Handle() : nullptr;
     const bool ok = RunPrintDialog(*printer_, choice, Options, false, parent, [this](QDialog& dialog) {
@@ -49,11 +45,7 @@ bool TQRPrintDialog::Execute() {
 void TQRPrintDialog::ReadBack(const TPrintDialogChoice& choice) {
     TakePrintDialogChoice(*printer_, choice);
     PrintToFile = Options.Contains(poPrintToFile) && choice.PrintToFile;
-    PrintRange = choice.PrintRange;
-    if (PrintRange == prPageNums) {
-        FromPage = choice.FromPage;
-        ToPage = choice.ToPage;
-    }
+    TakePageRange(choice, PrintRange, FromPage, ToPage);
     copies_ = choice.Mode.dmCopies == 1 ? printer_->Copies() : choice.Mode.dmCopies;
     const DevMode& taken = printer_->Mode();
     Fields = taken.dmFields;

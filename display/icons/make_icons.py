@@ -6,9 +6,12 @@ transparent colour of the tree's image list.
 0 fixed drive, 1 folder tree, 2 network drive, 3 CD-ROM, 4 closed folder,
 5 open folder, 6 document, 7 computer, 8 removable drive."""
 import os
-import struct
+import sys
 
-W = H = 32
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from pixel_icons import Icon, save_bmp  # noqa: E402
+
+W = 32
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
 GREY = (160, 160, 160)
@@ -22,55 +25,12 @@ CYAN = (150, 210, 240)
 RED = (220, 60, 50)
 
 
-class Icon:
-    def __init__(self):
-        self.px = [[WHITE] * W for _ in range(H)]
-
-    def rect(self, l, t, r, b, colour):
-        for y in range(max(t, 0), min(b, H)):
-            for x in range(max(l, 0), min(r, W)):
-                self.px[y][x] = colour
-
-    def frame(self, l, t, r, b, colour):
-        self.rect(l, t, r, t + 1, colour)
-        self.rect(l, b - 1, r, b, colour)
-        self.rect(l, t, l + 1, b, colour)
-        self.rect(r - 1, t, r, b, colour)
-
-    def disc(self, cx, cy, radius, colour, inner=0.0):
-        for y in range(H):
-            for x in range(W):
-                d2 = (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2
-                if inner * inner <= d2 <= radius * radius:
-                    self.px[y][x] = colour
-
-    def poly(self, points, colour):
-        """Fills a convex polygon given clockwise."""
-        for y in range(H):
-            for x in range(W):
-                px, py = x + 0.5, y + 0.5
-                inside = True
-                for i in range(len(points)):
-                    (x1, y1), (x2, y2) = points[i], points[(i + 1) % len(points)]
-                    if (x2 - x1) * (py - y1) - (y2 - y1) * (px - x1) < 0:
-                        inside = False
-                        break
-                if inside:
-                    self.px[y][x] = colour
-
-    def save(self, path):
-        row_bytes = W * 3
-        # rows bottom up, pixels B, G, R
-        image = b"".join(b"".join(bytes((p[2], p[1], p[0])) for p in row) for row in reversed(self.px))
-        header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(image), 0, 0, 54)
-        info = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 24, 0, len(image), 2835, 2835, 0, 0)
-        assert row_bytes % 4 == 0
-        with open(path, "wb") as f:
-            f.write(header + info + image)
+def blank():
+    return Icon(W, WHITE)
 
 
 def drive(body, led):
-    icon = Icon()
+    icon = blank()
     icon.rect(3, 11, 29, 23, body)
     icon.frame(3, 11, 29, 23, DARK)
     icon.rect(4, 20, 28, 22, GREY)
@@ -79,7 +39,7 @@ def drive(body, led):
 
 
 def folder(open_):
-    icon = Icon()
+    icon = blank()
     icon.rect(3, 7, 13, 10, OCHRE)
     icon.rect(3, 9, 28, 26, OCHRE)
     if open_:
@@ -94,7 +54,7 @@ def folder(open_):
 def icons():
     fixed = drive(LIGHT, GREEN)
 
-    tree = Icon()
+    tree = blank()
     tree.rect(4, 4, 12, 10, YELLOW)
     tree.rect(7, 10, 8, 26, DARK)
     tree.rect(7, 17, 16, 18, DARK)
@@ -106,26 +66,26 @@ def icons():
     network.rect(15, 23, 17, 29, DARK)
     network.rect(6, 28, 27, 30, DARK)
 
-    cdrom = Icon()
+    cdrom = blank()
     cdrom.disc(16, 16, 13, GREY)
     cdrom.disc(16, 16, 12, CYAN)
     cdrom.disc(16, 16, 4, WHITE)
     cdrom.disc(16, 16, 5, DARK, inner=4)
 
-    document = Icon()
+    document = blank()
     document.rect(7, 3, 25, 29, (250, 250, 245))
     document.frame(7, 3, 25, 29, DARK)
     for y in range(8, 26, 4):
         document.rect(10, y, 22, y + 1, BLUE)
 
-    computer = Icon()
+    computer = blank()
     computer.rect(4, 4, 28, 21, LIGHT)
     computer.frame(4, 4, 28, 21, DARK)
     computer.rect(7, 7, 25, 18, BLUE)
     computer.rect(13, 21, 19, 25, GREY)
     computer.rect(8, 25, 24, 28, DARK)
 
-    removable = Icon()
+    removable = blank()
     removable.rect(9, 4, 23, 8, GREY)
     removable.frame(9, 4, 23, 8, DARK)
     removable.rect(7, 8, 25, 29, RED)
@@ -138,7 +98,7 @@ def icons():
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for i, icon in enumerate(icons()):
-        icon.save(os.path.join(here, "BITMAP%02d.bmp" % i))
+        save_bmp([icon], os.path.join(here, "BITMAP%02d.bmp" % i))
 
 
 if __name__ == "__main__":

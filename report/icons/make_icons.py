@@ -8,7 +8,10 @@ page, next page, last page, go to page, search, copy page, printer set-up,
 print, load report, save report, cancel the report."""
 import math
 import os
-import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from pixel_icons import Icon, save_bmp  # noqa: E402
 
 S = 16
 MAGENTA = (255, 0, 255)
@@ -28,52 +31,8 @@ RED = (210, 30, 30)
 BROWN = (120, 70, 20)
 
 
-class Icon:
-    def __init__(self):
-        self.px = [[MAGENTA] * S for _ in range(S)]
-
-    def rect(self, l, t, r, b, colour):
-        """Fills columns l..r-1 of rows t..b-1."""
-        for y in range(max(t, 0), min(b, S)):
-            for x in range(max(l, 0), min(r, S)):
-                self.px[y][x] = colour
-
-    def frame(self, l, t, r, b, colour):
-        self.rect(l, t, r, t + 1, colour)
-        self.rect(l, b - 1, r, b, colour)
-        self.rect(l, t, l + 1, b, colour)
-        self.rect(r - 1, t, r, b, colour)
-
-    def poly(self, points, colour):
-        """Fills a convex polygon given clockwise (y down), by pixel centres."""
-        for y in range(S):
-            for x in range(S):
-                px, py = x + 0.5, y + 0.5
-                inside = True
-                for i in range(len(points)):
-                    (x1, y1), (x2, y2) = points[i], points[(i + 1) % len(points)]
-                    if (x2 - x1) * (py - y1) - (y2 - y1) * (px - x1) < 0:
-                        inside = False
-                        break
-                if inside:
-                    self.px[y][x] = colour
-
-    def disc(self, cx, cy, radius, colour, inner=0.0):
-        for y in range(S):
-            for x in range(S):
-                d2 = (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2
-                if inner * inner <= d2 <= radius * radius:
-                    self.px[y][x] = colour
-
-    def line(self, x1, y1, x2, y2, colour, width=1.0):
-        """A stroke between two points, width pixels across."""
-        for y in range(S):
-            for x in range(S):
-                px, py = x + 0.5, y + 0.5
-                dx, dy = x2 - x1, y2 - y1
-                t = max(0.0, min(1.0, ((px - x1) * dx + (py - y1) * dy) / float(dx * dx + dy * dy)))
-                if math.hypot(px - (x1 + t * dx), py - (y1 + t * dy)) <= width / 2:
-                    self.px[y][x] = colour
+def blank():
+    return Icon(S, MAGENTA)
 
 
 def page(icon, l, t, r, b, lines=True):
@@ -110,7 +69,7 @@ def printer(icon, top=0):
 
 
 def zoom_fit():
-    icon = Icon()
+    icon = blank()
     page(icon, 5, 3, 11, 13)
     for x, y, sx, sy in ((1, 1, 1, 1), (14, 1, -1, 1), (1, 14, 1, -1), (14, 14, -1, -1)):
         icon.rect(min(x, x + 3 * sx), y, max(x, x + 3 * sx) + 1, y + 1, NAVY)
@@ -119,7 +78,7 @@ def zoom_fit():
 
 
 def zoom_width():
-    icon = Icon()
+    icon = blank()
     page(icon, 3, 1, 13, 15)
     icon.rect(2, 7, 14, 9, NAVY)
     icon.poly([(4, 3.5), (4, 12.5), (0, 8)], NAVY)
@@ -128,7 +87,7 @@ def zoom_width():
 
 
 def zoom_100():
-    icon = Icon()
+    icon = blank()
     magnifier(icon, 6.5, 6.5, 5.5)
     icon.rect(6, 4, 8, 10, NAVY)
     icon.rect(5, 5, 6, 6, NAVY)
@@ -136,33 +95,33 @@ def zoom_100():
 
 
 def first_page():
-    icon = Icon()
+    icon = blank()
     icon.rect(3, 3, 5, 13, NAVY)
     left_arrow(icon, 12)
     return icon
 
 
 def previous_page():
-    icon = Icon()
+    icon = blank()
     left_arrow(icon, 11)
     return icon
 
 
 def next_page():
-    icon = Icon()
+    icon = blank()
     right_arrow(icon, 5)
     return icon
 
 
 def last_page():
-    icon = Icon()
+    icon = blank()
     right_arrow(icon, 4)
     icon.rect(11, 3, 13, 13, NAVY)
     return icon
 
 
 def goto_page():
-    icon = Icon()
+    icon = blank()
     page(icon, 7, 1, 15, 15)
     icon.rect(1, 7, 6, 9, GREEN)
     icon.poly([(5, 3.5), (10, 8), (5, 12.5)], GREEN)
@@ -170,21 +129,21 @@ def goto_page():
 
 
 def find_text():
-    icon = Icon()
+    icon = blank()
     page(icon, 1, 1, 11, 14)
     magnifier(icon, 9, 9, 4)
     return icon
 
 
 def copy_page():
-    icon = Icon()
+    icon = blank()
     page(icon, 1, 1, 10, 11)
     page(icon, 6, 5, 15, 15)
     return icon
 
 
 def printer_setup():
-    icon = Icon()
+    icon = blank()
     printer(icon, 1)
     # a small gear over the printer's right shoulder
     for y in range(S):
@@ -200,13 +159,13 @@ def printer_setup():
 
 
 def print_pages():
-    icon = Icon()
+    icon = blank()
     printer(icon)
     return icon
 
 
 def load_report():
-    icon = Icon()
+    icon = blank()
     icon.rect(1, 3, 6, 5, OCHRE)
     icon.rect(1, 4, 13, 14, OCHRE)
     icon.frame(1, 4, 13, 14, BROWN)
@@ -216,7 +175,7 @@ def load_report():
 
 
 def save_report():
-    icon = Icon()
+    icon = blank()
     icon.rect(1, 1, 15, 15, BLUE)
     icon.frame(1, 1, 15, 15, NAVY)
     icon.rect(4, 1, 12, 6, SILVER)
@@ -227,7 +186,7 @@ def save_report():
 
 
 def cancel_report():
-    icon = Icon()
+    icon = blank()
     icon.disc(8, 8, 7.2, RED)
     icon.line(5, 5, 11, 11, WHITE, 2.2)
     icon.line(11, 5, 5, 11, WHITE, 2.2)
@@ -238,19 +197,7 @@ ICONS = [zoom_fit, zoom_width, zoom_100, first_page, previous_page, next_page, l
          find_text, copy_page, printer_setup, print_pages, load_report, save_report, cancel_report]
 
 
-def save_strip(icons, path):
-    width = S * len(icons)
-    rows = []
-    for y in reversed(range(S)):  # bottom up, pixels B, G, R
-        row = b"".join(bytes((p[2], p[1], p[0])) for icon in icons for p in icon.px[y])
-        rows.append(row + b"\0" * (-len(row) % 4))
-    image = b"".join(rows)
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(image), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, S, 1, 24, 0, len(image), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + image)
-
 
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
-    save_strip([draw() for draw in ICONS], os.path.join(here, "QRPREVBUTTONS.bmp"))
+    save_bmp([draw() for draw in ICONS], os.path.join(here, "QRPREVBUTTONS.bmp"))

@@ -1,6 +1,7 @@
 // Print and printer set-up dialogs: the printers they list, what they offer
 // and what they read back, driven with real keys and clicks in their modal
 // run and through the hook.
+#include "DialogTestSupport.h"
 #include "Graphics.h"
 #include "PdfTools.h"
 #include "PrintDialogs.h"
@@ -51,27 +52,6 @@ private:
     QString name_;
     std::unique_ptr<TPrinterDriver> pdf_ = NewPdfPrinterDriver();
 };
-
-template <class T>
-T* Child(QDialog& dialog, const char* name) {
-    T* child = dialog.findChild<T*>(QLatin1String(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
-bool Offered(QDialog& dialog, QWidget* widget) {
-    return widget && widget->isVisibleTo(&dialog) && widget->isEnabled();
-}
-
-void Click(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(6, widget->height() / 2));
-}
-
-void Type(QSpinBox* box, const QString& text) {
-    box->setFocus();
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(box, text);
-}
 
 QPushButton* OkButton(QDialog& dialog) {
     auto* box = dialog.findChild<QDialogButtonBox*>();
@@ -128,16 +108,16 @@ TEST_F(PrintDialogsTest, ListsThePrintersByNameAndTakesTheOneChosen) {
     int current = -1;
     QString type, location, pdfType, pdfLocation;
     WhenShown([&](QDialog& d) {
-        auto* printers = Child<QComboBox>(d, "printer");
+        auto* printers = DialogChild<QComboBox>(d, "printer");
         for (int i = 0; i < printers->count(); ++i) names << printers->itemText(i);
         current = printers->currentIndex();
-        type = Child<QLabel>(d, "type")->text();
-        location = Child<QLabel>(d, "location")->text();
+        type = DialogChild<QLabel>(d, "type")->text();
+        location = DialogChild<QLabel>(d, "location")->text();
         SaveTestImage(d.grab().toImage(), "print_dialog_queue");
         printers->setFocus();
         QTest::keyClick(printers, Qt::Key_Home);
-        pdfType = Child<QLabel>(d, "type")->text();
-        pdfLocation = Child<QLabel>(d, "location")->text();
+        pdfType = DialogChild<QLabel>(d, "type")->text();
+        pdfLocation = DialogChild<QLabel>(d, "location")->text();
         QTest::keyClick(&d, Qt::Key_Return);
     });
     ASSERT_TRUE(dialog.Execute());
@@ -163,14 +143,14 @@ TEST_F(PrintDialogsTest, RangeCopiesAndCollationChosenPrintAsChosen) {
     int fromMax = 0;
     WhenShown([&](QDialog& d) {
         events.push_back("run");
-        fromMax = Child<QSpinBox>(d, "from")->maximum();
-        Type(Child<QSpinBox>(d, "from"), "2");
-        Type(Child<QSpinBox>(d, "to"), "3");
-        Type(Child<QSpinBox>(d, "copies"), "2");
-        Click(Child<QCheckBox>(d, "collate"));
-        Click(Child<QRadioButton>(d, "landscape"));
+        fromMax = DialogChild<QSpinBox>(d, "from")->maximum();
+        Retype(DialogChild<QSpinBox>(d, "from"), "2");
+        Retype(DialogChild<QSpinBox>(d, "to"), "3");
+        Retype(DialogChild<QSpinBox>(d, "copies"), "2");
+        ClickNearLeft(DialogChild<QCheckBox>(d, "collate"));
+        ClickNearLeft(DialogChild<QRadioButton>(d, "landscape"));
         SaveTestImage(d.grab().toImage(), "print_dialog_chosen");
-        Click(OkButton(d));
+        ClickNearLeft(OkButton(d));
     });
     ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(events, (std::vector<std::string>{"show", "run", "close"}));
@@ -205,8 +185,8 @@ TEST_F(PrintDialogsTest, OptionsDecideTheRangeSelectionAndPrintToFileOffered) {
     const auto offered = [this](TPrintDialogOptions options) {
         Offer offer{};
         Answer(QDialog::Rejected, [&offer](QDialog& d) {
-            offer = {Offered(d, Child<QRadioButton>(d, "pageNums")), Offered(d, Child<QRadioButton>(d, "selection")),
-                     Offered(d, Child<QCheckBox>(d, "printToFile"))};
+            offer = {Offered(d, DialogChild<QRadioButton>(d, "pageNums")), Offered(d, DialogChild<QRadioButton>(d, "selection")),
+                     Offered(d, DialogChild<QCheckBox>(d, "printToFile"))};
         });
         TPrintDialog dialog(nullptr);
         dialog.SetOptions(options);
@@ -230,12 +210,12 @@ TEST_F(PrintDialogsTest, PrintToFileSwitchesToThePdfPrinterAndBack) {
     std::vector<int> chosen;
     bool tickedOnPdf = false;
     WhenShown([&](QDialog& d) {
-        auto* printers = Child<QComboBox>(d, "printer");
-        auto* toFile = Child<QCheckBox>(d, "printToFile");
+        auto* printers = DialogChild<QComboBox>(d, "printer");
+        auto* toFile = DialogChild<QCheckBox>(d, "printToFile");
         chosen.push_back(printers->currentIndex());
-        Click(toFile);
+        ClickNearLeft(toFile);
         chosen.push_back(printers->currentIndex());
-        Click(toFile);
+        ClickNearLeft(toFile);
         chosen.push_back(printers->currentIndex());
         printers->setFocus();
         QTest::keyClick(printers, Qt::Key_Home);
@@ -255,8 +235,8 @@ TEST_F(PrintDialogsTest, CancelChangesNothing) {
     dialog.SetToPage(4);
     const DevMode before = Printer()->Mode();
     WhenShown([](QDialog& d) {
-        Type(Child<QSpinBox>(d, "to"), "2");
-        Click(Child<QRadioButton>(d, "landscape"));
+        Retype(DialogChild<QSpinBox>(d, "to"), "2");
+        ClickNearLeft(DialogChild<QRadioButton>(d, "landscape"));
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_FALSE(dialog.Execute());
@@ -271,18 +251,18 @@ TEST_F(PrintDialogsTest, SetupDialogChangesPrinterPaperAndOrientation) {
     bool rangeShown = true, copiesShown = true;
     QString paper;
     WhenShown([&](QDialog& d) {
-        rangeShown = Child<QRadioButton>(d, "allPages")->isVisibleTo(&d);
-        copiesShown = Child<QSpinBox>(d, "copies")->isVisibleTo(&d);
-        auto* printers = Child<QComboBox>(d, "printer");
+        rangeShown = DialogChild<QRadioButton>(d, "allPages")->isVisibleTo(&d);
+        copiesShown = DialogChild<QSpinBox>(d, "copies")->isVisibleTo(&d);
+        auto* printers = DialogChild<QComboBox>(d, "printer");
         printers->setFocus();
         QTest::keyClick(printers, Qt::Key_Down);  // Office laser, on Letter
-        paper = Child<QComboBox>(d, "paper")->currentText();
-        auto* papers = Child<QComboBox>(d, "paper");
+        paper = DialogChild<QComboBox>(d, "paper")->currentText();
+        auto* papers = DialogChild<QComboBox>(d, "paper");
         papers->setFocus();
         QTest::keyClick(papers, Qt::Key_End);  // its last paper: JIS B5
-        Click(Child<QRadioButton>(d, "landscape"));
+        ClickNearLeft(DialogChild<QRadioButton>(d, "landscape"));
         SaveTestImage(d.grab().toImage(), "printer_setup_dialog");
-        Click(OkButton(d));
+        ClickNearLeft(OkButton(d));
     });
     ASSERT_TRUE(setup.Execute());
     EXPECT_FALSE(rangeShown);
@@ -302,7 +282,7 @@ TEST_F(PrintDialogsTest, AUserPaperSizeIsOfferedAsItIs) {
     mode.dmPaperLength = 2345;
     Printer()->SetPrinter(QStringLiteral("Velmora PDF"), QString(), QString(), &mode);
     QString shownPaper;
-    Answer(QDialog::Accepted, [&](QDialog& d) { shownPaper = Child<QComboBox>(d, "paper")->currentText(); });
+    Answer(QDialog::Accepted, [&](QDialog& d) { shownPaper = DialogChild<QComboBox>(d, "paper")->currentText(); });
     TPrinterSetupDialog setup(nullptr);
     ASSERT_TRUE(setup.Execute());
     EXPECT_EQ(shownPaper, QStringLiteral("ユーザー定義 (123 x 234.5 mm)"));

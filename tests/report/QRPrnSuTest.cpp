@@ -4,6 +4,7 @@
 #include "QRPrntrPrinterSupport.h"
 
 #include "Forms.h"
+#include "DialogTestSupport.h"
 #include "TestSupport.h"
 
 #include <QtGui/QScreen>
@@ -21,31 +22,6 @@
 #include <functional>
 
 namespace {
-
-template <class T>
-T* Child(QDialog& dialog, const char* name) {
-    T* child = dialog.findChild<T*>(QLatin1String(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
-// Shown and enabled.
-bool Offered(QDialog& dialog, QWidget* widget) {
-    return widget && widget->isVisibleTo(&dialog) && widget->isEnabled();
-}
-
-void Click(QWidget* widget) {
-    if (widget) QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(4, widget->height() / 2));
-}
-
-// Replaces a spin box's text by typing.
-void Type(QSpinBox* box, const QString& text) {
-    if (!box) return;
-    box->setFocus();
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Tab);
-}
 
 QStringList Items(QComboBox* box) {
     QStringList items;
@@ -77,11 +53,11 @@ TEST_F(QRPrintDialogTest, ReadsBackRangeCopiesAndTheChosenMode) {
         const QRect screen = d.screen()->geometry();
         placed = d.pos();
         expected = QPoint((screen.width() - d.width()) / 2, (screen.height() - d.height()) / 3);
-        Click(Child<QRadioButton>(d, "pageNums"));
-        Type(Child<QSpinBox>(d, "to"), "3");
-        Type(Child<QSpinBox>(d, "from"), "2");
-        Type(Child<QSpinBox>(d, "copies"), "2");
-        auto* colour = Child<QComboBox>(d, "color");
+        ClickNearLeft(DialogChild<QRadioButton>(d, "pageNums"));
+        Retype(DialogChild<QSpinBox>(d, "to"), "3");
+        Retype(DialogChild<QSpinBox>(d, "from"), "2");
+        Retype(DialogChild<QSpinBox>(d, "copies"), "2");
+        auto* colour = DialogChild<QComboBox>(d, "color");
         colour->setFocus();
         QTest::keyClick(colour, Qt::Key_Down);
         Accept(d);
@@ -119,13 +95,13 @@ TEST_F(QRPrintDialogTest, WithoutOptionsOffersNoRangeAndCancelChangesNothing) {
     int current = -1;
     QString type, location;
     WhenPrintDialogShows([&](QDialog& d) {
-        rangeOffered = Offered(d, Child<QRadioButton>(d, "pageNums"));
-        selectionOffered = Offered(d, Child<QRadioButton>(d, "selection"));
-        fileOffered = Offered(d, Child<QCheckBox>(d, "printToFile"));
-        printers = Items(Child<QComboBox>(d, "printer"));
-        current = Child<QComboBox>(d, "printer")->currentIndex();
-        type = Child<QLabel>(d, "type")->text();
-        location = Child<QLabel>(d, "location")->text();
+        rangeOffered = Offered(d, DialogChild<QRadioButton>(d, "pageNums"));
+        selectionOffered = Offered(d, DialogChild<QRadioButton>(d, "selection"));
+        fileOffered = Offered(d, DialogChild<QCheckBox>(d, "printToFile"));
+        printers = Items(DialogChild<QComboBox>(d, "printer"));
+        current = DialogChild<QComboBox>(d, "printer")->currentIndex();
+        type = DialogChild<QLabel>(d, "type")->text();
+        location = DialogChild<QLabel>(d, "location")->text();
         SaveTestImage(d.grab().toImage(), "qrprnsu_print_dialog");
         QTest::keyClick(&d, Qt::Key_Escape);
     });
