@@ -2,6 +2,8 @@
 
 #include "ControlsWidget.h"
 
+#include <QtCore/QCoreApplication>
+#include <QtGui/QFocusEvent>
 #include <QtGui/QValidator>
 #include <QtWidgets/QLineEdit>
 
@@ -23,6 +25,33 @@ private:
 };
 
 namespace {
+
+// Selects length units from start, or puts the caret at start.
+void ShowSelection(QLineEdit* e, Integer start, Integer length) {
+    if (length > 0) {
+        e->setSelection(start, length);
+    } else {
+        e->deselect();
+        e->setCursorPosition(start);
+    }
+}
+
+// Whether the focus leaves for a pop-up (a menu): Qt keeps the selection.
+bool LeavingForPopup() {
+    const TNativeEvent* native = CurrentNativeEvent();
+    return native && native->Event && native->Event->type() == QEvent::FocusOut &&
+           static_cast<QFocusEvent*>(native->Event)->reason() == Qt::PopupFocusReason;
+}
+
+// The part of text that differs from old, as [from, from + length).
+void ChangedPart(const QString& old, const QString& text, qsizetype& from, qsizetype& length) {
+    const qsizetype shorter = std::min(old.size(), text.size());
+    from = 0;
+    while (from < shorter && old[from] == text[from]) ++from;
+    qsizetype tail = 0;
+    while (tail < shorter - from && old[old.size() - 1 - tail] == text[text.size() - 1 - tail]) ++tail;
+    length = text.size() - from - tail;
+}
 
 Qt::Alignment QtAlignmentOf(TAlignment alignment) {
     switch (alignment) {
@@ -73,8 +102,9 @@ QWidget* TCustomEdit::CreateWidget(QWidget* parent) {
     settingText_ = true;
     e->setText(text_);
     settingText_ = false;
-    e->setSelection(selStart_, selLength_);
-    if (selLength_ == 0) e->setCursorPosition(selStart_);
+    // A new widget has no focus yet.
+    parked_ = hideSelection_;
+    if (!parked_) ShowSelection(e, selStart_, selLength_);
     e->setModified(modified_);
     QObject::connect(e, &QLineEdit::textChanged, e, [this](const QString& text) { widgetTextChanged(text); });
     return e;
@@ -95,6 +125,10 @@ void TCustomEdit::applyWidgetOptions() {
     e->setTextMargins(borderStyle_ == bsNone ? QMargins(-1, 0, -1, 0) : QMargins());
     e->setAlignment(QtAlignmentOf(alignment_));
     e->setEchoMode(passwordChar_.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    // The line edit asks the style for its mask character (PasswordChar,
+    // WidgetStyle.cpp) only when it is made or its style changes.
+    QEvent styleChange(QEvent::StyleChange);
+    QCoreApplication::sendEvent(e, &styleChange);
 }
 
 // The widget is going (RecreateWnd): what it held stays with the control.
@@ -137,6 +171,8 @@ void TCustomEdit::SetText(const QString& text) {
         settingText_ = false;
         // The platform's edit puts the caret in front after a new text.
         if (LineEdit() == e) e->setCursorPosition(0);
+        selStart_ = 0;
+        selLength_ = 0;
     } else {
         text_ = value;
         modified_ = false;
@@ -158,7 +194,9 @@ void TCustomEdit::Change() {
 
 QString TCustomEdit::limitInput(const QString& input, int& pos) const {
     QString out = ApplyCharCase(input, charCase_);
-    if (settingText_ || maxLength_ <= 0) return out;
+    if (settingText_) return out;
+    if (oemConvert_) out = throughOemCodePage(out, pos);
+    if (maxLength_ <= 0) return out;
     const qsizetype allowed = std::max<qsizetype>(maxLength_, text_.size());
     if (out.size() <= allowed) return out;
     // The units just typed or pasted end at the caret: the excess goes.
@@ -208,8 +246,46 @@ void TCustomEdit::SetAlignment(TAlignment alignment) {
 }
 
 void TCustomEdit::SetPasswordChar(WideChar c) {
+    if (passwordChar_ == c) return;
     passwordChar_ = c;
-    if (QLineEdit* e = LineEdit()) e->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    applyWidgetOptions();
+}
+
+QString TCustomEdit::throughOemCodePage(const QString& input, int& pos) const {
+    qsizetype from = 0, length = 0;
+    ChangedPart(text_, input, from, length);
+    const QString typed = input.mid(from, length);
+    const QString converted = AnsiToWide(WideToAnsi(typed));
+    if (converted == typed) return input;
+    const qsizetype shift = converted.size() - typed.size();
+    if (pos >= from + length) pos = int(pos + shift);
+    else if (pos > from) pos = int(std::min<qsizetype>(pos, from + converted.size()));
+    return input.left(from) + converted + input.mid(from + length);
+}
+
+void TCustomEdit::SetHideSelection(bool on) {
+    if (hideSelection_ == on) return;
+    hideSelection_ = on;
+    const QLineEdit* e = LineEdit();
+    if (!e || e->hasFocus()) return;
+    if (on) park(SelStart(), SelLength());
+    else unpark();
+}
+
+void TCustomEdit::park(Integer start, Integer length) {
+    QLineEdit* e = LineEdit();
+    if (!e || parked_) return;
+    selStart_ = start;
+    selLength_ = length;
+    parked_ = true;
+    e->deselect();
+}
+
+void TCustomEdit::unpark() {
+    QLineEdit* e = LineEdit();
+    if (!e || !parked_) return;
+    parked_ = false;
+    ShowSelection(e, selStart_, selLength_);
 }
 
 void TCustomEdit::SetCharCase(TEditCharCase charCase) {
@@ -235,15 +311,14 @@ void TCustomEdit::AdjustHeight() {
 
 Integer TCustomEdit::SelStart() const {
     const QLineEdit* e = LineEdit();
-    if (!e) return selStart_;
+    if (!selectionInWidget()) return selStart_;
     return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
 }
 
 void TCustomEdit::SetSelStart(Integer start) {
     start = std::clamp<Integer>(start, 0, Integer(text_.size()));
-    if (QLineEdit* e = LineEdit()) {
-        e->deselect();
-        e->setCursorPosition(start);
+    if (selectionInWidget()) {
+        ShowSelection(LineEdit(), start, 0);
     } else {
         selStart_ = start;
         selLength_ = 0;
@@ -252,20 +327,15 @@ void TCustomEdit::SetSelStart(Integer start) {
 
 Integer TCustomEdit::SelLength() const {
     const QLineEdit* e = LineEdit();
-    if (!e) return selLength_;
+    if (!selectionInWidget()) return selLength_;
     return e->hasSelectedText() ? Integer(e->selectionLength()) : 0;
 }
 
 void TCustomEdit::SetSelLength(Integer length) {
     const Integer start = SelStart();
     length = std::clamp<Integer>(length, 0, Integer(text_.size()) - start);
-    if (QLineEdit* e = LineEdit()) {
-        if (length == 0) {
-            e->deselect();
-            e->setCursorPosition(start);
-        } else {
-            e->setSelection(start, length);
-        }
+    if (selectionInWidget()) {
+        ShowSelection(LineEdit(), start, length);
     } else {
         selLength_ = length;
     }
@@ -277,7 +347,10 @@ QString TCustomEdit::SelText() const {
 
 void TCustomEdit::SetSelText(const QString& text) {
     if (QLineEdit* e = LineEdit()) {
+        const bool parked = parked_;
+        unpark();
         e->insert(text);
+        if (parked) park(SelStart(), SelLength());
         return;
     }
     const Integer start = SelStart();
@@ -291,8 +364,8 @@ void TCustomEdit::SetSelText(const QString& text) {
 }
 
 void TCustomEdit::SelectAll() {
-    if (QLineEdit* e = LineEdit()) {
-        e->selectAll();
+    if (selectionInWidget()) {
+        LineEdit()->selectAll();
     } else {
         selStart_ = 0;
         selLength_ = Integer(text_.size());
@@ -323,6 +396,11 @@ void TCustomEdit::WndProc(TMessage& Message) {
     case WM_GETDLGCODE:
         Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL;
         return;
+    case WM_SETFOCUS:
+        // Back before the entry step, which may select everything.
+        unpark();
+        TWinControl::WndProc(Message);
+        return;
     case CM_CTL3DCHANGED:
         AdjustHeight();
         return;
@@ -330,6 +408,16 @@ void TCustomEdit::WndProc(TMessage& Message) {
         TWinControl::WndProc(Message);
         return;
     }
+}
+
+void TCustomEdit::WMKillFocus(TMessage& Message) {
+    QLineEdit* e = LineEdit();
+    const Integer start = SelStart(), length = SelLength();
+    const bool popup = LeavingForPopup();
+    TWinControl::WMKillFocus(Message);
+    if (!e || LineEdit() != e || parked_ || popup) return;
+    if (hideSelection_) park(start, length);
+    else ShowSelection(e, start, length);
 }
 
 void TCustomEdit::CMFontChanged(TMessage& Message) {

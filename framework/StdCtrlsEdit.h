@@ -44,9 +44,12 @@ public:
     void SetPasswordChar(WideChar c);
     TEditCharCase CharCase() const { return charCase_; }
     void SetCharCase(TEditCharCase charCase);
-    // Stored only: the selection shows while the box has the focus.
+    // The selection outlives the focus; without the focus it shows only
+    // when HideSelection is off.
     bool HideSelection() const { return hideSelection_; }
-    void SetHideSelection(bool on) { hideSelection_ = on; }
+    void SetHideSelection(bool on);
+    // What the user types or pastes goes through the OEM code page and back
+    // (932 here): a character it cannot hold becomes "?".
     bool OEMConvert() const { return oemConvert_; }
     void SetOEMConvert(bool on) { oemConvert_ = on; }
 
@@ -78,6 +81,8 @@ protected:
     bool TakesFocusOnClick() const override { return true; }
     TRect BorderInsets() const override;
     void WndProc(TMessage& Message) override;
+    // Qt drops the selection when the focus leaves: it is kept here.
+    void WMKillFocus(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
     void DoEnter() override;
     // OnChange.
@@ -95,6 +100,12 @@ private:
     void widgetTextChanged(const QString& text);
     void applyWidgetOptions();
     QString limitInput(const QString& input, int& pos) const;
+    QString throughOemCodePage(const QString& input, int& pos) const;
+    // The selection of an unfocused box under HideSelection waits in
+    // selStart_ and selLength_ instead of the widget, which shows none.
+    bool selectionInWidget() const { return LineEdit() && !parked_; }
+    void park(Integer start, Integer length);
+    void unpark();
 
     QString text_;
     Integer maxLength_ = 0;
@@ -110,6 +121,7 @@ private:
     Integer selStart_ = 0;
     Integer selLength_ = 0;
     bool settingText_ = false;
+    bool parked_ = false;
     TEditLimit* limit_ = nullptr;
 };
 

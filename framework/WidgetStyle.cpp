@@ -8,10 +8,12 @@
 // an old one.
 //
 // The style also draws the captions of disabled push buttons, check boxes
-// and radio buttons as the framework's own labels and buttons draw theirs.
+// and radio buttons as the framework's own labels and buttons draw theirs,
+// and masks an edit box's text with its PasswordChar.
 #include "WidgetStyle.h"
 
 #include "ControlsWidget.h"
+#include "StdCtrlsEdit.h"
 #include "Windows.h"
 
 #include <QtGui/QPalette>
@@ -83,9 +85,24 @@ bool DrawDisabledCaption(QStyle::ControlElement element, const QStyleOption* opt
     return true;
 }
 
+// The mask character of an edit box's widget; 0 for any other widget.
+int PasswordCharOf(const QWidget* widget) {
+    const auto* link = dynamic_cast<const TControlWidgetLink*>(widget);
+    const auto* edit = link ? dynamic_cast<const TCustomEdit*>(link->Control()) : nullptr;
+    return edit ? edit->PasswordChar().unicode() : 0;
+}
+
 class TWidgetStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            if (const int c = PasswordCharOf(widget)) return c;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {

@@ -152,11 +152,13 @@ TEST_F(StdCtrlsEditTest, TabMovesToTheNextTabStopAndAutoSelectSelectsAll) {
     EXPECT_TRUE(b->Focused());
     EXPECT_EQ(b->SelLength(), 5);
     b->SetAutoSelect(false);
+    b->SetSelStart(1);
     a->SetTabStop(false);
     b->SetTabStop(true);
     a->SetFocus();
     b->SetFocus();
     EXPECT_EQ(b->SelLength(), 0);
+    EXPECT_EQ(b->SelStart(), 1);
 }
 
 TEST_F(StdCtrlsEditTest, ReadOnlyRefusesTypingButKeepsKeyEvents) {
@@ -269,6 +271,90 @@ TEST_F(StdCtrlsEditTest, ABorderlessBoxKeepsOnePixelBesideItsText) {
     EXPECT_EQ(boxFirst, refFirst);
     EXPECT_EQ(boxLast, refLast);
     EXPECT_LT(boxLast, width - 1);
+}
+
+// Pixels of the box's widget in its palette's highlight colour.
+int HighlightPixels(TCustomEdit* edit) {
+    const QImage image = edit->Handle()->grab().toImage();
+    const QRgb highlight = edit->Handle()->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == highlight) ++count;
+    return count;
+}
+
+TEST_F(StdCtrlsEditTest, TheSelectionOutlivesTheFocus) {
+    a->SetAutoSelect(false);
+    a->SetText("hello");
+    a->SetSelStart(1);
+    a->SetSelLength(3);
+    KeyClick(form.get(), Qt::Key_Tab);
+    ASSERT_TRUE(b->Focused());
+    EXPECT_EQ(a->SelText(), "ell");
+    // Set while the box has no focus, it is there when the focus comes back.
+    a->SetSelStart(2);
+    a->SetSelLength(2);
+    KeyClick(form.get(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(a->Focused());
+    EXPECT_EQ(a->SelStart(), 2);
+    EXPECT_EQ(a->SelText(), "ll");
+    KeyClicks(form.get(), "x");
+    EXPECT_EQ(a->Text(), "hexo");
+}
+
+TEST_F(StdCtrlsEditTest, AnUnfocusedBoxShowsItsSelectionOnlyWithoutHideSelection) {
+    a->SetText("WWWW");
+    a->SelectAll();
+    EXPECT_GT(HighlightPixels(a), 20);
+    KeyClick(form.get(), Qt::Key_Tab);
+    ASSERT_TRUE(b->Focused());
+    EXPECT_EQ(HighlightPixels(a), 0);
+    a->SetHideSelection(false);
+    EXPECT_GT(HighlightPixels(a), 20);
+    EXPECT_EQ(a->SelLength(), 4);
+    // Typing into the other box leaves this one's selection alone.
+    KeyClicks(form.get(), "q");
+    EXPECT_GT(HighlightPixels(a), 20);
+    a->SetHideSelection(true);
+    EXPECT_EQ(HighlightPixels(a), 0);
+    EXPECT_EQ(a->SelLength(), 4);
+}
+
+TEST_F(StdCtrlsEditTest, PasswordCharMasksTheTextWithThatCharacter) {
+    auto* other = Place(new TEdit(form.get()), form.get(), 10, 90, 120, 24);
+    other->SetFocus();
+    a->SetText("abc");
+    a->SetPasswordChar(u'*');
+    b->SetText("***");
+    EXPECT_EQ(a->Text(), "abc");
+    EXPECT_EQ(a->Handle()->grab().toImage(), b->Handle()->grab().toImage());
+    a->SetPasswordChar(u'#');
+    b->SetText("###");
+    EXPECT_EQ(a->Handle()->grab().toImage(), b->Handle()->grab().toImage());
+    a->SetPasswordChar(QChar());
+    b->SetText("abc");
+    EXPECT_EQ(a->Handle()->grab().toImage(), b->Handle()->grab().toImage());
+}
+
+TEST_F(StdCtrlsEditTest, OEMConvertTurnsWhatTheCodePageCannotHoldIntoQuestionMarks) {
+    a->SetOEMConvert(true);
+    a->SetText(QStringLiteral("ab\u00e9"));
+    // The program's text stays as it is; pasted text goes through code page 932.
+    EXPECT_EQ(a->Text(), QStringLiteral("ab\u00e9"));
+    a->SetSelStart(1);
+    QApplication::clipboard()->setText(QStringLiteral("x\u00e9\U0001F600\u6f22y"));
+    a->PasteFromClipboard();
+    EXPECT_EQ(a->Text(), QStringLiteral("ax??\u6f22yb\u00e9"));
+    EXPECT_EQ(a->SelStart(), 6);
+    // The wave dash comes back as the code page's own character.
+    a->SetText("");
+    QApplication::clipboard()->setText(QStringLiteral("\u301c"));
+    a->PasteFromClipboard();
+    EXPECT_EQ(a->Text(), QStringLiteral("\uff5e"));
+    a->SetOEMConvert(false);
+    a->PasteFromClipboard();
+    EXPECT_EQ(a->Text(), QStringLiteral("\uff5e\u301c"));
 }
 
 }  // namespace
