@@ -241,9 +241,9 @@ public:
         for (const std::string& series : order_) {
             const auto& points = points_.at(series);
             if (points.size() < 2) continue;
-            std::string line = Format("growth of %s from %g:", series.c_str(), points.front().first);
+            std::string line = Format("growth of %s from %.6g:", series.c_str(), points.front().first);
             for (size_t i = 1; i < points.size(); ++i)
-                line += Format(" %gx size %.1fx time;", points[i].first / points.front().first,
+                line += Format(" %.3gx size %.3gx time;", points[i].first / points.front().first,
                                points[i].second / points.front().second);
             std::printf("%s\n", line.c_str());
         }
