@@ -2,23 +2,24 @@
 // engine. Each expression is prepared once and its aggregates updated on
 // every record, as a report's expression control does; the peer is a
 // QJSEngine function, compiled once and called per record with the same
-// field values. Each side runs passes over the data set for at least half a
-// second. Prints records per second and the time ratio ours / QJSEngine.
+// field values. A pass over the data set is one round of each side, in
+// turns (BenchSupport.h); both must give the same value. Prints one line
+// per expression and size ending with the ratio of processor times
+// ours / QJSEngine, then how the times grow with the records.
+// Usage: expr_bench [records...]   (default: 10000 100000 1000000)
+#include "BenchSupport.h"
 #include "DBClient.h"
 #include "QRExpr.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtQml/QJSEngine>
 
-#include <chrono>
+#include <cmath>
 #include <cstdio>
-#include <functional>
+#include <cstdlib>
+#include <vector>
 
 namespace {
-
-constexpr double kMinSeconds = 0.5;
-
-using Clock = std::chrono::steady_clock;
 
 void Fill(TClientDataSet& ds, int records) {
     ds.SetName("SALES");
@@ -74,30 +75,46 @@ const Case kCases[] = {
      {"NAME"}},
 };
 
-// Runs pass() over the data set until kMinSeconds have gone by; records per second.
-double Rate(TClientDataSet& ds, const std::function<void()>& perRecord,
-            const std::function<void()>& startPass) {
-    Int64 records = 0;
-    const auto start = Clock::now();
-    double seconds = 0;
-    do {
-        startPass();
-        for (ds.First(); !ds.Eof(); ds.Next()) perRecord();
-        records += ds.RecordCount();
-        seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (seconds < kMinSeconds);
-    return double(records) / seconds;
+// What an expression gave: a number, or else its text.
+struct Value {
+    bool numeric = false;
+    double number = 0;
+    QString text;
+
+    std::string Show() const { return numeric ? bench::Format("%.17g", number) : text.toStdString(); }
+};
+
+// Equal texts, or numbers whose relative difference is below kTolerance
+// (both sides add in the same order, in doubles).
+constexpr double kTolerance = 1e-12;
+
+std::string Differ(const Value& ours, const Value& peer) {
+    const bool same = ours.numeric == peer.numeric &&
+                      (ours.numeric ? std::abs(ours.number - peer.number) <=
+                                          kTolerance * std::max(std::abs(ours.number), std::abs(peer.number))
+                                    : ours.text == peer.text);
+    return same ? std::string() : ours.Show() + " against " + peer.Show();
 }
 
-double RunOurs(TClientDataSet& ds, TQRDataSetList& sets, const Case& c, QString& shown) {
-    TQREvaluator e;
-    e.SetDataSets(&sets);
-    e.Prepare(QString::fromLatin1(c.expression));
-    const double rate = Rate(ds, [&] { e.UpdateAggregates(); }, [&] { e.Reset(); });
-    const EvalResult result = e.Value();
-    shown = result.IsError() ? QStringLiteral("error: ") + result.Message() : result.Text();
-    return rate;
-}
+// Our pass: the aggregates started over, updated on every record, then the value.
+class OursSide {
+public:
+    OursSide(TClientDataSet& ds, TQRDataSetList& sets, const Case& c) : ds_(ds) {
+        e_.SetDataSets(&sets);
+        e_.Prepare(QString::fromLatin1(c.expression));
+    }
+    Value Pass() {
+        e_.Reset();
+        for (ds_.First(); !ds_.Eof(); ds_.Next()) e_.UpdateAggregates();
+        const EvalResult r = e_.Value();
+        if (r.IsError()) return {false, 0, QStringLiteral("error: ") + r.Message()};
+        return r.IsNumeric() ? Value{true, r.AsFloat(), {}} : Value{false, 0, r.Text()};
+    }
+
+private:
+    TClientDataSet& ds_;
+    TQREvaluator e_;
+};
 
 QJSValue FieldValue(const TField* f) {
     switch (f->DataType()) {
@@ -107,47 +124,58 @@ QJSValue FieldValue(const TField* f) {
     }
 }
 
-double RunPeer(TClientDataSet& ds, const Case& c, QString& shown) {
-    QJSEngine engine;
-    engine.evaluate(QString::fromLatin1(c.script));
-    const QJSValue global = engine.globalObject();
-    QJSValue reset = global.property(QStringLiteral("reset"));
-    QJSValue step = global.property(QStringLiteral("step"));
-    std::vector<const TField*> fields;
-    for (const char* name : c.fields) fields.push_back(ds.FieldByName(QString::fromLatin1(name)));
-    // One argument list, refilled per record.
-    QJSValueList args(qsizetype(fields.size()));
-    const double rate = Rate(
-        ds,
-        [&] {
-            for (size_t i = 0; i < fields.size(); ++i) args[qsizetype(i)] = FieldValue(fields[i]);
-            step.call(args);
-        },
-        [&] { reset.call(); });
-    shown = global.property(QStringLiteral("value")).call().toString();
-    return rate;
+// The script's pass: reset(), step(...) with the fields' values on every
+// record (one argument list, refilled), then value().
+class PeerSide {
+public:
+    PeerSide(TClientDataSet& ds, const Case& c) : ds_(ds) {
+        engine_.evaluate(QString::fromLatin1(c.script));
+        const QJSValue global = engine_.globalObject();
+        reset_ = global.property(QStringLiteral("reset"));
+        step_ = global.property(QStringLiteral("step"));
+        value_ = global.property(QStringLiteral("value"));
+        for (const char* name : c.fields) fields_.push_back(ds.FieldByName(QString::fromLatin1(name)));
+        args_ = QJSValueList(qsizetype(fields_.size()));
+    }
+    Value Pass() {
+        reset_.call();
+        for (ds_.First(); !ds_.Eof(); ds_.Next()) {
+            for (size_t i = 0; i < fields_.size(); ++i) args_[qsizetype(i)] = FieldValue(fields_[i]);
+            step_.call(args_);
+        }
+        const QJSValue v = value_.call();
+        return v.isNumber() ? Value{true, v.toNumber(), {}} : Value{false, 0, v.toString()};
+    }
+
+private:
+    TClientDataSet& ds_;
+    QJSEngine engine_;
+    QJSValue reset_, step_, value_;
+    std::vector<const TField*> fields_;
+    QJSValueList args_;
+};
+
+// Short passes get more rounds, so that a quiet moment is among them.
+int RoundsFor(int records) { return std::max(bench::kMinRounds, 2000000 / records); }
+
+void Compare(TClientDataSet& ds, TQRDataSetList& sets, const Case& c, int records, bench::Growth& growth) {
+    OursSide ours(ds, sets, c);
+    PeerSide peer(ds, c);
+    Value shown;
+    const std::string label = bench::Format("%-30s %8d records", c.expression, records);
+    const int rounds = RoundsFor(records);
+    const bench::Best best = bench::Compare(
+        label, [&] { return shown = ours.Pass(); }, [&] { return peer.Pass(); }, Differ, rounds);
+    bench::PrintTimeRatio(label, "QJSEngine", best, rounds, true, "both " + shown.Show());
+    growth.Add(std::string("ours, ") + c.expression, records, best.Ours.Cpu);
+    growth.Add(std::string("QJSEngine, ") + c.expression, records, best.Peer.Cpu);
 }
 
-void Compare(TClientDataSet& ds, TQRDataSetList& sets, const Case& c, const char* label) {
-    QString ours;
-    QString peer;
-    const double ourRate = RunOurs(ds, sets, c, ours);
-    const double peerRate = RunPeer(ds, c, peer);
-    std::printf("%-30s %-8s ours %6.2f M records/s (%s)  QJSEngine %6.2f M records/s (%s)  ratio %.2f\n",
-                c.expression, label, ourRate / 1e6, qPrintable(ours), peerRate / 1e6,
-                qPrintable(peer), peerRate / ourRate);
-}
-
-void RunSize(int records, bool allCases) {
+void RunSize(int records, bench::Growth& growth) {
     TClientDataSet ds(nullptr);
     Fill(ds, records);
     TQRDataSetList sets{&ds};
-    const QByteArray label = QByteArray::number(records / 1000) + "k";
-    if (allCases) {
-        for (const Case& c : kCases) Compare(ds, sets, c, label.constData());
-    } else {
-        Compare(ds, sets, kCases[0], label.constData());
-    }
+    for (const Case& c : kCases) Compare(ds, sets, c, records, growth);
 }
 
 }  // namespace
@@ -155,12 +183,13 @@ void RunSize(int records, bool allCases) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     InitializeQRExpr();
-    std::printf("Each ratio is ours / QJSEngine in time per record (at or below 1 is as fast or faster).\n");
-    RunSize(100000, true);
+    bench::Growth growth;
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {10000, 100000, 1000000};
+    for (int records : sizes) RunSize(records, growth);
     // Time per record must not grow with the data set.
-    std::printf("Sizes:\n");
-    RunSize(10000, false);
-    RunSize(1000000, false);
+    growth.Print();
     FinalizeQRExpr();
     return 0;
 }
