@@ -1,9 +1,12 @@
 // The page coder against zlib at level 6 on the same blocks, in one run:
 // report pages recorded as metafiles (each page coded on its own, as the
 // page store does) and a mixed corpus of text, pixels and noise, at 1, 10
-// and 100 times a base size. Prints, per corpus and size, a time line
-// (compress + expand) and a size line, each ending with ours / zlib.
-// Usage: compress_bench [rounds]
+// and 100 times a base size. Each round compresses and expands every block
+// once on each side, in turns (BenchSupport.h), and both must give every
+// block back as it was. Prints, per corpus and size, a time line
+// (compress + expand, processor time) and a size line, each ending with
+// ours / zlib, then how the times grow with the bytes.
+#include "BenchSupport.h"
 #include "Metafile.h"
 #include "QRPrntr.h"
 
@@ -18,17 +21,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <time.h>
 #include <vector>
 
 namespace {
 
-// Processor time of this thread: the machine may be busy with other work.
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 using Blocks = std::vector<QByteArray>;
 
 // A report page as the bands draw it: title, rule, striped rows of text.
@@ -98,15 +94,15 @@ Blocks mixed(int scale) {
     return blocks;
 }
 
-struct Result {
-    double seconds = 1e30;
+// What one pass made: the coded bytes, and whether every block came back.
+struct Output {
     Int64 size = 0;
+    bool back = false;
 };
 
-// One pass of ours over the blocks: compress, expand, check.
-void oursOnce(const Blocks& blocks, Result& r) {
-    const double start = cpuSeconds();
-    Int64 size = 0;
+// One pass of ours over the blocks: compress, expand, compare.
+Output oursOnce(const Blocks& blocks) {
+    Output out{0, true};
     for (const QByteArray& data : blocks) {
         TMemoryStream code;
         {
@@ -114,52 +110,55 @@ void oursOnce(const Blocks& blocks, Result& r) {
             coder.CompressBytes(reinterpret_cast<const Byte*>(data.constData()), data.size());
             coder.Finish();
         }
-        size += code.Size();
+        out.size += code.Size();
         code.SetPosition(0);
         QByteArray back(data.size(), '\0');
         TQRCompress expander(code, false, code.Size());
         expander.ExpandBytes(reinterpret_cast<Byte*>(back.data()), back.size());
-        if (back != data) std::abort();
+        out.back = out.back && back == data;
     }
-    r.seconds = std::min(r.seconds, cpuSeconds() - start);
-    r.size = size;
+    return out;
 }
 
-void zlibOnce(const Blocks& blocks, Result& r) {
-    const double start = cpuSeconds();
-    Int64 size = 0;
+Output zlibOnce(const Blocks& blocks) {
+    Output out{0, true};
     for (const QByteArray& data : blocks) {
         uLongf codeSize = compressBound(uLong(data.size()));
         QByteArray code(qsizetype(codeSize), '\0');
         compress2(reinterpret_cast<Bytef*>(code.data()), &codeSize, reinterpret_cast<const Bytef*>(data.constData()),
                   uLong(data.size()), 6);
-        size += Int64(codeSize);
+        out.size += Int64(codeSize);
         QByteArray back(data.size(), '\0');
         uLongf backSize = uLongf(back.size());
         uncompress(reinterpret_cast<Bytef*>(back.data()), &backSize, reinterpret_cast<const Bytef*>(code.constData()),
                    codeSize);
-        if (back != data) std::abort();
+        out.back = out.back && back == data;
     }
-    r.seconds = std::min(r.seconds, cpuSeconds() - start);
-    r.size = size;
+    return out;
 }
 
-void compare(const char* name, int scale, const Blocks& blocks, int rounds) {
+// The coded data differ by design (two coders): both sides must give every
+// block back as it was; the sizes get a line of their own.
+std::string Differ(const Output& ours, const Output& zlib) {
+    if (ours.back && zlib.back) return {};
+    return std::string(ours.back ? "zlib" : "ours") + " did not give every block back";
+}
+
+void compare(const char* name, int scale, const Blocks& blocks, bench::Growth& growth) {
     Int64 bytes = 0;
     for (const QByteArray& b : blocks) bytes += b.size();
-    // The two sides take turns, so a slow spell of the machine falls on both.
-    Result a;
-    Result z;
-    for (int round = 0; round < rounds; ++round) {
-        oursOnce(blocks, a);
-        zlibOnce(blocks, z);
-    }
-    std::printf("%-6s x%-3d %5zu blocks %9lld bytes: ours %8.2f ms, zlib-6 %8.2f ms; time ratio %.2f\n", name, scale,
-                blocks.size(), (long long)bytes, a.seconds * 1e3, z.seconds * 1e3, a.seconds / z.seconds);
-    std::printf("%-6s x%-3d %5zu blocks %9lld bytes: ours %9lld bytes, zlib-6 %9lld bytes; size ratio %.2f\n", name,
-                scale, blocks.size(), (long long)bytes, (long long)a.size, (long long)z.size,
-                double(a.size) / double(z.size));
-    std::fflush(stdout);
+    Output ours, zlib;
+    const std::string label = bench::Format("%-6s x%-3d %5zu blocks %9lld bytes", name, scale, blocks.size(),
+                                            (long long)bytes);
+    const bench::Best best = bench::Compare(
+        label, [&] { return ours = oursOnce(blocks); }, [&] { return zlib = zlibOnce(blocks); }, Differ);
+    bench::PrintTimeRatio(label + ", compress and expand", "zlib-6", best, bench::kMinRounds, true,
+                          "every block back on both sides, coded in two different formats");
+    bench::PrintRatio(bench::Format("%s, coded size: ours %lld bytes, zlib-6 %lld bytes; size", label.c_str(),
+                                    (long long)ours.size, (long long)zlib.size),
+                      double(ours.size) / double(zlib.size));
+    growth.Add(std::string("ours, ") + name, double(bytes), best.Ours.Cpu);
+    growth.Add(std::string("zlib-6, ") + name, double(bytes), best.Peer.Cpu);
 }
 
 }  // namespace
@@ -167,9 +166,10 @@ void compare(const char* name, int scale, const Blocks& blocks, int rounds) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const Blocks allPages = pages(400);
-    for (int scale : {1, 10, 100}) compare("pages", scale, Blocks(allPages.begin(), allPages.begin() + 4 * scale), rounds);
-    for (int scale : {1, 10, 100}) compare("mixed", scale, mixed(scale), rounds);
+    bench::Growth growth;
+    for (int scale : {1, 10, 100}) compare("pages", scale, Blocks(allPages.begin(), allPages.begin() + 4 * scale), growth);
+    for (int scale : {1, 10, 100}) compare("mixed", scale, mixed(scale), growth);
+    growth.Print();
     return 0;
 }
