@@ -1,9 +1,13 @@
 // The folder tree view against QDir::entryList (sorted, same filters) over
 // the same folders, in one run: expanding a folder of many sub-folders
 // (which reads the folder and each sub-folder, for their expand buttons),
-// and searching every folder of a tree of files for a pattern. Prints the
-// time ratio (ours / QDir) per case at three sizes.
+// hidden and shown (then against a QTreeWidget showing the same names),
+// and searching every folder of a tree of files for a pattern. The two
+// sides take turns (BenchSupport.h) and must show or find the same names.
+// Prints the ratio of wall-clock times (the work is mostly the kernel's)
+// ours / peer per case at three sizes, then how the times grow.
 // Usage: dirtree_bench [base folder]   (default: /dev/shm, else the temp folder)
+#include "BenchSupport.h"
 #include "DirectoryView.h"
 #include "Forms.h"
 
@@ -11,17 +15,14 @@
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QTreeWidget>
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 class OneVolume : public TVolumeSource {
 public:
@@ -31,13 +32,6 @@ public:
 private:
     QString path_;
 };
-
-template <class F>
-double Seconds(F f) {
-    const auto start = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // The same filters as the tree's full attribute mask: hidden and system
 // entries included, sorted by name regardless of case.
@@ -55,16 +49,58 @@ void MakeFiles(const QString& folder, int count) {
     for (int i = 0; i < count; ++i) QFile(folder + QStringLiteral("/file%1.txt").arg(i)).open(QIODevice::WriteOnly);
 }
 
-// The best of a few runs: the machine's other work only ever adds time.
-template <class F>
-double Best(F f) {
-    double best = 1e9;
-    for (int run = 0; run < 5; ++run) best = std::min(best, Seconds(f));
-    return best;
+// The peer of the shown tree: a shown QTreeWidget whose item for the folder
+// gets one child item per sub-folder, with an expand button where that
+// sub-folder has sub-folders of its own, as ours shows them.
+class PeerTree {
+public:
+    PeerTree() : folder_(new QTreeWidgetItem(&tree_, {QStringLiteral("big")})) {
+        tree_.resize(300, 400);
+        tree_.show();
+    }
+    QStringList Expand(const QString& path) {
+        qDeleteAll(folder_->takeChildren());
+        const QStringList names = QDir(path).entryList(kFolders, kSort);
+        QList<QTreeWidgetItem*> items;
+        for (const QString& name : names) {
+            auto* item = new QTreeWidgetItem({name});
+            item->setChildIndicatorPolicy(QDir(path + u'/' + name).entryList(kFolders, kSort).isEmpty()
+                                              ? QTreeWidgetItem::DontShowIndicator
+                                              : QTreeWidgetItem::ShowIndicator);
+            items << item;
+        }
+        folder_->addChildren(items);
+        folder_->setExpanded(true);
+        QCoreApplication::processEvents();
+        return names;
+    }
+
+private:
+    QTreeWidget tree_;
+    QTreeWidgetItem* folder_;
+};
+
+// The folder and each sub-folder read, as ours reads them to know the expand buttons.
+QStringList ListOnly(const QString& path) {
+    const QStringList names = QDir(path).entryList(kFolders, kSort);
+    for (const QString& name : names) QDir(path + u'/' + name).entryList(kFolders, kSort);
+    return names;
 }
 
-// shown: the tree on a form on the screen, so that every node gets its Qt item.
-void BenchExpand(const QString& base, int folders, bool shown) {
+QStringList Names(const TTreeNode* node) {
+    QStringList names;
+    for (Integer i = 0; i < node->Count(); ++i) names << node->Item(i)->Text();
+    return names;
+}
+
+std::string DifferentNames(const QStringList& ours, const QStringList& peer) {
+    if (ours == peer) return {};
+    return bench::Format("%lld names against %lld", (long long)ours.size(), (long long)peer.size());
+}
+
+// shown: the tree on a form on the screen, so that every node gets its Qt
+// item, against a shown QTreeWidget; else ours' nodes against the listing.
+void BenchExpand(const QString& base, int folders, bool shown, bench::Growth& growth) {
     QTemporaryDir dir(base + QStringLiteral("/velmora-expand-XXXXXX"));
     const QString big = dir.filePath(QStringLiteral("big"));
     QDir().mkpath(big);
@@ -80,26 +116,33 @@ void BenchExpand(const QString& base, int folders, bool shown) {
     // Opening the root reads "big" for its expand button; opening "big" reads it again and every sub-folder.
     view->Items()->GetFirstNode()->Expand(false);
     TTreeNode* node = view->Items()->GetFirstNode()->Item(0);
-    const double ours = Best([&] {
-        node->Collapse(false);
-        node->Expand(false);
-        QCoreApplication::processEvents();
-    });
+    PeerTree peerTree;
 
-    qsizetype seen = 0;
-    const double qdir = Best([&] {
-        seen = 0;
-        const QStringList names = QDir(big).entryList(kFolders, kSort);
-        for (const QString& name : names) seen += QDir(big + u'/' + name).entryList(kFolders, kSort).size();
-        seen += names.size();
-    });
-    if (node->Count() != folders || seen != folders)
-        std::printf("mismatch: %d nodes, %lld names\n", node->Count(), static_cast<long long>(seen));
-    std::printf("expand %d sub-folders%s: ours %.1f ms, QDir %.1f ms, time ratio ours/QDir %.3f\n", folders,
-                shown ? " (tree shown)" : "", ours * 1000, qdir * 1000, ours / qdir);
+    const std::string label = bench::Format("expand %d sub-folders%s", folders, shown ? " (tree shown)" : "");
+    bench::Best best;
+    for (bench::Turns turns(label); turns.Next();) {
+        QStringList peer;
+        turns.Time(
+            best,
+            [&] {
+                node->Collapse(false);
+                node->Expand(false);
+                QCoreApplication::processEvents();
+            },
+            [&] { peer = shown ? peerTree.Expand(big) : ListOnly(big); });
+        turns.Check("names", DifferentNames(Names(node), peer));
+    }
+    bench::PrintTimeRatio(label, shown ? "QTreeWidget" : "QDir", best, bench::kMinRounds, false,
+                          shown ? "the same names shown on both sides"
+                                : "the same names; ours makes its nodes, QDir only lists (no view on either side)");
+    growth.Add(std::string("ours, expand") + (shown ? " shown" : ""), folders, best.Ours.Wall);
+    growth.Add(std::string(shown ? "QTreeWidget" : "QDir") + ", expand", folders, best.Peer.Wall);
 }
 
-void BenchSearch(const QString& base, int folders, int filesPerFolder) {
+// Per folder searched, the folder and the first name matching the pattern.
+using Finds = QStringList;
+
+void BenchSearch(const QString& base, int folders, int filesPerFolder, const char* series, bench::Growth& growth) {
     QTemporaryDir dir(base + QStringLiteral("/velmora-search-XXXXXX"));
     for (int f = 0; f < folders; ++f) MakeFiles(dir.filePath(QStringLiteral("folder%1").arg(f)), filesPerFolder);
 
@@ -109,26 +152,37 @@ void BenchSearch(const QString& base, int folders, int filesPerFolder) {
     TTreeNode* root = view.Items()->GetFirstNode();
     const QString pattern = QStringLiteral("FILE%1?.*").arg(filesPerFolder / 20);
     view.SetSearchFile(pattern);
-    int oursFound = 0;
-    view.OnFind = [&](TObject*, const QString&, const QString&) { ++oursFound; };
-    const double ours = Best([&] {
-        oursFound = 0;
+    Finds* finds = nullptr;
+    view.OnFind = [&](TObject*, const QString& folder, const QString& name) {
+        *finds << QDir(folder).dirName() + u'/' + name;
+    };
+    const auto ours = [&] {
+        Finds found;
+        finds = &found;
         view.SetSelected(nullptr);
         for (Integer i = 0; i < root->Count(); ++i) view.SetSelected(root->Item(i));
-    });
-
-    int qdirFound = 0;
-    const double qdir = Best([&] {
-        qdirFound = 0;
+        return found;
+    };
+    const auto peer = [&] {
+        Finds found;
         for (int f = 0; f < folders; ++f) {
-            const QStringList names =
-                QDir(dir.filePath(QStringLiteral("folder%1").arg(f))).entryList({pattern}, kEntries, kSort);
-            if (!names.isEmpty()) ++qdirFound;
+            const QString folder = QStringLiteral("folder%1").arg(f);
+            const QStringList names = QDir(dir.filePath(folder)).entryList({pattern}, kEntries, kSort);
+            if (!names.isEmpty()) found << folder + u'/' + names.front();
         }
+        return found;
+    };
+    const std::string label =
+        bench::Format("search %d files in %d folders", folders * filesPerFolder, folders);
+    // Ours walks its folders in name order, the peer in number order.
+    const bench::Best best = bench::Compare(label, ours, peer, [](Finds a, Finds b) {
+        a.sort();
+        b.sort();
+        return DifferentNames(a, b);
     });
-    if (oursFound != qdirFound) std::printf("mismatch: ours found %d, QDir %d\n", oursFound, qdirFound);
-    std::printf("search %d files in %d folders: ours %.1f ms, QDir %.1f ms, time ratio ours/QDir %.3f\n",
-                folders * filesPerFolder, folders, ours * 1000, qdir * 1000, ours / qdir);
+    bench::PrintTimeRatio(label, "QDir", best, bench::kMinRounds, false, "the same first names found");
+    growth.Add(std::string("ours, search ") + series, double(folders) * filesPerFolder, best.Ours.Wall);
+    growth.Add(std::string("QDir, search ") + series, double(folders) * filesPerFolder, best.Peer.Wall);
 }
 
 }  // namespace
@@ -139,10 +193,12 @@ int main(int argc, char** argv) {
     const QString base = argc > 1                                       ? QString::fromLocal8Bit(argv[1])
                          : QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
                                                                                : QDir::tempPath();
+    bench::Growth growth;
     for (bool shown : {false, true}) {
-        for (int folders : {200, 2000, 20000}) BenchExpand(base, folders, shown);
+        for (int folders : {200, 2000, 20000}) BenchExpand(base, folders, shown, growth);
     }
-    for (int folders : {10, 100, 1000}) BenchSearch(base, folders, 100);
-    for (int files : {100, 1000}) BenchSearch(base, 100, files);
+    for (int folders : {10, 100, 1000}) BenchSearch(base, folders, 100, "in more folders", growth);
+    for (int files : {100, 1000}) BenchSearch(base, 100, files, "in fuller folders", growth);
+    growth.Print();
     return 0;
 }
