@@ -8,7 +8,7 @@
 // ours / peer per case at three sizes, then how the times grow.
 // Usage: dirtree_bench [base folder]   (default: /dev/shm, else the temp folder)
 #include "BenchSupport.h"
-#include "DirectoryView.h"
+#include "FolderBench.h"
 #include "Forms.h"
 
 #include <QtCore/QDir>
@@ -24,20 +24,7 @@
 
 namespace {
 
-class OneVolume : public TVolumeSource {
-public:
-    explicit OneVolume(QString path) : path_(std::move(path)) {}
-    std::vector<TVolume> Volumes() override { return {{path_, dtDRIVE_FIXED}}; }
-
-private:
-    QString path_;
-};
-
-// The same filters as the tree's full attribute mask: hidden and system
-// entries included, sorted by name regardless of case.
-constexpr QDir::Filters kFolders = QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
-constexpr QDir::Filters kEntries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
-constexpr QDir::SortFlags kSort = QDir::Name | QDir::IgnoreCase;
+using namespace bench;
 
 void MakeFolders(const QString& parent, int count) {
     const QByteArray base = QFile::encodeName(parent) + "/sub";
