@@ -12,6 +12,8 @@
 #include <array>
 #include <numeric>
 #include <optional>
+#include <tuple>
+#include <vector>
 
 using namespace Emf;
 
@@ -26,19 +28,33 @@ constexpr size_t MaxObjects = 48;
 constexpr std::array<Cardinal, 16> kRop2 = {1, 16, 11, 6, 13, 4, 14, 5, 12, 3, 15, 2, 9, 8, 7, 10};
 constexpr Cardinal R2_COPYPEN = 13;
 
-// A record under construction.
+// Record bytes, written in place: the buffer doubles when full, so that
+// adding a field seldom costs more than copying it.
+class Bytes {
+public:
+    // Room for n more bytes at the end.
+    char* Grow(size_t n) {
+        if (size_ + n > buf_.size()) enlarge(n);
+        char* at = buf_.data() + size_;
+        size_ += n;
+        return at;
+    }
+    char* At(size_t offset) { return buf_.data() + offset; }
+    const char* Data() const { return buf_.data(); }
+    size_t Size() const { return size_; }
+
+private:
+    Q_NEVER_INLINE void enlarge(size_t n) { buf_.resize(std::max(buf_.size() * 2, size_ + n + 256)); }
+    std::vector<char> buf_;
+    size_t size_ = 0;
+};
+
+// A record written at the end of out; Done sets its size.
 class Record {
 public:
-    // Room for the common records, so that building one seldom reallocates.
-    explicit Record(Cardinal type) {
-        b_.reserve(128);
-        U(type).U(0);
-    }
+    Record(Bytes& out, Cardinal type) : out_(out), start_(out.Size()) { U(type).U(0); }
     Record& U(Cardinal v) {
-        const Cardinal le = qToLittleEndian(v);
-        const qsizetype at = b_.size();
-        b_.resize(at + 4);
-        std::memcpy(b_.data() + at, &le, 4);
+        qToLittleEndian(v, out_.Grow(4));
         return *this;
     }
     Record& I(Integer v) { return U(Cardinal(v)); }
@@ -49,20 +65,26 @@ public:
     }
     Record& Rect(const TRect& r) { return I(r.Left).I(r.Top).I(r.Right).I(r.Bottom); }
     Record& Point(TPoint p) { return I(p.X).I(p.Y); }
-    Record& Bytes(const QByteArray& bytes) {
-        b_.append(bytes);
-        while (b_.size() % 4) b_.append('\0');
+    Record& Raw(QByteArrayView bytes) {
+        if (!bytes.isEmpty()) std::memcpy(out_.Grow(size_t(bytes.size())), bytes.data(), size_t(bytes.size()));
+        pad();
         return *this;
     }
-    Int64 Size() const { return b_.size(); }
-    QByteArray Done() {
-        const Cardinal le = qToLittleEndian(Cardinal(b_.size()));
-        std::memcpy(b_.data() + 4, &le, 4);
-        return std::move(b_);
+    // UTF-16 little-endian, padded to a word.
+    Record& Text(const QString& text) {
+        qToLittleEndian<quint16>(text.utf16(), text.size(), out_.Grow(size_t(text.size()) * 2));
+        pad();
+        return *this;
     }
+    void Done() { qToLittleEndian(Cardinal(out_.Size() - start_), out_.At(start_ + 4)); }
 
 private:
-    QByteArray b_;
+    void pad() {
+        const size_t extra = (4 - out_.Size() % 4) % 4;
+        std::memset(out_.Grow(extra), 0, extra);
+    }
+    Bytes& out_;
+    size_t start_;
 };
 
 // Inclusive bounds, as records keep them.
@@ -77,10 +99,37 @@ QByteArray utf16(const QString& text) {
 }
 
 QByteArray keyOf(std::initializer_list<Cardinal> values) {
-    Record r(0);
-    for (Cardinal v : values) r.U(v);
-    return r.Done().mid(8);
+    QByteArray key(qsizetype(values.size()) * 4, Qt::Uninitialized);
+    char* at = key.data();
+    for (Cardinal v : values) {
+        qToLittleEndian(v, at);
+        at += 4;
+    }
+    return key;
 }
+
+// The key last made for an object and the values it was made from: drawing
+// again with an unchanged pen, brush or font makes no new key.
+template <class... From> class KeyCache {
+public:
+    template <class Make> const QByteArray& Get(const std::tuple<From...>& from, Make make) {
+        if (!from_ || *from_ != from) {
+            key_ = make();
+            from_ = from;
+        }
+        return key_;
+    }
+
+private:
+    std::optional<std::tuple<From...>> from_;
+    QByteArray key_;
+};
+
+// What the keys of the pen, the solid or hatched brush and the font are made
+// of (colours as written: a system colour may change).
+using PenKeys = KeyCache<TPenStyle, Integer, Cardinal>;
+using BrushKeys = KeyCache<TBrushStyle, Cardinal>;
+using FontKeys = KeyCache<QString, Integer, Integer, TFontStyles, TFontCharset, TFontPitch>;
 
 }  // namespace
 
@@ -99,9 +148,10 @@ public:
         TPoint brushOrigin;
     };
 
-    void Add(QByteArray record) {
-        records_.append(record);
+    // A new record at the end of the stream.
+    Record Begin(Cardinal type) {
         ++count_;
+        return Record(records_, type);
     }
     void AddBounds(const TRect& r) {
         if (r.IsEmpty()) return;
@@ -118,7 +168,7 @@ public:
         Cardinal handle = find(key);
         if (handle == 0) {
             handle = allocate();
-            Add(Record(createType).U(handle).Bytes(key).Done());
+            Begin(createType).U(handle).Raw(key).Done();
             slots_[handle - 1].key = key;
         }
         slots_[handle - 1].used = ++clock_;
@@ -140,6 +190,10 @@ public:
     // The complete metafile: header, records, end record.
     QByteArray Finish(const TRect& frame) const;
 
+    PenKeys penKeys;
+    BrushKeys brushKeys;
+    FontKeys fontKeys;
+
 private:
     struct Slot {
         QByteArray key;
@@ -147,7 +201,7 @@ private:
     };
 
     void selectHandle(ObjectKind kind, Cardinal handle, const QByteArray& key) {
-        Add(Record(EMR_SELECTOBJECT).U(handle).Done());
+        Begin(EMR_SELECTOBJECT).U(handle).Done();
         now_.handle[kind] = handle;
         now_.key[kind] = key;
     }
@@ -174,12 +228,12 @@ private:
             slots_.push_back({});
             return Cardinal(slots_.size());
         }
-        Add(Record(EMR_DELETEOBJECT).U(victim).Done());
+        Begin(EMR_DELETEOBJECT).U(victim).Done();
         slots_[victim - 1] = {};
         return victim;
     }
 
-    QByteArray records_;
+    Bytes records_;
     Cardinal count_ = 0;
     TRect bounds_;
     std::vector<Slot> slots_;
@@ -190,17 +244,21 @@ private:
 
 QByteArray MetafileRecorder::Finish(const TRect& frame) const {
     const TRect bounds = bounds_.IsEmpty() ? TRect(0, 0, -1, -1) : inclusive(bounds_);
-    const Cardinal total = Cardinal(HeaderSize + records_.size() + 20);
-    Record header(EMR_HEADER);
+    const Cardinal total = Cardinal(HeaderSize + records_.Size() + 20);
+    Bytes head, tail;
+    Record header(head, EMR_HEADER);
     header.Rect(bounds).Rect(frame).U(Signature).U(Version).U(total).U(count_ + 2);
     header.U(Cardinal(slots_.size() + 1));  // handles, then the reserved half
     header.U(0).U(0).U(0);                  // description, palette
     header.I(DevicePixelsX).I(DevicePixelsY).I(DeviceMillimetersX).I(DeviceMillimetersY);
     header.U(0).U(0).U(0);  // pixel format, OpenGL
     header.I(DeviceMillimetersX * 1000).I(DeviceMillimetersY * 1000);
-    QByteArray out = header.Done();
-    out.append(records_);
-    out.append(Record(EMR_EOF).U(0).U(16).U(20).Done());
+    header.Done();
+    Record(tail, EMR_EOF).U(0).U(16).U(20).Done();
+    QByteArray out;
+    out.reserve(total);
+    const Bytes* parts[] = {&head, &records_, &tail};
+    for (const Bytes* part : parts) out.append(part->Data(), qsizetype(part->Size()));
     return out;
 }
 
@@ -208,8 +266,10 @@ QByteArray MetafileRecorder::Finish(const TRect& frame) const {
 
 namespace {
 
-QByteArray penKey(const TPen& pen) {
-    return keyOf({Cardinal(pen.Style()), Cardinal(std::max(0, pen.Width())), 0u, ColorRef(pen.Color())});
+const QByteArray& penKey(PenKeys& keys, const TPen& pen) {
+    return keys.Get({pen.Style(), pen.Width(), ColorRef(pen.Color())}, [&pen] {
+        return keyOf({Cardinal(pen.Style()), Cardinal(std::max(0, pen.Width())), 0u, ColorRef(pen.Color())});
+    });
 }
 
 // A pattern brush: the bitmap follows the fields that locate it.
@@ -223,13 +283,15 @@ QByteArray patternKey(const TBitmap& pattern) {
     return key;
 }
 
-QByteArray brushKey(const TBrush& brush) {
-    const bool hatched = brush.Style() >= bsHorizontal;
-    return keyOf({hatched ? BS_HATCHED : BS_SOLID, ColorRef(brush.Color()),
-                  hatched ? Cardinal(brush.Style() - bsHorizontal) : 0u});
+const QByteArray& brushKey(BrushKeys& keys, const TBrush& brush) {
+    return keys.Get({brush.Style(), ColorRef(brush.Color())}, [&brush] {
+        const bool hatched = brush.Style() >= bsHorizontal;
+        return keyOf({hatched ? BS_HATCHED : BS_SOLID, ColorRef(brush.Color()),
+                      hatched ? Cardinal(brush.Style() - bsHorizontal) : 0u});
+    });
 }
 
-QByteArray fontKey(const TFont& font) {
+QByteArray newFontKey(const TFont& font) {
     const TFontStyles style = font.Style();
     QByteArray key = keyOf({Cardinal(font.Height()), 0u, Cardinal(font.Orientation()), Cardinal(font.Orientation()),
                             style.Contains(fsBold) ? 700u : 400u});
@@ -242,6 +304,11 @@ QByteArray fontKey(const TFont& font) {
     key.append(utf16(font.Name().left(31)));
     key.resize(LogFontPanoseSize, '\0');
     return key;
+}
+
+const QByteArray& fontKey(FontKeys& keys, const TFont& font) {
+    return keys.Get({font.Name(), font.Height(), font.Orientation(), font.Style(), font.Charset(), font.Pitch()},
+                    [&font] { return newFontKey(font); });
 }
 
 // Device units of the reference device for 0.01 mm, and back.
@@ -280,7 +347,7 @@ public:
     Sync(MetafileRecorder& rec, TCanvas& canvas) : rec_(rec), c_(canvas) {}
     Sync& Pen() {
         if (c_.Pen()->Style() == psClear) rec_.SelectStock(PenObject, NullPen);
-        else rec_.Select(PenObject, penKey(*c_.Pen()), EMR_CREATEPEN);
+        else rec_.Select(PenObject, penKey(rec_.penKeys, *c_.Pen()), EMR_CREATEPEN);
         value(rec_.Now().rop2, kRop2[size_t(c_.Pen()->Mode())], EMR_SETROP2);
         return *this;
     }
@@ -292,21 +359,21 @@ public:
             auto& origin = rec_.Now().brushOrigin;
             if (origin != c_.BrushOrigin()) {
                 origin = c_.BrushOrigin();
-                rec_.Add(Record(EMR_SETBRUSHORGEX).Point(origin).Done());
+                rec_.Begin(EMR_SETBRUSHORGEX).Point(origin).Done();
             }
         } else {
-            rec_.Select(BrushObject, brushKey(*brush), EMR_CREATEBRUSHINDIRECT);
+            rec_.Select(BrushObject, brushKey(rec_.brushKeys, *brush), EMR_CREATEBRUSHINDIRECT);
         }
         return *this;
     }
     Sync& Font() {
-        rec_.Select(FontObject, fontKey(*c_.Font()), EMR_EXTCREATEFONTINDIRECTW);
+        rec_.Select(FontObject, fontKey(rec_.fontKeys, *c_.Font()), EMR_EXTCREATEFONTINDIRECTW);
         return *this;
     }
     Sync& Position() {
         auto& pos = rec_.Now().position;
         if (!pos || *pos != c_.PenPos()) {
-            rec_.Add(Record(EMR_MOVETOEX).Point(c_.PenPos()).Done());
+            rec_.Begin(EMR_MOVETOEX).Point(c_.PenPos()).Done();
             pos = c_.PenPos();
         }
         return *this;
@@ -316,7 +383,7 @@ public:
         auto& now = rec_.Now();
         if (now.bkMode != c_.BkMode()) {
             now.bkMode = c_.BkMode();
-            rec_.Add(Record(EMR_SETBKMODE).I(now.bkMode).Done());
+            rec_.Begin(EMR_SETBKMODE).I(now.bkMode).Done();
         }
         value(now.bkColor, ColorRef(c_.BkColor()), EMR_SETBKCOLOR);
         value(now.textColor, ColorRef(c_.TextColor()), EMR_SETTEXTCOLOR);
@@ -327,7 +394,7 @@ private:
     void value(Cardinal& held, Cardinal wanted, Cardinal type) {
         if (held == wanted) return;
         held = wanted;
-        rec_.Add(Record(type).U(wanted).Done());
+        rec_.Begin(type).U(wanted).Done();
     }
     MetafileRecorder& rec_;
     TCanvas& c_;
@@ -346,7 +413,7 @@ TRect pointsBox(const std::vector<TPoint>& points) {
 void TMetafileCanvas::LineTo(Integer x, Integer y) {
     Changing();
     Sync(*rec_, *this).Pen().Position().Context();
-    rec_->Add(Record(EMR_LINETO).Point({x, y}).Done());
+    rec_->Begin(EMR_LINETO).Point({x, y}).Done();
     rec_->AddBounds(pointsBox({penPos_, {x, y}}));
     penPos_ = {x, y};
     rec_->Now().position = penPos_;
@@ -358,10 +425,10 @@ void TMetafileCanvas::Polyline(const std::vector<TPoint>& points) {
     Changing();
     Sync(*rec_, *this).Pen().Context();
     const TRect box = pointsBox(points);
-    Record r(EMR_POLYLINE);
+    Record r = rec_->Begin(EMR_POLYLINE);
     r.Rect(inclusive(box)).U(Cardinal(points.size()));
     for (const TPoint& p : points) r.Point(p);
-    rec_->Add(r.Done());
+    r.Done();
     rec_->AddBounds(box);
     penPos_ = points.back();
     rec_->Now().position.reset();  // other readers leave the position alone
@@ -373,10 +440,10 @@ void TMetafileCanvas::Polygon(const std::vector<TPoint>& points) {
     Changing();
     Sync(*rec_, *this).Pen().Brush(brush_.get()).Context();
     const TRect box = pointsBox(points);
-    Record r(EMR_POLYGON);
+    Record r = rec_->Begin(EMR_POLYGON);
     r.Rect(inclusive(box)).U(Cardinal(points.size()));
     for (const TPoint& p : points) r.Point(p);
-    rec_->Add(r.Done());
+    r.Done();
     rec_->AddBounds(box);
     Changed();
 }
@@ -385,7 +452,7 @@ void TMetafileCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) 
     const TRect box = GraphicsRaster::normalized(x1, y1, x2, y2);
     Changing();
     Sync(*rec_, *this).Pen().Brush(brush_.get()).Context();
-    rec_->Add(Record(EMR_RECTANGLE).Rect(box).Done());
+    rec_->Begin(EMR_RECTANGLE).Rect(box).Done();
     rec_->AddBounds(box);
     Changed();
 }
@@ -394,7 +461,7 @@ void TMetafileCanvas::RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, 
     const TRect box = GraphicsRaster::normalized(x1, y1, x2, y2);
     Changing();
     Sync(*rec_, *this).Pen().Brush(brush_.get()).Context();
-    rec_->Add(Record(EMR_ROUNDRECT).Rect(box).I(std::abs(x3)).I(std::abs(y3)).Done());
+    rec_->Begin(EMR_ROUNDRECT).Rect(box).I(std::abs(x3)).I(std::abs(y3)).Done();
     rec_->AddBounds(box);
     Changed();
 }
@@ -403,7 +470,7 @@ void TMetafileCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) {
     const TRect box = GraphicsRaster::normalized(x1, y1, x2, y2);
     Changing();
     Sync(*rec_, *this).Pen().Brush(brush_.get()).Context();
-    rec_->Add(Record(EMR_ELLIPSE).Rect(box).Done());
+    rec_->Begin(EMR_ELLIPSE).Rect(box).Done();
     rec_->AddBounds(box);
     Changed();
 }
@@ -413,7 +480,7 @@ void TMetafileCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Intege
     const TRect box = GraphicsRaster::normalized(x1, y1, x2, y2);
     Changing();
     Sync(*rec_, *this).Pen().Brush(brush_.get()).Context();
-    rec_->Add(Record(EMR_PIE).Rect(box).Point({x3, y3}).Point({x4, y4}).Done());
+    rec_->Begin(EMR_PIE).Rect(box).Point({x3, y3}).Point({x4, y4}).Done();
     rec_->AddBounds(box);
     Changed();
 }
@@ -423,7 +490,7 @@ void TMetafileCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Inte
     const TRect box = GraphicsRaster::normalized(x1, y1, x2, y2);
     Changing();
     Sync(*rec_, *this).Pen().Brush(brush_.get()).Context();
-    rec_->Add(Record(EMR_CHORD).Rect(box).Point({x3, y3}).Point({x4, y4}).Done());
+    rec_->Begin(EMR_CHORD).Rect(box).Point({x3, y3}).Point({x4, y4}).Done();
     rec_->AddBounds(box);
     Changed();
 }
@@ -431,25 +498,25 @@ void TMetafileCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Inte
 namespace {
 
 // A pattern block transfer: r filled with the selected brush.
-QByteArray patBlt(const TRect& r) {
-    Record rec(EMR_BITBLT);
+void patBlt(MetafileRecorder& to, const TRect& r) {
+    Record rec = to.Begin(EMR_BITBLT);
     rec.Rect(inclusive(r)).I(r.Left).I(r.Top).I(r.Width()).I(r.Height()).U(PATCOPY).I(0).I(0);
     rec.F(1).F(0).F(0).F(1).F(0).F(0);  // source transform: identity
     rec.U(0).U(0).U(0).U(0).U(0).U(0);  // no source bitmap
-    return rec.Done();
+    rec.Done();
 }
 
 // A bitmap stretched into dest.
-QByteArray stretchDib(const TRect& dest, const QImage& image) {
+void stretchDib(MetafileRecorder& to, const TRect& dest, const QImage& image) {
     QByteArray bits;
     const QByteArray info = EncodeDib(image, bits);
-    Record rec(EMR_STRETCHDIBITS);
+    Record rec = to.Begin(EMR_STRETCHDIBITS);
     rec.Rect(inclusive(dest)).I(dest.Left).I(dest.Top).I(0).I(0).I(image.width()).I(image.height());
     const Cardinal infoAt = 80, bitsAt = infoAt + Cardinal(info.size());
     rec.U(infoAt).U(Cardinal(info.size())).U(bitsAt).U(Cardinal(bits.size())).U(0).U(SRCCOPY);
     rec.I(dest.Width()).I(dest.Height());
-    rec.Bytes(info).Bytes(bits);
-    return rec.Done();
+    rec.Raw(info).Raw(bits);
+    rec.Done();
 }
 
 }  // namespace
@@ -458,7 +525,7 @@ void TMetafileCanvas::FillRect(const TRect& r) {
     if (r.IsEmpty()) return;
     Changing();
     Sync(*rec_, *this).Brush(brush_.get()).Context();
-    rec_->Add(patBlt(r));
+    patBlt(*rec_, r);
     rec_->AddBounds(r);
     Changed();
 }
@@ -474,7 +541,7 @@ void TMetafileCanvas::FillRegion(const TRegion& region, TBrush* brush) {
     Sync(*rec_, *this).Brush(brush ? brush : brush_.get()).Context();
     for (const QRect& q : region.Area) {
         const TRect r = GraphicsRaster::fromQRect(q);
-        rec_->Add(patBlt(r));
+        patBlt(*rec_, r);
         rec_->AddBounds(r);
     }
     Changed();
@@ -502,14 +569,14 @@ void TMetafileCanvas::StretchImage(const TRect& dest, const QImage& source, cons
     Changing();
     Sync(*rec_, *this).Context();
     const bool whole = sourceRect == TRect(0, 0, source.width(), source.height());
-    rec_->Add(stretchDib(dest, whole ? source : source.copy(GraphicsRaster::toQRect(sourceRect))));
+    stretchDib(*rec_, dest, whole ? source : source.copy(GraphicsRaster::toQRect(sourceRect)));
     rec_->AddBounds(dest);
     Changed();
 }
 
 void TMetafileCanvas::SetPixel(Integer x, Integer y, TColor color) {
     Changing();
-    rec_->Add(Record(EMR_SETPIXELV).Point({x, y}).U(ColorRef(color)).Done());
+    rec_->Begin(EMR_SETPIXELV).Point({x, y}).U(ColorRef(color)).Done();
     rec_->AddBounds(TRect(x, y, x + 1, y + 1));
     Changed();
 }
@@ -530,9 +597,8 @@ void TMetafileCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const T
         y = penPos_.Y;
     }
 
-    const QByteArray chars = utf16(text);
     const Cardinal stringAt = ExtTextOutSize;
-    const Cardinal dxAt = stringAt + Cardinal((chars.size() + 3) / 4 * 4);
+    const Cardinal dxAt = stringAt + Cardinal((text.size() * 2 + 3) / 4 * 4);
     const Cardinal horizontal = TextAlign() & TA_CENTER, vertical = TextAlign() & TA_BASELINE;
     const Integer height = TextHeight(text);
     const Integer left = x - (horizontal == TA_CENTER ? width / 2 : horizontal == TA_RIGHT ? width : 0);
@@ -545,14 +611,14 @@ void TMetafileCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const T
     rec_->AddBounds(box);
     if (rect && (options & ETO_OPAQUE)) rec_->AddBounds(*rect);
 
-    Record r(EMR_EXTTEXTOUTW);
+    Record r = rec_->Begin(EMR_EXTTEXTOUTW);
     r.Rect(inclusive(box)).U(GM_COMPATIBLE);
     r.F(100.0f * DeviceMillimetersX / DevicePixelsX).F(100.0f * DeviceMillimetersY / DevicePixelsY);
     r.Point({x, y}).U(Cardinal(text.size())).U(stringAt).U(options);
     r.Rect(rect ? *rect : TRect(0, 0, -1, -1)).U(dxAt);
-    r.Bytes(chars);
+    r.Text(text);
     for (Integer a : advances) r.I(a);
-    rec_->Add(r.Done());
+    r.Done();
 
     if (TextAlign() & TA_UPDATECP) {
         penPos_.X = x + (horizontal == TA_RIGHT ? -width : horizontal == TA_CENTER ? 0 : width);
@@ -564,7 +630,7 @@ void TMetafileCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const T
 // ------------------------------------------------------------ clipping and states
 
 void TMetafileCanvas::SelectClipRegion(const TRegion* region) {
-    Record r(EMR_EXTSELECTCLIPRGN);
+    Record r = rec_->Begin(EMR_EXTSELECTCLIPRGN);
     if (!region) {
         r.U(0).U(RGN_COPY);
     } else {
@@ -574,22 +640,22 @@ void TMetafileCanvas::SelectClipRegion(const TRegion* region) {
         r.Rect(GraphicsRaster::fromQRect(region->Area.boundingRect()));
         for (const QRect& q : region->Area) r.Rect(GraphicsRaster::fromQRect(q));
     }
-    rec_->Add(r.Done());
+    r.Done();
     TCanvas::SelectClipRegion(region);
 }
 
 void TMetafileCanvas::IntersectClipRect(const TRect& r) {
-    rec_->Add(Record(EMR_INTERSECTCLIPRECT).Rect(r).Done());
+    rec_->Begin(EMR_INTERSECTCLIPRECT).Rect(r).Done();
     TCanvas::IntersectClipRect(r);
 }
 
 void TMetafileCanvas::ExcludeClipRect(const TRect& r) {
-    rec_->Add(Record(EMR_EXCLUDECLIPRECT).Rect(r).Done());
+    rec_->Begin(EMR_EXCLUDECLIPRECT).Rect(r).Done();
     TCanvas::ExcludeClipRect(r);
 }
 
 Integer TMetafileCanvas::SaveDC() {
-    rec_->Add(Record(EMR_SAVEDC).Done());
+    rec_->Begin(EMR_SAVEDC).Done();
     rec_->Save();
     return TCanvas::SaveDC();
 }
@@ -599,7 +665,7 @@ bool TMetafileCanvas::RestoreDC(Integer level) {
     const Integer count = rec_->SavedCount();
     const Integer target = level < 0 ? count + level + 1 : level;
     if (target < 1 || target > count) return false;
-    rec_->Add(Record(EMR_RESTOREDC).I(target - count - 1).Done());
+    rec_->Begin(EMR_RESTOREDC).I(target - count - 1).Done();
     rec_->RestoreTo(target - 1);
     return TCanvas::RestoreDC(level);
 }

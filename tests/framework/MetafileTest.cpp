@@ -264,6 +264,60 @@ TEST(MetafileRecords, ObjectsAreReusedAndTheOldestDeletedWhenManyColoursAreUsed)
     EXPECT_EQ(RecordsOfType(*same, EMR_SELECTOBJECT).size(), 1u);
 }
 
+// Each value a pen, brush or font is written with, changed between two
+// drawings, makes a new object that carries it: none is left behind by the
+// recorder's memory of the last object.
+TEST(MetafileRecords, AChangedPenBrushOrFontIsCreatedAgainWithTheChange) {
+    struct Case {
+        const char* what;
+        Cardinal type;
+        std::function<void(TCanvas*)> change;
+        std::function<bool(const QByteArray&)> holds;
+    };
+    const QString face = QStringLiteral("Courier New");
+    const Case cases[] = {
+        {"font name", EMR_EXTCREATEFONTINDIRECTW, [&](TCanvas* c) { c->Font()->SetName(face); },
+         [&](const QByteArray& r) { return RecordFaceName(r) == face; }},
+        {"font height", EMR_EXTCREATEFONTINDIRECTW, [](TCanvas* c) { c->Font()->SetHeight(-20); },
+         [](const QByteArray& r) { return FieldI32(r, 12) == -20; }},
+        {"font escapement", EMR_EXTCREATEFONTINDIRECTW, [](TCanvas* c) { c->Font()->SetOrientation(450); },
+         [](const QByteArray& r) { return FieldI32(r, 20) == 450; }},
+        {"font style", EMR_EXTCREATEFONTINDIRECTW, [](TCanvas* c) { c->Font()->SetStyle(TFontStyles() << fsItalic); },
+         [](const QByteArray& r) { return r[32] == 1; }},
+        {"font charset", EMR_EXTCREATEFONTINDIRECTW, [](TCanvas* c) { c->Font()->SetCharset(SHIFTJIS_CHARSET); },
+         [](const QByteArray& r) { return Byte(r[35]) == SHIFTJIS_CHARSET; }},
+        {"font pitch", EMR_EXTCREATEFONTINDIRECTW, [](TCanvas* c) { c->Font()->SetPitch(fpFixed); },
+         [](const QByteArray& r) { return (r[39] & 3) == 1; }},
+        {"pen style", EMR_CREATEPEN, [](TCanvas* c) { c->Pen()->SetStyle(psDash); },
+         [](const QByteArray& r) { return FieldU32(r, 12) == Cardinal(psDash); }},
+        {"pen width", EMR_CREATEPEN, [](TCanvas* c) { c->Pen()->SetWidth(3); },
+         [](const QByteArray& r) { return FieldI32(r, 16) == 3; }},
+        {"pen colour", EMR_CREATEPEN, [](TCanvas* c) { c->Pen()->SetColor(clRed); },
+         [](const QByteArray& r) { return FieldU32(r, 24) == 0x0000FFu; }},
+        {"brush style", EMR_CREATEBRUSHINDIRECT, [](TCanvas* c) { c->Brush()->SetStyle(bsCross); },
+         [](const QByteArray& r) { return FieldU32(r, 12) == 2u && FieldU32(r, 20) == Cardinal(bsCross - bsHorizontal); }},
+        {"brush colour", EMR_CREATEBRUSHINDIRECT, [](TCanvas* c) { c->Brush()->SetColor(clBlue); },
+         [](const QByteArray& r) { return FieldU32(r, 16) == 0xFF0000u; }},
+    };
+    const auto draw = [](TCanvas* c) {
+        c->TextOut(0, 0, QStringLiteral("a"));
+        c->LineTo(10, 10);
+        c->FillRect(TRect(0, 0, 5, 5));
+    };
+    for (const Case& k : cases) {
+        auto metafile = RecordMetafile(100, 40, [&](TCanvas* c) {
+            draw(c);
+            k.change(c);
+            draw(c);
+        });
+        const auto created = RecordsOfType(*metafile, k.type);
+        EXPECT_EQ(created.size(), 2u) << k.what;
+        if (created.size() != 2u) continue;
+        EXPECT_FALSE(k.holds(created[0])) << k.what;
+        EXPECT_TRUE(k.holds(created[1])) << k.what;
+    }
+}
+
 // ------------------------------------------------------------ playing
 
 TEST(MetafilePlayer, FiguresPlayBackAsTheyWereDrawnDirectly) {

@@ -57,6 +57,18 @@ inline QString RecordText(const QByteArray& record) {
     return text;
 }
 
+// The face name of an EMR_EXTCREATEFONTINDIRECTW record.
+inline QString RecordFaceName(const QByteArray& record) {
+    QString name;
+    for (Int64 at = 40; at + 2 <= 104; at += 2) {
+        quint16 unit;
+        std::memcpy(&unit, record.data() + at, 2);
+        if (unit == 0) break;
+        name.append(QChar(qFromLittleEndian(unit)));
+    }
+    return name;
+}
+
 // Figures, fills, lines, pixels, a bitmap and clipping: no text.
 void DrawFigures(TCanvas* c);
 // Text in three alignments, an opaque text rectangle and a rotated line.
