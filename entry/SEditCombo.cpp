@@ -178,8 +178,14 @@ void TSComboBox::upDownKey(Word& Key, TShiftState Shift) {
 }
 
 void TSComboBox::KeyPress(WideChar& Key) {
+    // A read-only box takes no character, not even for the list's search.
+    if (readOnly_) {
+        TWinControl::KeyPress(Key);
+        Key = QChar();
+        return;
+    }
     TCstomComboBox::KeyPress(Key);
-    if ((ReturnNext() && Key == u'\r') || readOnly_) Key = QChar();
+    if (ReturnNext() && Key == u'\r') Key = QChar();
 }
 
 void TSComboBox::KeyUp(Word& Key, TShiftState Shift) {

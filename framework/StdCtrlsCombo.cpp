@@ -5,6 +5,7 @@
 #include "Forms.h"
 #include "WidgetStyle.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtGui/QPainter>
 #include <QtGui/QPaintEvent>
 #include <QtGui/QKeyEvent>
@@ -14,6 +15,8 @@
 #include <QtWidgets/QProxyStyle>
 #include <QtWidgets/QStyleOptionComboBox>
 #include <QtWidgets/QLineEdit>
+
+#include <chrono>
 
 namespace {
 
@@ -266,15 +269,23 @@ void TCustomComboBox::userChose(int index) {
 }
 
 // Enter takes the highlighted item and Esc closes the list, as the list
-// does on its own; every other key goes through the box's key-down step
-// first and works the list only when the step leaves it.
+// does on its own; a character (or Backspace) goes to the box as on a
+// closed list, into the edit part or to the search; every other key goes
+// through the box's key-down step first and works the list only when the
+// step leaves it.
 bool TCustomComboBox::listKeyPressed(QKeyEvent& event) {
     const Word vk = VirtualKeyOf(event);
     if (vk == VK_RETURN) {
         chooseHighlighted();
         return true;
     }
-    if (vk == 0 || vk == VK_ESCAPE) return false;
+    if (vk == VK_ESCAPE) return false;
+    const QString chars = KeyCharsOf(event);
+    if (!chars.isEmpty() && (chars[0].unicode() >= 0x20 || chars[0] == u'\b')) {
+        QCoreApplication::sendEvent(ComboWidget(), &event);
+        return true;
+    }
+    if (vk == 0) return false;
     const auto guard = Guard();
     Word key = vk;
     const bool used = DoKeyDown(key, ShiftStateOf(event));
@@ -514,6 +525,32 @@ void TCustomComboBox::CloseUp() {
 void TCustomComboBox::KeyPress(WideChar& Key) {
     TWinControl::KeyPress(Key);
     if (Key == u'\r') Key = QChar();
+    if (Key.unicode() < 0x20) return;
+    const auto guard = Guard();
+    if (autoDropDown_ && !droppedDown_) SetDroppedDown(true);
+    if (guard.expired() || IsEditable() || !autoComplete_) return;
+    searchItems(Key);
+    Key = QChar();
+}
+
+void TCustomComboBox::searchItems(WideChar Key) {
+    using namespace std::chrono;
+    const Int64 now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    if (now - lastSearch_ >= Int64(autoCompleteDelay_)) searchText_.clear();
+    lastSearch_ = now;
+    searchText_ += Key;
+    Integer found = -1;
+    for (Integer i = 0; i < items_->Count() && found < 0; ++i) {
+        if (items_->Get(i).startsWith(searchText_, Qt::CaseInsensitive)) found = i;
+    }
+    if (found < 0) return;
+    const auto guard = Guard();
+    if (QComboBox* w = ComboWidget(); w && droppedDown_) w->view()->setCurrentIndex(w->model()->index(found, 0));
+    if (found != itemIndex_) {
+        SetItemIndex(found);
+        userChose(found);
+    }
+    if (!guard.expired() && autoCloseUp_) SetDroppedDown(false);
 }
 
 void TCustomComboBox::WndProc(TMessage& Message) {

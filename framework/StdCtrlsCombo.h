@@ -4,7 +4,8 @@
 // letters on a closed list) raises Click and then Select (OnSelect, or
 // Change when there is none); typing in the edit part raises Change; an
 // ItemIndex or Text set by the program raises neither. DropDown (OnDropDown)
-// runs before the list opens, CloseUp (OnCloseUp) after it closed. The
+// runs before the list opens, CloseUp (OnCloseUp) after it closed. Letters
+// typed while the list is open reach the box as on a closed one. The
 // list styles have no edit part; the height follows the font, for the
 // owner-drawn styles the selection area's item height.
 #pragma once
@@ -68,14 +69,17 @@ public:
     void SetSorted(bool on);
     TEditCharCase CharCase() const { return charCase_; }
     void SetCharCase(TEditCharCase charCase);
-    // Typing completes to the first matching item.
+    // Typing completes to the first matching item; the list styles choose
+    // the first item starting with the letters typed, which add up while
+    // each follows the last within AutoCompleteDelay milliseconds.
     bool AutoComplete() const { return autoComplete_; }
     void SetAutoComplete(bool on);
-    // Stored only.
     Cardinal AutoCompleteDelay() const { return autoCompleteDelay_; }
     void SetAutoCompleteDelay(Cardinal ms) { autoCompleteDelay_ = ms; }
+    // An item chosen by typing into the open list closes it.
     bool AutoCloseUp() const { return autoCloseUp_; }
     void SetAutoCloseUp(bool on) { autoCloseUp_ = on; }
+    // Typing a character opens the list.
     bool AutoDropDown() const { return autoDropDown_; }
     void SetAutoDropDown(bool on) { autoDropDown_ = on; }
     const QString& TextHint() const { return textHint_; }
@@ -122,7 +126,8 @@ protected:
     void CMFontChanged(TMessage& Message) override;
     void DoExit() override;
     void PaintWidget(TControlWidgetLink& link, QPaintEvent* event) override;
-    // The platform's edit part ignores Enter.
+    // The platform's edit part ignores Enter; AutoDropDown, and the search
+    // of the list styles under AutoComplete.
     void KeyPress(WideChar& Key) override;
     // Typing in the edit part.
     virtual void Change();
@@ -155,6 +160,8 @@ private:
     bool listKeyPressed(QKeyEvent& event);
     bool listKeyReleased(QKeyEvent& event);
     void chooseHighlighted();
+    // The list styles' search: Key added to the letters typed before.
+    void searchItems(WideChar Key);
     void popupOpening();
     void popupClosed();
     // Owner drawing: an item with the canvas on painter, clipped to rect;
@@ -184,6 +191,8 @@ private:
     TBevelCut bevelOuter_ = bvLowered;
     Integer editLimit_ = 0;
     bool syncing_ = false;
+    QString searchText_;
+    Int64 lastSearch_ = 0;
 };
 
 class TComboBox : public TCustomComboBox {

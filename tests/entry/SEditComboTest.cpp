@@ -171,6 +171,16 @@ TEST_F(SEditComboTest, AnEditableReadOnlyBoxTakesNoCharacterButStillMoves) {
     EXPECT_EQ(form->log, (Trace{"Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39"}));
 }
 
+TEST_F(SEditComboTest, AReadOnlyListChoosesNothingByALetter) {
+    k->Items()->Add("abc");
+    k->SetReadOnly(true);
+    form->Type("a");
+    EXPECT_EQ(k->ItemIndex(), -1);
+    k->SetReadOnly(false);
+    form->Type("a");
+    EXPECT_EQ(k->ItemIndex(), 3);
+}
+
 TEST_F(SEditComboTest, AReadOnlyBoxKeepsItsTextAgainstDeletingCuttingAndPasting) {
     k->SetStyle(csDropDown);
     k->SetFocus();

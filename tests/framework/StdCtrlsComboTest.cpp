@@ -275,4 +275,56 @@ TEST_F(StdCtrlsComboOwnerDrawTest, TheSelectionAreaDrawsTheChosenItemThroughDraw
     EXPECT_EQ(PaintedAreaState(), (TOwnerDrawState{odComboBoxEdit, odDisabled, odGrayed}));
 }
 
+TEST_F(StdCtrlsComboTest, AListStyleSearchAddsUpTheLettersTypedWithinAutoCompleteDelay) {
+    combo->Items()->Clear();
+    for (const char* s : {"apple", "apricot", "banana", "Cherry"}) combo->Items()->Add(s);
+    combo->SetStyle(csDropDownList);
+    combo->SetFocus();
+    // A long delay: the letters add up; no item for them leaves the choice.
+    combo->SetAutoCompleteDelay(100000);
+    KeyClicks(form.get(), "apr");
+    EXPECT_EQ(Utf8(combo->Text()), "apricot");
+    KeyClicks(form.get(), "x");
+    EXPECT_EQ(Utf8(combo->Text()), "apricot");
+    EXPECT_EQ(events, (Log{"Click:apple", "Change:apple", "Click:apricot", "Change:apricot"}));
+    // No delay: every letter starts a new search.
+    events.clear();
+    combo->SetAutoCompleteDelay(0);
+    KeyClicks(form.get(), "bca");
+    EXPECT_EQ(Utf8(combo->Text()), "apple");
+    EXPECT_EQ(events, (Log{"Click:banana", "Change:banana", "Click:Cherry", "Change:Cherry", "Click:apple",
+                           "Change:apple"}));
+}
+
+TEST_F(StdCtrlsComboTest, AutoDropDownOpensTheListAndTheTypingGoesOnIntoTheEditPart) {
+    combo->SetAutoComplete(false);
+    KeyClicks(form.get(), "a");
+    EXPECT_FALSE(combo->DroppedDown());
+    combo->SetText("");
+    events.clear();
+    combo->SetAutoDropDown(true);
+    KeyClicks(form.get(), "ab");
+    EXPECT_TRUE(combo->DroppedDown());
+    EXPECT_EQ(Utf8(combo->Text()), "ab");
+    KeyClick(form.get(), Qt::Key_Backspace);
+    EXPECT_EQ(Utf8(combo->Text()), "a");
+    EXPECT_EQ(events, (Log{"DropDown", "Change:a", "Change:ab", "Change:a"}));
+}
+
+TEST_F(StdCtrlsComboTest, AutoCloseUpClosesTheListWhenTypingChoosesAnItem) {
+    combo->Items()->Clear();
+    for (const char* s : {"apple", "banana", "cherry"}) combo->Items()->Add(s);
+    combo->SetStyle(csDropDownList);
+    combo->SetAutoCompleteDelay(0);
+    combo->SetFocus();
+    KeyClick(form.get(), Qt::Key_F4);
+    KeyClicks(form.get(), "b");
+    EXPECT_TRUE(combo->DroppedDown());
+    EXPECT_EQ(widget()->view()->currentIndex().row(), 1);
+    combo->SetAutoCloseUp(true);
+    KeyClicks(form.get(), "c");
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(events, (Log{"DropDown", "Click:banana", "Change:banana", "Click:cherry", "Change:cherry", "CloseUp"}));
+}
+
 }  // namespace
