@@ -10,10 +10,10 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <tuple>
-#include <vector>
 
 using namespace Emf;
 
@@ -34,19 +34,24 @@ class Bytes {
 public:
     // Room for n more bytes at the end.
     char* Grow(size_t n) {
-        if (size_ + n > buf_.size()) enlarge(n);
-        char* at = buf_.data() + size_;
+        if (size_ + n > capacity_) enlarge(n);
+        char* at = buf_.get() + size_;
         size_ += n;
         return at;
     }
-    char* At(size_t offset) { return buf_.data() + offset; }
-    const char* Data() const { return buf_.data(); }
+    char* At(size_t offset) { return buf_.get() + offset; }
+    const char* Data() const { return buf_.get(); }
     size_t Size() const { return size_; }
 
 private:
-    Q_NEVER_INLINE void enlarge(size_t n) { buf_.resize(std::max(buf_.size() * 2, size_ + n + 256)); }
-    std::vector<char> buf_;
-    size_t size_ = 0;
+    Q_NEVER_INLINE void enlarge(size_t n) {
+        capacity_ = std::max({capacity_ * 2, size_ + n, size_t(4096)});
+        auto larger = std::make_unique_for_overwrite<char[]>(capacity_);
+        if (size_ > 0) std::memcpy(larger.get(), buf_.get(), size_);
+        buf_ = std::move(larger);
+    }
+    std::unique_ptr<char[]> buf_;
+    size_t size_ = 0, capacity_ = 0;
 };
 
 // A record written at the end of out; Done sets its size.
