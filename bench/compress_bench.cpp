@@ -154,7 +154,7 @@ void compare(const char* name, int scale, const Blocks& blocks, bench::Growth& g
         label, [&] { return ours = oursOnce(blocks); }, [&] { return zlib = zlibOnce(blocks); }, Differ);
     bench::PrintTimeRatio(label + ", compress and expand", "zlib-6", best, bench::kMinRounds, true,
                           "every block back on both sides, coded in two different formats");
-    bench::PrintRatio(bench::Format("%s, coded size: ours %lld bytes, zlib-6 %lld bytes; size", label.c_str(),
+    bench::PrintRatio(bench::Format("%s, coded size: ours %lld bytes, zlib-6 %lld bytes", label.c_str(),
                                     (long long)ours.size, (long long)zlib.size),
                       double(ours.size) / double(zlib.size));
     growth.Add(std::string("ours, ") + name, double(bytes), best.Ours.Cpu);
