@@ -680,6 +680,11 @@ public:
     void SetDescription(TStrings* value) { description_->Assign(value); }
     TColor BackgroundColor() const { return backgroundColor_; }
     void SetBackgroundColor(TColor v) { backgroundColor_ = v; }
+    // The name of a picture control of the report that every page shows
+    // stretched under its bands. Only a picture control qualifies and no
+    // printable of this engine holds a picture, so the name is kept only.
+    const QString& BackImageControl() const { return backImageControl_; }
+    void SetBackImageControl(const QString& v) { backImageControl_ = v; }
     bool ShowProgress() const { return showProgress_; }
     void SetShowProgress(bool v) { showProgress_ = v; }
     bool SnapToGrid() const { return snapToGrid_; }
@@ -875,6 +880,7 @@ private:
     std::vector<TQRCustomBand*> printOrder_;
     TRazorUzeortOptions options_{TRazorUzeortOption::FirstPageHeader, TRazorUzeortOption::LastPageFooter};
     QString reportTitle_;
+    QString backImageControl_;
     std::unique_ptr<TStringList> description_ = std::make_unique<TStringList>();
     TColor backgroundColor_ = clWhite;
     bool showProgress_ = true;

@@ -156,6 +156,27 @@ TEST_F(AlignTest, OnResizeComesOnEachChangeButNotForAMove) {
     EXPECT_EQ(resizes, 2);
 }
 
+TEST_F(AlignTest, OnCanResizeMayChangeOrRefuseASizeAndOnConstrainedResizeTheLimits) {
+    auto* c = Box(alNone, 0, 0, 50, 50);
+    c->OnCanResize = [](TObject*, Integer& w, Integer&, bool& resize) {
+        if (w > 200) resize = false;
+        else w += 1;
+    };
+    c->SetWidth(60);
+    EXPECT_EQ(R(c), TRect(0, 0, 61, 50));
+    c->SetWidth(300);
+    EXPECT_EQ(R(c).Width(), 61);
+    c->Constraints()->SetMaxHeight(80);
+    c->OnConstrainedResize = [](TObject*, Integer&, Integer& minH, Integer&, Integer& maxH) {
+        minH = 20;
+        maxH += 10;
+    };
+    c->SetHeight(150);
+    EXPECT_EQ(R(c).Height(), 90);
+    c->SetHeight(5);
+    EXPECT_EQ(R(c).Height(), 20);
+}
+
 TEST_F(AlignTest, DisabledAlignIsCaughtUpWhenEnabled) {
     form->DisableAlign();
     auto* a = Box(alClient, 0, 0, 10, 10);

@@ -1,5 +1,6 @@
 // A press asks the control under it whether its window activates and gets
-// the press (OnMouseActivate), passing the question up while nobody answers.
+// the press (OnMouseActivate), passing the question up while nobody answers;
+// the mouse entering and leaving a control (OnMouseEnter, OnMouseLeave).
 #include "FrameworkTestSupport.h"
 
 #include "ExtCtrls.h"
@@ -84,6 +85,19 @@ TEST_F(MouseActivateTest, AnAnswerThatEatsThePressKeepsItFromTheControl) {
     MouseClick(form.get(), QPoint(35, 25));
     EXPECT_TRUE(QTest::qWaitForWindowActive(form->Handle()));
     EXPECT_EQ(log.Entries(), Log{});
+}
+
+TEST_F(MouseActivateTest, TheMouseEnteringAndLeavingAControlRaisesOnMouseEnterAndOnMouseLeave) {
+    spot->OnMouseEnter = [this](TObject*) { log.Add("spot:enter"); };
+    spot->OnMouseLeave = [this](TObject*) { log.Add("spot:leave"); };
+    ShowActive(form.get());
+    QWindow* window = WindowOf(form.get());
+    QTest::mouseMove(window, QPoint(150, 80));
+    QTest::mouseMove(window, QPoint(35, 25));
+    QTest::mouseMove(window, QPoint(40, 30));
+    EXPECT_EQ(log.Entries(), Log{"spot:enter"});
+    QTest::mouseMove(window, QPoint(150, 80));
+    EXPECT_EQ(log.Entries(), (Log{"spot:enter", "spot:leave"}));
 }
 
 }  // namespace
