@@ -299,6 +299,8 @@ using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, b
 using TTVCollapsingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowCollapse)>;
 using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
 
+class TTreeLabelEdit;
+
 // A tree of nodes on a Qt tree widget. Selecting, expanding and collapsing
 // (by the user or by code) ask CanChange, CanExpand and CanCollapse first;
 // a refusal leaves the tree as it was. The rows are drawn and hit as on the
@@ -314,8 +316,13 @@ public:
     void SetSelected(TTreeNode* node);
     TImageList* Images() const { return images_; }
     void SetImages(TImageList* images);
+    // Without ReadOnly a click on the text of the node that was already
+    // selected edits it once the double-click time has passed (a double
+    // click does not): Enter, or the focus leaving, gives the node the text;
+    // Esc keeps the old one.
     bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool on) { readOnly_ = on; }
+    void SetReadOnly(bool on);
+    bool IsEditing() const { return editing_ != nullptr; }
     bool ShowButtons() const { return showButtons_; }
     void SetShowButtons(bool on);
     // Dotted lines join the nodes.
@@ -392,6 +399,12 @@ private:
     friend class TTreeNode;
     friend class TTreeNodes;
     friend class TTreeViewWidget;
+    friend class TTreeLabelEdit;
+    // Label editing: a click on the selected node's text asks for it, a
+    // double click calls it off, the double-click time later it begins.
+    void editLater(TTreeNode* node);
+    void beginEdit(TTreeNode* node);
+    void endEdit(bool accept);
     void makeItem(TTreeNode* node);
     void makeItems(const std::vector<TTreeNode*>& nodes);
     int qtIndexOf(TTreeNode* node) const;
@@ -432,6 +445,12 @@ private:
     TBorderWidth borderWidth_ = 0;
     std::unique_ptr<QTimer> changeTimer_;
     bool syncing_ = false;
+    TTreeLabelEdit* editor_ = nullptr;
+    TTreeNode* editing_ = nullptr;
+    TTreeNode* editPending_ = nullptr;
+    std::unique_ptr<QTimer> editTimer_;
+    // The focus came with a mouse press: that press edits nothing.
+    bool focusedByPress_ = false;
 };
 
 class TTreeView : public TCustomTreeView {

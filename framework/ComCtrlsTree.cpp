@@ -7,6 +7,7 @@
 
 #include "ControlsWidget.h"
 #include "Forms.h"
+#include "StdCtrlsEdit.h"
 
 #include <QtCore/QCollator>
 #include <QtCore/QLocale>
@@ -15,6 +16,7 @@
 #include <QtGui/QHelpEvent>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QStyledItemDelegate>
 #include <QtWidgets/QToolTip>
 #include <QtWidgets/QTreeWidget>
@@ -122,6 +124,12 @@ public:
         viewport()->update();
     }
 
+    // Where a node's text lies in the viewport (scrolled into view first).
+    QRect labelOf(QTreeWidgetItem* item) {
+        scrollToItem(item);
+        return rowOf(indexFromItem(item), TCustomTreeView::nodeOf(item)).label;
+    }
+
 protected:
     bool viewportEvent(QEvent* e) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -167,6 +175,8 @@ private:
 
     mutable TCanvas canvas_;
     QPersistentModelIndex hot_;
+    // The row of a left press on the text of the node already selected.
+    QPersistentModelIndex editPress_;
     ForwardedMouse mouse_;
     int margin_ = 0;
     bool inGeometries_ = false;
@@ -245,12 +255,25 @@ void TTreeViewWidget::nativeMouse(QMouseEvent* e) {
     const bool left = e->button() == Qt::LeftButton;
     switch (e->type()) {
     case QEvent::MouseMove: setHot(hit.onItem ? indexAt(e->position().toPoint()) : QModelIndex()); break;
-    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonPress: {
+        const bool onText = hit.node && hit.row.label.contains(e->position().toPoint());
+        editPress_ = left && onText && hit.node == v->selected_ && !v->focusedByPress_
+                         ? QPersistentModelIndex(indexAt(e->position().toPoint()))
+                         : QPersistentModelIndex();
+        v->focusedByPress_ = false;
         if (left && hit.onButton) v->expandNode(hit.node, !hit.node->Expanded());
         else if (hit.onItem && (left || (e->button() == Qt::RightButton && v->rightClickSelect_)))
             v->selectByUser(hit.node);
         break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (left && editPress_.isValid() && editPress_ == indexAt(e->position().toPoint()) &&
+            hit.row.label.contains(e->position().toPoint()))
+            v->editLater(hit.node);
+        editPress_ = QPersistentModelIndex();
+        break;
     case QEvent::MouseButtonDblClick:
+        v->editLater(nullptr);
         if (left && (hit.onButton || hit.onItem)) v->expandNode(hit.node, !hit.node->Expanded());
         break;
     default: break;
@@ -388,6 +411,56 @@ void TTreeViewWidget::paintItem(const Row& row, TTreeNode* node, bool hot) const
                     node->Text());
     if (selected && focused) focusFrame(area, clHighlight);
 }
+
+// ------------------------------------------------------------ label editor
+
+// The edit over a node's text. Its keys also reach the tree's key events,
+// as the platform hands the keys of a tree's label editor to the tree;
+// Enter takes the text, Esc keeps the old one, and so does the dialog.
+class TTreeLabelEdit : public TCustomEdit {
+public:
+    explicit TTreeLabelEdit(TCustomTreeView* tree) : TCustomEdit(tree), tree_(tree) {
+        SetParentCtl3D(false);
+        SetCtl3D(false);
+        SetTabStop(false);
+        SetAutoSize(false);
+        SetFocusUnitPart(true);
+        SetVisible(false);
+        SetParent(tree);
+    }
+
+protected:
+    void WndProc(TMessage& Message) override {
+        if (Message.Msg == WM_GETDLGCODE) {
+            Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
+            return;
+        }
+        TCustomEdit::WndProc(Message);
+    }
+    // Leaving the editor takes its text; a pop-up menu over it does not.
+    void WMKillFocus(TMessage& Message) override {
+        TCustomEdit::WMKillFocus(Message);
+        if (!QApplication::activePopupWidget()) tree_->endEdit(true);
+    }
+    void KeyDown(Word& Key, TShiftState Shift) override {
+        const auto guard = tree_->Guard();
+        if (tree_->OnKeyDown) tree_->OnKeyDown(tree_, Key, Shift);
+        if (guard.expired() || (Key != VK_RETURN && Key != VK_ESCAPE)) return;
+        const bool accept = Key == VK_RETURN;
+        Key = 0;
+        tree_->endEdit(accept);
+    }
+    void KeyPress(WideChar& Key) override {
+        if (tree_->OnKeyPress) tree_->OnKeyPress(tree_, Key);
+        if (Key == u'\r' || Key == u'\x1b') Key = QChar();
+    }
+    void KeyUp(Word& Key, TShiftState Shift) override {
+        if (tree_->OnKeyUp) tree_->OnKeyUp(tree_, Key, Shift);
+    }
+
+private:
+    TCustomTreeView* tree_;
+};
 
 // ------------------------------------------------------------ TTreeNode
 
@@ -612,6 +685,8 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
 
 TCustomTreeView::~TCustomTreeView() {
     if (images_) images_->RemoveFreeNotification(this);
+    editing_ = nullptr;
+    editPending_ = nullptr;
     // The nodes go before the widget, their rows first; nothing is reported any more.
     syncing_ = true;
     selected_ = nullptr;
@@ -768,6 +843,8 @@ void TCustomTreeView::nodeRemoved(TTreeNode* node) {
 
 void TCustomTreeView::announceRemoval(TTreeNode* node) {
     for (TTreeNode* child : std::vector<TTreeNode*>(node->children_)) announceRemoval(child);
+    if (editing_ == node) endEdit(false);
+    if (editPending_ == node) editLater(nullptr);
     Delete(node);
     if (selected_ == node) {
         // The selection went with the node; no node is asked about it.
@@ -907,9 +984,64 @@ void TCustomTreeView::selectionChanged() {
 }
 
 void TCustomTreeView::WMSetFocus(TMessage& Message) {
+    focusedByPress_ = QGuiApplication::mouseButtons() != Qt::NoButton;
     // Qt makes the first item current on a focus-in; the tree keeps its own.
     Quietly(syncing_, [&] { TWinControl::WMSetFocus(Message); });
     showSelection();
+}
+
+// ---- label editing
+
+void TCustomTreeView::SetReadOnly(bool on) {
+    readOnly_ = on;
+    if (!on) return;
+    editLater(nullptr);
+    endEdit(false);
+}
+
+void TCustomTreeView::editLater(TTreeNode* node) {
+    editPending_ = node;
+    if (!node) {
+        if (editTimer_) editTimer_->stop();
+        return;
+    }
+    if (!editTimer_) {
+        editTimer_ = std::make_unique<QTimer>();
+        editTimer_->setSingleShot(true);
+        QObject::connect(editTimer_.get(), &QTimer::timeout, [this] {
+            TTreeNode* pending = std::exchange(editPending_, nullptr);
+            try {
+                if (pending && pending == selected_ && Focused()) beginEdit(pending);
+            } catch (...) {
+                Application->HandleException(this);
+            }
+        });
+    }
+    editTimer_->start(QApplication::doubleClickInterval());
+}
+
+void TCustomTreeView::beginEdit(TTreeNode* node) {
+    auto* tree = dynamic_cast<TTreeViewWidget*>(Widget());
+    if (readOnly_ || editing_ || !tree || !node->item_) return;
+    const QRect label = tree->labelOf(node->item_);
+    if (!editor_) editor_ = new TTreeLabelEdit(this);
+    editing_ = node;
+    editor_->SetText(node->Text());
+    // Room for a few more characters, within the client area.
+    const Integer width = std::min<Integer>(label.width() + 2 * label.height(), ClientWidth() - label.left());
+    editor_->SetBounds(label.left(), label.top(), std::max<Integer>(width, label.height()), label.height());
+    editor_->Show();
+    editor_->SetFocus();
+    editor_->SelectAll();
+}
+
+void TCustomTreeView::endEdit(bool accept) {
+    TTreeNode* node = std::exchange(editing_, nullptr);
+    if (!node) return;
+    const QString text = editor_->Text();
+    if (editor_->Focused() && CanFocus()) SetFocus();
+    editor_->Hide();
+    if (accept && text != node->Text()) node->SetText(text);
 }
 
 // ---- expanding

@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 
 #include <QtTest/QTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLineEdit>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QTabBar>
 #include <QtWidgets/QToolTip>
@@ -476,6 +478,63 @@ TEST_F(TreeViewMouseTest, BorderStyleAndBorderWidthFrameTheRowsWhichStillTakeThe
     EXPECT_EQ(Qt()->viewport()->geometry().topLeft(), QPoint(0, 0));
     Click(TextOf(beta));
     EXPECT_EQ(tree->Selected(), beta);
+}
+
+TEST_F(TreeViewMouseTest, AClickOnTheSelectedTextEditsItEnterTakesTheTextAndEscKeepsTheOld) {
+    Click(TextOf(alpha));
+    RunEventLoop(QApplication::doubleClickInterval() + 100);
+    EXPECT_FALSE(tree->IsEditing()) << "the click that selects edits nothing";
+    Click(TextOf(alpha));
+    ASSERT_TRUE(WaitFor([&] { return tree->IsEditing(); }));
+    auto* editor = Qt()->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->hasFocus());
+    EXPECT_EQ(editor->selectedText(), "Alpha");
+    EXPECT_EQ(editor->geometry().topLeft(), QPoint(RowOf(alpha).left(), RowOf(alpha).top()));
+    KeyClicks(form.get(), "Aleph");
+    Shot("tree_view_label_editor");
+    KeyClick(form.get(), Qt::Key_Return);
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(alpha->Text(), "Aleph");
+    EXPECT_EQ(Qt()->currentItem()->text(0), "Aleph");
+    EXPECT_TRUE(tree->Focused());
+
+    // The tree hears the editor's keys.
+    tree->OnKeyDown = [this](TObject*, Word& key, TShiftState) { log.Add("tree:" + KeyName(key)); };
+    Click(TextOf(alpha));
+    ASSERT_TRUE(WaitFor([&] { return tree->IsEditing(); }));
+    KeyClicks(form.get(), "zz");
+    KeyClick(form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(alpha->Text(), "Aleph");
+    EXPECT_EQ(log.With("tree:"), (Log{"tree:" + KeyName('Z'), "tree:" + KeyName('Z'), "tree:" + KeyName(VK_ESCAPE)}));
+}
+
+TEST_F(TreeViewMouseTest, ADoubleClickOrReadOnlyEditsNothingAndLeavingTheEditorTakesItsText) {
+    Click(TextOf(alpha));
+    MouseDClick(form.get(), OnForm(TextOf(alpha)));
+    RunEventLoop(QApplication::doubleClickInterval() + 100);
+    EXPECT_FALSE(tree->IsEditing());
+    tree->SetReadOnly(true);
+    Click(TextOf(alpha));
+    RunEventLoop(QApplication::doubleClickInterval() + 100);
+    EXPECT_FALSE(tree->IsEditing());
+
+    auto* other = Place(new TLineProbe(form.get(), log, "other"), form.get(), 320, 10, 60, 24);
+    tree->SetReadOnly(false);
+    Click(TextOf(alpha));
+    ASSERT_TRUE(WaitFor([&] { return tree->IsEditing(); }));
+    KeyClicks(form.get(), "A1");
+    // The editor is a part of the tree: the tree is left once, not entered again.
+    tree->OnExit = [this](TObject*) { log.Add("tree:exit"); };
+    tree->OnEnter = [this](TObject*) { log.Add("tree:enter"); };
+    log.Clear();
+    other->SetFocus();
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(alpha->Text(), "A1");
+    EXPECT_EQ(log.With("tree:"), Log{"tree:exit"});
+    EXPECT_EQ(log.With("Enter:"), Log{"Enter:other"});
 }
 
 TEST_F(TreeViewMouseTest, WithAChangeDelayOnChangeComesOnceTheSelectionRestsAndNamesTheLastNode) {
