@@ -133,7 +133,10 @@ void TQRStream::MoveToFile() {
     const QString name = CreateTempFile(TempFolder(), QStringLiteral("VOZXXXXXX.tmp"));
     // Until the copy is complete the pages stay in memory only.
     try {
-        auto file = std::make_unique<TFileStream>(name, fmCreate);
+        // The new file is empty: opened without truncating it, the file
+        // system keeps its pages in memory instead of writing them out when
+        // the file is closed, and deleting it does not wait for the disk.
+        auto file = std::make_unique<TFileStream>(name, fmOpenReadWrite);
         const Int64 position = memory_->Position();
         memory_->SaveToStream(*file);
         file->Seek(position, soBeginning);
