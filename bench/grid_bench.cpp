@@ -145,7 +145,7 @@ public:
     }
     // The same job as the grid's: every cell emptied, the rows numbered.
     void Reset(int rows) {
-        table_.setRowCount(0);
+        table_.clearContents();
         table_.setRowCount(rows);
         for (int r = 0; r < rows; ++r) table_.setItem(r, 0, new QTableWidgetItem(QString::number(r + 1)));
     }
