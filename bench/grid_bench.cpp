@@ -143,11 +143,13 @@ public:
         table_.setHorizontalHeaderLabels(kTitles);
         Activate(&table_);
     }
-    // The same job as the grid's: every cell emptied, the rows numbered.
+    // The same job as the grid's: every cell emptied, the rows numbered,
+    // the cursor back in the first row.
     void Reset(int rows) {
         table_.clearContents();
         table_.setRowCount(rows);
         for (int r = 0; r < rows; ++r) table_.setItem(r, 0, new QTableWidgetItem(QString::number(r + 1)));
+        table_.setCurrentCell(0, 1);
     }
     void Fill(int rows) {
         const int column = ColumnOf(kAmount);
