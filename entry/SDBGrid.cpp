@@ -40,6 +40,18 @@ const char* const DefaultEras[] = {
     "1G=1868/09/08", "2G=1912/07/30", "3G=1926/12/25", "4G=1989/01/08", "5G=2019/05/01",
     "年=年", "月=月", "日=日"};
 
+// The text of a row number: for a zero-fill column what Format writes with
+// "%.<MaxLength>d", else plain digits. Row numbers are never negative, so
+// zero-filling only pads the digits; a negative width is left to Format,
+// which refuses the pattern.
+QString RowNumber(Int64 n, const TGridColumn* first) {
+    const QString digits = IntToStr(n);
+    if (first->NumericType() != ntgZeroFillInteger) return digits;
+    const Integer width = first->MaxLength();
+    if (width < 0) return Format(QStringLiteral("%.") + IntToStr(width) + QStringLiteral("d"), {n});
+    return digits.rightJustified(width, u'0');
+}
+
 }  // namespace
 
 TGridCoord TSDBGrid::firstSkipped_{-1, -1};
@@ -144,13 +156,15 @@ void TSDBGrid::fillGeneratedCells() {
     if (FixedCols() < 1 || !first) return;
     TCollectionUpdate update(*columns_);
     if (first->AutoSequence() >= 0) {
-        const QString pattern = QStringLiteral("%.") + IntToStr(first->MaxLength()) + QStringLiteral("d");
-        for (Integer r = FixedRows(); r < RowCount(); ++r) {
-            const Int64 n = Int64(first->AutoSequence()) + (r - FixedRows());
-            setCell(0, r, first->NumericType() == ntgZeroFillInteger ? Format(pattern, {n}) : IntToStr(n));
-        }
+        for (Integer r = FixedRows(); r < RowCount(); ++r)
+            setCell(0, r, RowNumber(Int64(first->AutoSequence()) + (r - FixedRows()), first));
     }
     update.End();
+}
+
+bool TSDBGrid::numbersRows() const {
+    const TGridColumn* first = Column(0);
+    return FixedCols() >= 1 && first && first->AutoSequence() >= 0;
 }
 
 void TSDBGrid::Update() {
@@ -239,8 +253,7 @@ void TSDBGrid::resizeColumns() {
 void TSDBGrid::RowMoved(Integer FromIndex, Integer ToIndex) {
     TStringGrid::RowMoved(FromIndex, ToIndex);
     MoveLock lock(*this);
-    const TGridColumn* first = Column(0);
-    if (FixedCols() < 1 || !first || first->AutoSequence() < 0) return;
+    if (!numbersRows()) return;
     const QString from = Cells(0, FromIndex);
     SetCells(0, FromIndex, Cells(0, ToIndex));
     SetCells(0, ToIndex, from);
@@ -426,7 +439,9 @@ void TSDBGrid::ResetRows(Integer Count, bool ClearRows) {
         // Inside the lock the cursor is placed, never asked to move.
         ForceCurrent(Col(), FixedRows());
         SetRowCount(FixedRows() + std::max(Count, 1));
-        for (Integer r = FixedRows(); r < RowCount(); ++r) emptyRow(r, ClearRows ? 0 : FixedCols());
+        // Row numbers are left to the numbering, which writes them again.
+        const Integer from = !ClearRows ? FixedCols() : numbersRows() ? 1 : 0;
+        for (Integer r = FixedRows(); r < RowCount(); ++r) emptyRow(r, from);
         if (ClearRows) fillGeneratedCells();
         enterCell(Col(), Row());
         moveLock_ = false;

@@ -406,6 +406,8 @@ private:
     void refreshAllColumns();
     void refreshColumn(TGridColumn* column);
     void fillGeneratedCells();
+    // Whether the first, fixed column holds the row numbers.
+    bool numbersRows() const;
     void resizeColumns();
     void setCell(Integer ACol, Integer ARow, const QString& text);
     void setHighlightRow(Integer ARow);

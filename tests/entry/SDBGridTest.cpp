@@ -155,6 +155,36 @@ TEST_F(SDBGridTest, ResetRowsLeavesTheCursorOnAnExistingRow) {
     EXPECT_TRUE(form->log.empty());
 }
 
+// Clearing numbers the rows again, over whatever the first column held;
+// a fixed column that numbers nothing is emptied with the rest.
+TEST_F(SDBGridTest, ResetRowsNumbersTheRowsAgainOrEmptiesTheFixedColumn) {
+    ThreeColumns();
+    auto* first = grid->GridColumns()->Items(0);
+    first->SetNumericType(ntgZeroFillInteger);
+    first->SetAutoSequence(0);
+    Show();
+    grid->SetCells(0, 2, QStringLiteral("x"));
+    grid->SetCells(1, 2, QStringLiteral("abc"));
+    grid->ResetRows(3, true);
+    EXPECT_EQ(grid->Cells(0, 1), "00000");
+    EXPECT_EQ(grid->Cells(0, 2), "00001");
+    EXPECT_EQ(grid->Cells(0, 3), "00002");
+    EXPECT_EQ(grid->Cells(1, 2), "");
+    // Zero-filled to MaxLength digits; other kinds write plain digits.
+    first->SetMaxLength(0);
+    EXPECT_EQ(grid->Cells(0, 3), "2");
+    first->SetMaxLength(3);
+    EXPECT_EQ(grid->Cells(0, 3), "002");
+    EXPECT_THROW(first->SetMaxLength(-1), EConvertError);
+    first->SetNumericType(ntgInteger);
+    first->SetMaxLength(4);
+    EXPECT_EQ(grid->Cells(0, 3), "2");
+    first->SetAutoSequence(-1);
+    grid->ResetRows(3, true);
+    for (Integer r = 1; r <= 3; ++r) EXPECT_EQ(grid->Cells(0, r), "") << r;
+    EXPECT_TRUE(form->log.empty());
+}
+
 TEST_F(SDBGridTest, ShrinkingTheRowsUnderTheCursorMovesItUp) {
     ThreeColumns();
     grid->SetRowCount(8);
