@@ -1,13 +1,14 @@
 // The entry grid against a QTableWidget with the same columns, in the same
-// run: clearing the rows (row numbers written again), filling the amount
-// column, totalling it by its title and 1,000 cursor moves by key. Each
-// operation runs ours and the table alternately, round by round (the order
-// swapped every round), after one warm-up round; the best round counts.
-// Every timed step ends when the events it left are all delivered (the
-// repaint among them, also one a view puts off to a zero timer), and both
-// sides' results are compared after each round. Each comparison
-// prints a line ending with ours / QTableWidget.
+// run: clearing the rows (numbered again, the cursor back in the first
+// row), filling the amount column, totalling it by its title and 1,000
+// cursor moves by key. The steps of a round take turns as BenchSupport.h
+// runs them, more rounds for fewer rows; a step is timed until the events
+// it left are all delivered (the repaint among them, also one a view puts
+// off to a zero timer), and both sides' cells, totals and cursor rows are
+// compared after every round. Each comparison prints a line ending with
+// ours / QTableWidget, then how the times grow with the rows.
 // Usage: grid_bench [rows...]   (default: 1000 10000 100000)
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "SDBGrid.h"
 
@@ -17,16 +18,12 @@
 #include <QtWidgets/QHeaderView>
 #include <QtWidgets/QTableWidget>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <limits>
+#include <string>
+#include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 const QStringList kTitles{QStringLiteral("行番"), QStringLiteral("品名"), QStringLiteral("数量"),
                           QStringLiteral("単価"), QStringLiteral("金額")};
@@ -193,87 +190,71 @@ private:
     QTableWidget table_;
 };
 
-// One side's step: made ready (not timed), then done together with the
-// events it leaves behind.
+// One side's step: made ready off the clock, then timed until the events
+// it left are all delivered.
 struct Step {
     std::function<void()> prepare;
     std::function<void()> work;
 };
 
-double Seconds(const Step& step) {
+bench::Times Timed(const Step& step) {
     if (step.prepare) step.prepare();
     Settle();
-    const auto start = Clock::now();
-    step.work();
-    Settle();
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return bench::Measure([&] {
+        step.work();
+        Settle();
+    });
 }
 
-// The best time of each side over the counted rounds.
-struct Best {
-    double ours = std::numeric_limits<double>::infinity();
-    double peer = std::numeric_limits<double>::infinity();
-};
-
-class Comparison {
-public:
-    Comparison(int rows, int rounds) : rows_(rows), rounds_(rounds) {}
-
-    // Both sides' step in this round's order; the warm-up round counts not.
-    void Run(Best& best, const Step& ours, const Step& peer) {
-        const bool oursFirst = round_ % 2 == 0;
-        const double first = Seconds(oursFirst ? ours : peer);
-        const double second = Seconds(oursFirst ? peer : ours);
-        if (round_ == 0) return;
-        best.ours = std::min(best.ours, oursFirst ? first : second);
-        best.peer = std::min(best.peer, oursFirst ? second : first);
+// Both sides' step in the round's order; the warm-up round counts not.
+void Time(const bench::Turns& turns, bench::Best& best, const Step& ours, const Step& peer) {
+    bench::Times o, p;
+    if (turns.OursFirst()) {
+        o = Timed(ours);
+        p = Timed(peer);
+    } else {
+        p = Timed(peer);
+        o = Timed(ours);
     }
-    void Check(const char* after, bool same) {
-        if (same) return;
-        std::printf("results differ after %s, round %d, %d rows\n", after, round_, rows_);
-        failed_ = true;
-    }
-    void Print(const char* what, const Best& best) const {
-        std::printf("%-6s %8d rows: ours %9.4f s, QTableWidget %9.4f s, best of %d, ratio %.3f\n", what, rows_,
-                    best.ours, best.peer, rounds_, best.ours / best.peer);
-    }
-    bool NextRound() { return ++round_ <= rounds_; }
-    bool Failed() const { return failed_; }
+    if (turns.WarmingUp()) return;
+    best.Ours.KeepBest(o);
+    best.Peer.KeepBest(p);
+}
 
-private:
-    int rows_;
-    int rounds_;
-    int round_ = 0;
-    bool failed_ = false;
-};
+std::string CellsDiffer(bool ours, bool peer, const char* expected) {
+    if (ours && peer) return {};
+    return bench::Format("%s: the cells are not %s", ours ? "QTableWidget" : "ours", expected);
+}
 
 // Short runs get more rounds, so that a quiet moment is among them.
 int RoundsFor(int rows) {
-    return rows < 10000 ? 40 : rows < 100000 ? 15 : 5;
+    return rows < 10000 ? 40 : rows < 100000 ? 15 : bench::kMinRounds;
 }
 
-bool Run(int rows) {
+void Run(int rows, bench::Growth& growth) {
     GridSide grid;
     TableSide table;
-    Comparison run(rows, RoundsFor(rows));
-    Best reset, fill, total, moves;
-    do {
-        run.Run(reset, {{}, [&] { grid.Reset(rows); }}, {{}, [&] { table.Reset(rows); }});
-        run.Check("reset", grid.Rows() == rows && table.Rows() == rows && grid.CellsAre(false) &&
-                               table.CellsAre(false));
-        run.Run(fill, {{}, [&] { grid.Fill(rows); }}, {{}, [&] { table.Fill(rows); }});
-        run.Check("fill", grid.CellsAre(true) && table.CellsAre(true));
+    bench::Best reset, fill, total, moves;
+    bench::Turns turns(bench::Format("%d rows", rows), RoundsFor(rows));
+    while (turns.Next()) {
+        Time(turns, reset, {{}, [&] { grid.Reset(rows); }}, {{}, [&] { table.Reset(rows); }});
+        turns.Check("reset", CellsDiffer(grid.Rows() == rows && grid.CellsAre(false),
+                                         table.Rows() == rows && table.CellsAre(false), "emptied and numbered"));
+        Time(turns, fill, {{}, [&] { grid.Fill(rows); }}, {{}, [&] { table.Fill(rows); }});
+        turns.Check("fill", CellsDiffer(grid.CellsAre(true), table.CellsAre(true), "filled"));
         double ours = 0, peer = 0;
-        run.Run(total, {{}, [&] { ours = grid.Total(rows); }}, {{}, [&] { peer = table.Total(rows); }});
-        run.Check("total", ours == peer);
-        run.Run(moves, {[&] { grid.Focus(); }, MoveDown}, {[&] { table.Focus(); }, MoveDown});
-        run.Check("moves", grid.Row() == table.Row() && grid.Rows() == rows && table.Rows() == rows);
-    } while (run.NextRound());
-    run.Print("reset", reset);
-    run.Print("fill", fill);
-    run.Print("total", total);
-    run.Print("moves", moves);
-    return !run.Failed();
+        Time(turns, total, {{}, [&] { ours = grid.Total(rows); }}, {{}, [&] { peer = table.Total(rows); }});
+        turns.Check("total", bench::Equal<double>("%.0f")(ours, peer));
+        Time(turns, moves, {[&] { grid.Focus(); }, MoveDown}, {[&] { table.Focus(); }, MoveDown});
+        turns.Check("moves", bench::Equal<int>("row %d")(grid.Row(), table.Row()));
+    }
+    const std::pair<const char*, const bench::Best&> lines[] = {
+        {"reset", reset}, {"fill", fill}, {"total", total}, {"moves", moves}};
+    for (const auto& [what, best] : lines) {
+        bench::PrintTimeRatio(bench::Format("%s %d rows", what, rows), "QTableWidget", best, turns.Rounds());
+        growth.Add(bench::Format("ours, %s", what), rows, best.Ours.Wall);
+    }
+    growth.Add("QTableWidget, reset", rows, reset.Peer.Wall);
 }
 
 }  // namespace
@@ -284,7 +265,8 @@ int main(int argc, char** argv) {
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
     if (sizes.empty()) sizes = {1000, 10000, 100000};
-    bool same = true;
-    for (int rows : sizes) same = Run(rows) && same;
-    return same ? 0 : 1;
+    bench::Growth growth;
+    for (int rows : sizes) Run(rows, growth);
+    growth.Print();
+    return 0;
 }
