@@ -18,11 +18,16 @@ largest_seed() {
   find "$here/corpus/$1" -type f -printf '%s\n' | sort -n | tail -n 1 | grep . || echo 0
 }
 
+# The harnesses fuzz/CMakeLists.txt declares.
+harnesses() {
+  grep -oE '^velmora_fuzzer\([a-z0-9_]+' "$here/CMakeLists.txt" | cut -d'(' -f2
+}
+
 # libFuzzer cuts every input to the length, seeds included: a seed longer
 # than it loses what made it worth keeping.
 check_lengths() {
   local bad=0 name
-  for name in $(grep -oE '^velmora_fuzzer\([a-z0-9_]+' "$here/CMakeLists.txt" | cut -d'(' -f2); do
+  for name in $(harnesses); do
     if [ "$(largest_seed "$name")" -ge "$(max_len "$name")" ]; then
       echo "$name: a seed of $(largest_seed "$name") bytes does not fit max_len $(max_len "$name")"
       bad=1
@@ -44,9 +49,7 @@ CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebI
 cmake --build "$build" -j "${FUZZ_JOBS:-3}" || exit 1
 
 names=("$@")
-if [ ${#names[@]} -eq 0 ]; then
-  for f in "$build"/fuzz_*; do names+=("$(basename "$f" | sed 's/^fuzz_//')"); done
-fi
+[ ${#names[@]} -gt 0 ] || mapfile -t names < <(harnesses)
 mkdir -p "$build/logs" "$build/artifacts"
 failed=0
 for name in "${names[@]}"; do
