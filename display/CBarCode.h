@@ -426,5 +426,6 @@ private:
     bool watchClipboard_ = false;
     bool fromClipboard_ = false;
     std::unique_ptr<TBarClipboardWatch> watch_;
+    bool textsDrawn_ = false;
     std::unique_ptr<CBarCode::TBarGlyphs> glyphs_;  // of the symbol font, kept between draws
 };

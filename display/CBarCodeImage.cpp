@@ -464,10 +464,13 @@ bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
 }
 
 // Sizes of the symbol and the guides in the symbol font: from the glyphs
-// held when they have every character, else measured on the canvas.
+// held when they have every character, else measured on the canvas. Taking
+// a font's glyphs costs more than drawing its texts a few times, so an
+// image's first draw (a window draws each of its images once when it is
+// made) leaves them to the canvas.
 void TCBarImage::MeasureTexts(TLayout& layout) {
     TCanvas* canvas = GetCanvas();
-    layout.glyphs = glyphs_->Select(canvas, symbolFont_.get());
+    layout.glyphs = textsDrawn_ && glyphs_->Select(canvas, symbolFont_.get());
     std::optional<TFontSelected> font;
     auto measure = [&](const AnsiString& text, Integer& w, Integer& h) {
         TSize size;
@@ -546,6 +549,7 @@ void TCBarImage::DrawBarcode() {
     // The texts keep the background around them.
     canvas->Brush()->SetStyle(bsClear);
     PaintTextsAndFrame(canvas, layout);
+    textsDrawn_ = true;
 
     RotatePicture(angle_);
     if (!autoFit_) SetVisible(visible);

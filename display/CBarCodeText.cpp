@@ -58,6 +58,8 @@ std::vector<std::shared_ptr<const TBarGlyphs::TSet>>& RecentSets() {
     return sets;
 }
 
+Integer setsTaken = 0;
+
 }  // namespace
 
 bool TBarGlyphs::Select(TCanvas* canvas, TFont* font) {
@@ -76,12 +78,15 @@ bool TBarGlyphs::Select(TCanvas* canvas, TFont* font) {
     set->font.SetPixelsPerInch(selected.PixelsPerInch());
     set->font.Assign(&selected);
     set->usable = set->Take();
+    ++setsTaken;
     constexpr size_t Kept = 8;
     if (recent.size() == Kept) recent.pop_back();
     recent.insert(recent.begin(), set);
     set_ = std::move(set);
     return set_->usable;
 }
+
+Integer TBarGlyphs::SetsTaken() { return setsTaken; }
 
 bool TBarGlyphs::Holds(const AnsiString& text) const {
     for (char c : text)

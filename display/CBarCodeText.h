@@ -30,6 +30,9 @@ public:
     void Draw(const AnsiString& text, Integer x, Integer y, QRgb colour, QRgb* bits, qsizetype stride, Integer width,
               Integer height) const;
 
+    // How many fonts' glyphs have been taken, by all images.
+    static Integer SetsTaken();
+
     // The glyphs of one font; the sets of the last few fonts are shared by
     // all images.
     struct TSet;

@@ -361,16 +361,12 @@ void TEntryBox::RefreshNeighbours(UInt64 stamp) {
 
 void TEntryBox::DecideThemes() {
     // A scratch edit tells whether the edit control counts UTF-16 units.
+    // It counts the same with or without a window, and making one would
+    // make the windows of the whole form it stands on, long before the
+    // form is shown (a program's hidden forms would all be built at start).
     TComponent* owner = control_.Owner();
     auto* scratch = new TEdit(owner);
-    try {
-        if (auto* parent = dynamic_cast<TWinControl*>(owner)) {
-            scratch->SetParent(parent);
-            scratch->HandleNeeded();
-        }
-    } catch (const EInvalidOperation&) {
-        // No window can be made yet: the count is the same without one.
-    }
+    if (auto* parent = dynamic_cast<TWinControl*>(owner)) scratch->SetParent(parent);
     scratch->SetText(QStringLiteral("１２３"));
     scratch->SelectAll();
     runtimeThemes_ = scratch->SelLength() == 3;

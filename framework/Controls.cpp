@@ -317,7 +317,7 @@ QWidget* TControl::Handle() {
     }
     widget_ = w;
     InitWidget();
-    if (parent_) parent_->restack();
+    if (parent_ && !parent_->makingChildren_) parent_->restack();
     return widget_;
 }
 

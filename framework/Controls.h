@@ -793,6 +793,7 @@ private:
     bool imeByClass_ = false;
     bool dockSite_ = false;
     bool useDockManager_ = false;
+    bool makingChildren_ = false;  // InitWidget stacks the children once, when all are made
     std::vector<TControl*> dockClients_;
 };
 

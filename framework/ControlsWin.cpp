@@ -6,6 +6,7 @@
 #include "ControlsWidget.h"
 #include "Forms.h"
 
+#include <QtCore/QScopedValueRollback>
 #include <QtCore/QVariant>
 #include <QtGui/QFocusEvent>
 #include <QtGui/QGuiApplication>
@@ -133,7 +134,10 @@ void TWinControl::InitWidget() {
     imeByClass_ = w->testAttribute(Qt::WA_InputMethodEnabled);
     if (imeMode_ == imDisable || imeMode_ == imClose) w->setAttribute(Qt::WA_InputMethodEnabled, false);
     applyColors();
-    for (TControl* c : std::vector<TControl*>(controls_)) c->HandleNeeded();
+    {
+        const QScopedValueRollback<bool> making(makingChildren_, true);
+        for (TControl* c : std::vector<TControl*>(controls_)) c->HandleNeeded();
+    }
     restack();
     CreateWnd();
 }

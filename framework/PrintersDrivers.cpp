@@ -11,8 +11,10 @@
 #include <QtPrintSupport/QPrinterInfo>
 
 #include <cups/cups.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -29,6 +31,31 @@ Integer QualityResolution(SmallInt quality, Integer fallback) {
         case DMRES_HIGH: return 1200;
         default: return quality > 0 ? quality : fallback;
     }
+}
+
+// The few libcups calls a job needs, looked up when the first job goes to a
+// queue: linked into the program, libcups and the libraries it pulls in
+// (TLS, Kerberos, service discovery) would load and start up with every
+// program, printing or not. Null when libcups cannot be loaded.
+struct TCupsApi {
+    decltype(&cupsAddOption) AddOption;
+    decltype(&cupsPrintFile) PrintFile;
+    decltype(&cupsFreeOptions) FreeOptions;
+    decltype(&cupsLastErrorString) LastErrorString;
+};
+
+const TCupsApi* Cups() {
+    static const std::optional<TCupsApi> api = []() -> std::optional<TCupsApi> {
+        void* library = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return std::nullopt;
+        TCupsApi found{reinterpret_cast<decltype(&cupsAddOption)>(dlsym(library, "cupsAddOption")),
+                       reinterpret_cast<decltype(&cupsPrintFile)>(dlsym(library, "cupsPrintFile")),
+                       reinterpret_cast<decltype(&cupsFreeOptions)>(dlsym(library, "cupsFreeOptions")),
+                       reinterpret_cast<decltype(&cupsLastErrorString)>(dlsym(library, "cupsLastErrorString"))};
+        if (!found.AddOption || !found.PrintFile || !found.FreeOptions || !found.LastErrorString) return std::nullopt;
+        return found;
+    }();
+    return api ? &*api : nullptr;
 }
 
 DevMode ModeForPaper(const QString& device, Cardinal fields, QPageSize::PageSizeId paper) {
@@ -165,15 +192,22 @@ public:
     }
 
     bool Submit(const QString& file, const QString& title, const DevMode& mode, QString& message) override {
+        const TCupsApi* cups = Cups();
+        if (!cups) {
+            QFile::remove(file);
+            message = QStringLiteral("libcups.so.2 cannot be loaded");
+            return false;
+        }
         const auto pairs = CupsJobOptions(mode);
         cups_option_t* options = nullptr;
         int count = 0;
-        for (const auto& [name, value] : pairs) count = cupsAddOption(name.constData(), value.constData(), count, &options);
-        const int job = cupsPrintFile(DeviceName().toUtf8().constData(), QFile::encodeName(file).constData(),
-                                      title.toUtf8().constData(), count, options);
-        cupsFreeOptions(count, options);
+        for (const auto& [name, value] : pairs)
+            count = cups->AddOption(name.constData(), value.constData(), count, &options);
+        const int job = cups->PrintFile(DeviceName().toUtf8().constData(), QFile::encodeName(file).constData(),
+                                        title.toUtf8().constData(), count, options);
+        cups->FreeOptions(count, options);
         QFile::remove(file);
-        if (job == 0) message = QString::fromUtf8(cupsLastErrorString());
+        if (job == 0) message = QString::fromUtf8(cups->LastErrorString());
         return job != 0;
     }
 

@@ -3,6 +3,7 @@
 // only), the 4-state layout, the events, the clipboard and the UPC
 // conversions.
 #include "CBarCode.h"
+#include "CBarCodeText.h"
 #include "Clipbrd.h"
 #include "Forms.h"
 #include "SysUtils.h"
@@ -555,6 +556,20 @@ TEST(BarcodeImage, DrawsTheSameIntoA24BitPicture) {
     image->Redraw();
     ASSERT_EQ(image->Picture()->Bitmap()->PixelFormat(), pf24bit);
     EXPECT_EQ(PictureOf(*image).convertToFormat(QImage::Format_RGB32), direct);
+}
+
+// A window draws each of its images once when it is made: that draw leaves
+// the texts to the canvas, and a second draw takes the font's glyphs.
+TEST(BarcodeImage, TakesTheGlyphsOfItsFontAtItsSecondDraw) {
+    auto image = NewImage(btCODE39);
+    image->SymbolFont()->SetHeight(-23);  // a font no other image here draws with
+    const Integer taken = CBarCode::TBarGlyphs::SetsTaken();
+    image->SetCaption("FIRST");
+    ASSERT_TRUE(image->Drawn());
+    EXPECT_EQ(CBarCode::TBarGlyphs::SetsTaken(), taken);
+    image->SetCaption("SECOND");
+    ASSERT_TRUE(image->Drawn());
+    EXPECT_EQ(CBarCode::TBarGlyphs::SetsTaken(), taken + 1);
 }
 
 namespace {

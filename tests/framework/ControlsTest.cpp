@@ -120,6 +120,36 @@ TEST_F(ControlsTest, ZOrderKeepsWindowlessControlsUnderWindowedOnes) {
     EXPECT_EQ(form->Handle()->grab().toImage().pixelColor(30, 30), QColor(0, 0, 255));
 }
 
+// Widgets made when the form is first shown are stacked once, after all of
+// them: restacking after each would raise n * n / 2 widgets.
+TEST_F(ControlsTest, AFormShownFirstStacksItsChildrenOnce) {
+    constexpr int kEach = 12;
+    std::vector<TControl*> windowless, windowed;
+    for (int i = 0; i < kEach; ++i) {
+        windowed.push_back(Place(new TWinControl(form.get()), form.get(), i * 20, 0, 10, 10));
+        windowless.push_back(Place(new TSpot(form.get(), log, QStringLiteral("s%1").arg(i), clRed), form.get(),
+                                   i * 20, 20, 10, 10));
+    }
+    struct Counter : QObject {
+        int raised = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::ZOrderChange) ++raised;
+            return false;
+        }
+    } counter;
+    qApp->installEventFilter(&counter);
+    form->ShowActive();
+    qApp->removeEventFilter(&counter);
+    EXPECT_LE(counter.raised, 2 * kEach);
+    const auto children = form->Handle()->children();
+    auto pos = [&](TControl* c) { return children.indexOf(c->Widget()); };
+    for (int i = 1; i < kEach; ++i) {
+        EXPECT_LT(pos(windowless[i - 1]), pos(windowless[i]));
+        EXPECT_LT(pos(windowed[i - 1]), pos(windowed[i]));
+    }
+    EXPECT_LT(pos(windowless.back()), pos(windowed.front()));
+}
+
 TEST_F(ControlsTest, ClientCoordinatesMapThroughNestedParents) {
     form->SetBounds(100, 50, 400, 300);
     auto* outer = Place(new TWinControl(form.get()), form.get(), 20, 30, 200, 200);

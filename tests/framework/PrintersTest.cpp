@@ -13,7 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <link.h>
+
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -595,6 +600,20 @@ TEST_F(PrintersTest, JobFileNamesAreSafeAndNew) {
     EXPECT_EQ(PdfPrinterFolder(), folder.path());
     qunsetenv("VELMORA_PDF_DIR");
     EXPECT_TRUE(PdfPrinterFolder().endsWith("/VelmoraPDF"));
+}
+
+// libcups (and the TLS, Kerberos and service-discovery libraries behind
+// it) loads with the first job for a queue, not with every program.
+TEST(CupsLibrary, IsNotLinkedIntoPrograms) {
+    const char* strings = nullptr;
+    for (const ElfW(Dyn)* d = _DYNAMIC; d->d_tag != DT_NULL; ++d)
+        if (d->d_tag == DT_STRTAB) strings = reinterpret_cast<const char*>(d->d_un.d_ptr);
+    ASSERT_NE(strings, nullptr);
+    std::vector<std::string> needed;
+    for (const ElfW(Dyn)* d = _DYNAMIC; d->d_tag != DT_NULL; ++d)
+        if (d->d_tag == DT_NEEDED) needed.emplace_back(strings + d->d_un.d_val);
+    EXPECT_NE(std::find(needed.begin(), needed.end(), "libQt6PrintSupport.so.6"), needed.end());
+    for (const std::string& library : needed) EXPECT_EQ(library.find("libcups"), std::string::npos) << library;
 }
 
 }  // namespace
