@@ -199,21 +199,12 @@ void TrackKey(Word vk, Word side, bool down) {
     if (side != 0) KeyStateSetDown(side, down);
 }
 
-class KeyStateFilter : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        const auto type = event->type();
-        if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-            const auto* k = static_cast<const QKeyEvent*>(event);
-            if (!(type == QEvent::KeyRelease && k->isAutoRepeat()))
-                TrackKey(VirtualKeyOf(*k), SideKeyOf(*k), type == QEvent::KeyPress);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 // Key events of windows a modal window blocks never reach Qt's filters;
-// the tracker still needs their releases.
+// the tracker still needs their releases. X key events are tracked here
+// only, in the order the server sent them: their Qt events come later, and
+// a press delivered after its release was read would hold the key again
+// (a quick Shift+F12 whose press opens a modal window would leave F12 and
+// Shift held for good).
 class NativeKeyFilter : public QAbstractNativeEventFilter {
 public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
@@ -222,9 +213,31 @@ public:
         const int responseType = bytes[0] & 0x7F;
         if (responseType == 2 || responseType == 3) {  // key press, key release
             const quint32 code = bytes[1];
+            tracking_ = true;
             TrackKey(VkOfX11Keycode(code), SideKeyOfX11Keycode(code), responseType == 2);
         }
         return false;
+    }
+    // True once X key events come through here.
+    static bool Tracking() { return tracking_; }
+
+private:
+    static inline bool tracking_ = false;
+};
+
+// Keys made by Qt or by the program itself (no X key code) are tracked as
+// they are delivered.
+class KeyStateFilter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto type = event->type();
+        if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+            const auto* k = static_cast<const QKeyEvent*>(event);
+            const bool fromX = NativeKeyFilter::Tracking() && k->nativeScanCode() != 0;
+            if (!fromX && !(type == QEvent::KeyRelease && k->isAutoRepeat()))
+                TrackKey(VirtualKeyOf(*k), SideKeyOf(*k), type == QEvent::KeyPress);
+        }
+        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -314,10 +327,9 @@ void InstallKeyStateTracking() {
     auto* filter = new KeyStateFilter;
     filter->setParent(app);
     app->installEventFilter(filter);
-    if (NativeScanCodesAreX11()) {
-        static NativeKeyFilter nativeFilter;
-        app->installNativeEventFilter(&nativeFilter);
-    }
+    // Sees X events only: on other platforms it stays idle.
+    static NativeKeyFilter nativeFilter;
+    app->installNativeEventFilter(&nativeFilter);
 }
 
 // ------------------------------------------------------------ the pipeline

@@ -70,7 +70,7 @@ enum : Word {
 
 // ------------------------------------------------------------ key state
 
-// The state of every virtual key as of the input processed so far: a held
+// The state of every virtual key as of the input read so far: a held
 // key reads with its high bit (0x80) set; bit 0x01 toggles on each press.
 // Kept by an application-wide tracker of key presses and releases.
 using TKeyboardState = Byte[256];

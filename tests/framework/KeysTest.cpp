@@ -3,12 +3,16 @@
 // keys, auto-repeat, virtual-key codes and the key-state tracker.
 #include "FrameworkTestSupport.h"
 
+#include <QtCore/QAbstractEventDispatcher>
 #include <QtGui/QInputMethodEvent>
 #include <QtGui/QKeyEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
 
 namespace {
 
@@ -203,6 +207,38 @@ TEST_F(KeysTest, KeyReleasesTakenByAModalWindowStillClearTheState) {
     KeyPress(form.get(), Qt::Key_F3);
     EXPECT_EQ(log.With("held").size() + log.With("released").size(), 1u);
     EXPECT_EQ(log.With("released").size(), 1u);
+}
+
+// The X server's press and release of a key read in one go, before Qt
+// delivers the press: the key is not held once the press arrives, and it
+// toggled once.
+TEST_F(KeysTest, AnXKeyPressDeliveredAfterItsReleaseWasReadLeavesTheKeyReleased) {
+    constexpr quint8 kF12Code = 96;
+    auto xEvent = [](quint8 type) {
+        std::array<quint8, 32> event{};
+        event[0] = type;
+        event[1] = kF12Code;
+        qintptr result = 0;
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", event.data(), &result);
+    };
+    const SmallInt before = GetKeyState(VK_F12);
+    xEvent(2);
+    EXPECT_LT(GetKeyState(VK_F12), 0);
+    xEvent(3);
+    std::vector<bool> heldInKeyDown;
+    e1->OnKeyDown = [&](TObject*, Word& key, TShiftState) {
+        if (key == VK_F12) heldInKeyDown.push_back(GetKeyState(VK_F12) < 0);
+    };
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F12, Qt::NoModifier, kF12Code, 0, 0);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    EXPECT_EQ(heldInKeyDown, std::vector<bool>{false});
+    EXPECT_GE(GetKeyState(VK_F12), 0);
+    EXPECT_EQ(GetKeyState(VK_F12) & 1, (before & 1) ^ 1);
+    // Keys made without the server still count as they are delivered.
+    KeyPress(form.get(), Qt::Key_F12);
+    EXPECT_LT(GetKeyState(VK_F12), 0);
+    KeyRelease(form.get(), Qt::Key_F12);
+    EXPECT_GE(GetKeyState(VK_F12), 0);
 }
 
 // ---- input method
