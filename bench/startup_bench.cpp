@@ -4,10 +4,12 @@
 // map of its first top-level window, which an X client of our own sees on
 // the root window (the same watcher for both sides). The peak memory
 // (VmHWM) is read once the window has been up for half a second; then the
-// program is killed. One warm-up round, then rounds alternating the two
-// sides; the best of each side counts.
+// program is killed. A warm-up round, then rounds in turns (BenchSupport.h);
+// the best of each side counts, the medians are shown beside.
 //
 // Usage: startup_bench [demo-executable [peer-executable]]
+#include "BenchSupport.h"
+
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
@@ -174,6 +176,13 @@ struct Side {
         for (const auto& s : starts) best = std::min(best, s.ms);
         return best;
     }
+    double MedianMs() const {
+        std::vector<double> ms;
+        for (const auto& s : starts) ms.push_back(s.ms);
+        std::sort(ms.begin(), ms.end());
+        const size_t n = ms.size();
+        return n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    }
     long PeakKb() const {
         long peak = 0;
         for (const auto& s : starts) peak = std::max(peak, s.peakKb);
@@ -208,19 +217,22 @@ int main(int argc, char** argv) {
     Side peer{argc > 2 ? argv[2] : STARTUP_PEER, {}};
     XServer server;
     MapWatcher watcher(server.Display());
-    Run(ours, server, watcher);  // warm-up: files and fonts in the page cache
-    Run(peer, server, watcher);
-    for (int round = 0; round < kRounds; ++round) {
-        Side& first = round % 2 ? peer : ours;
-        Side& second = round % 2 ? ours : peer;
-        first.starts.push_back(Run(first, server, watcher));
-        second.starts.push_back(Run(second, server, watcher));
+    // The warm-up brings files and fonts into the page cache.
+    for (bench::Turns turns("start-up", kRounds); turns.Next();) {
+        Side& first = turns.OursFirst() ? ours : peer;
+        Side& second = turns.OursFirst() ? peer : ours;
+        const Start a = Run(first, server, watcher);
+        const Start b = Run(second, server, watcher);
+        if (turns.WarmingUp()) continue;
+        first.starts.push_back(a);
+        second.starts.push_back(b);
     }
-    const double ours_ms = ours.BestMs(), peer_ms = peer.BestMs();
-    std::printf("start-up to the first mapped window, best of %d: ours %.1f ms, QTableWidget %.1f ms, time ratio %.3f\n",
-                kRounds, ours_ms, peer_ms, ours_ms / peer_ms);
-    const long ours_kb = ours.PeakKb(), peer_kb = peer.PeakKb();
-    std::printf("peak memory %d ms after the map: ours %ld kB, QTableWidget %ld kB, memory ratio %.3f\n", kSettleMs,
-                ours_kb, peer_kb, double(ours_kb) / double(peer_kb));
+    bench::PrintRatio(bench::Format("start-up to the first mapped window: ours %.1f ms, QTableWidget %.1f ms, best of "
+                                    "%d (medians %.1f ms and %.1f ms)",
+                                    ours.BestMs(), peer.BestMs(), kRounds, ours.MedianMs(), peer.MedianMs()),
+                      ours.BestMs() / peer.BestMs());
+    bench::PrintRatio(bench::Format("peak memory %d ms after the map: ours %ld kB, QTableWidget %ld kB", kSettleMs,
+                                    ours.PeakKb(), peer.PeakKb()),
+                      double(ours.PeakKb()) / double(peer.PeakKb()));
     return 0;
 }

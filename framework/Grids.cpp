@@ -203,6 +203,11 @@ void TCustomGrid::SetScrollBars(TScrollStyle style) {
 void TCustomGrid::SetBorderStyle(TBorderStyle style) {
     if (style == borderStyle_) return;
     borderStyle_ = style;
+    frameChanged();
+}
+
+// The frame's width (by BorderStyle and Ctl3D) takes from the client area.
+void TCustomGrid::frameChanged() {
     applyFrame();
     updateScrollRange();
     notifyClientSize();
@@ -490,6 +495,10 @@ void TCustomGrid::WndProc(TMessage& Message) {
         if (options_.Contains(goEditing)) Message.Result |= DLGC_WANTCHARS;
         return;
     case WM_COMMAND: WMCommand(Message); return;
+    case CM_CTL3DCHANGED:
+        TCustomControl::WndProc(Message);
+        frameChanged();
+        return;
     default: TCustomControl::WndProc(Message); return;
     }
 }

@@ -257,6 +257,7 @@ private:
     AxisView colAxis() const;
     AxisView rowAxis() const;
     void applyFrame();
+    void frameChanged();
     void changeSize(Integer newColCount, Integer newRowCount);
     void clampCurrent();
     void setCurrent(Integer ACol, Integer ARow, bool moveAnchor, bool show);

@@ -291,6 +291,23 @@ TEST_F(GridsTest, ScrollBarsAppearWhenCellsDoNotFitAndNarrowTheClientArea) {
     EXPECT_EQ(viewport->height(), grid->ClientHeight());
 }
 
+// Ctl3D set after the grid's window is made frames it as it would have
+// framed a grid made afterwards: one flat line, the client area one pixel
+// wider on each side, and back.
+TEST_F(GridsTest, Ctl3DChangedOnAShownGridChangesItsFrame) {
+    auto* area = static_cast<QFrame*>(grid->Widget());
+    grid->SetCtl3D(false);
+    EXPECT_EQ(grid->ClientWidth(), 360 - 2);
+    EXPECT_EQ(grid->ClientHeight(), 200 - 2);
+    EXPECT_EQ(area->frameWidth(), 1);
+    EXPECT_EQ(area->frameShadow(), QFrame::Plain);
+    EXPECT_EQ(static_cast<QAbstractScrollArea*>(area)->viewport()->width(), 360 - 2);
+    grid->SetCtl3D(true);
+    EXPECT_EQ(grid->ClientWidth(), 360 - 4);
+    EXPECT_EQ(area->frameWidth(), 2);
+    EXPECT_EQ(area->frameShadow(), QFrame::Sunken);
+}
+
 TEST_F(GridsTest, MouseToCellFindsTheCellUnderAPoint) {
     Integer c = 0, r = 0;
     grid->MouseToCell(64 + 1 + 10, 20 + 1 + 20 + 1 + 3, c, r);
