@@ -35,7 +35,7 @@ using bench::RssKb;
 class WatchedLister : public TFileSystemLister {
 public:
     WatchedLister(TDirectoryView* view, qint64 limitMs) : view_(view), limitMs_(limitMs) {}
-    std::vector<TDirEntry> List(const QString& path) override {
+    std::vector<TDirEntry> List(const QString& path, TFolderId* folder) override {
         ++folders;
         if (clock.isValid() && clock.elapsed() >= nextSampleMs_) {
             std::printf("  %5.0f s: %ld folders read, RSS %ld KiB\n", clock.elapsed() / 1000.0, folders, RssKb());
@@ -48,7 +48,7 @@ public:
             std::fflush(stdout);
             std::_Exit(1);
         }
-        return TFileSystemLister::List(path);
+        return TFileSystemLister::List(path, folder);
     }
     QElapsedTimer clock;
     long folders = 0;

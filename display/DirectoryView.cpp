@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 // The icons live in the display library's resources; a static library must
 // register them itself.
@@ -85,19 +86,33 @@ private:
     bool pressed_ = false;
 };
 
-// How long the "*" walk works before the window gets its events.
+// How long the "*" walk works at least before the window gets its events;
+// at least as many times as long as the window last took over them, so
+// relaying out a large tree stays a fixed share of the walk.
 constexpr qint64 kWalkSliceMs = 50;
+constexpr qint64 kWalkPerEventTime = 4;
+
+// Folder names in the order the tree shows them.
+const QCollator& NameCollator() {
+    static const QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    return collator;
+}
 
 }  // namespace
 
-// The nodes the "*" walk has still to open, the next on top, and the nodes
-// whose folders it has read, with the folder of each child (opening them
-// reads them no second time); a node that is deleted meanwhile (a rebuild,
-// a folder filled again) leaves both.
+// The nodes the "*" walk has still to open, the next on top, and which
+// folder each node it may open or has opened is, with whether it has
+// filled the node and not yet opened it (opening it then reads it no
+// second time). A node that is deleted meanwhile (a rebuild, a folder
+// filled again) leaves both.
 struct TDirectoryView::Walk {
+    struct Folder {
+        TFolderId id;
+        bool filled = false;
+    };
     std::vector<TTreeNode*> stack;
     std::unordered_set<TTreeNode*> pending;
-    std::unordered_map<TTreeNode*, std::vector<TFolderId>> read;
+    std::unordered_map<TTreeNode*, Folder> folders;
     bool stopped = false;
 
     void Push(TTreeNode* node) {
@@ -208,36 +223,40 @@ QString TDirectoryView::NodePath(TTreeNode* node) const {
     return path;
 }
 
-// The folders of path as the node's children; returns which folder each
-// child is, in the children's order.
-std::vector<TFolderId> TDirectoryView::fillFolders(TTreeNode* node, const QString& path) {
-    node->DeleteChildren();
+// The folders in path that pass the mask; folder learns which folder path is.
+std::vector<TDirEntry> TDirectoryView::listFolders(const QString& path, TFolderId& folder) {
     std::vector<TDirEntry> folders;
-    for (TDirEntry& entry : lister_->List(path)) {
+    for (TDirEntry& entry : lister_->List(path, &folder)) {
         if ((entry.Attr & faDirectory) && PassesMask(entry.Attr, mask_)) folders.push_back(std::move(entry));
     }
+    return folders;
+}
+
+// The folders as the node's children, in place of those it had.
+void TDirectoryView::addFolders(TTreeNode* node, std::vector<TDirEntry> folders) {
+    node->DeleteChildren();
     // One sort of the names, then the nodes in that order: no re-sorting of a large folder.
-    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     std::vector<std::pair<QCollatorSortKey, size_t>> keys;
     keys.reserve(folders.size());
-    for (size_t i = 0; i < folders.size(); ++i) keys.emplace_back(collator.sortKey(folders[i].Name), i);
+    for (size_t i = 0; i < folders.size(); ++i) keys.emplace_back(NameCollator().sortKey(folders[i].Name), i);
     std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
-    std::vector<TFolderId> ids;
-    ids.reserve(keys.size());
     Items()->BeginUpdate();
-    for (const auto& key : keys) {
-        SetIcon(Items()->AddChild(node, folders[key.second].Name), IconFolder);
-        ids.push_back(folders[key.second].Id);
-    }
+    for (const auto& key : keys) SetIcon(Items()->AddChild(node, folders[key.second].Name), IconFolder);
     Items()->EndUpdate();
-    return ids;
+}
+
+// The folders of path as the node's children; returns which folder path is.
+TFolderId TDirectoryView::fillFolders(TTreeNode* node, const QString& path) {
+    TFolderId folder;
+    addFolders(node, listFolders(path, folder));
+    return folder;
 }
 
 // Whether the "*" walk opens a folder below where it started: not one on a
 // pseudo file system, nor one whose file system cannot be told (it is gone).
 bool TDirectoryView::walkable(TTreeNode* node) {
     if (pseudoDevices_.empty()) return true;
-    const TFolderId id = lister_->Identify(NodePath(node));
+    const TFolderId id = idOf(node);
     return id.Known() && std::find(pseudoDevices_.begin(), pseudoDevices_.end(), id.Device) == pseudoDevices_.end();
 }
 
@@ -246,33 +265,48 @@ bool TDirectoryView::walkable(TTreeNode* node) {
 bool TDirectoryView::CanExpand(TTreeNode* Node) {
     TCustomTreeView::CanExpand(Node);
     HourGlass busy;
-    const std::vector<TFolderId> children = readFolders(Node);
-    // A child that is this folder or one above it stays empty: opening it
-    // would only lead back up.
-    std::vector<TFolderId> line;
-    for (TTreeNode* n = Node; n; n = n->Parent()) line.push_back(lister_->Identify(NodePath(n)));
+    const QString path = NodePath(Node);
+    readFolders(Node, path);
+    const std::vector<TFolderId> line = lineOf(Node);
     // By index: a sibling walk would search the child list at every step.
     for (Integer i = 0; i < Node->Count(); ++i) {
-        const TFolderId& id = children[size_t(i)];
-        if (id.Known() && std::find(line.begin(), line.end(), id) != line.end()) continue;
         TTreeNode* child = Node->Item(i);
-        std::vector<TFolderId> below = fillFolders(child, NodePath(child));
-        if (walk_) walk_->read[child] = std::move(below);
+        TFolderId id;
+        std::vector<TDirEntry> folders = listFolders(path + child->Text() + u'/', id);
+        // A child that is this folder or one above it stays empty: opening
+        // it would only lead back up.
+        if (id.Known() && std::find(line.begin(), line.end(), id) != line.end()) continue;
+        addFolders(child, std::move(folders));
+        // Only a node with children opens or has nodes below it.
+        if (walk_ && child->HasChildren()) walk_->folders[child] = {id, true};
     }
     if (Node->Level() > 0) SetIcon(Node, IconOpenFolder);
     return true;
 }
 
 // The node's folders read afresh, unless the "*" walk has just read them.
-std::vector<TFolderId> TDirectoryView::readFolders(TTreeNode* node) {
-    if (walk_) {
-        if (auto it = walk_->read.find(node); it != walk_->read.end()) {
-            std::vector<TFolderId> ids = std::move(it->second);
-            walk_->read.erase(it);
-            return ids;
-        }
+void TDirectoryView::readFolders(TTreeNode* node, const QString& path) {
+    if (!walk_) {
+        fillFolders(node, path);
+        return;
     }
-    return fillFolders(node, NodePath(node));
+    Walk::Folder& folder = walk_->folders[node];
+    if (!std::exchange(folder.filled, false)) folder.id = fillFolders(node, path);
+}
+
+// Which folder the node and each node above it is, the node first.
+std::vector<TFolderId> TDirectoryView::lineOf(TTreeNode* node) {
+    std::vector<TFolderId> line;
+    for (; node; node = node->Parent()) line.push_back(idOf(node));
+    return line;
+}
+
+// Which folder a node is: as the "*" walk learnt it, else looked up now.
+TFolderId TDirectoryView::idOf(TTreeNode* node) {
+    if (!walk_) return lister_->Identify(NodePath(node));
+    const auto [it, added] = walk_->folders.try_emplace(node);
+    if (added) it->second.id = lister_->Identify(NodePath(node));
+    return it->second.id;
 }
 
 void TDirectoryView::ExpandBranch(TTreeNode* Node) {
@@ -287,15 +321,17 @@ void TDirectoryView::ExpandBranch(TTreeNode* Node) {
     });
     walk.Push(Node);
     QElapsedTimer slice;
+    qint64 sliceMs = 0;
     while (TTreeNode* node = walk.Pop()) {
         if (node == Node || walkable(node)) {
             node->SetExpanded(true);
             walk.PushChildren(node);
         }
-        if (!slice.isValid() || slice.elapsed() >= kWalkSliceMs) {
+        if (!slice.isValid() || slice.elapsed() >= sliceMs) {
+            slice.start();
             Application->ProcessMessages();
             if (alive.expired()) return;
-            slice.start();
+            sliceMs = std::max(kWalkSliceMs, kWalkPerEventTime * slice.restart());
         }
         if (escape.Pressed() || walk.stopped) return;
     }
@@ -305,7 +341,7 @@ void TDirectoryView::Delete(TTreeNode* Node) {
     TCustomTreeView::Delete(Node);
     if (!walk_) return;
     walk_->pending.erase(Node);
-    walk_->read.erase(Node);
+    walk_->folders.erase(Node);
 }
 
 bool TDirectoryView::CanCollapse(TTreeNode* Node) {
@@ -332,7 +368,7 @@ void TDirectoryView::search(TTreeNode* node) {
         const QString pattern = patterns.Get(i);
         if (pattern.isEmpty()) continue;
         if (!listed) {
-            entries = lister_->List(directory_);
+            entries = lister_->List(directory_, nullptr);
             listed = true;
         }
         const QString* first = nullptr;

@@ -95,11 +95,10 @@ struct TFolderId {
 
 // One entry of a folder with the attribute bits that decide a search:
 // faHidden (a leading dot), faDirectory (links followed; a broken link is a
-// file) and faSysFile (sockets, pipes and devices); a folder's Id.
+// file) and faSysFile (sockets, pipes and devices).
 struct TDirEntry {
     QString Name;
     Integer Attr = 0;
-    TFolderId Id;
 };
 
 // File names as the system stores them (bytes) and as the tree shows them:
@@ -112,8 +111,9 @@ class TDirectoryLister {
 public:
     virtual ~TDirectoryLister() = default;
     // The entries of a folder but "." and "..", in no order; an unreadable
-    // or missing folder has none.
-    virtual std::vector<TDirEntry> List(const QString& path) = 0;
+    // or missing folder has none. folder (may be nil) learns which folder
+    // was read (unknown when none was).
+    virtual std::vector<TDirEntry> List(const QString& path, TFolderId* folder) = 0;
     // The folder a path reaches (unknown here).
     virtual TFolderId Identify(const QString& path) {
         (void)path;
@@ -123,7 +123,7 @@ public:
 
 class TFileSystemLister : public TDirectoryLister {
 public:
-    std::vector<TDirEntry> List(const QString& path) override;
+    std::vector<TDirEntry> List(const QString& path, TFolderId* folder) override;
     TFolderId Identify(const QString& path) override;
 };
 
@@ -200,8 +200,12 @@ protected:
 private:
     struct Walk;
     void loadIcons();
-    std::vector<TFolderId> fillFolders(TTreeNode* node, const QString& path);
-    std::vector<TFolderId> readFolders(TTreeNode* node);
+    std::vector<TDirEntry> listFolders(const QString& path, TFolderId& folder);
+    void addFolders(TTreeNode* node, std::vector<TDirEntry> folders);
+    TFolderId fillFolders(TTreeNode* node, const QString& path);
+    void readFolders(TTreeNode* node, const QString& path);
+    std::vector<TFolderId> lineOf(TTreeNode* node);
+    TFolderId idOf(TTreeNode* node);
     void search(TTreeNode* node);
     bool walkable(TTreeNode* node);
 

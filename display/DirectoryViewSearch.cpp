@@ -21,21 +21,19 @@ TFolderId IdOf(const struct stat& st) {
     return {quint64(st.st_dev), quint64(st.st_ino)};
 }
 
-// The type bits of an entry and, for a folder, which folder it is; folders,
-// links and entries whose type the folder does not tell are looked up,
-// following links: a broken link is a plain file.
+// The type bits of an entry; links and entries whose type the folder does
+// not tell are looked up, following links: a broken link is a plain file.
 void Classify(int dirFd, const dirent& entry, TDirEntry& out) {
     switch (entry.d_type) {
     case DT_REG: return;
+    case DT_DIR: out.Attr = faDirectory; return;
     case DT_SOCK:
     case DT_FIFO:
     case DT_CHR:
     case DT_BLK: out.Attr = faSysFile; return;
     default: {
         struct stat st {};
-        if (fstatat(dirFd, entry.d_name, &st, 0) != 0) return;
-        out.Attr = ModeAttr(st.st_mode);
-        if (S_ISDIR(st.st_mode)) out.Id = IdOf(st);
+        if (fstatat(dirFd, entry.d_name, &st, 0) == 0) out.Attr = ModeAttr(st.st_mode);
     }
     }
 }
@@ -132,11 +130,15 @@ QByteArray EncodeFileName(const QString& name) {
     return bytes + QStringView(name).sliced(run).toUtf8();
 }
 
-std::vector<TDirEntry> TFileSystemLister::List(const QString& path) {
+std::vector<TDirEntry> TFileSystemLister::List(const QString& path, TFolderId* folder) {
     std::vector<TDirEntry> entries;
+    if (folder) *folder = {};
     DIR* dir = opendir(EncodeFileName(path).constData());
     if (!dir) return entries;
     const int fd = dirfd(dir);
+    // The open folder tells which it is without a second look-up of its path.
+    struct stat st {};
+    if (folder && fstat(fd, &st) == 0) *folder = IdOf(st);
     while (const dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;

@@ -385,9 +385,9 @@ namespace {
 // Lists the real folders and notes the screen cursor while it reads.
 class CursorWatchingLister : public TFileSystemLister {
 public:
-    std::vector<TDirEntry> List(const QString& path) override {
+    std::vector<TDirEntry> List(const QString& path, TFolderId* folder) override {
         cursors.push_back(Screen->Cursor());
-        return TFileSystemLister::List(path);
+        return TFileSystemLister::List(path, folder);
     }
     std::vector<TCursor> cursors;
 };
@@ -406,7 +406,7 @@ TEST_F(DirectoryViewTest, FoldersAreReadUnderTheHourglassAndTheCursorComesBack) 
     // A lister that fails midway leaves the cursor as it was too.
     class FailingLister : public TDirectoryLister {
     public:
-        std::vector<TDirEntry> List(const QString&) override { throw EInvalidOperation(QStringLiteral("gone")); }
+        std::vector<TDirEntry> List(const QString&, TFolderId*) override { throw EInvalidOperation(QStringLiteral("gone")); }
     };
     view->SetDirectoryLister(std::make_shared<FailingLister>());
     Root()->Collapse(false);
@@ -509,10 +509,10 @@ namespace {
 // walk that would never end ends (and fails on its count).
 class BoundedLister : public TFileSystemLister {
 public:
-    std::vector<TDirEntry> List(const QString& path) override {
+    std::vector<TDirEntry> List(const QString& path, TFolderId* folder) override {
         cursors.push_back(Screen->Cursor());
         if (++reads > 2000) return {};
-        return TFileSystemLister::List(path);
+        return TFileSystemLister::List(path, folder);
     }
     int reads = 0;
     std::vector<TCursor> cursors;
