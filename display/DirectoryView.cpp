@@ -90,7 +90,7 @@ private:
 // at least as many times as long as the window last took over them, so
 // relaying out a large tree stays a fixed share of the walk.
 constexpr qint64 kWalkSliceMs = 50;
-constexpr qint64 kWalkPerEventTime = 4;
+constexpr qint64 kWalkPerEventTime = 8;
 
 // Folder names in the order the tree shows them.
 const QCollator& NameCollator() {

@@ -5,7 +5,9 @@
 #include "Classes.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 
 namespace {
@@ -23,7 +25,7 @@ TFolderId IdOf(const struct stat& st) {
 
 // The type bits of an entry; links and entries whose type the folder does
 // not tell are looked up, following links: a broken link is a plain file.
-void Classify(int dirFd, const dirent& entry, TDirEntry& out) {
+void Classify(int dirFd, const dirent64& entry, TDirEntry& out) {
     switch (entry.d_type) {
     case DT_REG: return;
     case DT_DIR: out.Attr = faDirectory; return;
@@ -130,24 +132,31 @@ QByteArray EncodeFileName(const QString& name) {
     return bytes + QStringView(name).sliced(run).toUtf8();
 }
 
+// The folder's entries read straight from the kernel: a folder tree opens
+// every folder once, and the C library's directory stream would look the
+// folder up a second time and take a buffer of its own for each.
 std::vector<TDirEntry> TFileSystemLister::List(const QString& path, TFolderId* folder) {
     std::vector<TDirEntry> entries;
     if (folder) *folder = {};
-    DIR* dir = opendir(EncodeFileName(path).constData());
-    if (!dir) return entries;
-    const int fd = dirfd(dir);
-    // The open folder tells which it is without a second look-up of its path.
+    const int fd = open(EncodeFileName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return entries;
+    // The open folder tells which it is without a look-up of its path.
     struct stat st {};
     if (folder && fstat(fd, &st) == 0) *folder = IdOf(st);
-    while (const dirent* entry = readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-        TDirEntry& out = entries.emplace_back();
-        out.Name = DecodeFileName(name);
-        Classify(fd, *entry, out);
-        if (name[0] == '.') out.Attr |= faHidden;
+    alignas(dirent64) char buffer[32768];
+    for (ssize_t size; (size = getdents64(fd, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t at = 0; at < size;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+            TDirEntry& out = entries.emplace_back();
+            out.Name = DecodeFileName(name);
+            Classify(fd, *entry, out);
+            if (name[0] == '.') out.Attr |= faHidden;
+        }
     }
-    closedir(dir);
+    close(fd);
     return entries;
 }
 
