@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -501,6 +502,47 @@ TEST(FileNames, BytesThatAreNotUtf8SurviveTheRoundTrip) {
     EXPECT_EQ(EncodeFileName(pair), pair.toUtf8());
 }
 
+// The lister reads a folder in one go whatever its size, tells which
+// folder it read (through a link too) and the kind of each entry.
+TEST(FileSystemLister, TellsWhichFolderItReadAndWhatEachEntryIs) {
+    QTemporaryDir dir(RamDiskOrTemp() + QStringLiteral("/velmora-list-XXXXXX"));
+    const QDir top(dir.path());
+    ASSERT_TRUE(top.mkpath(QStringLiteral("sub/inner")) && top.mkdir(QStringLiteral(".hidden")));
+    ASSERT_EQ(symlink("sub", QFile::encodeName(top.filePath("link")).constData()), 0);
+    ASSERT_EQ(symlink("gone", QFile::encodeName(top.filePath("broken")).constData()), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(top.filePath("pipe")).constData(), 0600), 0);
+    // Far more entries than one read from the kernel holds.
+    const QString many = QStringLiteral("many-files-with-rather-long-names-%1");
+    for (int i = 0; i < 3000; ++i) {
+        QFile file(top.filePath(many.arg(i)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    TFileSystemLister lister;
+    TFolderId id;
+    const std::vector<TDirEntry> entries = lister.List(top.path(), &id);
+    EXPECT_TRUE(id.Known());
+    EXPECT_EQ(id, lister.Identify(top.path()));
+    ASSERT_EQ(entries.size(), 3005u);
+    std::map<QString, Integer> attrs;
+    for (const TDirEntry& entry : entries) attrs[entry.Name] = entry.Attr;
+    EXPECT_EQ(attrs.size(), 3005u);
+    EXPECT_EQ(attrs["sub"], faDirectory);
+    EXPECT_EQ(attrs["link"], faDirectory);
+    EXPECT_EQ(attrs[".hidden"], faDirectory | faHidden);
+    EXPECT_EQ(attrs["broken"], 0);
+    EXPECT_EQ(attrs["pipe"], faSysFile);
+    EXPECT_EQ(attrs[many.arg(2999)], 0);
+
+    EXPECT_EQ(lister.List(top.filePath("link"), &id).size(), 1u);
+    EXPECT_EQ(id, lister.Identify(top.filePath("sub")));
+    EXPECT_NE(id, lister.Identify(top.path()));
+    for (const QString& none : {top.filePath("pipe"), top.filePath("broken"), top.filePath("missing")}) {
+        SCOPED_TRACE(none.toStdString());
+        EXPECT_TRUE(lister.List(none, &id).empty());
+        EXPECT_FALSE(id.Known());
+    }
+}
+
 // ---- the "*" key
 
 namespace {
@@ -627,6 +669,47 @@ TEST_F(DirectoryViewStarTest, TheWalkRunsUnderTheHourglassAnswersTheWindowAndSto
     // A new "*" walks again, to the end.
     Star(Root());
     EXPECT_EQ(view->Items()->Count(), 19);
+}
+
+// Started below the root, the walk still knows the folders above where it
+// started: links back up to them stay shut.
+TEST_F(DirectoryViewStarTest, AWalkStartedBelowTheRootKeepsLinksUpToTheRootShut) {
+    Use(loops.Path());
+    Root()->Expand(false);
+    lister->reads = 0;
+    Star(At(QStringLiteral("a")));
+    EXPECT_LT(lister->reads, 100);
+    for (const char* shut : {"a/self", "a/b/up", "a/b/c/top", "a/side/e/back"}) {
+        SCOPED_TRACE(shut);
+        ASSERT_NE(At(QString::fromLatin1(shut)), nullptr);
+        EXPECT_FALSE(At(QString::fromLatin1(shut))->HasChildren());
+    }
+    for (const char* open : {"a", "a/b", "a/b/c", "a/side", "a/side/e"}) {
+        SCOPED_TRACE(open);
+        EXPECT_TRUE(At(QString::fromLatin1(open))->Expanded());
+    }
+}
+
+// What a walk read is not kept past it: a folder that gains a folder after
+// a stopped walk filled it shows that folder when opened by a new walk or
+// by hand.
+TEST_F(DirectoryViewStarTest, FoldersMadeAfterAStoppedWalkFilledTheirParentAreShownWhenItOpens) {
+    Use(loops.Path());
+    view->OnExpanding = [this](TObject*, TTreeNode*, bool&) {
+        QCoreApplication::postEvent(Qt(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        view->OnExpanding = nullptr;
+    };
+    Star(Root());
+    ASSERT_EQ(ChildTexts(At(QStringLiteral("d"))), std::vector<QString>{"e"});
+    ASSERT_FALSE(At(QStringLiteral("d"))->Expanded());
+    ASSERT_TRUE(QDir(loops.Path("a")).mkpath(QStringLiteral("new/inner")));
+    ASSERT_TRUE(QDir(loops.Path("d")).mkdir(QStringLiteral("new")));
+    Star(At(QStringLiteral("a")));
+    ASSERT_NE(At(QStringLiteral("a/new")), nullptr);
+    EXPECT_TRUE(At(QStringLiteral("a/new"))->Expanded());
+    EXPECT_EQ(ChildTexts(At(QStringLiteral("a/new"))), std::vector<QString>{"inner"});
+    At(QStringLiteral("d"))->Expand(false);
+    EXPECT_EQ(ChildTexts(At(QStringLiteral("d"))), (std::vector<QString>{"e", "new"}));
 }
 
 TEST_F(DirectoryViewStarTest, ARebuildWhileTheWalkWaitsEndsIt) {
