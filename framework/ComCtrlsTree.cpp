@@ -477,14 +477,15 @@ void TTreeNode::SetText(const QString& text) {
     TreeView()->showNode(this);
 }
 
+// A node without a row yet (added during an update) is drawn when it gets one.
 void TTreeNode::SetImageIndex(Integer index) {
     imageIndex_ = index;
-    TreeView()->Invalidate();
+    if (item_) TreeView()->Invalidate();
 }
 
 void TTreeNode::SetSelectedIndex(Integer index) {
     selectedIndex_ = index;
-    TreeView()->Invalidate();
+    if (item_) TreeView()->Invalidate();
 }
 
 Integer TTreeNode::Level() const {
