@@ -86,9 +86,10 @@ private:
     bool pressed_ = false;
 };
 
-// How long the "*" walk works at least before the window gets its events;
-// at least as many times as long as the window last took over them, so
-// relaying out a large tree stays a fixed share of the walk.
+// The "*" walk gives the window its events after working at least
+// kWalkSliceMs, and at least kWalkPerEventTime times as long as the window
+// last took over them: laying out a large tree again stays a small share of
+// the walk.
 constexpr qint64 kWalkSliceMs = 50;
 constexpr qint64 kWalkPerEventTime = 8;
 
