@@ -61,12 +61,12 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     return pid;
 }
 
-void Stop(pid_t pid) {
-    kill(pid, SIGKILL);
+void Stop(pid_t pid, int signal = SIGKILL) {
+    kill(pid, signal);
     waitpid(pid, nullptr, 0);
 }
 
-// A private Xvfb on a display it picks itself; killed with the bench.
+// A private Xvfb on a display it picks itself; ended with the bench.
 class XServer {
 public:
     XServer() {
@@ -79,13 +79,21 @@ public:
                      Environment(), devNull);
         close(devNull);
         close(fds[1]);
-        char buffer[32] = {};
-        pollfd p{fds[0], POLLIN, 0};
-        if (poll(&p, 1, 10000) <= 0 || read(fds[0], buffer, sizeof buffer - 1) <= 0) Fail("Xvfb did not start");
+        // The number comes in two writes, the digits then the line end:
+        // closing the pipe in between ends the server.
+        std::string number;
+        while (number.empty() || number.back() != '\n') {
+            char c = 0;
+            pollfd p{fds[0], POLLIN, 0};
+            if (poll(&p, 1, 10000) <= 0 || read(fds[0], &c, 1) != 1) Fail("Xvfb did not start");
+            number += c;
+        }
         close(fds[0]);
-        display_ = ":" + std::to_string(std::atoi(buffer));
+        display_ = ":" + std::to_string(std::atoi(number.c_str()));
     }
-    ~XServer() { Stop(pid_); }
+    // Ended, not killed: it removes its socket and lock, which a later
+    // server picking a free display would otherwise trip over.
+    ~XServer() { Stop(pid_, SIGTERM); }
     const std::string& Display() const { return display_; }
 
     // The environment without DISPLAY and the platform choice.

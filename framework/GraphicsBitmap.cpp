@@ -365,7 +365,13 @@ void TBitmap::LoadFromResourceName(Cardinal, const QString& name) {
     for (const QString& suffix : {QString(), QStringLiteral(".bmp"), QStringLiteral(".png")}) {
         const QString path = QStringLiteral(":/") + name + suffix;
         if (!QFile::exists(path)) continue;
-        QImage image(path);
+        // Read as its name says: a reader left to guess asks every image
+        // plugin whether it reads the format, loading each of them.
+        const QByteArray format = QFileInfo(path).suffix().toLatin1();
+        QImageReader reader(path, format);
+        reader.setAutoDetectImageFormat(format.isEmpty());
+        QImage image = reader.read();
+        if (image.isNull() && !format.isEmpty()) image = QImage(path);
         if (image.isNull()) break;
         SetImage(image.hasAlphaChannel() ? image : image.convertToFormat(QImage::Format_BGR888));
         return;

@@ -9,6 +9,7 @@
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
+#include <QtCore/QSet>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QTimer>
 #include <QtGui/QKeyEvent>
@@ -724,3 +725,30 @@ TEST_F(DirectoryViewStarTest, ARebuildWhileTheWalkWaitsEndsIt) {
     EXPECT_EQ(view->Selected(), nullptr);
 }
 
+
+namespace {
+
+// Image plugins mapped into this process.
+int ImagePluginsLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly)) return -1;
+    QSet<QByteArray> plugins;
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.contains("/imageformats/")) plugins.insert(line.mid(line.lastIndexOf(' ') + 1));
+    return int(plugins.size());
+}
+
+}  // namespace
+
+// The icons are read as bitmaps by their names: no image plugin is asked
+// (and loaded) to guess their format, which cost a program making a folder
+// tree at start-up several libraries.
+TEST(DirectoryViewIcons, LoadWithoutLoadingAnImagePlugin) {
+    const int before = ImagePluginsLoaded();
+    ASSERT_GE(before, 0);
+    TDirectoryView view(nullptr);
+    ASSERT_EQ(view.Images()->Count(), 9);
+    EXPECT_EQ(view.Images()->Image(4).size(), QSize(16, 16));
+    EXPECT_FALSE(view.Images()->Image(4).isNull());
+    EXPECT_EQ(ImagePluginsLoaded(), before);
+}
