@@ -166,6 +166,7 @@ TEST_F(DockTest, AFloatingControlMovesItsWindowAndDocksBackWhichFreesTheWindow) 
     ASSERT_TRUE(client->ManualFloat(Bounds(20, 300, 60, 30)));
     TCustomForm* window = Floating();
     ASSERT_NE(window, nullptr);
+    const auto alive = window->Guard();
     ShowActive(form.get());
     ShowActive(window);
     // Dragged within its own window: no site, the window follows.
@@ -181,8 +182,10 @@ TEST_F(DockTest, AFloatingControlMovesItsWindowAndDocksBackWhichFreesTheWindow) 
     EXPECT_EQ(log.Entries(), (Log{"client:startdock", "site:enter 60,40", "site:leave 60,40",
                                   "site:drop client 60,40", "client:enddock site 60,40"}));
     EXPECT_EQ(client->HostDockSite(), site);
-    EXPECT_FALSE(window->Visible());
+    // The emptied window frees itself by a posted message, which the
+    // release may already have handled: only its guard is looked at.
     QApplication::processEvents();
+    EXPECT_TRUE(alive.expired());
     EXPECT_EQ(Screen->FormCount(), forms);
 }
 
