@@ -194,6 +194,7 @@ TEST(ZvTUtils, TheVersionStampIsTheExecutablesLocalWriteTime) {
     ASSERT_TRUE(exe.exists());
     EXPECT_EQ(exe.fileName(), QStringLiteral("entry_tests"));
     FixedClock clock;
+    THistory* const started = ZvHistory;
     ZvHistory = new THistory;
     ZvHistory->SetActive(true);
     QString r;
@@ -205,6 +206,7 @@ TEST(ZvTUtils, TheVersionStampIsTheExecutablesLocalWriteTime) {
     ZvHistory = nullptr;
     GetVersionDateTime(r);
     EXPECT_FALSE(r.isEmpty()) << "works without a history too";
+    ZvHistory = started;
 }
 
 TEST(ZvTUtils, OSNameTextUsesThePrettyNameAndTheKernelNumbers) {
