@@ -1,10 +1,11 @@
 # make run  : install what is missing, build, start the demonstration
 # make test : install what is missing, build, run every test
+# make sanitize : the same under the undefined-behaviour sanitizer, in build-ubsan
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test sanitize clean
 
 all: build
 
@@ -22,6 +23,9 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+sanitize:
+	JOBS=$(JOBS) scripts/sanitize.sh undefined
 
 clean:
 	rm -rf $(BUILD)
