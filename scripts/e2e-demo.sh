@@ -154,11 +154,13 @@ window_gone 電卓 || fail "Esc did not close the calculator"
 window_id() {
   xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1
 }
-# Opens window $2 with Shift+$1 and sets WX, WY to its client origin.
+# Opens window $2 with Shift+$1 and sets WX, WY to its client origin. The
+# key's release follows its press at once, so that both are read together
+# (as under load): the key must still come up once the window closes.
 open_window() {
   xdotool keydown Shift_L
   sleep 0.2
-  xdotool key "$1"
+  xdotool key --delay 0 "$1"
   xdotool keyup Shift_L
   window_named "$2" || fail "Shift+$1 did not open \"$2\""
   local id
