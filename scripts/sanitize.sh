@@ -21,7 +21,8 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 # Allocations that cannot be made give null, as the C library's do: tests
 # check that impossible sizes are refused.
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
-# Only leaks inside Qt's and fontconfig's own start-up are let through.
+# Only memory that libraries below Qt keep for the life of the process is
+# let through (scripts/lsan.supp says which and why).
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 
 "$root/scripts/install-deps.sh"
