@@ -39,8 +39,12 @@ constexpr int kRounds = 10;
 constexpr int kSettleMs = 500;
 constexpr int kMapTimeoutMs = 30000;
 
+// The private X server, ended also when the bench fails.
+pid_t serverPid = 0;
+
 [[noreturn]] void Fail(const std::string& why) {
     std::fprintf(stderr, "startup_bench: %s\n", why.c_str());
+    if (serverPid) kill(serverPid, SIGTERM);
     std::exit(1);
 }
 
@@ -77,6 +81,7 @@ public:
         pid_ = Spawn({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x800x24", "-dpi",
                       "96", "-nolisten", "tcp"},
                      Environment(), devNull);
+        serverPid = pid_;
         close(devNull);
         close(fds[1]);
         // The number comes in two writes, the digits then the line end:
@@ -221,6 +226,7 @@ Start Run(const Side& side, const XServer& server, MapWatcher& watcher) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    signal(SIGPIPE, SIG_IGN);  // a reader gone (| head) still lets the server end
     Side ours{argc > 1 ? argv[1] : STARTUP_DEMO, {}};
     Side peer{argc > 2 ? argv[2] : STARTUP_PEER, {}};
     XServer server;
