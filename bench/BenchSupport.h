@@ -32,6 +32,12 @@ namespace bench {
 
 constexpr int kMinRounds = 5;
 
+// Widgets draw off screen unless the caller named a platform (an X server
+// to watch them on, say).
+inline void OffscreenUnlessSet() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 // printf into a std::string.
 inline std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 inline std::string Format(const char* format, ...) {

@@ -207,7 +207,7 @@ void Compare(const Symbology& s, int length, bool withText, const std::vector<QB
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::OffscreenUnlessSet();
     QGuiApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     std::mt19937 rng(7);

@@ -164,7 +164,7 @@ void compare(const char* name, int scale, const Blocks& blocks, bench::Growth& g
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::OffscreenUnlessSet();
     QGuiApplication app(argc, argv);
     const Blocks allPages = pages(400);
     bench::Growth growth;

@@ -175,7 +175,7 @@ void BenchSearch(const QString& base, int folders, int filesPerFolder, const cha
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    bench::OffscreenUnlessSet();
     QApplication app(argc, argv);
     const QString base = argc > 1                                       ? QString::fromLocal8Bit(argv[1])
                          : QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")

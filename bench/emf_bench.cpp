@@ -174,7 +174,7 @@ void Run(int pages, bench::Growth& growth) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    bench::OffscreenUnlessSet();
     QGuiApplication app(argc, argv);
     bench::Growth growth;
     for (int pages : {1, 10, 100}) Run(pages, growth);

@@ -219,7 +219,7 @@ void CompareOnTree(const QString& base, int folders, bench::Growth& growth) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    bench::OffscreenUnlessSet();
     QApplication app(argc, argv);
     const qint64 limitMs = (argc > 1 ? std::atol(argv[1]) : 120) * 1000;
     if (const int failed = TheDemonstration(limitMs)) return failed;
