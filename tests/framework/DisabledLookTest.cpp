@@ -113,27 +113,19 @@ TextInk InkOf(const Kind& kind, bool enabled) {
     return ink;
 }
 
-TEST(DisabledLook, EnabledTextIsInTheFontsColour) {
+// Enabled text is in the font's colour; disabled text is grey, never darker,
+// and embossed on labels and buttons.
+TEST(DisabledLook, DisabledTextIsGreyNeverDarkerAndEmbossedOnLabelsAndButtons) {
     for (const Kind& kind : kKinds) {
-        const TextInk ink = InkOf(kind, true);
-        ASSERT_TRUE(ink.any) << kind.name;
-        EXPECT_TRUE(ink.black) << kind.name;
-    }
-}
-
-TEST(DisabledLook, DisabledTextIsGreyAndNeverDarker) {
-    for (const Kind& kind : kKinds) {
-        const TextInk ink = InkOf(kind, false);
-        ASSERT_TRUE(ink.any) << kind.name;
-        EXPECT_TRUE(ink.grey) << kind.name;
-        EXPECT_FALSE(ink.darker) << kind.name;
-    }
-}
-
-TEST(DisabledLook, LabelsAndButtonsEmbossTheirDisabledText) {
-    for (const Kind& kind : kKinds) {
-        if (!kind.embossed) continue;
-        EXPECT_TRUE(InkOf(kind, false).highlight) << kind.name;
+        SCOPED_TRACE(kind.name);
+        const TextInk enabled = InkOf(kind, true);
+        ASSERT_TRUE(enabled.any);
+        EXPECT_TRUE(enabled.black);
+        const TextInk disabled = InkOf(kind, false);
+        ASSERT_TRUE(disabled.any);
+        EXPECT_TRUE(disabled.grey);
+        EXPECT_FALSE(disabled.darker);
+        if (kind.embossed) EXPECT_TRUE(disabled.highlight);
     }
 }
 

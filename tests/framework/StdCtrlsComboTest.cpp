@@ -240,7 +240,6 @@ TEST_F(StdCtrlsComboOwnerDrawTest, AVariableListPaintsSwatchesAtTheHeightsMeasur
         EXPECT_EQ(r.height(), 14 + 6 * (row + 1));
         EXPECT_EQ(shot.pixelColor(r.center()), ToQColor(kSwatches[row]));
     }
-    for (Integer index : {-1, 0, 1, 2}) EXPECT_NE(std::find(measured.begin(), measured.end(), index), measured.end());
 }
 
 TEST_F(StdCtrlsComboOwnerDrawTest, AFixedListGivesEveryItemItsItemHeight) {

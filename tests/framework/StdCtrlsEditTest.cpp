@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 class StdCtrlsEditTest : public LoggedFormTest {
@@ -312,7 +314,6 @@ TEST_F(StdCtrlsEditTest, AnUnfocusedBoxShowsItsSelectionOnlyWithoutHideSelection
     EXPECT_EQ(HighlightPixels(a), 0);
     a->SetHideSelection(false);
     EXPECT_GT(HighlightPixels(a), 20);
-    EXPECT_EQ(a->SelLength(), 4);
     // Typing into the other box leaves this one's selection alone.
     KeyClicks(form.get(), "q");
     EXPECT_GT(HighlightPixels(a), 20);
@@ -325,16 +326,13 @@ TEST_F(StdCtrlsEditTest, PasswordCharMasksTheTextWithThatCharacter) {
     auto* other = Place(new TEdit(form.get()), form.get(), 10, 90, 120, 24);
     other->SetFocus();
     a->SetText("abc");
-    a->SetPasswordChar(u'*');
-    b->SetText("***");
-    EXPECT_EQ(a->Text(), "abc");
-    EXPECT_EQ(a->Handle()->grab().toImage(), b->Handle()->grab().toImage());
-    a->SetPasswordChar(u'#');
-    b->SetText("###");
-    EXPECT_EQ(a->Handle()->grab().toImage(), b->Handle()->grab().toImage());
-    a->SetPasswordChar(QChar());
-    b->SetText("abc");
-    EXPECT_EQ(a->Handle()->grab().toImage(), b->Handle()->grab().toImage());
+    for (const auto& c : {std::pair<QChar, const char*>{u'*', "***"}, {u'#', "###"}, {QChar(), "abc"}}) {
+        SCOPED_TRACE(c.second);
+        a->SetPasswordChar(c.first);
+        b->SetText(c.second);
+        EXPECT_EQ(a->Text(), "abc");
+        EXPECT_EQ(a->Handle()->grab().toImage(), b->Handle()->grab().toImage());
+    }
 }
 
 TEST_F(StdCtrlsEditTest, OEMConvertTurnsWhatTheCodePageCannotHoldIntoQuestionMarks) {

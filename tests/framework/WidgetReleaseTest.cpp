@@ -49,14 +49,6 @@ QPalette PaletteOf(QColor base) {
     return p;
 }
 
-TEST(WidgetRelease, EqualColoursShareOnePaletteObject) {
-    const QPalette a = PaletteOf(Qt::yellow);
-    const QPalette b = PaletteOf(Qt::yellow);
-    ASSERT_NE(a.cacheKey(), b.cacheKey());
-    EXPECT_EQ(SharedPalette(a).cacheKey(), SharedPalette(b).cacheKey());
-    EXPECT_NE(SharedPalette(PaletteOf(Qt::cyan)).cacheKey(), SharedPalette(a).cacheKey());
-}
-
 // Notes the palette of every option it is asked to draw.
 class TPaletteProbe : public QCommonStyle {
 public:
@@ -75,24 +67,26 @@ private:
     std::vector<qint64>& keys_;
 };
 
+// Equal colours share one palette object, other colours get their own.
 TEST(WidgetRelease, TheStyleDrawsEqualColoursWithOnePalette) {
     std::vector<qint64> keys;
     std::unique_ptr<QStyle> style(NewWidgetStyle(new TPaletteProbe(keys)));
     QImage image(40, 20, QImage::Format_RGB32);
     QPainter painter(&image);
-    for (QColor colour : {Qt::green, Qt::green}) {
+    for (QColor colour : {Qt::green, Qt::green, Qt::cyan}) {
         QStyleOptionComboBox combo;
-        combo.palette = PaletteOf(colour);
-        style->drawComplexControl(QStyle::CC_ComboBox, &combo, &painter);
         QStyleOptionButton button;
-        button.palette = PaletteOf(colour);
-        style->drawControl(QStyle::CE_PushButton, &button, &painter);
         QStyleOption plain;
-        plain.palette = PaletteOf(colour);
+        combo.palette = button.palette = plain.palette = PaletteOf(colour);
+        style->drawComplexControl(QStyle::CC_ComboBox, &combo, &painter);
+        style->drawControl(QStyle::CE_PushButton, &button, &painter);
         style->drawPrimitive(QStyle::PE_PanelButtonCommand, &plain, &painter);
     }
-    ASSERT_EQ(keys.size(), 6u);
-    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(keys[i], keys[i + 3]) << i;
+    ASSERT_EQ(keys.size(), 9u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(keys[i], keys[i + 3]) << i;
+        EXPECT_NE(keys[i], keys[i + 6]) << i;
+    }
 }
 
 }  // namespace
