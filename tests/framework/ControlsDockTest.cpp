@@ -66,8 +66,10 @@ protected:
         s->OnGetSiteInfo = [this](TObject* sender, TControl*, TRect&, TPoint, bool&) {
             if (traceInfo) log.Add(NameOf(sender) + ":info");
         };
-        s->OnDockOver = [this](TObject* sender, TDragDockObject*, Integer x, Integer y, TDragState st, bool& a) {
+        s->OnDockOver = [this](TObject* sender, TDragDockObject* source, Integer x, Integer y, TDragState st, bool& a) {
             log.Add(NameOf(sender) + ":" + StateName(st) + At(x, y));
+            dockRect = source->DockRect();
+            dropAlign = source->DropAlign();
             a = accepting;
         };
         s->OnDockDrop = [this](TObject* sender, TDragDockObject* source, Integer x, Integer y) {
@@ -82,8 +84,9 @@ protected:
     TCustomForm* Floating() const {
         return client && client->Floating() ? static_cast<TCustomForm*>(client->HostDockSite()) : nullptr;
     }
-    void Drag(QPoint from, QPoint to) {
-        MousePress(form.get(), from);
+    // Pressed in one window, released over another (the form by default).
+    void Drag(QPoint from, QPoint to, TCustomForm* pressIn = nullptr) {
+        MousePress(pressIn ? pressIn : form.get(), from);
         QTest::mouseMove(WindowOf(form.get()), to);
         MouseRelease(form.get(), to);
     }
@@ -92,18 +95,24 @@ protected:
     TPanel* site = nullptr;
     TPanel* client = nullptr;
     EventLog log;
+    TRect dockRect;
+    TAlign dropAlign = alNone;
     bool accepting = true;
     bool undocking = true;
     bool traceInfo = false;
 };
 
-TEST_F(DockTest, ADockDragAsksTheSiteAndDocksTheControlWhereItFillsTheSite) {
+TEST_F(DockTest, ADockDragAsksTheSiteShowsTheFrameAndDocksTheControlWhereItFillsTheSite) {
     traceInfo = true;
     ShowActive(form.get());
     MousePress(form.get(), QPoint(30, 30));
     QTest::mouseMove(WindowOf(form.get()), QPoint(260, 60));
+    EXPECT_EQ(dockRect, TRect(201, 21, 349, 139)) << "where the control would go";
+    EXPECT_EQ(dropAlign, alClient);
+    EXPECT_EQ(FrameWindowsShown(), 4);
     QTest::mouseMove(WindowOf(form.get()), QPoint(265, 65));
     MouseRelease(form.get(), QPoint(265, 65));
+    EXPECT_EQ(FrameWindowsShown(), 0);
     EXPECT_EQ(log.Entries(), (Log{"client:startdock", "site:info", "site:enter 60,40", "site:info", "site:move 65,45",
                                   "site:leave 65,45", "site:drop client 65,45", "client:enddock site 65,45"}));
     EXPECT_EQ(client->HostDockSite(), site);
@@ -112,23 +121,6 @@ TEST_F(DockTest, ADockDragAsksTheSiteAndDocksTheControlWhereItFillsTheSite) {
     EXPECT_EQ(site->DockClients(0), client);
     EXPECT_EQ(client->Align(), alClient);
     EXPECT_EQ(client->BoundsRect(), TRect(1, 1, 149, 119));
-}
-
-TEST_F(DockTest, TheDockRectangleShowsWhereTheControlWouldGoWhileDragging) {
-    TRect dockRect;
-    TAlign dropAlign = alNone;
-    site->OnDockOver = [&](TObject*, TDragDockObject* source, Integer, Integer, TDragState, bool&) {
-        dockRect = source->DockRect();
-        dropAlign = source->DropAlign();
-    };
-    ShowActive(form.get());
-    MousePress(form.get(), QPoint(30, 30));
-    QTest::mouseMove(WindowOf(form.get()), QPoint(260, 60));
-    EXPECT_EQ(dockRect, TRect(201, 21, 349, 139));
-    EXPECT_EQ(dropAlign, alClient);
-    EXPECT_EQ(FrameWindowsShown(), 4);
-    MouseRelease(form.get(), QPoint(260, 60));
-    EXPECT_EQ(FrameWindowsShown(), 0);
 }
 
 TEST_F(DockTest, AnOnDockOverHandlerMovesTheDockRectangle) {
@@ -176,9 +168,7 @@ TEST_F(DockTest, AFloatingControlMovesItsWindowAndDocksBackWhichFreesTheWindow) 
     EXPECT_EQ(window->ClientOrigin(), TPoint(20, 330));
     EXPECT_EQ(log.Entries(), (Log{"client:startdock", "client:enddock floating 10,10"}));
     log.Clear();
-    MousePress(window, QPoint(10, 10));
-    QTest::mouseMove(WindowOf(form.get()), QPoint(260, 60));
-    MouseRelease(form.get(), QPoint(260, 60));
+    Drag(QPoint(10, 10), QPoint(260, 60), window);
     EXPECT_EQ(log.Entries(), (Log{"client:startdock", "site:enter 60,40", "site:leave 60,40",
                                   "site:drop client 60,40", "client:enddock site 60,40"}));
     EXPECT_EQ(client->HostDockSite(), site);
@@ -199,9 +189,6 @@ TEST_F(DockTest, TheOldSiteMayRefuseToLetItsClientGo) {
     EXPECT_EQ(client->HostDockSite(), site);
     EXPECT_FALSE(client->ManualFloat(Bounds(0, 0, 60, 30)));
     EXPECT_EQ(client->HostDockSite(), site);
-    undocking = true;
-    EXPECT_TRUE(client->ManualFloat(Bounds(0, 0, 60, 30)));
-    EXPECT_TRUE(client->Floating());
 }
 
 TEST_F(DockTest, TheInfluenceReachesTenPixelsAroundAndOnGetSiteInfoDecides) {
@@ -211,11 +198,8 @@ TEST_F(DockTest, TheInfluenceReachesTenPixelsAroundAndOnGetSiteInfoDecides) {
     ASSERT_TRUE(client->ManualFloat(Bounds(20, 300, 60, 30)));
     log.Clear();
     site->OnGetSiteInfo = [](TObject*, TControl*, TRect&, TPoint, bool& canDock) { canDock = false; };
-    TCustomForm* window = Floating();
-    ShowActive(window);
-    MousePress(window, QPoint(10, 10));
-    QTest::mouseMove(WindowOf(form.get()), QPoint(260, 60));
-    MouseRelease(form.get(), QPoint(260, 60));
+    ShowActive(Floating());
+    Drag(QPoint(10, 10), QPoint(260, 60), Floating());
     EXPECT_EQ(log.Entries(), (Log{"client:startdock", "client:enddock floating 10,10"}));
     EXPECT_TRUE(client->Floating());
 }
