@@ -259,12 +259,8 @@ std::string DockState(TDragState state) {
 class TextureDockTest : public DisplayFormTest {
 protected:
     TextureDockTest() {
-        panel = Place(new TTexturePanel(form.get()), 0, 0, 320, 0);
+        panel = DockPanel(alBottom, true);
         panel->SetName(QStringLiteral("panel"));
-        panel->SetBevelOuter(bvNone);
-        panel->SetAlign(alBottom);
-        panel->SetAutoSize(true);
-        panel->SetDockSite(true);
         panel->OnDockOver = [this](TObject* s, TDragDockObject*, Integer, Integer, TDragState st, bool&) {
             trace.push_back(DockName(s) + ":" + DockState(st));
         };
@@ -284,6 +280,16 @@ protected:
         label->OnEndDock = [this](TObject* s, TObject* target, Integer, Integer) {
             trace.push_back(DockName(s) + ":enddock " + DockName(target));
         };
+    }
+    // An empty panel along a side of the form that controls dock into.
+    TTexturePanel* DockPanel(TAlign align, bool autoSize) {
+        const bool side = align == alLeft || align == alRight;
+        auto* site = Place(new TTexturePanel(form.get()), 0, 0, side ? 0 : 320, side ? 100 : 0);
+        site->SetBevelOuter(bvNone);
+        site->SetAlign(align);
+        site->SetAutoSize(autoSize);
+        site->SetDockSite(true);
+        return site;
     }
     void TearDown() override {
         if (form->Visible()) QTest::mouseRelease(WindowOf(form.get()), Qt::LeftButton);
@@ -332,28 +338,32 @@ TEST_F(TextureDockTest, AnEmptyBottomPanelTakesTheDockedLabelsHeightUpwardAndGiv
                          "label:enddock panel"}));
 }
 
-TEST_F(TextureDockTest, TopAndRightPanelsGrowAwayFromTheirSide) {
+// Docked into, an auto-sized panel grows away from its side by the label's
+// size and gives it back when the label moves on; without AutoSize it keeps
+// its size.
+TEST_F(TextureDockTest, PanelsGrowAwayFromTheirSideOnlyWhenAutoSized) {
     const Integer w = label->Width(), h = label->Height();
-    panel->SetAlign(alTop);
-    ASSERT_EQ(panel->Height(), 0);
-    ASSERT_TRUE(label->ManualDock(panel));
-    EXPECT_EQ(panel->Top(), 0);
-    EXPECT_EQ(panel->Height(), h);
-    auto* side = Place(new TTexturePanel(form.get()), 0, 0, 0, 100);
-    side->SetBevelOuter(bvNone);
-    side->SetAlign(alRight);
-    side->SetAutoSize(true);
-    side->SetDockSite(true);
-    ASSERT_TRUE(label->ManualDock(side));
-    EXPECT_EQ(side->Width(), w);
-    EXPECT_EQ(side->Left(), 320 - w);
-    // The top panel gave its height back.
-    EXPECT_EQ(panel->Height(), 0);
-}
-
-TEST_F(TextureDockTest, WithoutAutoSizeThePanelKeepsItsSize) {
-    panel->SetAutoSize(false);
-    ASSERT_TRUE(label->ManualDock(panel));
-    EXPECT_EQ(label->HostDockSite(), panel);
-    EXPECT_EQ(panel->Height(), 0);
+    struct Case {
+        const char* what;
+        TAlign align;
+        bool autoSize;
+        Integer extent, start;
+    };
+    const Case cases[] = {
+        {"top", alTop, true, h, 0},
+        {"right", alRight, true, w, 320 - w},
+        {"bottom without AutoSize", alBottom, false, 0, 240},
+    };
+    const auto extent = [](TTexturePanel* p) { return p->Align() == alRight ? p->Width() : p->Height(); };
+    TTexturePanel* before = panel;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        TTexturePanel* site = DockPanel(k.align, k.autoSize);
+        ASSERT_TRUE(label->ManualDock(site));
+        EXPECT_EQ(label->HostDockSite(), site);
+        EXPECT_EQ(extent(site), k.extent);
+        EXPECT_EQ(k.align == alRight ? site->Left() : site->Top(), k.start);
+        EXPECT_EQ(extent(before), 0) << "the panel left gives its size back";
+        before = site;
+    }
 }

@@ -197,29 +197,24 @@ TEST(GraphicsText, AdvanceArraysPlaceEachCharacter) {
     EXPECT_EQ(InkCount(img, TRect(20, 0, 40, 40)), 0);  // gaps between the I's
 }
 
-// Advances of the text's own draw it as one run of glyphs, not one
-// character at a time.
-TEST(GraphicsText, AdvanceArraysDrawAsOneRun) {
-    TCountingDevice device(400, 100);
-    TCanvas c;
-    c.SetDevice(&device);
-    const std::vector<Integer> dx = {30, 31, 29, 30, 40};
-    c.ExtTextOut(10, 10, 0, nullptr, QStringLiteral("Total"), dx.data());
-    EXPECT_EQ(device.Counted().Texts, 1);
-}
-
 // A printer's painter writes every change of its state into the page:
-// upright text, and taking away clipping that is not there, change neither
-// its transformation nor its clipping.
-TEST(GraphicsText, UprightTextLeavesThePainterStateAlone) {
+// upright text, with advances or without, goes as one run of glyphs, and
+// neither it nor taking away clipping that is not there changes the
+// painter's transformation or clipping.
+TEST(GraphicsText, UprightTextIsOneRunAndLeavesThePainterStateAlone) {
     TCountingDevice device(400, 300);
     TCanvas c;
     c.SetDevice(&device);
     c.TextOut(0, 0, QStringLiteral("first"));
     device.Counted() = {};
+    const std::vector<Integer> dx = {30, 31, 29, 30, 40, 30};
     for (int i = 0; i < 10; ++i) {
         c.SetTextAlign(i % 2 ? TA_RIGHT : TA_LEFT);
-        c.TextOut(200, 20 * i, QStringLiteral("Line %1").arg(i));
+        const QString line = QStringLiteral("Line %1").arg(i);
+        if (i < 5)
+            c.TextOut(200, 20 * i, line);
+        else
+            c.ExtTextOut(200, 20 * i, 0, nullptr, line, dx.data());
         SelectClipRgn(c.Handle(), nullptr);
     }
     EXPECT_EQ(device.Counted().Texts, 10);
