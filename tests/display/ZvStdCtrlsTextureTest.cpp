@@ -283,8 +283,8 @@ protected:
     }
     // An empty panel along a side of the form that controls dock into.
     TTexturePanel* DockPanel(TAlign align, bool autoSize) {
-        const bool side = align == alLeft || align == alRight;
-        auto* site = Place(new TTexturePanel(form.get()), 0, 0, side ? 0 : 320, side ? 100 : 0);
+        const bool across = align == alRight;
+        auto* site = Place(new TTexturePanel(form.get()), 0, 0, across ? 0 : 320, across ? 100 : 0);
         site->SetBevelOuter(bvNone);
         site->SetAlign(align);
         site->SetAutoSize(autoSize);
@@ -343,27 +343,17 @@ TEST_F(TextureDockTest, AnEmptyBottomPanelTakesTheDockedLabelsHeightUpwardAndGiv
 // its size.
 TEST_F(TextureDockTest, PanelsGrowAwayFromTheirSideOnlyWhenAutoSized) {
     const Integer w = label->Width(), h = label->Height();
-    struct Case {
-        const char* what;
-        TAlign align;
-        bool autoSize;
-        Integer extent, start;
-    };
-    const Case cases[] = {
-        {"top", alTop, true, h, 0},
-        {"right", alRight, true, w, 320 - w},
-        {"bottom without AutoSize", alBottom, false, 0, 240},
-    };
-    const auto extent = [](TTexturePanel* p) { return p->Align() == alRight ? p->Width() : p->Height(); };
-    TTexturePanel* before = panel;
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.what);
-        TTexturePanel* site = DockPanel(k.align, k.autoSize);
-        ASSERT_TRUE(label->ManualDock(site));
-        EXPECT_EQ(label->HostDockSite(), site);
-        EXPECT_EQ(extent(site), k.extent);
-        EXPECT_EQ(k.align == alRight ? site->Left() : site->Top(), k.start);
-        EXPECT_EQ(extent(before), 0) << "the panel left gives its size back";
-        before = site;
-    }
+    auto* top = DockPanel(alTop, true);
+    ASSERT_TRUE(label->ManualDock(top));
+    EXPECT_EQ(top->BoundsRect(), TRect(0, 0, 320, h));
+    auto* right = DockPanel(alRight, true);
+    ASSERT_TRUE(label->ManualDock(right));
+    EXPECT_EQ(right->Width(), w);
+    EXPECT_EQ(right->Left(), 320 - w);
+    EXPECT_EQ(top->Height(), 0);
+    auto* fixed = DockPanel(alBottom, false);
+    ASSERT_TRUE(label->ManualDock(fixed));
+    EXPECT_EQ(label->HostDockSite(), fixed);
+    EXPECT_EQ(fixed->Height(), 0);
+    EXPECT_EQ(right->Width(), 0);
 }
