@@ -183,19 +183,21 @@ TEST_F(PrintersTest, ThreePagesGiveAThreePageA4PdfWhoseTextReadsBack) {
 }
 
 // The paper under what a page holds: a white fill over printed text,
-// lines, figures and pictures still covers them, on pages begun by NewPage or by drawing after
-// EndPage too, and a fill clipped around text leaves the text to be
-// covered later.
+// lines, figures and pictures still covers them, on pages begun by NewPage
+// or by drawing after EndPage too, and a fill clipped around text leaves
+// the text to be covered later.
 TEST_F(PrintersTest, WhiteFillsStillCoverWhatIsPrinted) {
     TPrinter printer;
     printer.BeginDoc();
     TCanvas* c = printer.Canvas();
     c->Font()->SetName(QStringLiteral("Arial"));
     c->Font()->SetSize(14);
-    const auto cover = [c](const TRect& r) {
+    std::vector<TRect> covered;
+    const auto cover = [c, &covered](const TRect& r, bool keep = true) {
         c->Brush()->SetStyle(bsSolid);
         c->Brush()->SetColor(clWhite);
         c->FillRect(r);
+        if (keep) covered.push_back(r);
     };
     const TSize cell = c->TextExtent(QStringLiteral("Covered"));
     const auto around = [&cell](Integer x, Integer y) { return TRect(x - 40, y - 40, x + cell.cx + 40, y + cell.cy + 40); };
@@ -206,7 +208,7 @@ TEST_F(PrintersTest, WhiteFillsStillCoverWhatIsPrinted) {
     cover(TRect(280, 780, 2020, 820));
     c->TextOut(300, 1200, QStringLiteral("Covered"));
     ExcludeClipRect(c->Handle(), 260, 1160, 340 + cell.cx, 1240 + cell.cy);
-    cover(TRect(0, 1000, 3000, 1700));
+    cover(TRect(0, 1000, 3000, 1700), false);
     SelectClipRgn(c->Handle(), nullptr);
     cover(around(300, 1200));
     c->TextOut(300, 1800, QStringLiteral("Kept"));
@@ -218,13 +220,13 @@ TEST_F(PrintersTest, WhiteFillsStillCoverWhatIsPrinted) {
     image->Canvas()->Brush()->SetColor(clNavy);
     image->Canvas()->FillRect(TRect(0, 0, 8, 8));
     c->StretchDraw(TRect(1700, 2200, 2300, 2500), image.get());
-    const std::vector<TRect> figures = {{280, 2180, 920, 2520}, {980, 2180, 1620, 2520}, {1680, 2180, 2320, 2520}};
-    for (const TRect& figure : figures) cover(figure);
+    for (const TRect& figure : {TRect(280, 2180, 920, 2520), TRect(980, 2180, 1620, 2520), TRect(1680, 2180, 2320, 2520)})
+        cover(figure);
     for (int page = 2; page <= 3; ++page) {
         if (page == 2) printer.NewPage();
         else EndPage(c->Handle());
         c->TextOut(300, 300, QStringLiteral("Covered"));
-        cover(around(300, 300));
+        cover(around(300, 300), false);
         c->TextOut(300, 800, QStringLiteral("Kept"));
     }
     printer.EndDoc();
@@ -237,18 +239,13 @@ TEST_F(PrintersTest, WhiteFillsStillCoverWhatIsPrinted) {
                                  r.Bottom * dpi / device + 1));
     };
     ASSERT_EQ(PdfPageSizes(file).size(), 3u);
-    const QImage first(SavePdfPage(file, 1, QStringLiteral("printers_white_fills_p1"), dpi));
-    ASSERT_FALSE(first.isNull());
-    EXPECT_EQ(inkIn(first, around(300, 300)), 0);
-    EXPECT_EQ(inkIn(first, TRect(280, 780, 2020, 820)), 0);
-    EXPECT_EQ(inkIn(first, around(300, 1200)), 0);
-    EXPECT_GT(inkIn(first, around(300, 1800)), 20);
-    for (const TRect& figure : figures) EXPECT_EQ(inkIn(first, figure), 0) << figure.Left;
-    for (int page = 2; page <= 3; ++page) {
-        const QImage later(SavePdfPage(file, page, QStringLiteral("printers_white_fills_p%1").arg(page), dpi));
-        ASSERT_FALSE(later.isNull());
-        EXPECT_EQ(inkIn(later, around(300, 300)), 0) << page;
-        EXPECT_GT(inkIn(later, around(300, 800)), 20) << page;
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE(page);
+        const QImage image(SavePdfPage(file, page, QStringLiteral("printers_white_fills_p%1").arg(page), dpi));
+        ASSERT_FALSE(image.isNull());
+        for (const TRect& r : page == 1 ? covered : std::vector<TRect>{around(300, 300)})
+            EXPECT_EQ(inkIn(image, r), 0) << r.Left << "," << r.Top;
+        EXPECT_GT(inkIn(image, page == 1 ? around(300, 1800) : around(300, 800)), 20);
     }
 }
 
@@ -298,7 +295,6 @@ TEST_F(PrintersTest, ThePdfPrinterWritesTheCopiesCollatedOrNot) {
     };
     const QString p1 = QStringLiteral("Page 1"), p2 = QStringLiteral("Page 2"), p3 = QStringLiteral("Page 3");
     EXPECT_EQ(job(3, DMCOLLATE_TRUE), (QStringList{p1, p2, p3, p1, p2, p3, p1, p2, p3}));
-    EXPECT_EQ(PdfPageSizes(printer.OutputFileName()).size(), 9u);
     EXPECT_EQ(job(3, DMCOLLATE_FALSE), (QStringList{p1, p1, p1, p2, p2, p2, p3, p3, p3}));
     EXPECT_EQ(job(1, DMCOLLATE_TRUE), (QStringList{p1, p2, p3}));
     EXPECT_TRUE(QFile::exists(SavePdfPage(printer.OutputFileName(), 3, "printers_copies_p3")));

@@ -1,11 +1,10 @@
-// Print dialog: placement, the printers it lists, what it offers, and
-// what it reads back, driven with real keys and clicks.
+// Print dialog: placement, what it offers, and what it reads back, driven
+// with real keys and clicks.
 #include "QRPrnSu.h"
 #include "QRPrntrPrinterSupport.h"
 
 #include "Forms.h"
 #include "DialogTestSupport.h"
-#include "TestSupport.h"
 
 #include <QtGui/QScreen>
 #include <QtTest/QTest>
@@ -13,7 +12,6 @@
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QDialog>
-#include <QtWidgets/QLabel>
 #include <QtWidgets/QRadioButton>
 #include <QtWidgets/QSpinBox>
 
@@ -22,12 +20,6 @@
 #include <functional>
 
 namespace {
-
-QStringList Items(QComboBox* box) {
-    QStringList items;
-    for (int i = 0; box && i < box->count(); ++i) items << box->itemText(i);
-    return items;
-}
 
 class QRPrintDialogTest : public ::testing::Test {
 protected:
@@ -91,29 +83,16 @@ TEST_F(QRPrintDialogTest, WithoutOptionsOffersNoRangeAndCancelChangesNothing) {
     TQRPrintDialog dialog(nullptr);
     dialog.FromPage = 4;
     bool rangeOffered = true, selectionOffered = true, fileOffered = true;
-    QStringList printers;
-    int current = -1;
-    QString type, location;
     WhenPrintDialogShows([&](QDialog& d) {
         rangeOffered = Offered(d, DialogChild<QRadioButton>(d, "pageNums"));
         selectionOffered = Offered(d, DialogChild<QRadioButton>(d, "selection"));
         fileOffered = Offered(d, DialogChild<QCheckBox>(d, "printToFile"));
-        printers = Items(DialogChild<QComboBox>(d, "printer"));
-        current = DialogChild<QComboBox>(d, "printer")->currentIndex();
-        type = DialogChild<QLabel>(d, "type")->text();
-        location = DialogChild<QLabel>(d, "location")->text();
-        SaveTestImage(d.grab().toImage(), "qrprnsu_print_dialog");
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_FALSE(dialog.Execute());
     EXPECT_FALSE(rangeOffered);
     EXPECT_FALSE(selectionOffered);
     EXPECT_FALSE(fileOffered);
-    // Every printer by name, the PDF printer first, the current one chosen.
-    EXPECT_EQ(printers, (QStringList{QStringLiteral("Velmora PDF"), QStringLiteral("Fake printer")}));
-    EXPECT_EQ(current, 1);
-    EXPECT_EQ(type, QStringLiteral("fake driver"));
-    EXPECT_EQ(location, QStringLiteral("fake:"));
     EXPECT_EQ(dialog.FromPage, 4);
     EXPECT_EQ(dialog.Copies(), 0);
     EXPECT_EQ(Printer()->Mode(), before);

@@ -4,6 +4,8 @@
 #include "QRReport.h"
 #include "QRReportTestSupport.h"
 
+#include "DialogTestSupport.h"
+
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "Metafile.h"
@@ -519,16 +521,11 @@ TEST_F(QRPrinterSetup, CollatedCopiesChosenInTheDialogArePrinted)
         }
     };
     WhenPrintDialogShows([&](QDialog& d) {
-        auto* printers = d.findChild<QComboBox*>(QStringLiteral("printer"));
-        auto* copies = d.findChild<QSpinBox*>(QStringLiteral("copies"));
-        auto* collate = d.findChild<QCheckBox*>(QStringLiteral("collate"));
-        ASSERT_TRUE(printers && copies && collate);
+        auto* printers = DialogChild<QComboBox>(d, "printer");
         printers->setFocus();
         QTest::keyClick(printers, Qt::Key_End);  // the PDF printer, last here
-        copies->setFocus();
-        QTest::keyClick(copies, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(copies, QStringLiteral("3"));
-        QTest::mouseClick(collate, Qt::LeftButton, {}, QPoint(6, collate->height() / 2));
+        Retype(DialogChild<QSpinBox>(d, "copies"), "3");
+        ClickNearLeft(DialogChild<QCheckBox>(d, "collate"));
         Accept(d);
     });
     report->PrinterSetup();
@@ -539,8 +536,7 @@ TEST_F(QRPrinterSetup, CollatedCopiesChosenInTheDialogArePrinted)
     QStringList sheets;
     for (const QString& text : PdfPageTexts(OnlyPdf(pdf)))
         sheets << text.simplified();
-    const QString one = QStringLiteral("Sheet 1"), two = QStringLiteral("Sheet 2");
-    EXPECT_EQ(sheets, (QStringList{one, two, one, two, one, two}));
+    EXPECT_EQ(sheets.join('|'), "Sheet 1|Sheet 2|Sheet 1|Sheet 2|Sheet 1|Sheet 2");
 }
 
 // ------------------------------------------------------------ composite runs
