@@ -44,15 +44,19 @@ T* Make(TComponent* owner, bool early = false) {
     return form;
 }
 
+// The program's seven windows, the main one first.
+using Maker = std::function<TCustomForm*(TComponent*, bool)>;
+const std::vector<Maker> kWindows{Make<TForm1>, Make<TForm2>,        Make<TForm3>,  Make<TFrmZvVLabel>,
+                                  Make<TForm6>, Make<TFrmZvAVLabel>, Make<TFrmDemo>};
+
 }  // namespace
 
 TEST(DemoStartUp, WindowsMakeTheirWidgetsWhenFirstShown) {
     KeyStateReset();
     TComponent owner(nullptr);
     auto* main = Make<TForm1>(&owner);
-    const std::vector<TCustomForm*> others{Make<TForm2>(&owner),       Make<TForm3>(&owner),
-                                           Make<TFrmZvVLabel>(&owner), Make<TForm6>(&owner),
-                                           Make<TFrmZvAVLabel>(&owner), Make<TFrmDemo>(&owner)};
+    std::vector<TCustomForm*> others;
+    for (size_t i = 1; i < kWindows.size(); ++i) others.push_back(kWindows[i](&owner, false));
     EXPECT_EQ(FirstWithWidget(main), QString());
     for (TCustomForm* form : others) EXPECT_EQ(FirstWithWidget(form), QString()) << form->Name().toStdString();
 
@@ -67,10 +71,7 @@ TEST(DemoStartUp, WindowsMakeTheirWidgetsWhenFirstShown) {
 // takes a change into its widget only while none exists (or only into a
 // widget that exists) shows here.
 TEST(DemoStartUp, EachWindowShowsTheSameWithItsWidgetsMadeAtOnceOrWhenShown) {
-    using Maker = std::function<TCustomForm*(TComponent*, bool)>;
-    const std::vector<Maker> makers{Make<TForm1>, Make<TForm2>, Make<TForm3>, Make<TFrmZvVLabel>,
-                                    Make<TForm6>, Make<TFrmZvAVLabel>, Make<TFrmDemo>};
-    for (const Maker& make : makers) {
+    for (const Maker& make : kWindows) {
         QImage shots[2];
         QString focused[2];
         for (int early = 0; early < 2; ++early) {

@@ -22,34 +22,37 @@ QImage GrabControl(TControl* control) {
     return control->Handle()->grab().toImage();
 }
 
+namespace {
+
+// The box around the pixels where two images of one size differ.
+QRect Differing(const QImage& a, const QImage& b) {
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// The pixels a button's caption paints: the button drawn with it against
+// the button drawn without.
 QRect CaptionInk(TSBtn* button) {
     const QString caption = button->Caption();
     const QImage with = GrabControl(button);
     button->SetCaption(QString());
     const QImage without = GrabControl(button);
     button->SetCaption(caption);
-    QRect ink;
-    for (int y = 0; y < with.height(); ++y)
-        for (int x = 0; x < with.width(); ++x)
-            if (with.pixel(x, y) != without.pixel(x, y)) ink |= QRect(x, y, 1, 1);
-    return ink;
+    return Differing(with, without);
 }
-
-namespace {
 
 // The pixels a text paints in a font on a blank bitmap of room enough.
 QRect TextInk(const QString& text, TFont* font) {
     TBitmap bitmap;
     bitmap.SetSize(600, 100);
+    const QImage blank = bitmap.Image().copy();
     bitmap.Canvas()->Font()->Assign(font);
     bitmap.Canvas()->Font()->SetColor(clBlack);
     bitmap.Canvas()->TextOut(20, 20, text);
-    const QImage& image = bitmap.Image();
-    QRect ink;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != image.pixel(0, 0)) ink |= QRect(x, y, 1, 1);
-    return ink;
+    return Differing(bitmap.Image(), blank);
 }
 
 }  // namespace

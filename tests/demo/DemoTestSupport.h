@@ -9,7 +9,6 @@
 #include <ostream>
 
 class QImage;
-class QRect;
 class QWidget;
 class TSBtn;
 
@@ -17,9 +16,6 @@ class TSBtn;
 QImage GrabForm(TCustomForm* form);
 QImage GrabControl(TControl* control);
 
-// The pixels of a button that its caption paints: where the button drawn
-// with its caption differs from the button drawn without.
-QRect CaptionInk(TSBtn* button);
 // The caption is whole and clear of the button's frame: a pixel of face
 // is left between it and the frame on each side.
 void ExpectCaptionInside(TSBtn* button);

@@ -301,11 +301,9 @@ TEST_F(QRBands, DescriptionKeepsACopyOfTheLinesGiven)
     EXPECT_EQ(own->Count(), 2);
 }
 
-TEST_F(QRBands, EventsStartUnassignedAndPreviewEventKindsKeepTheirOrdinals)
+// Stored forms hold the ordinals.
+TEST(QRPrevEventKinds, KeepTheirStoredOrdinals)
 {
-    EXPECT_FALSE(report->AfterPreview || report->OnPreview || report->OnGetPrinterSettings ||
-                 report->OnApplyPrinterSettings || report->PreviewSettings().OnPrevXEvent);
-    // Stored forms hold the ordinals.
     const TPrevEventType kinds[] = {etPrintButton, etSaveButton, etControlClick, etLoadButton,
                                     etPrintSetup,  etMouseOver,  etMouseOut,     etBandClick};
     for (int i = 0; i < 8; ++i)

@@ -20,12 +20,9 @@ TEST(UnitStartUp, TheApplicationStartsTheLibrarysUnits) {
     ASSERT_NE(ZvHistory, nullptr);
     EXPECT_EQ(ZvHistory->Lines().Count(), 1);
     EXPECT_FALSE(ZvOSName.isEmpty());
-    ASSERT_NE(QRFunctionLibrary(), nullptr);
-    for (const char* name : {"STR", "SUM", "COUNT", "IF", "UPPER"})
-        EXPECT_NE(QRFunctionLibrary()->FindEntry(name), nullptr) << name;
+    // Its functions and classes are checked by the report below.
+    EXPECT_NE(QRFunctionLibrary(), nullptr);
     EXPECT_NE(GlobalEnvironment(), nullptr);
-    EXPECT_TRUE(GetClass("TRazorUze"));
-    EXPECT_TRUE(GetClass("TQRExpr"));
 }
 
 // A report made of classes found by name, over an open data set; every
