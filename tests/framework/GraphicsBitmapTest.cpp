@@ -347,8 +347,11 @@ TEST(GraphicsPicture, EveryRasterGraphicReportsTheStartAndTheEndOfALoad) {
         stream.WriteBuffer(bytes.constData(), Integer(bytes.size()));
         stream.SetPosition(0);
         std::vector<std::pair<TProgressStage, TRect>> seen;
-        graphic->OnProgress = [&](TObject* sender, TProgressStage stage, Byte, bool, const TRect& r, const QString&) {
-            EXPECT_EQ(sender, graphic.get());
+        // A structured binding is not captured: clang before 16 refuses it.
+        TGraphic* const loaded = graphic.get();
+        graphic->OnProgress = [&seen, loaded](TObject* sender, TProgressStage stage, Byte, bool, const TRect& r,
+                                              const QString&) {
+            EXPECT_EQ(sender, loaded);
             seen.emplace_back(stage, r);
         };
         graphic->LoadFromStream(stream);
