@@ -101,6 +101,7 @@ void TForm5::buildRow(Integer row, const std::vector<Box>& boxes) {
         host->SetEnabled(!b.readOnly || b.combo);
         if (row > 0) host->SetAlign(alLeft);
         const TRect inside = Bounds(2, 2, kHostWidth - 4, 20);
+        TEntryBox* entry;
         if (b.combo) {
             auto* box = MakeControl<TSComboBox>(this, host, QStringLiteral("SComboBox%1").arg(Combos.size() + 1), inside);
             box->Font()->SetHeight(b.fontHeight);
@@ -108,12 +109,16 @@ void TForm5::buildRow(Integer row, const std::vector<Box>& boxes) {
             box->Items()->Add(QStringLiteral("返品"));
             box->SetReadOnly(b.readOnly);
             Combos.push_back(box);
+            entry = box;
         } else {
             auto* box = MakeControl<TSEdit>(this, host, QStringLiteral("SEdit%1").arg(Edits.size() + 1), inside);
             box->Font()->SetHeight(b.fontHeight);
             box->SetReadOnly(b.readOnly);
             Edits.push_back(box);
+            entry = box;
         }
+        // A box in a disabled host shows so from the start, as designed.
+        if (!host->Enabled()) entry->UpdateColor();
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "DemoTestSupport.h"
 #include "ExtCtrls.h"
+#include "Graphics.h"
 #include "SBtn.h"
 #include "SEdit.h"
 #include "StdCtrls.h"
@@ -126,6 +127,25 @@ TEST_F(EditBoxWindow, EnablingAllMakesTheReadOnlyBoxesEditable) {
     readOnly->SetFocus();
     KeyClicks(form.get(), QStringLiteral("77"));
     EXPECT_EQ(readOnly->Text(), "77");
+}
+
+// The box of the disabled host is drawn in DisabledColor until
+// "全てｲﾈｰﾌﾞﾙ" enables its host.
+TEST_F(EditBoxWindow, ABoxInADisabledHostShowsTheDisabledColourUntilEnabled) {
+    TSEdit* box = form->Edits[4];
+    const auto shownColour = [&](const char* name) {
+        const QImage image = GrabForm(form.get());
+        SaveTestImage(image, QString::fromLatin1(name));
+        const TPoint middle = box->ClientToScreen(TPoint(box->Width() / 2, 3));
+        const TPoint onForm = form->ScreenToClient(middle);
+        return image.pixelColor(onForm.X, onForm.Y);
+    };
+    EXPECT_EQ(box->Color(), box->DisabledColor());
+    EXPECT_EQ(shownColour("edit_box_window_disabled"), ToQColor(box->DisabledColor()));
+    EXPECT_EQ(form->Edits[5]->Color(), form->Edits[5]->InActiveColor()) << "its enabled neighbour";
+    Click(5);
+    EXPECT_EQ(box->Color(), box->InActiveColor());
+    EXPECT_EQ(shownColour("edit_box_window_enabled"), ToQColor(box->InActiveColor()));
 }
 
 TEST_F(EditBoxWindow, ArrowsAndEnterFollowTheRebuiltMap) {
