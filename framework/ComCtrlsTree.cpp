@@ -988,6 +988,9 @@ void TCustomTreeView::WMSetFocus(TMessage& Message) {
     focusedByPress_ = QGuiApplication::mouseButtons() != Qt::NoButton;
     // Qt makes the first item current on a focus-in; the tree keeps its own.
     Quietly(syncing_, [&] { TWinControl::WMSetFocus(Message); });
+    // With nothing selected the focus selects the first root, asking and
+    // announcing it as any other change of selection.
+    if (!selected_ && items_->GetFirstNode()) SetSelected(items_->GetFirstNode());
     showSelection();
 }
 

@@ -156,6 +156,23 @@ TEST_F(FolderTreeWindow, CheckBoxesRebuildTheTree) {
     EXPECT_EQ(Roots(), 1);
 }
 
+// A rebuild takes the found folder away: the tree, focused again, selects
+// its first root, and nothing shows as found any more.
+TEST_F(FolderTreeWindow, TickingADriveTypeClearsTheFind) {
+    for (TCheckBox* box : {form->CbxCD, form->CbxRem, form->CbxNet}) {
+        Select(Folder("prog"));
+        ASSERT_EQ(form->SBtn1->Guide(), "Found !!");
+        ClickControl(box);
+        EXPECT_EQ(form->DirectoryView1->Selected(), Nodes()->GetFirstNode());
+        EXPECT_EQ(form->EdtPath->Text(), form->DirectoryView1->Directory());
+        EXPECT_EQ(form->EdtFName->Text(), "");
+        EXPECT_FALSE(IsAqua(form->EdtFName));
+        EXPECT_EQ(form->SBtn1->Caption(), "戻らない");
+        EXPECT_EQ(form->SBtn1->Guide(), "Not Found");
+    }
+    SaveTestImage(GrabForm(form.get()), QStringLiteral("folder_tree_window_rebuilt"));
+}
+
 TEST_F(FolderTreeWindow, CannotBeResized) {
     const Integer w = form->Width(), h = form->Height();
     form->SetBounds(form->Left(), form->Top(), w + 50, h + 50);

@@ -240,11 +240,9 @@ TEST_F(TreeViewTest, ExpandingFillsOnDemandAndARefusalLeavesQtCollapsed) {
 TEST_F(TreeViewTest, SelectionAsksOnChangingAndARefusalKeepsTheOldNode) {
     form->ShowActive();
     tree->SetFocus();
-    // The focus alone selects nothing.
-    EXPECT_EQ(tree->Selected(), nullptr);
-    EXPECT_EQ(log.With("chang"), Log{});
-    tree->SetSelected(c);
-    EXPECT_EQ(log.Entries(), (Log{"changing:[/]", "change:[/]"}));
+    // The focus with nothing selected selects the first root.
+    EXPECT_EQ(tree->Selected(), c);
+    EXPECT_EQ(log.With("chang"), (Log{"changing:[/]", "change:[/]"}));
     log.Clear();
     allowChange = false;
     KeyClick(form.get(), Qt::Key_Down);
@@ -374,6 +372,7 @@ TEST_F(TreeViewTest, NodesShowTheImagesOfTheImageList) {
         images.Add(&icon, nullptr);
     }
     form->ShowActive();
+    tree->SetSelected(nullptr);  // the focus selected the first root
     tree->SetImages(&images);
     c->SetImageIndex(0);
     c->SetSelectedIndex(1);
@@ -401,6 +400,9 @@ protected:
     void SetUp() override {
         form->SetBounds(0, 0, 400, 300);
         tree = Place(new TTreeView(form.get()), form.get(), 10, 10, 300, 250);
+        // Focused while still empty: no node is selected yet.
+        form->ShowActive();
+        tree->SetFocus();
         root = tree->Items()->Add(nullptr, QStringLiteral("Root"));
         alpha = tree->Items()->AddChild(root, QStringLiteral("Alpha"));
         beta = tree->Items()->AddChild(root, QStringLiteral("Beta"));
@@ -408,8 +410,6 @@ protected:
         tree->Items()->Add(nullptr, QStringLiteral("Other"));
         tree->OnChanging = [this](TObject*, TTreeNode* n, bool&) { log.Add("changing:" + Utf8(n->Text())); };
         tree->OnChange = [this](TObject*, TTreeNode* n) { log.Add("change:" + Utf8(n->Text())); };
-        form->ShowActive();
-        tree->SetFocus();
         root->Expand(false);
         log.Clear();
     }
