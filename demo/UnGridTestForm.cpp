@@ -374,9 +374,11 @@ void TForm1::setupColumns() {
     c->SetText(QStringLiteral("単価"));
     c->SetWidth(80);
     c->SetNumericType(ntgCurrency);
+    // Grouping first: set after the decimals, it would take the period and
+    // with it the decimal.
+    c->SetCharTypes({ctgConmma});
     c->SetfpLength(1);
     c->SetAlignment(taRightJustify);
-    c->SetCharTypes({ctgConmma});
 
     c = columns->Items(6);
     c->SetText(QStringLiteral("金額"));

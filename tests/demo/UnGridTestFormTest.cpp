@@ -175,7 +175,7 @@ TEST_F(VoucherWindow, EntersAVoucherComputesTotalsUsesTheCalculatorAndAsksBefore
     Key(Qt::Key_F8);
     EXPECT_TRUE(calculated);
     WaitActive();
-    EXPECT_EQ(At(kPriceCol, 3), QStringLiteral("90"));
+    EXPECT_EQ(At(kPriceCol, 3), QStringLiteral("90.0"));
     EXPECT_EQ(At(kAmountCol, 3), QStringLiteral("630"));
     EXPECT_EQ(form->SDBGrid1->Col(), kRemarksCol) << "the cursor goes on to the remarks";
     // 4,730 at 5 %: 236.5 rounds up through the added 0.0001.
@@ -253,13 +253,27 @@ TEST_F(FilledVoucher, APriceTypedBeforeTheQuantityKeepsTheLine) {
     Enter();  // no quantity yet
     Cell(QStringLiteral("500"));
     EXPECT_EQ(At(kNameCol, 3), QStringLiteral("JKL"));
-    EXPECT_EQ(At(kPriceCol, 3), QStringLiteral("500"));
+    EXPECT_EQ(At(kPriceCol, 3), QStringLiteral("500.0"));
     EXPECT_EQ(At(kAmountCol, 3), QString());
     EXPECT_EQ(form->LblGokei->Caption(), QStringLiteral("4,100"));
     GoTo(kQtyCol, 3);
     Cell(QStringLiteral("2"));
     EXPECT_EQ(At(kAmountCol, 3), QStringLiteral("1,000"));
     EXPECT_EQ(form->LblGokei->Caption(), QStringLiteral("5,100"));
+}
+
+// The unit price takes one decimal, shown grouped; amount, total and tax
+// follow from it.
+TEST_F(FilledVoucher, AUnitPriceTakesOneDecimal) {
+    GoTo(kPriceCol, 2);
+    Cell(QStringLiteral("1234.5"));
+    EXPECT_EQ(At(kPriceCol, 2), QStringLiteral("1,234.5"));
+    EXPECT_EQ(At(kAmountCol, 2), QStringLiteral("2,469"));
+    // 6,069 at 5 %: 303.45 rounds to 303.
+    EXPECT_EQ(form->LblGokei->Caption(), QStringLiteral("6,069"));
+    EXPECT_EQ(form->LblSyohizei->Caption(), QStringLiteral("303"));
+    EXPECT_EQ(form->LblZGokei->Caption(), QStringLiteral("6,372"));
+    SaveTestImage(GrabForm(form), QStringLiteral("voucher_decimal_price"));
 }
 
 TEST_F(FilledVoucher, AnAmountThatDoesNotFitIsRefusedAndNothingChanges) {
@@ -328,7 +342,7 @@ TEST_F(FilledVoucher, F8OpensTheCalculatorOnlyOnTheUnitPrice) {
     WhenModalActive([](QWidget*) { KeyClick(FrmCalc, Qt::Key_Escape); });
     Key(Qt::Key_F8);
     WaitActive();
-    EXPECT_EQ(At(kPriceCol, 2), QStringLiteral("250"));
+    EXPECT_EQ(At(kPriceCol, 2), QStringLiteral("250.0"));
     EXPECT_EQ(form->SDBGrid1->Col(), kPriceCol);
 }
 
