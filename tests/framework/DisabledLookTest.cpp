@@ -125,7 +125,9 @@ TEST(DisabledLook, DisabledTextIsGreyNeverDarkerAndEmbossedOnLabelsAndButtons) {
         ASSERT_TRUE(disabled.any);
         EXPECT_TRUE(disabled.grey);
         EXPECT_FALSE(disabled.darker);
-        if (kind.embossed) EXPECT_TRUE(disabled.highlight);
+        if (kind.embossed) {
+            EXPECT_TRUE(disabled.highlight);
+        }
     }
 }
 
