@@ -15,7 +15,6 @@
 
 #include <QtGui/QImage>
 #include <QtTest/QTest>
-#include <QtWidgets/QApplication>
 #include <QtWidgets/QWidget>
 
 #include <gtest/gtest.h>
@@ -392,17 +391,6 @@ TEST_F(VoucherWindow, AKeyReleaseDoesNotDropTheTypeListAgain) {
     KeyRelease(form, Qt::Key_Shift);
     EXPECT_FALSE(form->ScbSyubetu->DroppedDown());
     EXPECT_EQ(Caption(1), QStringLiteral("終了"));
-}
-
-TEST_F(VoucherWindow, EscClosesTheDroppedTypeListAndDownThenMovesOn) {
-    for (int i = 0; i < 3; ++i) Key(Qt::Key_Right);
-    ASSERT_TRUE(form->ScbSyubetu->DroppedDown());
-    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
-    Key(Qt::Key_Escape);
-    EXPECT_FALSE(form->ScbSyubetu->DroppedDown());
-    WaitActive();
-    Key(Qt::Key_Down);
-    EXPECT_EQ(form->ActiveControl(), form->ScbSyubetu->mvDown());
 }
 
 TEST_F(VoucherWindow, F1ClosesAnUnchangedVoucherAtOnce) {

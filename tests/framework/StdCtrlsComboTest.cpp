@@ -136,16 +136,10 @@ TEST_F(StdCtrlsComboTest, EscClosesTheOpenListAtOnceWithOneCloseUp) {
 }
 
 TEST_F(StdCtrlsComboTest, WithNothingChosenTheFirstDownInTheOpenListHighlightsTheFirstItem) {
-    for (TComboBoxStyle style : {csDropDownList, csDropDown}) {
-        SCOPED_TRACE(style);
-        combo->SetStyle(style);
-        combo->SetFocus();
-        KeyClick(form.get(), Qt::Key_F4);
-        ASSERT_TRUE(WaitFor([&] { return widget()->view()->isVisible(); }));
-        KeyClick(form.get(), Qt::Key_Down);
-        EXPECT_EQ(widget()->view()->currentIndex().row(), 0);
-        combo->SetDroppedDown(false);
-    }
+    KeyClick(form.get(), Qt::Key_F4);
+    ASSERT_TRUE(WaitFor([&] { return widget()->view()->isVisible(); }));
+    KeyClick(form.get(), Qt::Key_Down);
+    EXPECT_EQ(widget()->view()->currentIndex().row(), 0);
 }
 
 TEST_F(StdCtrlsComboTest, TheEditLimitStopsTyping) {
