@@ -349,11 +349,13 @@ protected:
         list = Place(new TListBox(form.get()), form.get(), 10, 10, 120, 100);
         for (int i = 0; i < 30; ++i) list->Items()->Add(QString::number(i));
         list->OnClick = [this](TObject*) { log.Add("click " + std::to_string(list->ItemIndex())); };
-        list->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, Integer x, Integer y) { log.Add("down " + At(x, y)); };
-        list->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, Integer x, Integer y) { log.Add("up " + At(x, y)); };
+        list->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, Integer x, Integer y) { Mouse("down", x, y); };
+        list->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, Integer x, Integer y) { Mouse("up", x, y); };
         ShowWithFocus(button);
     }
-    static std::string At(Integer x, Integer y) { return std::to_string(x) + "," + std::to_string(y); }
+    void Mouse(const std::string& what, Integer x, Integer y) {
+        log.Add(what + " " + std::to_string(x) + "," + std::to_string(y));
+    }
     QListWidget* widget() const { return static_cast<QListWidget*>(list->Widget()); }
     // The middle of item row, in the form's client area.
     QPoint ItemPoint(int row) const {
@@ -376,7 +378,7 @@ TEST_F(ListBoxTest, TheFocusAloneChoosesNothingAndOnlyTheUsersChoiceClicks) {
 TEST_F(ListBoxTest, TheMouseAndTheWheelOverTheItemsReachTheControl) {
     const QPoint at = ItemPoint(1);
     MouseClick(form.get(), at);
-    const std::string where = At(at.x() - list->Left(), at.y() - list->Top());
+    const std::string where = std::to_string(at.x() - list->Left()) + "," + std::to_string(at.y() - list->Top());
     EXPECT_EQ(log.Entries(), (Log{"click 1", "down " + where, "up " + where}));
     list->OnMouseWheel = [this](TObject*, TShiftState, Integer delta, TPoint, bool&) {
         log.Add("wheel " + std::to_string(delta));
