@@ -240,8 +240,7 @@ bool TTreeViewWidget::viewportEvent(QEvent* e) {
 // edge); its native handling gets the viewport's event back.
 bool TTreeViewWidget::forwardMouse(QMouseEvent* e) {
     if (!view()) return QTreeWidget::viewportEvent(e);
-    QMouseEvent mapped(e->type(), e->position() + QPointF(viewport()->pos()), e->scenePosition(), e->globalPosition(),
-                       e->button(), e->buttons(), e->modifiers(), e->pointingDevice());
+    QMouseEvent mapped = ViewportMouseInArea(*e, *viewport());
     const ForwardedMouse outer = std::exchange(mouse_, ForwardedMouse{&mapped, e});
     Forward(&mapped);
     mouse_ = outer;

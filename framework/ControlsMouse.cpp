@@ -96,6 +96,12 @@ TPoint LastMousePos() {
     return lastMouse;
 }
 
+QMouseEvent ViewportMouseInArea(const QMouseEvent& event, const QWidget& viewport) {
+    return QMouseEvent(event.type(), event.position() + QPointF(viewport.pos()), event.scenePosition(),
+                       event.globalPosition(), event.button(), event.buttons(), event.modifiers(),
+                       event.pointingDevice());
+}
+
 TMouseActivate TControl::MouseActivate(TMouseButton Button, TShiftState Shift, Integer X, Integer Y,
                                        Integer HitTest) {
     TMouseActivate result = maDefault;

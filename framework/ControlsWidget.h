@@ -13,6 +13,7 @@
 #include <utility>
 
 class QKeyEvent;
+class QMouseEvent;
 class QPaintEvent;
 class QPainter;
 
@@ -156,6 +157,9 @@ void InstallKeyStateTracking();
 void InstallMouseTracking();
 // Where the mouse was last seen on the screen.
 TPoint LastMousePos();
+// A mouse event of a scroll area's viewport moved into the area's own
+// coordinates, as the area's other events and its control see them.
+QMouseEvent ViewportMouseInArea(const QMouseEvent& event, const QWidget& viewport);
 // Shows the one override cursor of the application: the screen's when it
 // is set, else the cursor of a drag in progress, else none.
 void RefreshOverrideCursor();

@@ -63,10 +63,7 @@ protected:
         case QEvent::MouseButtonDblClick:
         case QEvent::MouseMove: {
             // In the scroll area's own coordinates, as its other events are.
-            auto* me = static_cast<QMouseEvent*>(e);
-            QMouseEvent mapped(me->type(), me->position() + QPointF(viewport()->pos()), me->scenePosition(),
-                               me->globalPosition(), me->button(), me->buttons(), me->modifiers(),
-                               me->pointingDevice());
+            QMouseEvent mapped = ViewportMouseInArea(*static_cast<QMouseEvent*>(e), *viewport());
             mapped.setAccepted(false);
             Forward(&mapped);
             e->setAccepted(mapped.isAccepted());

@@ -2,6 +2,7 @@
 
 #include "ControlsWidget.h"
 
+#include <QtGui/QMouseEvent>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QListWidget>
@@ -10,6 +11,7 @@
 #include <QtWidgets/QRadioButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -621,6 +623,63 @@ void TCustomMemo::WndProc(TMessage& Message) {
 
 // ------------------------------------------------------------ TCustomListBox
 
+namespace {
+
+// The Qt side of a list box. The items lie on the viewport, whose mouse
+// goes to the control first (the buttons in the list's own coordinates);
+// the native handling gets the viewport's event back.
+class TListBoxWidget : public TControlWidget<QListWidget> {
+public:
+    using TControlWidget<QListWidget>::TControlWidget;
+
+    bool BaseEvent(QEvent* event) override {
+        if (event == seen_) return QListWidget::viewportEvent(original_);
+        return TControlWidget<QListWidget>::BaseEvent(event);
+    }
+
+protected:
+    bool viewportEvent(QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove: {
+            QMouseEvent mapped = ViewportMouseInArea(*static_cast<QMouseEvent*>(e), *viewport());
+            return forward(e, &mapped);
+        }
+        // Qt's scrolling would keep the wheel from the control.
+        case QEvent::Wheel: return forward(e, e);
+        default: return QListWidget::viewportEvent(e);
+        }
+    }
+    // Qt makes the first item current when a list without one takes the
+    // focus, unless the view itself was told its current item: the focus
+    // alone chooses nothing.
+    void focusInEvent(QFocusEvent* e) override {
+        if (!currentIndex().isValid()) setCurrentIndex(QModelIndex());
+        QListWidget::focusInEvent(e);
+    }
+
+private:
+    // The control sees the event as seen; original is the viewport's own.
+    bool forward(QEvent* original, QEvent* seen) {
+        if (!Control()) return QListWidget::viewportEvent(original);
+        seen->setAccepted(false);
+        QEvent* outerSeen = std::exchange(seen_, seen);
+        QEvent* outerOriginal = std::exchange(original_, original);
+        Forward(seen);
+        seen_ = outerSeen;
+        original_ = outerOriginal;
+        original->setAccepted(seen->isAccepted());
+        return true;
+    }
+
+    QEvent* seen_ = nullptr;
+    QEvent* original_ = nullptr;
+};
+
+}  // namespace
+
 TCustomListBox::TCustomListBox(TComponent* AOwner)
     : TWinControl(AOwner), items_(std::make_unique<TStringList>()) {
     SetControlStyle({csSetCaption, csDoubleClicks});
@@ -635,10 +694,8 @@ TCustomListBox::~TCustomListBox() {
 }
 
 QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
-    auto* list = new TControlWidget<QListWidget>(this, parent);
+    auto* list = new TListBoxWidget(this, parent);
     QObject::connect(list, &QListWidget::currentRowChanged, list, [this](int row) { userSelected(row); });
-    // The items lie on the list's viewport, whose mouse events the list
-    // does not forward: a double click on an item raises OnDblClick here.
     QObject::connect(list, &QAbstractItemView::doubleClicked, list, [this](const QModelIndex&) { DblClick(); });
     return list;
 }
@@ -678,6 +735,14 @@ void TCustomListBox::userSelected(Integer row) {
 void TCustomListBox::WndProc(TMessage& Message) {
     if (Message.Msg == WM_GETDLGCODE) {
         Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return;
+    }
+    // An automatic drag carries the item pressed: the press chooses it
+    // (and raises OnMouseDown) before the drag begins.
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && DragMode() == dmAutomatic) {
+        const auto guard = Guard();
+        WMMouse(Message);
+        if (!guard.expired()) BeginDrag(false);
         return;
     }
     TWinControl::WndProc(Message);

@@ -107,6 +107,9 @@ public:
         if (auto* box = owner()) Guarded(box, [box] { box->popupOpening(); });
         QComboBox::showPopup();
         placeList();
+        // Qt makes the first item current when a list with none takes the
+        // focus; with nothing chosen the first Down goes to the first item.
+        if (currentIndex() < 0) view()->setCurrentIndex(QModelIndex());
         if (auto* box = owner()) box->droppedDown_ = true;
     }
 
@@ -230,6 +233,8 @@ QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
 void TCustomComboBox::InitWidget() {
     TWinControl::InitWidget();
     showModel();
+    // A new window asks the height of its selection area again.
+    if (style_ == csOwnerDrawVariable) SetBounds(Left(), Top(), Width(), Height());
 }
 
 void TCustomComboBox::DestroyWnd() {
@@ -268,18 +273,18 @@ void TCustomComboBox::userChose(int index) {
     if (!guard.expired()) Select();
 }
 
-// Enter takes the highlighted item and Esc closes the list, as the list
-// does on its own; a character (or Backspace) goes to the box as on a
-// closed list, into the edit part or to the search; every other key goes
-// through the box's key-down step first and works the list only when the
-// step leaves it.
+// Enter takes the highlighted item, as the list does on its own; a
+// character (or Backspace) goes to the box as on a closed list, into the
+// edit part or to the search; every other key goes through the box's
+// key-down step first and works the list only when the step leaves it.
+// Esc then closes the list through the box, whatever the step made of it:
+// the pop-up's own Esc would close it behind the box's back.
 bool TCustomComboBox::listKeyPressed(QKeyEvent& event) {
     const Word vk = VirtualKeyOf(event);
     if (vk == VK_RETURN) {
         chooseHighlighted();
         return true;
     }
-    if (vk == VK_ESCAPE) return false;
     const QString chars = KeyCharsOf(event);
     if (!chars.isEmpty() && (chars[0].unicode() >= 0x20 || chars[0] == u'\b')) {
         QCoreApplication::sendEvent(ComboWidget(), &event);
@@ -289,7 +294,9 @@ bool TCustomComboBox::listKeyPressed(QKeyEvent& event) {
     const auto guard = Guard();
     Word key = vk;
     const bool used = DoKeyDown(key, ShiftStateOf(event));
-    return used || guard.expired() || !droppedDown_;
+    if (guard.expired()) return true;
+    if (vk == VK_ESCAPE) SetDroppedDown(false);
+    return used || !droppedDown_;
 }
 
 bool TCustomComboBox::listKeyReleased(QKeyEvent& event) {

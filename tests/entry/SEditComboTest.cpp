@@ -369,7 +369,7 @@ TEST_F(SEditComboOpenListTest, EnterThatPicksAnItemMovesOnce) {
         QTest::qWait(20);
         EXPECT_TRUE(b->Focused());
         EXPECT_EQ(form->log, (Trace{"Click:K", "Modified:K", "ModifyEx:K", "Exit:K", "Enter:B", "Move:K:39", "Change:K"}));
-        EXPECT_EQ(k->ItemIndex(), 1);
+        EXPECT_EQ(k->ItemIndex(), 0) << "with nothing chosen, Down goes to the first item";
     }
 }
 
@@ -391,6 +391,22 @@ TEST_F(SEditComboOpenListTest, AMoveByKeyFromTheOpenListClosesIt) {
     EXPECT_FALSE(k->DroppedDown());
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
     EXPECT_EQ(form->log, (Trace{"Exit:K", "Enter:A", "Move:K:37"}));
+}
+
+TEST_F(SEditComboOpenListTest, EscClosesTheListAtOnceAndTheNextDownMovesOn) {
+    k->OnCloseUp = [this](TObject*) { form->log.push_back("CloseUp"); };
+    k->SetItemIndex(1);
+    k->Update();
+    Open();
+    ListKey(Qt::Key_Down, Qt::ShiftModifier);
+    ListKey(Qt::Key_Escape);
+    EXPECT_FALSE(k->DroppedDown());
+    EXPECT_EQ(form->log, Trace{"CloseUp"});
+    EXPECT_EQ(k->ItemIndex(), 1) << "back to the accepted choice";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+    form->Key(Qt::Key_Down);
+    EXPECT_TRUE(below->Focused());
+    EXPECT_EQ(form->log, (Trace{"CloseUp", "Exit:K", "Enter:D", "Move:K:40"}));
 }
 
 // ------------------------------------------------------------ picks by mouse from another box

@@ -124,6 +124,24 @@ TEST_F(StdCtrlsComboTest, ControlDownOpensAndClosesTheList) {
     EXPECT_EQ(events, (Log{"DropDown", "CloseUp"}));
 }
 
+TEST_F(StdCtrlsComboTest, EscClosesTheOpenListAtOnceWithOneCloseUp) {
+    KeyClick(form.get(), Qt::Key_F4);
+    ASSERT_TRUE(WaitFor([&] { return widget()->view()->isVisible(); }));
+    KeyClick(form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_FALSE(widget()->view()->isVisible());
+    // Nothing more when the focus leaves.
+    other->SetFocus();
+    EXPECT_EQ(events, (Log{"DropDown", "CloseUp"}));
+}
+
+TEST_F(StdCtrlsComboTest, WithNothingChosenTheFirstDownInTheOpenListHighlightsTheFirstItem) {
+    KeyClick(form.get(), Qt::Key_F4);
+    ASSERT_TRUE(WaitFor([&] { return widget()->view()->isVisible(); }));
+    KeyClick(form.get(), Qt::Key_Down);
+    EXPECT_EQ(widget()->view()->currentIndex().row(), 0);
+}
+
 TEST_F(StdCtrlsComboTest, TheEditLimitStopsTyping) {
     struct Limited : TComboBox {
         using TComboBox::TComboBox;
@@ -240,6 +258,19 @@ TEST_F(StdCtrlsComboOwnerDrawTest, AVariableListPaintsSwatchesAtTheHeightsMeasur
         EXPECT_EQ(r.height(), 14 + 6 * (row + 1));
         EXPECT_EQ(shot.pixelColor(r.center()), ToQColor(kSwatches[row]));
     }
+}
+
+TEST_F(StdCtrlsComboOwnerDrawTest, TheSelectionAreaIsMeasuredWhenTheWindowIsMade) {
+    TForm later(nullptr);
+    auto* box = Place(new TComboBox(&later), &later, 10, 10, 160, 24);
+    box->SetStyle(csOwnerDrawVariable);
+    box->OnMeasureItem = [&](TWinControl*, Integer index, Integer& height) {
+        measured.push_back(index);
+        height = 20;
+    };
+    ShowActive(&later);
+    EXPECT_EQ(measured, std::vector<Integer>{-1});
+    EXPECT_EQ(box->Height(), 20 + 2 * 3);
 }
 
 TEST_F(StdCtrlsComboOwnerDrawTest, AFixedListGivesEveryItemItsItemHeight) {

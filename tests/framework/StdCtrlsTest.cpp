@@ -6,12 +6,14 @@
 #include "TestSupport.h"
 
 #include <QtGui/QFontInfo>
+#include <QtGui/QWheelEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPlainTextEdit>
+#include <QtWidgets/QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -336,6 +338,65 @@ TEST_F(StdCtrlsTest, DoubleClickOnAListItemRaisesOnDblClick) {
     QTest::mouseDClick(widget->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_EQ(doubles, 1);
     EXPECT_EQ(list->ItemIndex(), 1);
+}
+
+// A list box after a button, shown and active, its clicks and mouse logged.
+class ListBoxTest : public StdCtrlsTest {
+protected:
+    void SetUp() override {
+        StdCtrlsTest::SetUp();
+        button = Place(new TButton(form.get()), form.get(), 10, 120, 80, 24);
+        list = Place(new TListBox(form.get()), form.get(), 10, 10, 120, 100);
+        for (int i = 0; i < 30; ++i) list->Items()->Add(QString::number(i));
+        list->OnClick = [this](TObject*) { log.Add("click " + std::to_string(list->ItemIndex())); };
+        list->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, Integer x, Integer y) { Mouse("down", x, y); };
+        list->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, Integer x, Integer y) { Mouse("up", x, y); };
+        ShowWithFocus(button);
+    }
+    void Mouse(const std::string& what, Integer x, Integer y) {
+        log.Add(what + " " + std::to_string(x) + "," + std::to_string(y));
+    }
+    QListWidget* widget() const { return static_cast<QListWidget*>(list->Widget()); }
+    // The middle of item row, in the form's client area.
+    QPoint ItemPoint(int row) const {
+        return widget()->viewport()->mapTo(form->Handle(), widget()->visualItemRect(widget()->item(row)).center());
+    }
+
+    TButton* button = nullptr;
+    TListBox* list = nullptr;
+};
+
+TEST_F(ListBoxTest, TheFocusAloneChoosesNothingAndOnlyTheUsersChoiceClicks) {
+    KeyClick(form.get(), Qt::Key_Tab);
+    ASSERT_TRUE(list->Focused());
+    EXPECT_EQ(list->ItemIndex(), -1);
+    KeyClick(form.get(), Qt::Key_Down);
+    MouseClick(form.get(), ItemPoint(2));
+    EXPECT_EQ(log.With("click"), (Log{"click 0", "click 2"}));
+}
+
+TEST_F(ListBoxTest, TheMouseAndTheWheelOverTheItemsReachTheControl) {
+    const QPoint at = ItemPoint(1);
+    MouseClick(form.get(), at);
+    const std::string where = std::to_string(at.x() - list->Left()) + "," + std::to_string(at.y() - list->Top());
+    EXPECT_EQ(log.Entries(), (Log{"click 1", "down " + where, "up " + where}));
+    list->OnMouseWheel = [this](TObject*, TShiftState, Integer delta, TPoint, bool&) {
+        log.Add("wheel " + std::to_string(delta));
+    };
+    QWheelEvent wheel(at, form->Handle()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget()->viewport(), &wheel);
+    EXPECT_EQ(log.Entries().back(), "wheel -120");
+    EXPECT_GT(widget()->verticalScrollBar()->value(), 0) << "left unhandled, the wheel scrolls the list";
+}
+
+TEST_F(ListBoxTest, AnAutomaticDragCarriesTheItemPressed) {
+    list->SetDragMode(dmAutomatic);
+    MousePress(form.get(), ItemPoint(2));
+    EXPECT_TRUE(list->Dragging());
+    EXPECT_EQ(list->ItemIndex(), 2);
+    MouseRelease(form.get(), ItemPoint(2));
+    EXPECT_FALSE(list->Dragging());
 }
 
 // ---- a sample form
