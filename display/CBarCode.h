@@ -376,6 +376,7 @@ private:
     struct TLayout;
     AnsiString Encode();
     void DrawBarcode();
+    void FillBlank();
     bool Measure(const AnsiString& elements, TLayout& layout);
     void MeasureTexts(TLayout& layout);
     void Place(TLayout& layout);

@@ -299,14 +299,10 @@ void TCBarImage::Clear() {
     Picture()->Assign(nullptr);
 }
 
+// Only a drawn code is copied: without one the picture holds no code of
+// the caption.
 void TCBarImage::CopyToClipboard() {
-    if (drawn_) {
-        Clipboard()->Assign(Picture()->Bitmap());
-        return;
-    }
-    // Nothing drawn yet: the picture as it stands, when it holds anything.
-    TGraphic* graphic = Picture()->Graphic();
-    if (graphic && !graphic->Empty()) Clipboard()->Assign(Picture());
+    if (drawn_) Clipboard()->Assign(Picture()->Bitmap());
 }
 
 // The clipboard text up to its first line end (Linux text ends its lines
@@ -520,16 +516,16 @@ void TCBarImage::DrawBarcode() {
     symbol_.clear();
     checkValue_ = -1;
     if (caption_.isEmpty()) {
-        TCanvas* canvas = GetCanvas();
-        canvas->Brush()->SetStyle(bsSolid);
-        canvas->Brush()->SetColor(borderColor_);
-        canvas->FillRect(ClientRect());
+        FillBlank();
         return;
     }
     TSizingOff sizing(this);
     const AnsiString elements = Encode();
     TLayout layout;
-    if (elements.isEmpty() || !Measure(elements, layout)) return;
+    if (elements.isEmpty() || !Measure(elements, layout)) {
+        FillBlank();
+        return;
+    }
     // Hidden while the picture is rebuilt; the program's own choice of
     // Visible is what comes back.
     const bool visible = Visible();
@@ -554,6 +550,16 @@ void TCBarImage::DrawBarcode() {
     RotatePicture(angle_);
     if (!autoFit_) SetVisible(visible);
     drawn_ = true;
+}
+
+// The whole picture in BorderColor: a code drawn before shows other data
+// and must not stay in view.
+void TCBarImage::FillBlank() {
+    TCanvas* canvas = GetCanvas();
+    const TBitmap* bitmap = Picture()->Bitmap();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(borderColor_);
+    canvas->FillRect(Rect(0, 0, bitmap->Width(), bitmap->Height()));
 }
 
 // One row of the bar area, W pixels: bars in CellColor, spaces in BorderColor.
