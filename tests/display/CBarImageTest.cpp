@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
 #include <memory>
 #include <set>
 #include <string>
@@ -543,6 +545,56 @@ TEST(BarcodeImage, ABarcodeTooLargeToHoldIsNotDrawn) {
     EXPECT_EQ(PictureOf(*image).size(), before.size());
     EXPECT_TRUE(IsBlank(PictureOf(*image)));
     EXPECT_EQ(image->Symbol(), AnsiString(300000, 'A'));  // encoded, only not drawn
+}
+
+// Places and margins no picture can hold are refused at every angle, with
+// and without AutoFit: nothing drawn, no arithmetic run past Integer.
+TEST(BarcodeImage, PlacesAndMarginsBeyondAnyPictureAreRefused) {
+    constexpr Integer Max = std::numeric_limits<Integer>::max();
+    constexpr Integer Min = std::numeric_limits<Integer>::min();
+    const std::vector<std::pair<const char*, std::function<void(TCBarImage&)>>> cases = {
+        {"left max", [](TCBarImage& i) { i.SetBarLeft(Max); }},
+        {"top max", [](TCBarImage& i) { i.SetBarTop(Max); }},
+        {"left min", [](TCBarImage& i) { i.SetBarLeft(Min); }},
+        {"top min", [](TCBarImage& i) { i.SetBarTop(Min); }},
+        {"height max", [](TCBarImage& i) { i.SetBarHeight(Max); }},
+        {"margins max",
+         [](TCBarImage& i) {
+             i.SetBarMarginLeft(Max);
+             i.SetBarMarginRight(Max);
+             i.SetBarMarginTop(Max);
+             i.SetBarMarginBottom(Max);
+         }},
+    };
+    for (bool autoFit : {false, true}) {
+        for (Integer angle : {0, 90, 180, 270}) {
+            for (const auto& [what, set] : cases) {
+                auto image = NewImage(btCODE39, "HOSTILE");
+                image->SetAutoFit(autoFit);
+                image->SetAngle(angle);
+                ASSERT_TRUE(image->Drawn());
+                set(*image);
+                EXPECT_FALSE(image->Drawn()) << what << " at " << angle << (autoFit ? " fitted" : "");
+                EXPECT_TRUE(IsBlank(PictureOf(*image))) << what << " at " << angle;
+            }
+        }
+    }
+}
+
+// Texts longer than any picture, or in a font too large to be measured, are
+// refused as well: their widths run past Integer.
+TEST(BarcodeImage, TextsBeyondAnyPictureAreRefused) {
+    for (Integer size : {5000, 32767}) {
+        for (bool symbol : {false, true}) {
+            auto image = NewImage(btCODE39, "G");
+            image->SetSymbolDisp(symbol);
+            image->SymbolFont()->SetSize(size);
+            image->SetGuideTop(AnsiString(1 << 20, 'W'));
+            image->SetGuideTop(AnsiString(1 << 20, 'W'));  // measured again with the font's glyphs
+            EXPECT_FALSE(image->Drawn()) << size;
+            EXPECT_TRUE(IsBlank(PictureOf(*image))) << size;
+        }
+    }
 }
 
 TEST(BarcodeImage, DrawsTheSameIntoA24BitPicture) {
