@@ -104,17 +104,6 @@ TEST_F(BarcodeWindow, KeysChangeSymbologyAngleDataAndModuleSize) {
     SaveTestImage(GrabForm(form.get()), QStringLiteral("barcode_window_changed"));
 }
 
-// Ten digits are no JAN number: neither the barcode nor its copy may go on
-// showing the CODE39 of before.
-TEST_F(BarcodeWindow, ASymbologyThatCannotTakeTheDataShowsNoCode) {
-    Enter(form->ScbBarType, QStringLiteral("btCODE39"));
-    ASSERT_TRUE(Reads(ScanControl(form.get(), form->CBarImage1), "CODE-39", "1234567890"));
-    Enter(form->ScbBarType, QStringLiteral("btJAN"));
-    SaveTestImage(GrabForm(form.get()), QStringLiteral("barcode_window_no_jan"));
-    EXPECT_TRUE(ScanControl(form.get(), form->CBarImage1).empty());
-    EXPECT_TRUE(ScanControl(form.get(), form->Image1).empty());
-}
-
 TEST_F(BarcodeWindow, ChoosingTheCustomerCodeKeepsTheHeightOthersSetIt) {
     // The customer code's own height, as the barcode gives it without the window.
     TCBarImage alone(nullptr);

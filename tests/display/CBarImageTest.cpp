@@ -19,11 +19,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -552,30 +553,22 @@ TEST(BarcodeImage, ABarcodeTooLargeToHoldIsNotDrawn) {
 TEST(BarcodeImage, PlacesAndMarginsBeyondAnyPictureAreRefused) {
     constexpr Integer Max = std::numeric_limits<Integer>::max();
     constexpr Integer Min = std::numeric_limits<Integer>::min();
-    const std::vector<std::pair<const char*, std::function<void(TCBarImage&)>>> cases = {
-        {"left max", [](TCBarImage& i) { i.SetBarLeft(Max); }},
-        {"top max", [](TCBarImage& i) { i.SetBarTop(Max); }},
-        {"left min", [](TCBarImage& i) { i.SetBarLeft(Min); }},
-        {"top min", [](TCBarImage& i) { i.SetBarTop(Min); }},
-        {"height max", [](TCBarImage& i) { i.SetBarHeight(Max); }},
-        {"margins max",
-         [](TCBarImage& i) {
-             i.SetBarMarginLeft(Max);
-             i.SetBarMarginRight(Max);
-             i.SetBarMarginTop(Max);
-             i.SetBarMarginBottom(Max);
-         }},
+    using Setter = void (TCBarImage::*)(Integer);
+    const std::pair<Setter, Integer> cases[] = {
+        {&TCBarImage::SetBarLeft, Max},       {&TCBarImage::SetBarLeft, Min},        {&TCBarImage::SetBarTop, Max},
+        {&TCBarImage::SetBarTop, Min},        {&TCBarImage::SetBarHeight, Max},      {&TCBarImage::SetBarMarginLeft, Max},
+        {&TCBarImage::SetBarMarginRight, Max}, {&TCBarImage::SetBarMarginTop, Max}, {&TCBarImage::SetBarMarginBottom, Max},
     };
     for (bool autoFit : {false, true}) {
         for (Integer angle : {0, 90, 180, 270}) {
-            for (const auto& [what, set] : cases) {
+            for (size_t i = 0; i < std::size(cases); ++i) {
                 auto image = NewImage(btCODE39, "HOSTILE");
                 image->SetAutoFit(autoFit);
                 image->SetAngle(angle);
                 ASSERT_TRUE(image->Drawn());
-                set(*image);
-                EXPECT_FALSE(image->Drawn()) << what << " at " << angle << (autoFit ? " fitted" : "");
-                EXPECT_TRUE(IsBlank(PictureOf(*image))) << what << " at " << angle;
+                (image.get()->*cases[i].first)(cases[i].second);
+                EXPECT_FALSE(image->Drawn()) << "case " << i << " at " << angle << (autoFit ? " fitted" : "");
+                EXPECT_TRUE(IsBlank(PictureOf(*image))) << "case " << i << " at " << angle;
             }
         }
     }
