@@ -123,7 +123,6 @@ void TForm6::buildImages() {
     Image1 = MakeControl<TImage>(this, Panel1, QStringLiteral("Image1"), Bounds(226, 22, 210, 170));
     Image1->SetStretch(true);
     CQRImage1 = MakeControl<TCQRImage>(this, Panel1, QStringLiteral("CQRImage1"), Bounds(440, 22, 150, 170));
-    CQRImage1->SetProportional(true);  // a symbol larger than the box shrinks to fit, whole
     CQRImage1->SetCellSize(4);
     CQRImage1->SetText(QStringLiteral("Velmora"));
 }

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // ------------------------------------------------------------ picture image base
@@ -376,8 +377,10 @@ private:
     struct TLayout;
     AnsiString Encode();
     void DrawBarcode();
+    void FillBlank();
     bool Measure(const AnsiString& elements, TLayout& layout);
-    void MeasureTexts(TLayout& layout);
+    bool MeasureTexts(TLayout& layout);
+    std::pair<Int64, Int64> Origin(Int64 tw, Int64 th) const;
     void Place(TLayout& layout);
     void BarRow(const AnsiString& elements, uint32_t* row) const;
     bool PaintRows(const AnsiString& elements, const TLayout& layout);

@@ -14,8 +14,11 @@
 #include <QtGui/QImage>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Follows the system clipboard while the image watches it.
@@ -30,8 +33,8 @@ public:
 namespace {
 
 constexpr Integer MaxPasteLength = 256;
-// A barcode larger than this (64M pixels, a 256 MB bitmap) is not drawn:
-// it could not be held, let alone scanned.
+// A barcode larger than this (64M pixels, a 256 MB bitmap), or with a text
+// longer than this, is not drawn: it could not be held, let alone scanned.
 constexpr Int64 MaxBlockPixels = Int64(1) << 26;
 
 // AutoSize and Stretch are off while the picture is being rebuilt, so the
@@ -299,14 +302,10 @@ void TCBarImage::Clear() {
     Picture()->Assign(nullptr);
 }
 
+// Only a drawn code is copied: without one the picture holds no code of
+// the caption.
 void TCBarImage::CopyToClipboard() {
-    if (drawn_) {
-        Clipboard()->Assign(Picture()->Bitmap());
-        return;
-    }
-    // Nothing drawn yet: the picture as it stands, when it holds anything.
-    TGraphic* graphic = Picture()->Graphic();
-    if (graphic && !graphic->Empty()) Clipboard()->Assign(Picture());
+    if (drawn_) Clipboard()->Assign(Picture()->Bitmap());
 }
 
 // The clipboard text up to its first line end (Linux text ends its lines
@@ -443,70 +442,96 @@ Integer TCBarImage::FourStateWidth(const AnsiString& elements) const {
     return lo < 0 ? 0 : Integer(hi - lo + 2) * cellWidth_;
 }
 
-// Text sizes, bar area and block size; false when there is nothing to draw
-// or the block is too large to draw.
+// Text sizes, bar area, block size and origin, worked out wide; false when
+// there is nothing to draw or the block with its place is too large to
+// draw (then no coordinate of the draw would fit an Integer either).
 bool TCBarImage::Measure(const AnsiString& elements, TLayout& layout) {
-    MeasureTexts(layout);
+    if (!MeasureTexts(layout)) return false;
+    const Int64 sh = layout.sh;
+    Int64 w = 0;
+    Int64 height = barHeight_;
     if (barType_ == btCUSTOMER) {
-        layout.W = FourStateWidth(elements);
-        layout.L = 6 * cellWidth_;
-        barHeight_ = layout.L + layout.sh;
+        w = FourStateWidth(elements);
+        height = 6 * cellWidth_ + sh;
     } else {
-        for (char d : elements) layout.W += ElementWidth(d);
-        barHeight_ = std::max(barHeight_, layout.sh + 6);
-        layout.L = barHeight_ - layout.sh;
+        for (char d : elements) w += ElementWidth(d);
+        height = std::max(height, sh + 6);
     }
-    if (layout.W == 0) return false;
-    barWidth_ = std::max(layout.sw, layout.W);
-    layout.TW = marginLeft_ + barWidth_ + marginRight_;
-    layout.TH = marginTop_ + barHeight_ + marginBottom_;
-    return Int64(layout.TW + std::max(0, barLeft_)) * Int64(layout.TH + std::max(0, barTop_)) <= MaxBlockPixels;
+    const Int64 width = std::max<Int64>(layout.sw, w);
+    const Int64 tw = marginLeft_ + width + marginRight_;
+    const Int64 th = marginTop_ + height + marginBottom_;
+    const auto [x0, y0] = Origin(tw, th);
+    auto within = [](Int64 v) { return std::abs(v) <= MaxBlockPixels; };
+    auto holdable = [&](Int64 x, Int64 y) { return within(x) && within(y) && x * y <= MaxBlockPixels; };
+    if (w == 0 || !within(x0) || !within(y0) ||
+        !holdable(tw + std::max<Int64>(0, barLeft_), th + std::max<Int64>(0, barTop_)))
+        return false;
+    layout.W = Integer(w);
+    layout.L = Integer(height - sh);
+    layout.TW = Integer(tw);
+    layout.TH = Integer(th);
+    layout.x0 = Integer(x0);
+    layout.y0 = Integer(y0);
+    barHeight_ = Integer(height);
+    barWidth_ = Integer(width);
+    return true;
+}
+
+// Where a block of tw x th starts in the upright picture: at BarLeft and
+// BarTop of the turned picture, or of the control sized to the block.
+std::pair<Int64, Int64> TCBarImage::Origin(Int64 tw, Int64 th) const {
+    const Int64 left = barLeft_;
+    const Int64 top = barTop_;
+    const Int64 wc = Width();
+    const Int64 hc = Height();
+    switch (autoFit_ ? 0 : angle_) {
+    case 90: return {top, wc - left - th};
+    case 180: return {wc - left - tw, hc - top - th};
+    case 270: return {hc - top - tw, left};
+    default: return {left, top};
+    }
 }
 
 // Sizes of the symbol and the guides in the symbol font: from the glyphs
 // held when they have every character, else measured on the canvas. Taking
 // a font's glyphs costs more than drawing its texts a few times, so an
 // image's first draw (a window draws each of its images once when it is
-// made) leaves them to the canvas.
-void TCBarImage::MeasureTexts(TLayout& layout) {
+// made) leaves them to the canvas. False for a text larger than any
+// picture holds, or in a font too large to be measured.
+bool TCBarImage::MeasureTexts(TLayout& layout) {
     TCanvas* canvas = GetCanvas();
     layout.glyphs = textsDrawn_ && glyphs_->Select(canvas, symbolFont_.get());
     std::optional<TFontSelected> font;
     auto measure = [&](const AnsiString& text, Integer& w, Integer& h) {
-        TSize size;
+        Int64 width = 0;
+        Int64 height = 0;
         if (text.isEmpty()) {
         } else if (layout.glyphs && glyphs_->Holds(text)) {
-            size = {glyphs_->Width(text), glyphs_->Height()};
+            width = glyphs_->Width(text);
+            height = glyphs_->Height();
         } else {
             if (!font) font.emplace(canvas, symbolFont_.get());
-            size = canvas->TextExtent(AnsiToWide(text));
+            const std::vector<Integer> advances = canvas->CharAdvances(AnsiToWide(text));
+            width = std::accumulate(advances.begin(), advances.end(), Int64(0));
+            height = canvas->TextHeight(QString());
         }
-        w = size.cx;
-        h = size.cy;
+        if (width > MaxBlockPixels || height < 0 || height > MaxBlockPixels) return false;
+        w = Integer(width);
+        h = Integer(height);
+        return true;
     };
-    measure(symbolDisp_ ? symbol_ : AnsiString(), layout.sw, layout.sh);
-    measure(guideTop_, layout.tw, layout.th);
-    measure(guideBottom_, layout.bw, layout.bh);
+    return measure(symbolDisp_ ? symbol_ : AnsiString(), layout.sw, layout.sh) &&
+           measure(guideTop_, layout.tw, layout.th) && measure(guideBottom_, layout.bw, layout.bh);
 }
 
-// The block's origin in the upright picture; sizes the control to the
-// block with AutoFit, else turns the picture upright for the draw.
+// Sizes the control to the block with AutoFit, else turns the picture
+// upright for the draw; places the bars and the symbol.
 void TCBarImage::Place(TLayout& layout) {
     if (autoFit_) {
-        layout.x0 = barLeft_;
-        layout.y0 = barTop_;
         SetBounds(Left(), Top(), layout.TW + layout.x0, layout.TH + layout.y0);
         // The draw fills the whole picture.
         Picture()->Bitmap()->SetSizeUnfilled(Width(), Height());
     } else {
-        const Integer wc = Width();
-        const Integer hc = Height();
-        switch (angle_) {
-        case 90: layout.x0 = barTop_; layout.y0 = wc - barLeft_ - layout.TH; break;
-        case 180: layout.x0 = wc - barLeft_ - layout.TW; layout.y0 = hc - barTop_ - layout.TH; break;
-        case 270: layout.x0 = hc - barTop_ - layout.TW; layout.y0 = barLeft_; break;
-        default: layout.x0 = barLeft_; layout.y0 = barTop_; break;
-        }
         RotatePicture(360 - angle_);
     }
     if (layout.W <= layout.sw) layout.barOffset = (layout.sw - layout.W) / 2;
@@ -520,16 +545,16 @@ void TCBarImage::DrawBarcode() {
     symbol_.clear();
     checkValue_ = -1;
     if (caption_.isEmpty()) {
-        TCanvas* canvas = GetCanvas();
-        canvas->Brush()->SetStyle(bsSolid);
-        canvas->Brush()->SetColor(borderColor_);
-        canvas->FillRect(ClientRect());
+        FillBlank();
         return;
     }
     TSizingOff sizing(this);
     const AnsiString elements = Encode();
     TLayout layout;
-    if (elements.isEmpty() || !Measure(elements, layout)) return;
+    if (elements.isEmpty() || !Measure(elements, layout)) {
+        FillBlank();
+        return;
+    }
     // Hidden while the picture is rebuilt; the program's own choice of
     // Visible is what comes back.
     const bool visible = Visible();
@@ -554,6 +579,16 @@ void TCBarImage::DrawBarcode() {
     RotatePicture(angle_);
     if (!autoFit_) SetVisible(visible);
     drawn_ = true;
+}
+
+// The whole picture in BorderColor: a code drawn before shows other data
+// and must not stay in view.
+void TCBarImage::FillBlank() {
+    TCanvas* canvas = GetCanvas();
+    const TBitmap* bitmap = Picture()->Bitmap();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(borderColor_);
+    canvas->FillRect(Rect(0, 0, bitmap->Width(), bitmap->Height()));
 }
 
 // One row of the bar area, W pixels: bars in CellColor, spaces in BorderColor.

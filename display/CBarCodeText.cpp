@@ -12,6 +12,7 @@ namespace CBarCode {
 
 constexpr char First = 0x20;
 constexpr char Last = 0x7E;
+constexpr Integer MaxHeight = 256;  // pixels
 
 struct TBarGlyphs::TSet {
     struct Run {
@@ -94,8 +95,8 @@ bool TBarGlyphs::Holds(const AnsiString& text) const {
     return true;
 }
 
-Integer TBarGlyphs::Width(const AnsiString& text) const {
-    Integer width = 0;
+Int64 TBarGlyphs::Width(const AnsiString& text) const {
+    Int64 width = 0;
     for (char c : text) width += set_->Of(c).advance;
     return width;
 }
@@ -133,6 +134,10 @@ bool TBarGlyphs::TSet::Take() {
     if (canvas->Font()->PixelsPerInch() != font.PixelsPerInch()) return false;
     canvas->Font()->Assign(&font);
     height = canvas->TextAscent() + canvas->TextDescent();
+    // Each glyph is drawn on a scratch picture some three heights square:
+    // for larger fonts that costs more than the canvas's own drawing. Fonts
+    // too large for the system measure below 1.
+    if (height < 1 || height > MaxHeight) return false;
 
     QString all;
     for (char c = First; c <= Last; ++c) all += QLatin1Char(c);

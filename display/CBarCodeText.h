@@ -23,7 +23,8 @@ public:
     bool Select(TCanvas* canvas, TFont* font);
     // Whether every character of text has a glyph held.
     bool Holds(const AnsiString& text) const;
-    Integer Width(const AnsiString& text) const;
+    // Wide: a long text reaches past any Integer.
+    Int64 Width(const AnsiString& text) const;
     Integer Height() const;
     // Sets the pixels of text, the top left of its cell at (x, y), to
     // colour in the 32-bit rows of width x height pixels starting at bits.

@@ -133,16 +133,29 @@ TEST_F(BarcodeWindow, ValuesTheCodesCannotTakeAreIgnored) {
     EXPECT_EQ(form->CBarImage1->Angle(), 0);
 }
 
-// A longer text or a larger module makes the symbol bigger than its box;
-// the box must still show all of it.
-TEST_F(BarcodeWindow, ABigQrCodeStillScans) {
-    const QString text = QStringLiteral("Velmora demonstration, barcode window");
-    Enter(form->SEdit2, text);
-    for (const char* size : {"1", "2", "3", "4", "5", "6"}) {
-        Enter(form->ScbCellSize, QString::fromLatin1(size));
-        EXPECT_TRUE(Reads(ScanControl(form.get(), form->CQRImage1), "QR-Code", text.toLatin1())) << size;
+// The QR code is never scaled: each module is exactly the chosen number of
+// pixels and the symbol sits centred, its quiet zone clipped by the box
+// when it does not fit.
+TEST_F(BarcodeWindow, TheQrCodeKeepsItsModuleSizeCentred) {
+    TCQRImage* qr = form->CQRImage1;
+    const Integer modules = 21;  // "Velmora" is a version 1 symbol
+    for (Integer size = 1; size <= 6; ++size) {
+        Enter(form->ScbCellSize, QString::number(size));
+        const QImage shot = GrabForm(form.get());
+        const TPoint at = qr->ClientToScreen({0, 0});
+        const TPoint formAt = form->ClientToScreen({0, 0});
+        const QPoint origin(at.X - formAt.X, at.Y - formAt.Y);
+        QRect dark;
+        for (int y = 0; y < qr->Height(); ++y)
+            for (int x = 0; x < qr->Width(); ++x)
+                if ((shot.pixel(origin.x() + x, origin.y() + y) & 0xFFFFFF) == 0) dark |= QRect(x, y, 1, 1);
+        const Integer side = size * (modules + 8);
+        EXPECT_EQ(dark, QRect((qr->Width() - side) / 2 + 4 * size, (qr->Height() - side) / 2 + 4 * size,
+                              modules * size, modules * size))
+            << size;
+        EXPECT_TRUE(Reads(ScanControl(form.get(), qr), "QR-Code", "Velmora")) << size;
     }
-    SaveTestImage(GrabForm(form.get()), QStringLiteral("barcode_window_big_qr"));
+    SaveTestImage(GrabForm(form.get()), QStringLiteral("barcode_window_qr_size6"));
 }
 
 TEST_F(BarcodeWindow, CloseButtonCloses) {

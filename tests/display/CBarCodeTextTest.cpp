@@ -94,6 +94,15 @@ TEST(BarcodeGlyphs, LeaveOtherTextsAndFontsToTheCanvas) {
     EXPECT_GT(glyphs.Width("ABC"), small);
     font.SetColor(clRed);
     EXPECT_TRUE(glyphs.Select(target.Canvas(), &font));
+    // Millions of characters in a large font are measured past Integer;
+    // fonts taller than a few hundred pixels are left to the canvas (each
+    // glyph would be taken on a picture some three heights square).
+    TFont large;
+    large.SetHeight(-200);
+    ASSERT_TRUE(glyphs.Select(target.Canvas(), &large));
+    EXPECT_EQ(glyphs.Width(AnsiString(1 << 24, 'W')), Int64(glyphs.Width("W")) << 24);
+    large.SetHeight(-1000);
+    EXPECT_FALSE(glyphs.Select(target.Canvas(), &large));
 
     // Underlined, struck out and turned text is drawn otherwise by the canvas.
     for (TFontStyle style : {fsUnderline, fsStrikeOut}) {

@@ -1,6 +1,7 @@
 // The barcode image read back by zbar: every symbology zbar knows, at cell
 // widths 2 and 3 and at each angle, decodes to exactly the data encoded.
 #include "CBarCode.h"
+#include "Clipbrd.h"
 #include "TestSupport.h"
 #include "ZbarDecode.h"
 
@@ -178,4 +179,29 @@ TEST(BarcodeScan, Code128SetsShiftsAndFunctionCharacters) {
     ASSERT_EQ(symbols.size(), 1u);
     EXPECT_EQ(symbols[0].type, QStringLiteral("CODE-128"));
     EXPECT_TRUE(symbols[0].data.endsWith("01234567")) << symbols[0].data.toStdString();
+}
+
+// Data the symbology cannot take leaves a plain picture: neither the code
+// drawn before nor anything a scanner could read, and nothing to copy.
+TEST(BarcodeScan, DataItCannotEncodeLeavesNoCode) {
+    auto image = NewImage(btCODE39);
+    ASSERT_TRUE(ReadsAs(*image, "1234567890", QStringLiteral("CODE-39"), "1234567890"));
+    image->SetBorderColor(TColor(0x00FF00));  // green, BGR
+    int draws = 0;
+    image->OnBeforeDraw = [&](TObject*, bool) { ++draws; };
+    image->OnAfterDraw = [&](TObject*, bool) { ++draws; };
+    image->SetBarType(btJAN);  // ten digits are no JAN number
+    EXPECT_FALSE(image->Drawn());
+    EXPECT_TRUE(image->Symbol().isEmpty());
+    EXPECT_EQ(image->CheckValue(), -1);
+    EXPECT_EQ(draws, 2);
+    const QImage& picture = image->Picture()->Bitmap()->Image();
+    EXPECT_TRUE(ZbarDecode(picture, ScanSettings).empty());
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) ASSERT_EQ(picture.pixel(x, y) & 0xFFFFFF, 0x00FF00u) << x << "," << y;
+
+    Clipboard()->SetAsText(QStringLiteral("kept"));
+    image->CopyToClipboard();
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_EQ(Clipboard()->AsText(), QStringLiteral("kept"));
 }
