@@ -366,6 +366,9 @@ private:
     // The number kinds shown grouped and edited plain (not zero-filled).
     bool plainNumber() const;
     void caretToEnd();
+    // The entry step's editing form, caret and input method's box; the
+    // accepted text is recorded only when asked.
+    void editingState(bool recordAccepted);
     // The accept step of the typed setters.
     void acceptText(const QString& text);
     void refreshValue();
