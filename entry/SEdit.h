@@ -383,7 +383,9 @@ private:
     Integer integerMaxLength() const;
     Integer numberMaxLength() const;
     QString dateTimeText(TDateTime value) const;
+    void acceptDateTime(TDateTime value);
     void setDigitsText(Int64 digits);
+    void setDigits(Extended value);
 
     TNumericType numericType_ = ntDontCare;
     TCharTypes charTypes_{ctPeriod, ctMinus, ctConmma, ctQuoted, ctDQuoted};

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // A box of the given kind, with the clock fixed on 2024/06/15.
@@ -405,6 +407,32 @@ TEST_F(SEditValueTest, IntegerResultTimesTravelAsDigits) {
     box->SetIntegerResult(false);
     box->SetAsInteger(5);
     EXPECT_EQ(text(), "");
+}
+
+TEST_F(SEditValueTest, ValuesNoDateOrTimeBoxCanHoldAreFlaggedAsErrors) {
+    const Extended huge[] = {NAN, INFINITY, -INFINITY, 1e19L, 1e308L};
+    for (bool digits : {true, false}) {
+        for (TNumericType kind : {ntDateymd, ntDateym, ntTimehm, ntTimehms}) {
+            box->SetNumericType(kind);
+            box->SetIntegerResult(digits);
+            const bool time = kind == ntTimehm || kind == ntTimehms;
+            // Without IntegerResult a finite value is a date-time, whose
+            // time of day a time box can always hold.
+            for (Extended v : huge) {
+                if (time && !digits && std::isfinite(v)) continue;
+                SCOPED_TRACE(testing::Message() << kind << (digits ? " digits " : " ") << double(v));
+                box->SetAsString(kind == ntDateym ? "2009/05" : time ? "09:05" : "2009/05/13");
+                const std::string before = text();
+                box->SetAsFloat(v);
+                EXPECT_EQ(box->ErrorType(), time ? erTime : erDate);
+                EXPECT_NE(text(), before);
+            }
+        }
+    }
+    box->SetNumericType(ntTimehm);
+    box->SetAsDateTime(NAN);
+    EXPECT_EQ(box->ErrorType(), erTime);
+    EXPECT_EQ(text(), "NAN");
 }
 
 TEST_F(SEditValueTest, ABadAsStringGoesBackToTheAcceptedText) {
