@@ -5,6 +5,8 @@
 // receiving box until the focus moves or the next key has come and gone.
 #include "EntryTestSupport.h"
 
+#include "Ime.h"
+
 #include <QtCore/QCoreApplication>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QInputMethodEvent>
@@ -28,19 +30,29 @@ protected:
         form->ShowActive();
         a->SetFocus();
     }
-    void TearDown() override { form.reset(); }
+    void TearDown() override {
+        SetImeCompleteHook(nullptr);
+        form.reset();
+    }
 
-    // The input method shows preedits and commits result into the focused widget.
-    void Compose(const QStringList& preedits, const QString& result) {
+    // The input method shows preedits in the focused widget.
+    void Show(const QStringList& preedits) {
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr);
         for (const QString& p : preedits) {
             QInputMethodEvent e(p, {});
             QCoreApplication::sendEvent(target, &e);
         }
+    }
+    // The input method commits result into the focused widget.
+    static void Commit(const QString& result) {
         QInputMethodEvent commit;
         commit.setCommitString(result);
-        QCoreApplication::sendEvent(target, &commit);
+        QCoreApplication::sendEvent(QApplication::focusWidget(), &commit);
+    }
+    void Compose(const QStringList& preedits, const QString& result) {
+        Show(preedits);
+        Commit(result);
     }
 
     std::unique_ptr<TraceForm> form;
@@ -117,6 +129,33 @@ TEST_F(SEditImeTest, TheResultFlagBelongsToTheReceiverUntilTheNextKeyOrAMove) {
     b->SetFocus();
     EXPECT_FALSE(ImeResultFlag(a));
     EXPECT_FALSE(ImeResultFlag(b));
+}
+
+TEST_F(SEditImeTest, APendingCompositionIsFinishedInItsBoxAndNothingOfItFollowsTheFocus) {
+    // As ibus does: asked to finish, the input method commits what it shows
+    // into the focused box, and once more after the focus has moved.
+    QString shown = QStringLiteral("田中");
+    std::string askedIn;
+    SetImeCompleteHook([&] {
+        askedIn += a->Focused() ? "A" : "B";
+        Commit(shown);
+    });
+    Show({QStringLiteral("たなか"), shown});
+    form->Key(Qt::Key_Tab);
+    Commit(shown);
+    EXPECT_EQ(Utf8(b->Text()), "");
+    Commit(shown);
+    EXPECT_EQ(Utf8(b->Text()), "田中") << "the echo comes once";
+    // A move by program; a key ends the wait for the echo.
+    shown = QStringLiteral("営業");
+    Show({QStringLiteral("えいぎょう"), shown});
+    a->SetFocus();
+    form->Key(Qt::Key_End);
+    Commit(shown);
+    EXPECT_EQ(askedIn, "AB");
+    EXPECT_EQ(Utf8(a->Text()), "田中営業");
+    EXPECT_EQ(Utf8(b->Text()), "田中営業");
+    EXPECT_EQ(readings, (std::vector<std::string>{"A:ﾀﾅｶ", "B:", "B:ｴｲｷﾞｮｳ", "A:"}));
 }
 
 TEST_F(SEditImeTest, TheReceiverIsForgottenWhenItsExitStepRuns) {
