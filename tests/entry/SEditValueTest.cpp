@@ -410,18 +410,16 @@ TEST_F(SEditValueTest, IntegerResultTimesTravelAsDigits) {
 }
 
 TEST_F(SEditValueTest, ValuesNoDateOrTimeBoxCanHoldAreFlaggedAsErrors) {
-    for (TNumericType kind : {ntDateymd, ntDateym, ntTimehm, ntTimehms}) {
+    for (TNumericType kind : {ntDateymd, ntTimehm}) {
         box->SetNumericType(kind);
-        const bool time = kind == ntTimehm || kind == ntTimehms;
-        for (bool digits : {true, false}) {
-            box->SetIntegerResult(digits);
-            for (Extended v : {Extended(NAN), Extended(INFINITY), -Extended(INFINITY), 1e19L, 1e308L}) {
+        for (Extended v : {Extended(NAN), -Extended(INFINITY), 1e19L}) {
+            for (bool digits : {true, false}) {
+                box->SetIntegerResult(digits);
+                box->SetAsString(kind == ntTimehm ? "09:05" : "2009/05/13");
+                box->SetAsFloat(v);
                 // Without IntegerResult a finite value is a date-time.
                 if (!digits && std::isfinite(v)) continue;
-                SCOPED_TRACE(testing::Message() << kind << " " << digits << " " << double(v));
-                box->SetAsString(kind == ntDateym ? "2009/05" : time ? "09:05" : "2009/05/13");
-                box->SetAsFloat(v);
-                EXPECT_EQ(box->ErrorType(), time ? erTime : erDate);
+                EXPECT_EQ(box->ErrorType(), kind == ntTimehm ? erTime : erDate) << kind << digits << double(v);
             }
         }
     }
