@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 
 #include <algorithm>
+#include <cmath>
 
 bool SuppressExit = false;
 TWinControl* ImeCurrentEdit = nullptr;
@@ -43,6 +44,15 @@ QString WithoutCommas(const QString& s) {
     QString t = Trim(s);
     t.remove(u',');
     return t;
+}
+
+// The whole part of v when an Int64 holds it.
+bool WholeInt64(Extended v, Int64& out) {
+    constexpr Extended twoTo63 = 9223372036854775808.0L;
+    const Extended whole = Int(v);
+    if (!(whole >= -twoTo63 && whole < twoTo63)) return false;
+    out = Int64(whole);
+    return true;
 }
 
 QString WithoutSeparators(const QString& s) {
@@ -556,6 +566,12 @@ QString TCEdit::dateTimeText(TDateTime value) const {
     return FormatDateTime(FormatOf(numericType_), value);
 }
 
+// A value that names no date or time goes in as the number it is, so that
+// validation flags it as it flags such a number in a number box.
+void TCEdit::acceptDateTime(TDateTime value) {
+    acceptText(std::isfinite(value) ? dateTimeText(value) : FloatToStr(value));
+}
+
 // Whole digits as a date or time ("20090513", "0905"); a number of another
 // length leaves the box as it is.
 void TCEdit::setDigitsText(Int64 digits) {
@@ -566,6 +582,13 @@ void TCEdit::setDigitsText(Int64 digits) {
     if (!formatted.isEmpty()) acceptText(formatted);
 }
 
+// Digits that no Int64 holds are flagged as in a number box.
+void TCEdit::setDigits(Extended value) {
+    Int64 digits = 0;
+    if (WholeInt64(value, digits)) setDigitsText(digits);
+    else acceptText(FloatToStr(value));
+}
+
 void TCEdit::SetAsCurrency(Currency value) {
     if (IsNumeric()) acceptText(FormatCurr(QStringLiteral("#0.####"), value));
     else if (IsDateTime() && integerResult_) setDigitsText(value.Raw() / Currency::Scale);
@@ -574,8 +597,8 @@ void TCEdit::SetAsCurrency(Currency value) {
 
 void TCEdit::SetAsFloat(Extended value) {
     if (IsNumeric()) acceptText(FormatFloat(QStringLiteral("#0.##########"), value));
-    else if (IsDateTime() && integerResult_) setDigitsText(Int64(Int(value)));
-    else if (IsDateTime()) acceptText(dateTimeText(double(value)));
+    else if (IsDateTime() && integerResult_) setDigits(value);
+    else if (IsDateTime()) acceptDateTime(double(value));
 }
 
 void TCEdit::SetAsInteger(Int64 value) {
@@ -591,10 +614,10 @@ void TCEdit::SetAsDateTime(TDateTime value) {
     case ntInteger: case ntZeroFillInteger: acceptText(FormatFloat(mask, Int(value))); break;
     case ntExtend: case ntCurrency: acceptText(FormatFloat(mask, value)); break;
     case ntDateym: case ntDateymd:
-        if (value > 2.0) acceptText(dateTimeText(value));
+        if (value > 2.0 || !std::isfinite(value)) acceptDateTime(value);
         else Clear();
         break;
-    case ntTimehm: case ntTimehms: acceptText(dateTimeText(value)); break;
+    case ntTimehm: case ntTimehms: acceptDateTime(value); break;
     default: acceptText(FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), value)); break;
     }
 }

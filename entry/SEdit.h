@@ -366,6 +366,9 @@ private:
     // The number kinds shown grouped and edited plain (not zero-filled).
     bool plainNumber() const;
     void caretToEnd();
+    // The entry step's editing form, caret and input method's box; the
+    // accepted text is recorded only when asked.
+    void editingState(bool recordAccepted);
     // The accept step of the typed setters.
     void acceptText(const QString& text);
     void refreshValue();
@@ -380,7 +383,9 @@ private:
     Integer integerMaxLength() const;
     Integer numberMaxLength() const;
     QString dateTimeText(TDateTime value) const;
+    void acceptDateTime(TDateTime value);
     void setDigitsText(Int64 digits);
+    void setDigits(Extended value);
 
     TNumericType numericType_ = ntDontCare;
     TCharTypes charTypes_{ctPeriod, ctMinus, ctConmma, ctQuoted, ctDQuoted};

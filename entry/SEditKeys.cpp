@@ -87,22 +87,27 @@ void TCEdit::DoEnter() {
         return;
     }
     if (guard.expired()) return;
+    editingState(true);
+    FocusColourStep(true, true);
+    TCustomEdit::DoEnter();
+}
+
+// What the entry step leaves in the box: the editing form of a number (text
+// that is no number stays), the caret, the input method's box.
+void TCEdit::editingState(bool recordAccepted) {
     if (IsNumeric()) {
-        // The editing form of a number; text that is no number stays.
         Int64 value = 0;
         const bool readable = TryParseNumber(Text(), value);
-        if (!zeroDisp_ || Trim(Text()).isEmpty()) SetAcceptedText(Text());
+        if (recordAccepted && (!zeroDisp_ || Trim(Text()).isEmpty())) SetAcceptedText(Text());
         if (readable) {
             const QString u = UnformatNumber(Text());
             SetText(rightAligned() && u == QStringLiteral("0") ? QString() : u);
         }
-    } else {
+    } else if (recordAccepted) {
         SetAcceptedText(Text());
     }
     if (rightAligned() && !Text().isEmpty()) caretToEnd();
     ImeCurrentEdit = this;
-    FocusColourStep(true, true);
-    TCustomEdit::DoEnter();
 }
 
 void TCEdit::DoExit() {
@@ -131,9 +136,11 @@ void TCEdit::DoExit() {
     }
     if (guard.expired()) return;
     if (keep) {
-        // The box takes the focus back and stays the input method's box.
+        // The box takes the focus back and is as on entry (so the first key
+        // may clear it again), keeping the value accepted before.
         NoteExitRefused();
-        ImeCurrentEdit = this;
+        SetModified(false);
+        editingState(false);
         if (CanFocus()) SetFocus();
     }
     if (!guard.expired()) FocusColourStep(false, true);

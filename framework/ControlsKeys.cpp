@@ -390,6 +390,7 @@ QString DeliverChars(TWinControl& control, const QString& chars, TShiftState shi
 
 bool KeyPressed(TWinControl& control, TControlWidgetLink& link, QKeyEvent* e) {
     e->accept();
+    ImeNoteKey();
     const QWidget* widget = link.Widget();
     const auto guard = control.Guard();
     const Word vk = VirtualKeyOf(*e);
@@ -457,7 +458,9 @@ bool InputMethod(TWinControl& control, TControlWidgetLink& link, QInputMethodEve
     const auto guard = control.Guard();
     const QString commit = e->commitString();
     const QString preedit = e->preeditString();
+    if (ImeTakeEcho(commit, preedit)) return true;
     ImeNotePreedit(preedit);
+    ImeNoteComposing(preedit.isEmpty() ? nullptr : link.Widget());
     if (commit.isEmpty()) {
         link.BaseEvent(e);
         if (preedit.isEmpty()) ImeNoteReset();

@@ -5,6 +5,7 @@
 
 #include "ActnList.h"
 #include "ControlsWidget.h"
+#include "Ime.h"
 
 #include <QtCore/QEventLoop>
 #include <QtGui/QGuiApplication>
@@ -592,6 +593,7 @@ void TCustomForm::SetFocus() {
 // now, so that SetFocus stays synchronous.
 void TCustomForm::setWindowFocus() {
     TWinControl* target = activeControl_ && activeControl_->CanFocus() ? activeControl_ : this;
+    ImeCompleteComposition(target->Handle());
     const Integer count = focusCount_;
     target->Handle()->setFocus(Qt::OtherFocusReason);
     if (count == focusCount_ && focusedControl_ != target) SetFocusedControl(target);

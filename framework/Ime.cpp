@@ -1,6 +1,10 @@
 #include "Ime.h"
 
 #include <QtCore/QHash>
+#include <QtCore/QPointer>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QInputMethod>
+#include <QtWidgets/QWidget>
 
 namespace {
 
@@ -8,6 +12,11 @@ struct ImeState {
     std::unique_ptr<TImeReadingSource> source;
     QString lastResult;
     QString lastReading;
+    UInt64 commits = 0;
+    QPointer<QWidget> composing;
+    // The result a completion brought, until its echo or the next key.
+    QString completed;
+    std::function<void()> complete;
 };
 
 ImeState& State() {
@@ -124,10 +133,42 @@ void ImeNotePreedit(const QString& preedit) {
 }
 
 void ImeNoteCommit(const QString& result) {
+    ++State().commits;
     State().lastReading = ImeReadingSource().Commit(result);
     State().lastResult = result;
 }
 
 void ImeNoteReset() {
     ImeReadingSource().Reset();
+    State().composing = nullptr;
+}
+
+void ImeNoteComposing(QWidget* widget) {
+    State().composing = widget;
+}
+
+void ImeCompleteComposition(const QWidget* next) {
+    ImeState& s = State();
+    const QWidget* w = s.composing;
+    if (!w || w == next || !w->hasFocus()) return;
+    const UInt64 before = s.commits;
+    if (s.complete) s.complete();
+    else QGuiApplication::inputMethod()->commit();
+    if (s.commits != before) s.completed = s.lastResult;
+}
+
+bool ImeTakeEcho(const QString& result, const QString& preedit) {
+    QString& completed = State().completed;
+    if (result.isEmpty() && preedit.isEmpty()) return false;
+    const bool echo = !completed.isEmpty() && preedit.isEmpty() && result == completed;
+    completed.clear();
+    return echo;
+}
+
+void ImeNoteKey() {
+    State().completed.clear();
+}
+
+void SetImeCompleteHook(std::function<void()> hook) {
+    State().complete = std::move(hook);
 }

@@ -11,8 +11,10 @@
 
 #include <QtCore/QString>
 
+#include <functional>
 #include <memory>
 
+class QWidget;
 class TWinControl;
 
 // Parts of a composition named by WM_IME_COMPOSITION's LParam.
@@ -70,3 +72,19 @@ QString ImmGetCompositionString(HIMC context, LPARAM index);
 void ImeNotePreedit(const QString& preedit);
 void ImeNoteCommit(const QString& result);
 void ImeNoteReset();
+// The widget whose composition is in progress (nil: none).
+void ImeNoteComposing(QWidget* widget);
+
+// Before the focus moves to next by program: a composition in progress in
+// the focused widget is finished there, so that its result goes into the
+// box it was typed in and nothing of it follows the focus.
+void ImeCompleteComposition(const QWidget* next);
+// What asks the input method to finish (by default Qt's input method);
+// tests replace it (nil: the default again).
+void SetImeCompleteHook(std::function<void()> hook);
+// Some input methods (ibus) send a finished result once more after they
+// were asked to finish, when the focus has moved: whether an input-method
+// event with result and preedit is that echo. Any other result or preedit,
+// and any key, ends the wait for it.
+bool ImeTakeEcho(const QString& result, const QString& preedit);
+void ImeNoteKey();

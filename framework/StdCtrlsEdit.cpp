@@ -16,7 +16,12 @@ public:
     TEditLimit(TCustomEdit* edit, QObject* parent) : QValidator(parent), edit_(edit) {}
     void Detach() { edit_ = nullptr; }
     State validate(QString& input, int& pos) const override {
-        if (edit_) input = edit_->limitInput(input, pos);
+        if (!edit_) return Acceptable;
+        const QString limited = edit_->limitInput(input, pos);
+        // The widget takes a changed input as a new text, which it counts
+        // as unmodified: the user's edit is marked again once it arrived.
+        if (limited != input) edit_->reEdited_ = true;
+        input = limited;
         return Acceptable;
     }
 
@@ -185,6 +190,10 @@ void TCustomEdit::SetText(const QString& text) {
 
 void TCustomEdit::widgetTextChanged(const QString& text) {
     text_ = text;
+    if (reEdited_) {
+        reEdited_ = false;
+        LineEdit()->setModified(true);
+    }
     Change();
 }
 

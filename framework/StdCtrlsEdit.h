@@ -121,6 +121,8 @@ private:
     Integer selStart_ = 0;
     Integer selLength_ = 0;
     bool settingText_ = false;
+    // The widget is taking an input the limit changed.
+    bool reEdited_ = false;
     bool parked_ = false;
     TEditLimit* limit_ = nullptr;
 };

@@ -5,6 +5,8 @@
 // receiving box until the focus moves or the next key has come and gone.
 #include "EntryTestSupport.h"
 
+#include "Ime.h"
+
 #include <QtCore/QCoreApplication>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QInputMethodEvent>
@@ -28,19 +30,20 @@ protected:
         form->ShowActive();
         a->SetFocus();
     }
-    void TearDown() override { form.reset(); }
+    void TearDown() override {
+        SetImeCompleteHook(nullptr);
+        form.reset();
+    }
 
-    // The input method shows preedits and commits result into the focused widget.
+    // What the input method sends the focused widget: a preedit or a result.
+    static void Send(const QString& preedit, const QString& result = QString()) {
+        QInputMethodEvent e(preedit, {});
+        e.setCommitString(result);
+        QCoreApplication::sendEvent(QApplication::focusWidget(), &e);
+    }
     void Compose(const QStringList& preedits, const QString& result) {
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        for (const QString& p : preedits) {
-            QInputMethodEvent e(p, {});
-            QCoreApplication::sendEvent(target, &e);
-        }
-        QInputMethodEvent commit;
-        commit.setCommitString(result);
-        QCoreApplication::sendEvent(target, &commit);
+        for (const QString& p : preedits) Send(p);
+        Send(QString(), result);
     }
 
     std::unique_ptr<TraceForm> form;
@@ -117,6 +120,30 @@ TEST_F(SEditImeTest, TheResultFlagBelongsToTheReceiverUntilTheNextKeyOrAMove) {
     b->SetFocus();
     EXPECT_FALSE(ImeResultFlag(a));
     EXPECT_FALSE(ImeResultFlag(b));
+}
+
+TEST_F(SEditImeTest, APendingCompositionIsFinishedInItsBoxAndNothingOfItFollowsTheFocus) {
+    // As ibus does: asked to finish, the input method commits what it shows,
+    // and once more after the focus has moved.
+    const QString result = QStringLiteral("田中");
+    std::string askedIn;
+    SetImeCompleteHook([&] {
+        askedIn += a->Focused() ? "A" : "B";
+        Send(QString(), result);
+    });
+    Send(QStringLiteral("たなか"));
+    form->Key(Qt::Key_Tab);
+    Send(QString(), result);
+    EXPECT_EQ(Utf8(b->Text()), "");
+    // By program too; a key ends the wait for the repeat.
+    Send(QStringLiteral("たなか"));
+    a->SetFocus();
+    form->Key(Qt::Key_End);
+    Send(QString(), result);
+    EXPECT_EQ(askedIn, "AB");
+    EXPECT_EQ(Utf8(a->Text()), "田中田中");
+    EXPECT_EQ(Utf8(b->Text()), "田中");
+    EXPECT_EQ(readings, (std::vector<std::string>{"A:ﾀﾅｶ", "B:ﾀﾅｶ", "A:"}));
 }
 
 TEST_F(SEditImeTest, TheReceiverIsForgottenWhenItsExitStepRuns) {

@@ -504,4 +504,20 @@ TEST_F(SEditKeysTest, RightAlignedBoxesSwallowHomeAndClearOnDelete) {
     EXPECT_TRUE(b->Modified());
 }
 
+TEST_F(SEditKeysTest, ARefusedDateLeavesTheBoxAsOnEntryAndAFullBoxIsNeverCleared) {
+    a->SetNumericType(ntDateymd);
+    a->SetAlignment(taRightJustify);
+    a->SetFirstPressClear(true);
+    a->SetAsString("2026/01/15");
+    form->Type("2026/2/30");
+    form->Key(Qt::Key_Return);
+    EXPECT_FALSE(a->Modified());
+    EXPECT_EQ(Utf8(a->AcceptedText()), "2026/01/15");
+    form->Type("12/31");
+    EXPECT_EQ(Utf8(a->Text()), "12/31");
+    // Keys past the length limit change nothing.
+    form->Type("/20265/3");
+    EXPECT_EQ(Utf8(a->Text()), "12/31/2026");
+}
+
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // A box of the given kind, with the clock fixed on 2024/06/15.
@@ -405,6 +407,24 @@ TEST_F(SEditValueTest, IntegerResultTimesTravelAsDigits) {
     box->SetIntegerResult(false);
     box->SetAsInteger(5);
     EXPECT_EQ(text(), "");
+}
+
+TEST_F(SEditValueTest, ValuesNoDateOrTimeBoxCanHoldAreFlaggedAsErrors) {
+    for (TNumericType kind : {ntDateymd, ntTimehm}) {
+        box->SetNumericType(kind);
+        for (Extended v : {Extended(NAN), -Extended(INFINITY), 1e19L}) {
+            for (bool digits : {true, false}) {
+                box->SetIntegerResult(digits);
+                box->SetAsString(kind == ntTimehm ? "09:05" : "2009/05/13");
+                box->SetAsFloat(v);
+                // Without IntegerResult a finite value is a date-time.
+                if (!digits && std::isfinite(v)) continue;
+                EXPECT_EQ(box->ErrorType(), kind == ntTimehm ? erTime : erDate) << kind << digits << double(v);
+            }
+        }
+    }
+    box->SetAsDateTime(NAN);
+    EXPECT_EQ(text(), "NAN");
 }
 
 TEST_F(SEditValueTest, ABadAsStringGoesBackToTheAcceptedText) {
