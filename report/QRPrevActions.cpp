@@ -158,9 +158,10 @@ void TQRStandardPreview::PrintSetupClick() {
 void TQRStandardPreview::PrintClick() {
     if (Fire(spPrint, QStringLiteral("Print"))) return;
     TQRPrinter* printer = QRPrinter();
-    if (!printer || printing_) return;
+    if (!printer || printing_ || printer->Status() == mpBusy) return;
+    closeAfterPrint_ = false;
     RunPrint(*printer);
-    if (std::exchange(closeAfterPrint_, false)) Close();
+    if (closeAfterPrint_) Close();
 }
 
 // The report prints again when it can, else the pages kept print. A range
