@@ -82,6 +82,8 @@ public:
         Expr(summary, 130, QStringLiteral("SUM(LIST.AMOUNT)"), QString::fromLatin1(kAmountMask));
     }
 
+    TRazorUze& Report() const { return *report_; }
+
     // The page count; storeBytes is the size of the page store, in a
     // temporary file once it passed the memory limit (inFile).
     Integer Run(Int64& storeBytes, bool& inFile) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QTimer;
 class TBitmap;
 class TDrawGrid;
 class TGroupBox;
@@ -226,8 +227,15 @@ private:
     bool Fire(TStandPrevEventType type, const QString& name);
     void UpdateStatus();
     void ProgressUpdate(Integer progress);
+    void BuildRunRefresh();
     void PageAvailable(Integer pageNum);
+    void ShowRunningPages();
+    void ShowAllPages();
     void SetBusyButtons(bool enabled);
+    void RunPrint(TQRPrinter& printer);
+    void PrintReportAgain(TCustomRazorUze& report, const TQRPrinter& printer);
+    void SetPrinting(bool value);
+    void StopPrint();
     void ScrollKey(Word key);
     void ThumbLayout();
     void DrawThumb(Integer row, const TRect& rect);
@@ -252,6 +260,14 @@ private:
     bool goingToPage_ = false;
     bool flipping_ = false;
     bool layingOutThumbs_ = false;
+    // Shows the pages of a running report at most once an interval.
+    std::unique_ptr<QTimer> runRefresh_;
+    bool pagesWaiting_ = false;
+    // The report runs, or ran since its end was last shown.
+    bool runEnding_ = false;
+    // A print started here runs; the window closes once it has stopped.
+    bool printing_ = false;
+    bool closeAfterPrint_ = false;
     std::map<Integer, std::unique_ptr<TBitmap>> thumbs_;
     std::unique_ptr<TImageList> images_;
 };

@@ -8,10 +8,14 @@
 #include "Grids.h"
 #include "Metafile.h"
 #include "QRPrevSearch.h"
+#include "QRReportInternal.h"
 #include "QRSearchDlg.h"
 #include "StdCtrls.h"
 
 #include <QtCore/QFileInfo>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -141,25 +145,99 @@ void TQRStandardPreview::PrintSetupClick() {
     settings.Collate = chosen.Collate;
     settings.SetDuplex(chosen.Duplex);
     settings.SetOutputBin(chosen.OutputBin);
+    // The range chosen is the printer's until the next set-up: the prints
+    // from this window take it. Every page is no range, so that a report
+    // that grew meanwhile prints whole.
+    if (report->Tag() != 0) return;
+    const TRazorUzePrinterSettings& dialog = *report->DialogSettings();
+    const bool whole = dialog.FirstPage <= 1 && dialog.LastPage >= printer->PageCount();
+    printer->FirstPage = whole ? 0 : dialog.FirstPage;
+    printer->LastPage = whole ? 0 : dialog.LastPage;
 }
 
 void TQRStandardPreview::PrintClick() {
     if (Fire(spPrint, QStringLiteral("Print"))) return;
     TQRPrinter* printer = QRPrinter();
-    if (!printer) return;
+    if (!printer || printing_ || printer->Status() == mpBusy) return;
+    closeAfterPrint_ = false;
+    RunPrint(*printer);
+    if (closeAfterPrint_) Close();
+}
+
+// The report prints again when it can, else the pages kept print. A range
+// that holds none of the pages printed nothing: the user is told.
+void TQRStandardPreview::RunPrint(TQRPrinter& printer) {
     TCustomRazorUze* report = CurrentReport();
-    if (!printer->Loaded() && report)
-        report->Print();
-    else
-        printer->Print();
+    const bool again = !printer.Loaded() && report;
+    SetPrinting(true);
+    try {
+        if (again)
+            PrintReportAgain(*report, printer);
+        else
+            printer.Print();
+    } catch (...) {
+        SetPrinting(false);
+        throw;
+    }
+    SetPrinting(false);
+    if (again && report->Cancelled()) return;
+    const Integer pages = again ? report->PageNumber() : printer.PageCount();
+    const Integer first = std::max<Integer>(printer.FirstPage, 1);
+    const Integer last = printer.LastPage < 1 ? pages : std::min(printer.LastPage, pages);
+    if ((printer.FirstPage > 0 || printer.LastPage > 0) && first > last) {
+        const QString to = printer.LastPage > 0 ? QString::number(printer.LastPage) : QStringLiteral("the end");
+        MessageBox(this,
+                   QStringLiteral("Pages %1 to %2 are not in the report (it has %3): nothing was printed")
+                       .arg(first)
+                       .arg(to)
+                       .arg(pages),
+                   Caption(), MB_OK | MB_ICONWARNING);
+    }
+}
+
+// The report's printer takes its range from the report's settings: for
+// this print, the range of the printer shown.
+void TQRStandardPreview::PrintReportAgain(TCustomRazorUze& report, const TQRPrinter& printer) {
+    TRazorUzePrinterSettings& settings = *report.PrinterSettings();
+    const Integer first = std::exchange(settings.FirstPage, printer.FirstPage);
+    const Integer last = std::exchange(settings.LastPage, printer.LastPage);
+    const ScopeExit restore([&] {
+        settings.FirstPage = first;
+        settings.LastPage = last;
+    });
+    report.Print();
+}
+
+// While a print runs its Cancel stands ready, and no second print, set-up
+// or file load can start in the middle of it.
+void TQRStandardPreview::SetPrinting(bool value) {
+    printing_ = value;
+    CancelButton->SetEnabled(value);
+    for (TToolButton* button : {PrintSetup, Print, LoadReport}) button->SetEnabled(!value);
+}
+
+// A stopped print is cancelled: its document is dropped, not ended.
+void TQRStandardPreview::StopPrint() {
+    TCustomRazorUze* report = CurrentReport();
+    if (report && !report->Available()) {
+        report->Run().StopRequest = true;
+        report->Cancel();
+    } else if (TQRPrinter* printer = QRPrinter()) {
+        printer->Cancel();
+    }
 }
 
 void TQRStandardPreview::CancelClick() {
     if (Fire(spCancel, QStringLiteral("Cancel"))) return;
-    if (TCustomRazorUze* report = CurrentReport()) report->Run().StopRequest = true;
+    if (printing_)
+        StopPrint();
+    else if (TCustomRazorUze* report = CurrentReport())
+        report->Run().StopRequest = true;
 }
 
+// A modal window closes without asking first: the print stops here.
 void TQRStandardPreview::ExitClick() {
+    if (printing_) StopPrint();
     Close();
 }
 

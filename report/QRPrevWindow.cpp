@@ -7,8 +7,17 @@
 #include "Metafile.h"
 #include "StdCtrls.h"
 
+#include <QtCore/QTimer>
 
 #include <cmath>
+#include <utility>
+
+namespace {
+
+// How often a running report's pages are counted on the screen, ms.
+constexpr int kRunRefreshMs = 250;
+
+}  // namespace
 
 // The button pictures live in the report library's resources; a static
 // library must register them itself.
@@ -23,6 +32,7 @@ static void InitButtonResources() {
 // ------------------------------------------------------------ construction
 
 TQRStandardPreview::TQRStandardPreview(TComponent* AOwner, TQRPrinter* printer) : TForm(AOwner) {
+    BuildRunRefresh();
     BuildWindow();
     QRPreview->SetQRPrinter(printer);
     const bool fromReport = CurrentReport() != nullptr;
@@ -48,10 +58,22 @@ TQRStandardPreview::TQRStandardPreview(TComponent* AOwner, TQRPrinter* printer) 
     Tabs->SetActivePage(showThumbs_ ? TabThumbs : TabSearchResult);
     ApplyInitialZoom();
     Print->SetEnabled(printer && printer->Status() == mpFinished);
+    runEnding_ = printer && printer->Status() != mpFinished;
     if (fromReport) Fire(spOpen, QString());
 }
 
 TQRStandardPreview::~TQRStandardPreview() = default;
+
+// Pages that came while the run was last shown are shown when the interval
+// ends.
+void TQRStandardPreview::BuildRunRefresh() {
+    runRefresh_ = std::make_unique<QTimer>();
+    runRefresh_->setSingleShot(true);
+    runRefresh_->setInterval(kRunRefreshMs);
+    QObject::connect(runRefresh_.get(), &QTimer::timeout, [this] {
+        if (std::exchange(pagesWaiting_, false) && QRPrinter() && QRPrinter()->Status() == mpBusy) ShowRunningPages();
+    });
+}
 
 void TQRStandardPreview::BuildWindow() {
     SetCaption(QStringLiteral("Report Preview : "));
@@ -266,7 +288,14 @@ void TQRStandardPreview::DoShow() {
     if (QRPreview->CanFocus()) SetActiveControl(QRPreview);
 }
 
+// Closing during a print started here stops it; the window closes once the
+// print has ended.
 bool TQRStandardPreview::CloseQuery() {
+    if (printing_) {
+        StopPrint();
+        closeAfterPrint_ = true;
+        return false;
+    }
     TQRPrinter* printer = QRPrinter();
     if (printer && printer->Status() == mpBusy) return false;
     return TForm::CloseQuery();
@@ -310,24 +339,45 @@ void TQRStandardPreview::SetBusyButtons(bool enabled) {
         button->SetEnabled(enabled);
 }
 
+// While the report runs, the pages are counted on the screen a few times a
+// second: drawing the window for every page would cost more than the page.
 void TQRStandardPreview::PageAvailable(Integer) {
     TQRPrinter* printer = QRPrinter();
     if (!printer) return;
-    CancelButton->SetEnabled(true);
-    UpdateStatus();
     const Integer count = printer->PageCount();
     if (printer->Status() == mpBusy) {
-        ThumbGrid->SetRowCount(std::max<Integer>(1, count - 1));
-        SetBusyButtons(false);
+        runEnding_ = true;
+        if (runRefresh_->isActive())
+            pagesWaiting_ = true;
+        else
+            ShowRunningPages();
     } else {
-        SetBusyButtons(true);
-        ThumbGrid->SetRowCount(std::max<Integer>(1, count));
-        CancelButton->SetEnabled(false);
-        Sleep(100);
+        runRefresh_->stop();
+        pagesWaiting_ = false;
+        ShowAllPages();
     }
-    ThumbGrid->Invalidate();
     TCustomRazorUze* report = CurrentReport();
     if (report && report->PagesInPreview() != 0 && report->PagesInPreview() == count) report->Run().StopRequest = true;
+}
+
+// The last page may still change: it is not offered yet.
+void TQRStandardPreview::ShowRunningPages() {
+    CancelButton->SetEnabled(true);
+    UpdateStatus();
+    ThumbGrid->SetRowCount(std::max<Integer>(1, QRPrinter()->PageCount() - 1));
+    SetBusyButtons(false);
+    ThumbGrid->Invalidate();
+    runRefresh_->start();
+}
+
+// The pause lets the window settle once, when the run has ended.
+void TQRStandardPreview::ShowAllPages() {
+    UpdateStatus();
+    SetBusyButtons(true);
+    ThumbGrid->SetRowCount(std::max<Integer>(1, QRPrinter()->PageCount()));
+    CancelButton->SetEnabled(false);
+    ThumbGrid->Invalidate();
+    if (std::exchange(runEnding_, false)) Sleep(100);
 }
 
 // ------------------------------------------------------------ keys and the wheel
@@ -347,7 +397,7 @@ void TQRStandardPreview::FormKeyDown(Word& Key, TShiftState Shift) {
     const bool onlyCtrl = Shift == TShiftState{ssCtrl};
     const Integer page = QRPreview->PageNumber();
     switch (Key) {
-    case VK_ESCAPE: Close(); break;
+    case VK_ESCAPE: printing_ ? StopPrint() : Close(); break;
     case VK_PRIOR: onlyCtrl ? FirstPageClick() : GotoPage(page - 1); break;
     case VK_NEXT: onlyCtrl ? LastPageClick() : GotoPage(page + 1); break;
     case VK_HOME: FirstPageClick(); break;

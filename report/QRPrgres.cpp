@@ -26,9 +26,14 @@ TQRProgressForm::TQRProgressForm(TComponent* AOwner, TQRPrinter* printer) : TFor
     CancelButton->OnClick = [this](TObject*) { CancelClick(); };
 }
 
+// A running report is cancelled, not only stopped, so that its document is
+// dropped rather than ended as if it were whole.
 void TQRProgressForm::CancelClick() {
     if (!printer_) return;
-    if (auto* report = dynamic_cast<TCustomRazorUze*>(printer_->ParentReport())) report->Run().StopRequest = true;
+    if (auto* report = dynamic_cast<TCustomRazorUze*>(printer_->ParentReport())) {
+        report->Run().StopRequest = true;
+        report->Cancel();
+    }
     printer_->Cancel();
 }
 

@@ -187,8 +187,11 @@ void TQRPrinter::ClosePage(bool store) {
     if (store) pageList_->AddPage(*page);
 }
 
+// Pages drawn on a printer are kept nowhere a reader could fetch them: the
+// preview whose window a print borrowed hears nothing of them.
 void TQRPrinter::PageAvailable() {
     ++availablePages_;
+    if (Destination != qrdMetafile) return;
     if (TControl* preview = PreviewControl()) PostMessage(preview, kPagesMessage, WPARAM(availablePages_));
 }
 
