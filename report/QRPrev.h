@@ -159,6 +159,8 @@ public:
     // The window's own client size, which holds the whole tool bar.
     static constexpr Integer kClientWidth = 740;
     static constexpr Integer kClientHeight = 499;
+    // The page panel of the status bar, at least.
+    static constexpr Integer kPagePanelWidth = 120;
 
     // The toolbar actions (the buttons' clicks).
     void ZoomFitClick();
@@ -178,6 +180,10 @@ public:
     void CancelClick();
     void ExitClick();
     void GotoPage(Integer page);
+    // Lists the pages holding text; the window answers while it runs, and
+    // Esc, Cancel or closing the window stops it.
+    void SearchPages(const QString& text, bool matchCase);
+    bool Searching() const { return searching_; }
     // The keys of the window (it previews every key).
     void FormKeyDown(Word& Key, TShiftState Shift);
 
@@ -234,6 +240,9 @@ private:
     const TBitmap* Thumb(Integer page, Integer width, Integer height);
     void ThumbSelected(Integer row);
     void SearchResultClick();
+    void ListResults(std::vector<Integer>& found);
+    std::vector<std::pair<TToolButton*, bool>> HoldButtonsForSearch();
+    bool KeyForFocusedList(Word key) const;
     void SaveAs(QString fileName, Integer filterIndex);
     TCustomRazorUze* CurrentReport() const;
 
@@ -252,6 +261,9 @@ private:
     bool goingToPage_ = false;
     bool flipping_ = false;
     bool layingOutThumbs_ = false;
+    bool searching_ = false;
+    bool stopSearch_ = false;
+    bool closeAfterSearch_ = false;
     std::map<Integer, std::unique_ptr<TBitmap>> thumbs_;
     std::unique_ptr<TImageList> images_;
 };

@@ -1,5 +1,5 @@
-// The standard preview window's toolbar actions: zoom, pages, go to, search,
-// copy, printer set-up, print, load, save and cancel.
+// The standard preview window's toolbar actions: zoom, pages, go to, copy,
+// printer set-up, print, load, save and cancel.
 #include "QRPrev.h"
 
 #include "Clipbrd.h"
@@ -7,8 +7,6 @@
 #include "Dialogs.h"
 #include "Grids.h"
 #include "Metafile.h"
-#include "QRPrevSearch.h"
-#include "QRSearchDlg.h"
 #include "StdCtrls.h"
 
 #include <QtCore/QFileInfo>
@@ -80,47 +78,6 @@ void TQRStandardPreview::GotoPageClick() {
     GotoPage(page < 1 || page > count ? 1 : page);
 }
 
-// ------------------------------------------------------------ search
-
-void TQRStandardPreview::FindClick() {
-    TQRPrinter* printer = QRPrinter();
-    if (!printer || printer->Status() == mpBusy) return;
-    QString text;
-    bool matchCase = false;
-    {
-        TSearchDlg dialog(nullptr);
-        dialog.ShowModal();
-        if (dialog.Cancelled()) return;
-        text = dialog.Edit1->Text();
-        matchCase = dialog.CheckBox1->Checked();
-    }
-    SearchResultBox->SetEnabled(true);
-    SearchTextLabel->SetCaption(text);
-    TStrings* lines = SearchResultBox->Items();
-    lines->Clear();
-    for (Integer page = 1; page <= printer->PageCount(); ++page) {
-        const auto metafile = printer->GetPage(page);
-        if (metafile && SearchMetafileText(text, *metafile, matchCase))
-            lines->AddObject(QStringLiteral("Page %1").arg(page), reinterpret_cast<TObject*>(qintptr(page)));
-    }
-    if (lines->Count() == 0) {
-        lines->Add(QStringLiteral("No matching text"));
-        SearchResultBox->SetEnabled(false);
-    }
-    if (showSearch_) Tabs->SetActivePage(TabSearchResult);
-}
-
-void TQRStandardPreview::SearchResultClick() {
-    const Integer index = SearchResultBox->ItemIndex();
-    const TQRPrinter* printer = QRPrinter();
-    Integer page = 1;
-    if (index >= 0 && index < SearchResultBox->Items()->Count()) {
-        const auto stored = Integer(reinterpret_cast<qintptr>(SearchResultBox->Items()->Objects(index)));
-        if (printer && stored >= 1 && stored <= printer->PageCount()) page = stored;
-    }
-    GotoPage(page);
-}
-
 // ------------------------------------------------------------ copy, set-up, print
 
 void TQRStandardPreview::CopyClick() {
@@ -155,6 +112,10 @@ void TQRStandardPreview::PrintClick() {
 }
 
 void TQRStandardPreview::CancelClick() {
+    if (searching_) {
+        stopSearch_ = true;
+        return;
+    }
     if (Fire(spCancel, QStringLiteral("Cancel"))) return;
     if (TCustomRazorUze* report = CurrentReport()) report->Run().StopRequest = true;
 }
@@ -238,5 +199,12 @@ void TQRStandardPreview::SaveAs(QString fileName, Integer filterIndex) {
         fileName += QLatin1Char('.') + extension;
     }
     extension = DropDot(extension);
-    if (extension == QLatin1String("VOZ")) printer->Save(fileName);
+    if (extension == QLatin1String("VOZ")) {
+        printer->Save(fileName);
+        return;
+    }
+    // The filter library names its filters but cannot make one: other
+    // types are refused aloud rather than written by nobody.
+    MessageBox(this, QStringLiteral("No export filter can save %1 files: the report was not saved").arg(extension),
+               Caption(), MB_OK | MB_ICONWARNING);
 }
