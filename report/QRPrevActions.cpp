@@ -7,7 +7,6 @@
 #include "Dialogs.h"
 #include "Grids.h"
 #include "Metafile.h"
-#include "StdCtrls.h"
 
 #include <QtCore/QFileInfo>
 
