@@ -63,7 +63,9 @@ void TQRStandardPreview::BuildWindow() {
     SetFormStyle(fsStayOnTop);
     SetKeyPreview(true);
     SetShowHint(true);
-    OnKeyDown = [this](TObject*, Word& key, TShiftState shift) { FormKeyDown(key, shift); };
+    OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+        if (!KeyForFocusedList(key)) FormKeyDown(key, shift);
+    };
     OnClose = [this](TObject*, TCloseAction& action) {
         QRPreview->SetQRPrinter(nullptr);
         Application->ProcessMessages();
@@ -358,7 +360,8 @@ void TQRStandardPreview::WndProc(TMessage& Message) {
 }
 
 // With the results list focused, the keys that move in it move there only
-// (its line shows its page): one key, one move.
+// (its line shows its page): one key, one move. The wheel still turns the
+// pages.
 bool TQRStandardPreview::KeyForFocusedList(Word key) const {
     if (ActiveControl() != SearchResultBox) return false;
     for (Word listKey : {VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_UP, VK_DOWN})
@@ -369,9 +372,13 @@ bool TQRStandardPreview::KeyForFocusedList(Word key) const {
 void TQRStandardPreview::FormKeyDown(Word& Key, TShiftState Shift) {
     const bool onlyCtrl = Shift == TShiftState{ssCtrl};
     const Integer page = QRPreview->PageNumber();
-    if (KeyForFocusedList(Key)) return;
     switch (Key) {
-    case VK_ESCAPE: searching_ ? void(stopSearch_ = true) : Close(); break;
+    case VK_ESCAPE:
+        if (searching_)
+            stopSearch_ = true;
+        else
+            Close();
+        break;
     case VK_PRIOR: onlyCtrl ? FirstPageClick() : GotoPage(page - 1); break;
     case VK_NEXT: onlyCtrl ? LastPageClick() : GotoPage(page + 1); break;
     case VK_HOME: FirstPageClick(); break;

@@ -355,8 +355,12 @@ TEST_F(QRStandardPreviewTest, TheFocusedResultsListAloneTakesThePageKeys) {
         Key(key);  // the one line cannot move: nor does the page
         EXPECT_EQ(Page(), 1) << key;
     }
+    ClickControl(window->ZoomFit);
+    Wheel(-120);  // the wheel still turns the page
+    EXPECT_EQ(Page(), 2);
     Search(QStringLiteral("invoice line"), false);
     ClickResultLine(1);
+    ASSERT_EQ(window->ActiveControl(), window->SearchResultBox);
     Key(Qt::Key_Down);
     EXPECT_EQ(window->SearchResultBox->ItemIndex(), 2);
     EXPECT_EQ(Page(), 3);
