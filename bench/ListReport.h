@@ -88,9 +88,7 @@ public:
     // temporary file once it passed the memory limit (inFile).
     Integer Run(Int64& storeBytes, bool& inFile) {
         TQRPrinter store(report_.get());
-        report_->SetQRPrinter(&store);
-        report_->CreateReport(false);
-        report_->SetQRPrinter(nullptr);
+        RunInto(store);
         storeBytes = store.PageList().Stream()->Size();
         inFile = !store.PageList().Stream()->InMemory();
         return store.PageCount();
@@ -106,12 +104,20 @@ public:
     // pages to the application's printer; the page count.
     Integer PrintStored() {
         TQRPrinter store(report_.get());
-        report_->SetQRPrinter(&store);
-        report_->CreateReport(false);
-        report_->SetQRPrinter(nullptr);
+        RunInto(store);
         store.Print();
         return store.PageCount();
     }
+
+    // Runs the report into store, a printer made for this report, which
+    // keeps the pages.
+    void RunInto(TQRPrinter& store) {
+        report_->SetQRPrinter(&store);
+        report_->CreateReport(false);
+        report_->SetQRPrinter(nullptr);
+    }
+
+    TRazorUze* Report() const { return report_.get(); }
 
 private:
     void AddGroup() {

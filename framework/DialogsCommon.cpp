@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 
 #include <QtCore/QFileInfo>
+#include <QtGui/QFontMetrics>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QDialogButtonBox>
 #include <QtWidgets/QFileDialog>
@@ -71,9 +72,22 @@ bool RealFileDialog(TFileDialogRequest& r) {
     return true;
 }
 
+// Room the title bar takes beside its caption: the window's icon and its
+// buttons.
+constexpr int kTitleBarRoom = 120;
+
+// Wide enough that the window manager shows the whole caption, which it
+// writes in bold.
+void FitCaption(QDialog& dialog, const QString& caption) {
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    dialog.setMinimumWidth(QFontMetrics(bold).horizontalAdvance(caption) + kTitleBarRoom);
+}
+
 bool RealInputQuery(TInputQueryRequest& r) {
     QDialog dialog(DialogParent());
     dialog.setWindowTitle(r.Caption);
+    FitCaption(dialog, r.Caption);
     auto* layout = new QVBoxLayout(&dialog);
     auto* prompt = new QLabel(r.Prompt, &dialog);
     prompt->setTextFormat(Qt::PlainText);

@@ -160,6 +160,8 @@ public:
     // The window's own client size, which holds the whole tool bar.
     static constexpr Integer kClientWidth = 740;
     static constexpr Integer kClientHeight = 499;
+    // The page panel of the status bar, at least.
+    static constexpr Integer kPagePanelWidth = 120;
 
     // The toolbar actions (the buttons' clicks).
     void ZoomFitClick();
@@ -179,6 +181,10 @@ public:
     void CancelClick();
     void ExitClick();
     void GotoPage(Integer page);
+    // Lists the pages holding text; the window answers while it runs, and
+    // Esc, Cancel or closing the window stops it.
+    void SearchPages(const QString& text, bool matchCase);
+    bool Searching() const { return searching_; }
     // The keys of the window (it previews every key).
     void FormKeyDown(Word& Key, TShiftState Shift);
 
@@ -242,6 +248,9 @@ private:
     const TBitmap* Thumb(Integer page, Integer width, Integer height);
     void ThumbSelected(Integer row);
     void SearchResultClick();
+    void ListResults(std::vector<Integer>& found);
+    std::vector<std::pair<TToolButton*, bool>> HoldButtonsForSearch();
+    bool KeyForFocusedList(Word key) const;
     void SaveAs(QString fileName, Integer filterIndex);
     TCustomRazorUze* CurrentReport() const;
 
@@ -268,6 +277,9 @@ private:
     // A print started here runs; the window closes once it has stopped.
     bool printing_ = false;
     bool closeAfterPrint_ = false;
+    bool searching_ = false;
+    bool stopSearch_ = false;
+    bool closeAfterSearch_ = false;
     std::map<Integer, std::unique_ptr<TBitmap>> thumbs_;
     std::unique_ptr<TImageList> images_;
 };

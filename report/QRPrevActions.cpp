@@ -1,5 +1,5 @@
-// The standard preview window's toolbar actions: zoom, pages, go to, search,
-// copy, printer set-up, print, load, save and cancel.
+// The standard preview window's toolbar actions: zoom, pages, go to, copy,
+// printer set-up, print, load, save and cancel.
 #include "QRPrev.h"
 
 #include "Clipbrd.h"
@@ -7,10 +7,7 @@
 #include "Dialogs.h"
 #include "Grids.h"
 #include "Metafile.h"
-#include "QRPrevSearch.h"
 #include "QRReportInternal.h"
-#include "QRSearchDlg.h"
-#include "StdCtrls.h"
 
 #include <QtCore/QFileInfo>
 
@@ -82,47 +79,6 @@ void TQRStandardPreview::GotoPageClick() {
                                   QStringLiteral("Enter page number"), QString::number(QRPreview->PageNumber()));
     const Integer page = StrToIntDef(text.trimmed(), 0);
     GotoPage(page < 1 || page > count ? 1 : page);
-}
-
-// ------------------------------------------------------------ search
-
-void TQRStandardPreview::FindClick() {
-    TQRPrinter* printer = QRPrinter();
-    if (!printer || printer->Status() == mpBusy) return;
-    QString text;
-    bool matchCase = false;
-    {
-        TSearchDlg dialog(nullptr);
-        dialog.ShowModal();
-        if (dialog.Cancelled()) return;
-        text = dialog.Edit1->Text();
-        matchCase = dialog.CheckBox1->Checked();
-    }
-    SearchResultBox->SetEnabled(true);
-    SearchTextLabel->SetCaption(text);
-    TStrings* lines = SearchResultBox->Items();
-    lines->Clear();
-    for (Integer page = 1; page <= printer->PageCount(); ++page) {
-        const auto metafile = printer->GetPage(page);
-        if (metafile && SearchMetafileText(text, *metafile, matchCase))
-            lines->AddObject(QStringLiteral("Page %1").arg(page), reinterpret_cast<TObject*>(qintptr(page)));
-    }
-    if (lines->Count() == 0) {
-        lines->Add(QStringLiteral("No matching text"));
-        SearchResultBox->SetEnabled(false);
-    }
-    if (showSearch_) Tabs->SetActivePage(TabSearchResult);
-}
-
-void TQRStandardPreview::SearchResultClick() {
-    const Integer index = SearchResultBox->ItemIndex();
-    const TQRPrinter* printer = QRPrinter();
-    Integer page = 1;
-    if (index >= 0 && index < SearchResultBox->Items()->Count()) {
-        const auto stored = Integer(reinterpret_cast<qintptr>(SearchResultBox->Items()->Objects(index)));
-        if (printer && stored >= 1 && stored <= printer->PageCount()) page = stored;
-    }
-    GotoPage(page);
 }
 
 // ------------------------------------------------------------ copy, set-up, print
@@ -208,12 +164,12 @@ void TQRStandardPreview::PrintReportAgain(TCustomRazorUze& report, const TQRPrin
     report.Print();
 }
 
-// While a print runs its Cancel stands ready, and no second print, set-up
-// or file load can start in the middle of it.
+// While a print runs its Cancel stands ready, and no second print, set-up,
+// search or file load can start in the middle of it.
 void TQRStandardPreview::SetPrinting(bool value) {
     printing_ = value;
     CancelButton->SetEnabled(value);
-    for (TToolButton* button : {PrintSetup, Print, LoadReport}) button->SetEnabled(!value);
+    for (TToolButton* button : {PrintSetup, Print, FindButton, LoadReport}) button->SetEnabled(!value);
 }
 
 // A stopped print is cancelled: its document is dropped, not ended.
@@ -228,6 +184,10 @@ void TQRStandardPreview::StopPrint() {
 }
 
 void TQRStandardPreview::CancelClick() {
+    if (searching_) {
+        stopSearch_ = true;
+        return;
+    }
     if (Fire(spCancel, QStringLiteral("Cancel"))) return;
     if (printing_)
         StopPrint();
@@ -316,5 +276,12 @@ void TQRStandardPreview::SaveAs(QString fileName, Integer filterIndex) {
         fileName += QLatin1Char('.') + extension;
     }
     extension = DropDot(extension);
-    if (extension == QLatin1String("VOZ")) printer->Save(fileName);
+    if (extension == QLatin1String("VOZ")) {
+        printer->Save(fileName);
+        return;
+    }
+    // The filter library names its filters but cannot make one: other
+    // types are refused aloud rather than written by nobody.
+    MessageBox(this, QStringLiteral("No export filter can save %1 files: the report was not saved").arg(extension),
+               Caption(), MB_OK | MB_ICONWARNING);
 }

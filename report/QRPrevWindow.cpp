@@ -57,8 +57,11 @@ TQRStandardPreview::TQRStandardPreview(TComponent* AOwner, TQRPrinter* printer) 
     TabSearchResult->SetTabVisible(showSearch_);
     Tabs->SetActivePage(showThumbs_ ? TabThumbs : TabSearchResult);
     ApplyInitialZoom();
-    Print->SetEnabled(printer && printer->Status() == mpFinished);
-    runEnding_ = printer && printer->Status() != mpFinished;
+    const bool finished = printer && printer->Status() == mpFinished;
+    Print->SetEnabled(finished);
+    runEnding_ = printer && !finished;
+    // A report that finished before the window opened has no progress to show.
+    if (finished) StatusBar->Panels()->Items(0)->SetText(QString());
     if (fromReport) Fire(spOpen, QString());
 }
 
@@ -82,7 +85,9 @@ void TQRStandardPreview::BuildWindow() {
     SetFormStyle(fsStayOnTop);
     SetKeyPreview(true);
     SetShowHint(true);
-    OnKeyDown = [this](TObject*, Word& key, TShiftState shift) { FormKeyDown(key, shift); };
+    OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+        if (!KeyForFocusedList(key)) FormKeyDown(key, shift);
+    };
     OnClose = [this](TObject*, TCloseAction& action) {
         QRPreview->SetQRPrinter(nullptr);
         Application->ProcessMessages();
@@ -99,7 +104,7 @@ void TQRStandardPreview::BuildWindow() {
         panel->SetAlignment(alignment);
     };
     addPanel(40, QStringLiteral("0%"), taRightJustify);
-    addPanel(120, QStringLiteral("Page"), taLeftJustify);
+    addPanel(kPagePanelWidth, QStringLiteral("Page"), taLeftJustify);
     addPanel(50, QString(), taLeftJustify);
     ProgressBar = new TProgressBar(this);
     ProgressBar->SetParent(StatusBar);
@@ -298,6 +303,11 @@ bool TQRStandardPreview::CloseQuery() {
     }
     TQRPrinter* printer = QRPrinter();
     if (printer && printer->Status() == mpBusy) return false;
+    // A search stops first; the window closes when it has.
+    if (searching_) {
+        stopSearch_ = closeAfterSearch_ = true;
+        return false;
+    }
     return TForm::CloseQuery();
 }
 
@@ -320,7 +330,13 @@ bool TQRStandardPreview::Fire(TStandPrevEventType type, const QString& name) {
 void TQRStandardPreview::UpdateStatus() {
     const TQRPrinter* printer = QRPrinter();
     const Integer count = printer ? printer->PageCount() : 0;
-    StatusBar->Panels()->Items(1)->SetText(QStringLiteral("Page %1 of %2").arg(QRPreview->PageNumber()).arg(count));
+    const QString position = QStringLiteral("Page %1 of %2").arg(QRPreview->PageNumber()).arg(count);
+    TStatusPanel* panel = StatusBar->Panels()->Items(1);
+    panel->SetText(position);
+    // Widened for long page numbers: the bevel and margins take 8 pixels.
+    TCanvas* canvas = StatusBar->Canvas();
+    canvas->SetFont(StatusBar->Font());
+    panel->SetWidth(std::max(kPagePanelWidth, canvas->TextWidth(position) + 8));
     StatusBar->Panels()->Items(2)->SetText(title_);
 }
 
@@ -393,11 +409,28 @@ void TQRStandardPreview::WndProc(TMessage& Message) {
     TForm::WndProc(Message);
 }
 
+// With the results list focused, the keys that move in it move there only
+// (its line shows its page): one key, one move. The wheel still turns the
+// pages.
+bool TQRStandardPreview::KeyForFocusedList(Word key) const {
+    if (ActiveControl() != SearchResultBox) return false;
+    for (Word listKey : {VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_UP, VK_DOWN})
+        if (key == listKey) return true;
+    return false;
+}
+
 void TQRStandardPreview::FormKeyDown(Word& Key, TShiftState Shift) {
     const bool onlyCtrl = Shift == TShiftState{ssCtrl};
     const Integer page = QRPreview->PageNumber();
     switch (Key) {
-    case VK_ESCAPE: printing_ ? StopPrint() : Close(); break;
+    case VK_ESCAPE:
+        if (printing_)
+            StopPrint();
+        else if (searching_)
+            stopSearch_ = true;
+        else
+            Close();
+        break;
     case VK_PRIOR: onlyCtrl ? FirstPageClick() : GotoPage(page - 1); break;
     case VK_NEXT: onlyCtrl ? LastPageClick() : GotoPage(page + 1); break;
     case VK_HOME: FirstPageClick(); break;

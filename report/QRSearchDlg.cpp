@@ -1,7 +1,6 @@
 // The text search dialog.
 #include "QRSearchDlg.h"
 
-#include "Buttons.h"
 #include "StdCtrls.h"
 #include "StdCtrlsEdit.h"
 
@@ -23,15 +22,17 @@ TSearchDlg::TSearchDlg(TComponent* AOwner) : TForm(AOwner) {
     CheckBox1->SetParent(this);
     CheckBox1->SetBounds(8, 62, 180, 20);
     CheckBox1->SetCaption(QStringLiteral("Match case"));
-    SpeedButton2 = new TSpeedButton(this);
+    SpeedButton2 = new TButton(this);
     SpeedButton2->SetParent(this);
     SpeedButton2->SetBounds(136, 88, 78, 24);
     SpeedButton2->SetCaption(QStringLiteral("Search"));
+    SpeedButton2->SetDefault(true);
     SpeedButton2->OnClick = [this](TObject*) { Finish(false); };
-    SpeedButton1 = new TSpeedButton(this);
+    SpeedButton1 = new TButton(this);
     SpeedButton1->SetParent(this);
     SpeedButton1->SetBounds(219, 88, 78, 24);
     SpeedButton1->SetCaption(QStringLiteral("Cancel"));
+    SpeedButton1->SetCancel(true);
     SpeedButton1->OnClick = [this](TObject*) { Finish(true); };
     SetActiveControl(Edit1);
 }

@@ -3,13 +3,13 @@
 
 #include "Forms.h"
 
+class TButton;
 class TCheckBox;
 class TEdit;
 class TLabel;
-class TSpeedButton;
 
-// Asks for a text and whether its case must match; Search and Cancel both
-// close it, Cancelled tells which.
+// Asks for a text and whether its case must match; Search (also Enter) and
+// Cancel (also Esc) both close it, Cancelled tells which.
 class TSearchDlg : public TForm {
 public:
     explicit TSearchDlg(TComponent* AOwner);
@@ -19,8 +19,8 @@ public:
     TLabel* Label1 = nullptr;
     TEdit* Edit1 = nullptr;
     TCheckBox* CheckBox1 = nullptr;
-    TSpeedButton* SpeedButton1 = nullptr;  // cancel
-    TSpeedButton* SpeedButton2 = nullptr;  // search
+    TButton* SpeedButton1 = nullptr;  // cancel
+    TButton* SpeedButton2 = nullptr;  // search, the default button
 
 private:
     void Finish(bool cancelled);

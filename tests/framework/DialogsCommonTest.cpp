@@ -6,6 +6,7 @@
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
+#include <QtGui/QFontMetrics>
 #include <QtTest/QTest>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLineEdit>
@@ -156,6 +157,22 @@ TEST(InputBox, EnterGivesTheTypedTextAndEscapeTheDefault) {
         QTest::keyClick(edit, Qt::Key_Escape);
     });
     EXPECT_EQ(InputBox("Go to", "Page", "3"), "3");
+}
+
+// The window manager writes the caption in bold beside the window's icon
+// and three buttons (some 100 pixels): a long caption widens the box.
+TEST(InputBox, IsWideEnoughForItsWholeCaption) {
+    const QString caption = QStringLiteral("Select a page from 1 to 18556");
+    int width = 0, needed = 0;
+    WhenModalShown([&](QWidget* modal) {
+        QFont bold = modal->font();
+        bold.setBold(true);
+        needed = QFontMetrics(bold).horizontalAdvance(caption) + 100;
+        width = modal->width();
+        modal->close();
+    });
+    InputBox(caption, QStringLiteral("Enter page number"), QStringLiteral("18556"));
+    EXPECT_GE(width, needed);
 }
 
 TEST(InputBox, HookAnswersInsteadOfTheBox) {

@@ -29,6 +29,7 @@
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QSpinBox>
+#include <QtWidgets/QTabBar>
 #include <QtWidgets/QWidget>
 #include <gtest/gtest.h>
 
@@ -108,6 +109,22 @@ protected:
             ClickControl(dialog->SpeedButton2);
         });
         ClickControl(window->FindButton);
+    }
+    // Runs act once a search is under way (when it lets the window answer).
+    void DuringSearch(std::function<void()> act) {
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [this, timer, act] {
+            if (!window->Searching()) return;
+            timer->stop();
+            timer->deleteLater();
+            act();
+        });
+        timer->start(0);
+    }
+    void ClickResultLine(int row) {
+        auto* list = qobject_cast<QListWidget*>(window->SearchResultBox->Handle());
+        ASSERT_NE(list, nullptr);
+        MouseClick(window, list->viewport()->mapTo(list->window(), list->visualItemRect(list->item(row)).center()));
     }
     QStringList ResultLines() const {
         QStringList lines;
@@ -279,15 +296,9 @@ TEST_F(QRStandardPreviewTest, SearchListsThePagesWithTheTextLatinAndJapanese) {
 
     Search(QStringLiteral("invoice line"), false);
     EXPECT_EQ(ResultLines(), (QStringList{"Page 1", "Page 2", "Page 3", "Page 4"}));
-    auto* list = qobject_cast<QListWidget*>(window->SearchResultBox->Handle());
-    ASSERT_NE(list, nullptr);
-    const auto clickLine = [&](int row) {
-        const QPoint at = list->viewport()->mapTo(list->window(), list->visualItemRect(list->item(row)).center());
-        MouseClick(window, at);
-    };
-    clickLine(2);
+    ClickResultLine(2);
     EXPECT_EQ(Page(), 3);
-    clickLine(3);
+    ClickResultLine(3);
     EXPECT_EQ(Page(), 4);
 
     Search(QStringLiteral("invoice line"), true);
@@ -300,6 +311,103 @@ TEST_F(QRStandardPreviewTest, SearchListsThePagesWithTheTextLatinAndJapanese) {
     WhenShown<TSearchDlg>([](TSearchDlg* dialog) { ClickControl(dialog->SpeedButton1); });
     ClickControl(window->FindButton);
     EXPECT_EQ(ResultLines(), QStringList{"Page 2"});
+}
+
+TEST_F(QRStandardPreviewTest, ALongSearchListsAsItGoesAndEscCancelOrClosingStopsIt) {
+    constexpr int kPages = 200;
+    TQRPrinter printer;
+    ProducePages(printer, kPages);
+    Open(printer);
+    qsizetype listedWhileRunning = 0;
+    DuringSearch([&] {
+        listedWhileRunning = ResultLines().size();
+        EXPECT_FALSE(window->FindButton->Enabled());
+        Key(Qt::Key_Escape);
+    });
+    Search(QStringLiteral("invoice line"), false);
+    EXPECT_GT(listedWhileRunning, 0);
+    EXPECT_LT(ResultLines().size(), kPages);
+    ASSERT_TRUE(WindowAlive());
+    EXPECT_TRUE(window->FindButton->Enabled());
+
+    DuringSearch([&] { ClickControl(window->CancelButton); });
+    Search(QStringLiteral("invoice line"), false);
+    EXPECT_LT(ResultLines().size(), kPages);
+    EXPECT_FALSE(window->CancelButton->Enabled());
+
+    DuringSearch([&] { window->Close(); });
+    Search(QStringLiteral("invoice line"), false);
+    QTest::qWait(10);
+    EXPECT_FALSE(WindowAlive());
+}
+
+TEST_F(QRStandardPreviewTest, TheFocusedResultsListAloneTakesThePageKeys) {
+    TQRPrinter printer;
+    ProducePages(printer, 5);
+    Open(printer);
+    Search(QStringLiteral("Invoice line 1 "), true);
+    ASSERT_EQ(ResultLines(), QStringList{"Page 1"});
+    ClickResultLine(0);
+    ASSERT_EQ(window->ActiveControl(), window->SearchResultBox);
+    for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_End, Qt::Key_Down}) {
+        Key(key);  // the one line cannot move: nor does the page
+        EXPECT_EQ(Page(), 1) << key;
+    }
+    ClickControl(window->ZoomFit);
+    Wheel(-120);  // the wheel still turns the page
+    EXPECT_EQ(Page(), 2);
+}
+
+TEST_F(QRStandardPreviewTest, EnterInTheSearchDialogSearchesAndTheDialogStaysOverTheWindow) {
+    TQRPrinter printer;
+    ProducePages(printer, 3);
+    Open(printer);
+    WhenShown<TSearchDlg>([](TSearchDlg* dialog) {
+        EXPECT_TRUE(WindowOf(dialog)->flags().testFlag(Qt::WindowStaysOnTopHint));
+        KeyClicks(dialog, QStringLiteral("line 2"));
+        KeyClick(dialog, Qt::Key_Return);
+        if (dialog->Cancelled()) ClickControl(dialog->SpeedButton1);  // Enter did nothing: leave
+    });
+    ClickControl(window->FindButton);
+    EXPECT_EQ(ResultLines(), QStringList{"Page 2"});
+}
+
+TEST_F(QRStandardPreviewTest, FiveDigitPagesAndBothSideTabsShowWhole) {
+    constexpr int kPages = 10000;
+    TQRPrinter printer;
+    printer.BeginDoc();
+    for (int n = 0; n < kPages; ++n) printer.NewPage();
+    printer.EndDoc();
+    Open(printer);
+    Key(Qt::Key_End);
+    ASSERT_EQ(Panel(1), QStringLiteral("Page %1 of %1").arg(kPages));
+    EXPECT_GE(window->StatusBar->PanelRect(1).Width(), window->StatusBar->Canvas()->TextWidth(Panel(1)) + 4);
+
+    auto* tabs = window->Tabs->Handle()->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    for (TTabSheet* shown : {window->TabSearchResult, window->TabThumbs}) {
+        window->Tabs->SetActivePage(shown);
+        for (int i = 0; i < tabs->count(); ++i) {
+            const QRect tab = tabs->tabRect(i);
+            EXPECT_GE(tab.left(), 0) << i;
+            EXPECT_LE(tab.right(), tabs->width()) << i;
+            EXPECT_GE(tab.width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i))) << i;
+        }
+    }
+}
+
+TEST_F(QRStandardPreviewTest, SavingAsATypeNoFilterWritesSaysSoAndWritesNothing) {
+    const QString path = QDir(pdf.Path()).filePath(QStringLiteral("report.PDF"));
+    TQRPrinter printer;
+    ProducePages(printer, 2);
+    Open(printer);
+    SetFileDialogHook([&](TFileDialogRequest& request) {
+        request.FileName = path;
+        return true;
+    });
+    ClickControl(window->SaveReport);
+    EXPECT_EQ(messages, QStringList{"No export filter can save PDF files: the report was not saved"});
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST_F(QRStandardPreviewTest, SavedReportLoadsInAFreshWindowAndPrintsPagesTwoToThree) {
@@ -398,9 +506,15 @@ TEST_F(QRStandardPreviewTest, DamagedOrMissingFilesLeaveTheWindowAsItWas) {
     EXPECT_EQ(printer.PageCount(), 3);
 }
 
-TEST_F(QRStandardPreviewTest, ProgressShowsEveryFifthPerCentAndClearsAtTheEnd) {
+TEST_F(QRStandardPreviewTest, AReportFinishedBeforeTheWindowOpenedShowsNoProgress) {
     TQRPrinter printer;
     ProducePages(printer, 1);
+    Open(printer);
+    EXPECT_EQ(Panel(0), "");
+}
+
+TEST_F(QRStandardPreviewTest, ProgressShowsEveryFifthPerCentAndClearsAtTheEnd) {
+    TQRPrinter printer;
     Open(printer);
     EXPECT_EQ(Panel(0), "0%");
     QStringList shown;
