@@ -117,8 +117,6 @@ public:
         report_->SetQRPrinter(nullptr);
     }
 
-    TRazorUze* Report() const { return report_.get(); }
-
 private:
     void AddGroup() {
         auto* group = new TQRGroup(report_.get());

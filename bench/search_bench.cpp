@@ -104,7 +104,7 @@ void CompareSearch(int records, Growth& growth) {
     FillList(database, records);
     std::unique_ptr<TQuery> data = OpenList(database, false);
     TListReport report(data.get(), false);
-    TQRPrinter store(report.Report());
+    TQRPrinter store(&report.Report());
     report.RunInto(store);
     TQRStandardPreview window(nullptr, &store);
     window.SetWindowState(wsNormal);
