@@ -133,6 +133,20 @@ Integer TCanvas::AverageCharWidth() {
 
 namespace {
 
+// Texts longer than the Integer range reaches stop at its ends: nothing
+// past them can be drawn or measured.
+Integer clamped(Int64 value) {
+    return Integer(std::clamp<Int64>(value, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()));
+}
+
+QRect rectOf(Int64 left, Int64 top, Int64 width, Int64 height) {
+    return QRect(QPoint(clamped(left), clamped(top)), QPoint(clamped(left + width - 1), clamped(top + height - 1)));
+}
+
+Integer sumOf(const Integer* advances, qsizetype count) {
+    return clamped(std::accumulate(advances, advances + count, Int64(0)));
+}
+
 bool surrogatePairAt(const QString& text, qsizetype i) {
     return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
 }
@@ -144,10 +158,10 @@ void drawLaidOut(QPainter& p, QPoint start, const QString& text, const Integer* 
         p.drawText(start, text);
         return;
     }
-    Integer pen = start.x();
+    Int64 pen = start.x();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool pair = surrogatePairAt(text, i);
-        p.drawText(QPoint(pen, start.y()), text.mid(i, pair ? 2 : 1));
+        p.drawText(QPoint(clamped(pen), start.y()), text.mid(i, pair ? 2 : 1));
         pen += dx[i] + (pair ? dx[i + 1] : 0);
         if (pair) ++i;
     }
@@ -169,7 +183,7 @@ std::vector<Integer> TCanvas::Impl::AdvancesOf(const QString& text) {
 // The width is the sum of the characters' advances, as text is placed.
 TSize TCanvas::TextExtent(const QString& text) {
     const std::vector<Integer> advances = d_->AdvancesOf(text);
-    return {std::accumulate(advances.begin(), advances.end(), 0), TextHeight(text)};
+    return {sumOf(advances.data(), text.size()), TextHeight(text)};
 }
 
 std::vector<Integer> TCanvas::CharAdvances(const QString& text) {
@@ -195,9 +209,9 @@ bool TCanvas::Impl::DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& t
     if (glyphs.size() != text.size() || glyphs.contains(0)) return false;
     QList<QPointF> positions;
     positions.reserve(text.size());
-    Integer x = origin.x();
+    Int64 x = origin.x();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        positions.append(QPointF(x, origin.y()));
+        positions.append(QPointF(qreal(x), origin.y()));
         x += advances[i];
     }
     QGlyphRun run;
@@ -210,7 +224,7 @@ bool TCanvas::Impl::DrawPlainGlyphs(QPainter& p, QPoint origin, const QString& t
 
 void TCanvas::TextOut(Integer x, Integer y, const QString& text) {
     ExtTextOut(x, y, 0, nullptr, text);
-    if (!(textAlign_ & TA_UPDATECP)) penPos_ = {x + TextWidth(text), y};
+    if (!(textAlign_ & TA_UPDATECP)) penPos_ = {clamped(Int64(x) + TextWidth(text)), y};
 }
 
 void TCanvas::TextRect(const TRect& r, Integer x, Integer y, const QString& text) {
@@ -232,7 +246,7 @@ TCanvas::Impl::Placement TCanvas::Impl::Place(Integer x, Integer y, const QStrin
     place.at = (c.textAlign_ & TA_UPDATECP) ? c.penPos_ : TPoint{x, y};
     place.ascent = m.ascent;
     place.height = m.ascent + m.descent;
-    place.width = std::accumulate(dx ? dx : own.data(), (dx ? dx : own.data()) + text.size(), 0);
+    place.width = sumOf(dx ? dx : own.data(), text.size());
     const Cardinal horizontal = c.textAlign_ & TA_CENTER;
     const Cardinal vertical = c.textAlign_ & TA_BASELINE;
     place.left = horizontal == TA_CENTER ? -(place.width / 2) : horizontal == TA_RIGHT ? -place.width : 0;
@@ -242,8 +256,8 @@ TCanvas::Impl::Placement TCanvas::Impl::Place(Integer x, Integer y, const QStrin
 
 TRect TCanvas::TextCell(Integer x, Integer y, const QString& text, const Integer* dx) {
     const Impl::Placement place = d_->Place(x, y, text, dx, d_->AdvancesOf(text));
-    const TPoint corner{place.at.X + place.left, place.at.Y + place.top};
-    return Bounds(corner.X, corner.Y, place.width, place.height);
+    const Int64 left = Int64(place.at.X) + place.left, top = Int64(place.at.Y) + place.top;
+    return TRect(clamped(left), clamped(top), clamped(left + place.width), clamped(top + place.height));
 }
 
 // The reference point (x, y) is placed on the text cell by TextAlign, in
@@ -279,16 +293,17 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
         origin = QPoint(0, 0);
     }
     if (bkMode_ == OPAQUE && width > 0)
-        p->fillRect(QRect(origin.x() + left, origin.y() + top, width, place.height), ToQColor(bkColor_));
+        p->fillRect(rectOf(Int64(origin.x()) + left, Int64(origin.y()) + top, width, place.height), ToQColor(bkColor_));
     if (const QFont& font = d_->Font(); p->font() != font) p->setFont(font);
     p->setPen(ToQColor(textColor_));
     if (rightToLeft) p->setLayoutDirection(Qt::RightToLeft);
-    const QPoint start = origin + QPoint(left, top + place.ascent);
+    const QPoint start(clamped(Int64(origin.x()) + left), clamped(Int64(origin.y()) + top + place.ascent));
     // Advances that are the font's own draw as one string, as TextOut does.
     if (dx && std::equal(own.begin(), own.end(), dx)) dx = nullptr;
     if (!d_->DrawPlainGlyphs(*p, start, text, dx ? dx : own.data())) drawLaidOut(*p, start, text, dx);
     if (ownState) p->restore();
     const Cardinal horizontal = textAlign_ & TA_CENTER;
-    if (textAlign_ & TA_UPDATECP) penPos_.X = x + (horizontal == TA_RIGHT ? -width : horizontal == TA_CENTER ? 0 : width);
+    if (textAlign_ & TA_UPDATECP)
+        penPos_.X = clamped(Int64(x) + (horizontal == TA_RIGHT ? -width : horizontal == TA_CENTER ? 0 : width));
     Changed();
 }

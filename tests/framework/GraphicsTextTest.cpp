@@ -276,3 +276,19 @@ TEST(GraphicsText, AnyAngleRotatesAroundTheStartPoint) {
 }
 
 }  // namespace
+
+// A text wider than the Integer range measures and moves the pen to its
+// end instead of wrapping round to the left.
+TEST(GraphicsText, TextsWiderThanTheIntegerRangeEndAtItsEnd) {
+    auto b = WhiteBitmap(40, 20);
+    TCanvas* c = b->Canvas();
+    c->Font()->SetHeight(-2000);
+    const QString text(1500000, QLatin1Char('W'));
+    ASSERT_GT(Int64(c->TextWidth(QStringLiteral("W"))) * text.size(), Int64(std::numeric_limits<Integer>::max()));
+    EXPECT_EQ(c->TextWidth(text), std::numeric_limits<Integer>::max());
+    EXPECT_EQ(c->TextCell(10, 0, text).Right, std::numeric_limits<Integer>::max());
+    c->SetTextAlign(TA_UPDATECP);
+    c->MoveTo(std::numeric_limits<Integer>::max() - 5, 0);
+    c->TextOut(0, 0, text);
+    EXPECT_EQ(c->PenPos().X, std::numeric_limits<Integer>::max());
+}
