@@ -9,6 +9,7 @@
 #include "Metafile.h"
 #include "PdfTools.h"
 #include "StdCtrls.h"
+#include "TestSupport.h"
 #include "WidgetTestSupport.h"
 
 #include <QtCore/QDir>
@@ -18,6 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -204,6 +208,53 @@ TEST_F(QRPrinterTest, PrintsLetterInLandscape) {
     EXPECT_NEAR(sizes[1].height(), 612, 1);
     EXPECT_EQ(Trimmed(PdfPageTexts(file)), (QStringList{"Page 1", "Page 2"}));
     SavePdfPage(file, 2, "qrprinter_letter_landscape");
+}
+
+// Qt's PDF writer keeps quiet about writes that fail: a full disk still
+// stops the job with the file and the reason, leaves no broken PDF, and a
+// PDF already there keeps its bytes.
+TEST_F(QRPrinterTest, AFullDiskFailsThePrintAndLeavesNoBrokenPdf) {
+    TQRPrinter printer;
+    printer.Title = QStringLiteral("full");
+    Produce(printer, 5);
+    printer.Print();
+    const Int64 whole = QFileInfo(printer.Printer()->OutputFileName()).size();
+    ASSERT_GT(whole, 0);
+    const QStringList before = QDir(pdf.Path()).entryList(QDir::Files);
+    ASSERT_EQ(before, QStringList{"full.pdf"});
+    const QByteArray old = ReadFileBytes(pdf.Path() + "/full.pdf");
+    {
+        FileSizeLimit full(whole / 2);
+        try {
+            printer.Print();
+            ADD_FAILURE() << "no error";
+        } catch (const EWriteError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Cannot write to file \"%1/full (2).pdf\". File too large").arg(pdf.Path()));
+        }
+    }
+    EXPECT_FALSE(printer.Printer()->Printing());
+    EXPECT_EQ(QDir(pdf.Path()).entryList(QDir::Files), before) << "no half file, no temporary";
+    EXPECT_EQ(ReadFileBytes(pdf.Path() + "/full.pdf"), old);
+    printer.Print();  // with room again
+    EXPECT_EQ(PdfPageSizes(printer.Printer()->OutputFileName()).size(), 5u);
+}
+
+// A folder that takes no file: the error gives the system's reason.
+TEST_F(QRPrinterTest, AFolderThatTakesNoFileNamesTheReason) {
+    const ScopedEnv folder("VELMORA_PDF_DIR", QStringLiteral("/sys"));
+    const int fd = ::open("/sys/velmora-probe.pdf", O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_LT(fd, 0) << "a file could be made in /sys";
+    const QString reason = SysErrorMessage(errno);
+    TQRPrinter printer;
+    printer.Title = QStringLiteral("report");
+    Produce(printer, 1);
+    try {
+        printer.Print();
+        ADD_FAILURE() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot create file \"/sys/report.pdf\". %1").arg(reason));
+    }
+    EXPECT_FALSE(printer.Printer()->Printing());
 }
 
 // A CUPS PDF queue, where one runs, takes the same report as a job.
