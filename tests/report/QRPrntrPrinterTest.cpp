@@ -8,6 +8,7 @@
 #include "Graphics.h"
 #include "Metafile.h"
 #include "PdfTools.h"
+#include "QRReport.h"
 #include "StdCtrls.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
@@ -44,6 +45,13 @@ public:
     }
     std::vector<TMessage> received;
 };
+
+// A report that asks for the application's printer.
+std::unique_ptr<TCustomRazorUze> ReportOnTheApplicationPrinter() {
+    auto report = std::make_unique<TCustomRazorUze>(nullptr);
+    report->PrinterSettings()->UseStandardprinter = true;
+    return report;
+}
 
 class QRPrinterTest : public ::testing::Test {
 protected:
@@ -300,7 +308,8 @@ TEST_F(QRPrinterTest, DirectPrintKeepsToTheRangeWithoutBlankPages) {
 TEST_F(QRPrinterTest, PrinterUnitsFollowItsResolutionAndMargins) {
     std::unique_ptr<TPrinter> previous(SetPrinter(NewFakePrinter([](TFakePrinterDriver&) {}).release()));
     {
-        TQRPrinter printer(nullptr, true);
+        const auto report = ReportOnTheApplicationPrinter();
+        TQRPrinter printer(report.get());
         printer.Destination = qrdPrinter;
         printer.BeginDoc();
         EXPECT_EQ(printer.LeftOffset(), 50);
@@ -318,7 +327,8 @@ TEST_F(QRPrinterTest, PrinterWithoutResolutionUsesFallbackFactors) {
     std::unique_ptr<TPrinter> previous(
         SetPrinter(NewFakePrinter([](TFakePrinterDriver& d) { d.resolution = 0; }).release()));
     {
-        TQRPrinter printer(nullptr, true);
+        const auto report = ReportOnTheApplicationPrinter();
+        TQRPrinter printer(report.get());
         printer.Destination = qrdPrinter;
         printer.BeginDoc();
         EXPECT_NEAR(double(printer.XFactor()), 0.37795, 1e-9);
@@ -328,6 +338,78 @@ TEST_F(QRPrinterTest, PrinterWithoutResolutionUsesFallbackFactors) {
         printer.EndDoc();
     }
     delete SetPrinter(previous.release());
+}
+
+// Made for a report, the printer takes the report's printer switch and
+// memory limit; without a report it has a printer of its own.
+TEST_F(QRPrinterTest, MadeForAReportItTakesTheReportsPrinterAndMemoryLimit) {
+    const auto report = ReportOnTheApplicationPrinter();
+    report->PrinterSettings()->MemoryLimit = 1000;
+    TQRPrinter standard(report.get());
+    EXPECT_EQ(standard.Printer(), Printer());
+    EXPECT_TRUE(standard.PrinterSettings().UseStandardprinter);
+    Produce(standard, 2);
+    EXPECT_FALSE(standard.PageList().Stream()->InMemory()) << "two pages pass 1000 bytes";
+
+    report->PrinterSettings()->UseStandardprinter = false;
+    TQRPrinter own(report.get());
+    EXPECT_NE(own.Printer(), Printer());
+    TQRPrinter alone;
+    EXPECT_NE(alone.Printer(), Printer());
+    EXPECT_FALSE(alone.PrinterSettings().UseStandardprinter);
+    EXPECT_EQ(alone.PrinterSettings().MemoryLimit, 250000);
+}
+
+// The printer's settings are its PrinterSettings', which keep to what the
+// printer supports.
+TEST_F(QRPrinterTest, SettingsPassThroughToPrinterSettings) {
+    std::unique_ptr<TPrinter> previous(SetPrinter(NewFakePrinter([](TFakePrinterDriver&) {}).release()));
+    {
+        const auto report = ReportOnTheApplicationPrinter();
+        TQRPrinter printer(report.get());
+        TPrinterSettings& settings = printer.PrinterSettings();
+        printer.SetCopies(3);
+        printer.SetDuplex(true);
+        printer.SetOutputBin(TQRBin::Lower);
+        printer.SetOrientation(1);
+        printer.SetPaperSize(TQRPaperSize::B5);
+        printer.SetUseCustomBinCode(true);
+        printer.SetCustomBinCode(260);
+        printer.SetUseCustomPaperCode(true);
+        printer.SetCustomPaperCode(300);
+        printer.SetPrintMetafile(true);
+        EXPECT_EQ(settings.Copies(), 3);
+        EXPECT_TRUE(settings.Duplex());
+        EXPECT_EQ(settings.OutputBin(), TQRBin::Lower);
+        EXPECT_EQ(settings.Orientation(), 1);
+        EXPECT_EQ(settings.PaperSize(), TQRPaperSize::B5);
+        EXPECT_TRUE(settings.UseCustomBinCode);
+        EXPECT_EQ(settings.CustomBinCode, 260);
+        EXPECT_TRUE(settings.UseCustomPaperCode);
+        EXPECT_EQ(settings.CustomPaperCode, 300);
+        EXPECT_TRUE(settings.PrintMetafile);
+
+        settings.SetCopies(2);
+        settings.SetDuplex(false);
+        settings.SetOutputBin(TQRBin::Cassette);
+        settings.SetOrientation(0);
+        settings.SetPaperSize(TQRPaperSize::A3);
+        settings.UseCustomBinCode = settings.UseCustomPaperCode = settings.PrintMetafile = false;
+        settings.CustomBinCode = 270;
+        settings.CustomPaperCode = 310;
+        EXPECT_EQ(printer.Copies(), 2);
+        EXPECT_FALSE(printer.Duplex());
+        EXPECT_EQ(printer.OutputBin(), TQRBin::Cassette);
+        EXPECT_EQ(printer.Orientation(), 0);
+        EXPECT_EQ(printer.PaperSize(), TQRPaperSize::A3);
+        EXPECT_FALSE(printer.UseCustomBinCode() || printer.UseCustomPaperCode() || printer.PrintMetafile());
+        EXPECT_EQ(printer.CustomBinCode(), 270);
+        EXPECT_EQ(printer.CustomPaperCode(), 310);
+    }
+    delete SetPrinter(previous.release());
+    TQRPrinter pdfPrinter;  // the PDF printer prints one side only
+    pdfPrinter.SetDuplex(true);
+    EXPECT_FALSE(pdfPrinter.Duplex());
 }
 
 // The first page's size picks the paper; among equal sizes the later one.
