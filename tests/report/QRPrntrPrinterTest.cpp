@@ -1,5 +1,6 @@
 // Report printer: recording pages, printing them through the PDF printer
 // (read back with poppler), ranges, paper guesses, messages, cancelling.
+#include "CupsPdfQueue.h"
 #include "QRPrntrPrinterSupport.h"
 #include "QRPrntrTestSupport.h"
 
@@ -8,6 +9,8 @@
 #include "Graphics.h"
 #include "Metafile.h"
 #include "PdfTools.h"
+#include "Printers.h"
+#include "QRCtrls.h"
 #include "QRReport.h"
 #include "StdCtrls.h"
 #include "TestSupport.h"
@@ -17,10 +20,12 @@
 #include <QtCore/QFileInfo>
 #include <QtCore/QtEndian>
 #include <QtCore/QTimer>
+#include <QtGui/QImage>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -55,8 +60,9 @@ std::unique_ptr<TCustomRazorUze> ReportOnTheApplicationPrinter() {
 
 class QRPrinterTest : public ::testing::Test {
 protected:
-    // Records count pages, each showing "Page n" near its top left.
-    static void Produce(TQRPrinter& printer, int count) {
+    // Records count pages, each showing "Page n" near its top left, the
+    // text textHeight high (0.1 mm).
+    static void Produce(TQRPrinter& printer, int count, int textHeight = 60) {
         printer.BeginDoc();
         for (int n = 1; n <= count; ++n) {
             printer.NewPage();
@@ -65,7 +71,7 @@ protected:
             canvas->Rectangle(printer.XPos(100), printer.YPos(100), printer.XPos(printer.PaperWidth() - 100),
                               printer.YPos(printer.PaperLength() - 100));
             canvas->Font()->SetName(QStringLiteral("Arial"));
-            canvas->Font()->SetHeight(-printer.YSize(60));
+            canvas->Font()->SetHeight(-printer.YSize(textHeight));
             canvas->TextOut(printer.XPos(200), printer.YPos(200), QStringLiteral("Page %1").arg(n));
         }
         printer.EndDoc();
@@ -265,21 +271,117 @@ TEST_F(QRPrinterTest, AFolderThatTakesNoFileNamesTheReason) {
     EXPECT_FALSE(printer.Printer()->Printing());
 }
 
-// A CUPS PDF queue, where one runs, takes the same report as a job.
-TEST_F(QRPrinterTest, PrintsThroughACupsPdfQueueWhereOneRuns) {
+// Two renderings of a page, in cells of 4 x 4 pixels: the cells where b
+// holds ink, and those whose mean grey differs by more than 96 of 255.
+// Bolder or thinner strokes and a shift by a pixel stay within that; a word
+// or a figure missing, moved or changed does not.
+struct InkDifference {
+    qint64 ink = 0;
+    qint64 differing = 0;
+};
+InkDifference CompareInk(const QImage& a, const QImage& b) {
+    constexpr int kCell = 4;
+    if (a.size() != b.size() || a.isNull()) return {1, 1};
+    const QImage images[2] = {a.convertToFormat(QImage::Format_Grayscale8), b.convertToFormat(QImage::Format_Grayscale8)};
+    InkDifference result;
+    for (int top = 0; top + kCell <= a.height(); top += kCell)
+        for (int left = 0; left + kCell <= a.width(); left += kCell) {
+            int sum[2] = {0, 0};
+            bool ink = false;
+            for (int y = top; y < top + kCell; ++y)
+                for (int x = left; x < left + kCell; ++x) {
+                    for (int i = 0; i < 2; ++i) sum[i] += images[i].constScanLine(y)[x];
+                    ink = ink || images[1].constScanLine(y)[x] < 128;
+                }
+            result.ink += ink;
+            result.differing += std::abs(sum[0] - sum[1]) > 96 * kCell * kCell;
+        }
+    return result;
+}
+
+// Jobs through a CUPS queue that writes them as PDF files (cups-pdf): what
+// reached the queue is compared with the same pages on the PDF printer, as
+// rendered pages (the queue re-encodes the fonts, so its text does not read
+// back alike).
+class QRCupsQueueTest : public QRPrinterTest {
+protected:
+    static void SetUpTestSuite() { queue = new TCupsPdfQueue; }
+    static void TearDownTestSuite() {
+        delete queue;
+        queue = nullptr;
+    }
+    void SetUp() override {
+        if (!queue->Missing().isEmpty()) GTEST_SKIP() << queue->Missing().toStdString();
+    }
+
+    static Integer QueueIndex() { return TPrinter().Printers()->IndexOf(queue->Name()); }
+    // A job title of letters and digits, this process's own.
+    static QString Unique(const QString& title) { return QStringLiteral("Velmora%1%2").arg(title).arg(getpid()); }
+
+    // The one file the queue made of the job titled Unique(base): count A4
+    // pages that look as those of drawn; the file goes afterwards.
+    static void ExpectQueued(const QString& base, const QString& drawn, size_t count) {
+        const QStringList queued = queue->Output(Unique(base));
+        ASSERT_EQ(queued.size(), 1) << queued.join(' ').toStdString();
+        const std::vector<QSizeF> sizes = PdfPageSizes(queued[0]);
+        EXPECT_EQ(sizes.size(), count);
+        EXPECT_EQ(PdfPageSizes(drawn).size(), count);
+        for (size_t i = 0; i < sizes.size() && i < count; ++i) {
+            EXPECT_NEAR(sizes[i].width(), 210 * kPointsPerMm, 1) << i;
+            EXPECT_NEAR(sizes[i].height(), 297 * kPointsPerMm, 1) << i;
+            const int page = int(i) + 1;
+            const QString name = QStringLiteral("cups_%1_%2").arg(base).arg(page);
+            const InkDifference d = CompareInk(QImage(SavePdfPage(queued[0], page, name + "_queued", 60)),
+                                               QImage(SavePdfPage(drawn, page, name + "_drawn", 60)));
+            EXPECT_GT(d.ink, 200) << page;
+            EXPECT_LT(d.differing * 100, d.ink) << page << ": " << d.differing << " of " << d.ink;
+        }
+        QFile::remove(queued[0]);
+    }
+
+    static inline TCupsPdfQueue* queue = nullptr;
+};
+
+TEST_F(QRCupsQueueTest, AThreePageJobReachesTheQueueAsTheA4PagesDrawn) {
     TQRPrinter printer;
-    TStrings* names = printer.Printer()->Printers();
-    Integer queue = -1;
-    for (Integer i = 1; i < names->Count() && queue < 0; ++i)
-        if (names->Get(i).contains("PDF", Qt::CaseInsensitive)) queue = i;
-    if (queue < 0) GTEST_SKIP() << "no CUPS PDF queue";
-    printer.SetPrinterIndex(queue);
-    EXPECT_EQ(printer.PrinterIndex(), queue);
-    Produce(printer, 3);
+    printer.Title = Unique(QStringLiteral("Three"));
+    Produce(printer, 3, 300);  // large, so that the pages tell apart at a glance
+    printer.SetPrinterIndex(QueueIndex());
     printer.Print();
-    EXPECT_FALSE(printer.Printer()->Printing());
-    EXPECT_FALSE(printer.Printer()->Aborted());
     EXPECT_TRUE(PdfFiles().isEmpty());  // the queue had the job, not the PDF printer
+    printer.SetPrinterIndex(0);
+    printer.Print();
+    ExpectQueued(QStringLiteral("Three"), printer.Printer()->OutputFileName(), 3);
+}
+
+TEST_F(QRCupsQueueTest, AJapaneseReportReachesTheQueueAsDrawn) {
+    TComponent owner(nullptr);
+    auto* report = new TRazorUze(&owner);
+    report->SetUnits(TQRUnit::MM);
+    report->Page()->SetPaperSize(TQRPaperSize::A4);
+    report->Font()->SetName(QStringLiteral("ＭＳ 明朝"));
+    report->Font()->SetSize(16);
+    report->SetShowProgress(false);
+    report->SetReportTitle(Unique(QStringLiteral("Japanese")));
+    auto* title = new TQRBand(&owner);
+    title->SetParent(report);
+    title->SetBandType(rbTitle);
+    title->Size()->SetHeight(60);
+    const QStringList lines{QStringLiteral("御請求書"), QStringLiteral("株式会社　山田商事　御中"),
+                            QStringLiteral("ご請求金額　￥１２３，４５０－（税込）")};
+    for (int i = 0; i < lines.size(); ++i) {
+        auto* label = new TQRLabel(&owner);
+        label->SetParent(title);
+        label->Size()->SetLeft(20);
+        label->Size()->SetTop(10 + 15 * i);
+        label->SetCaption(lines[i]);
+    }
+    report->PrinterSettings()->PrinterIndex = QueueIndex();
+    report->Print();
+    EXPECT_TRUE(PdfFiles().isEmpty());
+    report->PrinterSettings()->PrinterIndex = 0;
+    report->Print();
+    ExpectQueued(QStringLiteral("Japanese"), pdf.Path() + QChar('/') + report->ReportTitle() + QStringLiteral(".pdf"), 1);
 }
 
 // Drawing straight onto the printer: pages outside the range go nowhere,
