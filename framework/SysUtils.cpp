@@ -192,11 +192,13 @@ QString CreateTempFile(const QString& folder, const QString& pattern) {
 }
 
 QString FileCreateErrorMessage(const QString& fileName, Integer error) {
-    return QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), SysErrorMessage(error));
+    return QStringLiteral("Cannot create file \"%1\". %2")
+        .arg(QFileInfo(fileName).absoluteFilePath(), SysErrorMessage(error));
 }
 
 QString FileWriteErrorMessage(const QString& fileName, Integer error) {
-    return QStringLiteral("Cannot write to file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), SysErrorMessage(error));
+    return QStringLiteral("Cannot write to file \"%1\". %2")
+        .arg(QFileInfo(fileName).absoluteFilePath(), SysErrorMessage(error));
 }
 
 TFileReplacement::TFileReplacement(const QString& target) : target_(QFileInfo(target).absoluteFilePath()) {

@@ -13,7 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -106,7 +105,10 @@ void TCupsPdfQueue::StartOwnQueue() {
 // cupsd in a folder of its own, listening on a socket there only. Its
 // filters run as another user, who must reach the folder and its spool.
 QString TCupsPdfQueue::StartScheduler() {
+    hadServer_ = qEnvironmentVariableIsSet("CUPS_SERVER");
+    oldServer_ = qgetenv("CUPS_SERVER");
     folder_ = std::make_unique<QTemporaryDir>(TempFolder() + QStringLiteral("/velmora-cups-XXXXXX"));
+    if (!folder_->isValid()) return QStringLiteral("no folder for cupsd: %1").arg(folder_->errorString());
     const QString root = folder_->path();
     ::chmod(QFile::encodeName(root).constData(), 0755);
     for (const char* sub : {"etc", "spool", "tmp", "cache", "state", "log"}) QDir(root).mkpath(QLatin1String(sub));
@@ -115,10 +117,10 @@ QString TCupsPdfQueue::StartScheduler() {
     WriteText(root + QStringLiteral("/etc/cupsd.conf"),
               QStringLiteral("Listen %1\nBrowsing No\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n")
                   .arg(socket));
-    QString files = QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
-                                   "StateDir %1/state\nPrintcap %1/printcap\nAccessLog %1/log/access_log\n"
-                                   "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n")
-                        .arg(root);
+    const QString files = QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
+                                         "StateDir %1/state\nPrintcap %1/printcap\nAccessLog %1/log/access_log\n"
+                                         "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n")
+                              .arg(root);
     WriteText(root + QStringLiteral("/etc/cups-files.conf"), files);
     scheduler_ = std::make_unique<QProcess>();
     scheduler_->start(kScheduler, {"-f", "-c", root + QStringLiteral("/etc/cupsd.conf"), "-s",
@@ -128,9 +130,8 @@ QString TCupsPdfQueue::StartScheduler() {
     while (!QFile::exists(socket) && scheduler_->state() != QProcess::NotRunning && clock.elapsed() < kMinute)
         QThread::msleep(50);
     if (!QFile::exists(socket))
-        return QStringLiteral("cupsd did not start: %1").arg(QString::fromLocal8Bit(scheduler_->readAllStandardError()));
-    hadServer_ = qEnvironmentVariableIsSet("CUPS_SERVER");
-    oldServer_ = qgetenv("CUPS_SERVER");
+        return QStringLiteral("cupsd did not start: %1")
+            .arg(QString::fromLocal8Bit(scheduler_->readAllStandardError()));
     qputenv("CUPS_SERVER", QFile::encodeName(socket));
     ForgetServer();
     return {};
