@@ -167,8 +167,7 @@ TFileStream::TFileStream(const QString& fileName, Word mode) : fileName_(fileNam
     if ((mode & fmCreate) == fmCreate) {
         fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0)
-            throw EFCreateError(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(fullName(fileName), SysErrorMessage(errno)));
+            throw EFCreateError(FileCreateErrorMessage(fileName, errno));
         return;
     }
     int flags = -1;
@@ -223,7 +222,7 @@ Integer TFileStream::Write(const void* buffer, Integer count) {
 
 QString TFileStream::WriteErrorMessage() {
     if (writeError_ == 0) return TStream::WriteErrorMessage();
-    return QStringLiteral("Cannot write to file \"%1\". %2").arg(fullName(fileName_), SysErrorMessage(writeError_));
+    return FileWriteErrorMessage(fileName_, writeError_);
 }
 
 Int64 TFileStream::Seek(Int64 offset, TSeekOrigin origin) {

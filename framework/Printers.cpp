@@ -8,6 +8,7 @@
 #include <QtPrintSupport/QPrinter>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <optional>
 
@@ -288,6 +289,16 @@ DevMode Sanitized(const TPrinterDriver& driver, const DevMode* wanted) {
 // Resolution a job draws at when the driver cannot tell one.
 constexpr Integer kFallbackResolution = 72;
 
+// The system's reason why the job's file cannot be written, as it answers
+// one more byte; the file is thrown away.
+[[noreturn]] void RaiseWriteError(const TFileReplacement& file) {
+    TFileStream stream(file.FileName(), fmOpenWrite);
+    stream.Seek(0, soEnd);
+    const char byte = 0;
+    stream.Write(&byte, 1);
+    throw EWriteError(FileWriteErrorMessage(file.Target(), stream.LastWriteError() ? stream.LastWriteError() : EIO));
+}
+
 std::vector<std::unique_ptr<TPrinterDriver>> SystemDrivers() {
     std::vector<std::unique_ptr<TPrinterDriver>> drivers;
     drivers.push_back(NewPdfPrinterDriver());
@@ -451,16 +462,16 @@ void TPrinter::BeginDoc() {
     RequireIdle();
     aborted_ = false;
     outputFile_.clear();
-    jobFile_ = Driver().JobFile(title_);
+    auto file = std::make_unique<TFileReplacement>(Driver().JobFile(title_));
     ConfigureJob();
-    job_->setOutputFileName(jobFile_);
+    job_->setOutputFileName(file->FileName());
     job_->setDocName(title_);
     state_ = TPrinterState::Printing;
     if (!canvas_->Open()) {
         state_ = TPrinterState::Idle;
-        QFile::remove(jobFile_);
-        throw EPrinter(QStringLiteral("Cannot write the print job to %1").arg(jobFile_));
+        RaiseWriteError(*file);
     }
+    jobFile_ = std::move(file);
     pageNumber_ = 1;
     pageOpen_ = true;
     canvas_->PageEnded();
@@ -497,27 +508,25 @@ void TPrinter::Abort() {
 }
 
 // Closes the job's file and either hands it on or removes it; the printer
-// is idle afterwards whatever happens.
+// is idle afterwards whatever happens. Qt's PDF writer does not tell of
+// writes that failed, so the file is read back before anything takes it;
+// the driver gets it under its temporary name and, when it leaves it
+// there, the file then takes its own name.
 void TPrinter::FinishJob(bool keep) {
     canvas_->ReleaseHandle();
-    const bool written = job_->printerState() != QPrinter::Error;
     state_ = TPrinterState::Idle;
     pageOpen_ = false;
     pageNumber_ = 0;
-    const QString file = std::exchange(jobFile_, QString());
+    const std::unique_ptr<TFileReplacement> file = std::move(jobFile_);
     ConfigureJob();
-    if (!keep) {
-        QFile::remove(file);
-        return;
-    }
-    if (!written) {
-        QFile::remove(file);
-        throw EPrinter(QStringLiteral("Cannot write the print job to %1").arg(file));
-    }
+    if (!keep) return;
+    if (!PdfFileIsWhole(file->FileName())) RaiseWriteError(*file);
     QString message;
-    if (!Driver().Submit(file, title_, mode_, message))
+    if (!Driver().Submit(file->FileName(), title_, mode_, message))
         throw EPrinter(QStringLiteral("The print job could not be sent to %1: %2").arg(Driver().DeviceName(), message));
-    if (QFile::exists(file)) outputFile_ = file;
+    if (!QFile::exists(file->FileName())) return;
+    file->Commit();
+    outputFile_ = file->Target();
 }
 
 // ------------------------------------------------------------ globals

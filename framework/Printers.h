@@ -103,7 +103,9 @@ public:
     virtual Integer Resolution(const DevMode& mode) const = 0;
     // Unprintable margins in millimetres, in mode's orientation.
     virtual QMarginsF Margins(const DevMode& mode) const = 0;
-    // The PDF file a job titled title renders to.
+    // The PDF file a job titled title ends as. The job is written beside
+    // it under a temporary name, which Submit gets; a file Submit leaves
+    // there then takes this name.
     virtual QString JobFile(const QString& title) const = 0;
     // The job's file is complete: hand it on (a queue prints and removes
     // it); false with message when that failed.
@@ -124,6 +126,10 @@ std::vector<std::unique_ptr<TPrinterDriver>> CupsPrinterDrivers();
 // The CUPS job options mode asks for ("media", "sides", "copies"...).
 std::vector<std::pair<QByteArray, QByteArray>> CupsJobOptions(const DevMode& mode);
 
+// The file reads back as the PDF printer's jobs are laid out: cross-reference
+// table, trailer and pages all where they should be, as they are only when
+// every byte of the job reached the file.
+bool PdfFileIsWhole(const QString& file);
 // Gives the PDF file a job wrote copies of its pages, collated (1 2 3 1 2
 // 3) or not (1 1 2 2 3 3); the copies share the pages' contents. False
 // with message when the file cannot be read or written.
@@ -219,7 +225,7 @@ private:
     bool aborted_ = false;
     bool pageOpen_ = false;
     Integer pageNumber_ = 0;
-    QString jobFile_;
+    std::unique_ptr<TFileReplacement> jobFile_;
     QString outputFile_;
     std::unique_ptr<QPrinter> job_;
     std::unique_ptr<TPrinterCanvas> canvas_;

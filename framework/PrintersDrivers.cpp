@@ -187,9 +187,8 @@ public:
         return layout.minimumMargins();
     }
 
-    QString JobFile(const QString&) const override {
-        return CreateTempFile(TempFolder(), QStringLiteral("velmora-job-XXXXXX.pdf"));
-    }
+    // The job is sent from its temporary file, which is unique already.
+    QString JobFile(const QString&) const override { return TempFolder() + QStringLiteral("/velmora-job.pdf"); }
 
     bool Submit(const QString& file, const QString& title, const DevMode& mode, QString& message) override {
         const TCupsApi* cups = Cups();

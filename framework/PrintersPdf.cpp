@@ -146,6 +146,13 @@ private:
 
 }  // namespace
 
+bool PdfFileIsWhole(const QString& file) {
+    QFile pdf(file);
+    if (!pdf.open(QIODevice::ReadOnly)) return false;
+    const QByteArray content = pdf.readAll();
+    return TPdfPages(content).Read();
+}
+
 bool WritePdfCopies(const QString& file, Integer copies, bool collate, QString& message) {
     if (copies <= 1) return true;
     QFile pdf(file);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -188,4 +189,37 @@ QString CreateTempFile(const QString& folder, const QString& pattern) {
             QStringLiteral("Cannot create a temporary file in \"%1\". %2").arg(folder, SysErrorMessage(errno)));
     ::close(fd);
     return QFile::decodeName(path);
+}
+
+QString FileCreateErrorMessage(const QString& fileName, Integer error) {
+    return QStringLiteral("Cannot create file \"%1\". %2")
+        .arg(QFileInfo(fileName).absoluteFilePath(), SysErrorMessage(error));
+}
+
+QString FileWriteErrorMessage(const QString& fileName, Integer error) {
+    return QStringLiteral("Cannot write to file \"%1\". %2")
+        .arg(QFileInfo(fileName).absoluteFilePath(), SysErrorMessage(error));
+}
+
+TFileReplacement::TFileReplacement(const QString& target) : target_(QFileInfo(target).absoluteFilePath()) {
+    QByteArray path = QFile::encodeName(target_) + ".XXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) throw EFCreateError(FileCreateErrorMessage(target_, errno));
+    ::close(fd);
+    fileName_ = QFile::decodeName(path);
+}
+
+TFileReplacement::~TFileReplacement() {
+    if (!committed_) QFile::remove(fileName_);
+}
+
+void TFileReplacement::Commit() {
+    const QFileDevice::Permissions permissions =
+        QFile::exists(target_) ? QFile::permissions(target_)
+                               : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                     QFileDevice::ReadOther;
+    QFile::setPermissions(fileName_, permissions);
+    if (std::rename(QFile::encodeName(fileName_).constData(), QFile::encodeName(target_).constData()) != 0)
+        throw EFCreateError(FileCreateErrorMessage(target_, errno));
+    committed_ = true;
 }

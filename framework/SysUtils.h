@@ -154,6 +154,34 @@ QString TempFolder();
 // "XXXXXX" made unique, and answers its path; EFCreateError naming the
 // folder and the system's reason when that fails.
 QString CreateTempFile(const QString& folder, const QString& pattern);
+// The texts of a file that cannot be made or written, with the system's
+// reason for errno value error: Cannot write to file "<full name>". <reason>
+QString FileCreateErrorMessage(const QString& fileName, Integer error);
+QString FileWriteErrorMessage(const QString& fileName, Integer error);
+
+// A new version of a file, written under a temporary name beside it and
+// renamed over it only once whole, so that the file is never seen half
+// written. The temporary file goes with this object unless committed.
+class TFileReplacement {
+public:
+    // Makes the temporary file; EFCreateError naming target when it cannot.
+    explicit TFileReplacement(const QString& target);
+    ~TFileReplacement();
+    TFileReplacement(const TFileReplacement&) = delete;
+    TFileReplacement& operator=(const TFileReplacement&) = delete;
+
+    const QString& FileName() const { return fileName_; }
+    const QString& Target() const { return target_; }
+    // Renames the file over the target, which keeps its permissions (a new
+    // one is readable by all, writable by its owner); EFCreateError naming
+    // the target when the rename fails.
+    void Commit();
+
+private:
+    QString target_;
+    QString fileName_;
+    bool committed_ = false;
+};
 
 // -------------------------------------------------------------------- numbers
 

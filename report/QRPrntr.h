@@ -395,9 +395,10 @@ bool QRReportLoaded();
 // on a printer; tells the preview how far it has come by posted messages.
 class TQRPrinter : public TPersistent {
 public:
-    // The application's printer when useStandardPrinter, else an own one.
-    explicit TQRPrinter(TComponent* parentReport = nullptr, bool useStandardPrinter = false,
-                        Integer memoryLimit = 250000);
+    // Made for a report, takes the report's standard-printer switch and
+    // memory limit: the application's printer when the switch is on, else
+    // an own one. Without a report, an own printer.
+    explicit TQRPrinter(TComponent* parentReport = nullptr);
     ~TQRPrinter() override;
 
     void BeginDoc();
@@ -450,6 +451,28 @@ public:
     bool ShowingPreview() const { return previewOpen_; }
     void SetShowingPreview(bool value) { previewOpen_ = value; }
 
+    // The settings, forwarded to PrinterSettings (which keeps to what the
+    // printer supports).
+    Integer Copies() const { return settings_->Copies(); }
+    void SetCopies(Integer value) { settings_->SetCopies(value); }
+    bool Duplex() const { return settings_->Duplex(); }
+    void SetDuplex(bool value) { settings_->SetDuplex(value); }
+    TQRBin OutputBin() const { return settings_->OutputBin(); }
+    void SetOutputBin(TQRBin value) { settings_->SetOutputBin(value); }
+    Integer Orientation() const { return settings_->Orientation(); }
+    void SetOrientation(Integer value) { settings_->SetOrientation(value); }
+    TQRPaperSize PaperSize() const { return settings_->PaperSize(); }
+    void SetPaperSize(TQRPaperSize value) { settings_->SetPaperSize(value); }
+    bool UseCustomBinCode() const { return settings_->UseCustomBinCode; }
+    void SetUseCustomBinCode(bool value) { settings_->UseCustomBinCode = value; }
+    Integer CustomBinCode() const { return settings_->CustomBinCode; }
+    void SetCustomBinCode(Integer value) { settings_->CustomBinCode = value; }
+    bool UseCustomPaperCode() const { return settings_->UseCustomPaperCode; }
+    void SetUseCustomPaperCode(bool value) { settings_->UseCustomPaperCode = value; }
+    Integer CustomPaperCode() const { return settings_->CustomPaperCode; }
+    void SetCustomPaperCode(Integer value) { settings_->CustomPaperCode = value; }
+    bool PrintMetafile() const { return settings_->PrintMetafile; }
+    void SetPrintMetafile(bool value) { settings_->PrintMetafile = value; }
     bool Compression() const { return pageList_->Compression(); }
     void SetCompression(bool value) { pageList_->SetCompression(value); }
     Integer PrinterIndex() const;

@@ -77,12 +77,14 @@ void TQRControlLink::Notification(TComponent* AComponent, TOperation Operation) 
 
 // ------------------------------------------------------------ TQRPrinter
 
-TQRPrinter::TQRPrinter(TComponent* parentReport, bool useStandardPrinter, Integer memoryLimit)
+TQRPrinter::TQRPrinter(TComponent* parentReport)
     : parentReport_(parentReport), settings_(std::make_unique<TPrinterSettings>()),
       pageList_(std::make_unique<TQRPageList>()) {
-    settings_->UseStandardprinter = useStandardPrinter;
-    settings_->MemoryLimit = memoryLimit;
-    if (useStandardPrinter) {
+    if (auto* report = dynamic_cast<TCustomRazorUze*>(parentReport)) {
+        settings_->UseStandardprinter = report->PrinterSettings()->UseStandardprinter;
+        settings_->MemoryLimit = report->PrinterSettings()->MemoryLimit;
+    }
+    if (settings_->UseStandardprinter) {
         printer_ = ::Printer();
     } else {
         ownPrinter_ = std::make_unique<TPrinter>();

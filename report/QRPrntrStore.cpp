@@ -4,12 +4,8 @@
 #include "Metafile.h"
 
 #include <QtCore/QFile>
-#include <QtCore/QFileInfo>
-#include <QtCore/QTemporaryFile>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -476,33 +472,17 @@ void TQRPageList::LoadFromFile(const QString& fileName) {
 void TQRPageList::SaveToFile(const QString& fileName) {
     Guard guard(lock_);
     TQRStream& s = RequireStream();
-    const QFileInfo target(fileName);
-    QTemporaryFile temp(target.absolutePath() + QLatin1Char('/') + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        throw EFCreateError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(target.absoluteFilePath(), temp.errorString()));
-    const QString tempName = temp.fileName();
-    temp.close();
+    TFileReplacement replacement(fileName);
     {
-        TFileStream file(tempName, fmOpenWrite);
+        TFileStream file(replacement.FileName(), fmOpenWrite);
         try {
             s.SaveToStream(file);
         } catch (const EWriteError&) {
             // The temporary name means nothing to the caller: name the file.
             if (file.LastWriteError() == 0) throw;
-            throw EWriteError(QStringLiteral("Cannot write to file \"%1\". %2")
-                                  .arg(target.absoluteFilePath(), SysErrorMessage(file.LastWriteError())));
+            throw EWriteError(FileWriteErrorMessage(replacement.Target(), file.LastWriteError()));
         }
     }
-    const QFileDevice::Permissions permissions =
-        target.exists() ? QFile::permissions(fileName)
-                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                              QFileDevice::ReadOther;
-    QFile::setPermissions(tempName, permissions);
-    if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) !=
-        0)
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(target.absoluteFilePath(), SysErrorMessage(errno)));
-    temp.setAutoRemove(false);
+    replacement.Commit();
     s.Seek(recordsEnd_, soBeginning);
 }

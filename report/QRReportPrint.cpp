@@ -76,7 +76,7 @@ void TCustomRazorUze::Print()
 
 std::unique_ptr<TQRPrinter> TCustomRazorUze::NewQRPrinter()
 {
-    return std::make_unique<TQRPrinter>(this, printerSettings_->UseStandardprinter, printerSettings_->MemoryLimit);
+    return std::make_unique<TQRPrinter>(this);
 }
 
 void TCustomRazorUze::PrinterSetup()

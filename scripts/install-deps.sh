@@ -16,6 +16,9 @@ packages=(
   libicu-dev
   qt6-declarative-dev
   emf2svg poppler-utils sqlite3
+  # A CUPS queue that writes PDF files, for the print-through-CUPS tests
+  # (Debian names the cups-pdf backend's package printer-driver-cups-pdf).
+  cups cups-client printer-driver-cups-pdf
   xvfb xdotool imagemagick x11-utils
   python3
   zlib1g-dev

@@ -3,6 +3,9 @@
 
 #include <QtCore/QString>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 
 class QImage;
@@ -30,4 +33,24 @@ private:
     const char* name_;
     QString old_;
     bool had_ = false;
+};
+
+// Files of this process may not grow past bytes while the guard lives: a
+// write past it fails (EFBIG) as on a full disk, with no signal.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long long bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*handler_)(int);
 };

@@ -59,10 +59,9 @@ public:
                                                         : margins;
     }
     QString JobFile(const QString& title) const override { return pdf_->JobFile(title); }
-    bool Submit(const QString& file, const QString&, const DevMode& mode, QString& message) override {
+    bool Submit(const QString&, const QString&, const DevMode& mode, QString& message) override {
         submitted.push_back(mode);
         if (!refuse.isEmpty()) message = refuse;
-        lastFile = file;
         return refuse.isEmpty();
     }
 
@@ -72,7 +71,6 @@ public:
     std::vector<Word> papers;
     QString refuse;
     std::vector<DevMode> submitted;
-    QString lastFile;
 
 private:
     QString name_;
@@ -433,15 +431,15 @@ TEST_F(PrintersTest, CanvasOriginIsTheTopLeftOfThePrintableArea) {
     printer->Canvas()->TextOut(0, 0, "Second");
     printer->EndDoc();
     ASSERT_EQ(driver->submitted.size(), 1u);
-    const QRectF origin = PdfWordBox(driver->lastFile, "Origin");
+    const QRectF origin = PdfWordBox(printer->OutputFileName(), "Origin");
     ASSERT_FALSE(origin.isEmpty());
     EXPECT_NEAR(origin.left(), 20 * kPointsPerMm, 2.0);
     EXPECT_NEAR(origin.top(), 30 * kPointsPerMm, 3.0);
-    const QRectF far = PdfWordBox(driver->lastFile, "Far");
+    const QRectF far = PdfWordBox(printer->OutputFileName(), "Far");
     ASSERT_FALSE(far.isEmpty());
     EXPECT_NEAR(far.right(), 210 * kPointsPerMm, 2.0);
     EXPECT_NEAR(far.bottom(), 297 * kPointsPerMm, 3.0);
-    const QRectF second = PdfWordBox(driver->lastFile, "Second");
+    const QRectF second = PdfWordBox(printer->OutputFileName(), "Second");
     EXPECT_NEAR(second.left(), origin.left(), 0.5);
     EXPECT_NEAR(second.top(), origin.top(), 0.5);
 }
@@ -457,7 +455,7 @@ TEST_F(PrintersTest, PrinterWithoutResolutionReportsZeroAndStillPrints) {
     WritePage(*printer, "still");
     printer->Canvas()->Rectangle(0, 0, 100, 100);
     printer->EndDoc();
-    EXPECT_TRUE(PdfPageTexts(driver->lastFile).join(QString()).contains("still"));
+    EXPECT_TRUE(PdfPageTexts(printer->OutputFileName()).join(QString()).contains("still"));
 }
 
 TEST_F(PrintersTest, SetPrinterTakesOnlyWhatTheDriverSupports) {

@@ -643,7 +643,8 @@ TEST_F(QRStandardPreviewTest, PrinterSetupOfTheReportReachesThePrinterShown) {
     TForm owner(nullptr);
     auto* report = new TCustomRazorUze(&owner);
     report->PrinterSettings()->Copies = 1;
-    TQRPrinter printer(report, true);
+    report->PrinterSettings()->UseStandardprinter = true;
+    TQRPrinter printer(report);
     ProducePages(printer, 2);
     Open(printer);
     int copiesShown = 0;

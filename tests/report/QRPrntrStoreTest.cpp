@@ -12,10 +12,7 @@
 #include <QtCore/QFile>
 #include <QtCore/QRegularExpression>
 
-#include <sys/resource.h>
-
 #include <atomic>
-#include <csignal>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -60,26 +57,6 @@ Integer intAt(const QByteArray& bytes, qsizetype at) {
 }
 
 void setInt(QByteArray& bytes, qsizetype at, Integer v) { std::memcpy(bytes.data() + at, &v, 4); }
-
-// Files of this process may not grow past bytes while the guard lives: a
-// write past it fails (EFBIG) as on a full disk, with no signal.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(Int64 bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = rlim_t(bytes);
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, handler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*handler_)(int);
-};
 
 // The message of the write error that fn raises.
 template <class F> QString writeError(F fn) {
