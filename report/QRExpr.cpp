@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 using namespace QRExprText;
 
@@ -210,16 +211,39 @@ void SkipOperands(TQRFiFo& FiFo, int count) {
 
 void TQREvElement::Value(TQRFiFo&, EvalResult&) {}
 
-void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) { r = Result; }
+void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) { CopyTo(r); }
+
+EvalResult TQREvElementConstant::Result() const {
+    EvalResult r;
+    CopyTo(r);
+    return r;
+}
+
+void TQREvElementConstant::CopyTo(EvalResult& r) const {
+    r.Kind = kind_;
+    std::memcpy(&r.FloatResult, &payload_, sizeof payload_);
+    if (text_) r.StrResult = *text_;
+    else r.StrResult.Clear();
+}
+
+void TQREvElementConstant::SetResult(const EvalResult& value) {
+    kind_ = value.Kind;
+    // The union whichever member is in use.
+    static_assert(sizeof payload_ == sizeof value.FloatResult);
+    std::memcpy(&payload_, &value.FloatResult, sizeof payload_);
+    text_ = value.StrResult.Length() ? std::make_unique<TQRShortString>(value.StrResult) : nullptr;
+}
 
 void TQREvElementString::SetText(const QString& text) {
     text_ = text;
-    ansi_.Assign(text);
+    TQRShortString ansi;
+    ansi.Assign(text);
+    ansi_ = ansi.Bytes();
 }
 
 void TQREvElementString::Value(TQRFiFo&, EvalResult& r) {
     r.Kind = rkString;
-    r.StrResult = ansi_;
+    r.StrResult.Assign(ansi_);
 }
 
 void TQREvElementError::Value(TQRFiFo&, EvalResult& r) { r = EvalResult::Error(message_); }
@@ -482,7 +506,7 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
     // operand, then each operator from the last one back to this one.
     TQREvElementOperator* op = this;
     for (;;) {
-        EvaluateNext(FiFo, op->left_);
+        op->TakeLeft(FiFo);
         TQREvElementOperator* next = op->chainNext_;
         if (!next || FiFo.Peek() != next) break;
         FiFo.Get();
@@ -490,29 +514,49 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
     }
     r = EvalResult();
     EvaluateNext(FiFo, r);
+    EvalResult scratch;
     for (;; op = op->chainPrevious_) {
-        op->Apply(r);
+        op->Apply(FiFo, r, scratch);
         if (op == this) break;
     }
 }
 
-void TQREvElementOperator::Apply(EvalResult& r) {
-    if (left_.IsError()) {
-        r = left_;
+void TQREvElementOperator::LinkLeft(TQREvElement* left) {
+    if (dynamic_cast<TQREvElementConstant*>(left) || dynamic_cast<TQREvElementString*>(left) ||
+        dynamic_cast<TQREvElementError*>(left))
+        constantLeft_ = left;
+    else
+        left_ = std::make_unique<EvalResult>();
+}
+
+void TQREvElementOperator::TakeLeft(TQRFiFo& FiFo) {
+    if (constantLeft_) {
+        FiFo.Get();
+        return;
+    }
+    if (!left_) left_ = std::make_unique<EvalResult>();  // a queue that was never linked
+    EvaluateNext(FiFo, *left_);
+}
+
+void TQREvElementOperator::Apply(TQRFiFo& FiFo, EvalResult& r, EvalResult& scratch) {
+    EvalResult& left = constantLeft_ ? scratch : *left_;
+    if (constantLeft_) constantLeft_->Value(FiFo, scratch);
+    if (left.IsError()) {
+        r = left;
         return;
     }
     if (r.IsError()) return;
-    CoerceOperands(left_, r);
+    CoerceOperands(left, r);
     switch (op_) {
     case opOr:
-    case opAnd: Logical(op_, left_, r); break;
+    case opAnd: Logical(op_, left, r); break;
     case opPlus:
     case opMinus:
     case opMul:
-    case opDiv: Arithmetic(op_, left_, r); break;
-    default: Compare(op_, left_, r); break;
+    case opDiv: Arithmetic(op_, left, r); break;
+    default: Compare(op_, left, r); break;
     }
-    r = left_;
+    r = left;
 }
 
 // ------------------------------------------------------------ the queue
@@ -535,32 +579,28 @@ void TQRFiFo::Link() {
         if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element))
             function->ReserveArguments(o.count);
     };
-    // Pops the elements whose last operand is complete.
-    const auto closeComplete = [&] {
-        while (!open.empty() && open.back().missing == 0) {
-            close(open.back());
-            open.pop_back();
-        }
-    };
     for (TQREvElement* e : elements_) {
         if (!open.empty()) {
             Open& parent = open.back();
             if (parent.missing < 0 && e->Shape() == TQREvShape::ArgumentEnd) {
-                parent.missing = 0;
-                closeComplete();
+                close(parent);
+                open.pop_back();
                 continue;
             }
             ++parent.count;
-            if (parent.missing > 0) --parent.missing;
-            auto* op = dynamic_cast<TQREvElementOperator*>(parent.element);
-            auto* right = dynamic_cast<TQREvElementOperator*>(e);
-            if (op && right && parent.count == 2) op->LinkRight(right);
+            if (auto* op = dynamic_cast<TQREvElementOperator*>(parent.element)) {
+                if (parent.count == 1) op->LinkLeft(e);
+                else if (auto* right = dynamic_cast<TQREvElementOperator*>(e)) op->LinkRight(right);
+            }
+            // An operator whose last operand starts here needs nothing more,
+            // so a long chain keeps this list short.
+            if (parent.missing > 0 && --parent.missing == 0) open.pop_back();
         }
         switch (e->Shape()) {
         case TQREvShape::Binary: open.push_back({e, 2, 0}); break;
         case TQREvShape::Unary: open.push_back({e, 1, 0}); break;
         case TQREvShape::Arguments: open.push_back({e, -1, 0}); break;
-        default: closeComplete(); break;
+        default: break;
         }
     }
     // A function at the end of the queue takes the arguments it found.
@@ -664,28 +704,12 @@ bool Exchanges(QStringView text, qsizetype at, bool binaryOnly) {
     return p >= 0 && !IsOperatorChar(text[p]);
 }
 
-// length characters of text from position from, with the level's two signs
-// exchanged at the top level where the minus (or divide) before them does it.
-QString ExchangedPiece(QStringView text, qsizetype from, qsizetype length, const OperatorLevel& level,
-                       bool exchanged) {
-    QString piece = text.sliced(from, length).toString();
-    if (!exchanged) return piece;
-    const bool binaryOnly = &level == &kAdditive;
-    WalkTopLevel(piece, 0, length, [&](qsizetype i) {
-        const QChar c = piece[i];
-        if ((c == level.first || c == level.second) && Exchanges(text, from + i, binaryOnly))
-            piece[i] = c == level.first ? level.second : level.first;
-        return false;
-    });
-    return piece;
-}
-
-QString StripBlanks(const QString& text) {
+QStringView StripBlanks(QStringView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
     while (first < last && text[first] == u' ') ++first;
     while (last > first && text[last - 1] == u' ') --last;
-    return text.mid(first, last - first);
+    return text.sliced(first, last - first);
 }
 
 }  // namespace
@@ -717,16 +741,31 @@ TQREvaluator::~TQREvaluator() { Unprepare(); }
 void TQREvaluator::Prepare(const QString& text) {
     if (Prepared()) Unprepare();
     if (GlobalEnvironment()) GlobalEnvironment()->Prepare();
+    try {
+        Read(text.isEmpty() ? QStringLiteral("' '") : text);
+    } catch (const std::bad_alloc&) {
+        reading_ = QString();
+        ReplaceQueue(QRExprMessage(OutOfMemory));
+    }
+}
+
+void TQREvaluator::Read(const QString& text) {
     fifo_ = new TQRFiFo;
+    reading_ = text;
+    reading_.detach();  // signs are exchanged in it while it is read
     readDepth_ = 0;
     tooDeep_ = false;
-    EvalExpression(text.isEmpty() ? QStringLiteral("' '") : text);
-    if (tooDeep_) {
-        delete fifo_;
-        fifo_ = new TQRFiFo;
-        Put(new TQREvElementError(QRExprMessage(TooDeep)));
-    }
+    EvalExpression(reading_);
+    reading_ = QString();
+    if (tooDeep_) ReplaceQueue(QRExprMessage(TooDeep));
     fifo_->Link();
+}
+
+void TQREvaluator::ReplaceQueue(const QString& message) {
+    delete fifo_;
+    fifo_ = nullptr;
+    fifo_ = new TQRFiFo;
+    Put(new TQREvElementError(message));
 }
 
 void TQREvaluator::Unprepare() {
@@ -747,8 +786,15 @@ void TQREvaluator::Evaluate(EvalResult& r) {
     const bool outermost = g_evalDepth == 0;
     if (outermost) g_evalTooDeep = false;
     fifo_->Start();
-    if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
-    else r = EvalResult::Error(QRExprMessage(ErrorInExpression));
+    try {
+        if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
+        else r = EvalResult::Error(QRExprMessage(ErrorInExpression));
+    } catch (const std::bad_alloc&) {
+        // Made without allocating: there may be no memory left for a message.
+        r.Kind = rkError;
+        r.StrResult.Assign(OutOfMemory, qsizetype(sizeof OutOfMemory - 1));
+        return;
+    }
     if (outermost && g_evalTooDeep) r = EvalResult::Error(QRExprMessage(TooDeep));
 }
 
@@ -790,12 +836,12 @@ TQREvElement* TQREvaluator::QueueElement(Integer index) const {
 
 // ------------------------------------------------------------ reading
 
-void TQREvaluator::ReadNested(void (TQREvaluator::*read)(const QString&), const QString& text) {
+void TQREvaluator::ReadNested(void (TQREvaluator::*read)(QStringView), QStringView text) {
     DepthGuard guard(*this);
     if (!guard.TooDeep()) (this->*read)(text);
 }
 
-void TQREvaluator::EvalExpression(const QString& text) {
+void TQREvaluator::EvalExpression(QStringView text) {
     TQREvOperator op = opEqual;
     qsizetype length = 1;
     const qsizetype at = FindOperator(text, [&](qsizetype i) {
@@ -818,51 +864,70 @@ void TQREvaluator::EvalExpression(const QString& text) {
         return;
     }
     Put(new TQREvElementOperator(op));
-    EvalSimpleExpression(text.left(at));
-    EvalSimpleExpression(text.mid(at + length));
+    EvalSimpleExpression(text.first(at));
+    EvalSimpleExpression(text.sliced(at + length));
 }
 
-void TQREvaluator::EvalSimpleExpression(const QString& text) { ReadChain(text, true); }
+void TQREvaluator::EvalSimpleExpression(QStringView text) { ReadChain(text, true); }
 
-void TQREvaluator::EvalTerm(const QString& text) { ReadChain(text, false); }
+void TQREvaluator::EvalTerm(QStringView text) { ReadChain(text, false); }
 
 // Each operator splits the rest of the text at its first operator of the
 // level. The right part of a minus has its binary signs exchanged, that of
 // a divide its multiplications and divisions (a-b+c is a-(b-c)). Rather
 // than rewriting the rest at each such operator, the reader keeps whether
-// an odd number of them came before and exchanges each piece as it takes
+// an odd number of them came before and exchanges each piece as it reads
 // it, so a chain is read in time proportional to its length.
-void TQREvaluator::ReadChain(const QString& text, bool additive) {
+void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, bool exchanged) {
     const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
     const auto readLeft = additive ? &TQREvaluator::EvalTerm : &TQREvaluator::EvalFactor;
-    bool exchanged = false;
-    qsizetype start = 0;
     for (;;) {
-        const QStringView rest = QStringView(text).sliced(start);
+        const QStringView rest = text.sliced(start);
         TQREvOperator op = level.firstOp;
         qsizetype length = 1;
         const qsizetype at = FindLevelOperator(rest, level, op, length);
-        const QString piece = ExchangedPiece(text, start, at < 0 ? rest.size() : at, level, exchanged);
         if (at < 0) {
-            (this->*readLeft)(piece);
+            ReadPiece(readLeft, text, start, rest.size(), additive, exchanged);
             return;
         }
         if (exchanged && op != level.wordOp && Exchanges(text, start + at, additive))
             op = op == level.firstOp ? level.secondOp : level.firstOp;
         Put(new TQREvElementOperator(op));
-        (this->*readLeft)(piece);
+        ReadPiece(readLeft, text, start, at, additive, exchanged);
         start += at + length;
         if (op == level.secondOp) exchanged = !exchanged;
     }
 }
 
-void TQREvaluator::EvalFactor(const QString& original) {
-    const QString text = StripBlanks(original);
+void TQREvaluator::ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
+                             qsizetype length, bool additive, bool exchanged) {
+    if (exchanged) ExchangeSigns(text, from, length, additive);
+    (this->*read)(text.sliced(from, length));
+    if (exchanged) ExchangeSigns(text, from, length, additive);
+}
+
+// The exchanged signs stay operator characters, so the second pass finds
+// the same ones.
+void TQREvaluator::ExchangeSigns(QStringView text, qsizetype from, qsizetype length, bool additive) {
+    const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
+    const QStringView piece = text.sliced(from, length);
+    Q_ASSERT(piece.data() >= reading_.constData() && piece.data() + length <= reading_.constEnd());
+    QChar* const chars = reading_.data() + (piece.data() - reading_.constData());
+    WalkTopLevel(piece, 0, length, [&](qsizetype i) {
+        const QChar c = piece[i];
+        if ((c == level.first || c == level.second) && Exchanges(text, from + i, additive))
+            chars[i] = c == level.first ? level.second : level.first;
+        return false;
+    });
+}
+
+void TQREvaluator::EvalFactor(QStringView original) {
+    const QStringView text = StripBlanks(original);
     const qsizetype n = text.size();
     // "not" is a word of its own: NOTES stays a name.
     if (WordAt(text, 0, "not") && (n == 3 || !(text[3].isLetterOrNumber() || text[3] == u'_'))) {
         Put(new TQREvElementNot);
-        ReadNested(&TQREvaluator::EvalSimpleExpression, text.mid(3));
+        ReadNested(&TQREvaluator::EvalSimpleExpression, text.sliced(3));
         return;
     }
     const QChar first = n > 0 ? text[0] : QChar();
@@ -872,24 +937,36 @@ void TQREvaluator::EvalFactor(const QString& original) {
     } else if (IsAsciiLetter(first)) {
         EvalName(text);
     } else if (first == u'[') {
-        if (n >= 2 && last == u']') EvalVariable(text.mid(1, n - 2));
+        if (n >= 2 && last == u']') EvalVariable(text.sliced(1, n - 2).toString());
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("]"))));
     } else if (first == u'\'') {
-        if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.mid(1, n - 2)));
+        if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.sliced(1, n - 2).toString()));
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("'"))));
     } else if (first == u'(') {
-        if (n >= 2 && last == u')') ReadNested(&TQREvaluator::EvalExpression, text.mid(1, n - 2));
+        if (n >= 2 && last == u')') ReadNested(&TQREvaluator::EvalExpression, text.sliced(1, n - 2));
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral(")"))));
     } else if (first == u'+') {
-        ReadNested(&TQREvaluator::EvalFactor, text.mid(1));
+        ReadNested(&TQREvaluator::EvalFactor, text.sliced(1));
     } else if (first == u'-') {
-        ReadNested(&TQREvaluator::EvalSimpleExpression, QStringLiteral("0-") + text.mid(1));
+        ReadNested(&TQREvaluator::EvalNegation, text);
     } else {
-        Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text)));
+        Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text.toString())));
     }
 }
 
-void TQREvaluator::EvalNumber(const QString& text) {
+// Zero minus what follows the minus that starts text, read as the text "0-"
+// followed by it would be, without making that text.
+void TQREvaluator::EvalNegation(QStringView text) {
+    if (text.size() == 1) {
+        EvalSimpleExpression(u"0-");
+        return;
+    }
+    Put(new TQREvElementOperator(opMinus));
+    EvalNumber(u"0");
+    ReadChain(text, true, 1, true);
+}
+
+void TQREvaluator::EvalNumber(QStringView text) {
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n && IsAsciiDigit(text[i])) ++i;
@@ -900,7 +977,7 @@ void TQREvaluator::EvalNumber(const QString& text) {
         isFloat = true;
     }
     if (i < n) {
-        Put(new TQREvElementError(QRExprMessage(NumericConstant, text)));
+        Put(new TQREvElementError(QRExprMessage(NumericConstant, text.toString())));
         return;
     }
     if (!isFloat) {
@@ -911,7 +988,7 @@ void TQREvaluator::EvalNumber(const QString& text) {
             return;
         }
     }
-    QString floatText = text;
+    QString floatText = text.toString();
     floatText.replace(u'.', FormatSettings().DecimalSeparator);
     Extended v = 0;
     if (TryStrToFloat(floatText, v) && std::isfinite(double(v)))
@@ -920,14 +997,14 @@ void TQREvaluator::EvalNumber(const QString& text) {
         Put(new TQREvElementError(QRExprMessage(NumericConstant, floatText)));
 }
 
-void TQREvaluator::EvalName(const QString& text) {
+void TQREvaluator::EvalName(QStringView text) {
     const qsizetype open = text.indexOf(u'(');
-    if (open < 0) EvalFunction(text, QString());
-    else if (text.endsWith(u')')) EvalFunction(text.left(open), text.mid(open + 1, text.size() - open - 2));
-    else EvalFunction(QString(), QString());
+    if (open < 0) EvalFunction(text.toString(), {});
+    else if (text.endsWith(u')')) EvalFunction(text.first(open).toString(), text.sliced(open + 1, text.size() - open - 2));
+    else EvalFunction(QString(), {});
 }
 
-void TQREvaluator::EvalFunction(const QString& name, const QString& arguments) {
+void TQREvaluator::EvalFunction(const QString& name, QStringView arguments) {
     const QString upper = AnsiUpperCase(name);
     const TQRLibrary* library = QRFunctionLibrary();
     const TQRLibraryEntry* entry = library ? library->FindEntry(upper) : nullptr;
@@ -941,11 +1018,11 @@ void TQREvaluator::EvalFunction(const QString& name, const QString& arguments) {
     qsizetype start = 0;
     FindOperator(arguments, [&](qsizetype i) {
         if (arguments[i] != separator) return false;
-        ReadNested(&TQREvaluator::EvalExpression, arguments.mid(start, i - start));
+        ReadNested(&TQREvaluator::EvalExpression, arguments.sliced(start, i - start));
         start = i + 1;
         return false;
     });
-    if (!arguments.isEmpty()) ReadNested(&TQREvaluator::EvalExpression, arguments.mid(start));
+    if (!arguments.isEmpty()) ReadNested(&TQREvaluator::EvalExpression, arguments.sliced(start));
     Put(new TQREvElementArgumentEnd);
 }
 
