@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <new>
 
 using namespace QRExprText;
@@ -521,16 +523,16 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
     }
 }
 
-void TQREvElementOperator::LinkLeft(TQREvElement* left) {
+void TQREvElementOperator::LinkLeft(TQREvElement* left, Integer position) {
     if (dynamic_cast<TQREvElementConstant*>(left) || dynamic_cast<TQREvElementString*>(left) ||
         dynamic_cast<TQREvElementError*>(left))
-        constantLeft_ = left;
+        constantLeft_ = position;
     else
         left_ = std::make_unique<EvalResult>();
 }
 
 void TQREvElementOperator::TakeLeft(TQRFiFo& FiFo) {
-    if (constantLeft_) {
+    if (constantLeft_ >= 0) {
         FiFo.Get();
         return;
     }
@@ -539,8 +541,8 @@ void TQREvElementOperator::TakeLeft(TQRFiFo& FiFo) {
 }
 
 void TQREvElementOperator::Apply(TQRFiFo& FiFo, EvalResult& r, EvalResult& scratch) {
-    EvalResult& left = constantLeft_ ? scratch : *left_;
-    if (constantLeft_) constantLeft_->Value(FiFo, scratch);
+    EvalResult& left = constantLeft_ >= 0 ? scratch : *left_;
+    if (constantLeft_ >= 0) FiFo.Items(constantLeft_)->Value(FiFo, scratch);
     if (left.IsError()) {
         r = left;
         return;
@@ -579,7 +581,8 @@ void TQRFiFo::Link() {
         if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element))
             function->ReserveArguments(o.count);
     };
-    for (TQREvElement* e : elements_) {
+    for (Integer position = 0; position < Count(); ++position) {
+        TQREvElement* e = elements_[size_t(position)];
         if (!open.empty()) {
             Open& parent = open.back();
             if (parent.missing < 0 && e->Shape() == TQREvShape::ArgumentEnd) {
@@ -589,7 +592,7 @@ void TQRFiFo::Link() {
             }
             ++parent.count;
             if (auto* op = dynamic_cast<TQREvElementOperator*>(parent.element)) {
-                if (parent.count == 1) op->LinkLeft(e);
+                if (parent.count == 1) op->LinkLeft(e, position);
                 else if (auto* right = dynamic_cast<TQREvElementOperator*>(e)) op->LinkRight(right);
             }
             // An operator whose last operand starts here needs nothing more,
@@ -616,27 +619,93 @@ QChar g_argumentSeparator = u',';
 bool IsAsciiLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
+enum class CharRole { Plain, Quoting, Quoted, Open, Close };
+
+// Follows strings ('...') and bracketed names ([...]) through a text.
+class QuoteTracker {
+public:
+    // What c is where it stands; moves past it.
+    CharRole Next(QChar c) {
+        if (c == u'\'') {
+            if (!inName_) inString_ = !inString_;
+            return CharRole::Quoting;
+        }
+        if (c == u'[') {
+            if (!inString_) inName_ = true;
+            return CharRole::Quoting;
+        }
+        if (c == u']') {
+            inName_ = false;
+            return CharRole::Quoting;
+        }
+        if (inString_ || inName_) return CharRole::Quoted;
+        if (c == u'(') return CharRole::Open;
+        return c == u')' ? CharRole::Close : CharRole::Plain;
+    }
+
+private:
+    bool inString_ = false;
+    bool inName_ = false;
+};
+
+}  // namespace
+
+// A walk that counts a "(" is outside strings and names there, as this pass
+// is where it counts one too; from there both read alike, so they find the
+// same ")".
+TQRParenthesisIndex::TQRParenthesisIndex(QStringView text) : text_(text) {
+    // Positions are kept in 32 bits: a longer text is walked without the index.
+    if (text.size() > std::numeric_limits<qint32>::max()) return;
+    close_.assign(size_t(text.size()), -1);
+    QuoteTracker quotes;
+    std::vector<qsizetype> open;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const CharRole role = quotes.Next(text[i]);
+        if (role == CharRole::Open) {
+            open.push_back(i);
+        } else if (role == CharRole::Close && !open.empty()) {
+            close_[size_t(open.back())] = qint32(i);
+            open.pop_back();
+        }
+    }
+    for (qsizetype at : open) close_[size_t(at)] = qint32(text.size());
+}
+
+qsizetype TQRParenthesisIndex::Close(QStringView view, qsizetype at) const {
+    const std::less<const QChar*> before;
+    if (close_.empty() || before(view.data(), text_.data()) ||
+        before(text_.data() + text_.size(), view.data() + view.size()))
+        return -1;
+    const qsizetype offset = view.data() - text_.data();
+    const qsizetype close = close_[size_t(offset + at)];
+    return close < 0 ? -1 : close - offset;
+}
+
+namespace {
+
 // Walks text keeping track of strings ('...'), bracketed names ([...]) and
 // parentheses; calls visit(i) for each position at depth 0 outside strings
 // and names (the quote, bracket and parenthesis characters themselves
 // excluded). Stops when visit returns true and gives that position, else -1.
+// With an index, what a parenthesis encloses is stepped over, not walked.
 template <class Visit>
-qsizetype WalkTopLevel(QStringView text, qsizetype from, qsizetype to, Visit visit) {
-    bool inString = false;
-    bool inName = false;
+qsizetype WalkTopLevel(QStringView text, qsizetype from, qsizetype to, const TQRParenthesisIndex* index,
+                       Visit visit) {
+    QuoteTracker quotes;
     qsizetype depth = 0;
     for (qsizetype i = 0; i < to; ++i) {
-        const QChar c = text[i];
-        if (c == u'\'') {
-            if (!inName) inString = !inString;
-        } else if (c == u'[') {
-            if (!inString) inName = true;
-        } else if (c == u']') {
-            inName = false;
-        } else if (c == u'(' || c == u')') {
-            if (!inString && !inName) depth += c == u'(' ? 1 : -1;
-        } else if (i >= from && depth == 0 && !inString && !inName && visit(i)) {
-            return i;
+        switch (quotes.Next(text[i])) {
+        case CharRole::Open: {
+            const qsizetype close = index && depth >= 0 ? index->Close(text, i) : -1;
+            if (close >= 0) i = close;
+            else ++depth;
+            break;
+        }
+        case CharRole::Close: --depth; break;
+        case CharRole::Plain:
+            if (i >= from && depth == 0 && visit(i)) return i;
+            break;
+        default: break;
         }
     }
     return -1;
@@ -645,8 +714,8 @@ qsizetype WalkTopLevel(QStringView text, qsizetype from, qsizetype to, Visit vis
 // Where operators and separators may stand: from the second character to
 // the second-to-last.
 template <class Test>
-qsizetype FindOperator(QStringView text, Test test) {
-    return WalkTopLevel(text, 1, text.size() - 1, test);
+qsizetype FindOperator(QStringView text, const TQRParenthesisIndex* index, Test test) {
+    return WalkTopLevel(text, 1, text.size() - 1, index, test);
 }
 
 bool WordAt(QStringView text, qsizetype at, const char* word) {
@@ -678,9 +747,9 @@ constexpr OperatorLevel kMultiplicative{u'*', opMul, u'/', opDiv, "and ", opAnd}
 // The first operator of level at the top level of text, with its length;
 // -1 when there is none. A word operator starts after its blank, so the left
 // part keeps the blank.
-qsizetype FindLevelOperator(QStringView text, const OperatorLevel& level, TQREvOperator& op,
-                            qsizetype& length) {
-    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+qsizetype FindLevelOperator(QStringView text, const TQRParenthesisIndex* index, const OperatorLevel& level,
+                            TQREvOperator& op, qsizetype& length) {
+    const qsizetype at = FindOperator(text, index, [&](qsizetype i) {
         const QChar c = text[i];
         if (c == level.first || c == level.second) {
             op = c == level.first ? level.firstOp : level.secondOp;
@@ -744,6 +813,7 @@ void TQREvaluator::Prepare(const QString& text) {
     try {
         Read(text.isEmpty() ? QStringLiteral("' '") : text);
     } catch (const std::bad_alloc&) {
+        parentheses_ = nullptr;
         reading_ = QString();
         ReplaceQueue(QRExprMessage(OutOfMemory));
     }
@@ -753,9 +823,12 @@ void TQREvaluator::Read(const QString& text) {
     fifo_ = new TQRFiFo;
     reading_ = text;
     reading_.detach();  // signs are exchanged in it while it is read
+    const TQRParenthesisIndex parentheses(reading_);
+    parentheses_ = &parentheses;
     readDepth_ = 0;
     tooDeep_ = false;
     EvalExpression(reading_);
+    parentheses_ = nullptr;
     reading_ = QString();
     if (tooDeep_) ReplaceQueue(QRExprMessage(TooDeep));
     fifo_->Link();
@@ -844,7 +917,7 @@ void TQREvaluator::ReadNested(void (TQREvaluator::*read)(QStringView), QStringVi
 void TQREvaluator::EvalExpression(QStringView text) {
     TQREvOperator op = opEqual;
     qsizetype length = 1;
-    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+    const qsizetype at = FindOperator(text, parentheses_, [&](qsizetype i) {
         const QChar c = text[i];
         const QChar next = text[i + 1];
         if (c == u'<') {
@@ -885,7 +958,7 @@ void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, b
         const QStringView rest = text.sliced(start);
         TQREvOperator op = level.firstOp;
         qsizetype length = 1;
-        const qsizetype at = FindLevelOperator(rest, level, op, length);
+        const qsizetype at = FindLevelOperator(rest, parentheses_, level, op, length);
         if (at < 0) {
             ReadPiece(readLeft, text, start, rest.size(), additive, exchanged);
             return;
@@ -913,7 +986,7 @@ void TQREvaluator::ExchangeSigns(QStringView text, qsizetype from, qsizetype len
     const QStringView piece = text.sliced(from, length);
     Q_ASSERT(piece.data() >= reading_.constData() && piece.data() + length <= reading_.constEnd());
     QChar* const chars = reading_.data() + (piece.data() - reading_.constData());
-    WalkTopLevel(piece, 0, length, [&](qsizetype i) {
+    WalkTopLevel(piece, 0, length, parentheses_, [&](qsizetype i) {
         const QChar c = piece[i];
         if ((c == level.first || c == level.second) && Exchanges(text, from + i, additive))
             chars[i] = c == level.first ? level.second : level.first;
@@ -1016,7 +1089,7 @@ void TQREvaluator::EvalFunction(const QString& name, QStringView arguments) {
     Put(entry->Instance());
     const QChar separator = QRArgumentSeparator();
     qsizetype start = 0;
-    FindOperator(arguments, [&](qsizetype i) {
+    FindOperator(arguments, parentheses_, [&](qsizetype i) {
         if (arguments[i] != separator) return false;
         ReadNested(&TQREvaluator::EvalExpression, arguments.sliced(start, i - start));
         start = i + 1;

@@ -162,9 +162,10 @@ public:
     explicit TQREvElementOperator(TQREvOperator op) : TQREvElement(TQREvShape::Binary), op_(op) {}
     TQREvOperator Operator() const { return op_; }
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
-    // The left operand, once the queue is complete: a constant one is read
-    // again when applied, any other has room made for its value.
-    void LinkLeft(TQREvElement* left);
+    // The left operand and its place in the queue, once the queue is
+    // complete: a constant one is read again when applied, any other has
+    // room made for its value.
+    void LinkLeft(TQREvElement* left, Integer position);
     // The operator that is this one's right operand, evaluated in the same
     // loop: a chain like 1+1+...+1 takes no stack per operator.
     void LinkRight(TQREvElementOperator* right) {
@@ -180,9 +181,9 @@ private:
     void Apply(TQRFiFo& FiFo, EvalResult& Result, EvalResult& scratch);
 
     TQREvOperator op_;
+    Integer constantLeft_ = -1;  // the queue position of a constant left operand
     TQREvElementOperator* chainNext_ = nullptr;
     TQREvElementOperator* chainPrevious_ = nullptr;
-    TQREvElement* constantLeft_ = nullptr;
     // Any other left operand's value, kept from one evaluation to the next;
     // a chain holds all of them at once, so constants get none.
     std::unique_ptr<EvalResult> left_;
@@ -355,6 +356,23 @@ private:
 constexpr Integer QRMaxReadDepth = 400;
 constexpr Integer QRMaxEvalDepth = 1000;
 
+// Where each parenthesis of a text being read closes, found in one pass,
+// so that the reader's walks step over what a parenthesis encloses instead
+// of walking it again at every level of nesting.
+class TQRParenthesisIndex {
+public:
+    explicit TQRParenthesisIndex(QStringView text);
+    // For the "(" at position at of view, a part of the indexed text: the
+    // position in view of the ")" closing it (the text's end when none
+    // does); -1 when not known (view is not of the indexed text, or the
+    // "(" lies in a string or a bracketed name as the whole text reads).
+    qsizetype Close(QStringView view, qsizetype at) const;
+
+private:
+    QStringView text_;
+    std::vector<qint32> close_;  // -1 but at a "(" that counts
+};
+
 class TQREvaluator : public TObject {
 public:
     TQREvaluator();
@@ -429,6 +447,7 @@ private:
     TQREvEnvironment* environment_ = nullptr;
     TQRFiFo* fifo_ = nullptr;
     QString reading_;  // the text being read, where signs are exchanged
+    const TQRParenthesisIndex* parentheses_ = nullptr;  // of reading_, while it is read
     EvalResult aggregateResult_;  // the unused value of an aggregate update
     Integer readDepth_ = 0;
     bool tooDeep_ = false;  // the text being read nests deeper than QRMaxReadDepth
