@@ -213,15 +213,7 @@ void SkipOperands(TQRFiFo& FiFo, int count) {
 
 void TQREvElement::Value(TQRFiFo&, EvalResult&) {}
 
-void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) { CopyTo(r); }
-
-EvalResult TQREvElementConstant::Result() const {
-    EvalResult r;
-    CopyTo(r);
-    return r;
-}
-
-void TQREvElementConstant::CopyTo(EvalResult& r) const {
+void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) {
     r.Kind = kind_;
     std::memcpy(&r.FloatResult, &payload_, sizeof payload_);
     if (text_) r.StrResult = *text_;
@@ -648,7 +640,30 @@ private:
     bool inName_ = false;
 };
 
+// Whether part lies within whole.
+bool Within(QStringView part, QStringView whole) {
+    const std::less<const QChar*> before;
+    return !before(part.data(), whole.data()) && !before(whole.data() + whole.size(), part.data() + part.size());
+}
+
 }  // namespace
+
+// Where each parenthesis of a text being read closes, found in one pass,
+// so that the reader's walks step over what a parenthesis encloses instead
+// of walking it again at every level of nesting.
+class TQRParenthesisIndex {
+public:
+    explicit TQRParenthesisIndex(QStringView text);
+    // For the "(" at position at of view, a part of the indexed text: the
+    // position in view of the ")" closing it (the text's end when none
+    // does); -1 when not known (view is not of the indexed text, or the
+    // "(" lies in a string or a bracketed name as the whole text reads).
+    qsizetype Close(QStringView view, qsizetype at) const;
+
+private:
+    QStringView text_;
+    std::vector<qint32> close_;  // -1 but at a "(" that counts
+};
 
 // A walk that counts a "(" is outside strings and names there, as this pass
 // is where it counts one too; from there both read alike, so they find the
@@ -672,10 +687,7 @@ TQRParenthesisIndex::TQRParenthesisIndex(QStringView text) : text_(text) {
 }
 
 qsizetype TQRParenthesisIndex::Close(QStringView view, qsizetype at) const {
-    const std::less<const QChar*> before;
-    if (close_.empty() || before(view.data(), text_.data()) ||
-        before(text_.data() + text_.size(), view.data() + view.size()))
-        return -1;
+    if (close_.empty() || !Within(view, text_)) return -1;
     const qsizetype offset = view.data() - text_.data();
     const qsizetype close = close_[size_t(offset + at)];
     return close < 0 ? -1 : close - offset;
@@ -773,6 +785,22 @@ bool Exchanges(QStringView text, qsizetype at, bool binaryOnly) {
     return p >= 0 && !IsOperatorChar(text[p]);
 }
 
+// Exchanges the level's two signs at the top level of length characters of
+// text from position from, where the minus (or divide) before them does it,
+// writing them to chars (the piece's own characters or a copy of them). The
+// exchanged signs stay operator characters: a second pass restores them.
+void ExchangeSigns(QStringView text, qsizetype from, qsizetype length, bool additive,
+                   const TQRParenthesisIndex* index, QChar* chars) {
+    const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
+    const QStringView piece = text.sliced(from, length);
+    WalkTopLevel(piece, 0, length, index, [&](qsizetype i) {
+        const QChar c = piece[i];
+        if ((c == level.first || c == level.second) && Exchanges(text, from + i, additive))
+            chars[i] = c == level.first ? level.second : level.first;
+        return false;
+    });
+}
+
 QStringView StripBlanks(QStringView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -836,7 +864,7 @@ void TQREvaluator::Read(const QString& text) {
 
 void TQREvaluator::ReplaceQueue(const QString& message) {
     delete fifo_;
-    fifo_ = nullptr;
+    fifo_ = nullptr;  // unprepared rather than holding a freed queue, should this fail
     fifo_ = new TQRFiFo;
     Put(new TQREvElementError(message));
 }
@@ -974,24 +1002,23 @@ void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, b
 
 void TQREvaluator::ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
                              qsizetype length, bool additive, bool exchanged) {
-    if (exchanged) ExchangeSigns(text, from, length, additive);
-    (this->*read)(text.sliced(from, length));
-    if (exchanged) ExchangeSigns(text, from, length, additive);
-}
-
-// The exchanged signs stay operator characters, so the second pass finds
-// the same ones.
-void TQREvaluator::ExchangeSigns(QStringView text, qsizetype from, qsizetype length, bool additive) {
-    const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
     const QStringView piece = text.sliced(from, length);
-    Q_ASSERT(piece.data() >= reading_.constData() && piece.data() + length <= reading_.constEnd());
-    QChar* const chars = reading_.data() + (piece.data() - reading_.constData());
-    WalkTopLevel(piece, 0, length, parentheses_, [&](qsizetype i) {
-        const QChar c = piece[i];
-        if ((c == level.first || c == level.second) && Exchanges(text, from + i, additive))
-            chars[i] = c == level.first ? level.second : level.first;
-        return false;
-    });
+    if (!exchanged) {
+        (this->*read)(piece);
+        return;
+    }
+    // The text being prepared is exchanged in place and restored once read;
+    // a text of a descendant's own (through the hooks) in a copy.
+    if (Within(piece, reading_)) {
+        QChar* const chars = reading_.data() + (piece.data() - reading_.constData());
+        ExchangeSigns(text, from, length, additive, parentheses_, chars);
+        (this->*read)(piece);
+        ExchangeSigns(text, from, length, additive, parentheses_, chars);
+        return;
+    }
+    QString copy = piece.toString();
+    ExchangeSigns(text, from, length, additive, parentheses_, copy.data());
+    (this->*read)(copy);
 }
 
 void TQREvaluator::EvalFactor(QStringView original) {

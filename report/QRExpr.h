@@ -202,12 +202,9 @@ class TQREvElementConstant : public TQREvElement {
 public:
     explicit TQREvElementConstant(const EvalResult& value) { SetResult(value); }
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
-    EvalResult Result() const;
     void SetResult(const EvalResult& value);
 
 private:
-    void CopyTo(EvalResult& r) const;
-
     TQREvResultKind kind_ = rkError;
     double payload_ = 0;  // the record's integer, float or boolean, as stored
     std::unique_ptr<TQRShortString> text_;
@@ -356,22 +353,7 @@ private:
 constexpr Integer QRMaxReadDepth = 400;
 constexpr Integer QRMaxEvalDepth = 1000;
 
-// Where each parenthesis of a text being read closes, found in one pass,
-// so that the reader's walks step over what a parenthesis encloses instead
-// of walking it again at every level of nesting.
-class TQRParenthesisIndex {
-public:
-    explicit TQRParenthesisIndex(QStringView text);
-    // For the "(" at position at of view, a part of the indexed text: the
-    // position in view of the ")" closing it (the text's end when none
-    // does); -1 when not known (view is not of the indexed text, or the
-    // "(" lies in a string or a bracketed name as the whole text reads).
-    qsizetype Close(QStringView view, qsizetype at) const;
-
-private:
-    QStringView text_;
-    std::vector<qint32> close_;  // -1 but at a "(" that counts
-};
+class TQRParenthesisIndex;  // the reader's, in QRExpr.cpp
 
 class TQREvaluator : public TObject {
 public:
@@ -432,12 +414,9 @@ private:
     // one factors. exchanged: an odd number of minus (divide) signs came before.
     void ReadChain(QStringView text, bool additive, qsizetype start = 0, bool exchanged = false);
     // Reads length characters of text from position from with read, their
-    // signs exchanged meanwhile when exchanged is set.
+    // signs exchanged when exchanged is set.
     void ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
                    qsizetype length, bool additive, bool exchanged);
-    // Exchanges the level's two signs in a piece of text, in place; twice
-    // restores it.
-    void ExchangeSigns(QStringView text, qsizetype from, qsizetype length, bool additive);
     void EvalNegation(QStringView text);
     void EvalNumber(QStringView text);
     void EvalName(QStringView text);
