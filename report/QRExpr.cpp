@@ -768,9 +768,10 @@ qsizetype FindLevelOperator(QStringView text, const TQRParenthesisIndex* index, 
             length = 1;
             return true;
         }
+        if (c != u' ' || !WordAt(text, i + 1, level.word)) return false;
         op = level.wordOp;
         length = qsizetype(std::strlen(level.word)) - 1;
-        return c == u' ' && WordAt(text, i + 1, level.word);
+        return true;
     });
     return at >= 0 && op == level.wordOp ? at + 1 : at;
 }
