@@ -152,7 +152,8 @@ TEST(ReadingMemory, GrowsWithTheTextNotWithItsNestingTimesItsLength) {
 TEST(ReadingMemory, RunningOutIsAnErrorValue) {
     InitializeQRExpr();
     const QString outOfMemory = QRExprMessage(QRExprText::OutOfMemory);
-    const QString longSum = Nested("1+", "1", "", 20000);
+    constexpr int kCount = 20000;
+    const QString longSum = Nested("1+", "1", "", kCount);
     TQREvaluator e;
     EvalResult r;
     {
@@ -170,7 +171,7 @@ TEST(ReadingMemory, RunningOutIsAnErrorValue) {
     EXPECT_EQ(r.Message(), outOfMemory);
     // Nothing is left behind: with memory again the same texts evaluate.
     EXPECT_EQ(e.Value().Text(), QStringLiteral("12345a"));
-    EXPECT_EQ(e.Calculate(longSum).IntResult, 20001);
+    EXPECT_EQ(e.Calculate(longSum).IntResult, kCount + 1);
 }
 
 constexpr int kRecords = 300;
