@@ -8,6 +8,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <limits>
+#include <new>
 
 using namespace QRExprText;
 
@@ -210,16 +213,31 @@ void SkipOperands(TQRFiFo& FiFo, int count) {
 
 void TQREvElement::Value(TQRFiFo&, EvalResult&) {}
 
-void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) { r = Result; }
+void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) {
+    r.Kind = kind_;
+    std::memcpy(&r.FloatResult, &payload_, sizeof payload_);
+    if (text_) r.StrResult = *text_;
+    else r.StrResult.Clear();
+}
+
+void TQREvElementConstant::SetResult(const EvalResult& value) {
+    kind_ = value.Kind;
+    // The union whichever member is in use.
+    static_assert(sizeof payload_ == sizeof value.FloatResult);
+    std::memcpy(&payload_, &value.FloatResult, sizeof payload_);
+    text_ = value.StrResult.Length() ? std::make_unique<TQRShortString>(value.StrResult) : nullptr;
+}
 
 void TQREvElementString::SetText(const QString& text) {
     text_ = text;
-    ansi_.Assign(text);
+    TQRShortString ansi;
+    ansi.Assign(text);
+    ansi_ = ansi.Bytes();
 }
 
 void TQREvElementString::Value(TQRFiFo&, EvalResult& r) {
     r.Kind = rkString;
-    r.StrResult = ansi_;
+    r.StrResult.Assign(ansi_);
 }
 
 void TQREvElementError::Value(TQRFiFo&, EvalResult& r) { r = EvalResult::Error(message_); }
@@ -482,7 +500,7 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
     // operand, then each operator from the last one back to this one.
     TQREvElementOperator* op = this;
     for (;;) {
-        EvaluateNext(FiFo, op->left_);
+        op->TakeLeft(FiFo);
         TQREvElementOperator* next = op->chainNext_;
         if (!next || FiFo.Peek() != next) break;
         FiFo.Get();
@@ -490,29 +508,49 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
     }
     r = EvalResult();
     EvaluateNext(FiFo, r);
+    EvalResult scratch;
     for (;; op = op->chainPrevious_) {
-        op->Apply(r);
+        op->Apply(FiFo, r, scratch);
         if (op == this) break;
     }
 }
 
-void TQREvElementOperator::Apply(EvalResult& r) {
-    if (left_.IsError()) {
-        r = left_;
+void TQREvElementOperator::LinkLeft(TQREvElement* left, Integer position) {
+    if (dynamic_cast<TQREvElementConstant*>(left) || dynamic_cast<TQREvElementString*>(left) ||
+        dynamic_cast<TQREvElementError*>(left))
+        constantLeft_ = position;
+    else
+        left_ = std::make_unique<EvalResult>();
+}
+
+void TQREvElementOperator::TakeLeft(TQRFiFo& FiFo) {
+    if (constantLeft_ >= 0) {
+        FiFo.Get();
+        return;
+    }
+    if (!left_) left_ = std::make_unique<EvalResult>();  // a queue that was never linked
+    EvaluateNext(FiFo, *left_);
+}
+
+void TQREvElementOperator::Apply(TQRFiFo& FiFo, EvalResult& r, EvalResult& scratch) {
+    EvalResult& left = constantLeft_ >= 0 ? scratch : *left_;
+    if (constantLeft_ >= 0) FiFo.Items(constantLeft_)->Value(FiFo, scratch);
+    if (left.IsError()) {
+        r = left;
         return;
     }
     if (r.IsError()) return;
-    CoerceOperands(left_, r);
+    CoerceOperands(left, r);
     switch (op_) {
     case opOr:
-    case opAnd: Logical(op_, left_, r); break;
+    case opAnd: Logical(op_, left, r); break;
     case opPlus:
     case opMinus:
     case opMul:
-    case opDiv: Arithmetic(op_, left_, r); break;
-    default: Compare(op_, left_, r); break;
+    case opDiv: Arithmetic(op_, left, r); break;
+    default: Compare(op_, left, r); break;
     }
-    r = left_;
+    r = left;
 }
 
 // ------------------------------------------------------------ the queue
@@ -535,32 +573,29 @@ void TQRFiFo::Link() {
         if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element))
             function->ReserveArguments(o.count);
     };
-    // Pops the elements whose last operand is complete.
-    const auto closeComplete = [&] {
-        while (!open.empty() && open.back().missing == 0) {
-            close(open.back());
-            open.pop_back();
-        }
-    };
-    for (TQREvElement* e : elements_) {
+    for (Integer position = 0; position < Count(); ++position) {
+        TQREvElement* e = elements_[size_t(position)];
         if (!open.empty()) {
             Open& parent = open.back();
             if (parent.missing < 0 && e->Shape() == TQREvShape::ArgumentEnd) {
-                parent.missing = 0;
-                closeComplete();
+                close(parent);
+                open.pop_back();
                 continue;
             }
             ++parent.count;
-            if (parent.missing > 0) --parent.missing;
-            auto* op = dynamic_cast<TQREvElementOperator*>(parent.element);
-            auto* right = dynamic_cast<TQREvElementOperator*>(e);
-            if (op && right && parent.count == 2) op->LinkRight(right);
+            if (auto* op = dynamic_cast<TQREvElementOperator*>(parent.element)) {
+                if (parent.count == 1) op->LinkLeft(e, position);
+                else if (auto* right = dynamic_cast<TQREvElementOperator*>(e)) op->LinkRight(right);
+            }
+            // An operator whose last operand starts here needs nothing more,
+            // so a long chain keeps this list short.
+            if (parent.missing > 0 && --parent.missing == 0) open.pop_back();
         }
         switch (e->Shape()) {
         case TQREvShape::Binary: open.push_back({e, 2, 0}); break;
         case TQREvShape::Unary: open.push_back({e, 1, 0}); break;
         case TQREvShape::Arguments: open.push_back({e, -1, 0}); break;
-        default: closeComplete(); break;
+        default: break;
         }
     }
     // A function at the end of the queue takes the arguments it found.
@@ -576,27 +611,113 @@ QChar g_argumentSeparator = u',';
 bool IsAsciiLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
+enum class CharRole { Plain, Quoting, Quoted, Open, Close };
+
+// Follows strings ('...') and bracketed names ([...]) through a text.
+class QuoteTracker {
+public:
+    // What c is where it stands; moves past it.
+    CharRole Next(QChar c) {
+        if (c == u'\'') {
+            if (!inName_) inString_ = !inString_;
+            return CharRole::Quoting;
+        }
+        if (c == u'[') {
+            if (!inString_) inName_ = true;
+            return CharRole::Quoting;
+        }
+        if (c == u']') {
+            inName_ = false;
+            return CharRole::Quoting;
+        }
+        if (inString_ || inName_) return CharRole::Quoted;
+        if (c == u'(') return CharRole::Open;
+        return c == u')' ? CharRole::Close : CharRole::Plain;
+    }
+
+private:
+    bool inString_ = false;
+    bool inName_ = false;
+};
+
+// Whether part lies within whole.
+bool Within(QStringView part, QStringView whole) {
+    const std::less<const QChar*> before;
+    return !before(part.data(), whole.data()) && !before(whole.data() + whole.size(), part.data() + part.size());
+}
+
+}  // namespace
+
+// Where each parenthesis of a text being read closes, found in one pass,
+// so that the reader's walks step over what a parenthesis encloses instead
+// of walking it again at every level of nesting.
+class TQRParenthesisIndex {
+public:
+    explicit TQRParenthesisIndex(QStringView text);
+    // For the "(" at position at of view, a part of the indexed text: the
+    // position in view of the ")" closing it (the text's end when none
+    // does); -1 when not known (view is not of the indexed text, or the
+    // "(" lies in a string or a bracketed name as the whole text reads).
+    qsizetype Close(QStringView view, qsizetype at) const;
+
+private:
+    QStringView text_;
+    std::vector<qint32> close_;  // -1 but at a "(" that counts
+};
+
+// A walk that counts a "(" is outside strings and names there, as this pass
+// is where it counts one too; from there both read alike, so they find the
+// same ")".
+TQRParenthesisIndex::TQRParenthesisIndex(QStringView text) : text_(text) {
+    // Positions are kept in 32 bits: a longer text is walked without the index.
+    if (text.size() > std::numeric_limits<qint32>::max()) return;
+    close_.assign(size_t(text.size()), -1);
+    QuoteTracker quotes;
+    std::vector<qsizetype> open;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const CharRole role = quotes.Next(text[i]);
+        if (role == CharRole::Open) {
+            open.push_back(i);
+        } else if (role == CharRole::Close && !open.empty()) {
+            close_[size_t(open.back())] = qint32(i);
+            open.pop_back();
+        }
+    }
+    for (qsizetype at : open) close_[size_t(at)] = qint32(text.size());
+}
+
+qsizetype TQRParenthesisIndex::Close(QStringView view, qsizetype at) const {
+    if (close_.empty() || !Within(view, text_)) return -1;
+    const qsizetype offset = view.data() - text_.data();
+    const qsizetype close = close_[size_t(offset + at)];
+    return close < 0 ? -1 : close - offset;
+}
+
+namespace {
+
 // Walks text keeping track of strings ('...'), bracketed names ([...]) and
 // parentheses; calls visit(i) for each position at depth 0 outside strings
 // and names (the quote, bracket and parenthesis characters themselves
 // excluded). Stops when visit returns true and gives that position, else -1.
+// With an index, what a parenthesis encloses is stepped over, not walked.
 template <class Visit>
-qsizetype WalkTopLevel(QStringView text, qsizetype from, qsizetype to, Visit visit) {
-    bool inString = false;
-    bool inName = false;
+qsizetype WalkTopLevel(QStringView text, qsizetype from, qsizetype to, const TQRParenthesisIndex* index,
+                       Visit visit) {
+    QuoteTracker quotes;
     qsizetype depth = 0;
     for (qsizetype i = 0; i < to; ++i) {
-        const QChar c = text[i];
-        if (c == u'\'') {
-            if (!inName) inString = !inString;
-        } else if (c == u'[') {
-            if (!inString) inName = true;
-        } else if (c == u']') {
-            inName = false;
-        } else if (c == u'(' || c == u')') {
-            if (!inString && !inName) depth += c == u'(' ? 1 : -1;
-        } else if (i >= from && depth == 0 && !inString && !inName && visit(i)) {
-            return i;
+        switch (quotes.Next(text[i])) {
+        case CharRole::Open: {
+            const qsizetype close = index && depth >= 0 ? index->Close(text, i) : -1;
+            if (close >= 0) i = close;
+            else ++depth;
+            break;
+        }
+        case CharRole::Close: --depth; break;
+        case CharRole::Plain:
+            if (i >= from && depth == 0 && visit(i)) return i;
+            break;
+        default: break;
         }
     }
     return -1;
@@ -605,8 +726,8 @@ qsizetype WalkTopLevel(QStringView text, qsizetype from, qsizetype to, Visit vis
 // Where operators and separators may stand: from the second character to
 // the second-to-last.
 template <class Test>
-qsizetype FindOperator(QStringView text, Test test) {
-    return WalkTopLevel(text, 1, text.size() - 1, test);
+qsizetype FindOperator(QStringView text, const TQRParenthesisIndex* index, Test test) {
+    return WalkTopLevel(text, 1, text.size() - 1, index, test);
 }
 
 bool WordAt(QStringView text, qsizetype at, const char* word) {
@@ -638,18 +759,19 @@ constexpr OperatorLevel kMultiplicative{u'*', opMul, u'/', opDiv, "and ", opAnd}
 // The first operator of level at the top level of text, with its length;
 // -1 when there is none. A word operator starts after its blank, so the left
 // part keeps the blank.
-qsizetype FindLevelOperator(QStringView text, const OperatorLevel& level, TQREvOperator& op,
-                            qsizetype& length) {
-    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+qsizetype FindLevelOperator(QStringView text, const TQRParenthesisIndex* index, const OperatorLevel& level,
+                            TQREvOperator& op, qsizetype& length) {
+    const qsizetype at = FindOperator(text, index, [&](qsizetype i) {
         const QChar c = text[i];
         if (c == level.first || c == level.second) {
             op = c == level.first ? level.firstOp : level.secondOp;
             length = 1;
             return true;
         }
+        if (c != u' ' || !WordAt(text, i + 1, level.word)) return false;
         op = level.wordOp;
         length = qsizetype(std::strlen(level.word)) - 1;
-        return c == u' ' && WordAt(text, i + 1, level.word);
+        return true;
     });
     return at >= 0 && op == level.wordOp ? at + 1 : at;
 }
@@ -664,28 +786,28 @@ bool Exchanges(QStringView text, qsizetype at, bool binaryOnly) {
     return p >= 0 && !IsOperatorChar(text[p]);
 }
 
-// length characters of text from position from, with the level's two signs
-// exchanged at the top level where the minus (or divide) before them does it.
-QString ExchangedPiece(QStringView text, qsizetype from, qsizetype length, const OperatorLevel& level,
-                       bool exchanged) {
-    QString piece = text.sliced(from, length).toString();
-    if (!exchanged) return piece;
-    const bool binaryOnly = &level == &kAdditive;
-    WalkTopLevel(piece, 0, length, [&](qsizetype i) {
+// Exchanges the level's two signs at the top level of length characters of
+// text from position from, where the minus (or divide) before them does it,
+// writing them to chars (the piece's own characters or a copy of them). The
+// exchanged signs stay operator characters: a second pass restores them.
+void ExchangeSigns(QStringView text, qsizetype from, qsizetype length, bool additive,
+                   const TQRParenthesisIndex* index, QChar* chars) {
+    const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
+    const QStringView piece = text.sliced(from, length);
+    WalkTopLevel(piece, 0, length, index, [&](qsizetype i) {
         const QChar c = piece[i];
-        if ((c == level.first || c == level.second) && Exchanges(text, from + i, binaryOnly))
-            piece[i] = c == level.first ? level.second : level.first;
+        if ((c == level.first || c == level.second) && Exchanges(text, from + i, additive))
+            chars[i] = c == level.first ? level.second : level.first;
         return false;
     });
-    return piece;
 }
 
-QString StripBlanks(const QString& text) {
+QStringView StripBlanks(QStringView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
     while (first < last && text[first] == u' ') ++first;
     while (last > first && text[last - 1] == u' ') --last;
-    return text.mid(first, last - first);
+    return text.sliced(first, last - first);
 }
 
 }  // namespace
@@ -717,16 +839,35 @@ TQREvaluator::~TQREvaluator() { Unprepare(); }
 void TQREvaluator::Prepare(const QString& text) {
     if (Prepared()) Unprepare();
     if (GlobalEnvironment()) GlobalEnvironment()->Prepare();
+    try {
+        Read(text.isEmpty() ? QStringLiteral("' '") : text);
+    } catch (const std::bad_alloc&) {
+        parentheses_ = nullptr;
+        reading_ = QString();
+        ReplaceQueue(QRExprMessage(OutOfMemory));
+    }
+}
+
+void TQREvaluator::Read(const QString& text) {
     fifo_ = new TQRFiFo;
+    reading_ = text;
+    reading_.detach();  // signs are exchanged in it while it is read
+    const TQRParenthesisIndex parentheses(reading_);
+    parentheses_ = &parentheses;
     readDepth_ = 0;
     tooDeep_ = false;
-    EvalExpression(text.isEmpty() ? QStringLiteral("' '") : text);
-    if (tooDeep_) {
-        delete fifo_;
-        fifo_ = new TQRFiFo;
-        Put(new TQREvElementError(QRExprMessage(TooDeep)));
-    }
+    EvalExpression(reading_);
+    parentheses_ = nullptr;
+    reading_ = QString();
+    if (tooDeep_) ReplaceQueue(QRExprMessage(TooDeep));
     fifo_->Link();
+}
+
+void TQREvaluator::ReplaceQueue(const QString& message) {
+    delete fifo_;
+    fifo_ = nullptr;  // unprepared rather than holding a freed queue, should this fail
+    fifo_ = new TQRFiFo;
+    Put(new TQREvElementError(message));
 }
 
 void TQREvaluator::Unprepare() {
@@ -747,8 +888,15 @@ void TQREvaluator::Evaluate(EvalResult& r) {
     const bool outermost = g_evalDepth == 0;
     if (outermost) g_evalTooDeep = false;
     fifo_->Start();
-    if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
-    else r = EvalResult::Error(QRExprMessage(ErrorInExpression));
+    try {
+        if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
+        else r = EvalResult::Error(QRExprMessage(ErrorInExpression));
+    } catch (const std::bad_alloc&) {
+        // Made without allocating: there may be no memory left for a message.
+        r.Kind = rkError;
+        r.StrResult.Assign(OutOfMemory, qsizetype(sizeof OutOfMemory - 1));
+        return;
+    }
     if (outermost && g_evalTooDeep) r = EvalResult::Error(QRExprMessage(TooDeep));
 }
 
@@ -790,15 +938,15 @@ TQREvElement* TQREvaluator::QueueElement(Integer index) const {
 
 // ------------------------------------------------------------ reading
 
-void TQREvaluator::ReadNested(void (TQREvaluator::*read)(const QString&), const QString& text) {
+void TQREvaluator::ReadNested(void (TQREvaluator::*read)(QStringView), QStringView text) {
     DepthGuard guard(*this);
     if (!guard.TooDeep()) (this->*read)(text);
 }
 
-void TQREvaluator::EvalExpression(const QString& text) {
+void TQREvaluator::EvalExpression(QStringView text) {
     TQREvOperator op = opEqual;
     qsizetype length = 1;
-    const qsizetype at = FindOperator(text, [&](qsizetype i) {
+    const qsizetype at = FindOperator(text, parentheses_, [&](qsizetype i) {
         const QChar c = text[i];
         const QChar next = text[i + 1];
         if (c == u'<') {
@@ -818,51 +966,69 @@ void TQREvaluator::EvalExpression(const QString& text) {
         return;
     }
     Put(new TQREvElementOperator(op));
-    EvalSimpleExpression(text.left(at));
-    EvalSimpleExpression(text.mid(at + length));
+    EvalSimpleExpression(text.first(at));
+    EvalSimpleExpression(text.sliced(at + length));
 }
 
-void TQREvaluator::EvalSimpleExpression(const QString& text) { ReadChain(text, true); }
+void TQREvaluator::EvalSimpleExpression(QStringView text) { ReadChain(text, true); }
 
-void TQREvaluator::EvalTerm(const QString& text) { ReadChain(text, false); }
+void TQREvaluator::EvalTerm(QStringView text) { ReadChain(text, false); }
 
 // Each operator splits the rest of the text at its first operator of the
 // level. The right part of a minus has its binary signs exchanged, that of
 // a divide its multiplications and divisions (a-b+c is a-(b-c)). Rather
 // than rewriting the rest at each such operator, the reader keeps whether
-// an odd number of them came before and exchanges each piece as it takes
+// an odd number of them came before and exchanges each piece as it reads
 // it, so a chain is read in time proportional to its length.
-void TQREvaluator::ReadChain(const QString& text, bool additive) {
+void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, bool exchanged) {
     const OperatorLevel& level = additive ? kAdditive : kMultiplicative;
     const auto readLeft = additive ? &TQREvaluator::EvalTerm : &TQREvaluator::EvalFactor;
-    bool exchanged = false;
-    qsizetype start = 0;
     for (;;) {
-        const QStringView rest = QStringView(text).sliced(start);
+        const QStringView rest = text.sliced(start);
         TQREvOperator op = level.firstOp;
         qsizetype length = 1;
-        const qsizetype at = FindLevelOperator(rest, level, op, length);
-        const QString piece = ExchangedPiece(text, start, at < 0 ? rest.size() : at, level, exchanged);
+        const qsizetype at = FindLevelOperator(rest, parentheses_, level, op, length);
         if (at < 0) {
-            (this->*readLeft)(piece);
+            ReadPiece(readLeft, text, start, rest.size(), additive, exchanged);
             return;
         }
         if (exchanged && op != level.wordOp && Exchanges(text, start + at, additive))
             op = op == level.firstOp ? level.secondOp : level.firstOp;
         Put(new TQREvElementOperator(op));
-        (this->*readLeft)(piece);
+        ReadPiece(readLeft, text, start, at, additive, exchanged);
         start += at + length;
         if (op == level.secondOp) exchanged = !exchanged;
     }
 }
 
-void TQREvaluator::EvalFactor(const QString& original) {
-    const QString text = StripBlanks(original);
+void TQREvaluator::ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
+                             qsizetype length, bool additive, bool exchanged) {
+    const QStringView piece = text.sliced(from, length);
+    if (!exchanged) {
+        (this->*read)(piece);
+        return;
+    }
+    // The text being prepared is exchanged in place and restored once read;
+    // a text of a descendant's own (through the hooks) in a copy.
+    if (Within(piece, reading_)) {
+        QChar* const chars = reading_.data() + (piece.data() - reading_.constData());
+        ExchangeSigns(text, from, length, additive, parentheses_, chars);
+        (this->*read)(piece);
+        ExchangeSigns(text, from, length, additive, parentheses_, chars);
+        return;
+    }
+    QString copy = piece.toString();
+    ExchangeSigns(text, from, length, additive, parentheses_, copy.data());
+    (this->*read)(copy);
+}
+
+void TQREvaluator::EvalFactor(QStringView original) {
+    const QStringView text = StripBlanks(original);
     const qsizetype n = text.size();
     // "not" is a word of its own: NOTES stays a name.
     if (WordAt(text, 0, "not") && (n == 3 || !(text[3].isLetterOrNumber() || text[3] == u'_'))) {
         Put(new TQREvElementNot);
-        ReadNested(&TQREvaluator::EvalSimpleExpression, text.mid(3));
+        ReadNested(&TQREvaluator::EvalSimpleExpression, text.sliced(3));
         return;
     }
     const QChar first = n > 0 ? text[0] : QChar();
@@ -872,24 +1038,36 @@ void TQREvaluator::EvalFactor(const QString& original) {
     } else if (IsAsciiLetter(first)) {
         EvalName(text);
     } else if (first == u'[') {
-        if (n >= 2 && last == u']') EvalVariable(text.mid(1, n - 2));
+        if (n >= 2 && last == u']') EvalVariable(text.sliced(1, n - 2).toString());
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("]"))));
     } else if (first == u'\'') {
-        if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.mid(1, n - 2)));
+        if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.sliced(1, n - 2).toString()));
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("'"))));
     } else if (first == u'(') {
-        if (n >= 2 && last == u')') ReadNested(&TQREvaluator::EvalExpression, text.mid(1, n - 2));
+        if (n >= 2 && last == u')') ReadNested(&TQREvaluator::EvalExpression, text.sliced(1, n - 2));
         else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral(")"))));
     } else if (first == u'+') {
-        ReadNested(&TQREvaluator::EvalFactor, text.mid(1));
+        ReadNested(&TQREvaluator::EvalFactor, text.sliced(1));
     } else if (first == u'-') {
-        ReadNested(&TQREvaluator::EvalSimpleExpression, QStringLiteral("0-") + text.mid(1));
+        ReadNested(&TQREvaluator::EvalNegation, text);
     } else {
-        Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text)));
+        Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text.toString())));
     }
 }
 
-void TQREvaluator::EvalNumber(const QString& text) {
+// Zero minus what follows the minus that starts text, read as the text "0-"
+// followed by it would be, without making that text.
+void TQREvaluator::EvalNegation(QStringView text) {
+    if (text.size() == 1) {
+        EvalSimpleExpression(u"0-");
+        return;
+    }
+    Put(new TQREvElementOperator(opMinus));
+    EvalNumber(u"0");
+    ReadChain(text, true, 1, true);
+}
+
+void TQREvaluator::EvalNumber(QStringView text) {
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n && IsAsciiDigit(text[i])) ++i;
@@ -900,7 +1078,7 @@ void TQREvaluator::EvalNumber(const QString& text) {
         isFloat = true;
     }
     if (i < n) {
-        Put(new TQREvElementError(QRExprMessage(NumericConstant, text)));
+        Put(new TQREvElementError(QRExprMessage(NumericConstant, text.toString())));
         return;
     }
     if (!isFloat) {
@@ -911,7 +1089,7 @@ void TQREvaluator::EvalNumber(const QString& text) {
             return;
         }
     }
-    QString floatText = text;
+    QString floatText = text.toString();
     floatText.replace(u'.', FormatSettings().DecimalSeparator);
     Extended v = 0;
     if (TryStrToFloat(floatText, v) && std::isfinite(double(v)))
@@ -920,14 +1098,14 @@ void TQREvaluator::EvalNumber(const QString& text) {
         Put(new TQREvElementError(QRExprMessage(NumericConstant, floatText)));
 }
 
-void TQREvaluator::EvalName(const QString& text) {
+void TQREvaluator::EvalName(QStringView text) {
     const qsizetype open = text.indexOf(u'(');
-    if (open < 0) EvalFunction(text, QString());
-    else if (text.endsWith(u')')) EvalFunction(text.left(open), text.mid(open + 1, text.size() - open - 2));
-    else EvalFunction(QString(), QString());
+    if (open < 0) EvalFunction(text.toString(), {});
+    else if (text.endsWith(u')')) EvalFunction(text.first(open).toString(), text.sliced(open + 1, text.size() - open - 2));
+    else EvalFunction(QString(), {});
 }
 
-void TQREvaluator::EvalFunction(const QString& name, const QString& arguments) {
+void TQREvaluator::EvalFunction(const QString& name, QStringView arguments) {
     const QString upper = AnsiUpperCase(name);
     const TQRLibrary* library = QRFunctionLibrary();
     const TQRLibraryEntry* entry = library ? library->FindEntry(upper) : nullptr;
@@ -939,13 +1117,13 @@ void TQREvaluator::EvalFunction(const QString& name, const QString& arguments) {
     Put(entry->Instance());
     const QChar separator = QRArgumentSeparator();
     qsizetype start = 0;
-    FindOperator(arguments, [&](qsizetype i) {
+    FindOperator(arguments, parentheses_, [&](qsizetype i) {
         if (arguments[i] != separator) return false;
-        ReadNested(&TQREvaluator::EvalExpression, arguments.mid(start, i - start));
+        ReadNested(&TQREvaluator::EvalExpression, arguments.sliced(start, i - start));
         start = i + 1;
         return false;
     });
-    if (!arguments.isEmpty()) ReadNested(&TQREvaluator::EvalExpression, arguments.mid(start));
+    if (!arguments.isEmpty()) ReadNested(&TQREvaluator::EvalExpression, arguments.sliced(start));
     Put(new TQREvElementArgumentEnd);
 }
 

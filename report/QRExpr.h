@@ -37,6 +37,7 @@ inline constexpr char CannotDo[] = "Cannot %s %s expressions";
 inline constexpr char DivideByZero[] = "Cannot divide by 0";
 inline constexpr char IntegerOverflow[] = "Integer overflow";
 inline constexpr char TooDeep[] = "Expression nested too deeply";
+inline constexpr char OutOfMemory[] = "Out of memory";
 inline constexpr char WrongArguments[] = "Wrong arguments for %s";
 inline constexpr char MissingArgument[] = "Missing argument for %s";
 inline constexpr char ConversionError[] = "Conversion error";
@@ -161,6 +162,10 @@ public:
     explicit TQREvElementOperator(TQREvOperator op) : TQREvElement(TQREvShape::Binary), op_(op) {}
     TQREvOperator Operator() const { return op_; }
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
+    // The left operand and its place in the queue, once the queue is
+    // complete: a constant one is read again when applied, any other has
+    // room made for its value.
+    void LinkLeft(TQREvElement* left, Integer position);
     // The operator that is this one's right operand, evaluated in the same
     // loop: a chain like 1+1+...+1 takes no stack per operator.
     void LinkRight(TQREvElementOperator* right) {
@@ -169,13 +174,19 @@ public:
     }
 
 private:
-    // Combines left_ with the right operand in Result.
-    void Apply(EvalResult& Result);
+    // Takes the left operand from the queue, evaluating it unless constant.
+    void TakeLeft(TQRFiFo& FiFo);
+    // Combines the left operand with the right one in Result; scratch holds
+    // a constant left operand's value.
+    void Apply(TQRFiFo& FiFo, EvalResult& Result, EvalResult& scratch);
 
     TQREvOperator op_;
+    Integer constantLeft_ = -1;  // the queue position of a constant left operand
     TQREvElementOperator* chainNext_ = nullptr;
     TQREvElementOperator* chainPrevious_ = nullptr;
-    EvalResult left_;  // the left operand's value, kept from one evaluation to the next
+    // Any other left operand's value, kept from one evaluation to the next;
+    // a chain holds all of them at once, so constants get none.
+    std::unique_ptr<EvalResult> left_;
 };
 
 // The logical negation of its one operand.
@@ -185,11 +196,18 @@ public:
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
 };
 
+// Holds a whole result record in a few bytes: the text part, when there is
+// one, apart (a long chain of numbers holds many constants).
 class TQREvElementConstant : public TQREvElement {
 public:
-    explicit TQREvElementConstant(const EvalResult& value) : Result(value) {}
+    explicit TQREvElementConstant(const EvalResult& value) { SetResult(value); }
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
-    EvalResult Result;
+    void SetResult(const EvalResult& value);
+
+private:
+    TQREvResultKind kind_ = rkError;
+    double payload_ = 0;  // the record's integer, float or boolean, as stored
+    std::unique_ptr<TQRShortString> text_;
 };
 
 class TQREvElementString : public TQREvElement {
@@ -201,7 +219,7 @@ public:
 
 private:
     QString text_;
-    TQRShortString ansi_;
+    QByteArray ansi_;  // the text as a result holds it, at most 255 bytes
 };
 
 class TQREvElementDataField : public TQREvElement {
@@ -277,7 +295,11 @@ public:
     ~TQRFiFo() override;
     bool Aggregate = false;  // set while aggregates are updated
 
-    void Put(TQREvElement* element) { elements_.push_back(element); }
+    void Put(TQREvElement* element) {
+        std::unique_ptr<TQREvElement> owned(element);  // freed when the list cannot grow
+        elements_.push_back(element);
+        owned.release();
+    }
     void Start() { position_ = 0; }
     // The element at the read position, which moves on; nullptr at the end.
     TQREvElement* Get() {
@@ -331,6 +353,8 @@ private:
 constexpr Integer QRMaxReadDepth = 400;
 constexpr Integer QRMaxEvalDepth = 1000;
 
+class TQRParenthesisIndex;  // the reader's, in QRExpr.cpp
+
 class TQREvaluator : public TObject {
 public:
     TQREvaluator();
@@ -345,10 +369,11 @@ public:
 
     bool Prepared() const { return fifo_ != nullptr; }
     // Reads text into the queue; never fails on bad text (errors become
-    // error elements). An empty text reads as "' '".
+    // error elements, running out of memory too). An empty text reads as "' '".
     void Prepare(const QString& text);
     void Unprepare();
-    // Exception "Evaluator not prepared" when not prepared.
+    // Exception "Evaluator not prepared" when not prepared; running out of
+    // memory gives the error "Out of memory".
     EvalResult Value();
     // The same into r, which the evaluation reuses.
     void Evaluate(EvalResult& r);
@@ -363,31 +388,45 @@ public:
 protected:
     // The reader's hooks for names: a function (with its argument text) and
     // a field or named value. Both queue what they read.
-    virtual void EvalFunction(const QString& name, const QString& arguments);
+    virtual void EvalFunction(const QString& name, QStringView arguments);
     virtual void EvalVariable(const QString& name);
 
-    // The four levels of reading; each queues the elements of text.
-    void EvalExpression(const QString& text);
-    void EvalSimpleExpression(const QString& text);
-    void EvalTerm(const QString& text);
-    void EvalFactor(const QString& text);
+    // The four levels of reading; each queues the elements of text. The
+    // texts are views of the evaluator's own copy of the text being
+    // prepared: a level reads its part in place, so nesting copies nothing.
+    void EvalExpression(QStringView text);
+    void EvalSimpleExpression(QStringView text);
+    void EvalTerm(QStringView text);
+    void EvalFactor(QStringView text);
     void Put(TQREvElement* element) { fifo_->Put(element); }
 
 private:
     class DepthGuard;
+    // Reads text into a new queue, linked and ready.
+    void Read(const QString& text);
+    // Drops what the queue holds for the one error element message.
+    void ReplaceQueue(const QString& message);
     // Reads text with read one level of nesting deeper, unless that is too deep.
-    void ReadNested(void (TQREvaluator::*read)(const QString&), const QString& text);
-    // One level of operators, a chain read in a loop: an operator, its left
-    // part a level down, and the rest of the text as its right part.
-    // The additive level reads terms, the multiplicative one factors.
-    void ReadChain(const QString& text, bool additive);
-    void EvalNumber(const QString& text);
-    void EvalName(const QString& text);
+    void ReadNested(void (TQREvaluator::*read)(QStringView), QStringView text);
+    // One level of operators, a chain read in a loop from position start:
+    // an operator, its left part a level down, and the rest of the text as
+    // its right part. The additive level reads terms, the multiplicative
+    // one factors. exchanged: an odd number of minus (divide) signs came before.
+    void ReadChain(QStringView text, bool additive, qsizetype start = 0, bool exchanged = false);
+    // Reads length characters of text from position from with read, their
+    // signs exchanged when exchanged is set.
+    void ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
+                   qsizetype length, bool additive, bool exchanged);
+    void EvalNegation(QStringView text);
+    void EvalNumber(QStringView text);
+    void EvalName(QStringView text);
     TField* FindDataField(const QString& name, TDataSet*& dataSet);
 
     TQRDataSetsSlot dataSets_;
     TQREvEnvironment* environment_ = nullptr;
     TQRFiFo* fifo_ = nullptr;
+    QString reading_;  // the text being read, where signs are exchanged
+    const TQRParenthesisIndex* parentheses_ = nullptr;  // of reading_, while it is read
     EvalResult aggregateResult_;  // the unused value of an aggregate update
     Integer readDepth_ = 0;
     bool tooDeep_ = false;  // the text being read nests deeper than QRMaxReadDepth

@@ -111,7 +111,7 @@ TQREvElement* TQREvEnvironment::GetConstant(const QString& name) const {
 
 void TQREvEnvironment::SetConstant(TQREvElement* element, Integer value) {
     if (auto* constant = dynamic_cast<TQREvElementConstant*>(element))
-        constant->Result = EvalResult::FromInteger(value);
+        constant->SetResult(EvalResult::FromInteger(value));
 }
 
 void TQREvEnvironment::SetConstant(TQREvElement* element, const QString& text) {
@@ -120,7 +120,7 @@ void TQREvEnvironment::SetConstant(TQREvElement* element, const QString& text) {
 
 void TQREvEnvironment::SetConstant(TQREvElement* element, const EvalResult& value) {
     if (auto* constant = dynamic_cast<TQREvElementConstant*>(element))
-        constant->Result = value;
+        constant->SetResult(value);
     else if (auto* string = dynamic_cast<TQREvElementString*>(element); string && value.Kind == rkString)
         string->SetText(value.Text());
 }

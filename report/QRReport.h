@@ -265,6 +265,7 @@ bool IsActive(const TDataSet* dataSet);
 class TCustomRazorUze;
 class TQRCustomBand;
 class TQRCustomController;
+class TQRController;
 
 // The base of the report and of every band: a frame and a zoom that is
 // passed down to everything on the panel.
@@ -585,6 +586,7 @@ struct TQRPreviewSettings {
 
 using TQRAfterPrintEvent = std::function<void(TObject* Sender)>;
 using TQRAfterPreviewEvent = std::function<void(TObject* Sender)>;
+using TQROnNeedDataEvent = std::function<void(TObject* Sender, bool& MoreData)>;
 
 enum class TRazorUzeortOption { FirstPageHeader, LastPageFooter, Compression };
 using TRazorUzeortOptions = Set<TRazorUzeortOption>;
@@ -717,6 +719,10 @@ public:
 
     // ---- the data walk
     TQRCustomController* Controller() const { return controller_.get(); }
+    // The report's own OnNeedData, raised with the report as Sender when
+    // its data set is not active; handed to its controller (dropped unless
+    // that is a TQRController).
+    void SetOnNeedData(TQROnNeedDataEvent event);
     // Registers a printable told of every detail band print (operation 0).
     void AddNotifyClient(TQRPrintable* Printable);
     // Every data set on the report's form, for evaluators; nullptr outside a run.
@@ -826,6 +832,8 @@ protected:
     // Gives the controller the report's own bands (nothing in the base).
     virtual void HandBandsToController() const {}
     void SetController(std::unique_ptr<TQRCustomController> controller);
+    // The controller when it walks a data set; nullptr otherwise.
+    TQRController* DataController() const;
     void AlignControls(TControl* AControl, TRect& Rect) override;
     // Rebuilds the design order and layout once the bands are all there.
     void Loaded() override;
@@ -934,11 +942,8 @@ void CompositeEndDoc(TQRCompositeRun& run);
 // ------------------------------------------------------------ controller, groups and sub-details
 
 class TQRGroup;
-class TQRController;
 class TQRControllerBand;
 class TQuery;
-
-using TQROnNeedDataEvent = std::function<void(TObject* Sender, bool& MoreData)>;
 
 // Decides which bands print for each record of one level of the report:
 // group headers and footers, sub-details before and after the detail, the
@@ -948,6 +953,10 @@ public:
     // Serves master (the report, a controller or a controller band) for
     // owner (the report or a sub-detail band); created without an owner.
     TQRCustomController(TComponent* owner, TComponent* master);
+    // A stand-alone controller: a component of AOwner (the form, say) that is
+    // its own controller owner; setting a report or a controller band as
+    // its Master makes it join that level's walk.
+    explicit TQRCustomController(TComponent* AOwner);
     ~TQRCustomController() override;
 
     TComponent* Master() const { return master_; }
@@ -1029,6 +1038,7 @@ private:
 class TQRController : public TQRCustomController {
 public:
     TQRController(TComponent* owner, TComponent* master);
+    explicit TQRController(TComponent* AOwner);
 
     TDataSet* DataSet() const { return dataSet_; }
     void SetDataSet(TDataSet* value);

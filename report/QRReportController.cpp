@@ -99,6 +99,14 @@ void RebuildReportOrder(const TQRCustomBand& band)
         band.ParentReport()->RebuildOrder();
 }
 
+// The controller of a controller band, or a stand-alone controller.
+TQRCustomController* ServantOf(TComponent* c)
+{
+    if (auto* band = dynamic_cast<TQRControllerBand*>(c))
+        return band->Controller();
+    return dynamic_cast<TQRCustomController*>(c);
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ TQRCustomController
@@ -109,6 +117,8 @@ TQRCustomController::TQRCustomController(TComponent* owner, TComponent* master)
     SetMaster(master);
     parentReport_ = dynamic_cast<TCustomRazorUze*>(master);
 }
+
+TQRCustomController::TQRCustomController(TComponent* AOwner) : TComponent(AOwner), controllerOwner_(this) {}
 
 TQRCustomController::~TQRCustomController()
 {
@@ -173,8 +183,7 @@ void TQRCustomController::ScanForServants(const TComponent* owner)
         TComponent* c = owner->Components(i);
         if (c->IsDestroying())
             continue;
-        if (auto* band = dynamic_cast<TQRControllerBand*>(c)) {
-            TQRController* servant = band->Controller();
+        if (TQRCustomController* servant = ServantOf(c)) {
             if (servant->Master() != controllerOwner_)
                 continue;
             (servant->PrintBefore() ? before_ : after_).push_back(servant);
@@ -372,6 +381,8 @@ void TQRCustomController::ReprintHeaders()
 // ------------------------------------------------------------ TQRController
 
 TQRController::TQRController(TComponent* owner, TComponent* master) : TQRCustomController(owner, master) {}
+
+TQRController::TQRController(TComponent* AOwner) : TQRCustomController(AOwner) {}
 
 void TQRController::SetDataSet(TDataSet* value)
 {
@@ -701,6 +712,16 @@ void TQRSubDetailGroupBands::SetHas(bool header, bool value)
         owner_->SetFooterBand(created);
 }
 
+// ------------------------------------------------------------ the report's walk
+
+TQRController* TCustomRazorUze::DataController() const { return dynamic_cast<TQRController*>(Controller()); }
+
+void TCustomRazorUze::SetOnNeedData(TQROnNeedDataEvent event)
+{
+    if (TQRController* controller = DataController())
+        controller->OnNeedData = std::move(event);
+}
+
 // ------------------------------------------------------------ TRazorUze
 
 TRazorUze::TRazorUze(TComponent* AOwner) : TCustomRazorUze(AOwner)
@@ -710,19 +731,19 @@ TRazorUze::TRazorUze(TComponent* AOwner) : TCustomRazorUze(AOwner)
 
 TDataSet* TRazorUze::DataSet() const
 {
-    auto* controller = dynamic_cast<TQRController*>(Controller());
+    TQRController* controller = DataController();
     return controller ? controller->DataSet() : nullptr;
 }
 
 void TRazorUze::SetDataSet(TDataSet* value)
 {
-    if (auto* controller = dynamic_cast<TQRController*>(Controller()))
+    if (TQRController* controller = DataController())
         controller->SetDataSet(value);
 }
 
 void TRazorUze::HandBandsToController() const
 {
-    auto* controller = dynamic_cast<TQRController*>(Controller());
+    TQRController* controller = DataController();
     if (!controller)
         return;
     controller->SetDetail(BandOfType(rbDetail));

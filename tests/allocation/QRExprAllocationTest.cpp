@@ -1,11 +1,15 @@
-// Heap allocations of prepared expression evaluations, counted by a malloc
-// that stands in for the C library's in this executable only (operator new
-// and Qt's containers both come through it). The results are checked
-// against the same computation in plain C++ over the same records.
+// Heap allocations of expressions, counted and measured by a malloc that
+// stands in for the C library's in this executable only (operator new and
+// Qt's containers both come through it): how many blocks evaluations take,
+// the most memory reading takes at once, and what an allocation that fails
+// does. The results are checked against the same computation in plain C++
+// over the same records.
 #include "DBClient.h"
 #include "QRExpr.h"
 
 #include <gtest/gtest.h>
+
+#include <malloc.h>
 
 #include <cstdlib>
 
@@ -13,42 +17,83 @@ extern "C" {
 void* __libc_malloc(size_t size);
 void* __libc_calloc(size_t count, size_t size);
 void* __libc_realloc(void* block, size_t size);
+void __libc_free(void* block);
 }
 
 namespace {
 // Only the thread that opened a count is counted.
 thread_local bool t_counting = false;
 thread_local long t_allocations = 0;
+thread_local long t_bytes = 0;      // in use, counted from the start
+thread_local long t_peakBytes = 0;
+thread_local long t_budget = -1;    // bytes that may be in use; -1: no limit
+
+// Whether size more bytes fit the budget; counts the request.
+bool Admit(size_t size) {
+    if (!t_counting) return true;
+    ++t_allocations;
+    return t_budget < 0 || t_bytes + long(size) <= t_budget;
+}
+
+void Taken(void* block) {
+    if (!t_counting || !block) return;
+    t_bytes += long(malloc_usable_size(block));
+    t_peakBytes = std::max(t_peakBytes, t_bytes);
+}
+
+void Given(void* block) {
+    if (t_counting && block) t_bytes -= long(malloc_usable_size(block));
+}
 }  // namespace
 
 extern "C" void* malloc(size_t size) {
-    if (t_counting) ++t_allocations;
-    return __libc_malloc(size);
+    if (!Admit(size)) return nullptr;
+    void* block = __libc_malloc(size);
+    Taken(block);
+    return block;
 }
 
 extern "C" void* calloc(size_t count, size_t size) {
-    if (t_counting) ++t_allocations;
-    return __libc_calloc(count, size);
+    if (!Admit(count * size)) return nullptr;
+    void* block = __libc_calloc(count, size);
+    Taken(block);
+    return block;
 }
 
 extern "C" void* realloc(void* block, size_t size) {
-    if (t_counting) ++t_allocations;
-    return __libc_realloc(block, size);
+    if (!Admit(size)) return nullptr;
+    Given(block);
+    void* moved = __libc_realloc(block, size);
+    Taken(moved ? moved : block);
+    return moved;
+}
+
+extern "C" void free(void* block) {
+    Given(block);
+    __libc_free(block);
 }
 
 namespace {
 
-// Counts the allocations of the current thread while it exists.
+// Counts the allocations of the current thread while it exists, and the
+// most bytes in use at once; with a budget, an allocation beyond it fails.
 class AllocationCount {
 public:
-    AllocationCount() {
+    explicit AllocationCount(long budget = -1) {
         t_allocations = 0;
+        t_bytes = 0;
+        t_peakBytes = 0;
+        t_budget = budget;
         t_counting = true;
     }
-    ~AllocationCount() { t_counting = false; }
+    ~AllocationCount() {
+        t_counting = false;
+        t_budget = -1;
+    }
     AllocationCount(const AllocationCount&) = delete;
     AllocationCount& operator=(const AllocationCount&) = delete;
     long Count() const { return t_allocations; }
+    long PeakBytes() const { return t_peakBytes; }
 };
 
 TEST(AllocationCount, SeesOperatorNewAndQtContainers) {
@@ -66,6 +111,67 @@ TEST(AllocationCount, SeesOperatorNewAndQtContainers) {
     }
     EXPECT_GE(withNew, 1);
     EXPECT_GE(withQString, 1);
+}
+
+// head repeated count times, then middle, then tail repeated count times.
+QString Nested(const char* head, const char* middle, const char* tail, int count) {
+    return QString::fromLatin1(head).repeated(count) + QString::fromLatin1(middle) +
+           QString::fromLatin1(tail).repeated(count);
+}
+
+TEST(ReadingMemory, GrowsWithTheTextNotWithItsNestingTimesItsLength) {
+    InitializeQRExpr();
+    const QString tooDeep = QRExprMessage(QRExprText::TooDeep);
+    constexpr int kCount = 10000;
+    const struct {
+        QString text;
+        QString expected;  // the value's text or the error's message
+    } cases[] = {
+        {Nested("IF(TRUE,", "1", ",2)", kCount), tooDeep},
+        {Nested("(", "1", ")", kCount), tooDeep},
+        {Nested("not ", "TRUE", "", kCount), tooDeep},
+        {Nested("UPPER(", "'a'", ")", kCount), tooDeep},
+        {Nested("1+", "1", "", kCount), QString::number(kCount + 1)},
+    };
+    for (const auto& c : cases) {
+        TQREvaluator e;
+        EvalResult r;
+        long peak = 0;
+        {
+            AllocationCount count;
+            r = e.Calculate(c.text);
+            peak = count.PeakBytes();
+        }
+        EXPECT_EQ(r.IsError() ? r.Message() : r.Text(), c.expected) << c.text.left(20).toStdString();
+        // A few dozen bytes per character: the queue of a flat text, the
+        // reader's own copy of a nested one.
+        EXPECT_LT(peak, 100 * c.text.size()) << c.text.left(20).toStdString();
+    }
+}
+
+TEST(ReadingMemory, RunningOutIsAnErrorValue) {
+    InitializeQRExpr();
+    const QString outOfMemory = QRExprMessage(QRExprText::OutOfMemory);
+    constexpr int kCount = 20000;
+    const QString longSum = Nested("1+", "1", "", kCount);
+    TQREvaluator e;
+    EvalResult r;
+    {
+        AllocationCount count(64 * 1024);
+        EXPECT_NO_THROW(r = e.Calculate(longSum));
+    }
+    EXPECT_EQ(r.Kind, rkError);
+    EXPECT_EQ(r.Message(), outOfMemory);
+    // Evaluating: a number joined to a string becomes text first.
+    e.Prepare(QStringLiteral("12345+'a'"));
+    {
+        AllocationCount count(0);
+        EXPECT_NO_THROW(r = e.Value());
+    }
+    EXPECT_EQ(r.Message(), outOfMemory);
+    // Nothing is left behind: with memory again the same texts evaluate.
+    EXPECT_EQ(e.Value().Text(), QStringLiteral("12345a"));
+    EXPECT_EQ(e.Calculate(longSum).IntResult, kCount + 1);
 }
 
 constexpr int kRecords = 300;

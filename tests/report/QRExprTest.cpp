@@ -208,6 +208,23 @@ TEST(QRExprRulings, TheNestingLimitCountsRealNesting) {
     EXPECT_TRUE(IsInteger(Eval(Chain(Nested("(", "1", ")", QRMaxReadDepth), "+", 50)), 50));
 }
 
+// Reads the name SIGNS through a constant text of its own, whose last
+// sign the minus before it exchanges.
+class TSignsEvaluator : public TQREvaluator {
+protected:
+    void EvalFunction(const QString& name, QStringView arguments) override {
+        if (name == u"SIGNS") TQREvaluator::EvalFunction(QStringLiteral("IF"), u"TRUE,1-2+,0");
+        else TQREvaluator::EvalFunction(name, arguments);
+    }
+};
+
+TEST(QRExprRulings, AHookReadsAConstantTextOfItsOwn) {
+    StartQRExpr();
+    TSignsEvaluator e;
+    EXPECT_TRUE(IsError(e.Calculate("SIGNS"), kNumericError.arg("2-")));
+    EXPECT_TRUE(IsError(e.Calculate("SIGNS"), Eval("1-2+").Message()));
+}
+
 TEST(QRExprRulings, NoTextExhaustsTheStack) {
     // Reading stops at the limit, however deep the text goes on.
     for (const QString& text : {QString(100000, u'('), Nested("(", "1", ")", 20000),

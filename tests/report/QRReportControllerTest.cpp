@@ -289,12 +289,11 @@ TEST_F(QREmpty, NoDataSetAndNoNeedDataPrintsTheEmptyReportOnce)
 TEST_F(QREmpty, NeedDataAnsweringFalseAtOncePrintsNothing)
 {
     int asked = 0;
-    auto* controller = static_cast<TQRController*>(report->Controller());
-    controller->OnNeedData = [&](TObject* sender, bool& more) {
+    report->SetOnNeedData([&](TObject* sender, bool& more) {
         EXPECT_EQ(sender, report.get());
         ++asked;
         more = false;
-    };
+    });
     Run();
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(log.empty());
@@ -305,16 +304,30 @@ TEST_F(QREmpty, NeedDataDrivesTheWalkUntilItAnswersFalse)
     const std::vector<QString> items = {"a", "b", "c"};
     size_t next = 0;
     QString current;
-    auto* controller = static_cast<TQRController*>(report->Controller());
-    controller->OnNeedData = [&](TObject*, bool& more) {
+    report->SetOnNeedData([&](TObject*, bool& more) {
         more = next < items.size();
         if (more)
             current = items[next++];
-    };
+    });
     shows["Detail"] = [&] { return current; };
     Run();
     EXPECT_EQ(log, (Log{"Title", "Detail a", "Detail b", "Detail c", "Summary"}));
-    EXPECT_EQ(controller->RecordNumber(), 3);
+    EXPECT_EQ(static_cast<TQRController*>(report->Controller())->RecordNumber(), 3);
+}
+
+TEST_F(QREmpty, AStandAloneControllerServingTheReportWalksBeforeOrAfterTheDetail)
+{
+    data = Sales({{"JP", "Osaka", 1}, {"US", "Boston", 2}});
+    auto* lines = new TQRController(report.get());
+    lines->SetMaster(report.get());
+    lines->SetDataSet(data.get());
+    lines->SetDetail(Make(QStringLiteral("Line"), rbSubDetail, 10, Field(data.get(), QStringLiteral("CITY"))));
+    Run();
+    EXPECT_EQ(log, (Log{"Title", "Detail", "Line Osaka", "Line Boston", "Summary"}));
+    log.clear();
+    lines->SetPrintBefore(true);
+    Run();
+    EXPECT_EQ(log, (Log{"Title", "Line Osaka", "Line Boston", "Detail", "Summary"}));
 }
 
 // ------------------------------------------------------------ notify clients

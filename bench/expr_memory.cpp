@@ -1,0 +1,91 @@
+// Peak memory of reading and evaluating very long expressions: nested
+// function calls, parentheses, NOT and UPPER() as deep as the text allows,
+// and a flat chain of sums. Each text is calculated in a child process of
+// its own, so that its peak RSS (getrusage ru_maxrss) is its own; the line
+// also gives the resident set before the calculation, with the text made.
+// Usage: expr_memory                 every case
+//        expr_memory CASE BYTES      one case (a child)
+#include "BenchSupport.h"
+#include "QRExpr.h"
+
+#include <QtCore/QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+using namespace bench;
+
+// A text of about bytes characters: head repeated, middle, tail repeated
+// as often as head.
+QString Nested(qsizetype bytes, const char* head, const char* middle, const char* tail) {
+    const qsizetype unit = qsizetype(std::strlen(head) + std::strlen(tail));
+    const qsizetype count = std::max<qsizetype>(1, bytes / unit);
+    return QString::fromLatin1(head).repeated(count) + QString::fromLatin1(middle) +
+           QString::fromLatin1(tail).repeated(count);
+}
+
+struct Case {
+    const char* name;
+    QString (*make)(qsizetype bytes);
+    long goalMb;  // 0: no goal
+};
+
+const Case kCases[] = {
+    {"if", [](qsizetype n) { return Nested(n, "IF(TRUE,", "1", ",2)"); }, 200},
+    {"parentheses", [](qsizetype n) { return Nested(n, "(", "1", ")"); }, 200},
+    {"not", [](qsizetype n) { return Nested(n, "not ", "TRUE", ""); }, 200},
+    {"upper", [](qsizetype n) { return Nested(n, "UPPER(", "'a'", ")"); }, 200},
+    {"flat", [](qsizetype n) { return Nested(n, "1+", "1", ""); }, 100},
+};
+
+const Case* FindCase(const QString& name) {
+    for (const Case& c : kCases)
+        if (name == QLatin1String(c.name)) return &c;
+    return nullptr;
+}
+
+// The child: calculates the text and prints its outcome and figures.
+int Calculate(const Case& c, qsizetype bytes) {
+    const QString text = c.make(bytes);
+    const long before = RssKb();
+    TQREvaluator evaluator;
+    const double start = WallSeconds();
+    const EvalResult r = evaluator.Calculate(text);
+    const double seconds = WallSeconds() - start;
+    const QString outcome = r.IsError() ? QStringLiteral("error:") + r.Message() : r.Text();
+    std::printf("RESULT %lld %ld %ld %.3f %s\n", static_cast<long long>(text.size()), before, PeakRssKb(),
+                seconds, qPrintable(QString(outcome).replace(u' ', u'_')));
+    return 0;
+}
+
+void Measure(const Case& c, qsizetype bytes) {
+    const QList<QByteArray> f = RunChild({QLatin1String(c.name), QString::number(bytes)});
+    if (f.size() < 5) {
+        std::printf("%-12s %8.1f kB: no figures (the child failed)\n", c.name, bytes / 1000.0);
+        return;
+    }
+    const double peakMb = f[2].toLong() / 1024.0;
+    const QByteArray goal = c.goalMb == 0 ? QByteArray()
+                            : peakMb < c.goalMb ? " (goal under " + QByteArray::number(c.goalMb) + " MB: met)"
+                                                : " (goal under " + QByteArray::number(c.goalMb) + " MB: MISSED)";
+    std::printf("%-12s %8.1f kB: %-40s %7.3f s  RSS before %6.1f MB  peak RSS %7.1f MB%s\n", c.name,
+                f[0].toLong() / 1000.0, QByteArray(f[4]).replace('_', ' ').left(40).constData(), f[3].toDouble(),
+                f[1].toLong() / 1024.0, peakMb, goal.constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3) {
+        const Case* c = FindCase(args[1]);
+        return c ? Calculate(*c, args[2].toLongLong()) : 2;
+    }
+    // Nested calls at three sizes show how memory grows with the text.
+    for (qsizetype bytes : {110'000, 1'100'000, 3'300'000}) Measure(kCases[0], bytes);
+    for (const Case& c : kCases)
+        if (&c != &kCases[0]) Measure(c, 1'000'000);
+    return 0;
+}
