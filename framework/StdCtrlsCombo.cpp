@@ -103,6 +103,7 @@ public:
         if (!listKeys_) {
             listKeys_ = new ListKeyFilter(*this);
             view()->installEventFilter(listKeys_);
+            view()->window()->installEventFilter(listKeys_);
         }
         if (auto* box = owner()) Guarded(box, [box] { box->popupOpening(); });
         QComboBox::showPopup();
@@ -128,7 +129,9 @@ private:
     // The open list's pop-up gets the keys from the window system; on the
     // platform the box keeps them. The filter comes before the pop-up's own
     // handling, which would otherwise choose on Enter's shortcut check and
-    // leave the key press itself to whichever box then has the focus.
+    // leave the key press itself to whichever box then has the focus. It
+    // also sees the pop-up hidden without the box (all pop-ups close when
+    // the application loses the focus), so that the box knows it closed.
     class ListKeyFilter : public QObject {
     public:
         explicit ListKeyFilter(TComboWidget& widget) : QObject(widget.view()), widget_(widget) {}
@@ -141,6 +144,9 @@ private:
                 return true;
             case QEvent::KeyPress: return box->listKeyPressed(*static_cast<QKeyEvent*>(event));
             case QEvent::KeyRelease: return box->listKeyReleased(*static_cast<QKeyEvent*>(event));
+            case QEvent::Hide:
+                if (watched == widget_.view()->window()) Guarded(box, [box] { box->popupClosed(); });
+                return false;
             default: return QObject::eventFilter(watched, event);
             }
         }
@@ -321,6 +327,7 @@ void TCustomComboBox::popupOpening() {
 }
 
 void TCustomComboBox::popupClosed() {
+    if (!droppedDown_) return;
     droppedDown_ = false;
     CloseUp();
 }

@@ -135,6 +135,19 @@ TEST_F(StdCtrlsComboTest, EscClosesTheOpenListAtOnceWithOneCloseUp) {
     EXPECT_EQ(events, (Log{"DropDown", "CloseUp"}));
 }
 
+// The application closes every pop-up when it loses the focus, behind the
+// box's back: the box still knows, and tells once.
+TEST_F(StdCtrlsComboTest, AListClosedBehindTheBoxsBackClosesItWithOneCloseUp) {
+    KeyClick(form.get(), Qt::Key_F4);
+    ASSERT_TRUE(WaitFor([&] { return widget()->view()->isVisible(); }));
+    QWidget* list = widget()->view()->window();
+    list->close();  // as on losing the focus
+    ASSERT_TRUE(WaitFor([&] { return !list->isVisible(); }));
+    EXPECT_FALSE(combo->DroppedDown());
+    other->SetFocus();
+    EXPECT_EQ(events, (Log{"DropDown", "CloseUp"}));
+}
+
 TEST_F(StdCtrlsComboTest, WithNothingChosenTheFirstDownInTheOpenListHighlightsTheFirstItem) {
     KeyClick(form.get(), Qt::Key_F4);
     ASSERT_TRUE(WaitFor([&] { return widget()->view()->isVisible(); }));
