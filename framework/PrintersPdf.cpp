@@ -146,10 +146,14 @@ private:
 
 }  // namespace
 
+// Mapped, not read: a long report's file is read back only where its
+// table, trailer and page tree lie.
 bool PdfFileIsWhole(const QString& file) {
     QFile pdf(file);
-    if (!pdf.open(QIODevice::ReadOnly)) return false;
-    const QByteArray content = pdf.readAll();
+    if (!pdf.open(QIODevice::ReadOnly) || pdf.size() == 0) return false;
+    const uchar* bytes = pdf.map(0, pdf.size());
+    if (!bytes) return false;
+    const QByteArray content = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), qsizetype(pdf.size()));
     return TPdfPages(content).Read();
 }
 
