@@ -1,6 +1,7 @@
 #include "CupsPdfQueue.h"
 
 #include "SysUtils.h"
+#include "TestSupport.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QElapsedTimer>
@@ -12,7 +13,6 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
 
 namespace {
 
@@ -70,10 +70,7 @@ TCupsPdfQueue::~TCupsPdfQueue() {
     scheduler_->terminate();
     if (!scheduler_->waitForFinished(10000)) scheduler_->kill();
     scheduler_->waitForFinished();
-    if (hadServer_)
-        qputenv("CUPS_SERVER", oldServer_);
-    else
-        qunsetenv("CUPS_SERVER");
+    server_.reset();
     ForgetServer();
 }
 
@@ -105,8 +102,6 @@ void TCupsPdfQueue::StartOwnQueue() {
 // cupsd in a folder of its own, listening on a socket there only. Its
 // filters run as another user, who must reach the folder and its spool.
 QString TCupsPdfQueue::StartScheduler() {
-    hadServer_ = qEnvironmentVariableIsSet("CUPS_SERVER");
-    oldServer_ = qgetenv("CUPS_SERVER");
     folder_ = std::make_unique<QTemporaryDir>(TempFolder() + QStringLiteral("/velmora-cups-XXXXXX"));
     if (!folder_->isValid()) return QStringLiteral("no folder for cupsd: %1").arg(folder_->errorString());
     const QString root = folder_->path();
@@ -132,7 +127,7 @@ QString TCupsPdfQueue::StartScheduler() {
     if (!QFile::exists(socket))
         return QStringLiteral("cupsd did not start: %1")
             .arg(QString::fromLocal8Bit(scheduler_->readAllStandardError()));
-    qputenv("CUPS_SERVER", QFile::encodeName(socket));
+    server_ = std::make_unique<ScopedEnv>("CUPS_SERVER", socket);
     ForgetServer();
     return {};
 }

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class ScopedEnv;
+
 class TCupsPdfQueue {
 public:
     TCupsPdfQueue();
@@ -36,6 +38,5 @@ private:
     QString outputFolder_;
     std::unique_ptr<QTemporaryDir> folder_;  // of our own scheduler
     std::unique_ptr<QProcess> scheduler_;
-    QByteArray oldServer_;
-    bool hadServer_ = false;
+    std::unique_ptr<ScopedEnv> server_;  // CUPS_SERVER naming its socket
 };
