@@ -55,12 +55,12 @@ public:
     void ShowActive() { ::ShowActive(this); }
     QWindow* Window() { return ::WindowOf(this); }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyClick(this, key, mods); }
-    void KeyDown(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyPress(this, key, mods); }
-    void KeyUp(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyRelease(this, key, mods); }
+    void PressKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyPress(this, key, mods); }
+    void ReleaseKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { ::KeyRelease(this, key, mods); }
     // Each character of an ASCII text as a key click.
     void Type(const QString& text) { ::KeyClicks(this, text); }
     // A left click in the middle of a control.
-    void Click(TControl* control) { ClickControl(control); }
+    void ClickOn(TControl* control) { ClickControl(control); }
 };
 
 // ------------------------------------------------------------ edit boxes

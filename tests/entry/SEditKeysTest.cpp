@@ -152,7 +152,7 @@ TEST_F(SEditKeysTest, ARefusedChangeHoldsOnEveryAttemptAndIsNeverAccepted) {
     EXPECT_EQ(form->log, (Trace{"Modified:A", "ModifyEx:A"}));
     // A click elsewhere is refused the same way.
     form->log.clear();
-    form->Click(c);
+    form->ClickOn(c);
     EXPECT_TRUE(a->Focused());
     EXPECT_EQ(form->log, (Trace{"Modified:A", "ModifyEx:A"}));
     EXPECT_EQ(Utf8(a->AcceptedText()), "");
@@ -268,13 +268,13 @@ TEST_F(SEditKeysTest, KeyPreviewShowsMoveKeysToOnKeyDown) {
 // ------------------------------------------------------------ Tab and mouse
 
 TEST_F(SEditKeysTest, TabMovesOnKeyUpWithoutOnMove) {
-    form->KeyDown(Qt::Key_Tab);
+    form->PressKey(Qt::Key_Tab);
     EXPECT_TRUE(a->Focused());
-    form->KeyUp(Qt::Key_Tab);
+    form->ReleaseKey(Qt::Key_Tab);
     EXPECT_TRUE(b->Focused());
     EXPECT_EQ(b->EntryKey(), 39);
-    form->KeyDown(Qt::Key_Backtab, Qt::ShiftModifier);
-    form->KeyUp(Qt::Key_Backtab, Qt::ShiftModifier);
+    form->PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    form->ReleaseKey(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_TRUE(a->Focused());
     EXPECT_EQ(form->log, (Trace{"Exit:A", "Enter:B", "Exit:B", "Enter:A"}));
 }
@@ -291,12 +291,12 @@ TEST_F(SEditKeysTest, WithoutEkMouseAClickGoesBackToTheGroupsCurrentBox) {
     // A is the group's current box since it was entered.
     EXPECT_EQ(b->GroupCurrent(), a);
     b->SetExitKeys(b->ExitKeys() - ekMouse);
-    form->Click(b);
+    form->ClickOn(b);
     EXPECT_TRUE(a->Focused());
     EXPECT_EQ(form->log, (Trace{"Exit:A", "Enter:A"}));
     // With ekMouse the click keeps its box, which becomes the current one.
     form->log.clear();
-    form->Click(c);
+    form->ClickOn(c);
     EXPECT_TRUE(c->Focused());
     EXPECT_EQ(c->EntryKey(), 0);
     EXPECT_EQ(form->log, (Trace{"Exit:A", "Enter:C"}));
@@ -309,8 +309,8 @@ TEST_F(SEditKeysTest, AutoSelectSelectsAllForTheKeyboardButNotForTheMouse) {
     form->Key(Qt::Key_Right);
     EXPECT_TRUE(b->Focused());
     EXPECT_EQ(b->SelLength(), 5);
-    form->Click(a);
-    form->Click(b);
+    form->ClickOn(a);
+    form->ClickOn(b);
     EXPECT_TRUE(b->Focused());
     EXPECT_EQ(b->SelLength(), 0);
 }
@@ -319,7 +319,7 @@ TEST_F(SEditKeysTest, AClickInARightAlignedBoxPutsTheCaretAtTheEnd) {
     b->SetAlignment(taRightJustify);
     b->SetText("abcdef");
     b->Update();
-    form->Click(b);
+    form->ClickOn(b);
     EXPECT_TRUE(b->Focused());
     EXPECT_EQ(b->SelStart(), 6);
     EXPECT_EQ(b->SelLength(), 0);

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr long double Eps = 1e-9L;
-
 // A report stand-in: a panel whose font drives Characters.
 std::unique_ptr<TCustomPanel> ReportPanel(Integer fontSize)
 {
