@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
+  # The tree is also checked to compile under clang (scripts/clang-syntax.sh).
+  clang
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6opengl6-dev
   libxcb1-dev
   libgtest-dev libgmock-dev
