@@ -6,6 +6,7 @@
 #include "DB.h"
 #include "Windows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -52,7 +53,7 @@ void TQRShortString::Assign(const char* data, qsizetype length) {
     if (length < 0) length = 0;  // a negative count copies nothing
     if (length > MaxLength) length = WholeCharacters(data, length, MaxLength);
     length_ = Byte(length);
-    std::memcpy(data_, data, size_t(length));
+    if (length > 0) std::memcpy(data_, data, size_t(length));
 }
 
 void TQRShortString::Assign(const QString& text) {
@@ -213,31 +214,48 @@ void SkipOperands(TQRFiFo& FiFo, int count) {
 
 void TQREvElement::Value(TQRFiFo&, EvalResult&) {}
 
+TQREvElementConstant::~TQREvElementConstant() {
+    if (HoldsText()) delete text_;
+}
+
 void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) {
     r.Kind = kind_;
-    std::memcpy(&r.FloatResult, &payload_, sizeof payload_);
+    if (!HoldsText()) {
+        std::memcpy(&r.FloatResult, &payload_, sizeof payload_);
+        r.StrResult.Clear();
+        return;
+    }
+    r.IntResult = 0;
     if (text_) r.StrResult = *text_;
     else r.StrResult.Clear();
 }
 
 void TQREvElementConstant::SetResult(const EvalResult& value) {
+    const bool text = value.Kind == rkString || value.Kind == rkError;
+    TQRShortString* newText = text && value.StrResult.Length() ? new TQRShortString(value.StrResult) : nullptr;
+    if (HoldsText()) delete text_;
     kind_ = value.Kind;
+    if (text) {
+        text_ = newText;
+        return;
+    }
     // The union whichever member is in use.
     static_assert(sizeof payload_ == sizeof value.FloatResult);
     std::memcpy(&payload_, &value.FloatResult, sizeof payload_);
-    text_ = value.StrResult.Length() ? std::make_unique<TQRShortString>(value.StrResult) : nullptr;
 }
 
 void TQREvElementString::SetText(const QString& text) {
-    text_ = text;
     TQRShortString ansi;
     ansi.Assign(text);
-    ansi_ = ansi.Bytes();
+    std::unique_ptr<char[]> bytes(ansi.Length() ? new char[size_t(ansi.Length())] : nullptr);
+    if (bytes) std::memcpy(bytes.get(), ansi.Data(), size_t(ansi.Length()));
+    bytes_ = std::move(bytes);
+    length_ = Byte(ansi.Length());
 }
 
 void TQREvElementString::Value(TQRFiFo&, EvalResult& r) {
     r.Kind = rkString;
-    r.StrResult.Assign(ansi_);
+    r.StrResult.Assign(bytes_.get(), length_);
 }
 
 void TQREvElementError::Value(TQRFiFo&, EvalResult& r) { r = EvalResult::Error(message_); }
@@ -273,23 +291,32 @@ void TQREvElementFunction::Value(TQRFiFo& FiFo, EvalResult& r) {
     GetArguments(FiFo);
     if (FiFo.Aggregate) Aggregate();
     Calculate(r);
-    count_ = 0;
-}
-
-void TQREvElementFunction::ReserveArguments(Integer count) {
-    if (size_t(count) > arguments_.size()) arguments_.resize(size_t(count));
+    DropArguments();
 }
 
 void TQREvElementFunction::GetArguments(TQRFiFo& FiFo) {
+    TQRValueStack& values = FiFo.Values();
+    values_ = &values;
     count_ = 0;
+    EvalResult argument;
     while (TQREvElement* e = FiFo.Get()) {
         if (e->Shape() == TQREvShape::ArgumentEnd) break;
-        if (size_t(count_) == arguments_.size()) arguments_.emplace_back();
-        EvalResult& argument = arguments_[size_t(count_)];
         argument = EvalResult();
         e->Value(FiFo, argument);
+        values.Push(argument);
         ++count_;
     }
+}
+
+void TQREvElementFunction::DropArguments() {
+    if (values_) values_->Drop(size_t(count_));
+    count_ = 0;
+}
+
+EvalResult TQREvElementFunction::Argument(Integer index) const {
+    EvalResult argument;
+    values_->Read(values_->Count() - size_t(count_) + size_t(index), argument);
+    return argument;
 }
 
 void TQREvElementFunction::Calculate(EvalResult& r) {
@@ -487,6 +514,48 @@ void Logical(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     }
 }
 
+// Whether the element at position of the queue is a constant.
+bool ConstantAt(const TQRFiFo& FiFo, Integer position) {
+    return position < FiFo.Count() && FiFo.Items(position)->Shape() == TQREvShape::Constant;
+}
+
+// Takes an operator's left operand from the queue: a constant stays there,
+// to be read again when the operator is applied; any other is evaluated
+// onto the value stack.
+void TakeLeft(TQRFiFo& FiFo) {
+    if (ConstantAt(FiFo, FiFo.Position())) {
+        FiFo.Get();
+        return;
+    }
+    EvalResult left;
+    EvaluateNext(FiFo, left);
+    FiFo.Values().Push(left);
+}
+
+// Applies the operator at position of the queue: its left operand (read
+// into left) with the right one in r, the result in r.
+void Apply(TQRFiFo& FiFo, Integer position, EvalResult& left, EvalResult& r) {
+    const TQREvOperator op = static_cast<const TQREvElementOperator*>(FiFo.Items(position))->Operator();
+    if (ConstantAt(FiFo, position + 1)) FiFo.Items(position + 1)->Value(FiFo, left);
+    else FiFo.Values().Pop(left);
+    if (left.IsError()) {
+        r = left;
+        return;
+    }
+    if (r.IsError()) return;
+    CoerceOperands(left, r);
+    switch (op) {
+    case opOr:
+    case opAnd: Logical(op, left, r); break;
+    case opPlus:
+    case opMinus:
+    case opMul:
+    case opDiv: Arithmetic(op, left, r); break;
+    default: Compare(op, left, r); break;
+    }
+    r = left;
+}
+
 }  // namespace
 
 void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
@@ -498,108 +567,154 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
     }
     // The left operands down the chain in queue order, then the last right
     // operand, then each operator from the last one back to this one.
-    TQREvElementOperator* op = this;
+    std::vector<Integer>& chain = FiFo.Operators();
+    const size_t first = chain.size();
     for (;;) {
-        op->TakeLeft(FiFo);
-        TQREvElementOperator* next = op->chainNext_;
-        if (!next || FiFo.Peek() != next) break;
+        chain.push_back(FiFo.Position() - 1);
+        TakeLeft(FiFo);
+        const TQREvElement* next = FiFo.Peek();
+        if (!next || next->Shape() != TQREvShape::Binary) break;
         FiFo.Get();
-        op = next;
     }
     r = EvalResult();
     EvaluateNext(FiFo, r);
-    EvalResult scratch;
-    for (;; op = op->chainPrevious_) {
-        op->Apply(FiFo, r, scratch);
-        if (op == this) break;
+    EvalResult left;
+    while (chain.size() > first) {
+        const Integer position = chain.back();
+        chain.pop_back();
+        Apply(FiFo, position, left, r);
     }
-}
-
-void TQREvElementOperator::LinkLeft(TQREvElement* left, Integer position) {
-    if (dynamic_cast<TQREvElementConstant*>(left) || dynamic_cast<TQREvElementString*>(left) ||
-        dynamic_cast<TQREvElementError*>(left))
-        constantLeft_ = position;
-    else
-        left_ = std::make_unique<EvalResult>();
-}
-
-void TQREvElementOperator::TakeLeft(TQRFiFo& FiFo) {
-    if (constantLeft_ >= 0) {
-        FiFo.Get();
-        return;
-    }
-    if (!left_) left_ = std::make_unique<EvalResult>();  // a queue that was never linked
-    EvaluateNext(FiFo, *left_);
-}
-
-void TQREvElementOperator::Apply(TQRFiFo& FiFo, EvalResult& r, EvalResult& scratch) {
-    EvalResult& left = constantLeft_ >= 0 ? scratch : *left_;
-    if (constantLeft_ >= 0) FiFo.Items(constantLeft_)->Value(FiFo, scratch);
-    if (left.IsError()) {
-        r = left;
-        return;
-    }
-    if (r.IsError()) return;
-    CoerceOperands(left, r);
-    switch (op_) {
-    case opOr:
-    case opAnd: Logical(op_, left, r); break;
-    case opPlus:
-    case opMinus:
-    case opMul:
-    case opDiv: Arithmetic(op_, left, r); break;
-    default: Compare(op_, left, r); break;
-    }
-    r = left;
 }
 
 // ------------------------------------------------------------ the queue
 
+namespace {
+// Room for this many texts at their longest is made with the value stack;
+// more, when needed, while evaluating.
+constexpr size_t kTextsReserved = 16;
+}  // namespace
+
+void TQRValueStack::Reserve(size_t count) {
+    records_.reserve(count);
+    text_.reserve(std::min(count, kTextsReserved) * TQRShortString::MaxLength);
+}
+
+void TQRValueStack::Push(const EvalResult& value) {
+    const TQRShortString& text = value.StrResult;
+    // Positions in the texts are kept in 32 bits.
+    if (text_.size() + size_t(text.Length()) > std::numeric_limits<quint32>::max()) throw std::bad_alloc();
+    Record record{0, quint32(text_.size()), value.Kind, Byte(text.Length())};
+    std::memcpy(&record.payload, &value.FloatResult, sizeof record.payload);
+    text_.insert(text_.end(), text.Data(), text.Data() + text.Length());
+    records_.push_back(record);
+}
+
+void TQRValueStack::Read(size_t index, EvalResult& value) const {
+    const Record& record = records_[index];
+    value.Kind = record.kind;
+    std::memcpy(&value.FloatResult, &record.payload, sizeof record.payload);
+    value.StrResult.Assign(text_.data() + record.textAt, record.length);
+}
+
+void TQRValueStack::Pop(EvalResult& value) {
+    Read(records_.size() - 1, value);
+    Drop(1);
+}
+
+void TQRValueStack::Drop(size_t count) {
+    if (count == 0) return;
+    const size_t kept = records_.size() - count;
+    text_.resize(records_[kept].textAt);
+    records_.resize(kept);
+}
+
 TQRFiFo::~TQRFiFo() {
-    for (TQREvElement* e : elements_) delete e;
+    for (TQREvElement* e : elements_)
+        if (!e->repeated_) delete e;
+}
+
+template <class Make>
+void TQRFiFo::PutRepeated(TQREvElement*& slot, Make make) {
+    if (!slot) {
+        std::unique_ptr<TQREvElement> made(make());
+        made->repeated_ = true;
+        repeated_.push_back(std::move(made));
+        slot = repeated_.back().get();
+    }
+    elements_.push_back(slot);
+}
+
+void TQRFiFo::PutOperator(TQREvOperator op) {
+    PutRepeated(operatorElements_[op], [op] { return new TQREvElementOperator(op); });
+}
+
+void TQRFiFo::PutNot() {
+    PutRepeated(not_, [] { return new TQREvElementNot; });
+}
+
+void TQRFiFo::PutArgumentEnd() {
+    PutRepeated(argumentEnd_, [] { return new TQREvElementArgumentEnd; });
+}
+
+void TQRFiFo::PutError(const QString& message) {
+    PutRepeated(errors_[message], [&message] { return new TQREvElementError(message); });
+}
+
+void TQRFiFo::Start() {
+    position_ = 0;
+    values_.Drop(values_.Count());
+    operators_.clear();
 }
 
 void TQRFiFo::Link() {
-    // The elements still waiting for operands, innermost last, with how
-    // many more they take (-1: up to the end of an argument list) and how
-    // many they have.
+    errors_.clear();
+    // The elements still waiting for operands, innermost last: how many
+    // they have and take (-1: up to the end of an argument list), and what
+    // the stacks held when they started.
     struct Open {
-        TQREvElement* element;
+        TQREvShape shape;
         int missing;
         Integer count;
+        size_t values;
+        size_t operators;
+        bool leftKept = false;  // an operator's left operand is on the value stack
     };
     std::vector<Open> open;
-    const auto close = [](const Open& o) {
-        if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element))
-            function->ReserveArguments(o.count);
-    };
-    for (Integer position = 0; position < Count(); ++position) {
-        TQREvElement* e = elements_[size_t(position)];
+    size_t values = 0;
+    size_t operators = 0;
+    size_t mostValues = 0;
+    size_t mostOperators = 0;
+    for (const TQREvElement* e : elements_) {
         if (!open.empty()) {
+            // What the stacks hold as this operand of the innermost open
+            // element starts: what they held as it started, its arguments
+            // so far or its kept left operand, and itself as an operator.
             Open& parent = open.back();
+            values = parent.values + size_t(parent.missing < 0 ? parent.count : parent.leftKept);
+            operators = parent.operators + (parent.shape == TQREvShape::Binary);
+            mostValues = std::max(mostValues, values);
             if (parent.missing < 0 && e->Shape() == TQREvShape::ArgumentEnd) {
-                close(parent);
+                values = parent.values;
                 open.pop_back();
                 continue;
             }
-            ++parent.count;
-            if (auto* op = dynamic_cast<TQREvElementOperator*>(parent.element)) {
-                if (parent.count == 1) op->LinkLeft(e, position);
-                else if (auto* right = dynamic_cast<TQREvElementOperator*>(e)) op->LinkRight(right);
-            }
+            if (parent.count++ == 0) parent.leftKept = e->Shape() != TQREvShape::Constant;
             // An operator whose last operand starts here needs nothing more,
             // so a long chain keeps this list short.
             if (parent.missing > 0 && --parent.missing == 0) open.pop_back();
         }
         switch (e->Shape()) {
-        case TQREvShape::Binary: open.push_back({e, 2, 0}); break;
-        case TQREvShape::Unary: open.push_back({e, 1, 0}); break;
-        case TQREvShape::Arguments: open.push_back({e, -1, 0}); break;
+        case TQREvShape::Binary:
+            open.push_back({e->Shape(), 2, 0, values, operators});
+            mostOperators = std::max(mostOperators, ++operators);
+            break;
+        case TQREvShape::Unary: open.push_back({e->Shape(), 1, 0, values, operators}); break;
+        case TQREvShape::Arguments: open.push_back({e->Shape(), -1, 0, values, operators}); break;
         default: break;
         }
     }
-    // A function at the end of the queue takes the arguments it found.
-    for (const Open& o : open) close(o);
+    values_.Reserve(mostValues);
+    operators_.reserve(mostOperators);
 }
 
 // ------------------------------------------------------------ the evaluator
@@ -662,7 +777,10 @@ public:
 
 private:
     QStringView text_;
-    std::vector<qint32> close_;  // -1 but at a "(" that counts
+    // Each "(" that counts, in text order, and where it closes: room for
+    // the parentheses only, found by a binary search.
+    std::vector<qint32> opens_;
+    std::vector<qint32> closes_;
 };
 
 // A walk that counts a "(" is outside strings and names there, as this pass
@@ -671,26 +789,30 @@ private:
 TQRParenthesisIndex::TQRParenthesisIndex(QStringView text) : text_(text) {
     // Positions are kept in 32 bits: a longer text is walked without the index.
     if (text.size() > std::numeric_limits<qint32>::max()) return;
-    close_.assign(size_t(text.size()), -1);
+    const size_t most = size_t(std::count(text.begin(), text.end(), u'('));
+    opens_.reserve(most);
+    closes_.reserve(most);
     QuoteTracker quotes;
-    std::vector<qsizetype> open;
+    std::vector<qint32> pending;  // the opens not closed yet, innermost last
     for (qsizetype i = 0; i < text.size(); ++i) {
         const CharRole role = quotes.Next(text[i]);
         if (role == CharRole::Open) {
-            open.push_back(i);
-        } else if (role == CharRole::Close && !open.empty()) {
-            close_[size_t(open.back())] = qint32(i);
-            open.pop_back();
+            pending.push_back(qint32(opens_.size()));
+            opens_.push_back(qint32(i));
+            closes_.push_back(qint32(text.size()));
+        } else if (role == CharRole::Close && !pending.empty()) {
+            closes_[size_t(pending.back())] = qint32(i);
+            pending.pop_back();
         }
     }
-    for (qsizetype at : open) close_[size_t(at)] = qint32(text.size());
 }
 
 qsizetype TQRParenthesisIndex::Close(QStringView view, qsizetype at) const {
-    if (close_.empty() || !Within(view, text_)) return -1;
+    if (opens_.empty() || !Within(view, text_)) return -1;
     const qsizetype offset = view.data() - text_.data();
-    const qsizetype close = close_[size_t(offset + at)];
-    return close < 0 ? -1 : close - offset;
+    const auto open = std::lower_bound(opens_.begin(), opens_.end(), offset + at);
+    if (open == opens_.end() || *open != offset + at) return -1;
+    return closes_[size_t(open - opens_.begin())] - offset;
 }
 
 namespace {
@@ -856,8 +978,10 @@ void TQREvaluator::Read(const QString& text) {
     parentheses_ = &parentheses;
     readDepth_ = 0;
     tooDeep_ = false;
+    withoutSums_ = withoutProducts_ = {};
     EvalExpression(reading_);
     parentheses_ = nullptr;
+    withoutSums_ = withoutProducts_ = {};
     reading_ = QString();
     if (tooDeep_) ReplaceQueue(QRExprMessage(TooDeep));
     fifo_->Link();
@@ -965,7 +1089,7 @@ void TQREvaluator::EvalExpression(QStringView text) {
         EvalSimpleExpression(text);
         return;
     }
-    Put(new TQREvElementOperator(op));
+    fifo_->PutOperator(op);
     EvalSimpleExpression(text.first(at));
     EvalSimpleExpression(text.sliced(at + length));
 }
@@ -994,7 +1118,7 @@ void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, b
         }
         if (exchanged && op != level.wordOp && Exchanges(text, start + at, additive))
             op = op == level.firstOp ? level.secondOp : level.firstOp;
-        Put(new TQREvElementOperator(op));
+        fifo_->PutOperator(op);
         ReadPiece(readLeft, text, start, at, additive, exchanged);
         start += at + length;
         if (op == level.secondOp) exchanged = !exchanged;
@@ -1004,6 +1128,7 @@ void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, b
 void TQREvaluator::ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
                              qsizetype length, bool additive, bool exchanged) {
     const QStringView piece = text.sliced(from, length);
+    if (Within(piece, reading_)) (additive ? withoutSums_ : withoutProducts_) = piece;
     if (!exchanged) {
         (this->*read)(piece);
         return;
@@ -1027,8 +1152,8 @@ void TQREvaluator::EvalFactor(QStringView original) {
     const qsizetype n = text.size();
     // "not" is a word of its own: NOTES stays a name.
     if (WordAt(text, 0, "not") && (n == 3 || !(text[3].isLetterOrNumber() || text[3] == u'_'))) {
-        Put(new TQREvElementNot);
-        ReadNested(&TQREvaluator::EvalSimpleExpression, text.sliced(3));
+        fifo_->PutNot();
+        EvalNotOperand(original, text.sliced(3));
         return;
     }
     const QChar first = n > 0 ? text[0] : QChar();
@@ -1039,20 +1164,35 @@ void TQREvaluator::EvalFactor(QStringView original) {
         EvalName(text);
     } else if (first == u'[') {
         if (n >= 2 && last == u']') EvalVariable(text.sliced(1, n - 2).toString());
-        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("]"))));
+        else PutError(QRExprMessage(Missing, QStringLiteral("]")));
     } else if (first == u'\'') {
         if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.sliced(1, n - 2).toString()));
-        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("'"))));
+        else PutError(QRExprMessage(Missing, QStringLiteral("'")));
     } else if (first == u'(') {
         if (n >= 2 && last == u')') ReadNested(&TQREvaluator::EvalExpression, text.sliced(1, n - 2));
-        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral(")"))));
+        else PutError(QRExprMessage(Missing, QStringLiteral(")")));
     } else if (first == u'+') {
         ReadNested(&TQREvaluator::EvalFactor, text.sliced(1));
     } else if (first == u'-') {
         ReadNested(&TQREvaluator::EvalNegation, text);
     } else {
-        Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text.toString())));
+        PutError(QRExprMessage(ErrorInExpression, text.toString()));
     }
+}
+
+// The operand of a NOT, read as a simple expression. When the factor was
+// passed down by both operator levels as free of their operators, its tail
+// the operand is free of them too (the same walk over fewer characters), so
+// it is read as the factor it is without looking again: a text of nested
+// NOTs is read in time proportional to its length.
+void TQREvaluator::EvalNotOperand(QStringView factor, QStringView operand) {
+    const auto same = [](QStringView a, QStringView b) { return a.data() == b.data() && a.size() == b.size(); };
+    if (!same(factor, withoutSums_) || !same(factor, withoutProducts_)) {
+        ReadNested(&TQREvaluator::EvalSimpleExpression, operand);
+        return;
+    }
+    withoutSums_ = withoutProducts_ = operand;
+    ReadNested(&TQREvaluator::EvalFactor, operand);
 }
 
 // Zero minus what follows the minus that starts text, read as the text "0-"
@@ -1062,7 +1202,7 @@ void TQREvaluator::EvalNegation(QStringView text) {
         EvalSimpleExpression(u"0-");
         return;
     }
-    Put(new TQREvElementOperator(opMinus));
+    fifo_->PutOperator(opMinus);
     EvalNumber(u"0");
     ReadChain(text, true, 1, true);
 }
@@ -1078,7 +1218,7 @@ void TQREvaluator::EvalNumber(QStringView text) {
         isFloat = true;
     }
     if (i < n) {
-        Put(new TQREvElementError(QRExprMessage(NumericConstant, text.toString())));
+        PutError(QRExprMessage(NumericConstant, text.toString()));
         return;
     }
     if (!isFloat) {
@@ -1095,7 +1235,7 @@ void TQREvaluator::EvalNumber(QStringView text) {
     if (TryStrToFloat(floatText, v) && std::isfinite(double(v)))
         Put(new TQREvElementConstant(EvalResult::FromFloat(double(v))));
     else
-        Put(new TQREvElementError(QRExprMessage(NumericConstant, floatText)));
+        PutError(QRExprMessage(NumericConstant, floatText));
 }
 
 void TQREvaluator::EvalName(QStringView text) {
@@ -1111,7 +1251,7 @@ void TQREvaluator::EvalFunction(const QString& name, QStringView arguments) {
     const TQRLibraryEntry* entry = library ? library->FindEntry(upper) : nullptr;
     if (!entry) {
         if (arguments.isEmpty()) EvalVariable(upper);
-        else Put(new TQREvElementError(QRExprMessage(UnknownFunction, upper)));
+        else PutError(QRExprMessage(UnknownFunction, upper));
         return;
     }
     Put(entry->Instance());
@@ -1124,7 +1264,7 @@ void TQREvaluator::EvalFunction(const QString& name, QStringView arguments) {
         return false;
     });
     if (!arguments.isEmpty()) ReadNested(&TQREvaluator::EvalExpression, arguments.sliced(start));
-    Put(new TQREvElementArgumentEnd);
+    fifo_->PutArgumentEnd();
 }
 
 TField* TQREvaluator::FindDataField(const QString& name, TDataSet*& dataSet) {
@@ -1154,15 +1294,12 @@ void TQREvaluator::EvalVariable(const QString& name) {
             return;
         }
     }
-    TQREvElement* element = environment_ ? environment_->GetFunction(name) : nullptr;
-    if (dynamic_cast<TQREvElementError*>(element)) {
-        delete element;
-        element = nullptr;
-    }
-    if (!element) {
+    std::unique_ptr<TQREvElement> element(environment_ ? environment_->GetFunction(name) : nullptr);
+    if (!element || dynamic_cast<TQREvElementError*>(element.get())) {
         TQREvEnvironment* global = GlobalEnvironment();
-        element = global ? global->GetFunction(name)
-                         : new TQREvElementError(QRExprMessage(UnknownFunction, name));
+        element.reset(global ? global->GetFunction(name) : nullptr);
     }
-    Put(element);
+    if (!element) PutError(QRExprMessage(UnknownFunction, name));
+    else if (auto* error = dynamic_cast<TQREvElementError*>(element.get())) PutError(error->Message());
+    else Put(element.release());
 }
