@@ -628,9 +628,22 @@ void TQRValueStack::Drop(size_t count) {
     records_.resize(kept);
 }
 
+void TQRFiFo::ElementList::PushBack(TQREvElement* element) {
+    if (size_ < Block) {
+        first_.push_back(element);
+    } else {
+        if (size_ % Block == 0) {
+            std::unique_ptr<TQREvElement*[]> block(new TQREvElement*[Block]);
+            blocks_.push_back(std::move(block));
+        }
+        blocks_.back()[size_ % Block] = element;
+    }
+    ++size_;
+}
+
 TQRFiFo::~TQRFiFo() {
-    for (TQREvElement* e : elements_)
-        if (!e->repeated_) delete e;
+    for (size_t i = 0; i < elements_.Size(); ++i)
+        if (!elements_[i]->repeated_) delete elements_[i];
 }
 
 template <class Make>
@@ -641,7 +654,7 @@ void TQRFiFo::PutRepeated(TQREvElement*& slot, Make make) {
         repeated_.push_back(std::move(made));
         slot = repeated_.back().get();
     }
-    elements_.push_back(slot);
+    elements_.PushBack(slot);
 }
 
 void TQRFiFo::PutOperator(TQREvOperator op) {
@@ -684,7 +697,8 @@ void TQRFiFo::Link() {
     size_t operators = 0;
     size_t mostValues = 0;
     size_t mostOperators = 0;
-    for (const TQREvElement* e : elements_) {
+    for (size_t i = 0; i < elements_.Size(); ++i) {
+        const TQREvElement* e = elements_[i];
         if (!open.empty()) {
             // What the stacks hold as this operand of the innermost open
             // element starts: what they held as it started, its arguments

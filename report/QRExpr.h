@@ -324,7 +324,7 @@ public:
     // An element the queue owns, standing at one place.
     void Put(TQREvElement* element) {
         std::unique_ptr<TQREvElement> owned(element);  // freed when the list cannot grow
-        elements_.push_back(element);
+        elements_.PushBack(element);
         owned.release();
     }
     // Elements that hold nothing of their place: the queue keeps one of each
@@ -339,15 +339,15 @@ public:
     void Start();
     // The element at the read position, which moves on; nullptr at the end.
     TQREvElement* Get() {
-        return position_ < elements_.size() ? elements_[position_++] : nullptr;
+        return position_ < elements_.Size() ? elements_[position_++] : nullptr;
     }
     // The element at the read position, which stays; nullptr at the end.
-    TQREvElement* Peek() const { return position_ < elements_.size() ? elements_[position_] : nullptr; }
+    TQREvElement* Peek() const { return position_ < elements_.Size() ? elements_[position_] : nullptr; }
     Integer Position() const { return Integer(position_); }
     // Once everything is queued: makes room on the stacks for as much as an
     // evaluation holds at once, following the queue as evaluation does.
     void Link();
-    Integer Count() const { return Integer(elements_.size()); }
+    Integer Count() const { return Integer(elements_.Size()); }
     TQREvElement* Items(Integer index) const { return elements_[size_t(index)]; }
 
     TQRValueStack& Values() { return values_; }
@@ -355,11 +355,29 @@ public:
     std::vector<Integer>& Operators() { return operators_; }
 
 private:
+    // The elements in queue order: the first Block in one vector, the rest
+    // in blocks of that many, so that a long queue grows without copying
+    // what it holds.
+    class ElementList {
+    public:
+        void PushBack(TQREvElement* element);
+        TQREvElement* operator[](size_t index) const {
+            return index < Block ? first_[index] : blocks_[index / Block - 1][index % Block];
+        }
+        size_t Size() const { return size_; }
+
+    private:
+        static constexpr size_t Block = 4096;
+        std::vector<TQREvElement*> first_;
+        std::vector<std::unique_ptr<TQREvElement*[]>> blocks_;
+        size_t size_ = 0;
+    };
+
     // Puts the element in slot, made by make the first time.
     template <class Make>
     void PutRepeated(TQREvElement*& slot, Make make);
 
-    std::vector<TQREvElement*> elements_;
+    ElementList elements_;
     size_t position_ = 0;
     std::vector<std::unique_ptr<TQREvElement>> repeated_;
     TQREvElement* operatorElements_[opAnd + 1] = {};
