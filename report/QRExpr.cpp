@@ -294,29 +294,29 @@ void TQREvElementFunction::Value(TQRFiFo& FiFo, EvalResult& r) {
     DropArguments();
 }
 
-void TQREvElementFunction::GetArguments(TQRFiFo& FiFo) {
-    TQRValueStack& values = FiFo.Values();
-    values_ = &values;
-    count_ = 0;
+namespace {
+// Evaluates an argument that is not held whole onto the value stack.
+void KeepArgument(TQRFiFo& FiFo, TQREvElement* e) {
     EvalResult argument;
+    e->Value(FiFo, argument);
+    FiFo.Values().Push(argument);
+}
+}  // namespace
+
+void TQREvElementFunction::GetArguments(TQRFiFo& FiFo) {
+    fifo_ = &FiFo;
+    count_ = 0;
     while (TQREvElement* e = FiFo.Get()) {
         if (e->Shape() == TQREvShape::ArgumentEnd) break;
-        argument = EvalResult();
-        e->Value(FiFo, argument);
-        values.Push(argument);
+        if (count_ < whole_) {
+            EvalResult& argument = first_[count_];
+            argument = EvalResult();
+            e->Value(FiFo, argument);
+        } else {
+            KeepArgument(FiFo, e);
+        }
         ++count_;
     }
-}
-
-void TQREvElementFunction::DropArguments() {
-    if (values_) values_->Drop(size_t(count_));
-    count_ = 0;
-}
-
-EvalResult TQREvElementFunction::Argument(Integer index) const {
-    EvalResult argument;
-    values_->Read(values_->Count() - size_t(count_) + size_t(index), argument);
-    return argument;
 }
 
 void TQREvElementFunction::Calculate(EvalResult& r) {
@@ -514,30 +514,8 @@ void Logical(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     }
 }
 
-// Whether the element at position of the queue is a constant.
-bool ConstantAt(const TQRFiFo& FiFo, Integer position) {
-    return position < FiFo.Count() && FiFo.Items(position)->Shape() == TQREvShape::Constant;
-}
-
-// Takes an operator's left operand from the queue: a constant stays there,
-// to be read again when the operator is applied; any other is evaluated
-// onto the value stack.
-void TakeLeft(TQRFiFo& FiFo) {
-    if (ConstantAt(FiFo, FiFo.Position())) {
-        FiFo.Get();
-        return;
-    }
-    EvalResult left;
-    EvaluateNext(FiFo, left);
-    FiFo.Values().Push(left);
-}
-
-// Applies the operator at position of the queue: its left operand (read
-// into left) with the right one in r, the result in r.
-void Apply(TQRFiFo& FiFo, Integer position, EvalResult& left, EvalResult& r) {
-    const TQREvOperator op = static_cast<const TQREvElementOperator*>(FiFo.Items(position))->Operator();
-    if (ConstantAt(FiFo, position + 1)) FiFo.Items(position + 1)->Value(FiFo, left);
-    else FiFo.Values().Pop(left);
+// Combines left with the right operand in r by op, the result in r.
+void Combine(TQREvOperator op, EvalResult& left, EvalResult& r) {
     if (left.IsError()) {
         r = left;
         return;
@@ -556,6 +534,27 @@ void Apply(TQRFiFo& FiFo, Integer position, EvalResult& left, EvalResult& r) {
     r = left;
 }
 
+// Takes an operator's left operand from the queue: a constant stays in the
+// queue, to be read again when the operator is applied, and is returned;
+// any other is evaluated into left.
+TQREvElement* TakeLeft(TQRFiFo& FiFo, EvalResult& left) {
+    const TQREvElement* next = FiFo.Peek();
+    if (next && next->Shape() == TQREvShape::Constant) return FiFo.Get();
+    EvaluateNext(FiFo, left);
+    return nullptr;
+}
+
+// Applies the operator waiting at position of the queue to the right
+// operand in r: its left operand is read again when constant, else taken
+// off the value stack.
+void ApplyWaiting(TQRFiFo& FiFo, Integer position, EvalResult& left, EvalResult& r) {
+    const auto* op = static_cast<const TQREvElementOperator*>(FiFo.Items(position));
+    TQREvElement* constant = FiFo.Items(position + 1);
+    if (constant->Shape() == TQREvShape::Constant) constant->Value(FiFo, left);
+    else FiFo.Values().Pop(left);
+    Combine(op->Operator(), left, r);
+}
+
 }  // namespace
 
 void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
@@ -566,23 +565,32 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
         return;
     }
     // The left operands down the chain in queue order, then the last right
-    // operand, then each operator from the last one back to this one.
+    // operand, then each operator from the last one back to this one. The
+    // operators whose right operand is an operator wait on the queue's
+    // stacks, with their left operands unless constant.
     std::vector<Integer>& chain = FiFo.Operators();
     const size_t first = chain.size();
+    const TQREvElementOperator* op = this;
+    Integer position = FiFo.Position() - 1;
+    EvalResult left;
+    TQREvElement* constant = nullptr;
     for (;;) {
-        chain.push_back(FiFo.Position() - 1);
-        TakeLeft(FiFo);
+        constant = TakeLeft(FiFo, left);
         const TQREvElement* next = FiFo.Peek();
         if (!next || next->Shape() != TQREvShape::Binary) break;
-        FiFo.Get();
+        if (!constant) FiFo.Values().Push(left);
+        chain.push_back(position);
+        position = FiFo.Position();
+        op = static_cast<const TQREvElementOperator*>(FiFo.Get());
     }
     r = EvalResult();
     EvaluateNext(FiFo, r);
-    EvalResult left;
+    if (constant) constant->Value(FiFo, left);
+    Combine(op->op_, left, r);
     while (chain.size() > first) {
-        const Integer position = chain.back();
+        position = chain.back();
         chain.pop_back();
-        Apply(FiFo, position, left, r);
+        ApplyWaiting(FiFo, position, left, r);
     }
 }
 
@@ -599,46 +607,29 @@ void TQRValueStack::Reserve(size_t count) {
     text_.reserve(std::min(count, kTextsReserved) * TQRShortString::MaxLength);
 }
 
-void TQRValueStack::Push(const EvalResult& value) {
-    const TQRShortString& text = value.StrResult;
+void TQRValueStack::PushText(const TQRShortString& text) {
+    const size_t textEnd = textEnd_ + size_t(text.Length());
     // Positions in the texts are kept in 32 bits.
-    if (text_.size() + size_t(text.Length()) > std::numeric_limits<quint32>::max()) throw std::bad_alloc();
-    Record record{0, quint32(text_.size()), value.Kind, Byte(text.Length())};
-    std::memcpy(&record.payload, &value.FloatResult, sizeof record.payload);
-    text_.insert(text_.end(), text.Data(), text.Data() + text.Length());
-    records_.push_back(record);
+    if (textEnd > std::numeric_limits<quint32>::max()) throw std::bad_alloc();
+    if (textEnd > text_.size()) text_.resize(textEnd);
+    std::memcpy(text_.data() + textEnd_, text.Data(), size_t(text.Length()));
+    textEnd_ = textEnd;
 }
 
-void TQRValueStack::Read(size_t index, EvalResult& value) const {
-    const Record& record = records_[index];
-    value.Kind = record.kind;
-    std::memcpy(&value.FloatResult, &record.payload, sizeof record.payload);
-    value.StrResult.Assign(text_.data() + record.textAt, record.length);
+void TQRFiFo::ElementList::Grow() {
+    const size_t capacity = std::max<size_t>(16, 2 * capacity_);
+    // Large blocks are mapped: realloc moves their pages rather than copy them.
+    void* data = std::realloc(data_, capacity * sizeof *data_);
+    if (!data) throw std::bad_alloc();
+    data_ = static_cast<TQREvElement**>(data);
+    capacity_ = capacity;
 }
 
-void TQRValueStack::Pop(EvalResult& value) {
-    Read(records_.size() - 1, value);
-    Drop(1);
-}
-
-void TQRValueStack::Drop(size_t count) {
-    if (count == 0) return;
-    const size_t kept = records_.size() - count;
-    text_.resize(records_[kept].textAt);
-    records_.resize(kept);
-}
-
-void TQRFiFo::ElementList::PushBack(TQREvElement* element) {
-    if (size_ < Block) {
-        first_.push_back(element);
-    } else {
-        if (size_ % Block == 0) {
-            std::unique_ptr<TQREvElement*[]> block(new TQREvElement*[Block]);
-            blocks_.push_back(std::move(block));
-        }
-        blocks_.back()[size_ % Block] = element;
-    }
-    ++size_;
+const EvalResult& TQRFiFo::ReadArgument(size_t fromTop) {
+    if (readTop_ == read_.size()) read_.emplace_back();
+    EvalResult& read = read_[readTop_++];
+    values_.Read(values_.Count() - fromTop, read);
+    return read;
 }
 
 TQRFiFo::~TQRFiFo() {
@@ -673,42 +664,59 @@ void TQRFiFo::PutError(const QString& message) {
     PutRepeated(errors_[message], [&message] { return new TQREvElementError(message); });
 }
 
-void TQRFiFo::Start() {
-    position_ = 0;
-    values_.Drop(values_.Count());
-    operators_.clear();
-}
-
 void TQRFiFo::Link() {
     errors_.clear();
+    // What an evaluation holds on the stacks: arguments whole, values, and
+    // operators waiting.
+    struct Held {
+        size_t whole = 0;  // arguments
+        size_t values = 0;
+        size_t operators = 0;
+    };
     // The elements still waiting for operands, innermost last: how many
     // they have and take (-1: up to the end of an argument list), and what
     // the stacks held when they started.
     struct Open {
-        TQREvShape shape;
+        TQREvElement* element;
         int missing;
         Integer count;
-        size_t values;
-        size_t operators;
-        bool leftKept = false;  // an operator's left operand is on the value stack
+        Held held;
+        bool leftKept = false;  // an operator's left operand is not a constant
+    };
+    // A function's arguments are all there: it is given its whole records.
+    const auto close = [](const Open& o) {
+        if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element)) {
+            function->base_ = Integer(o.held.whole);
+            function->whole_ = std::min(o.count, WholeArguments);
+        }
     };
     std::vector<Open> open;
-    size_t values = 0;
-    size_t operators = 0;
-    size_t mostValues = 0;
-    size_t mostOperators = 0;
+    Held held;
+    Held most;
     for (size_t i = 0; i < elements_.Size(); ++i) {
-        const TQREvElement* e = elements_[i];
+        TQREvElement* e = elements_[i];
         if (!open.empty()) {
             // What the stacks hold as this operand of the innermost open
-            // element starts: what they held as it started, its arguments
-            // so far or its kept left operand, and itself as an operator.
+            // element starts: what they held as it started, and its
+            // arguments so far (this one's record too), or itself when its
+            // right operand is an operator (with its left operand unless
+            // constant).
             Open& parent = open.back();
-            values = parent.values + size_t(parent.missing < 0 ? parent.count : parent.leftKept);
-            operators = parent.operators + (parent.shape == TQREvShape::Binary);
-            mostValues = std::max(mostValues, values);
+            held = parent.held;
+            if (parent.missing < 0) {
+                const bool end = e->Shape() == TQREvShape::ArgumentEnd;
+                held.whole += size_t(std::min(parent.count + !end, WholeArguments));
+                held.values += size_t(std::max(parent.count - WholeArguments, 0));
+            } else if (parent.element->Shape() == TQREvShape::Binary && parent.count == 1 &&
+                       e->Shape() == TQREvShape::Binary) {
+                held.values += parent.leftKept;
+                ++held.operators;
+            }
+            most = {std::max(most.whole, held.whole), std::max(most.values, held.values),
+                    std::max(most.operators, held.operators)};
             if (parent.missing < 0 && e->Shape() == TQREvShape::ArgumentEnd) {
-                values = parent.values;
+                held = parent.held;
+                close(parent);
                 open.pop_back();
                 continue;
             }
@@ -718,17 +726,22 @@ void TQRFiFo::Link() {
             if (parent.missing > 0 && --parent.missing == 0) open.pop_back();
         }
         switch (e->Shape()) {
-        case TQREvShape::Binary:
-            open.push_back({e->Shape(), 2, 0, values, operators});
-            mostOperators = std::max(mostOperators, ++operators);
-            break;
-        case TQREvShape::Unary: open.push_back({e->Shape(), 1, 0, values, operators}); break;
-        case TQREvShape::Arguments: open.push_back({e->Shape(), -1, 0, values, operators}); break;
+        case TQREvShape::Binary: open.push_back({e, 2, 0, held}); break;
+        case TQREvShape::Unary: open.push_back({e, 1, 0, held}); break;
+        case TQREvShape::Arguments: open.push_back({e, -1, 0, held}); break;
         default: break;
         }
     }
-    values_.Reserve(mostValues);
-    operators_.reserve(mostOperators);
+    // A function at the end of the queue takes the arguments it found.
+    for (const Open& o : open) close(o);
+    if (most.whole) {
+        whole_ = std::make_unique<EvalResult[]>(most.whole);
+        for (size_t i = 0; i < elements_.Size(); ++i)
+            if (auto* function = dynamic_cast<TQREvElementFunction*>(elements_[i]))
+                function->first_ = whole_.get() + function->base_;
+    }
+    values_.Reserve(most.values);
+    operators_.reserve(most.operators);
 }
 
 // ------------------------------------------------------------ the evaluator
@@ -1030,10 +1043,14 @@ void TQREvaluator::Evaluate(EvalResult& r) {
         if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
         else r = EvalResult::Error(QRExprMessage(ErrorInExpression));
     } catch (const std::bad_alloc&) {
+        fifo_->EmptyStacks();
         // Made without allocating: there may be no memory left for a message.
         r.Kind = rkError;
         r.StrResult.Assign(OutOfMemory, qsizetype(sizeof OutOfMemory - 1));
         return;
+    } catch (...) {
+        fifo_->EmptyStacks();
+        throw;
     }
     if (outermost && g_evalTooDeep) r = EvalResult::Error(QRExprMessage(TooDeep));
 }

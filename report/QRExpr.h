@@ -12,7 +12,10 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -252,7 +255,60 @@ public:
     TQREvElementArgumentEnd() : TQREvElement(TQREvShape::ArgumentEnd) {}
 };
 
-class TQRValueStack;
+// The values an evaluation holds while it goes on: the left operands of a
+// chain of operators and the arguments of functions. Each takes the bytes
+// it uses: its kind and number in a record, a text's bytes apart. Taking
+// values off keeps the room they had, for the next evaluation.
+class TQRValueStack {
+public:
+    // Room for count values, so that evaluating allocates nothing.
+    void Reserve(size_t count);
+    void Push(const EvalResult& value) {
+        if (count_ == records_.size()) records_.emplace_back();
+        Record& record = records_[count_];
+        std::memcpy(&record.payload, &value.FloatResult, sizeof record.payload);
+        record.kind = value.Kind;
+        record.length = Byte(value.StrResult.Length());
+        record.textAt = quint32(textEnd_);
+        if (record.length) PushText(value.StrResult);
+        ++count_;
+    }
+    // The value at index (0 is the bottom) into value.
+    void Read(size_t index, EvalResult& value) const {
+        const Record& record = records_[index];
+        value.Kind = record.kind;
+        std::memcpy(&value.FloatResult, &record.payload, sizeof record.payload);
+        if (record.length) value.StrResult.Assign(text_.data() + record.textAt, record.length);
+        else value.StrResult.Clear();
+    }
+    // Takes the top value off into value.
+    void Pop(EvalResult& value) {
+        Read(count_ - 1, value);
+        Drop(1);
+    }
+    // Takes the top count values off.
+    void Drop(size_t count) {
+        if (count == 0) return;
+        count_ -= count;
+        textEnd_ = records_[count_].textAt;
+    }
+    void Clear() { count_ = textEnd_ = 0; }
+    size_t Count() const { return count_; }
+
+private:
+    void PushText(const TQRShortString& text);
+
+    struct Record {
+        double payload;  // the record's integer, float or boolean, as stored
+        quint32 textAt;  // where its text starts in text_
+        TQREvResultKind kind;
+        Byte length;     // of its text
+    };
+    std::vector<Record> records_;
+    std::vector<char> text_;
+    size_t count_ = 0;    // records_ in use
+    size_t textEnd_ = 0;  // text_ in use
+};
 
 // A library function: evaluates its arguments, takes an aggregate step while
 // the queue updates aggregates, then calculates.
@@ -265,16 +321,23 @@ public:
 
 protected:
     // Evaluates every argument up to the end of the list (or of the queue)
-    // onto the queue's value stack, where they stay until DropArguments.
+    // onto the queue's stacks, where they stay until DropArguments.
     void GetArguments(TQRFiFo& FiFo);
-    void DropArguments();
+    inline void DropArguments();
     Integer ArgumentCount() const { return count_; }
-    // A copy of the argument at index (the first is 0).
-    EvalResult Argument(Integer index) const;
+    // The argument at index (the first is 0), until DropArguments.
+    inline const EvalResult& Argument(Integer index) const;
 
 private:
+    friend class TQRFiFo;
     Integer count_ = 0;
-    TQRValueStack* values_ = nullptr;  // the arguments are its top count_ values
+    // The first whole_ arguments are held whole in the queue's records from
+    // base_ on (first_), given when the queue is linked; the rest on its
+    // value stack.
+    Integer base_ = 0;
+    Integer whole_ = 0;
+    EvalResult* first_ = nullptr;
+    TQRFiFo* fifo_ = nullptr;
 };
 
 // Stands in the queue for an environment entry, which it does not own.
@@ -288,33 +351,6 @@ private:
 };
 
 // ------------------------------------------------------------ the queue
-
-// The values an evaluation holds while it goes on: the left operands of a
-// chain of operators and the arguments of functions. Each takes the bytes
-// it uses: its kind and number in a record, a text's bytes apart.
-class TQRValueStack {
-public:
-    // Room for count values, so that evaluating allocates nothing.
-    void Reserve(size_t count);
-    void Push(const EvalResult& value);
-    // The value at index (0 is the bottom) into value.
-    void Read(size_t index, EvalResult& value) const;
-    // Takes the top value off into value.
-    void Pop(EvalResult& value);
-    // Takes the top count values off.
-    void Drop(size_t count);
-    size_t Count() const { return records_.size(); }
-
-private:
-    struct Record {
-        double payload;  // the record's integer, float or boolean, as stored
-        quint32 textAt;  // where its text starts in text_
-        TQREvResultKind kind;
-        Byte length;     // of its text
-    };
-    std::vector<Record> records_;
-    std::vector<char> text_;
-};
 
 class TQRFiFo : public TObject {
 public:
@@ -335,8 +371,14 @@ public:
     void PutArgumentEnd();
     void PutError(const QString& message);
 
-    // Rewinds the queue for an evaluation.
-    void Start();
+    // Rewinds the queue for an evaluation. An evaluation leaves the stacks
+    // as it found them; one cut short by an exception empties them.
+    void Start() { position_ = 0; }
+    void EmptyStacks() {
+        values_.Clear();
+        operators_.clear();
+        readTop_ = 0;
+    }
     // The element at the read position, which moves on; nullptr at the end.
     TQREvElement* Get() {
         return position_ < elements_.Size() ? elements_[position_++] : nullptr;
@@ -354,39 +396,72 @@ public:
     // The queue positions of the operators being applied, innermost last.
     std::vector<Integer>& Operators() { return operators_; }
 
+    // The arguments of the functions being evaluated: the first
+    // WholeArguments of each function whole, evaluated and read in place in
+    // the records whole_ gives it when the queue is linked; any further ones
+    // on the value stack, each read into a record of its own that lasts
+    // until the function drops its arguments.
+    static constexpr Integer WholeArguments = 16;
+    // The kept argument fromTop values below the top of the value stack.
+    const EvalResult& ReadArgument(size_t fromTop);
+    void DropArguments(Integer kept) {
+        values_.Drop(size_t(kept));
+        readTop_ = 0;
+    }
+
 private:
-    // The elements in queue order: the first Block in one vector, the rest
-    // in blocks of that many, so that a long queue grows without copying
-    // what it holds.
+    // The elements in queue order, in one block that grows in place where
+    // the system can move its pages (a long queue is not copied as it grows).
     class ElementList {
     public:
-        void PushBack(TQREvElement* element);
-        TQREvElement* operator[](size_t index) const {
-            return index < Block ? first_[index] : blocks_[index / Block - 1][index % Block];
+        ElementList() = default;
+        ElementList(const ElementList&) = delete;
+        ElementList& operator=(const ElementList&) = delete;
+        ~ElementList() { std::free(data_); }
+        void PushBack(TQREvElement* element) {
+            if (size_ == capacity_) Grow();
+            data_[size_++] = element;
         }
+        TQREvElement* operator[](size_t index) const { return data_[index]; }
         size_t Size() const { return size_; }
 
     private:
-        static constexpr size_t Block = 4096;
-        std::vector<TQREvElement*> first_;
-        std::vector<std::unique_ptr<TQREvElement*[]>> blocks_;
+        void Grow();
+
+        TQREvElement** data_ = nullptr;
         size_t size_ = 0;
+        size_t capacity_ = 0;
     };
 
     // Puts the element in slot, made by make the first time.
     template <class Make>
     void PutRepeated(TQREvElement*& slot, Make make);
 
+    // What every evaluation uses first, together.
     ElementList elements_;
     size_t position_ = 0;
+    std::unique_ptr<EvalResult[]> whole_;
+    size_t readTop_ = 0;
+    std::vector<Integer> operators_;
+    TQRValueStack values_;
+    std::deque<EvalResult> read_;  // grows without moving what it holds
     std::vector<std::unique_ptr<TQREvElement>> repeated_;
     TQREvElement* operatorElements_[opAnd + 1] = {};
     TQREvElement* not_ = nullptr;
     TQREvElement* argumentEnd_ = nullptr;
     QHash<QString, TQREvElement*> errors_;  // while the queue is filled
-    TQRValueStack values_;
-    std::vector<Integer> operators_;
 };
+
+void TQREvElementFunction::DropArguments() {
+    if (count_ > whole_) fifo_->DropArguments(count_ - whole_);
+    count_ = 0;
+}
+
+const EvalResult& TQREvElementFunction::Argument(Integer index) const {
+    if (index < whole_) [[likely]]
+        return first_[index];
+    return fifo_->ReadArgument(size_t(count_ - index));
+}
 
 // ------------------------------------------------------------ the evaluator
 

@@ -194,7 +194,7 @@ class TQREvCopyFunction : public TQREvElementFunction {
             r = Wrong("COPY");
             return;
         }
-        const EvalResult text = Argument(0);
+        const EvalResult& text = Argument(0);
         const TQRShortString& s = text.StrResult;
         const Int64 start = std::max<Int64>(Argument(1).IntResult, 1);
         Int64 length = std::max<Int64>(Argument(2).IntResult, 0);
@@ -316,7 +316,7 @@ public:
 protected:
     void Step(const char* name) {
         if (ArgumentCount() != 1) return;
-        const EvalResult a = Argument(0);
+        const EvalResult& a = Argument(0);
         if (!resultSet_) {
             sum_ = a.IsNumeric() ? a : Wrong(name);
             resultSet_ = true;
@@ -370,7 +370,7 @@ public:
     TQREvExtremeFunction() { IsAggregate = true; }
     void Aggregate() override {
         if (ArgumentCount() != 1) return;
-        const EvalResult a = Argument(0);
+        const EvalResult& a = Argument(0);
         if (!resultSet_) {
             stored_ = a;
             resultSet_ = true;
