@@ -12,7 +12,6 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -437,7 +436,7 @@ private:
     template <class Make>
     void PutRepeated(TQREvElement*& slot, Make make);
 
-    // What every evaluation uses first, together.
+    // What each evaluation uses comes first, together.
     ElementList elements_;
     size_t position_ = 0;
     std::unique_ptr<EvalResult[]> whole_;
