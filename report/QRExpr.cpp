@@ -6,6 +6,7 @@
 #include "DB.h"
 #include "Windows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -52,7 +53,7 @@ void TQRShortString::Assign(const char* data, qsizetype length) {
     if (length < 0) length = 0;  // a negative count copies nothing
     if (length > MaxLength) length = WholeCharacters(data, length, MaxLength);
     length_ = Byte(length);
-    std::memcpy(data_, data, size_t(length));
+    if (length > 0) std::memcpy(data_, data, size_t(length));
 }
 
 void TQRShortString::Assign(const QString& text) {
@@ -213,31 +214,48 @@ void SkipOperands(TQRFiFo& FiFo, int count) {
 
 void TQREvElement::Value(TQRFiFo&, EvalResult&) {}
 
+TQREvElementConstant::~TQREvElementConstant() {
+    if (HoldsText()) delete text_;
+}
+
 void TQREvElementConstant::Value(TQRFiFo&, EvalResult& r) {
     r.Kind = kind_;
-    std::memcpy(&r.FloatResult, &payload_, sizeof payload_);
+    if (!HoldsText()) {
+        std::memcpy(&r.FloatResult, &payload_, sizeof payload_);
+        r.StrResult.Clear();
+        return;
+    }
+    r.IntResult = 0;
     if (text_) r.StrResult = *text_;
     else r.StrResult.Clear();
 }
 
 void TQREvElementConstant::SetResult(const EvalResult& value) {
+    const bool text = value.Kind == rkString || value.Kind == rkError;
+    TQRShortString* newText = text && value.StrResult.Length() ? new TQRShortString(value.StrResult) : nullptr;
+    if (HoldsText()) delete text_;
     kind_ = value.Kind;
+    if (text) {
+        text_ = newText;
+        return;
+    }
     // The union whichever member is in use.
     static_assert(sizeof payload_ == sizeof value.FloatResult);
     std::memcpy(&payload_, &value.FloatResult, sizeof payload_);
-    text_ = value.StrResult.Length() ? std::make_unique<TQRShortString>(value.StrResult) : nullptr;
 }
 
 void TQREvElementString::SetText(const QString& text) {
-    text_ = text;
     TQRShortString ansi;
     ansi.Assign(text);
-    ansi_ = ansi.Bytes();
+    std::unique_ptr<char[]> bytes(ansi.Length() ? new char[size_t(ansi.Length())] : nullptr);
+    if (bytes) std::memcpy(bytes.get(), ansi.Data(), size_t(ansi.Length()));
+    bytes_ = std::move(bytes);
+    length_ = Byte(ansi.Length());
 }
 
 void TQREvElementString::Value(TQRFiFo&, EvalResult& r) {
     r.Kind = rkString;
-    r.StrResult.Assign(ansi_);
+    r.StrResult.Assign(bytes_.get(), length_);
 }
 
 void TQREvElementError::Value(TQRFiFo&, EvalResult& r) { r = EvalResult::Error(message_); }
@@ -273,21 +291,30 @@ void TQREvElementFunction::Value(TQRFiFo& FiFo, EvalResult& r) {
     GetArguments(FiFo);
     if (FiFo.Aggregate) Aggregate();
     Calculate(r);
-    count_ = 0;
+    DropArguments();
 }
 
-void TQREvElementFunction::ReserveArguments(Integer count) {
-    if (size_t(count) > arguments_.size()) arguments_.resize(size_t(count));
+namespace {
+// Evaluates an argument that is not held whole onto the value stack.
+void KeepArgument(TQRFiFo& FiFo, TQREvElement* e) {
+    EvalResult argument;
+    e->Value(FiFo, argument);
+    FiFo.Values().Push(argument);
 }
+}  // namespace
 
 void TQREvElementFunction::GetArguments(TQRFiFo& FiFo) {
+    fifo_ = &FiFo;
     count_ = 0;
     while (TQREvElement* e = FiFo.Get()) {
         if (e->Shape() == TQREvShape::ArgumentEnd) break;
-        if (size_t(count_) == arguments_.size()) arguments_.emplace_back();
-        EvalResult& argument = arguments_[size_t(count_)];
-        argument = EvalResult();
-        e->Value(FiFo, argument);
+        if (count_ < whole_) {
+            EvalResult& argument = first_[count_];
+            argument = EvalResult();
+            e->Value(FiFo, argument);
+        } else {
+            KeepArgument(FiFo, e);
+        }
         ++count_;
     }
 }
@@ -487,6 +514,47 @@ void Logical(TQREvOperator op, EvalResult& l, const EvalResult& r) {
     }
 }
 
+// Combines left with the right operand in r by op, the result in r.
+void Combine(TQREvOperator op, EvalResult& left, EvalResult& r) {
+    if (left.IsError()) {
+        r = left;
+        return;
+    }
+    if (r.IsError()) return;
+    CoerceOperands(left, r);
+    switch (op) {
+    case opOr:
+    case opAnd: Logical(op, left, r); break;
+    case opPlus:
+    case opMinus:
+    case opMul:
+    case opDiv: Arithmetic(op, left, r); break;
+    default: Compare(op, left, r); break;
+    }
+    r = left;
+}
+
+// Takes an operator's left operand from the queue: a constant stays in the
+// queue, to be read again when the operator is applied, and is returned;
+// any other is evaluated into left.
+TQREvElement* TakeLeft(TQRFiFo& FiFo, EvalResult& left) {
+    const TQREvElement* next = FiFo.Peek();
+    if (next && next->Shape() == TQREvShape::Constant) return FiFo.Get();
+    EvaluateNext(FiFo, left);
+    return nullptr;
+}
+
+// Applies the operator waiting at position of the queue to the right
+// operand in r: its left operand is read again when constant, else taken
+// off the value stack.
+void ApplyWaiting(TQRFiFo& FiFo, Integer position, EvalResult& left, EvalResult& r) {
+    const auto* op = static_cast<const TQREvElementOperator*>(FiFo.Items(position));
+    TQREvElement* constant = FiFo.Items(position + 1);
+    if (constant->Shape() == TQREvShape::Constant) constant->Value(FiFo, left);
+    else FiFo.Values().Pop(left);
+    Combine(op->Operator(), left, r);
+}
+
 }  // namespace
 
 void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
@@ -497,109 +565,183 @@ void TQREvElementOperator::Value(TQRFiFo& FiFo, EvalResult& r) {
         return;
     }
     // The left operands down the chain in queue order, then the last right
-    // operand, then each operator from the last one back to this one.
-    TQREvElementOperator* op = this;
+    // operand, then each operator from the last one back to this one. The
+    // operators whose right operand is an operator wait on the queue's
+    // stacks, with their left operands unless constant.
+    std::vector<Integer>& chain = FiFo.Operators();
+    const size_t first = chain.size();
+    const TQREvElementOperator* op = this;
+    Integer position = FiFo.Position() - 1;
+    EvalResult left;
+    TQREvElement* constant = nullptr;
     for (;;) {
-        op->TakeLeft(FiFo);
-        TQREvElementOperator* next = op->chainNext_;
-        if (!next || FiFo.Peek() != next) break;
-        FiFo.Get();
-        op = next;
+        constant = TakeLeft(FiFo, left);
+        const TQREvElement* next = FiFo.Peek();
+        if (!next || next->Shape() != TQREvShape::Binary) break;
+        if (!constant) FiFo.Values().Push(left);
+        chain.push_back(position);
+        position = FiFo.Position();
+        op = static_cast<const TQREvElementOperator*>(FiFo.Get());
     }
     r = EvalResult();
     EvaluateNext(FiFo, r);
-    EvalResult scratch;
-    for (;; op = op->chainPrevious_) {
-        op->Apply(FiFo, r, scratch);
-        if (op == this) break;
+    if (constant) constant->Value(FiFo, left);
+    Combine(op->op_, left, r);
+    while (chain.size() > first) {
+        position = chain.back();
+        chain.pop_back();
+        ApplyWaiting(FiFo, position, left, r);
     }
-}
-
-void TQREvElementOperator::LinkLeft(TQREvElement* left, Integer position) {
-    if (dynamic_cast<TQREvElementConstant*>(left) || dynamic_cast<TQREvElementString*>(left) ||
-        dynamic_cast<TQREvElementError*>(left))
-        constantLeft_ = position;
-    else
-        left_ = std::make_unique<EvalResult>();
-}
-
-void TQREvElementOperator::TakeLeft(TQRFiFo& FiFo) {
-    if (constantLeft_ >= 0) {
-        FiFo.Get();
-        return;
-    }
-    if (!left_) left_ = std::make_unique<EvalResult>();  // a queue that was never linked
-    EvaluateNext(FiFo, *left_);
-}
-
-void TQREvElementOperator::Apply(TQRFiFo& FiFo, EvalResult& r, EvalResult& scratch) {
-    EvalResult& left = constantLeft_ >= 0 ? scratch : *left_;
-    if (constantLeft_ >= 0) FiFo.Items(constantLeft_)->Value(FiFo, scratch);
-    if (left.IsError()) {
-        r = left;
-        return;
-    }
-    if (r.IsError()) return;
-    CoerceOperands(left, r);
-    switch (op_) {
-    case opOr:
-    case opAnd: Logical(op_, left, r); break;
-    case opPlus:
-    case opMinus:
-    case opMul:
-    case opDiv: Arithmetic(op_, left, r); break;
-    default: Compare(op_, left, r); break;
-    }
-    r = left;
 }
 
 // ------------------------------------------------------------ the queue
 
+namespace {
+// Room for this many texts at their longest is made with the value stack;
+// more, when needed, while evaluating.
+constexpr size_t kTextsReserved = 16;
+}  // namespace
+
+void TQRValueStack::Reserve(size_t count) {
+    records_.reserve(count);
+    text_.reserve(std::min(count, kTextsReserved) * TQRShortString::MaxLength);
+}
+
+void TQRValueStack::PushText(const TQRShortString& text) {
+    const size_t textEnd = textEnd_ + size_t(text.Length());
+    // Positions in the texts are kept in 32 bits.
+    if (textEnd > std::numeric_limits<quint32>::max()) throw std::bad_alloc();
+    if (textEnd > text_.size()) text_.resize(textEnd);
+    std::memcpy(text_.data() + textEnd_, text.Data(), size_t(text.Length()));
+    textEnd_ = textEnd;
+}
+
+void TQRFiFo::ElementList::Grow() {
+    const size_t capacity = std::max<size_t>(16, 2 * capacity_);
+    // Large blocks are mapped: realloc moves their pages rather than copy them.
+    void* data = std::realloc(data_, capacity * sizeof *data_);
+    if (!data) throw std::bad_alloc();
+    data_ = static_cast<TQREvElement**>(data);
+    capacity_ = capacity;
+}
+
+const EvalResult& TQRFiFo::ReadArgument(size_t fromTop) {
+    if (readTop_ == read_.size()) read_.emplace_back();
+    EvalResult& read = read_[readTop_++];
+    values_.Read(values_.Count() - fromTop, read);
+    return read;
+}
+
 TQRFiFo::~TQRFiFo() {
-    for (TQREvElement* e : elements_) delete e;
+    for (size_t i = 0; i < elements_.Size(); ++i)
+        if (!elements_[i]->repeated_) delete elements_[i];
+}
+
+template <class Make>
+void TQRFiFo::PutRepeated(TQREvElement*& slot, Make make) {
+    if (!slot) {
+        std::unique_ptr<TQREvElement> made(make());
+        made->repeated_ = true;
+        repeated_.push_back(std::move(made));
+        slot = repeated_.back().get();
+    }
+    elements_.PushBack(slot);
+}
+
+void TQRFiFo::PutOperator(TQREvOperator op) {
+    PutRepeated(operatorElements_[op], [op] { return new TQREvElementOperator(op); });
+}
+
+void TQRFiFo::PutNot() {
+    PutRepeated(not_, [] { return new TQREvElementNot; });
+}
+
+void TQRFiFo::PutArgumentEnd() {
+    PutRepeated(argumentEnd_, [] { return new TQREvElementArgumentEnd; });
+}
+
+void TQRFiFo::PutError(const QString& message) {
+    PutRepeated(errors_[message], [&message] { return new TQREvElementError(message); });
 }
 
 void TQRFiFo::Link() {
-    // The elements still waiting for operands, innermost last, with how
-    // many more they take (-1: up to the end of an argument list) and how
-    // many they have.
+    errors_.clear();
+    // What an evaluation holds on the stacks: arguments whole, values, and
+    // operators waiting.
+    struct Held {
+        size_t whole = 0;  // arguments
+        size_t values = 0;
+        size_t operators = 0;
+    };
+    // The elements still waiting for operands, innermost last: how many
+    // they have and take (-1: up to the end of an argument list), and what
+    // the stacks held when they started.
     struct Open {
         TQREvElement* element;
         int missing;
         Integer count;
+        Held held;
+        bool leftKept = false;  // an operator's left operand is not a constant
+    };
+    // A function's arguments are all there: it is given its whole records.
+    const auto close = [](const Open& o) {
+        if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element)) {
+            function->base_ = Integer(o.held.whole);
+            function->whole_ = std::min(o.count, WholeArguments);
+        }
     };
     std::vector<Open> open;
-    const auto close = [](const Open& o) {
-        if (auto* function = dynamic_cast<TQREvElementFunction*>(o.element))
-            function->ReserveArguments(o.count);
-    };
-    for (Integer position = 0; position < Count(); ++position) {
-        TQREvElement* e = elements_[size_t(position)];
+    Held held;
+    Held most;
+    for (size_t i = 0; i < elements_.Size(); ++i) {
+        TQREvElement* e = elements_[i];
         if (!open.empty()) {
+            // What the stacks hold as this operand of the innermost open
+            // element starts: what they held as it started, and its
+            // arguments so far (this one's record too), or itself when its
+            // right operand is an operator (with its left operand unless
+            // constant).
             Open& parent = open.back();
+            held = parent.held;
+            if (parent.missing < 0) {
+                const bool end = e->Shape() == TQREvShape::ArgumentEnd;
+                held.whole += size_t(std::min(parent.count + !end, WholeArguments));
+                held.values += size_t(std::max(parent.count - WholeArguments, 0));
+            } else if (parent.element->Shape() == TQREvShape::Binary && parent.count == 1 &&
+                       e->Shape() == TQREvShape::Binary) {
+                held.values += parent.leftKept;
+                ++held.operators;
+            }
+            most = {std::max(most.whole, held.whole), std::max(most.values, held.values),
+                    std::max(most.operators, held.operators)};
             if (parent.missing < 0 && e->Shape() == TQREvShape::ArgumentEnd) {
+                held = parent.held;
                 close(parent);
                 open.pop_back();
                 continue;
             }
-            ++parent.count;
-            if (auto* op = dynamic_cast<TQREvElementOperator*>(parent.element)) {
-                if (parent.count == 1) op->LinkLeft(e, position);
-                else if (auto* right = dynamic_cast<TQREvElementOperator*>(e)) op->LinkRight(right);
-            }
+            if (parent.count++ == 0) parent.leftKept = e->Shape() != TQREvShape::Constant;
             // An operator whose last operand starts here needs nothing more,
             // so a long chain keeps this list short.
             if (parent.missing > 0 && --parent.missing == 0) open.pop_back();
         }
         switch (e->Shape()) {
-        case TQREvShape::Binary: open.push_back({e, 2, 0}); break;
-        case TQREvShape::Unary: open.push_back({e, 1, 0}); break;
-        case TQREvShape::Arguments: open.push_back({e, -1, 0}); break;
+        case TQREvShape::Binary: open.push_back({e, 2, 0, held}); break;
+        case TQREvShape::Unary: open.push_back({e, 1, 0, held}); break;
+        case TQREvShape::Arguments: open.push_back({e, -1, 0, held}); break;
         default: break;
         }
     }
     // A function at the end of the queue takes the arguments it found.
     for (const Open& o : open) close(o);
+    if (most.whole) {
+        whole_ = std::make_unique<EvalResult[]>(most.whole);
+        for (size_t i = 0; i < elements_.Size(); ++i)
+            if (auto* function = dynamic_cast<TQREvElementFunction*>(elements_[i]))
+                function->first_ = whole_.get() + function->base_;
+    }
+    values_.Reserve(most.values);
+    operators_.reserve(most.operators);
 }
 
 // ------------------------------------------------------------ the evaluator
@@ -662,7 +804,10 @@ public:
 
 private:
     QStringView text_;
-    std::vector<qint32> close_;  // -1 but at a "(" that counts
+    // Each "(" that counts, in text order, and where it closes: room for
+    // the parentheses only, found by a binary search.
+    std::vector<qint32> opens_;
+    std::vector<qint32> closes_;
 };
 
 // A walk that counts a "(" is outside strings and names there, as this pass
@@ -671,26 +816,30 @@ private:
 TQRParenthesisIndex::TQRParenthesisIndex(QStringView text) : text_(text) {
     // Positions are kept in 32 bits: a longer text is walked without the index.
     if (text.size() > std::numeric_limits<qint32>::max()) return;
-    close_.assign(size_t(text.size()), -1);
+    const size_t most = size_t(std::count(text.begin(), text.end(), u'('));
+    opens_.reserve(most);
+    closes_.reserve(most);
     QuoteTracker quotes;
-    std::vector<qsizetype> open;
+    std::vector<qint32> pending;  // the opens not closed yet, innermost last
     for (qsizetype i = 0; i < text.size(); ++i) {
         const CharRole role = quotes.Next(text[i]);
         if (role == CharRole::Open) {
-            open.push_back(i);
-        } else if (role == CharRole::Close && !open.empty()) {
-            close_[size_t(open.back())] = qint32(i);
-            open.pop_back();
+            pending.push_back(qint32(opens_.size()));
+            opens_.push_back(qint32(i));
+            closes_.push_back(qint32(text.size()));
+        } else if (role == CharRole::Close && !pending.empty()) {
+            closes_[size_t(pending.back())] = qint32(i);
+            pending.pop_back();
         }
     }
-    for (qsizetype at : open) close_[size_t(at)] = qint32(text.size());
 }
 
 qsizetype TQRParenthesisIndex::Close(QStringView view, qsizetype at) const {
-    if (close_.empty() || !Within(view, text_)) return -1;
+    if (opens_.empty() || !Within(view, text_)) return -1;
     const qsizetype offset = view.data() - text_.data();
-    const qsizetype close = close_[size_t(offset + at)];
-    return close < 0 ? -1 : close - offset;
+    const auto open = std::lower_bound(opens_.begin(), opens_.end(), offset + at);
+    if (open == opens_.end() || *open != offset + at) return -1;
+    return closes_[size_t(open - opens_.begin())] - offset;
 }
 
 namespace {
@@ -856,8 +1005,10 @@ void TQREvaluator::Read(const QString& text) {
     parentheses_ = &parentheses;
     readDepth_ = 0;
     tooDeep_ = false;
+    withoutSums_ = withoutProducts_ = {};
     EvalExpression(reading_);
     parentheses_ = nullptr;
+    withoutSums_ = withoutProducts_ = {};
     reading_ = QString();
     if (tooDeep_) ReplaceQueue(QRExprMessage(TooDeep));
     fifo_->Link();
@@ -892,10 +1043,14 @@ void TQREvaluator::Evaluate(EvalResult& r) {
         if (TQREvElement* first = fifo_->Get()) first->Value(*fifo_, r);
         else r = EvalResult::Error(QRExprMessage(ErrorInExpression));
     } catch (const std::bad_alloc&) {
+        fifo_->EmptyStacks();
         // Made without allocating: there may be no memory left for a message.
         r.Kind = rkError;
         r.StrResult.Assign(OutOfMemory, qsizetype(sizeof OutOfMemory - 1));
         return;
+    } catch (...) {
+        fifo_->EmptyStacks();
+        throw;
     }
     if (outermost && g_evalTooDeep) r = EvalResult::Error(QRExprMessage(TooDeep));
 }
@@ -965,7 +1120,7 @@ void TQREvaluator::EvalExpression(QStringView text) {
         EvalSimpleExpression(text);
         return;
     }
-    Put(new TQREvElementOperator(op));
+    fifo_->PutOperator(op);
     EvalSimpleExpression(text.first(at));
     EvalSimpleExpression(text.sliced(at + length));
 }
@@ -994,7 +1149,7 @@ void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, b
         }
         if (exchanged && op != level.wordOp && Exchanges(text, start + at, additive))
             op = op == level.firstOp ? level.secondOp : level.firstOp;
-        Put(new TQREvElementOperator(op));
+        fifo_->PutOperator(op);
         ReadPiece(readLeft, text, start, at, additive, exchanged);
         start += at + length;
         if (op == level.secondOp) exchanged = !exchanged;
@@ -1004,6 +1159,7 @@ void TQREvaluator::ReadChain(QStringView text, bool additive, qsizetype start, b
 void TQREvaluator::ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
                              qsizetype length, bool additive, bool exchanged) {
     const QStringView piece = text.sliced(from, length);
+    if (Within(piece, reading_)) (additive ? withoutSums_ : withoutProducts_) = piece;
     if (!exchanged) {
         (this->*read)(piece);
         return;
@@ -1027,8 +1183,8 @@ void TQREvaluator::EvalFactor(QStringView original) {
     const qsizetype n = text.size();
     // "not" is a word of its own: NOTES stays a name.
     if (WordAt(text, 0, "not") && (n == 3 || !(text[3].isLetterOrNumber() || text[3] == u'_'))) {
-        Put(new TQREvElementNot);
-        ReadNested(&TQREvaluator::EvalSimpleExpression, text.sliced(3));
+        fifo_->PutNot();
+        EvalNotOperand(original, text.sliced(3));
         return;
     }
     const QChar first = n > 0 ? text[0] : QChar();
@@ -1039,20 +1195,35 @@ void TQREvaluator::EvalFactor(QStringView original) {
         EvalName(text);
     } else if (first == u'[') {
         if (n >= 2 && last == u']') EvalVariable(text.sliced(1, n - 2).toString());
-        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("]"))));
+        else PutError(QRExprMessage(Missing, QStringLiteral("]")));
     } else if (first == u'\'') {
         if (n >= 2 && last == u'\'') Put(new TQREvElementString(text.sliced(1, n - 2).toString()));
-        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral("'"))));
+        else PutError(QRExprMessage(Missing, QStringLiteral("'")));
     } else if (first == u'(') {
         if (n >= 2 && last == u')') ReadNested(&TQREvaluator::EvalExpression, text.sliced(1, n - 2));
-        else Put(new TQREvElementError(QRExprMessage(Missing, QStringLiteral(")"))));
+        else PutError(QRExprMessage(Missing, QStringLiteral(")")));
     } else if (first == u'+') {
         ReadNested(&TQREvaluator::EvalFactor, text.sliced(1));
     } else if (first == u'-') {
         ReadNested(&TQREvaluator::EvalNegation, text);
     } else {
-        Put(new TQREvElementError(QRExprMessage(ErrorInExpression, text.toString())));
+        PutError(QRExprMessage(ErrorInExpression, text.toString()));
     }
+}
+
+// The operand of a NOT, read as a simple expression. When the factor was
+// passed down by both operator levels as free of their operators, its tail
+// the operand is free of them too (the same walk over fewer characters), so
+// it is read as the factor it is without looking again: a text of nested
+// NOTs is read in time proportional to its length.
+void TQREvaluator::EvalNotOperand(QStringView factor, QStringView operand) {
+    const auto same = [](QStringView a, QStringView b) { return a.data() == b.data() && a.size() == b.size(); };
+    if (!same(factor, withoutSums_) || !same(factor, withoutProducts_)) {
+        ReadNested(&TQREvaluator::EvalSimpleExpression, operand);
+        return;
+    }
+    withoutSums_ = withoutProducts_ = operand;
+    ReadNested(&TQREvaluator::EvalFactor, operand);
 }
 
 // Zero minus what follows the minus that starts text, read as the text "0-"
@@ -1062,7 +1233,7 @@ void TQREvaluator::EvalNegation(QStringView text) {
         EvalSimpleExpression(u"0-");
         return;
     }
-    Put(new TQREvElementOperator(opMinus));
+    fifo_->PutOperator(opMinus);
     EvalNumber(u"0");
     ReadChain(text, true, 1, true);
 }
@@ -1078,7 +1249,7 @@ void TQREvaluator::EvalNumber(QStringView text) {
         isFloat = true;
     }
     if (i < n) {
-        Put(new TQREvElementError(QRExprMessage(NumericConstant, text.toString())));
+        PutError(QRExprMessage(NumericConstant, text.toString()));
         return;
     }
     if (!isFloat) {
@@ -1095,7 +1266,7 @@ void TQREvaluator::EvalNumber(QStringView text) {
     if (TryStrToFloat(floatText, v) && std::isfinite(double(v)))
         Put(new TQREvElementConstant(EvalResult::FromFloat(double(v))));
     else
-        Put(new TQREvElementError(QRExprMessage(NumericConstant, floatText)));
+        PutError(QRExprMessage(NumericConstant, floatText));
 }
 
 void TQREvaluator::EvalName(QStringView text) {
@@ -1111,7 +1282,7 @@ void TQREvaluator::EvalFunction(const QString& name, QStringView arguments) {
     const TQRLibraryEntry* entry = library ? library->FindEntry(upper) : nullptr;
     if (!entry) {
         if (arguments.isEmpty()) EvalVariable(upper);
-        else Put(new TQREvElementError(QRExprMessage(UnknownFunction, upper)));
+        else PutError(QRExprMessage(UnknownFunction, upper));
         return;
     }
     Put(entry->Instance());
@@ -1124,7 +1295,7 @@ void TQREvaluator::EvalFunction(const QString& name, QStringView arguments) {
         return false;
     });
     if (!arguments.isEmpty()) ReadNested(&TQREvaluator::EvalExpression, arguments.sliced(start));
-    Put(new TQREvElementArgumentEnd);
+    fifo_->PutArgumentEnd();
 }
 
 TField* TQREvaluator::FindDataField(const QString& name, TDataSet*& dataSet) {
@@ -1154,15 +1325,12 @@ void TQREvaluator::EvalVariable(const QString& name) {
             return;
         }
     }
-    TQREvElement* element = environment_ ? environment_->GetFunction(name) : nullptr;
-    if (dynamic_cast<TQREvElementError*>(element)) {
-        delete element;
-        element = nullptr;
-    }
-    if (!element) {
+    std::unique_ptr<TQREvElement> element(environment_ ? environment_->GetFunction(name) : nullptr);
+    if (!element || dynamic_cast<TQREvElementError*>(element.get())) {
         TQREvEnvironment* global = GlobalEnvironment();
-        element = global ? global->GetFunction(name)
-                         : new TQREvElementError(QRExprMessage(UnknownFunction, name));
+        element.reset(global ? global->GetFunction(name) : nullptr);
     }
-    Put(element);
+    if (!element) PutError(QRExprMessage(UnknownFunction, name));
+    else if (auto* error = dynamic_cast<TQREvElementError*>(element.get())) PutError(error->Message());
+    else Put(element.release());
 }

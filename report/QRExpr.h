@@ -8,10 +8,13 @@
 #include "SysUtils.h"
 
 #include <QtCore/QByteArray>
+#include <QtCore/QHash>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
+#include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -134,8 +137,11 @@ struct EvalResult {
 
 // ------------------------------------------------------------ queue elements
 
-// How an element's operands follow it in the queue.
-enum class TQREvShape : Byte { Leaf, Unary, Binary, Arguments, ArgumentEnd };
+// How an element's operands follow it in the queue. A constant is a leaf
+// whose value stays the same through an evaluation: an operator reads it
+// again when applied rather than keep its value. Binary elements are
+// operators.
+enum class TQREvShape : Byte { Leaf, Constant, Unary, Binary, Arguments, ArgumentEnd };
 
 class TQREvElement : public TObject {
 public:
@@ -149,7 +155,9 @@ protected:
     explicit TQREvElement(TQREvShape shape = TQREvShape::Leaf) : shape_(shape) {}
 
 private:
+    friend class TQRFiFo;
     TQREvShape shape_;
+    bool repeated_ = false;  // kept once by its queue, however often it stands in it
 };
 
 enum TQREvOperator : Byte {
@@ -157,36 +165,19 @@ enum TQREvOperator : Byte {
     opPlus, opMinus, opOr, opMul, opDiv, opAnd
 };
 
+// Holds nothing but its code: what its evaluation keeps is on the queue's
+// stacks, so one element serves every place the operator stands.
 class TQREvElementOperator : public TQREvElement {
 public:
     explicit TQREvElementOperator(TQREvOperator op) : TQREvElement(TQREvShape::Binary), op_(op) {}
     TQREvOperator Operator() const { return op_; }
+    // Evaluates the chain of operators that starts here (each the right
+    // operand of the one before) in one loop: 1+1+...+1 takes no stack per
+    // operator.
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
-    // The left operand and its place in the queue, once the queue is
-    // complete: a constant one is read again when applied, any other has
-    // room made for its value.
-    void LinkLeft(TQREvElement* left, Integer position);
-    // The operator that is this one's right operand, evaluated in the same
-    // loop: a chain like 1+1+...+1 takes no stack per operator.
-    void LinkRight(TQREvElementOperator* right) {
-        chainNext_ = right;
-        right->chainPrevious_ = this;
-    }
 
 private:
-    // Takes the left operand from the queue, evaluating it unless constant.
-    void TakeLeft(TQRFiFo& FiFo);
-    // Combines the left operand with the right one in Result; scratch holds
-    // a constant left operand's value.
-    void Apply(TQRFiFo& FiFo, EvalResult& Result, EvalResult& scratch);
-
     TQREvOperator op_;
-    Integer constantLeft_ = -1;  // the queue position of a constant left operand
-    TQREvElementOperator* chainNext_ = nullptr;
-    TQREvElementOperator* chainPrevious_ = nullptr;
-    // Any other left operand's value, kept from one evaluation to the next;
-    // a chain holds all of them at once, so constants get none.
-    std::unique_ptr<EvalResult> left_;
 };
 
 // The logical negation of its one operand.
@@ -196,30 +187,37 @@ public:
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
 };
 
-// Holds a whole result record in a few bytes: the text part, when there is
-// one, apart (a long chain of numbers holds many constants).
+// Holds a whole result record in a few bytes (a long chain of numbers holds
+// many constants): the number, or the text apart when there is one.
 class TQREvElementConstant : public TQREvElement {
 public:
-    explicit TQREvElementConstant(const EvalResult& value) { SetResult(value); }
+    explicit TQREvElementConstant(const EvalResult& value) : TQREvElement(TQREvShape::Constant) {
+        SetResult(value);
+    }
+    ~TQREvElementConstant() override;
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
     void SetResult(const EvalResult& value);
 
 private:
+    bool HoldsText() const { return kind_ == rkString || kind_ == rkError; }
+
     TQREvResultKind kind_ = rkError;
-    double payload_ = 0;  // the record's integer, float or boolean, as stored
-    std::unique_ptr<TQRShortString> text_;
+    union {
+        double payload_ = 0;    // an integer, float or boolean record's value, as stored
+        TQRShortString* text_;  // a string or error record's text, owned; nullptr when empty
+    };
 };
 
 class TQREvElementString : public TQREvElement {
 public:
-    explicit TQREvElementString(const QString& text) { SetText(text); }
-    const QString& Text() const { return text_; }
+    explicit TQREvElementString(const QString& text) : TQREvElement(TQREvShape::Constant) { SetText(text); }
     void SetText(const QString& text);
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
 
 private:
-    QString text_;
-    QByteArray ansi_;  // the text as a result holds it, at most 255 bytes
+    // The text as a result holds it: in the ANSI code page, at most 255 bytes.
+    Byte length_ = 0;
+    std::unique_ptr<char[]> bytes_;
 };
 
 class TQREvElementDataField : public TQREvElement {
@@ -242,7 +240,7 @@ private:
 
 class TQREvElementError : public TQREvElement {
 public:
-    explicit TQREvElementError(const QString& message) : message_(message) {}
+    explicit TQREvElementError(const QString& message) : TQREvElement(TQREvShape::Constant), message_(message) {}
     const QString& Message() const { return message_; }
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
 
@@ -256,6 +254,61 @@ public:
     TQREvElementArgumentEnd() : TQREvElement(TQREvShape::ArgumentEnd) {}
 };
 
+// The values an evaluation holds while it goes on: the left operands of a
+// chain of operators and the arguments of functions. Each takes the bytes
+// it uses: its kind and number in a record, a text's bytes apart. Taking
+// values off keeps the room they had, for the next evaluation.
+class TQRValueStack {
+public:
+    // Room for count values, so that evaluating allocates nothing.
+    void Reserve(size_t count);
+    void Push(const EvalResult& value) {
+        if (count_ == records_.size()) records_.emplace_back();
+        Record& record = records_[count_];
+        std::memcpy(&record.payload, &value.FloatResult, sizeof record.payload);
+        record.kind = value.Kind;
+        record.length = Byte(value.StrResult.Length());
+        record.textAt = quint32(textEnd_);
+        if (record.length) PushText(value.StrResult);
+        ++count_;
+    }
+    // The value at index (0 is the bottom) into value.
+    void Read(size_t index, EvalResult& value) const {
+        const Record& record = records_[index];
+        value.Kind = record.kind;
+        std::memcpy(&value.FloatResult, &record.payload, sizeof record.payload);
+        if (record.length) value.StrResult.Assign(text_.data() + record.textAt, record.length);
+        else value.StrResult.Clear();
+    }
+    // Takes the top value off into value.
+    void Pop(EvalResult& value) {
+        Read(count_ - 1, value);
+        Drop(1);
+    }
+    // Takes the top count values off.
+    void Drop(size_t count) {
+        if (count == 0) return;
+        count_ -= count;
+        textEnd_ = records_[count_].textAt;
+    }
+    void Clear() { count_ = textEnd_ = 0; }
+    size_t Count() const { return count_; }
+
+private:
+    void PushText(const TQRShortString& text);
+
+    struct Record {
+        double payload;  // the record's integer, float or boolean, as stored
+        quint32 textAt;  // where its text starts in text_
+        TQREvResultKind kind;
+        Byte length;     // of its text
+    };
+    std::vector<Record> records_;
+    std::vector<char> text_;
+    size_t count_ = 0;    // records_ in use
+    size_t textEnd_ = 0;  // text_ in use
+};
+
 // A library function: evaluates its arguments, takes an aggregate step while
 // the queue updates aggregates, then calculates.
 class TQREvElementFunction : public TQREvElement {
@@ -264,18 +317,26 @@ public:
     void Value(TQRFiFo& FiFo, EvalResult& Result) override;
     virtual void Aggregate() {}
     virtual void Calculate(EvalResult& Result);
-    // Room for count arguments, made when the queue is prepared.
-    void ReserveArguments(Integer count);
 
 protected:
-    // Evaluates every argument up to the end of the list (or of the queue).
+    // Evaluates every argument up to the end of the list (or of the queue)
+    // onto the queue's stacks, where they stay until DropArguments.
     void GetArguments(TQRFiFo& FiFo);
+    inline void DropArguments();
     Integer ArgumentCount() const { return count_; }
-    const EvalResult& Argument(Integer index) const { return arguments_[size_t(index)]; }
+    // The argument at index (the first is 0), until DropArguments.
+    inline const EvalResult& Argument(Integer index) const;
 
 private:
-    std::vector<EvalResult> arguments_;  // reused from one evaluation to the next
-    Integer count_ = 0;                  // arguments_ in use
+    friend class TQRFiFo;
+    Integer count_ = 0;
+    // The first whole_ arguments are held whole in the queue's records from
+    // base_ on (first_), given when the queue is linked; the rest on its
+    // value stack.
+    Integer base_ = 0;
+    Integer whole_ = 0;
+    EvalResult* first_ = nullptr;
+    TQRFiFo* fifo_ = nullptr;
 };
 
 // Stands in the queue for an environment entry, which it does not own.
@@ -295,28 +356,111 @@ public:
     ~TQRFiFo() override;
     bool Aggregate = false;  // set while aggregates are updated
 
+    // An element the queue owns, standing at one place.
     void Put(TQREvElement* element) {
         std::unique_ptr<TQREvElement> owned(element);  // freed when the list cannot grow
-        elements_.push_back(element);
+        elements_.PushBack(element);
         owned.release();
     }
+    // Elements that hold nothing of their place: the queue keeps one of each
+    // operator, of NOT, of the end of an argument list and of each error
+    // message, and puts it again wherever one stands.
+    void PutOperator(TQREvOperator op);
+    void PutNot();
+    void PutArgumentEnd();
+    void PutError(const QString& message);
+
+    // Rewinds the queue for an evaluation. An evaluation leaves the stacks
+    // as it found them; one cut short by an exception empties them.
     void Start() { position_ = 0; }
+    void EmptyStacks() {
+        values_.Clear();
+        operators_.clear();
+        readTop_ = 0;
+    }
     // The element at the read position, which moves on; nullptr at the end.
     TQREvElement* Get() {
-        return position_ < elements_.size() ? elements_[position_++] : nullptr;
+        return position_ < elements_.Size() ? elements_[position_++] : nullptr;
     }
     // The element at the read position, which stays; nullptr at the end.
-    TQREvElement* Peek() const { return position_ < elements_.size() ? elements_[position_] : nullptr; }
-    // Once everything is queued: gives each function room for its arguments
-    // and links chains of operators, following the queue as evaluation does.
+    TQREvElement* Peek() const { return position_ < elements_.Size() ? elements_[position_] : nullptr; }
+    Integer Position() const { return Integer(position_); }
+    // Once everything is queued: makes room on the stacks for as much as an
+    // evaluation holds at once, following the queue as evaluation does.
     void Link();
-    Integer Count() const { return Integer(elements_.size()); }
+    Integer Count() const { return Integer(elements_.Size()); }
     TQREvElement* Items(Integer index) const { return elements_[size_t(index)]; }
 
+    TQRValueStack& Values() { return values_; }
+    // The queue positions of the operators being applied, innermost last.
+    std::vector<Integer>& Operators() { return operators_; }
+
+    // The arguments of the functions being evaluated: the first
+    // WholeArguments of each function whole, evaluated and read in place in
+    // the records whole_ gives it when the queue is linked; any further ones
+    // on the value stack, each read into a record of its own that lasts
+    // until the function drops its arguments.
+    static constexpr Integer WholeArguments = 16;
+    // The kept argument fromTop values below the top of the value stack.
+    const EvalResult& ReadArgument(size_t fromTop);
+    void DropArguments(Integer kept) {
+        values_.Drop(size_t(kept));
+        readTop_ = 0;
+    }
+
 private:
-    std::vector<TQREvElement*> elements_;
+    // The elements in queue order, in one block that grows in place where
+    // the system can move its pages (a long queue is not copied as it grows).
+    class ElementList {
+    public:
+        ElementList() = default;
+        ElementList(const ElementList&) = delete;
+        ElementList& operator=(const ElementList&) = delete;
+        ~ElementList() { std::free(data_); }
+        void PushBack(TQREvElement* element) {
+            if (size_ == capacity_) Grow();
+            data_[size_++] = element;
+        }
+        TQREvElement* operator[](size_t index) const { return data_[index]; }
+        size_t Size() const { return size_; }
+
+    private:
+        void Grow();
+
+        TQREvElement** data_ = nullptr;
+        size_t size_ = 0;
+        size_t capacity_ = 0;
+    };
+
+    // Puts the element in slot, made by make the first time.
+    template <class Make>
+    void PutRepeated(TQREvElement*& slot, Make make);
+
+    // What each evaluation uses comes first, together.
+    ElementList elements_;
     size_t position_ = 0;
+    std::unique_ptr<EvalResult[]> whole_;
+    size_t readTop_ = 0;
+    std::vector<Integer> operators_;
+    TQRValueStack values_;
+    std::deque<EvalResult> read_;  // grows without moving what it holds
+    std::vector<std::unique_ptr<TQREvElement>> repeated_;
+    TQREvElement* operatorElements_[opAnd + 1] = {};
+    TQREvElement* not_ = nullptr;
+    TQREvElement* argumentEnd_ = nullptr;
+    QHash<QString, TQREvElement*> errors_;  // while the queue is filled
 };
+
+void TQREvElementFunction::DropArguments() {
+    if (count_ > whole_) fifo_->DropArguments(count_ - whole_);
+    count_ = 0;
+}
+
+const EvalResult& TQREvElementFunction::Argument(Integer index) const {
+    if (index < whole_) [[likely]]
+        return first_[index];
+    return fifo_->ReadArgument(size_t(count_ - index));
+}
 
 // ------------------------------------------------------------ the evaluator
 
@@ -417,16 +561,23 @@ private:
     // signs exchanged when exchanged is set.
     void ReadPiece(void (TQREvaluator::*read)(QStringView), QStringView text, qsizetype from,
                    qsizetype length, bool additive, bool exchanged);
+    void EvalNotOperand(QStringView factor, QStringView operand);
     void EvalNegation(QStringView text);
     void EvalNumber(QStringView text);
     void EvalName(QStringView text);
     TField* FindDataField(const QString& name, TDataSet*& dataSet);
+    void PutError(const QString& message) { fifo_->PutError(message); }
 
     TQRDataSetsSlot dataSets_;
     TQREvEnvironment* environment_ = nullptr;
     TQRFiFo* fifo_ = nullptr;
     QString reading_;  // the text being read, where signs are exchanged
     const TQRParenthesisIndex* parentheses_ = nullptr;  // of reading_, while it is read
+    // The last parts of reading_ that the additive and the multiplicative
+    // level passed down as free of their operators: a factor that is both
+    // has a tail free of them too.
+    QStringView withoutSums_;
+    QStringView withoutProducts_;
     EvalResult aggregateResult_;  // the unused value of an aggregate update
     Integer readDepth_ = 0;
     bool tooDeep_ = false;  // the text being read nests deeper than QRMaxReadDepth

@@ -194,7 +194,8 @@ class TQREvCopyFunction : public TQREvElementFunction {
             r = Wrong("COPY");
             return;
         }
-        const TQRShortString& s = Argument(0).StrResult;
+        const EvalResult& text = Argument(0);
+        const TQRShortString& s = text.StrResult;
         const Int64 start = std::max<Int64>(Argument(1).IntResult, 1);
         Int64 length = std::max<Int64>(Argument(2).IntResult, 0);
         if (start > s.Length()) {
@@ -423,7 +424,9 @@ public:
     TQREvCountFunction() { IsAggregate = true; }
     void Value(TQRFiFo& FiFo, EvalResult& r) override {
         GetArguments(FiFo);
-        if (ArgumentCount() > 0) {
+        const bool arguments = ArgumentCount() > 0;
+        DropArguments();
+        if (arguments) {
             r = EvalResult::Error(QStringLiteral("COUNT - ") + QString::fromLatin1(TooManyArguments));
             return;
         }

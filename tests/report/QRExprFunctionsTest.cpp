@@ -52,6 +52,42 @@ TEST(QRExprLibrary, TheFirstRegistrationOfANameWins) {
     EXPECT_EQ(error->Message(), "Unknown function : NOPE");
 }
 
+// The texts of its arguments, each beside its mirror (the first with the
+// last, and so on), two references held at once.
+class TMirror : public TQREvElementFunction {
+    void Calculate(EvalResult& r) override {
+        QString text;
+        for (Integer i = 0; i < ArgumentCount(); ++i) {
+            const EvalResult& first = Argument(i);
+            const EvalResult& last = Argument(ArgumentCount() - 1 - i);
+            text += first.Text() + last.Text() + u' ';
+        }
+        r = EvalResult::FromString(text);
+    }
+};
+
+TEST(QRExprLibrary, FunctionsReadEveryOneOfManyArguments) {
+    StartQRExpr();
+    RegisterLibraryFunction(CreateQRFunction<TMirror>, "MIRROR", "MIRROR|", "7", "test");
+    const auto mirrored = [](const QStringList& values) {
+        QString text;
+        for (qsizetype i = 0; i < values.size(); ++i) text += values[i] + values[values.size() - 1 - i] + u' ';
+        return text.left(TQRShortString::MaxLength);
+    };
+    QStringList letters;
+    for (int i = 0; i < 20; ++i) letters << QString(QChar(u'a' + i));
+    const QString inner = "MIRROR('" + letters.join("','") + "')";
+    EXPECT_TRUE(IsString(Eval(inner), mirrored(letters)));
+    // The inner call is evaluated while the outer one holds thirty arguments.
+    QStringList texts;
+    QStringList values;
+    for (int i = 0; i < 40; ++i) {
+        texts << (i == 30 ? inner : QString::number(i));
+        values << (i == 30 ? mirrored(letters) : QString::number(i));
+    }
+    EXPECT_TRUE(IsString(Eval("MIRROR(" + texts.join(",") + ")"), mirrored(values)));
+}
+
 TEST(QRExprFunctions, EdgeCasesOfThePlainFunctions) {
     EXPECT_TRUE(IsInteger(Eval("IF(TRUE, 1, 2)"), 1));
     EXPECT_TRUE(IsError(Eval("IF(1, 2, 3)"), "Wrong arguments for IF"));
