@@ -242,6 +242,7 @@ private:
     void PrintReportAgain(TCustomRazorUze& report, const TQRPrinter& printer);
     void SetPrinting(bool value);
     void StopPrint();
+    bool StopOwnWork();
     void ScrollKey(Word key);
     void ThumbLayout();
     void DrawThumb(Integer row, const TRect& rect);
@@ -275,11 +276,12 @@ private:
     // The report runs, or ran since its end was last shown.
     bool runEnding_ = false;
     // A print started here runs; the window closes once it has stopped.
+    // A print or a search started here runs; the window closes once the
+    // one that runs has stopped.
     bool printing_ = false;
-    bool closeAfterPrint_ = false;
     bool searching_ = false;
     bool stopSearch_ = false;
-    bool closeAfterSearch_ = false;
+    bool closeWhenDone_ = false;
     std::map<Integer, std::unique_ptr<TBitmap>> thumbs_;
     std::unique_ptr<TImageList> images_;
 };

@@ -115,9 +115,9 @@ void TQRStandardPreview::PrintClick() {
     if (Fire(spPrint, QStringLiteral("Print"))) return;
     TQRPrinter* printer = QRPrinter();
     if (!printer || printing_ || printer->Status() == mpBusy) return;
-    closeAfterPrint_ = false;
+    closeWhenDone_ = false;
     RunPrint(*printer);
-    if (closeAfterPrint_) Close();
+    if (closeWhenDone_) Close();
 }
 
 // The report prints again when it can, else the pages kept print. A range
@@ -183,21 +183,25 @@ void TQRStandardPreview::StopPrint() {
     }
 }
 
-void TQRStandardPreview::CancelClick() {
-    if (searching_) {
-        stopSearch_ = true;
-        return;
-    }
-    if (Fire(spCancel, QStringLiteral("Cancel"))) return;
+// Stops the print or the search started here; false when neither runs.
+bool TQRStandardPreview::StopOwnWork() {
     if (printing_)
         StopPrint();
-    else if (TCustomRazorUze* report = CurrentReport())
-        report->Run().StopRequest = true;
+    else if (searching_)
+        stopSearch_ = true;
+    else
+        return false;
+    return true;
 }
 
-// A modal window closes without asking first: the print stops here.
+void TQRStandardPreview::CancelClick() {
+    if (StopOwnWork() || Fire(spCancel, QStringLiteral("Cancel"))) return;
+    if (TCustomRazorUze* report = CurrentReport()) report->Run().StopRequest = true;
+}
+
+// A modal window closes without asking first: its work stops here.
 void TQRStandardPreview::ExitClick() {
-    if (printing_) StopPrint();
+    StopOwnWork();
     Close();
 }
 

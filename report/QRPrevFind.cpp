@@ -63,7 +63,7 @@ void TQRStandardPreview::SearchPages(const QString& text, bool matchCase) {
         lines->Add(QStringLiteral("No matching text"));
         SearchResultBox->SetEnabled(false);
     }
-    if (closeAfterSearch_) Close();
+    if (closeWhenDone_) Close();
 }
 
 void TQRStandardPreview::ListResults(std::vector<Integer>& found) {
@@ -87,7 +87,7 @@ std::vector<std::pair<TToolButton*, bool>> TQRStandardPreview::HoldButtonsForSea
     }
     searching_ = true;
     stopSearch_ = false;
-    closeAfterSearch_ = false;
+    closeWhenDone_ = false;
     return held;
 }
 

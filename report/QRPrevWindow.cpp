@@ -293,21 +293,15 @@ void TQRStandardPreview::DoShow() {
     if (QRPreview->CanFocus()) SetActiveControl(QRPreview);
 }
 
-// Closing during a print started here stops it; the window closes once the
-// print has ended.
+// Closing during a print or a search started here stops it; the window
+// closes once it has ended.
 bool TQRStandardPreview::CloseQuery() {
-    if (printing_) {
-        StopPrint();
-        closeAfterPrint_ = true;
+    if (StopOwnWork()) {
+        closeWhenDone_ = true;
         return false;
     }
     TQRPrinter* printer = QRPrinter();
     if (printer && printer->Status() == mpBusy) return false;
-    // A search stops first; the window closes when it has.
-    if (searching_) {
-        stopSearch_ = closeAfterSearch_ = true;
-        return false;
-    }
     return TForm::CloseQuery();
 }
 
@@ -423,14 +417,7 @@ void TQRStandardPreview::FormKeyDown(Word& Key, TShiftState Shift) {
     const bool onlyCtrl = Shift == TShiftState{ssCtrl};
     const Integer page = QRPreview->PageNumber();
     switch (Key) {
-    case VK_ESCAPE:
-        if (printing_)
-            StopPrint();
-        else if (searching_)
-            stopSearch_ = true;
-        else
-            Close();
-        break;
+    case VK_ESCAPE: if (!StopOwnWork()) Close(); break;
     case VK_PRIOR: onlyCtrl ? FirstPageClick() : GotoPage(page - 1); break;
     case VK_NEXT: onlyCtrl ? LastPageClick() : GotoPage(page + 1); break;
     case VK_HOME: FirstPageClick(); break;
