@@ -14,3 +14,10 @@ QString SaveTestImage(const QImage& image, const QString& name) {
     image.save(path, "PNG");
     return path;
 }
+
+bool IsOneColour(const QImage& image, unsigned rgb) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != rgb) return false;
+    return true;
+}

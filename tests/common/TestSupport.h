@@ -14,6 +14,8 @@ class QImage;
 QString TestOutputDir();
 // Saves image as <TestOutputDir>/<name>.png and returns the path.
 QString SaveTestImage(const QImage& image, const QString& name);
+// Whether every pixel of image is the one colour rgb (0xRRGGBB).
+bool IsOneColour(const QImage& image, unsigned rgb);
 
 // Sets an environment variable for the life of the guard.
 class ScopedEnv {

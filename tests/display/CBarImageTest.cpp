@@ -75,14 +75,6 @@ QRect DarkBox(const QImage& image, const QRect& rect) {
     return box;
 }
 
-// Every pixel of image in the one colour rgb.
-bool IsBlank(const QImage& image, QRgb rgb = 0xFFFFFF) {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) != rgb) return false;
-    return true;
-}
-
 // Height of the symbol text in the image's font.
 int SymbolHeight(const TCBarImage& image) {
     TBitmap probe;
@@ -168,7 +160,7 @@ TEST(BarcodeImage, EmptyCaptionClearsThePicture) {
     image->SetBorderColor(TColor(0x00FF00));  // green, BGR
     image->SetCaption("");
     EXPECT_FALSE(image->Drawn());
-    EXPECT_TRUE(IsBlank(PictureOf(*image), 0x00FF00));
+    EXPECT_TRUE(IsOneColour(PictureOf(*image), 0x00FF00));
 }
 
 TEST(BarcodeImage, BarsFollowTheElementStringWidthsAndMargins) {
@@ -544,7 +536,7 @@ TEST(BarcodeImage, ABarcodeTooLargeToHoldIsNotDrawn) {
     EXPECT_FALSE(image->Drawn());
     EXPECT_EQ(image->Width(), width);
     EXPECT_EQ(PictureOf(*image).size(), before.size());
-    EXPECT_TRUE(IsBlank(PictureOf(*image)));
+    EXPECT_TRUE(IsOneColour(PictureOf(*image), 0xFFFFFF));
     EXPECT_EQ(image->Symbol(), AnsiString(300000, 'A'));  // encoded, only not drawn
 }
 
@@ -568,7 +560,7 @@ TEST(BarcodeImage, PlacesAndMarginsBeyondAnyPictureAreRefused) {
                 ASSERT_TRUE(image->Drawn());
                 (image.get()->*cases[i].first)(cases[i].second);
                 EXPECT_FALSE(image->Drawn()) << "case " << i << " at " << angle << (autoFit ? " fitted" : "");
-                EXPECT_TRUE(IsBlank(PictureOf(*image))) << "case " << i << " at " << angle;
+                EXPECT_TRUE(IsOneColour(PictureOf(*image), 0xFFFFFF)) << "case " << i << " at " << angle;
             }
         }
     }
@@ -585,7 +577,7 @@ TEST(BarcodeImage, TextsBeyondAnyPictureAreRefused) {
             image->SetGuideTop(AnsiString(1 << 20, 'W'));
             image->SetGuideTop(AnsiString(1 << 20, 'W'));  // measured again with the font's glyphs
             EXPECT_FALSE(image->Drawn()) << size;
-            EXPECT_TRUE(IsBlank(PictureOf(*image))) << size;
+            EXPECT_TRUE(IsOneColour(PictureOf(*image), 0xFFFFFF)) << size;
         }
     }
 }
